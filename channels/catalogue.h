@@ -1,0 +1,57 @@
+#pragma once
+// The channel catalogue (data/tv-all.xml): enumeration in file order and lookup by id.
+
+#include "xml_document.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace zentavo {
+
+// The message that reports a catalogue or favourites file that cannot be loaded (eight trailing blanks).
+inline constexpr const char* kListFileMessage =
+    "Sorry. The list file error, please reinstall this application.        ";
+
+// Raised when a catalogue or favourites file cannot be loaded; what() is kListFileMessage,
+// detail() says what went wrong (for logs and the command line tool).
+class ListFileError : public std::runtime_error {
+public:
+    explicit ListFileError(std::string detail)
+        : std::runtime_error(kListFileMessage), detail_(std::move(detail)) {}
+    const std::string& detail() const { return detail_; }
+
+private:
+    std::string detail_;
+};
+
+struct ChannelRecord {
+    std::string id, name, country, bandwidth, type2, imgindex, url; // text as read; missing = empty
+};
+
+class Catalogue {
+public:
+    // Parses the file afresh; throws ListFileError.
+    static Catalogue Load(const std::filesystem::path& path);
+    static Catalogue FromDocument(XmlDocument document);
+
+    // Visits the children of the root element in document order.
+    void ForEachChannel(const std::function<void(const ChannelRecord&)>& visit) const;
+    // First item whose id child holds that id, through "/items/item[id=" + id + "]";
+    // nothing when no item matches or the id cannot form a valid path.
+    std::optional<XmlElement> FindChannel(std::string_view id) const;
+    std::optional<ChannelRecord> FindChannelRecord(std::string_view id) const;
+
+    const XmlDocument& Document() const { return document_; }
+
+private:
+    explicit Catalogue(XmlDocument document) : document_(std::move(document)) {}
+    XmlDocument document_;
+};
+
+// imgindex as the lists use it: a decimal integer, or nothing when the text is not one.
+std::optional<int> ParseImgIndex(std::string_view text);
+
+} // namespace zentavo

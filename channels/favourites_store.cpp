@@ -1,0 +1,1 @@
+#include "favourites_store.h"

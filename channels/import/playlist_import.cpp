@@ -1,0 +1,1 @@
+#include "playlist_import.h"

@@ -1,0 +1,19 @@
+#pragma once
+// One row of a channel list: caption, the channel id (the hidden second column), the icon index.
+
+#include <string>
+#include <vector>
+
+namespace zentavo {
+
+struct ListRow {
+    std::string caption; // UTF-8
+    std::string id;
+    int iconIndex = 0;
+};
+
+struct ChannelLists {
+    std::vector<ListRow> tv, radio, webcam; // file order
+};
+
+} // namespace zentavo

@@ -1,0 +1,1 @@
+#include "xml_document.h"

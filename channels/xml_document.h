@@ -1,0 +1,85 @@
+#pragma once
+// A small XML document over libxml2: load a file or bytes in the encoding its declaration names,
+// XPath 1.0 single-node selection, element text and attributes, append, remove, save.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct _xmlDoc;
+struct _xmlNode;
+
+namespace zentavo {
+
+// Raised when a document cannot be loaded, parsed, queried or saved; what() says why.
+class XmlError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A non-owning handle on an element of an XmlDocument; valid while the document lives
+// and the element has not been removed. All text is UTF-8.
+class XmlElement {
+public:
+    explicit XmlElement(_xmlNode* node) : node_(node) {}
+
+    std::string Name() const;
+    // Text content of the element (all its descendant text).
+    std::string Text() const;
+    void SetText(std::string_view text);
+    // Text of the first child element with that name; empty text when there is none.
+    std::string ChildText(std::string_view name) const;
+    std::optional<XmlElement> FirstChildElement(std::string_view name = {}) const;
+    std::optional<XmlElement> NextSiblingElement() const;
+    // Child elements in document order (text, comments and processing instructions skipped).
+    std::vector<XmlElement> ChildElements() const;
+    // XPath 1.0 relative to this element; the first match in document order that is an element.
+    std::optional<XmlElement> SelectSingleNode(std::string_view xpath) const;
+    std::optional<std::string> Attribute(std::string_view name) const;
+    void SetAttribute(std::string_view name, std::string_view value);
+    // Appends a new child element after the last child and returns it.
+    XmlElement AppendChild(std::string_view name);
+    // Unlinks the element from its parent and frees it; the handle is invalid afterwards.
+    void Remove();
+
+    _xmlNode* Native() const { return node_; }
+
+private:
+    _xmlNode* node_;
+};
+
+class XmlDocument {
+public:
+    // Throws XmlError when the file is missing, unreadable or not well-formed.
+    static XmlDocument LoadFile(const std::filesystem::path& path);
+    static XmlDocument LoadBytes(std::string_view bytes);
+    // A new document: <?xml version="1.0" encoding="UTF-8"?> and an empty root element.
+    static XmlDocument Create(std::string_view rootName);
+
+    XmlDocument(XmlDocument&&) noexcept;
+    XmlDocument& operator=(XmlDocument&&) noexcept;
+    ~XmlDocument();
+
+    XmlElement Root() const;
+    // XPath 1.0 from the document; the first match in document order that is an element.
+    std::optional<XmlElement> SelectSingleNode(std::string_view xpath) const;
+    // The whole document in its own declared encoding; characters that encoding cannot hold
+    // become character references, so a load of the result gives the same text.
+    std::string SaveToBytes() const;
+    // Replaces the file atomically (temporary file in the same folder, then rename):
+    // a failed or interrupted save leaves the previous file whole. Throws XmlError.
+    void SaveFile(const std::filesystem::path& path) const;
+
+    _xmlDoc* Native() const { return doc_.get(); }
+
+private:
+    struct Deleter { void operator()(_xmlDoc* doc) const; };
+    explicit XmlDocument(_xmlDoc* doc) : doc_(doc) {}
+    std::unique_ptr<_xmlDoc, Deleter> doc_;
+};
+
+} // namespace zentavo

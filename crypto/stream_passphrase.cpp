@@ -1,0 +1,1 @@
+#include "stream_passphrase.h"

@@ -1,0 +1,1 @@
+#include "page_generation.h"

@@ -1,0 +1,37 @@
+#pragma once
+// Turning a channel into a player page: the three templates, FillTemplate, and the lookup that
+// gives the page of one play (catalogue item -> deciphered address -> media kind -> filled template).
+
+#include "channels/media_kind.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zentavo {
+
+// The template text of a media kind (CR LF line ends, ASCII), from the program's resources:
+// Label_wmp for WindowsMedia, Label_rm for Real, Label_photo for Snapshot.
+std::string PlayerTemplate(MediaKind kind);
+
+struct FillOptions {
+    bool originalSize = true;  // "Original size" chosen in the channel list window
+    std::string channelName;   // CurrentChannelName (TITLE)
+};
+
+// Replaces every "%|NAME|%" placeholder; never hangs, whatever the address holds.
+std::string FillTemplate(std::string_view templateText, std::string_view address, const FillOptions& options);
+
+struct PreparedPlay {
+    int mediaKind = 0;   // imgindex as an integer, 0 when it is not one (may be outside 0..2)
+    std::string address; // deciphered and trimmed
+    std::string page;    // filled template; empty for a kind outside 0..2
+};
+
+// FindChannel + DecipherString + imgindex + FillTemplate. Throws ListFileError when the catalogue
+// cannot be loaded and the cipher's errors for a malformed url; nothing when the id is not found.
+std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePath, std::string_view channelId,
+                                        std::string_view passphrase, const FillOptions& options);
+
+} // namespace zentavo

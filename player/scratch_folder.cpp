@@ -1,0 +1,1 @@
+#include "scratch_folder.h"

@@ -1,0 +1,7 @@
+#include "commands.h"
+
+namespace zentavo::tool {
+
+int RunImport(const Args&) { return kExitUsage; }
+
+} // namespace zentavo::tool
