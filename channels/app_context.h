@@ -6,6 +6,9 @@
 
 namespace zentavo {
 
+// The maker's home page: "Visit Home Page" opens it; the Real page falls back to it.
+inline constexpr const char* kHomePageUrl = "https://www.zentavo.org/";
+
 struct AppContext {
     QString AppFolder;           // executable's folder, with a trailing '/'
     QString CurrentChannelId;    // id of the row selected last in the channel list window
