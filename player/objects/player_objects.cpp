@@ -1,0 +1,7 @@
+#include "player_objects.h"
+
+namespace zentavo {
+
+QList<QWebEngineScript> PlayerObjectScripts() { return {}; }
+
+} // namespace zentavo
