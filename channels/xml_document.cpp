@@ -1,1 +1,475 @@
 #include "xml_document.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+#include <libxml/xpath.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zentavo {
+
+namespace {
+
+// No network access, no DTD loading, no entity substitution (so no external entity is ever read),
+// no messages on stderr: errors are collected and raised as XmlError. COMPACT stores short texts
+// inside their nodes, which saves an allocation for most fields of a catalogue item.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+
+const xmlChar* Xml(const char* text)
+{
+    return reinterpret_cast<const xmlChar*>(text);
+}
+
+std::string Cstr(std::string_view text)
+{
+    return std::string(text);
+}
+
+std::string FromXml(const xmlChar* text)
+{
+    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+bool NameIs(const xmlNode* node, std::string_view name)
+{
+    if (node->type != XML_ELEMENT_NODE)
+        return false;
+    const auto* nodeName = reinterpret_cast<const char*>(node->name);
+    return std::strncmp(nodeName, name.data(), name.size()) == 0 && nodeName[name.size()] == '\0';
+}
+
+// Text that XML 1.0 can carry: valid UTF-8 without control characters other than tab, LF and CR.
+// Anything else would be written into a file that no parser accepts again.
+void CheckStorableText(std::string_view text, const char* what)
+{
+    if (text.size() > static_cast<std::size_t>(INT_MAX)
+        || xmlCheckUTF8(reinterpret_cast<const xmlChar*>(Cstr(text).c_str())) == 0
+        || std::memchr(text.data(), '\0', text.size()) != nullptr)
+        throw XmlError(std::string(what) + " is not valid UTF-8 text");
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+            throw XmlError(std::string(what) + " holds a control character that XML cannot store");
+    }
+}
+
+void CheckName(std::string_view name)
+{
+    if (name.empty() || xmlValidateName(Xml(Cstr(name).c_str()), 0) != 0)
+        throw XmlError("'" + std::string(name) + "' is not a valid XML name");
+}
+
+void IgnoreXPathError(void*, xmlError*) {}
+
+struct XPathContextDeleter {
+    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
+};
+struct XPathObjectDeleter {
+    void operator()(xmlXPathObject* object) const { xmlXPathFreeObject(object); }
+};
+
+// Evaluates an XPath 1.0 expression with node as the context node; the first element of the
+// resulting node-set in document order. An expression that does not compile, fails, or gives
+// no node-set selects nothing.
+std::optional<XmlElement> SelectFirstElement(xmlDoc* doc, xmlNode* node, std::string_view xpath)
+{
+    const std::string expression(xpath);
+    if (expression.size() != std::strlen(expression.c_str()))
+        return std::nullopt; // an embedded NUL would silently cut the expression
+    const std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(doc));
+    if (!context)
+        throw XmlError("Cannot create an XPath context");
+    context->node = node;
+    context->error = IgnoreXPathError;
+    const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+        xmlXPathEvalExpression(Xml(expression.c_str()), context.get()));
+    if (!result || result->type != XPATH_NODESET || result->nodesetval == nullptr)
+        return std::nullopt;
+    const xmlNodeSet* nodes = result->nodesetval;
+    // libxml2 returns location paths in document order, but a union or a filter may not be
+    // sorted: take the earliest element explicitly.
+    xmlNode* first = nullptr;
+    for (int i = 0; i < nodes->nodeNr; ++i) {
+        xmlNode* candidate = nodes->nodeTab[i];
+        if (candidate->type != XML_ELEMENT_NODE)
+            continue;
+        if (first == nullptr || xmlXPathCmpNodes(candidate, first) == 1)
+            first = candidate;
+    }
+    if (first == nullptr)
+        return std::nullopt;
+    return XmlElement(first);
+}
+
+// A file descriptor that is closed when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { Close(); }
+    int Get() const { return fd_; }
+    int Close()
+    {
+        const int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+// A temporary file that is removed unless it was renamed into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    const std::string& Path() const { return path_; }
+    void Release() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+[[noreturn]] void ThrowSaveError(const std::filesystem::path& path, const std::string& reason)
+{
+    throw XmlError("Cannot save " + path.string() + ": " + reason);
+}
+
+std::string ErrnoText(int error)
+{
+    return std::strerror(error);
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path)
+{
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0)
+        throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
+    if (S_ISDIR(info.st_mode))
+        throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(EISDIR));
+    std::string bytes;
+    if (S_ISREG(info.st_mode))
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+struct ParserContextDeleter {
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
+};
+
+xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
+{
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw XmlError(sourceName + ": file too large");
+    const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
+    if (!context)
+        throw XmlError("Cannot create an XML parser");
+    xmlDoc* doc = xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                                    kParseOptions);
+    const xmlError* error = xmlCtxtGetLastError(context.get());
+    if (doc == nullptr || !context->wellFormed) {
+        if (doc != nullptr)
+            xmlFreeDoc(doc);
+        std::string reason = "not well-formed XML";
+        if (error != nullptr && error->message != nullptr) {
+            std::string message = error->message;
+            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+                message.pop_back();
+            reason += " (line " + std::to_string(error->line) + ": " + message + ")";
+        }
+        throw XmlError(sourceName + ": " + reason);
+    }
+    if (xmlDocGetRootElement(doc) == nullptr) {
+        xmlFreeDoc(doc);
+        throw XmlError(sourceName + ": no root element");
+    }
+    return doc;
+}
+
+} // namespace
+
+// ---- XmlElement ----
+
+std::string XmlElement::Name() const
+{
+    return FromXml(node_->name);
+}
+
+std::string XmlElement::Text() const
+{
+    // The common case, a single text child, needs no copy through libxml2's buffer.
+    const xmlNode* child = node_->children;
+    if (child == nullptr)
+        return {};
+    if (child->next == nullptr && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
+        return FromXml(child->content);
+    xmlChar* content = xmlNodeGetContent(node_);
+    std::string text = FromXml(content);
+    xmlFree(content);
+    return text;
+}
+
+void XmlElement::SetText(std::string_view text)
+{
+    CheckStorableText(text, "Element text");
+    xmlNodeSetContent(node_, nullptr); // frees the children
+    if (text.empty())
+        return;
+    xmlNode* textNode = xmlNewDocTextLen(node_->doc, Xml(Cstr(text).c_str()), static_cast<int>(text.size()));
+    if (textNode == nullptr || xmlAddChild(node_, textNode) == nullptr) {
+        xmlFreeNode(textNode);
+        throw XmlError("Cannot set element text");
+    }
+}
+
+std::string XmlElement::ChildText(std::string_view name) const
+{
+    for (xmlNode* child = node_->children; child != nullptr; child = child->next) {
+        if (NameIs(child, name))
+            return XmlElement(child).Text();
+    }
+    return {};
+}
+
+std::optional<XmlElement> XmlElement::FirstChildElement(std::string_view name) const
+{
+    for (xmlNode* child = node_->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE && (name.empty() || NameIs(child, name)))
+            return XmlElement(child);
+    }
+    return std::nullopt;
+}
+
+std::optional<XmlElement> XmlElement::NextSiblingElement() const
+{
+    for (xmlNode* sibling = node_->next; sibling != nullptr; sibling = sibling->next) {
+        if (sibling->type == XML_ELEMENT_NODE)
+            return XmlElement(sibling);
+    }
+    return std::nullopt;
+}
+
+std::vector<XmlElement> XmlElement::ChildElements() const
+{
+    std::vector<XmlElement> elements;
+    for (xmlNode* child = node_->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE)
+            elements.emplace_back(child);
+    }
+    return elements;
+}
+
+std::optional<XmlElement> XmlElement::SelectSingleNode(std::string_view xpath) const
+{
+    return SelectFirstElement(node_->doc, node_, xpath);
+}
+
+std::optional<std::string> XmlElement::Attribute(std::string_view name) const
+{
+    const std::string key(name);
+    xmlAttr* attribute = xmlHasProp(node_, Xml(key.c_str()));
+    if (attribute == nullptr)
+        return std::nullopt;
+    if (attribute->type != XML_ATTRIBUTE_NODE)
+        return std::nullopt; // a default from a DTD declaration, not an attribute of the element
+    xmlChar* value = xmlNodeListGetString(node_->doc, attribute->children, 1);
+    std::string text = FromXml(value);
+    xmlFree(value);
+    return text;
+}
+
+void XmlElement::SetAttribute(std::string_view name, std::string_view value)
+{
+    CheckName(name);
+    CheckStorableText(value, "Attribute value");
+    // xmlSetProp stores the value as text, not as markup: '&' and '<' stay characters.
+    if (xmlSetProp(node_, Xml(Cstr(name).c_str()), Xml(Cstr(value).c_str())) == nullptr)
+        throw XmlError("Cannot set attribute '" + std::string(name) + "'");
+}
+
+XmlElement XmlElement::AppendChild(std::string_view name)
+{
+    CheckName(name);
+    xmlNode* child = xmlNewDocNode(node_->doc, nullptr, Xml(Cstr(name).c_str()), nullptr);
+    if (child == nullptr)
+        throw XmlError("Cannot create element '" + std::string(name) + "'");
+    if (xmlAddChild(node_, child) == nullptr) {
+        xmlFreeNode(child);
+        throw XmlError("Cannot append element '" + std::string(name) + "'");
+    }
+    return XmlElement(child);
+}
+
+void XmlElement::Remove()
+{
+    xmlUnlinkNode(node_);
+    xmlFreeNode(node_);
+    node_ = nullptr;
+}
+
+// ---- XmlDocument ----
+
+void XmlDocument::Deleter::operator()(_xmlDoc* doc) const
+{
+    xmlFreeDoc(doc);
+}
+
+XmlDocument XmlDocument::LoadFile(const std::filesystem::path& path)
+{
+    return XmlDocument(ParseBytes(ReadWholeFile(path), path.string()));
+}
+
+XmlDocument XmlDocument::LoadBytes(std::string_view bytes)
+{
+    return XmlDocument(ParseBytes(bytes, "XML text"));
+}
+
+XmlDocument XmlDocument::Create(std::string_view rootName)
+{
+    CheckName(rootName);
+    xmlDoc* doc = xmlNewDoc(Xml("1.0"));
+    if (doc == nullptr)
+        throw XmlError("Cannot create an XML document");
+    XmlDocument document(doc);
+    doc->encoding = xmlStrdup(Xml("UTF-8"));
+    xmlNode* root = xmlNewDocNode(doc, nullptr, Xml(Cstr(rootName).c_str()), nullptr);
+    if (doc->encoding == nullptr || root == nullptr) {
+        xmlFreeNode(root);
+        throw XmlError("Cannot create an XML document");
+    }
+    xmlDocSetRootElement(doc, root);
+    return document;
+}
+
+XmlDocument::XmlDocument(XmlDocument&&) noexcept = default;
+XmlDocument& XmlDocument::operator=(XmlDocument&&) noexcept = default;
+XmlDocument::~XmlDocument() = default;
+
+XmlElement XmlDocument::Root() const
+{
+    return XmlElement(xmlDocGetRootElement(doc_.get()));
+}
+
+std::optional<XmlElement> XmlDocument::SelectSingleNode(std::string_view xpath) const
+{
+    return SelectFirstElement(doc_.get(), reinterpret_cast<xmlNode*>(doc_.get()), xpath);
+}
+
+std::string XmlDocument::SaveToBytes() const
+{
+    // In the declared encoding (UTF-8 when none is declared); characters the encoding cannot
+    // hold are written as character references by libxml2's output converter.
+    const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : "UTF-8";
+    xmlChar* memory = nullptr;
+    int size = 0;
+    xmlDocDumpMemoryEnc(doc_.get(), &memory, &size, encoding);
+    if (memory == nullptr || size < 0) {
+        xmlFree(memory);
+        throw XmlError(std::string("Cannot write the document in its encoding ") + encoding);
+    }
+    std::string bytes(reinterpret_cast<const char*>(memory), static_cast<std::size_t>(size));
+    xmlFree(memory);
+    return bytes;
+}
+
+void XmlDocument::SaveFile(const std::filesystem::path& requested) const
+{
+    const std::string bytes = SaveToBytes();
+
+    // A link is followed, so the file it names is replaced and the link stays.
+    std::filesystem::path path = requested;
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(path, ignored)) {
+        std::error_code error;
+        path = std::filesystem::weakly_canonical(path, error);
+        if (error)
+            ThrowSaveError(requested, error.message());
+    }
+
+    // An existing file keeps its permissions; a write-protected one is not replaced behind
+    // its owner's back (a rename would otherwise ignore the protection).
+    mode_t mode = 0666;
+    bool keepMode = false;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode))
+            ThrowSaveError(requested, ErrnoText(EISDIR));
+        if ((existing.st_mode & S_IWUSR) == 0)
+            ThrowSaveError(requested, "the file is read-only");
+        mode = existing.st_mode & 07777;
+        keepMode = true;
+    } else if (errno != ENOENT) {
+        ThrowSaveError(requested, ErrnoText(errno));
+    }
+
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    const int rawFd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (rawFd < 0)
+        ThrowSaveError(requested, ErrnoText(errno));
+    FileDescriptor fd(rawFd);
+    TemporaryFile temporary(pattern);
+
+    if (!keepMode) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    if (::fchmod(fd.Get(), mode) != 0)
+        ThrowSaveError(requested, ErrnoText(errno));
+
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = ::write(fd.Get(), bytes.data() + written, bytes.size() - written);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowSaveError(requested, ErrnoText(errno));
+        }
+        written += static_cast<std::size_t>(put);
+    }
+    // The data reaches the disk before the new name does, so a crash leaves the old file or the new one.
+    if (::fsync(fd.Get()) != 0)
+        ThrowSaveError(requested, ErrnoText(errno));
+    if (fd.Close() != 0)
+        ThrowSaveError(requested, ErrnoText(errno));
+    if (::rename(temporary.Path().c_str(), path.c_str()) != 0)
+        ThrowSaveError(requested, ErrnoText(errno));
+    temporary.Release();
+
+    const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.Get() >= 0)
+        ::fsync(folderFd.Get()); // the rename is done; a folder that cannot be synced changes nothing
+}
+
+} // namespace zentavo

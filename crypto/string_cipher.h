@@ -1,14 +1,14 @@
 #pragma once
 // Protected strings: AES-ECB cipher text with an 8-byte length field, written as hex digits.
 
+#include "key_size.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace zentavo {
-
-enum class KeySize { Key128 = 0, Key192 = 1, Key256 = 2 };
 
 // "'0xG7' is not a valid integer value"
 class ConversionError : public std::runtime_error {
