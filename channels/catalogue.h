@@ -1,6 +1,7 @@
 #pragma once
 // The channel catalogue (data/tv-all.xml): enumeration in file order and lookup by id.
 
+#include "list_row.h"
 #include "xml_document.h"
 
 #include <filesystem>
@@ -46,12 +47,18 @@ public:
 
     const XmlDocument& Document() const { return document_; }
 
+    // The fields of one item: the text of the first child element of each name, empty when missing.
+    static ChannelRecord ReadRecord(const XmlElement& item);
+
 private:
     explicit Catalogue(XmlDocument document) : document_(std::move(document)) {}
     XmlDocument document_;
 };
 
-// imgindex as the lists use it: a decimal integer, or nothing when the text is not one.
+// imgindex as the lists use it: a decimal integer (optional sign, surrounding XML white space
+// allowed), or nothing when the text is not one or does not fit an int.
 std::optional<int> ParseImgIndex(std::string_view text);
+// The row icon of an imgindex text: its integer value, or kNoIcon when it is not one.
+int IconIndexOf(std::string_view imgindex);
 
 } // namespace zentavo

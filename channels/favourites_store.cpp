@@ -1,1 +1,141 @@
 #include "favourites_store.h"
+
+#include "catalogue.h"
+#include "xml_document.h"
+
+#include <cctype>
+#include <stdexcept>
+#include <system_error>
+
+namespace zentavo {
+
+namespace {
+
+bool FileExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const bool exists = std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    return exists && !error;
+}
+
+// Loads the store, creating an empty one first when there is no file. A file that exists but
+// is not a favourites store (unreadable, not well-formed, another root) raises ListFileError
+// and is left untouched: nothing that follows may overwrite it.
+XmlDocument LoadStore(const std::filesystem::path& path)
+{
+    if (!FileExists(path))
+        CreateEmptyFavourites(path);
+    try {
+        XmlDocument document = XmlDocument::LoadFile(path);
+        if (document.Root().Name() != "items")
+            throw ListFileError(path.string() + ": the root element is not 'items'");
+        return document;
+    } catch (const XmlError& error) {
+        throw ListFileError(error.what());
+    }
+}
+
+std::optional<XmlElement> FindFavourite(const XmlDocument& store, std::string_view id)
+{
+    // The id goes into the path without quotes, as in the catalogue lookup.
+    std::string path;
+    path.append("/items/item[@id=").append(id).append("]");
+    return store.SelectSingleNode(path);
+}
+
+// A channel id is a decimal integer; anything else could never be selected again.
+bool IsChannelId(std::string_view id)
+{
+    if (id.empty())
+        return false;
+    for (const char c : id) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void CreateEmptyFavourites(const std::filesystem::path& path)
+{
+    XmlDocument::Create("items").SaveFile(path);
+}
+
+EditResult AddFavourite(const std::filesystem::path& path, std::string_view id)
+{
+    if (!IsChannelId(id))
+        throw std::invalid_argument("'" + std::string(id) + "' is not a channel id");
+    XmlDocument store = LoadStore(path);
+    if (FindFavourite(store, id))
+        return EditResult::Unchanged;
+    XmlElement item = store.Root().AppendChild("item");
+    item.SetAttribute("id", id);
+    item.SetAttribute("comment", "");
+    store.SaveFile(path);
+    return EditResult::Changed;
+}
+
+EditResult RemoveFavourite(const std::filesystem::path& path, std::string_view id)
+{
+    XmlDocument store = LoadStore(path);
+    auto item = FindFavourite(store, id);
+    if (!item)
+        return EditResult::Unchanged;
+    item->Remove();
+    store.SaveFile(path);
+    return EditResult::Changed;
+}
+
+std::optional<std::string> FavouriteComment(const std::filesystem::path& path, std::string_view id)
+{
+    const XmlDocument store = LoadStore(path);
+    const auto item = FindFavourite(store, id);
+    if (!item)
+        return std::nullopt;
+    return item->Attribute("comment").value_or(std::string());
+}
+
+EditResult SetFavouriteComment(const std::filesystem::path& path, std::string_view id, std::string_view comment)
+{
+    XmlDocument store = LoadStore(path);
+    auto item = FindFavourite(store, id);
+    if (!item)
+        return EditResult::Unchanged;
+    item->SetAttribute("comment", comment);
+    store.SaveFile(path);
+    return EditResult::Changed;
+}
+
+std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesPath,
+                                        const std::filesystem::path& cataloguePath)
+{
+    if (!FileExists(favouritesPath))
+        CreateEmptyFavourites(favouritesPath);
+    const Catalogue catalogue = Catalogue::Load(cataloguePath);
+    const XmlDocument store = LoadStore(favouritesPath);
+
+    std::vector<ListRow> rows;
+    for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement()) {
+        const std::string id = favourite->Attribute("id").value_or(std::string());
+        const std::string bandwidth = favourite->Attribute("bandwidth").value_or(std::string());
+        const std::string comment = favourite->Attribute("comment").value_or(std::string());
+        std::string decoration;
+        if (!bandwidth.empty())
+            decoration.append("  (").append(bandwidth).append(")");
+        if (!comment.empty())
+            decoration.append("  [ ").append(comment).append(" ]");
+
+        // A favourite whose channel the catalogue no longer holds cannot show a name: left out.
+        const auto channel = catalogue.FindChannel(id);
+        if (!channel)
+            continue;
+        ListRow& row = rows.emplace_back();
+        row.caption = channel->ChildText("country") + " - " + channel->ChildText("name") + decoration;
+        row.id = channel->ChildText("id");
+        row.iconIndex = IconIndexOf(channel->ChildText("imgindex"));
+    }
+    return rows;
+}
+
+} // namespace zentavo

@@ -6,6 +6,9 @@
 
 namespace zentavo {
 
+// Icon index of a row whose imgindex is not a decimal integer: the row is listed without an icon.
+inline constexpr int kNoIcon = -1;
+
 struct ListRow {
     std::string caption; // UTF-8
     std::string id;
