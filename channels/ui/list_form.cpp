@@ -1,22 +1,331 @@
 #include "list_form.h"
 #include "ui_list_form.h"
 
+#include "channel_list_model.h"
+#include "dialog_prompts.h"
+#include "favourites_commands.h"
+#include "list_icons.h"
+
 #include "channels/app_context.h"
+#include "channels/catalogue.h"
+#include "channels/channel_lists.h"
+#include "channels/favourites_store.h"
+#include "channels/preparation.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTreeView>
+#include <filesystem>
+#include <stdexcept>
 
 namespace zentavo {
 
-TListForm::TListForm(AppContext& context, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TListForm>()), context_(context)
+namespace {
+std::filesystem::path ToPath(const QString& path)
 {
-    ui->setupUi(this);
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+constexpr int kFavouritesTab = 3;
+} // namespace
+
+TListForm::TListForm(AppContext& context, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TListForm>()), context_(context),
+      ownPrompts_(std::make_unique<DialogPrompts>()), prompts_(ownPrompts_.get())
+{
+    Init();
+}
+
+TListForm::TListForm(AppContext& context, FavouritesPrompts& prompts, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TListForm>()), context_(context), prompts_(&prompts)
+{
+    Init();
 }
 
 TListForm::~TListForm() = default;
 
-void TListForm::LoadChannelLists() {}
-void TListForm::LoadFavourites() {}
-void TListForm::ShowOnTab(int) { exec(); }
-bool TListForm::OriginalSizeChosen() const { return true; }
-void TListForm::EditFavourites(const QString&) {}
+void TListForm::Init()
+{
+    ui->setupUi(this);
+    // A tool window of fixed size: small caption bar, no minimise or maximise box.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(400, 503);
+
+    const QList<QIcon> tabIcons = TabIcons();
+    for (int i = 0; i < ui->PageControl1->count() && i < tabIcons.size(); ++i)
+        ui->PageControl1->setTabIcon(i, tabIcons.at(i));
+
+    lists_ = {ui->ListView1, ui->ListView2, ui->ListView3, ui->ListView4};
+    const QList<QIcon> rowIcons = RowIcons();
+    for (int i = 0; i < 4; ++i) {
+        models_[static_cast<size_t>(i)] = new ChannelListModel(rowIcons, this);
+        SetUpList(i);
+    }
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(ui->Popup_Play);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ui->Popup_Addthischanneltomyfavorites);
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2->addAction(ui->MenuItem1);
+    PopupMenu2->addSeparator();
+    PopupMenu2->addAction(ui->MenuItem4);
+    PopupMenu2->addAction(ui->MenuItem5);
+
+    ConnectHandlers();
+}
+
+void TListForm::SetUpList(int index)
+{
+    QTreeView* list = lists_[static_cast<size_t>(index)];
+    list->setModel(models_[static_cast<size_t>(index)]);
+    list->setColumnWidth(0, 360);
+    // The id column has no width: the id is never visible.
+    list->setColumnHidden(1, true);
+    list->header()->setSectionsClickable(true);
+    list->viewport()->installEventFilter(this);
+}
+
+void TListForm::ConnectHandlers()
+{
+    for (QTreeView* list : lists_) {
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this, list](const QItemSelection&, const QItemSelection&) {
+                    const QModelIndexList rows = list->selectionModel()->selectedRows();
+                    if (rows.isEmpty())
+                        ListView1SelectItem(list, -1, false);
+                    else
+                        ListView1SelectItem(list, rows.first().row(), true);
+                });
+        connect(list, &QTreeView::doubleClicked, this, [this, list](const QModelIndex&) { ListView1DblClick(list); });
+        connect(list->header(), &QHeaderView::sectionClicked, this,
+                [this, list](int column) { ListView1ColumnClick(list, column); });
+        // Mouse requests are turned into releases by eventFilter; this one comes from the Menu key.
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint&) {
+            const QModelIndexList rows = list->selectionModel()->selectedRows();
+            const QRect rowRect = rows.isEmpty() ? QRect() : list->visualRect(rows.first());
+            const QPoint at = rowRect.isValid() && list->viewport()->rect().intersects(rowRect)
+                ? rowRect.bottomLeft()
+                : QPoint(0, 0);
+            OpenPopup(list, list->viewport()->mapToGlobal(at));
+        });
+    }
+    connect(ui->Popup_Play, &QAction::triggered, this, &TListForm::Popup_PlayClick);
+    connect(ui->Popup_Addthischanneltomyfavorites, &QAction::triggered, this,
+            &TListForm::Popup_AddthischanneltomyfavoritesClick);
+    connect(ui->MenuItem1, &QAction::triggered, this, &TListForm::MenuItem1Click);
+    connect(ui->MenuItem4, &QAction::triggered, this, &TListForm::Popup_RemovethischannelfrommyfavoritesClick);
+    connect(ui->MenuItem5, &QAction::triggered, this, &TListForm::Popup_AddcommentClick);
+    connect(ui->Button3, &QPushButton::clicked, this, &TListForm::Button3Click);
+    connect(ui->Button1, &QPushButton::clicked, this, &TListForm::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TListForm::Button2Click);
+}
+
+bool TListForm::eventFilter(QObject* watched, QEvent* event)
+{
+    QTreeView* list = nullptr;
+    for (QTreeView* candidate : lists_) {
+        if (candidate->viewport() == watched)
+            list = candidate;
+    }
+    if (!list)
+        return QDialog::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        // A click below the rows unselects, as in any list of the desktop.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && !list->indexAt(mouse->position().toPoint()).isValid())
+            list->clearSelection();
+        break;
+    }
+    case QEvent::ContextMenu:
+        // The popup opens when the right button is released (right-button presses never reach the
+        // windows), so a request made by the press is dropped here.
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse)
+            return true;
+        break;
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            OpenPopup(list, mouse->globalPosition().toPoint());
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TListForm::OpenPopup(QTreeView* list, const QPoint& globalPos)
+{
+    QMenu* menu = list == ui->ListView4 ? PopupMenu2 : PopupMenu1;
+    menu->popup(globalPos);
+}
+
+ChannelListModel* TListForm::ModelOf(const QTreeView* list) const
+{
+    for (size_t i = 0; i < lists_.size(); ++i) {
+        if (lists_[i] == list)
+            return models_[i];
+    }
+    throw std::logic_error("not a list of the channel list window");
+}
+
+void TListForm::LoadChannelLists()
+{
+    ChannelLists lists;
+    try {
+        lists = BuildChannelLists(ToPath(context_.CataloguePath()));
+    } catch (const ListFileError&) {
+        prompts_->ShowListFileError();
+        return;
+    }
+    models_[0]->SetRows(std::move(lists.tv));
+    models_[1]->SetRows(std::move(lists.radio));
+    models_[2]->SetRows(std::move(lists.webcam));
+}
+
+void TListForm::LoadFavourites()
+{
+    models_[3]->Clear();
+    std::vector<ListRow> rows;
+    try {
+        rows = BuildFavouriteRows(ToPath(context_.FavouritesPath()), ToPath(context_.CataloguePath()));
+    } catch (const ListFileError&) {
+        prompts_->ShowListFileError();
+        return;
+    }
+    models_[3]->SetRows(std::move(rows));
+}
+
+void TListForm::ShowOnTab(int tabIndex)
+{
+    ui->PageControl1->setCurrentIndex(tabIndex);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    exec();
+}
+
+bool TListForm::OriginalSizeChosen() const
+{
+    return ui->RadioButton1->isChecked();
+}
+
+std::optional<QString> TListForm::SelectedFavouriteId() const
+{
+    const QModelIndexList rows = ui->ListView4->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return QString::fromStdString(models_[3]->Row(rows.first().row()).id);
+}
+
+void TListForm::EditFavourites(const QString& command)
+{
+    FavouritesCommands commands(ToPath(context_.FavouritesPath()), *prompts_);
+    if (!commands.Run(command, context_.CurrentChannelId, SelectedFavouriteId()))
+        return;
+    LoadFavourites();
+    ui->PageControl1->setCurrentIndex(kFavouritesTab);
+}
+
+void TListForm::ListView1SelectItem(QTreeView* list, int row, bool selected)
+{
+    if (selected) {
+        const ListRow& selectedRow = ModelOf(list)->Row(row);
+        context_.CurrentChannelId = QString::fromStdString(selectedRow.id);
+        context_.CurrentChannelName = QString::fromStdString(selectedRow.caption);
+    }
+    // One state for the whole window: a selection in any list enables every command.
+    SetCommandsEnabled(selected);
+}
+
+void TListForm::SetCommandsEnabled(bool enabled)
+{
+    ui->Popup_Play->setEnabled(enabled);
+    ui->Popup_Addthischanneltomyfavorites->setEnabled(enabled);
+    ui->MenuItem1->setEnabled(enabled);
+    ui->MenuItem4->setEnabled(enabled);
+    ui->MenuItem5->setEnabled(enabled);
+    ui->Button3->setEnabled(enabled);
+    ui->Button1->setEnabled(enabled);
+}
+
+void TListForm::ListView1DblClick(QTreeView* list)
+{
+    if (list->selectionModel()->hasSelection())
+        PlayAndClose();
+}
+
+void TListForm::ListView1ColumnClick(QTreeView* list, int column)
+{
+    sortColumn_ = column;
+    ModelOf(list)->SortByColumn(sortColumn_);
+}
+
+void TListForm::PlayAndClose()
+{
+    // The window closes after the play request, whether or not the channel could be played.
+    struct Closer {
+        TListForm* form;
+        ~Closer() { form->close(); }
+    } closer{this};
+    emit PlayChannelRequested();
+}
+
+void TListForm::Popup_PlayClick()
+{
+    PlayAndClose();
+}
+
+void TListForm::MenuItem1Click()
+{
+    PlayAndClose();
+}
+
+void TListForm::Button3Click()
+{
+    PlayAndClose();
+}
+
+void TListForm::Popup_AddthischanneltomyfavoritesClick()
+{
+    EditFavourites(QStringLiteral("ADD"));
+}
+
+void TListForm::Popup_RemovethischannelfrommyfavoritesClick()
+{
+    EditFavourites(QStringLiteral("DEL"));
+}
+
+void TListForm::Popup_AddcommentClick()
+{
+    EditFavourites(QStringLiteral("ADDCOMMENT"));
+}
+
+void TListForm::Button1Click()
+{
+    // Catalogue maintenance: writes a copy of the catalogue with each item's media kind.
+    AnnotateMediaKinds(ToPath(context_.CataloguePath()),
+                       ToPath(context_.AppFolder + QStringLiteral("data/tv-all.annotated.xml")));
+}
+
+void TListForm::Button2Click()
+{
+    // Catalogue maintenance: writes a copy of the catalogue with every address protected.
+    if (context_.StreamPassphrase.empty())
+        throw std::runtime_error("The stream passphrase has not been built yet");
+    EncipherCatalogueAddresses(ToPath(context_.CataloguePath()),
+                               ToPath(context_.AppFolder + QStringLiteral("data/tv-all.enciphered.xml")),
+                               context_.StreamPassphrase);
+}
 
 } // namespace zentavo

@@ -1,23 +1,37 @@
 #pragma once
 // The channel list window: TV, radio, webcam and favourites lists, the video size choice,
-// and the favourites commands.
+// the play commands and the favourites commands.
 
 #include <QDialog>
+#include <QString>
+#include <array>
 #include <memory>
+#include <optional>
+
+class QMenu;
+class QTreeView;
 
 namespace Ui { class TListForm; }
 
 namespace zentavo {
 
 struct AppContext;
+class ChannelListModel;
+class FavouritesPrompts;
 
 class TListForm : public QDialog {
     Q_OBJECT
 public:
-    TListForm(AppContext& context, QWidget* parent = nullptr);
+    // Asks its questions with the real dialogs.
+    explicit TListForm(AppContext& context, QWidget* parent = nullptr);
+    // Asks its questions through prompts, which must outlive the window.
+    TListForm(AppContext& context, FavouritesPrompts& prompts, QWidget* parent = nullptr);
     ~TListForm() override;
 
+    // Fills the TV, radio and webcam lists from the catalogue, replacing their rows. A catalogue
+    // that cannot be loaded is reported with the list-file message and leaves the lists as they were.
     void LoadChannelLists();
+    // Rebuilds the "My Favorites" list from the favourites file (created empty when missing).
     void LoadFavourites();
     // Sets the active tab (0 TV, 1 Radio, 2 Webcams, 3 My Favorites) and shows the window modally.
     void ShowOnTab(int tabIndex);
@@ -25,14 +39,48 @@ public:
     bool OriginalSizeChosen() const;
     // "ADD", "DEL" or "ADDCOMMENT".
     void EditFavourites(const QString& command);
+    // Index of the column by which a list was sorted last; one value for all four lists.
+    int SortColumn() const { return sortColumn_; }
 
 signals:
     // A play command: the main window's PlayChannel runs (direct connection) before the window closes.
     void PlayChannelRequested();
 
+private slots:
+    void ListView1SelectItem(QTreeView* list, int row, bool selected);
+    void ListView1DblClick(QTreeView* list);
+    void ListView1ColumnClick(QTreeView* list, int column);
+    void Popup_PlayClick();
+    void Popup_AddthischanneltomyfavoritesClick();
+    void MenuItem1Click();
+    void Popup_RemovethischannelfrommyfavoritesClick();
+    void Popup_AddcommentClick();
+    void Button3Click();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void Init();
+    void SetUpList(int index);
+    void ConnectHandlers();
+    void SetCommandsEnabled(bool enabled);
+    void OpenPopup(QTreeView* list, const QPoint& globalPos);
+    void PlayAndClose();
+    std::optional<QString> SelectedFavouriteId() const;
+    ChannelListModel* ModelOf(const QTreeView* list) const;
+
     std::unique_ptr<Ui::TListForm> ui;
     AppContext& context_;
+    std::unique_ptr<FavouritesPrompts> ownPrompts_;
+    FavouritesPrompts* prompts_;
+    std::array<QTreeView*, 4> lists_{};
+    std::array<ChannelListModel*, 4> models_{};
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    int sortColumn_ = 0;
 };
 
 } // namespace zentavo

@@ -1,0 +1,45 @@
+#include "dialog_prompts.h"
+
+#include "channels/catalogue.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace zentavo {
+
+namespace {
+const QString kAppTitle = QStringLiteral("Zentavo Player");
+
+// The window the user is looking at, so that a box never opens behind a window kept on top.
+QWidget* Owner()
+{
+    return QApplication::activeWindow();
+}
+} // namespace
+
+bool DialogPrompts::ConfirmAdd()
+{
+    return QMessageBox::question(Owner(), kAppTitle, QStringLiteral("Add this channel to My Favorites ?"),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        == QMessageBox::Yes;
+}
+
+std::optional<QString> DialogPrompts::AskComment(const QString& currentComment)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(Owner(), QStringLiteral("My Favorites"),
+                                               QStringLiteral("add new comment:"), QLineEdit::Normal,
+                                               currentComment, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+void DialogPrompts::ShowListFileError()
+{
+    QMessageBox::critical(Owner(), kAppTitle, QString::fromUtf8(kListFileMessage));
+}
+
+} // namespace zentavo

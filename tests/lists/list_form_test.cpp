@@ -1,0 +1,564 @@
+// The channel list window: filling, selection, play commands, tabs, popups and favourites commands.
+#include "list_fixture.h"
+#include "scripted_prompts.h"
+
+#include "channels/ui/list_form.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+using namespace zentavo;
+
+namespace {
+
+QTreeView* List(TListForm& form, int number)
+{
+    return form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(number));
+}
+
+QStringList Captions(QTreeView* list)
+{
+    QStringList captions;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        captions << list->model()->index(row, 0).data().toString();
+    return captions;
+}
+
+QStringList Ids(QTreeView* list)
+{
+    QStringList ids;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        ids << list->model()->index(row, 1).data().toString();
+    return ids;
+}
+
+void ClickRow(QTreeView* list, int row)
+{
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+int CurrentTab(TListForm& form)
+{
+    return form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex();
+}
+
+// The seven controls whose enabled state follows the selection.
+QList<bool> CommandStates(TListForm& form)
+{
+    QList<bool> states;
+    for (const char* name : {"Popup_Play", "Popup_Addthischanneltomyfavorites", "MenuItem1", "MenuItem4", "MenuItem5"})
+        states << form.findChild<QAction*>(QLatin1String(name))->isEnabled();
+    for (const char* name : {"Button3", "Button1"})
+        states << form.findChild<QPushButton*>(QLatin1String(name))->isEnabled();
+    return states;
+}
+
+const QList<bool> kAllEnabled(7, true);
+const QList<bool> kAllDisabled(7, false);
+
+const QByteArray kTwoFavourites = R"(<?xml version="1.0" encoding="UTF-8"?>
+<items><item id="21" comment=""/><item id="3" comment="evening" bandwidth="128k"/></items>
+)";
+
+} // namespace
+
+class ListFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsShowCatalogueRowsInFileOrder();
+    void rowIconsFollowImgindex();
+    void loadingAgainReplacesRowsAndBrokenCatalogueKeepsThem();
+    void favouritesRowsCarryBandwidthAndComment();
+    void brokenFavouritesFileIsReportedAndListStaysEmpty();
+    void selectionSetsCurrentChannelAndEnablesEveryCommand();
+    void clickBelowRowsDisablesCommandsButKeepsCurrentChannel();
+    void playCommandsRequestPlayThenClose_data();
+    void playCommandsRequestPlayThenClose();
+    void doubleClickBelowRowsDoesNothing();
+    void windowClosesEvenWhenPlayFails();
+    void opensOnRequestedTabAndKeepsVideoSize();
+    void columnClickSortsAscendingEveryTime();
+    void popupOpensOnRightReleaseAndMenuKey();
+    void addAsksThenAppendsAndShowsFavourites();
+    void addAnsweredNoChangesNothing();
+    void addOfExistingFavouriteIsSilent();
+    void removeDeletesSelectedFavouriteWithoutAsking();
+    void addCommentSavesEditedTextOrKeepsOldOnCancel_data();
+    void addCommentSavesEditedTextOrKeepsOldOnCancel();
+    void removeAndCommentNeedSelectedFavourite();
+    void commandOnBrokenFavouritesFileLeavesItAlone();
+    void missingFavouritesFileIsCreatedEmpty();
+    void maintenanceButtonWritesAnnotatedCopy();
+};
+
+void ListFormTest::listsShowCatalogueRowsInFileOrder()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+
+    QCOMPARE(Captions(List(form, 1)),
+             QStringList({QStringLiteral(" France - News One  (300k)"), QString::fromUtf8(" Andorra - \xc3\x87" "anal Sud")}));
+    QCOMPARE(Ids(List(form, 1)), QStringList({QStringLiteral("17"), QStringLiteral("8")}));
+    QCOMPARE(Captions(List(form, 2)).first(), QStringLiteral(" Italy - Music Radio  (64k)"));
+    QCOMPARE(Captions(List(form, 3)), QStringList({QStringLiteral(" Norway - Harbour Cam")}));
+    QCOMPARE(prompts.listFileErrors, 0);
+
+    // The id column is there but never visible, and there are no headers.
+    QTreeView* list = List(form, 1);
+    QCOMPARE(list->model()->columnCount(), 2);
+    QVERIFY(list->isColumnHidden(1));
+    QVERIFY(list->isHeaderHidden());
+    QCOMPARE(list->columnWidth(0), 360);
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+void ListFormTest::rowIconsFollowImgindex()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+
+    const auto iconOf = [](QTreeView* list, int row) {
+        return list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+    };
+    const QIcon windowsMedia = iconOf(List(form, 1), 0);
+    const QIcon real = iconOf(List(form, 1), 1);
+    const QIcon snapshot = iconOf(List(form, 3), 0);
+    for (const QIcon& icon : {windowsMedia, real, snapshot})
+        QVERIFY(!icon.isNull());
+    QCOMPARE(iconOf(List(form, 2), 0).cacheKey(), real.cacheKey());
+    QVERIFY(windowsMedia.cacheKey() != real.cacheKey() && real.cacheKey() != snapshot.cacheKey());
+}
+
+void ListFormTest::loadingAgainReplacesRowsAndBrokenCatalogueKeepsThem()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadChannelLists();
+    QCOMPARE(List(form, 1)->model()->rowCount(), 2);
+
+    ListFixture::WriteFile(fixture.context.CataloguePath(), "<items><item>");
+    form.LoadChannelLists();
+    QCOMPARE(prompts.listFileErrors, 1);
+    QCOMPARE(List(form, 1)->model()->rowCount(), 2);
+    QCOMPARE(List(form, 3)->model()->rowCount(), 1);
+}
+
+void ListFormTest::favouritesRowsCarryBandwidthAndComment()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadFavourites();
+
+    QCOMPARE(Captions(List(form, 4)),
+             QStringList({QStringLiteral("Norway - Harbour Cam"),
+                          QStringLiteral("Italy - Music Radio  (128k)  [ evening ]")}));
+    QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21"), QStringLiteral("3")}));
+}
+
+void ListFormTest::brokenFavouritesFileIsReportedAndListStaysEmpty()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadFavourites();
+    QCOMPARE(List(form, 4)->model()->rowCount(), 2);
+
+    fixture.WriteFavourites("<items><item id=");
+    form.LoadFavourites();
+    QCOMPARE(prompts.listFileErrors, 1);
+    QCOMPARE(List(form, 4)->model()->rowCount(), 0);
+}
+
+void ListFormTest::selectionSetsCurrentChannelAndEnablesEveryCommand()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    // Everything the user can reach starts disabled (the maintenance button is out of reach).
+    QCOMPARE(CommandStates(form).mid(0, 6), kAllDisabled.mid(0, 6));
+
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    ClickRow(List(form, 2), 0);
+    QCOMPARE(fixture.context.CurrentChannelId, QStringLiteral("3"));
+    QCOMPARE(fixture.context.CurrentChannelName, QStringLiteral(" Italy - Music Radio  (64k)"));
+    // One state for the whole window: the favourites popup is enabled by the radio list.
+    QCOMPARE(CommandStates(form), kAllEnabled);
+
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+    ClickRow(List(form, 4), 1);
+    QCOMPARE(fixture.context.CurrentChannelId, QStringLiteral("3"));
+    QCOMPARE(fixture.context.CurrentChannelName, QStringLiteral("Italy - Music Radio  (128k)  [ evening ]"));
+}
+
+void ListFormTest::clickBelowRowsDisablesCommandsButKeepsCurrentChannel()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    ClickRow(List(form, 1), 1);
+    QCOMPARE(CommandStates(form), kAllEnabled);
+
+    QTest::mouseClick(List(form, 1)->viewport(), Qt::LeftButton, {}, QPoint(20, List(form, 1)->viewport()->height() - 5));
+    QVERIFY(!List(form, 1)->selectionModel()->hasSelection());
+    QCOMPARE(CommandStates(form), kAllDisabled);
+    QCOMPARE(fixture.context.CurrentChannelId, QStringLiteral("8"));
+}
+
+void ListFormTest::playCommandsRequestPlayThenClose_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Play seleted channel") << "Button3";
+    QTest::newRow("list popup Play") << "Popup_Play";
+    QTest::newRow("favourites popup Play") << "MenuItem1";
+    QTest::newRow("double click") << "double click";
+}
+
+void ListFormTest::playCommandsRequestPlayThenClose()
+{
+    QFETCH(QString, command);
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+
+    QStringList seen; // the window's state when the main window's PlayChannel runs
+    connect(&form, &TListForm::PlayChannelRequested, this, [&] {
+        seen << fixture.context.CurrentChannelId << (form.isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
+    });
+    QTimer::singleShot(0, &form, [&] {
+        ClickRow(List(form, 1), 0);
+        if (command == QLatin1String("double click")) {
+            const QRect rect = List(form, 1)->visualRect(List(form, 1)->model()->index(0, 0));
+            QTest::mouseDClick(List(form, 1)->viewport(), Qt::LeftButton, {}, rect.center());
+        } else if (auto* button = form.findChild<QPushButton*>(command)) {
+            button->click();
+        } else {
+            form.findChild<QAction*>(command)->trigger();
+        }
+    });
+    QTimer::singleShot(5000, &form, [&] { form.close(); }); // a failing test must not hang
+    form.ShowOnTab(0);
+
+    QCOMPARE(seen, QStringList({QStringLiteral("17"), QStringLiteral("open")}));
+    QVERIFY(!form.isVisible());
+}
+
+void ListFormTest::doubleClickBelowRowsDoesNothing()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    QSignalSpy play(&form, &TListForm::PlayChannelRequested);
+    ClickRow(List(form, 1), 0);
+    const QPoint below(20, List(form, 1)->viewport()->height() - 5);
+    QTest::mouseClick(List(form, 1)->viewport(), Qt::LeftButton, {}, below);
+    QTest::mouseDClick(List(form, 1)->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(play.count(), 0);
+    QVERIFY(form.isVisible());
+}
+
+void ListFormTest::windowClosesEvenWhenPlayFails()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    ClickRow(List(form, 1), 0);
+    connect(&form, &TListForm::PlayChannelRequested, this, [] { throw std::runtime_error("no page"); });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, form.findChild<QPushButton*>(QStringLiteral("Button3"))->click());
+    QVERIFY(!form.isVisible());
+}
+
+void ListFormTest::opensOnRequestedTabAndKeepsVideoSize()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    QVERIFY(form.OriginalSizeChosen());
+
+    QList<int> tabs;
+    QTimer::singleShot(0, &form, [&] {
+        tabs << CurrentTab(form);
+        form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+        form.findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();
+        form.close();
+    });
+    form.ShowOnTab(2);
+    QVERIFY(!form.OriginalSizeChosen());
+
+    QTimer::singleShot(0, &form, [&] {
+        tabs << CurrentTab(form);
+        form.close();
+    });
+    form.ShowOnTab(1);
+    QCOMPARE(tabs, QList<int>({2, 1}));
+    QVERIFY(!form.OriginalSizeChosen());
+    QVERIFY(TListForm(fixture.context, prompts).OriginalSizeChosen());
+}
+
+void ListFormTest::columnClickSortsAscendingEveryTime()
+{
+    const char* catalogue = R"(<items>
+<item><id>9</id><name>beta</name><country>B</country><type2>tv</type2><imgindex>0</imgindex></item>
+<item><id>10</id><name>Alpha</name><country>b</country><type2>tv</type2><imgindex>0</imgindex></item>
+<item><id>2</id><name>alpha</name><country>A</country><type2>tv</type2><imgindex>0</imgindex></item>
+</items>)";
+    ListFixture fixture(catalogue);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    QTreeView* list = List(form, 1);
+    QCOMPARE(Ids(list), QStringList({QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("2")}));
+    ClickRow(list, 0);
+
+    for (int click = 0; click < 2; ++click) {
+        emit list->header()->sectionClicked(1);
+        QCOMPARE(form.SortColumn(), 1);
+        QCOMPARE(Ids(list), QStringList({QStringLiteral("10"), QStringLiteral("2"), QStringLiteral("9")}));
+    }
+    // The selection stays on its channel.
+    QCOMPARE(list->selectionModel()->selectedRows().first().data().toString(), QStringLiteral(" B - beta"));
+
+    emit list->header()->sectionClicked(0);
+    QCOMPARE(form.SortColumn(), 0);
+    QCOMPARE(Ids(list).first(), QStringLiteral("2"));
+}
+
+void ListFormTest::popupOpensOnRightReleaseAndMenuKey()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    auto* tvMenu = form.findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+    auto* favouritesMenu = form.findChild<QMenu*>(QStringLiteral("PopupMenu2"));
+    QVERIFY(tvMenu && favouritesMenu);
+    QCOMPARE(tvMenu->actions().size(), 3);
+    QCOMPARE(favouritesMenu->actions().size(), 4);
+    QVERIFY(tvMenu->actions().at(1)->isSeparator());
+
+    // The press alone opens nothing (the program drops right-button presses); the release does,
+    // and leaves the selection as it was.
+    QTreeView* list = List(form, 1);
+    const QPoint onRow = list->visualRect(list->model()->index(0, 0)).center();
+    QContextMenuEvent pressRequest(QContextMenuEvent::Mouse, onRow, list->viewport()->mapToGlobal(onRow));
+    QApplication::sendEvent(list->viewport(), &pressRequest);
+    QVERIFY(!tvMenu->isVisible());
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, onRow);
+    QTRY_VERIFY(tvMenu->isVisible());
+    QVERIFY(!list->selectionModel()->hasSelection());
+    tvMenu->close();
+
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+    List(form, 4)->setFocus();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), List(form, 4)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(List(form, 4), &menuKey);
+    QTRY_VERIFY(favouritesMenu->isVisible());
+    QVERIFY(!tvMenu->isVisible());
+    favouritesMenu->close();
+}
+
+void ListFormTest::addAsksThenAppendsAndShowsFavourites()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    ClickRow(List(form, 1), 0);
+    form.findChild<QAction*>(QStringLiteral("Popup_Addthischanneltomyfavorites"))->trigger();
+
+    QCOMPARE(prompts.questions, 1);
+    QVERIFY(fixture.Favourites().contains(R"(<item id="17" comment=""/>)"));
+    QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21"), QStringLiteral("3"), QStringLiteral("17")}));
+    QCOMPARE(Captions(List(form, 4)).last(), QStringLiteral("France - News One"));
+    QCOMPARE(CurrentTab(form), 3);
+}
+
+void ListFormTest::addAnsweredNoChangesNothing()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    prompts.answerYes = false;
+    TListForm form(fixture.context, prompts);
+    form.LoadFavourites();
+    fixture.context.CurrentChannelId = QStringLiteral("17");
+    form.EditFavourites(QStringLiteral("ADD"));
+    QCOMPARE(prompts.questions, 1);
+    QCOMPARE(fixture.Favourites(), kTwoFavourites);
+    QCOMPARE(CurrentTab(form), 0);
+}
+
+void ListFormTest::addOfExistingFavouriteIsSilent()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    fixture.context.CurrentChannelId = QStringLiteral("3");
+    form.EditFavourites(QStringLiteral("ADD"));
+    QCOMPARE(prompts.questions, 1);
+    QCOMPARE(fixture.Favourites(), kTwoFavourites);
+    QCOMPARE(CurrentTab(form), 0);
+    QCOMPARE(prompts.listFileErrors, 0);
+}
+
+void ListFormTest::removeDeletesSelectedFavouriteWithoutAsking()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadFavourites();
+    form.show();
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+    ClickRow(List(form, 4), 0);
+    form.findChild<QAction*>(QStringLiteral("MenuItem4"))->trigger();
+
+    QCOMPARE(prompts.questions, 0);
+    QVERIFY(!fixture.Favourites().contains(R"(id="21")"));
+    QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("3")}));
+    QCOMPARE(CurrentTab(form), 3);
+    QVERIFY(!List(form, 4)->selectionModel()->hasSelection());
+}
+
+void ListFormTest::addCommentSavesEditedTextOrKeepsOldOnCancel_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("expectedCaption");
+    QTest::newRow("OK") << true << QString::fromUtf8("Italy - Music Radio  (128k)  [ late \xc3\xa9t\xc3\xa9 <news> ]");
+    QTest::newRow("Cancel") << false << "Italy - Music Radio  (128k)  [ evening ]";
+}
+
+void ListFormTest::addCommentSavesEditedTextOrKeepsOldOnCancel()
+{
+    QFETCH(bool, ok);
+    QFETCH(QString, expectedCaption);
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    if (ok)
+        prompts.commentAnswer = QString::fromUtf8("late \xc3\xa9t\xc3\xa9 <news>");
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+    ClickRow(List(form, 4), 1);
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    form.findChild<QAction*>(QStringLiteral("MenuItem5"))->trigger();
+
+    QCOMPARE(prompts.commentDialogs, 1);
+    QCOMPARE(prompts.shownComment, QStringLiteral("evening"));
+    QCOMPARE(Captions(List(form, 4)).last(), expectedCaption);
+    // Saved and rebuilt in both cases.
+    QCOMPARE(CurrentTab(form), 3);
+    QVERIFY(!List(form, 4)->selectionModel()->hasSelection());
+}
+
+void ListFormTest::removeAndCommentNeedSelectedFavourite()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    prompts.commentAnswer = QStringLiteral("x");
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    // A TV row enables the favourites popup too, but no favourite is selected.
+    ClickRow(List(form, 1), 0);
+    form.findChild<QAction*>(QStringLiteral("MenuItem4"))->trigger();
+    form.findChild<QAction*>(QStringLiteral("MenuItem5"))->trigger();
+    QCOMPARE(prompts.commentDialogs, 0);
+    QCOMPARE(fixture.Favourites(), kTwoFavourites);
+    QCOMPARE(CurrentTab(form), 0);
+}
+
+void ListFormTest::commandOnBrokenFavouritesFileLeavesItAlone()
+{
+    ListFixture fixture;
+    const QByteArray broken = "<items><item id=\"3\" comment=\"\"/>";
+    fixture.WriteFavourites(broken);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    fixture.context.CurrentChannelId = QStringLiteral("17");
+    form.EditFavourites(QStringLiteral("ADD"));
+    QCOMPARE(prompts.listFileErrors, 1);
+    QCOMPARE(prompts.questions, 0);
+    QCOMPARE(fixture.Favourites(), broken);
+    QCOMPARE(CurrentTab(form), 0);
+}
+
+void ListFormTest::missingFavouritesFileIsCreatedEmpty()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadFavourites();
+    QCOMPARE(prompts.listFileErrors, 0);
+    QCOMPARE(List(form, 4)->model()->rowCount(), 0);
+    QVERIFY(fixture.Favourites().contains("<items/>"));
+
+    QFile::remove(fixture.context.FavouritesPath());
+    fixture.context.CurrentChannelId = QStringLiteral("21");
+    form.EditFavourites(QStringLiteral("ADD"));
+    QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21")}));
+}
+
+void ListFormTest::maintenanceButtonWritesAnnotatedCopy()
+{
+    const char* catalogue = R"(<items><item><id>1</id><url>rtsp://media.example/a</url></item></items>)";
+    ListFixture fixture(catalogue);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    auto* annotate = form.findChild<QPushButton*>(QStringLiteral("Button1"));
+    // Outside the 400-pixel client area and out of the keyboard's reach.
+    QVERIFY(annotate->x() >= 400);
+    QCOMPARE(annotate->focusPolicy(), Qt::NoFocus);
+    annotate->setEnabled(true);
+    annotate->click();
+    const QByteArray annotated = ListFixture::ReadFile(fixture.context.AppFolder + QStringLiteral("data/tv-all.annotated.xml"));
+    QVERIFY(annotated.contains("<imgindex>1</imgindex>"));
+    QVERIFY(!ListFixture::ReadFile(fixture.context.CataloguePath()).contains("imgindex"));
+}
+
+QTEST_MAIN(ListFormTest)
+#include "list_form_test.moc"
