@@ -1,7 +1,70 @@
 #include "player_objects.h"
 
-namespace zentavo {
+#include "objects_scheme_handler.h"
 
-QList<QWebEngineScript> PlayerObjectScripts() { return {}; }
+#include <QFile>
+#include <QWebEngineProfile>
+#include <QWebEngineScriptCollection>
+
+#include <array>
+#include <stdexcept>
+
+namespace zentavo {
+namespace {
+
+// In dependency order: later files use what earlier ones define.
+constexpr std::array kScriptFiles = {
+    "status_texts.js", "error_codes.js", "address_kind.js", "object_params.js", "library_loader.js",
+    "media_engine.js", "player_view.js", "real_object.js", "wmp_object.js", "object_hooks.js",
+};
+
+QString ResourceText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("The player objects' script " + path.toStdString() + " is missing");
+    return QString::fromUtf8(file.readAll());
+}
+
+QString ObjectsSource() {
+    QString source = QStringLiteral("(function () {\n'use strict';\n");
+    for (const char* name : kScriptFiles) {
+        source += ResourceText(QStringLiteral(":/zentavo/objects/js/") + QLatin1String(name));
+        source += QLatin1Char('\n');
+    }
+    source += QStringLiteral("})();\n");
+    return source;
+}
+
+QWebEngineScript MainWorldScript(const QString& name, const QString& source,
+                                 QWebEngineScript::InjectionPoint point) {
+    QWebEngineScript script;
+    script.setName(name);
+    script.setSourceCode(source);
+    script.setInjectionPoint(point);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    return script;
+}
+
+} // namespace
+
+QList<QWebEngineScript> PlayerObjectScripts() {
+    static const QString objects = ObjectsSource();
+    return {
+        MainWorldScript(QStringLiteral("zentavo-player-objects"), objects, QWebEngineScript::DocumentCreation),
+        MainWorldScript(QStringLiteral("zentavo-player-objects-scan"),
+                        QStringLiteral("window.zentavoPlayers && window.zentavoPlayers.scan();"),
+                        QWebEngineScript::DocumentReady),
+    };
+}
+
+void RegisterPlayerObjectsScheme() { PlayerObjectsSchemeHandler::RegisterScheme(); }
+
+void InstallPlayerObjects(QWebEngineProfile& profile) {
+    for (const QWebEngineScript& script : PlayerObjectScripts())
+        profile.scripts()->insert(script);
+    profile.installUrlSchemeHandler(PlayerObjectsSchemeHandler::SchemeName(),
+                                    new PlayerObjectsSchemeHandler(&profile));
+}
 
 } // namespace zentavo

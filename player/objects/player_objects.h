@@ -1,13 +1,24 @@
 #pragma once
 // The player objects that the host injects into every player page: they turn the Real object (RPOCX)
 // and the Windows Media object (NSPlay) of the templates into players on the HTML5 media element.
+// The pages load the streaming libraries and resolve playlists through the scheme of
+// PlayerObjectsSchemeHandler, so a profile that shows player pages needs both (InstallPlayerObjects).
 
 #include <QList>
 #include <QWebEngineScript>
 
+class QWebEngineProfile;
+
 namespace zentavo {
 
-// Scripts to add to the profile's script collection (main world, document creation).
+// Scripts to add to the profile's script collection: the objects themselves (main world, at document
+// creation) and a pass over the finished document (main world, when the document is ready).
 QList<QWebEngineScript> PlayerObjectScripts();
+
+// Registers the objects' URL scheme; must run before the QApplication exists.
+void RegisterPlayerObjectsScheme();
+
+// Adds PlayerObjectScripts() to the profile and installs the scheme handler (owned by the profile).
+void InstallPlayerObjects(QWebEngineProfile& profile);
 
 } // namespace zentavo

@@ -1,0 +1,30 @@
+// How an address is played, from its scheme and the extension of its path.
+const PlaylistExtensions = new Set(['asx', 'wax', 'wvx', 'pls', 'm3u', 'ram', 'rpm', 'smil']);
+const PlayableSchemes = new Set(['http:', 'https:', 'blob:', 'data:']);
+
+// -> {kind, url, scheme}; kind is one of 'native', 'hls', 'mpegts', 'flv', 'dash', 'playlist',
+// 'unsupported' (a scheme no browser opens) or 'invalid' (not an address at all).
+function addressKind(address) {
+  const text = String(address == null ? '' : address).trim();
+  let url;
+  try {
+    url = new URL(text, document.baseURI);
+  } catch (e) {
+    const match = /^([a-z][a-z0-9+.-]*):/i.exec(text);
+    if (match) return {kind: 'unsupported', url: text, scheme: match[1].toLowerCase() + ':'};
+    return {kind: 'invalid', url: text, scheme: ''};
+  }
+  const scheme = url.protocol.toLowerCase();
+  if (!text || !PlayableSchemes.has(scheme)) return {kind: text ? 'unsupported' : 'invalid', url: url.href, scheme};
+  if (scheme !== 'http:' && scheme !== 'https:') return {kind: 'native', url: url.href, scheme};
+  const path = url.pathname.toLowerCase();
+  const dot = path.lastIndexOf('.');
+  const extension = dot > path.lastIndexOf('/') ? path.slice(dot + 1) : '';
+  let kind = 'native';
+  if (extension === 'm3u8') kind = 'hls';
+  else if (extension === 'ts' || extension === 'mts' || extension === 'm2ts') kind = 'mpegts';
+  else if (extension === 'flv') kind = 'flv';
+  else if (extension === 'mpd') kind = 'dash';
+  else if (PlaylistExtensions.has(extension)) kind = 'playlist';
+  return {kind, url: url.href, scheme};
+}

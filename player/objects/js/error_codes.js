@@ -1,0 +1,39 @@
+// Why an address cannot play: the error code the Real object reports for it (the codes the Real
+// page's error table knows for "not found" and "cannot locate server") and the words shown to the user.
+const Failure = Object.freeze({
+  notFound: Object.freeze({
+    code: -2147221496, text: 'Cannot play: the server has no stream at this address (not found).'}),
+  noHost: Object.freeze({
+    code: -2147221433, text: 'Cannot play: the server of this address could not be found.'}),
+  refused: Object.freeze({
+    code: -2147221428, text: 'Cannot play: the server refused the connection.'}),
+  stalled: Object.freeze({
+    code: -2147221435, text: 'Cannot play: no data has come from the stream for 15 seconds.'}),
+  format: Object.freeze({
+    code: -2147221499, text: 'Cannot play: the format or codec of this stream is not supported.'}),
+  serverError: Object.freeze({
+    code: -2147221502, text: 'Cannot play: the server reported an error.'}),
+  failed: Object.freeze({
+    code: -2147467259, text: 'Cannot play this stream.'}),
+});
+
+// A scheme that no browser can open (mms:, rtsp:, pnm: ...): reported like an unreachable server.
+function unsupportedSchemeFailure(scheme) {
+  return Object.freeze({
+    code: -2147221417,
+    text: 'Cannot play: the ' + scheme + ' protocol of this address is not supported.',
+  });
+}
+
+// The host's probe of an address (see probeAddress) -> the failure it shows.
+function failureFromProbe(probe) {
+  switch (probe && probe.outcome) {
+    case 'notfound': return Failure.notFound;
+    case 'nohost': return Failure.noHost;
+    case 'refused': return Failure.refused;
+    case 'timeout': return Failure.stalled;
+    case 'http': return probe.status >= 500 ? Failure.serverError : Failure.notFound;
+    case 'ok': return Failure.format;
+    default: return Failure.failed;
+  }
+}

@@ -1,0 +1,60 @@
+// The host's side of the players, reached through its own URL scheme by script elements (classic
+// scripts need no CORS): the streaming libraries, loaded only when an address needs one and only
+// once per page, and the probe that resolves playlists and tells why an address cannot be reached.
+const HostScheme = 'zentavo-objects:';
+const libraryLoads = new Map();
+
+function appendHostScript(path, onerror) {
+  const script = document.createElement('script');
+  script.src = HostScheme + path;
+  script.async = true;
+  script.onerror = onerror;
+  (document.head || document.documentElement).appendChild(script);
+  return script;
+}
+
+// Resolves to the library's global (Hls, mpegts, dashjs).
+function loadLibrary(file, globalName) {
+  if (window[globalName]) return Promise.resolve(window[globalName]);
+  let load = libraryLoads.get(file);
+  if (!load) {
+    load = new Promise((resolve, reject) => {
+      const script = appendHostScript('lib/' + file, () => reject(new Error('cannot load ' + file)));
+      script.onload = () => {
+        if (window[globalName]) resolve(window[globalName]);
+        else reject(new Error(file + ' defined no ' + globalName));
+      };
+    });
+    libraryLoads.set(file, load);
+    load.catch(() => libraryLoads.delete(file));
+  }
+  return load;
+}
+
+const pendingProbes = new Map();
+let probeSequence = 0;
+
+// Called by the probe script that the host answers with.
+function finishProbe(id, result) {
+  const pending = pendingProbes.get(id);
+  if (pending) {
+    pendingProbes.delete(id);
+    pending(result);
+  }
+}
+
+// Asks the host to fetch the address. Resolves to {outcome, status, contentType, kind, entry}:
+// outcome 'ok', 'notfound', 'nohost', 'refused', 'timeout', 'http' or 'error'; kind 'hls' when the
+// body is an HLS playlist, 'playlist' when it lists entries (entry: the first playable one), else 'media'.
+function probeAddress(url) {
+  return new Promise((resolve) => {
+    const id = ++probeSequence;
+    let script = null;
+    const done = (result) => {
+      if (script) script.remove();
+      resolve(result || {outcome: 'error'});
+    };
+    pendingProbes.set(id, done);
+    script = appendHostScript('probe?id=' + id + '&url=' + encodeURIComponent(url), () => finishProbe(id, null));
+  });
+}

@@ -1,0 +1,291 @@
+// Plays one address on a media element: natively, or through hls.js, mpegts.js or dash.js, after
+// resolving playlist files. Reports its state ('connecting', 'buffering', 'playing', 'paused',
+// 'stopped') and, once per address, the failure that stops it, to its listener.
+const StallSeconds = 15;
+const PlaylistDepth = 4;
+
+// Start-up settings tuned for a short time to the first picture (see bench/zap).
+const HlsSettings = Object.freeze({
+  lowLatencyMode: false,
+  startFragPrefetch: true,
+  startLevel: 0,
+  enableWorker: false,
+  maxBufferLength: 10,
+  backBufferLength: 30,
+  manifestLoadingMaxRetry: 1,
+  levelLoadingMaxRetry: 2,
+  fragLoadingMaxRetry: 3,
+});
+const MpegtsSettings = Object.freeze({
+  enableWorker: false,
+  enableStashBuffer: false,
+  lazyLoad: false,
+  liveBufferLatencyChasing: false,
+  autoCleanupSourceBuffer: true,
+});
+
+class MediaEngine {
+  constructor(video, listener) {
+    this.video = video;
+    this.listener = listener;
+    this.token = 0;
+    this.player = null; // the streaming library's player, or null when playing natively
+    this.address = '';
+    this.state = 'stopped';
+    this.lastActivity = 0;
+    this.lastTime = -1;
+    this.watchdog = 0;
+    for (const type of ['playing', 'waiting', 'pause', 'ended', 'progress', 'timeupdate', 'loadeddata', 'error']) {
+      video.addEventListener(type, (event) => this.onMediaEvent(event));
+    }
+  }
+
+  // Starts loading the address; plays it as soon as it can when autoplay is set.
+  open(address, autoplay) {
+    this.close();
+    const token = ++this.token;
+    this.address = address;
+    this.autoplay = autoplay;
+    this.failed = false;
+    this.setState('connecting');
+    this.markActivity();
+    this.watchdog = setInterval(() => this.checkStall(token), 1000);
+    this.openAddress(address, token, 0);
+  }
+
+  // Stops and releases whatever plays.
+  close() {
+    this.token++;
+    clearInterval(this.watchdog);
+    this.watchdog = 0;
+    this.releasePlayer();
+    if (this.state !== 'stopped') this.setState('stopped');
+  }
+
+  play() {
+    if (this.failed) return;
+    if (!this.address) return;
+    if (this.state === 'stopped') {
+      this.open(this.address, true);
+      return;
+    }
+    this.autoplay = true;
+    this.markActivity();
+    this.startPlayback();
+  }
+
+  pause() {
+    this.autoplay = false;
+    if (this.player && this.player.kind === 'mpegts') this.player.instance.pause();
+    else this.video.pause();
+  }
+
+  isPaused() {
+    return this.video.paused;
+  }
+
+  // --- opening ---
+
+  async openAddress(address, token, depth) {
+    const target = addressKind(address);
+    try {
+      switch (target.kind) {
+        case 'invalid': return this.fail(token, Failure.noHost);
+        case 'unsupported': return this.fail(token, unsupportedSchemeFailure(target.scheme));
+        case 'playlist': return await this.openPlaylist(target.url, token, depth);
+        case 'hls': return await this.openHls(target.url, token);
+        case 'mpegts': return await this.openMpegts(target.url, token, 'mpegts');
+        case 'flv': return await this.openMpegts(target.url, token, 'flv');
+        case 'dash': return await this.openDash(target.url, token);
+        default: return this.openNative(target.url, token);
+      }
+    } catch (error) {
+      this.fail(token, Failure.failed);
+    }
+  }
+
+  async openPlaylist(url, token, depth) {
+    const probe = await probeAddress(url);
+    if (token !== this.token) return;
+    this.markActivity();
+    if (probe.outcome !== 'ok') return this.fail(token, failureFromProbe(probe));
+    if (probe.kind === 'hls') return this.openHls(url, token);
+    if (probe.kind === 'playlist' && probe.entry && depth < PlaylistDepth) {
+      return this.openAddress(probe.entry, token, depth + 1);
+    }
+    if (probe.kind === 'media') return this.openNative(url, token);
+    return this.fail(token, Failure.format);
+  }
+
+  openNative(url, token) {
+    if (token !== this.token) return;
+    this.player = {kind: 'native', url};
+    this.video.src = url;
+    this.startPlayback();
+  }
+
+  async openHls(url, token) {
+    const Hls = await loadLibrary('hls.js', 'Hls');
+    if (token !== this.token) return;
+    if (!Hls.isSupported()) return this.openNative(url, token);
+    const hls = new Hls(HlsSettings);
+    this.player = {kind: 'hls', url, instance: hls};
+    let mediaRecoveries = 0;
+    hls.on(Hls.Events.FRAG_LOADED, () => this.markActivity());
+    hls.on(Hls.Events.MANIFEST_LOADED, () => this.markActivity());
+    hls.on(Hls.Events.ERROR, (event, data) => {
+      if (!data || !data.fatal || token !== this.token) return;
+      if (data.type === Hls.ErrorTypes.MEDIA_ERROR && mediaRecoveries++ < 1) {
+        hls.recoverMediaError();
+        return;
+      }
+      if (data.type === Hls.ErrorTypes.NETWORK_ERROR) {
+        const code = data.response && data.response.code;
+        const failedUrl = (data.context && data.context.url) || url;
+        return this.failFromNetwork(token, failedUrl, code);
+      }
+      this.fail(token, Failure.format);
+    });
+    hls.loadSource(url);
+    hls.attachMedia(this.video);
+    this.startPlayback();
+  }
+
+  async openMpegts(url, token, type) {
+    const mpegts = await loadLibrary('mpegts.js', 'mpegts');
+    if (token !== this.token) return;
+    if (!mpegts.isSupported()) return this.fail(token, Failure.format);
+    const player = mpegts.createPlayer({type, isLive: true, url}, MpegtsSettings);
+    this.player = {kind: 'mpegts', url, instance: player};
+    player.on(mpegts.Events.STATISTICS_INFO, (info) => {
+      if (info && info.speed > 0) this.markActivity();
+    });
+    player.on(mpegts.Events.ERROR, (type, detail, info) => {
+      if (token !== this.token) return;
+      if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code);
+      this.fail(token, Failure.format);
+    });
+    player.attachMediaElement(this.video);
+    player.load();
+    this.startPlayback();
+  }
+
+  async openDash(url, token) {
+    const dashjs = await loadLibrary('dash.js', 'dashjs');
+    if (token !== this.token) return;
+    const player = dashjs.MediaPlayer().create();
+    this.player = {kind: 'dash', url, instance: player};
+    player.updateSettings({debug: {logLevel: dashjs.Debug.LOG_LEVEL_NONE}});
+    const events = dashjs.MediaPlayer.events;
+    player.on(events.FRAGMENT_LOADING_COMPLETED, () => this.markActivity());
+    player.on(events.ERROR, (event) => {
+      if (token !== this.token) return;
+      const error = event && event.error;
+      const code = error && error.data && error.data.response && error.data.response.status;
+      this.failFromNetwork(token, url, code);
+    });
+    player.initialize(this.video, url, false);
+    this.startPlayback();
+  }
+
+  startPlayback() {
+    if (!this.autoplay) {
+      if (this.state === 'connecting') this.setState('stopped');
+      return;
+    }
+    let started;
+    if (this.player && this.player.kind === 'mpegts') started = this.player.instance.play();
+    else started = this.video.play();
+    if (started && started.catch) {
+      started.catch((error) => {
+        if (error && error.name === 'NotAllowedError') this.listener.onNeedsGesture();
+      });
+    }
+  }
+
+  releasePlayer() {
+    const player = this.player;
+    this.player = null;
+    if (!player) return;
+    try {
+      if (player.kind === 'hls') player.instance.destroy();
+      else if (player.kind === 'mpegts') {
+        player.instance.unload();
+        player.instance.detachMediaElement();
+        player.instance.destroy();
+      } else if (player.kind === 'dash') player.instance.reset();
+    } catch (e) {
+      // A library that fails to tear down must not keep the next address from playing.
+    }
+    this.video.removeAttribute('src');
+    try {
+      this.video.load();
+    } catch (e) {
+      // Nothing to release.
+    }
+  }
+
+  // --- state and failures ---
+
+  onMediaEvent(event) {
+    const token = this.token;
+    switch (event.type) {
+      case 'playing': this.markActivity(); this.setState('playing'); break;
+      case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
+      case 'pause': if (!this.failed && this.player && this.state !== 'stopped') this.setState('paused'); break;
+      case 'ended': this.setState('stopped'); break;
+      case 'progress': case 'loadeddata': this.markActivity(); break;
+      case 'timeupdate':
+        if (this.video.currentTime !== this.lastTime) {
+          this.lastTime = this.video.currentTime;
+          this.markActivity();
+        }
+        break;
+      case 'error':
+        if (this.player && this.player.kind === 'native' && this.video.getAttribute('src')) {
+          const url = this.player.url;
+          this.diagnose(token, url);
+        }
+        break;
+    }
+  }
+
+  markActivity() {
+    this.lastActivity = Date.now();
+  }
+
+  checkStall(token) {
+    if (token !== this.token || this.failed) return;
+    if (this.state !== 'connecting' && this.state !== 'buffering' && this.state !== 'playing') return;
+    if (this.state === 'connecting' && !this.autoplay) return;
+    if (Date.now() - this.lastActivity >= StallSeconds * 1000) this.fail(token, Failure.stalled);
+  }
+
+  failFromNetwork(token, url, status) {
+    if (status === 404 || status === 410) return this.fail(token, Failure.notFound);
+    if (status >= 500) return this.fail(token, Failure.serverError);
+    this.diagnose(token, url);
+  }
+
+  // The page cannot see why a load failed: the host fetches the address and says.
+  async diagnose(token, url) {
+    const probe = await probeAddress(url);
+    this.fail(token, failureFromProbe(probe));
+  }
+
+  fail(token, failure) {
+    if (token !== this.token || this.failed) return;
+    this.failed = true;
+    clearInterval(this.watchdog);
+    this.watchdog = 0;
+    this.releasePlayer();
+    this.state = 'failed';
+    this.listener.onFailure(failure);
+  }
+
+  setState(state) {
+    if (this.state === state) return;
+    this.state = state;
+    this.listener.onState(state);
+  }
+}

@@ -1,0 +1,124 @@
+// Makes every <object> of a known classid a player as soon as the parser inserts it: the page's
+// scripts call its methods right after the element, so the methods live on HTMLObjectElement's
+// prototype (creating the player on first use) and a mutation observer creates the player of each
+// new element before the next script runs.
+const PlayerClasses = new Map([
+  ['clsid:cfcdaa03-8be4-11cf-b84b-0020afbbccfa', RealPlayerObject],
+  ['clsid:22d6f312-b0f6-11d0-94ab-0080c74c7e95', WindowsMediaPlayerObject],
+]);
+const ObjectMethods = [
+  'setSource', 'SetSource', 'GetSource', 'SetFullScreen', 'GetFullScreen', 'DoPlayPause', 'DoPlay', 'DoPause',
+  'DoStop', 'SetVolume', 'GetVolume', 'SetMute', 'GetMute', 'SetEnableContextMenu', 'SetWantErrors',
+  'GetLastErrorRMACode', 'Play', 'Pause', 'Stop', 'LeaveFullScreen',
+];
+const ObjectProperties = ['FileName', 'AutoStart', 'volume', 'Mute', 'DisplaySize', 'ShowStatusBar', 'PlayState'];
+const players = new WeakMap();
+const livePlayers = new Set();
+const plainValues = new WeakMap(); // what the page stores under these names on any other <object>
+
+function playerClassOf(element) {
+  return PlayerClasses.get((element.getAttribute('classid') || '').trim().toLowerCase());
+}
+
+function playerOf(element) {
+  let player = players.get(element);
+  if (!player) {
+    const PlayerClass = playerClassOf(element);
+    if (!PlayerClass) return null;
+    player = new PlayerClass(element);
+    players.set(element, player);
+    livePlayers.add(player);
+  }
+  return player;
+}
+
+function plainStore(element) {
+  let store = plainValues.get(element);
+  if (!store) plainValues.set(element, store = {});
+  return store;
+}
+
+function installObjectPrototype() {
+  const proto = HTMLObjectElement.prototype;
+  for (const name of ObjectMethods) {
+    Object.defineProperty(proto, name, {
+      configurable: true,
+      writable: true,
+      value: function (...args) {
+        const player = playerOf(this);
+        if (!player || typeof player[name] !== 'function') throw new TypeError(name + ' is not a function');
+        return player[name](...args);
+      },
+    });
+  }
+  for (const name of ObjectProperties) {
+    Object.defineProperty(proto, name, {
+      configurable: true,
+      get() {
+        const player = playerOf(this);
+        return player ? player[name] : plainStore(this)[name];
+      },
+      set(value) {
+        const player = playerOf(this);
+        if (player) player[name] = value;
+        else plainStore(this)[name] = value;
+      },
+    });
+  }
+}
+
+function upgradeTree(node) {
+  if (node.nodeType !== Node.ELEMENT_NODE) return;
+  if (node.localName === 'object') playerOf(node);
+  for (const element of node.getElementsByTagName('object')) playerOf(element);
+}
+
+// document.RPOCX / document.NSPlay: a document only names an <object> that shows no fallback, and
+// ours always shows its fallback (the player view).
+function exposeOnDocument(id) {
+  if (Object.prototype.hasOwnProperty.call(document, id)) return;
+  Object.defineProperty(document, id, {
+    configurable: true,
+    get() {
+      const element = document.getElementById(id);
+      return element && element.localName === 'object' ? element : undefined;
+    },
+  });
+}
+
+// Once the document is parsed: players for objects the observer did not see, and every player's
+// parameters read again now that all of them are there.
+function scanDocument() {
+  upgradeTree(document.documentElement || document);
+  for (const player of livePlayers) {
+    if (player.element.isConnected) player.applyParams();
+  }
+}
+
+function leaveFullScreen() {
+  for (const player of livePlayers) player.LeaveFullScreen();
+}
+
+function installPlayerObjects() {
+  if (window.zentavoPlayers) return;
+  const players = {real: true, wmp: true};
+  Object.defineProperty(players, 'leaveFullScreen', {value: leaveFullScreen});
+  Object.defineProperty(players, 'finishProbe', {value: finishProbe});
+  Object.defineProperty(players, 'scan', {value: scanDocument});
+  Object.defineProperty(window, 'zentavoPlayers', {value: Object.freeze(players), enumerable: true});
+
+  installObjectPrototype();
+  installPlayerStyle();
+  exposeOnDocument('RPOCX');
+  exposeOnDocument('NSPlay');
+  new MutationObserver((records) => {
+    for (const record of records) {
+      for (const node of record.addedNodes) upgradeTree(node);
+    }
+  }).observe(document, {childList: true, subtree: true});
+  window.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape') leaveFullScreen();
+  }, true);
+}
+
+installPlayerObjects();

@@ -1,0 +1,10 @@
+// Words the players show on their status bar (and over the picture of a player without one).
+const StatusText = Object.freeze({
+  ready: 'Ready',
+  connecting: 'Connecting...',
+  buffering: 'Buffering',
+  playing: 'Playing',
+  paused: 'Paused',
+  stopped: 'Stopped',
+  clickToPlay: 'Click the picture to start playback',
+});

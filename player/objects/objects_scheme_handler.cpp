@@ -1,0 +1,92 @@
+#include "objects_scheme_handler.h"
+
+#include "address_probe.h"
+
+#include <QBuffer>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QResource>
+#include <QUrlQuery>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+namespace zentavo {
+
+QByteArray PlayerObjectsSchemeHandler::SchemeName() { return QByteArrayLiteral("zentavo-objects"); }
+
+void PlayerObjectsSchemeHandler::RegisterScheme() {
+    if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName()) return;
+    QWebEngineUrlScheme scheme(SchemeName());
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // Secure, so that pages of a secure scheme may load its scripts as well.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
+PlayerObjectsSchemeHandler::~PlayerObjectsSchemeHandler() = default;
+
+void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
+    if (job->requestMethod() != "GET") {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    const QString path = job->requestUrl().path();
+    if (path.startsWith(QLatin1String("lib/")))
+        ServeLibrary(job, path.mid(4));
+    else if (path == QLatin1String("probe"))
+        ServeProbe(job);
+    else
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+}
+
+void PlayerObjectsSchemeHandler::ServeLibrary(QWebEngineUrlRequestJob* job, const QString& name) {
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9_.-]+\\.js$"));
+    if (!plainName.match(name).hasMatch() || name.contains(QLatin1String(".."))) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    const QResource resource(QStringLiteral(":/zentavo/objects/lib/") + name);
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    // The resource stays mapped for the life of the program: the buffer reads it without a copy.
+    auto* buffer = new QBuffer(job);
+    buffer->setData(QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size()));
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(QByteArrayLiteral("text/javascript"), buffer);
+}
+
+void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job) {
+    const QString initiator = job->initiator().scheme().toLower();
+    if (initiator == QLatin1String("http") || initiator == QLatin1String("https")) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    const QUrlQuery query(job->requestUrl());
+    bool idOk = false;
+    const qint64 id = query.queryItemValue(QStringLiteral("id")).toLongLong(&idOk);
+    const QUrl address(query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded), QUrl::StrictMode);
+    if (!idOk) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    auto* probe = new AddressProbe(network_, address, this);
+    QPointer<QWebEngineUrlRequestJob> pending(job);
+    connect(probe, &AddressProbe::finished, this, [pending, probe, id](const ProbeResult& result) {
+        probe->deleteLater();
+        if (!pending) return;
+        const QByteArray json = QJsonDocument(result.ToJson()).toJson(QJsonDocument::Compact);
+        auto* buffer = new QBuffer(pending);
+        buffer->setData("window.zentavoPlayers && window.zentavoPlayers.finishProbe(" + QByteArray::number(id) + ", " +
+                        json + ");\n");
+        buffer->open(QIODevice::ReadOnly);
+        pending->reply(QByteArrayLiteral("text/javascript"), buffer);
+    });
+    // A page that goes away cancels its probe.
+    connect(job, &QObject::destroyed, probe, [probe] { probe->deleteLater(); });
+}
+
+} // namespace zentavo
