@@ -1,12 +1,58 @@
 #include "player_profile.h"
 
+#include "player/objects/player_objects.h"
+#include "player/page_request_interceptor.h"
+#include "player/page_scheme_handler.h"
+
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
+
 namespace zentavo {
 
-void PlayerProfile::RegisterUrlSchemes() {}
+void PlayerProfile::RegisterUrlSchemes()
+{
+    const QByteArray name(PageSchemeHandler::kScheme);
+    if (QWebEngineUrlScheme::schemeByName(name).name() == name)
+        return;
+    QWebEngineUrlScheme scheme(name);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // Every page gets an opaque origin of its own: it cannot read another page file, and it is no
+    // "secure" or "local" origin, so remote http media is neither mixed content nor refused.
+    scheme.setFlags(QWebEngineUrlScheme::NoAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
 
-PlayerProfile::PlayerProfile(QObject* parent) : QWebEngineProfile(parent) {}
-PlayerProfile::~PlayerProfile() = default;
+PlayerProfile::PlayerProfile(QObject* parent)
+    : QWebEngineProfile(parent), pages_(new PageSchemeHandler(this)), interceptor_(new PageRequestInterceptor(this))
+{
+    QWebEngineSettings* s = settings();
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    s->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+    s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+    s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    s->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
 
-QUrl PlayerProfile::UrlForFile(const QString& localPath) const { return QUrl::fromLocalFile(localPath); }
+    installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
+    setUrlRequestInterceptor(interceptor_);
+    scripts()->insert(PlayerObjectScripts());
+}
+
+PlayerProfile::~PlayerProfile()
+{
+    // The handlers are children of this profile: detach them while the profile is still whole.
+    removeAllUrlSchemeHandlers();
+    setUrlRequestInterceptor(nullptr);
+}
+
+QUrl PlayerProfile::UrlForFile(const QString& localPath) const { return pages_->Register(localPath); }
 
 } // namespace zentavo

@@ -1,11 +1,18 @@
 #pragma once
 // The web profile of the player: its settings, the URL scheme that serves player pages and the
 // start page as HTML, and the player objects injected into every player page.
+//
+// What a page of this profile can reach: remote http(s) media and pictures (media and img elements
+// need no CORS; XHR and fetch from a page need the remote server's CORS consent, since pages have an
+// opaque origin). Refused: local files, qrc:, other page files, new windows, device permissions.
 
 #include <QUrl>
 #include <QWebEngineProfile>
 
 namespace zentavo {
+
+class PageSchemeHandler;
+class PageRequestInterceptor;
 
 class PlayerProfile : public QWebEngineProfile {
     Q_OBJECT
@@ -13,11 +20,17 @@ public:
     // Must run before the QApplication exists.
     static void RegisterUrlSchemes();
 
+    // Off the record: nothing of the pages is kept on disk.
     explicit PlayerProfile(QObject* parent = nullptr);
     ~PlayerProfile() override;
 
-    // The address under which WebBrowser1 shows a generated page file or the start page.
+    // The address under which WebBrowser1 shows a generated page file or the start page. The file
+    // becomes servable by this call; no other local file is.
     QUrl UrlForFile(const QString& localPath) const;
+
+private:
+    PageSchemeHandler* pages_;
+    PageRequestInterceptor* interceptor_;
 };
 
 } // namespace zentavo

@@ -1,0 +1,30 @@
+#pragma once
+// Serves the player pages and the start page as HTML under our own URL scheme. Only files that the
+// host has registered can be fetched, by their file name; nothing else on the disk is reachable.
+
+#include <QHash>
+#include <QString>
+#include <QUrl>
+#include <QWebEngineUrlSchemeHandler>
+
+namespace zentavo {
+
+class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+public:
+    static constexpr const char* kScheme = "zvo";
+    static constexpr const char* kHost = "pages";
+
+    explicit PageSchemeHandler(QObject* parent = nullptr);
+
+    // Makes the file servable and returns its address ("zvo://pages/<file name>"). A later file
+    // with the same name replaces an earlier one.
+    QUrl Register(const QString& localPath);
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+private:
+    QHash<QString, QString> files_; // file name -> local path
+};
+
+} // namespace zentavo

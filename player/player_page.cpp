@@ -1,0 +1,55 @@
+#include "player_page.h"
+
+#include "player/navigation_policy.h"
+
+#include <QWebEngineFullScreenRequest>
+
+namespace zentavo {
+
+PlayerPage::PlayerPage(QWebEngineProfile* profile, QObject* parent, AlertDisplay alertDisplay)
+    : QWebEnginePage(profile, parent), alertDisplay_(alertDisplay)
+{
+    connect(this, &QWebEnginePage::fullScreenRequested, this, [this](QWebEngineFullScreenRequest request) {
+        request.accept();
+        emit FullScreenRequested(request.toggleOn());
+    });
+    // Camera, microphone, location, notifications, screen capture: a player page needs none.
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, QWebEnginePage::Feature feature) {
+                setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+            });
+}
+
+void PlayerPage::RefreshPage() { triggerAction(QWebEnginePage::ReloadAndBypassCache); }
+
+bool PlayerPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    return IsPlayerNavigationAllowed(url, type, isMainFrame);
+}
+
+QWebEnginePage* PlayerPage::createWindow(WebWindowType) { return nullptr; }
+
+void PlayerPage::javaScriptAlert(const QUrl& securityOrigin, const QString& message)
+{
+    emit AlertShown(message);
+    if (alertDisplay_ == AlertDisplay::Dialog)
+        QWebEnginePage::javaScriptAlert(securityOrigin, message);
+}
+
+void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                          int lineNumber, const QString& sourceId)
+{
+    if (message == QLatin1String(kFullScreenOnMarker)) {
+        emit FullScreenRequested(true);
+        return;
+    }
+    if (message == QLatin1String(kFullScreenOffMarker)) {
+        emit FullScreenRequested(false);
+        return;
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
+}
+
+QStringList PlayerPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) { return {}; }
+
+} // namespace zentavo

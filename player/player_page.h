@@ -1,0 +1,45 @@
+#pragma once
+// The page shown in WebBrowser1: no windows of its own, no navigation to local files or foreign
+// schemes, no permissions; reports the page's alerts and its full-screen wishes as signals.
+
+#include <QWebEnginePage>
+
+namespace zentavo {
+
+class PlayerPage : public QWebEnginePage {
+    Q_OBJECT
+public:
+    enum class AlertDisplay {
+        Dialog,     // alerts reach the user through the normal dialog (and the signal)
+        SignalOnly, // alerts only raise AlertShown; for tests and unattended runs
+    };
+
+    // What the injected player objects log (console.info) to ask the window for full screen.
+    static constexpr const char* kFullScreenOnMarker = "zentavo:fullscreen:on";
+    static constexpr const char* kFullScreenOffMarker = "zentavo:fullscreen:off";
+
+    explicit PlayerPage(QWebEngineProfile* profile, QObject* parent = nullptr,
+                        AlertDisplay alertDisplay = AlertDisplay::Dialog);
+
+public slots:
+    // Loads the page again and everything on it, bypassing every cache (the webcam refresh).
+    void RefreshPage();
+
+signals:
+    void AlertShown(const QString& message);
+    void FullScreenRequested(bool on);
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage* createWindow(WebWindowType type) override;
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& message) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                  const QString& sourceId) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
+                            const QStringList& acceptedMimeTypes) override;
+
+private:
+    AlertDisplay alertDisplay_;
+};
+
+} // namespace zentavo
