@@ -68,6 +68,25 @@ void CheckName(std::string_view name)
 
 void IgnoreXPathError(void*, xmlError*) {}
 
+void IgnoreGenericError(void*, const char*, ...) {}
+
+// Some XPath faults (an unknown function) are reported through libxml2's generic error
+// function rather than the context's handler: silenced while an expression is evaluated.
+class GenericErrorsSilenced {
+public:
+    GenericErrorsSilenced() : function_(xmlGenericError), context_(xmlGenericErrorContext)
+    {
+        xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
+    }
+    GenericErrorsSilenced(const GenericErrorsSilenced&) = delete;
+    GenericErrorsSilenced& operator=(const GenericErrorsSilenced&) = delete;
+    ~GenericErrorsSilenced() { xmlSetGenericErrorFunc(context_, function_); }
+
+private:
+    xmlGenericErrorFunc function_;
+    void* context_;
+};
+
 struct XPathContextDeleter {
     void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
 };
@@ -88,6 +107,7 @@ std::optional<XmlElement> SelectFirstElement(xmlDoc* doc, xmlNode* node, std::st
         throw XmlError("Cannot create an XPath context");
     context->node = node;
     context->error = IgnoreXPathError;
+    const GenericErrorsSilenced silenced;
     const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
         xmlXPathEvalExpression(Xml(expression.c_str()), context.get()));
     if (!result || result->type != XPATH_NODESET || result->nodesetval == nullptr)
@@ -183,6 +203,26 @@ std::string ReadWholeFile(const std::filesystem::path& path)
     return bytes;
 }
 
+// The first error the parser reports: the later ones mostly follow from it.
+struct FirstParseError {
+    bool seen = false;
+    int line = 0;
+    std::string message;
+};
+
+void RecordParseError(void* userData, xmlError* error)
+{
+    auto* context = static_cast<xmlParserCtxt*>(userData);
+    auto* first = static_cast<FirstParseError*>(context->_private);
+    if (first == nullptr || first->seen || error == nullptr || error->level < XML_ERR_ERROR)
+        return;
+    first->seen = true;
+    first->line = error->line;
+    first->message = error->message ? error->message : "";
+    while (!first->message.empty() && (first->message.back() == '\n' || first->message.back() == ' '))
+        first->message.pop_back();
+}
+
 struct ParserContextDeleter {
     void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
 };
@@ -194,19 +234,18 @@ xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
     const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context)
         throw XmlError("Cannot create an XML parser");
+    FirstParseError firstError;
+    context->_private = &firstError;
+    context->userData = context.get();
+    context->sax->serror = RecordParseError;
     xmlDoc* doc = xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
                                     kParseOptions);
-    const xmlError* error = xmlCtxtGetLastError(context.get());
     if (doc == nullptr || !context->wellFormed) {
         if (doc != nullptr)
             xmlFreeDoc(doc);
         std::string reason = "not well-formed XML";
-        if (error != nullptr && error->message != nullptr) {
-            std::string message = error->message;
-            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-                message.pop_back();
-            reason += " (line " + std::to_string(error->line) + ": " + message + ")";
-        }
+        if (firstError.seen)
+            reason += " (line " + std::to_string(firstError.line) + ": " + firstError.message + ")";
         throw XmlError(sourceName + ": " + reason);
     }
     if (xmlDocGetRootElement(doc) == nullptr) {
