@@ -1,7 +1,110 @@
+// zentavo-catalog import: playlists to a prepared catalogue.
 #include "commands.h"
 
-namespace zentavo::tool {
+#include "channels/import/playlist_import.h"
+#include "channels/import/prepared_catalogue.h"
+#include "crypto/stream_passphrase.h"
 
-int RunImport(const Args&) { return kExitUsage; }
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace zentavo::tool {
+namespace {
+
+constexpr const char* kImportUsage =
+    "usage: zentavo-catalog import [--type tv|radio|webcam] [--country NAME] FILE... -o OUT\n";
+
+int Usage(const std::string& problem)
+{
+    std::cerr << "zentavo-catalog import: " << problem << "\n" << kImportUsage;
+    return kExitUsage;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad())
+        return false;
+    bytes = std::move(buffer).str();
+    return true;
+}
+
+} // namespace
+
+int RunImport(const Args& args)
+{
+    ImportOptions options;
+    std::vector<std::string> inputs;
+    std::string output;
+    bool typeGiven = false, countryGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--type") {
+            if (!hasValue || typeGiven)
+                return Usage(hasValue ? "--type given twice" : "--type needs a value");
+            options.type = ChannelTypeFromWord(args[++i]);
+            if (!options.type)
+                return Usage("--type must be tv, radio or webcam, not '" + args[i] + "'");
+            typeGiven = true;
+        } else if (arg == "--country") {
+            if (!hasValue || countryGiven)
+                return Usage(hasValue ? "--country given twice" : "--country needs a value");
+            options.country = args[++i];
+            if (options.country.empty())
+                return Usage("--country needs a value");
+            countryGiven = true;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!hasValue || !output.empty())
+                return Usage(hasValue ? "-o given twice" : "-o needs a file name");
+            output = args[++i];
+        } else if (arg.size() > 1 && arg.front() == '-' && arg != "--") {
+            return Usage("unknown option '" + arg + "'");
+        } else if (arg != "--") {
+            inputs.push_back(arg);
+        }
+    }
+    if (inputs.empty())
+        return Usage("no playlist given");
+    if (output.empty())
+        return Usage("no output file given (-o OUT)");
+
+    PlaylistImport import(options);
+    for (const std::string& input : inputs) {
+        std::string bytes;
+        if (!ReadWholeFile(input, bytes)) {
+            std::cerr << "zentavo-catalog import: cannot read " << input << "\n";
+            return kExitBadData;
+        }
+        try {
+            import.AddPlaylist(bytes, input);
+        } catch (const std::exception& error) {
+            std::cerr << "zentavo-catalog import: " << input << ": " << error.what() << "\n";
+            return kExitBadData;
+        }
+    }
+    for (const LeftOutEntry& entry : import.LeftOut())
+        std::cerr << DescribeLeftOut(entry) << "\n";
+    std::cout << DescribeSummary(import.Summary());
+    std::cout.flush();
+    if (import.Channels().empty()) {
+        std::cerr << "zentavo-catalog import: no channel to import; " << output << " not written\n";
+        return kExitBadData;
+    }
+    try {
+        BuildPreparedCatalogue(import.Channels(), BuildStreamPassphrase()).SaveFile(output);
+    } catch (const std::exception& error) {
+        std::cerr << "zentavo-catalog import: cannot write " << output << ": " << error.what() << "\n";
+        return kExitBadData;
+    }
+    return kExitOk;
+}
 
 } // namespace zentavo::tool

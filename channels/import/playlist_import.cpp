@@ -1,1 +1,202 @@
 #include "playlist_import.h"
+
+#include "country_names.h"
+#include "line_reader.h"
+#include "playlist_format.h"
+#include "text_util.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace zentavo {
+namespace {
+
+// Catalogue text must not hold control characters (XML 1.0 cannot carry most of them, and the
+// lists show one line per channel): they become blanks, runs of blanks become one.
+std::string CleanText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    bool blank = false;
+    for (const char c : TrimBlanks(text)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b == 0x7F) {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.empty())
+            out += ' ';
+        blank = false;
+        out += c;
+    }
+    return out;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Moves a resolution label at the end of a name into the bandwidth:
+// "Das Erste (1080p) [Geo-blocked]" -> "Das Erste [Geo-blocked]" and "1080p".
+std::string TakeResolution(std::string& name)
+{
+    size_t end = name.size();
+    // Skip trailing "[...]" notes.
+    while (end > 0 && name[end - 1] == ']') {
+        const size_t open = name.rfind('[', end - 1);
+        if (open == std::string::npos)
+            break;
+        end = open;
+        while (end > 0 && name[end - 1] == ' ')
+            --end;
+    }
+    if (end < 5 || name[end - 1] != ')')
+        return {};
+    const size_t open = name.rfind('(', end - 1);
+    if (open == std::string::npos)
+        return {};
+    const std::string_view label = std::string_view(name).substr(open + 1, end - open - 2);
+    if (label.size() < 2 || (label.back() != 'p' && label.back() != 'i')
+        || !std::all_of(label.begin(), label.end() - 1, IsDigit))
+        return {};
+    std::string result(label);
+    size_t start = open;
+    while (start > 0 && name[start - 1] == ' ')
+        --start;
+    name.erase(start, end - start);
+    name = CleanText(name);
+    return result;
+}
+
+std::string HostOf(std::string_view address)
+{
+    const size_t scheme = address.find("://");
+    if (scheme == std::string_view::npos)
+        return std::string(address);
+    const size_t start = scheme + 3;
+    return std::string(address.substr(start, address.find_first_of("/?#", start) - start));
+}
+
+std::string CountryOf(const PlaylistEntry& entry)
+{
+    if (!entry.country.empty()) {
+        const std::string_view first = TrimBlanks(std::string_view(entry.country).substr(0, entry.country.find_first_of(";,")));
+        const std::string_view named = CountryNameForCode(first);
+        return std::string(named.empty() ? first : named);
+    }
+    const std::string_view fromId = CountryFromTvgId(entry.tvgId);
+    if (!fromId.empty())
+        return std::string(fromId);
+    return std::string(TrimBlanks(std::string_view(entry.group).substr(0, entry.group.find(';'))));
+}
+
+} // namespace
+
+long ImportSummary::LeftOutTotal() const { return std::accumulate(leftOut.begin(), leftOut.end(), 0L); }
+
+std::string_view ChannelTypeWord(ChannelType type)
+{
+    switch (type) {
+    case ChannelType::Tv: return "tv";
+    case ChannelType::Radio: return "radio";
+    case ChannelType::Webcam: return "webcam";
+    }
+    return "tv";
+}
+
+std::optional<ChannelType> ChannelTypeFromWord(std::string_view word)
+{
+    for (const ChannelType type : {ChannelType::Tv, ChannelType::Radio, ChannelType::Webcam}) {
+        if (word == ChannelTypeWord(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
+bool IsImageAddress(std::string_view address)
+{
+    const std::string_view path = address.substr(0, address.find_first_of("?#"));
+    for (const std::string_view ending : {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"}) {
+        if (EndsWithNoCase(path, ending))
+            return true;
+    }
+    return false;
+}
+
+void PlaylistImport::AddPlaylist(std::string_view bytes, std::string_view source)
+{
+    if (bytes.find('\0') != std::string_view::npos && !bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF"))
+        throw PlaylistError("not a playlist: the file holds binary data");
+    AddEntries(ParsePlaylist(bytes, source), source);
+}
+
+void PlaylistImport::LeaveOut(LeftOutReason reason, const PlaylistEntry& entry, std::string_view source)
+{
+    ++summary_.leftOut[static_cast<size_t>(reason)];
+    leftOut_.push_back(LeftOutEntry{std::string(source), entry.line, reason, entry.url, {}, 0});
+}
+
+void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_view source)
+{
+    const size_t sourceIndex = sources_.size();
+    sources_.emplace_back(source);
+    for (PlaylistEntry& entry : entries) {
+        ++summary_.read;
+        if (const auto reason = CheckStreamAddress(entry.url)) {
+            LeaveOut(*reason, entry, source);
+            continue;
+        }
+        const auto [it, fresh] = seen_.try_emplace(AddressKey(entry.url), FirstSeen{sourceIndex, entry.line});
+        if (!fresh) {
+            LeaveOut(LeftOutReason::Duplicate, entry, source);
+            leftOut_.back().firstSource = sources_[it->second.source];
+            leftOut_.back().firstLine = it->second.line;
+            continue;
+        }
+        ImportedChannel channel;
+        channel.name = CleanText(entry.name);
+        channel.bandwidth = CleanText(entry.bandwidth);
+        if (channel.bandwidth.empty())
+            channel.bandwidth = TakeResolution(channel.name);
+        if (channel.name.empty())
+            channel.name = CleanText(HostOf(entry.url));
+        channel.country = CleanText(options_.country.empty() ? CountryOf(entry) : options_.country);
+        const ChannelType type = options_.type ? *options_.type
+                                 : entry.type  ? *entry.type
+                                 : IsImageAddress(entry.url) ? ChannelType::Webcam
+                                                             : ChannelType::Tv;
+        channel.type2 = ChannelTypeWord(type);
+        channel.url = std::move(entry.url);
+        channels_.push_back(std::move(channel));
+        ++summary_.imported;
+    }
+}
+
+std::string DescribeLeftOut(const LeftOutEntry& entry)
+{
+    std::string text = entry.source + ":" + std::to_string(entry.line) + ": left out ("
+                       + std::string(LeftOutReasonText(entry.reason)) + ")";
+    if (!entry.address.empty())
+        text += ": " + CleanText(entry.address);
+    if (entry.reason == LeftOutReason::Duplicate) {
+        text += " (first at ";
+        if (entry.firstSource != entry.source)
+            text += entry.firstSource + ":";
+        text += "line " + std::to_string(entry.firstLine) + ")";
+    }
+    return text;
+}
+
+std::string DescribeSummary(const ImportSummary& summary)
+{
+    std::string text = "read " + std::to_string(summary.read) + " entries\n";
+    text += "imported " + std::to_string(summary.imported) + "\n";
+    text += "left out " + std::to_string(summary.LeftOutTotal()) + "\n";
+    for (int i = 0; i < kLeftOutReasonCount; ++i) {
+        if (summary.leftOut[static_cast<size_t>(i)] == 0)
+            continue;
+        text += "  " + std::string(LeftOutReasonText(static_cast<LeftOutReason>(i))) + ": "
+                + std::to_string(summary.leftOut[static_cast<size_t>(i)]) + "\n";
+    }
+    return text;
+}
+
+} // namespace zentavo

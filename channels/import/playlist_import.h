@@ -1,2 +1,86 @@
 #pragma once
-// Turns playlists (M3U/M3U8, PLS, XSPF, ASX, TSV) into channel records for a prepared catalogue.
+// Turns the entries of one or more playlists into the channels of a catalogue: decides each
+// channel's type, country and name, leaves out entries without a usable address and duplicates,
+// and keeps count so that the summary accounts for every entry read.
+
+#include "address_check.h"
+#include "playlist_entry.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zentavo {
+
+struct ImportOptions {
+    std::optional<ChannelType> type; // --type: every channel gets it
+    std::string country;             // --country: every channel gets it
+};
+
+// One channel as the catalogue will hold it, address still plain.
+struct ImportedChannel {
+    std::string name, country, bandwidth, type2, url;
+};
+
+struct LeftOutEntry {
+    std::string source;   // the playlist, as named to AddPlaylist
+    int line = 0;
+    LeftOutReason reason = LeftOutReason::NoAddress;
+    std::string address;  // as the list gave it (may be empty)
+    std::string firstSource; // for a duplicate: where the address was first seen
+    int firstLine = 0;
+};
+
+struct ImportSummary {
+    long read = 0;
+    long imported = 0;
+    std::array<long, kLeftOutReasonCount> leftOut{};
+
+    long LeftOutTotal() const;
+};
+
+class PlaylistImport {
+public:
+    explicit PlaylistImport(ImportOptions options) : options_(std::move(options)) {}
+
+    // Parses one playlist (any supported format, bytes as read from the file) and takes its
+    // entries. Throws PlaylistError when the bytes are no playlist at all; nothing is taken then.
+    void AddPlaylist(std::string_view bytes, std::string_view source);
+    void AddEntries(std::vector<PlaylistEntry> entries, std::string_view source);
+
+    const std::vector<ImportedChannel>& Channels() const { return channels_; }
+    const std::vector<LeftOutEntry>& LeftOut() const { return leftOut_; }
+    const ImportSummary& Summary() const { return summary_; }
+
+private:
+    struct FirstSeen {
+        size_t source;
+        int line;
+    };
+
+    void LeaveOut(LeftOutReason reason, const PlaylistEntry& entry, std::string_view source);
+
+    ImportOptions options_;
+    std::vector<ImportedChannel> channels_;
+    std::vector<LeftOutEntry> leftOut_;
+    ImportSummary summary_;
+    std::vector<std::string> sources_;
+    std::unordered_map<std::string, FirstSeen> seen_;
+};
+
+// The catalogue's type2 word: "tv", "radio", "webcam".
+std::string_view ChannelTypeWord(ChannelType type);
+std::optional<ChannelType> ChannelTypeFromWord(std::string_view word);
+
+// True for the address of a still picture (.jpg, .jpeg, .png, .gif, .bmp, .webp before any query).
+bool IsImageAddress(std::string_view address);
+
+// "list.m3u:12: left out (broken scheme): hhttps://example.com/live"
+std::string DescribeLeftOut(const LeftOutEntry& entry);
+// Several lines: entries read, imported, and left out by reason; the numbers add up.
+std::string DescribeSummary(const ImportSummary& summary);
+
+} // namespace zentavo

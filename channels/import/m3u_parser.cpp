@@ -1,0 +1,136 @@
+#include "m3u_parser.h"
+
+#include "line_reader.h"
+#include "text_util.h"
+
+#include <optional>
+
+namespace zentavo {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+void ApplyAttribute(PlaylistEntry& entry, std::string_view key, std::string_view value)
+{
+    value = TrimBlanks(value);
+    if (EqualsNoCase(key, "tvg-id"))
+        entry.tvgId = value;
+    else if (EqualsNoCase(key, "tvg-name")) {
+        if (entry.name.empty())
+            entry.name = value;
+    } else if (EqualsNoCase(key, "tvg-logo"))
+        entry.logo = value;
+    else if (EqualsNoCase(key, "tvg-country"))
+        entry.country = value;
+    else if (EqualsNoCase(key, "group-title"))
+        entry.group = value;
+    else if (EqualsNoCase(key, "radio")) {
+        if (EqualsNoCase(value, "true"))
+            entry.type = ChannelType::Radio;
+    }
+}
+
+// "#EXTINF:<duration> key="value" key='v,w' key=v,Title, with commas"
+// The title starts after the first comma that is not inside a quoted value. A quote that never
+// closes ends its value at the next blank or comma instead of swallowing the title.
+PlaylistEntry ParseExtInf(std::string_view info)
+{
+    PlaylistEntry entry;
+    size_t p = 0;
+    while (p < info.size() && !IsBlank(info[p]) && info[p] != ',')
+        ++p; // duration
+    std::string tvgName;
+    while (p < info.size()) {
+        while (p < info.size() && IsBlank(info[p]))
+            ++p;
+        if (p >= info.size())
+            break;
+        if (info[p] == ',') {
+            entry.name = TrimBlanks(info.substr(p + 1));
+            break;
+        }
+        const size_t keyStart = p;
+        while (p < info.size() && info[p] != '=' && info[p] != ',' && !IsBlank(info[p]))
+            ++p;
+        const std::string_view key = info.substr(keyStart, p - keyStart);
+        if (p >= info.size() || info[p] != '=')
+            continue; // a bare word: nothing to keep
+        ++p;
+        std::string_view value;
+        if (p < info.size() && (info[p] == '"' || info[p] == '\'')) {
+            const char quote = info[p];
+            const size_t close = info.find(quote, p + 1);
+            if (close != std::string_view::npos) {
+                value = info.substr(p + 1, close - p - 1);
+                p = close + 1;
+            } else {
+                const size_t start = ++p;
+                while (p < info.size() && info[p] != ',' && !IsBlank(info[p]))
+                    ++p;
+                value = info.substr(start, p - start);
+            }
+        } else {
+            const size_t start = p;
+            while (p < info.size() && info[p] != ',' && !IsBlank(info[p]))
+                ++p;
+            value = info.substr(start, p - start);
+        }
+        if (EqualsNoCase(key, "tvg-name"))
+            tvgName = TrimBlanks(value);
+        else
+            ApplyAttribute(entry, key, value);
+    }
+    if (entry.name.empty())
+        entry.name = tvgName;
+    return entry;
+}
+
+// Kodi-style lists append request headers to the address: "http://host/a.m3u8|User-Agent=...".
+// A browser cannot send them, so the address is what comes before the bar.
+std::string_view StripRequestHeaders(std::string_view address)
+{
+    const size_t bar = address.find('|');
+    if (bar == std::string_view::npos || address.find('=', bar) == std::string_view::npos)
+        return address;
+    return TrimBlanks(address.substr(0, bar));
+}
+
+} // namespace
+
+std::vector<PlaylistEntry> ParseM3u(std::string_view text)
+{
+    std::vector<PlaylistEntry> entries;
+    std::optional<PlaylistEntry> pending; // an #EXTINF waiting for its address
+    std::string nextGroup;                // from #EXTGRP, for the next entry
+    LineReader reader(text);
+    std::string_view raw;
+    while (reader.Next(raw)) {
+        const std::string_view line = TrimBlanks(raw);
+        if (line.empty())
+            continue;
+        if (line.front() == '#') {
+            if (StartsWithNoCase(line, "#EXTINF:")) {
+                if (pending)
+                    entries.push_back(std::move(*pending));
+                pending = ParseExtInf(line.substr(8));
+                pending->line = reader.LineNumber();
+            } else if (StartsWithNoCase(line, "#EXTGRP:")) {
+                nextGroup = TrimBlanks(line.substr(8));
+            }
+            continue;
+        }
+        PlaylistEntry entry = pending ? std::move(*pending) : PlaylistEntry{};
+        pending.reset();
+        entry.url = StripRequestHeaders(line);
+        entry.line = reader.LineNumber();
+        if (entry.group.empty())
+            entry.group = nextGroup;
+        nextGroup.clear();
+        entries.push_back(std::move(entry));
+    }
+    if (pending)
+        entries.push_back(std::move(*pending));
+    return entries;
+}
+
+} // namespace zentavo

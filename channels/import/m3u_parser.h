@@ -1,0 +1,17 @@
+#pragma once
+// Extended M3U / M3U8 playlists, and plain lists of addresses one a line.
+
+#include "playlist_entry.h"
+
+#include <string_view>
+#include <vector>
+
+namespace zentavo {
+
+// Parses UTF-8 text (see DecodePlaylistText). Every #EXTINF line and every address line makes one
+// entry: an #EXTINF with no address before the next #EXTINF or the end gives an entry without
+// address, so that the caller can report it. #EXTM3U headers, #EXTVLCOPT, #KODIPROP and comment
+// lines are skipped; #EXTGRP sets the group of the next entry. Never throws on odd input.
+std::vector<PlaylistEntry> ParseM3u(std::string_view text);
+
+} // namespace zentavo

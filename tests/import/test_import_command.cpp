@@ -1,0 +1,8 @@
+#include <QtTest>
+class Placeholder : public QObject {
+    Q_OBJECT
+private slots:
+    void builds() { QVERIFY(true); }
+};
+QTEST_GUILESS_MAIN(Placeholder)
+#include "test_import_command.moc"
