@@ -1,4 +1,237 @@
+// Catalogue: loading and its failures, enumeration, lookup by id, imgindex, the channel lists.
+#include "channels/catalogue.h"
+#include "channels/channel_lists.h"
+
+#include "core_test_files.h"
+
 #include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_APPLESS_MAIN(T)
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+std::string Plain(const Item& item)
+{
+    return ItemXml(item);
+}
+
+// Five items: two tv, one radio, one webcam, one of an unknown type; ids 3, 17, 5, 8, 40.
+QByteArray SampleCatalogue()
+{
+    return CatalogueXml({
+        Plain({"3", "Alpha TV", "Germany", "300k", "tv", "0", "U3"}),
+        Plain({"17", "Beta FM", "France", "", "radio", "1", "U17"}),
+        Plain({"5", "Harbour cam", "Norway", "56k", "webcam", "2", "U5"}),
+        Plain({"8", "Gamma", "Italy", "1M", "tv", "1", "U8"}),
+        Plain({"40", "Mystery", "Peru", "", "podcast", "0", "U40"}),
+    });
+}
+
+} // namespace
+
+class CatalogueTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theListFileMessageKeepsItsEightTrailingBlanks()
+    {
+        QCOMPARE(QByteArray(kListFileMessage),
+                 QByteArray("Sorry. The list file error, please reinstall this application.        "));
+        QCOMPARE(QByteArray(ListFileError("detail").what()), QByteArray(kListFileMessage));
+    }
+
+    void aCatalogueThatCannotBeLoadedRaisesTheListFileError_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << QStringLiteral("missing") << QByteArray();
+        QTest::newRow("a folder") << QStringLiteral("folder") << QByteArray();
+        QTest::newRow("path under a regular file") << QStringLiteral("under-file") << QByteArray();
+        QTest::newRow("empty file") << QStringLiteral("file") << QByteArray();
+        QTest::newRow("not well-formed") << QStringLiteral("file") << QByteArray("<items><item><id>1</id></items>");
+        QTest::newRow("truncated") << QStringLiteral("file") << SampleCatalogue().left(200);
+    }
+    void aCatalogueThatCannotBeLoadedRaisesTheListFileError()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        const Folder folder;
+        auto path = folder / "tv-all.xml";
+        if (kind == QLatin1String("folder"))
+            std::filesystem::create_directory(path);
+        else if (kind == QLatin1String("under-file")) {
+            QVERIFY(WriteBytes(path, SampleCatalogue()));
+            path /= "tv-all.xml";
+        } else if (kind == QLatin1String("file"))
+            QVERIFY(WriteBytes(path, content));
+        try {
+            Catalogue::Load(path);
+            QFAIL("no error");
+        } catch (const ListFileError& error) {
+            QCOMPARE(QByteArray(error.what()), QByteArray(kListFileMessage));
+            QVERIFY(!error.detail().empty());
+        }
+        QVERIFY_THROWS_EXCEPTION(ListFileError, BuildChannelLists(path));
+    }
+
+    void enumerationVisitsEveryItemInFileOrder()
+    {
+        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(
+            "<items><item><id>2</id><name>b</name></item><!-- comment --><item><id>1</id></item>"
+            "<other><id>9</id></other></items>"));
+        QStringList ids;
+        catalogue.ForEachChannel([&ids](const ChannelRecord& record) { ids << QString::fromStdString(record.id); });
+        QCOMPARE(ids, (QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("9")}));
+    }
+
+    void fieldsAreReadByNameWithMissingOnesEmpty()
+    {
+        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(
+            "<items><item><url>u</url><name>first</name><type2>tv</type2><name>second</name>"
+            "<id>7</id><extra>x</extra></item></items>"));
+        std::vector<ChannelRecord> records;
+        catalogue.ForEachChannel([&records](const ChannelRecord& record) { records.push_back(record); });
+        QCOMPARE(records.size(), std::size_t{1});
+        const ChannelRecord& record = records.front();
+        QCOMPARE(Bytes(record.id), QByteArray("7"));
+        QCOMPARE(Bytes(record.name), QByteArray("first"));
+        QCOMPARE(Bytes(record.url), QByteArray("u"));
+        QCOMPARE(Bytes(record.type2), QByteArray("tv"));
+        QVERIFY(record.country.empty() && record.bandwidth.empty() && record.imgindex.empty());
+    }
+
+    void findChannelSelectsTheFirstItemWithThatId_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QByteArray>("url"); // empty: nothing found
+        QTest::newRow("first item") << QByteArray("3") << QByteArray("U3");
+        QTest::newRow("last item") << QByteArray("40") << QByteArray("U40");
+        QTest::newRow("duplicate id gives the first") << QByteArray("17") << QByteArray("U17");
+        QTest::newRow("leading zeros compare as numbers") << QByteArray("017") << QByteArray("U17");
+        QTest::newRow("blanks around the number") << QByteArray(" 5 ") << QByteArray("U5");
+        QTest::newRow("id the catalogue lacks") << QByteArray("99") << QByteArray();
+        QTest::newRow("empty id") << QByteArray() << QByteArray();
+        QTest::newRow("closing bracket") << QByteArray("3]") << QByteArray();
+        QTest::newRow("quote") << QByteArray("'3") << QByteArray();
+        QTest::newRow("word") << QByteArray("abc") << QByteArray();
+        QTest::newRow("path escape") << QByteArray("3]/../../*[1") << QByteArray();
+        QTest::newRow("embedded NUL") << QByteArray("3\0]", 3) << QByteArray();
+    }
+    void findChannelSelectsTheFirstItemWithThatId()
+    {
+        QFETCH(QByteArray, id);
+        QFETCH(QByteArray, url);
+        QByteArray xml = SampleCatalogue();
+        xml.replace("</items>", ItemXml({"17", "Duplicate", "Spain", "", "tv", "0", "DUP"}).c_str() + QByteArray("</items>"));
+        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(xml.toStdString()));
+        const auto item = catalogue.FindChannel(std::string_view(id.constData(), static_cast<std::size_t>(id.size())));
+        QCOMPARE(item ? Bytes(item->ChildText("url")) : QByteArray(), url);
+        const auto record = catalogue.FindChannelRecord(std::string_view(id.constData(), static_cast<std::size_t>(id.size())));
+        QCOMPARE(record ? Bytes(record->url) : QByteArray(), url);
+    }
+
+    void findChannelNeedsTheItemsRoot()
+    {
+        const Catalogue catalogue = Catalogue::FromDocument(
+            XmlDocument::LoadBytes("<channels><item><id>1</id><url>u</url></item></channels>"));
+        QVERIFY(!catalogue.FindChannel("1"));
+    }
+
+    void aLoadSeesTheFileAsItIsNow()
+    {
+        const Folder folder;
+        const auto path = folder / "tv-all.xml";
+        QVERIFY(WriteBytes(path, SampleCatalogue()));
+        QCOMPARE(Bytes(Catalogue::Load(path).FindChannelRecord("8")->url), QByteArray("U8"));
+        QVERIFY(WriteBytes(path, CatalogueXml({ItemXml({"8", "Gamma", "Italy", "1M", "tv", "2", "NEW"})})));
+        const auto record = Catalogue::Load(path).FindChannelRecord("8");
+        QCOMPARE(Bytes(record->url), QByteArray("NEW"));
+        QCOMPARE(Bytes(record->imgindex), QByteArray("2"));
+    }
+
+    void imgIndexIsReadAsADecimalInteger_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("value"); // kNoIcon: not an integer
+        QTest::newRow("0") << QByteArray("0") << 0;
+        QTest::newRow("2") << QByteArray("2") << 2;
+        QTest::newRow("leading zeros") << QByteArray("002") << 2;
+        QTest::newRow("plus sign") << QByteArray("+1") << 1;
+        QTest::newRow("negative") << QByteArray("-3") << -3;
+        QTest::newRow("xml white space around") << QByteArray("\n   1\t") << 1;
+        QTest::newRow("empty") << QByteArray() << kNoIcon;
+        QTest::newRow("blank") << QByteArray(" ") << kNoIcon;
+        QTest::newRow("word") << QByteArray("one") << kNoIcon;
+        QTest::newRow("trailing letter") << QByteArray("1a") << kNoIcon;
+        QTest::newRow("inner blank") << QByteArray("1 2") << kNoIcon;
+        QTest::newRow("decimal point") << QByteArray("1.0") << kNoIcon;
+        QTest::newRow("hex") << QByteArray("0x1") << kNoIcon;
+        QTest::newRow("two signs") << QByteArray("+-1") << kNoIcon;
+        QTest::newRow("too large for int") << QByteArray("99999999999") << kNoIcon;
+    }
+    void imgIndexIsReadAsADecimalInteger()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, value);
+        const auto parsed = ParseImgIndex(text.toStdString());
+        QCOMPARE(parsed.value_or(kNoIcon), value);
+        QCOMPARE(IconIndexOf(text.toStdString()), value);
+    }
+
+    void channelListsSortItemsByTypeInFileOrder()
+    {
+        const Folder folder;
+        QVERIFY(WriteBytes(folder / "tv-all.xml", SampleCatalogue()));
+        const ChannelLists lists = BuildChannelLists(folder / "tv-all.xml");
+        QCOMPARE(lists.tv.size(), std::size_t{2});
+        QCOMPARE(Bytes(lists.tv[0].caption), QByteArray(" Germany - Alpha TV  (300k)"));
+        QCOMPARE(Bytes(lists.tv[0].id), QByteArray("3"));
+        QCOMPARE(lists.tv[0].iconIndex, 0);
+        QCOMPARE(Bytes(lists.tv[1].caption), QByteArray(" Italy - Gamma  (1M)"));
+        QCOMPARE(lists.tv[1].iconIndex, 1);
+        QCOMPARE(lists.radio.size(), std::size_t{1});
+        QCOMPARE(Bytes(lists.radio[0].caption), QByteArray(" France - Beta FM")); // no bandwidth, no brackets
+        QCOMPARE(Bytes(lists.radio[0].id), QByteArray("17"));
+        QCOMPARE(lists.webcam.size(), std::size_t{1});
+        QCOMPARE(Bytes(lists.webcam[0].caption), QByteArray(" Norway - Harbour cam  (56k)"));
+        QCOMPARE(lists.webcam[0].iconIndex, 2);
+    }
+
+    // Items of no known type, or with a faulty imgindex, change nothing for their neighbours.
+    void oddItemsDoNotDisturbTheOtherRows()
+    {
+        const Folder folder;
+        QVERIFY(WriteBytes(folder / "tv-all.xml",
+                           CatalogueXml({
+                               ItemXml({"1", "One", "A", "", "tv", "0", "u"}),
+                               ItemXml({"2", "Capital", "B", "", "TV", "0", "u"}),
+                               ItemXml({"3", "Radio caps", "C", "", "Radio", "0", "u"}),
+                               ItemXml({"4", "Spaced", "D", "", " tv", "0", "u"}),
+                               ItemXml({"5", "No icon", "E", "9k", "tv", "x", "u"}),
+                               "<item><id>6</id><type2>tv</type2></item>",
+                               ItemXml({"7", "Seven", "G", "", "tv", "2", "u"}),
+                           })));
+        const ChannelLists lists = BuildChannelLists(folder / "tv-all.xml");
+        QVERIFY(lists.radio.empty() && lists.webcam.empty());
+        QCOMPARE(lists.tv.size(), std::size_t{4});
+        QCOMPARE(Bytes(lists.tv[0].caption), QByteArray(" A - One"));
+        QCOMPARE(Bytes(lists.tv[1].caption), QByteArray(" E - No icon  (9k)"));
+        QCOMPARE(lists.tv[1].iconIndex, kNoIcon);
+        QCOMPARE(Bytes(lists.tv[2].caption), QByteArray("  - ")); // every field missing reads as empty
+        QCOMPARE(Bytes(lists.tv[2].id), QByteArray("6"));
+        QCOMPARE(lists.tv[2].iconIndex, kNoIcon);
+        QCOMPARE(Bytes(lists.tv[3].caption), QByteArray(" G - Seven"));
+        QCOMPARE(lists.tv[3].iconIndex, 2);
+    }
+
+    void listsShowNamesInEveryEncoding()
+    {
+        const ChannelLists lists = BuildChannelLists(FixturePath("catalogue-windows-1252.xml"));
+        QCOMPARE(lists.tv.size(), std::size_t{3});
+        QCOMPARE(Bytes(lists.tv[1].caption), QByteArray(" Österreich - Šport – “Live”"));
+    }
+};
+
+QTEST_APPLESS_MAIN(CatalogueTest)
 #include "tst_catalogue.moc"
