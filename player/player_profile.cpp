@@ -4,7 +4,6 @@
 #include "player/page_request_interceptor.h"
 #include "player/page_scheme_handler.h"
 
-#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlScheme>
 
@@ -21,6 +20,7 @@ void PlayerProfile::RegisterUrlSchemes()
     // "secure" or "local" origin, so remote http media is neither mixed content nor refused.
     scheme.setFlags(QWebEngineUrlScheme::NoAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
+    RegisterPlayerObjectsScheme();
 }
 
 PlayerProfile::PlayerProfile(QObject* parent)
@@ -43,7 +43,7 @@ PlayerProfile::PlayerProfile(QObject* parent)
 
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
-    scripts()->insert(PlayerObjectScripts());
+    InstallPlayerObjects(*this);
 }
 
 PlayerProfile::~PlayerProfile()
