@@ -90,8 +90,10 @@ int RunImport(const Args& args)
             return kExitBadData;
         }
     }
+    std::string notes;
     for (const LeftOutEntry& entry : import.LeftOut())
-        std::cerr << DescribeLeftOut(entry) << "\n";
+        notes += DescribeLeftOut(entry) + "\n";
+    std::cerr << notes;
     std::cout << DescribeSummary(import.Summary());
     std::cout.flush();
     if (import.Channels().empty()) {

@@ -5,6 +5,7 @@
 
 #include "address_check.h"
 #include "playlist_entry.h"
+#include "playlist_error.h"
 
 #include <array>
 #include <optional>

@@ -1,8 +1,312 @@
+// What the import makes of playlist entries (type, country, name, bandwidth), what it leaves out
+// and how it counts, the prepared catalogue it writes, and every real list of the channel folder.
+#include "channels/catalogue.h"
+#include "channels/import/playlist_import.h"
+#include "channels/import/prepared_catalogue.h"
+#include "channels/preparation.h"
+#include "crypto/stream_passphrase.h"
+#include "crypto/string_cipher.h"
+
 #include <QtTest>
-class Placeholder : public QObject {
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+using namespace zentavo;
+
+Q_DECLARE_METATYPE(std::optional<ChannelType>)
+
+namespace {
+
+QString Row(const ImportedChannel& c)
+{
+    return QString::fromStdString(c.name + "|" + c.country + "|" + c.bandwidth + "|" + c.type2 + "|" + c.url);
+}
+
+QStringList Rows(std::initializer_list<const char*> rows)
+{
+    QStringList out;
+    for (const char* row : rows)
+        out << QString::fromUtf8(row);
+    return out;
+}
+
+std::string ReadFile(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    return std::move(buffer).str();
+}
+
+std::string XmlEscape(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+class PlaylistImportTest : public QObject {
     Q_OBJECT
 private slots:
-    void builds() { QVERIFY(true); }
+    void decidesTypeCountryNameAndBandwidth_data();
+    void decidesTypeCountryNameAndBandwidth();
+    void leavesOutUnusableAndDuplicateEntriesAndCountsEach();
+    void noPlaylistAtAllTakesNothing();
+    void preparedCatalogueIsWhatAnnotateThenEncipherLeave();
+    void preparedCatalogueReadsBackThroughTheCatalogue();
+    void everyRealListIsAccountedFor_data();
+    void everyRealListIsAccountedFor();
+    void allRealListsTogetherAreAccountedFor();
 };
-QTEST_GUILESS_MAIN(Placeholder)
+
+void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("playlist");
+    QTest::addColumn<QString>("typeOption");
+    QTest::addColumn<QString>("countryOption");
+    QTest::addColumn<QStringList>("expected"); // name|country|bandwidth|type2|url
+
+    QTest::newRow("country from tvg-id suffix, resolution to bandwidth")
+        << QStringLiteral("a.m3u")
+        << QByteArray("#EXTINF:-1 tvg-id=\"DasErste.de@HD\" group-title=\"General\",Das Erste (1080p) [Geo-blocked]\nhttps://h/1.m3u8\n"
+                      "#EXTINF:-1 tvg-id=\"BBCOne.uk\",BBC One (720i)\nhttps://h/2.m3u8\n"
+                      "#EXTINF:-1 tvg-id=\"KTVB.us\",KING 5 (Seattle WA)\nhttps://h/3.m3u8\n")
+        << QString() << QString()
+        << Rows({"Das Erste [Geo-blocked]|Germany|1080p|tv|https://h/1.m3u8",
+                       "BBC One|United Kingdom|720i|tv|https://h/2.m3u8",
+                       "KING 5 (Seattle WA)|United States||tv|https://h/3.m3u8"});
+    QTest::newRow("country from group when the tvg-id names none")
+        << QStringLiteral("a.m3u")
+        << QByteArray("#EXTINF:-1 tvg-id=\"CadenaS.Radio\" group-title=\"Nacionales\",SER\nhttps://h/1\n"
+                      "#EXTINF:-1 tvg-id=\"\" group-title=\"Austria;News\",ORF\nhttps://h/2\n"
+                      "#EXTINF:-1 tvg-country=\"DE;AT\" tvg-id=\"x.fr\",Both\nhttps://h/3\n"
+                      "#EXTINF:-1,Nothing\nhttps://h/4\n")
+        << QString() << QString()
+        << Rows({"SER|Nacionales||tv|https://h/1", "ORF|Austria||tv|https://h/2",
+                       "Both|Germany||tv|https://h/3", "Nothing|||tv|https://h/4"});
+    QTest::newRow("type from the entry: radio attribute, picture address")
+        << QStringLiteral("a.m3u")
+        << QByteArray("#EXTINF:-1 radio=\"true\",R\nhttp://h/r\n#EXTINF:-1,Cam\nhttp://h/cam.JPG?t=1\n"
+                      "#EXTINF:-1,Png\nhttp://h/p.png\n#EXTINF:-1,Jpeg in path only\nhttp://h/a.jpg/live.m3u8\n")
+        << QString() << QString()
+        << Rows({"R|||radio|http://h/r", "Cam|||webcam|http://h/cam.JPG?t=1", "Png|||webcam|http://h/p.png",
+                       "Jpeg in path only|||tv|http://h/a.jpg/live.m3u8"});
+    QTest::newRow("options win over the entry")
+        << QStringLiteral("a.m3u")
+        << QByteArray("#EXTINF:-1 radio=\"true\" tvg-id=\"a.de\" tvg-country=\"FR\",R\nhttp://h/r\n#EXTINF:-1,C\nhttp://h/c.jpg\n")
+        << QStringLiteral("tv") << QStringLiteral("Atlantis")
+        << Rows({"R|Atlantis||tv|http://h/r", "C|Atlantis||tv|http://h/c.jpg"});
+    QTest::newRow("tsv: webcam format, country code, bandwidth column wins over the name")
+        << QStringLiteral("a.tsv")
+        << QByteArray("name\tcountry\turl\tformat\tbandwidth\nCam (720p)\tus\thttps://h/c.png\tIMAGE_STREAM\t\n"
+                      "TV (480p)\tAtlantis\thttps://h/t\t\t2 Mbit/s\n")
+        << QString() << QString()
+        << Rows({"Cam|United States|720p|webcam|https://h/c.png", "TV (480p)|Atlantis|2 Mbit/s|tv|https://h/t"});
+    QTest::newRow("names: host when missing, control characters and runs of blanks cleaned")
+        << QStringLiteral("a.m3u")
+        << QByteArray("http://Stream.Example:8000/live\n#EXTINF:-1,  A\x01\tB   C  \nhttp://h/b\n#EXTINF:-1,(1080p)\nhttp://h/c\n")
+        << QString() << QString()
+        << Rows({"Stream.Example:8000|||tv|http://Stream.Example:8000/live", "A B C|||tv|http://h/b",
+                       "h||1080p|tv|http://h/c"});
+}
+
+void PlaylistImportTest::decidesTypeCountryNameAndBandwidth()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, playlist);
+    QFETCH(QString, typeOption);
+    QFETCH(QString, countryOption);
+    QFETCH(QStringList, expected);
+    ImportOptions options;
+    if (!typeOption.isEmpty())
+        options.type = ChannelTypeFromWord(typeOption.toStdString());
+    options.country = countryOption.toStdString();
+    PlaylistImport import(options);
+    import.AddPlaylist(playlist.toStdString(), file.toStdString());
+    QStringList got;
+    for (const ImportedChannel& channel : import.Channels())
+        got << Row(channel);
+    QCOMPARE(got, expected);
+    QCOMPARE(import.Summary().read, long(expected.size()));
+}
+
+void PlaylistImportTest::leavesOutUnusableAndDuplicateEntriesAndCountsEach()
+{
+    PlaylistImport import({});
+    import.AddPlaylist("#EXTM3U\n"
+                       "#EXTINF:-1,Good\nhttp://h/good\n"                  // 3
+                       "#EXTINF:-1,Typo\nhhttps://h/typo\n"                // 5
+                       "#EXTINF:-1,File\n/srv/media/a.mp3\n"               // 7
+                       "#EXTINF:-1,Quote\nhttp://h/\"a\"\n"                // 9
+                       "#EXTINF:-1,Srt\nsrt://h:9000\n"                    // 11
+                       "#EXTINF:-1,Again\nHTTP://H/good\n"                 // 13
+                       "#EXTINF:-1,NoAddress\n",                           // 14
+                       "one.m3u");
+    import.AddPlaylist("[playlist]\nFile1=http://h/good\nFile2=http://h/new\n", "two.pls");
+
+    const ImportSummary& summary = import.Summary();
+    QCOMPARE(summary.read, 9L);
+    QCOMPARE(summary.imported, 2L);
+    QCOMPARE(summary.read, summary.imported + summary.LeftOutTotal());
+    QStringList notes;
+    for (const LeftOutEntry& entry : import.LeftOut())
+        notes << QString::fromStdString(DescribeLeftOut(entry));
+    QCOMPARE(notes, Rows({
+                        "one.m3u:5: left out (broken scheme): hhttps://h/typo",
+                        "one.m3u:7: left out (not a web address): /srv/media/a.mp3",
+                        "one.m3u:9: left out (blanks or quotes inside): http://h/\"a\"",
+                        "one.m3u:11: left out (unsupported scheme): srt://h:9000",
+                        "one.m3u:13: left out (duplicate address): HTTP://H/good (first at line 3)",
+                        "one.m3u:14: left out (no address)",
+                        "two.pls:2: left out (duplicate address): http://h/good (first at one.m3u:line 3)",
+                    }));
+    QCOMPARE(QString::fromStdString(DescribeSummary(summary)),
+             QStringLiteral("read 9 entries\nimported 2\nleft out 7\n  no address: 1\n  not a web address: 1\n"
+                            "  broken scheme: 1\n  unsupported scheme: 1\n  blanks or quotes inside: 1\n"
+                            "  duplicate address: 2\n"));
+}
+
+void PlaylistImportTest::noPlaylistAtAllTakesNothing()
+{
+    PlaylistImport import({});
+    QVERIFY_THROWS_EXCEPTION(PlaylistError, import.AddPlaylist(std::string("ID3\x03\0\0\0\0\x0f\x76", 10), "song.mp3"));
+    QVERIFY_THROWS_EXCEPTION(PlaylistError, import.AddPlaylist("title\tcountry\nA\tB\n", "list.tsv"));
+    QCOMPARE(import.Summary().read, 0L);
+    QVERIFY(import.Channels().empty());
+}
+
+void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
+{
+    const std::vector<ImportedChannel> channels = {
+        {"Real & Co <1>", "Germany", "", "radio", "rtsp://h/a.rm"},
+        {"Cam", "United States", "", "webcam", "https://h/c.jpg?x=1&y=2"},
+        {"TV \u00e9", "France", "720p", "tv", "https://h/t.m3u8"},
+        {"Pls", "", "", "radio", "http://h/x.pls"},
+    };
+    // The same channels as a catalogue of plain addresses, run through the two preparation steps.
+    std::string plain = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
+    int id = 0;
+    for (const ImportedChannel& c : channels) {
+        plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
+                 + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
+                 + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
+    }
+    plain += "</items>\n";
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string plainPath = dir.filePath(QStringLiteral("plain.xml")).toStdString();
+    const std::string annotatedPath = dir.filePath(QStringLiteral("annotated.xml")).toStdString();
+    const std::string preparedPath = dir.filePath(QStringLiteral("prepared.xml")).toStdString();
+    std::ofstream(plainPath, std::ios::binary) << plain;
+    AnnotateMediaKinds(plainPath, annotatedPath);
+    EncipherCatalogueAddresses(annotatedPath, preparedPath, BuildStreamPassphrase());
+
+    const std::string imported = BuildPreparedCatalogue(channels, BuildStreamPassphrase()).SaveToBytes();
+    QCOMPARE(QString::fromStdString(imported), QString::fromStdString(ReadFile(QString::fromStdString(preparedPath))));
+}
+
+void PlaylistImportTest::preparedCatalogueReadsBackThroughTheCatalogue()
+{
+    const std::vector<ImportedChannel> channels = {
+        {"A", "Spain", "", "radio", "https://h/a.mp3"},
+        {"B", "Chile", "", "webcam", "https://h/b.jpg"},
+        {"C", "Peru", "", "tv", "rtsp://h/c"},
+    };
+    const std::string passphrase = BuildStreamPassphrase();
+    const Catalogue catalogue = Catalogue::FromDocument(
+        XmlDocument::LoadBytes(BuildPreparedCatalogue(channels, passphrase).SaveToBytes()));
+    std::vector<ChannelRecord> records;
+    catalogue.ForEachChannel([&](const ChannelRecord& r) { records.push_back(r); });
+    QCOMPARE(records.size(), channels.size());
+    const char* kinds[] = {"0", "2", "1"};
+    for (size_t i = 0; i < records.size(); ++i) {
+        QCOMPARE(records[i].id, std::to_string(i + 1));
+        QCOMPARE(records[i].name, channels[i].name);
+        QCOMPARE(records[i].type2, channels[i].type2);
+        QCOMPARE(records[i].imgindex, std::string(kinds[i]));
+        QCOMPARE(TrimControlBytes(DecipherString(records[i].url, passphrase, KeySize::Key256)), channels[i].url);
+        // imgindex comes last in its item.
+        const auto item = catalogue.FindChannel(records[i].id);
+        QVERIFY(item);
+        QCOMPARE(item->ChildElements().back().Name(), std::string("imgindex"));
+    }
+}
+
+void PlaylistImportTest::everyRealListIsAccountedFor_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<long>("entries");
+    const QString root = QStringLiteral(ZENTAVO_CHANNEL_LISTS);
+    if (!QFileInfo::exists(root + QStringLiteral("/README.md")))
+        QSKIP("the shared channel lists are not on this machine");
+    // Entry counts as the lists' README gives them.
+    QTest::newRow("iptv-org index") << root + QStringLiteral("/tv/iptv-org-index.m3u") << 11009L;
+    QTest::newRow("iptv-org by country") << root + QStringLiteral("/tv/iptv-org-by-country.m3u") << 16823L;
+    QTest::newRow("deroverda") << root + QStringLiteral("/radio/deroverda.m3u") << 420L;
+    QTest::newRow("pyradio") << root + QStringLiteral("/radio/pyradio.m3u") << 44L;
+    QTest::newRow("tdtchannels") << root + QStringLiteral("/radio/tdtchannels.m3u") << 1020L;
+    QTest::newRow("traffic cameras") << root + QStringLiteral("/webcams/usa-traffic-snapshots.tsv") << 3604L;
+}
+
+void PlaylistImportTest::everyRealListIsAccountedFor()
+{
+    QFETCH(QString, path);
+    QFETCH(long, entries);
+    const std::string bytes = ReadFile(path);
+    QVERIFY(!bytes.empty());
+    const long lines = long(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    PlaylistImport import({});
+    import.AddPlaylist(bytes, path.toStdString());
+    const ImportSummary& summary = import.Summary();
+    QCOMPARE(summary.read, entries);
+    QCOMPARE(summary.imported + summary.LeftOutTotal(), summary.read);
+    QCOMPARE(long(import.Channels().size()), summary.imported);
+    QCOMPARE(long(import.LeftOut().size()), summary.LeftOutTotal());
+    for (const LeftOutEntry& entry : import.LeftOut()) {
+        QVERIFY2(entry.line >= 1 && entry.line <= lines, DescribeLeftOut(entry).c_str());
+        QVERIFY(summary.leftOut[size_t(entry.reason)] > 0);
+    }
+    for (const ImportedChannel& channel : import.Channels()) {
+        QVERIFY2(!channel.name.empty(), channel.url.c_str());
+        QVERIFY2(!CheckStreamAddress(channel.url), channel.url.c_str());
+    }
+}
+
+void PlaylistImportTest::allRealListsTogetherAreAccountedFor()
+{
+    const QString root = QStringLiteral(ZENTAVO_CHANNEL_LISTS);
+    if (!QFileInfo::exists(root + QStringLiteral("/README.md")))
+        QSKIP("the shared channel lists are not on this machine");
+    PlaylistImport import({});
+    long imported = 0;
+    for (const char* file : {"/tv/iptv-org-index.m3u", "/tv/iptv-org-by-country.m3u", "/radio/deroverda.m3u",
+                             "/radio/pyradio.m3u", "/radio/tdtchannels.m3u", "/webcams/usa-traffic-snapshots.tsv"})
+        import.AddPlaylist(ReadFile(root + QLatin1String(file)), file);
+    const ImportSummary& summary = import.Summary();
+    QCOMPARE(summary.read, 11009L + 16823 + 420 + 44 + 1020 + 3604);
+    QCOMPARE(summary.imported + summary.LeftOutTotal(), summary.read);
+    // The two iptv-org lists share many addresses: across files they count as duplicates.
+    QVERIFY(summary.leftOut[size_t(LeftOutReason::Duplicate)] > 1000);
+    std::set<std::string> keys;
+    for (const ImportedChannel& channel : import.Channels())
+        keys.insert(AddressKey(channel.url));
+    imported = long(keys.size());
+    QCOMPARE(imported, summary.imported);
+}
+
+QTEST_GUILESS_MAIN(PlaylistImportTest)
 #include "test_playlist_import.moc"
