@@ -1,6 +1,7 @@
 #include "favourites_store.h"
 
 #include "catalogue.h"
+#include "channel_id_index.h"
 #include "xml_document.h"
 
 #include <cctype>
@@ -114,6 +115,7 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
         CreateEmptyFavourites(favouritesPath);
     const Catalogue catalogue = Catalogue::Load(cataloguePath);
     const XmlDocument store = LoadStore(favouritesPath);
+    const ChannelIdIndex index(catalogue); // one pass, not one XPath walk per favourite
 
     std::vector<ListRow> rows;
     for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement()) {
@@ -127,7 +129,7 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
             decoration.append("  [ ").append(comment).append(" ]");
 
         // A favourite whose channel the catalogue no longer holds cannot show a name: left out.
-        const auto channel = catalogue.FindChannel(id);
+        const auto channel = index.Find(id);
         if (!channel)
             continue;
         ListRow& row = rows.emplace_back();

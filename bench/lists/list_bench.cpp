@@ -1,0 +1,154 @@
+// Filling the channel list window from big catalogues, beside the bare libxml2 parse of the same file.
+// Run: build/bin/list_bench (QT_QPA_PLATFORM=offscreen is set when no display is given).
+#include "channels/app_context.h"
+#include "channels/ui/favourites_prompts.h"
+#include "channels/ui/list_form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+using namespace zentavo;
+
+namespace {
+
+class SilentPrompts : public FavouritesPrompts {
+public:
+    bool ConfirmAdd() override { return true; }
+    std::optional<QString> AskComment(const QString&) override { return std::nullopt; }
+    void ShowListFileError() override { throw std::runtime_error("benchmark catalogue cannot be loaded"); }
+};
+
+// A catalogue of `channels` items (six in ten TV, three radio, one webcam, addresses as protected
+// strings of realistic length) and a favourites file naming every tenth of the first 10,000 channels.
+struct Catalogue {
+    QTemporaryDir dir;
+    AppContext context;
+};
+
+std::string CatalogueText(int channels)
+{
+    static const char* const kinds[] = {"tv", "tv", "radio", "tv", "webcam", "tv", "radio", "tv", "radio", "tv"};
+    static const char* const countries[] = {"France", "Italy", "Norway", "Brazil", "Japan", "Canada"};
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
+    text.reserve(static_cast<size_t>(channels) * 330);
+    const std::string url(160, 'A');
+    for (int i = 0; i < channels; ++i) {
+        const char* kind = kinds[i % 10];
+        text += "  <item><id>" + std::to_string(i + 1) + "</id><name>Channel " + std::to_string(i * 7919 % 100000)
+            + " Live</name><country>" + countries[i % 6] + "</country><bandwidth>"
+            + (i % 3 == 0 ? std::string() : std::to_string(64 + i % 512) + "k") + "</bandwidth><type2>" + kind
+            + "</type2><imgindex>" + (kind[0] == 'w' ? "2" : (i % 4 == 1 ? "1" : "0")) + "</imgindex><url>" + url
+            + "</url></item>\n";
+    }
+    text += "</items>\n";
+    return text;
+}
+
+std::string FavouritesText(int favourites)
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>";
+    for (int i = 0; i < favourites; ++i)
+        text += "<item id=\"" + std::to_string(i * 10 + 1) + "\" comment=\"" + (i % 2 ? "evening news" : "") + "\"/>";
+    text += "</items>\n";
+    return text;
+}
+
+void WriteFile(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+Catalogue& CatalogueOf(int channels)
+{
+    static std::map<int, std::unique_ptr<Catalogue>> made;
+    auto& entry = made[channels];
+    if (!entry) {
+        entry = std::make_unique<Catalogue>();
+        entry->context.AppFolder = entry->dir.path() + QStringLiteral("/");
+        QDir(entry->dir.path()).mkpath(QStringLiteral("data"));
+        WriteFile(entry->context.CataloguePath(), CatalogueText(channels));
+        WriteFile(entry->context.FavouritesPath(), FavouritesText(1000));
+    }
+    return *entry;
+}
+
+void BM_BareParse(benchmark::State& state)
+{
+    const QByteArray path = QFile::encodeName(CatalogueOf(static_cast<int>(state.range(0))).context.CataloguePath());
+    for (auto _ : state) {
+        xmlDocPtr doc = xmlReadFile(path.constData(), nullptr, XML_PARSE_NONET);
+        if (doc == nullptr)
+            throw std::runtime_error("bare parse failed");
+        xmlFreeDoc(doc);
+    }
+}
+
+void BM_LoadChannelLists(benchmark::State& state)
+{
+    Catalogue& catalogue = CatalogueOf(static_cast<int>(state.range(0)));
+    SilentPrompts prompts;
+    TListForm form(catalogue.context, prompts);
+    for (auto _ : state)
+        form.LoadChannelLists();
+}
+
+void BM_LoadFavourites(benchmark::State& state)
+{
+    Catalogue& catalogue = CatalogueOf(static_cast<int>(state.range(0)));
+    SilentPrompts prompts;
+    TListForm form(catalogue.context, prompts);
+    for (auto _ : state)
+        form.LoadFavourites();
+}
+
+// Showing the filled window on the TV tab and paging through to the last row, painting each page.
+void BM_ShowAndScrollTvList(benchmark::State& state)
+{
+    Catalogue& catalogue = CatalogueOf(static_cast<int>(state.range(0)));
+    SilentPrompts prompts;
+    TListForm form(catalogue.context, prompts);
+    form.LoadChannelLists();
+    auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    for (auto _ : state) {
+        form.show();
+        QApplication::processEvents();
+        QScrollBar* bar = list->verticalScrollBar();
+        for (int step = 0; step < 50; ++step) {
+            bar->setValue(bar->maximum() * step / 49);
+            list->viewport()->repaint();
+        }
+        form.hide();
+        QApplication::processEvents();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_BareParse)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadChannelLists)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFavourites)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowAndScrollTvList)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
