@@ -1,16 +1,520 @@
 #include "main_form.h"
 #include "ui_main_form.h"
 
+#include "browser_launcher.h"
+#include "error_report.h"
+#include "option_store.h"
+#include "page_bridge.h"
+#include "splash_form.h"
+#include "volume_scale.h"
+
 #include "channels/app_context.h"
+#include "channels/catalogue.h"
+#include "channels/ui/list_form.h"
+#include "crypto/stream_passphrase.h"
+#include "player/page_generation.h"
+#include "player/player_profile.h"
+#include "player/scratch_folder.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QIcon>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QWebEngineFullScreenRequest>
+#include <QWebEnginePage>
 
 namespace zentavo {
 
-TMainForm::TMainForm(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), context_(context)
+namespace {
+
+QIcon ImageListIcon(int index)
 {
-    ui->setupUi(this);
+    static const char* const kFiles[] = {
+        "00-play", "01-pause", "02-stop", "03-arrow-left", "04-arrow-right", "05-monitor",
+        "06-speaker-silent", "07-speaker-sound", "08-framed-picture", "09-speaker-grey",
+        "10-window-picture", "11-heart"};
+    return QIcon(QStringLiteral(":/zentavo/icons/%1.svg").arg(QLatin1String(kFiles[index])));
 }
 
-TMainForm::~TMainForm() = default;
+// Resets a flag when the scope ends, also when an error leaves it.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), context_(context), services_(std::move(services)),
+      profile_(std::make_unique<PlayerProfile>())
+{
+    ui->setupUi(this);
+    page_ = std::make_unique<QWebEnginePage>(profile_.get());
+    ui->WebBrowser1->setPage(page_.get());
+    bridge_ = std::make_unique<PageBridge>(*page_, services_.errors);
+
+    // Client area 469 x 413 below the menu bar; narrower than 351 pixels is refused.
+    resize(469, 413 + ui->MainMenu1->sizeHint().height());
+    setMinimumWidth(351);
+    ui->Panel_load->raise();
+    SetMuteImage(7);
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer2.setObjectName(QStringLiteral("Timer2"));
+    Timer2.setInterval(5000);
+
+    connect(ui->V1, &QAction::triggered, this, &TMainForm::V1Click);
+    connect(ui->Radio1, &QAction::triggered, this, &TMainForm::Radio1Click);
+    connect(ui->Webcam1, &QAction::triggered, this, &TMainForm::Webcam1Click);
+    connect(ui->MyFavorites1, &QAction::triggered, this, &TMainForm::MyFavorites1Click);
+    connect(ui->AddthischanneltoMyFavorites1, &QAction::triggered, this,
+            &TMainForm::AddthischanneltoMyFavorites1Click);
+    connect(ui->Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+    connect(ui->Showcontrol1, &QAction::triggered, this, &TMainForm::Showcontrol1Click);
+    connect(ui->alwaysontop1, &QAction::triggered, this, &TMainForm::alwaysontop1Click);
+    connect(ui->ShowChannelswindowwhenstartup1, &QAction::triggered, this,
+            &TMainForm::ShowChannelswindowwhenstartup1Click);
+    connect(ui->Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
+    connect(ui->Homepage1, &QAction::triggered, this, &TMainForm::Homepage1Click);
+    connect(ui->About1, &QAction::triggered, this, &TMainForm::About1Click);
+
+    connect(ui->btn_play, &QToolButton::clicked, this, &TMainForm::btn_playClick);
+    connect(ui->btn_stop, &QToolButton::clicked, this, &TMainForm::btn_stopClick);
+    connect(ui->btn_full, &QToolButton::clicked, this, &TMainForm::btn_fullClick);
+    connect(ui->btn_mute, &QToolButton::clicked, this, &TMainForm::btn_muteClick);
+    connect(ui->JvTrackBar1, &QSlider::valueChanged, this, &TMainForm::JvTrackBar1Change);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+    connect(ui->CheckBox1, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
+    connect(ui->JvSpinEdit1, &QSpinBox::valueChanged, this, &TMainForm::JvSpinEdit1Change);
+    connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(&Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+
+    connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
+    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(leave, &QShortcut::activated, this, &TMainForm::LeaveFullScreen);
+}
+
+TMainForm::~TMainForm()
+{
+    // The bridge goes first (the page answers pending calls while it is destroyed), and the page
+    // before its profile.
+    bridge_.reset();
+    delete ui->WebBrowser1;
+    page_.reset();
+}
+
+void TMainForm::SetListForm(TListForm* listForm)
+{
+    if (listForm_)
+        disconnect(listForm_, nullptr, this, nullptr);
+    listForm_ = listForm;
+    if (listForm_)
+        connect(listForm_, &TListForm::PlayChannelRequested, this, &TMainForm::PlayChannel);
+}
+
+void TMainForm::SetSplashForm(QWidget* splash)
+{
+    splash_ = splash;
+}
+
+void TMainForm::SetPreferenceForm(QDialog* preferences)
+{
+    preferences_ = preferences;
+}
+
+bool TMainForm::ShowChannelsAtStartup() const
+{
+    return ui->ShowChannelswindowwhenstartup1->isChecked();
+}
+
+void TMainForm::SetShowChannelsAtStartup(bool on)
+{
+    ui->ShowChannelswindowwhenstartup1->setChecked(on);
+}
+
+QWebEnginePage* TMainForm::Page() const
+{
+    return page_.get();
+}
+
+bool TMainForm::FormCanResize(const QSize& proposed)
+{
+    return proposed.width() > 350;
+}
+
+// ---- start-up and shutdown -------------------------------------------------------------------
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!firstShowDone_ && !event->spontaneous()) {
+        firstShowDone_ = true;
+        FormShow();
+    }
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TMainForm::FormShow()
+{
+    firstActivationPending_ = true;
+    soundOn_ = true;
+    SetMuteImage(7);
+    ui->btn_mute->setChecked(false);
+    context_.CurrentChannelId.clear();
+    SetPlayerControlsEnabled(false);
+    context_.AppFolder = services_.appFolder;
+    ShowStartPage();
+    if (listForm_) {
+        listForm_->LoadChannelLists();
+        listForm_->LoadFavourites();
+    }
+    delete splash_.data();
+}
+
+void TMainForm::FormActivate()
+{
+    // The modal channel list window of LoadSettings deactivates and reactivates this window:
+    // that is not a new first activation.
+    if (!firstActivationPending_ || loadingSettings_)
+        return;
+    FlagScope loading(loadingSettings_);
+    LoadSettings();
+    firstActivationPending_ = false;
+}
+
+void TMainForm::FormClose()
+{
+    ClearScratchFolder();
+}
+
+void TMainForm::Exit1Click()
+{
+    // Ends the loop at once: the windows are not closed, so the scratch folder stays.
+    QCoreApplication::exit(0);
+}
+
+// ---- settings ---------------------------------------------------------------------------------
+
+void TMainForm::LoadSettings()
+{
+    services_.options.CreateKey();
+    context_.StreamPassphrase = BuildStreamPassphrase();
+    const QString stored = services_.options.ReadChannelStart();
+    if (stored == QLatin1String("1")) {
+        if (listForm_)
+            listForm_->exec();
+        ui->ShowChannelswindowwhenstartup1->setChecked(true);
+    } else {
+        ui->ShowChannelswindowwhenstartup1->setChecked(false);
+    }
+}
+
+void TMainForm::SaveSettings()
+{
+    services_.options.WriteChannelStart(ui->ShowChannelswindowwhenstartup1->isChecked());
+}
+
+void TMainForm::ShowChannelswindowwhenstartup1Click()
+{
+    // The menu item has already inverted its check mark.
+    SaveSettings();
+}
+
+void TMainForm::Preferences1Click()
+{
+    if (preferences_)
+        preferences_->exec();
+}
+
+// ---- window commands ----------------------------------------------------------------------------
+
+void TMainForm::SetPlayerControlsEnabled(bool enabled)
+{
+    ui->btn_play->setChecked(false);
+    ui->btn_stop->setChecked(false);
+    for (QWidget* control : {static_cast<QWidget*>(ui->btn_play), static_cast<QWidget*>(ui->btn_stop),
+                             static_cast<QWidget*>(ui->btn_full), static_cast<QWidget*>(ui->btn_mute),
+                             static_cast<QWidget*>(ui->JvTrackBar1)})
+        control->setEnabled(enabled);
+    Timer1.stop();
+}
+
+void TMainForm::Showcontrol1Click()
+{
+    // The item has already inverted its check mark: unchecked now means it was checked.
+    QWidget* bar = snapshotMode_ ? static_cast<QWidget*>(ui->Panel_foto) : static_cast<QWidget*>(ui->ToolBar_player);
+    bar->setVisible(ui->Showcontrol1->isChecked());
+}
+
+void TMainForm::alwaysontop1Click()
+{
+    const bool onTop = ui->alwaysontop1->isChecked();
+    QList<QWidget*> windows{this};
+    if (listForm_)
+        windows.append(listForm_);
+    if (preferences_)
+        windows.append(preferences_);
+    for (QWidget* window : windows) {
+        const bool visible = window->isVisible();
+        const QPoint position = window->pos();
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+        if (visible) {
+            window->move(position);
+            window->show();
+        }
+    }
+}
+
+void TMainForm::Homepage1Click()
+{
+    OpenInBrowser(QString::fromLatin1(kHomePageUrl), services_.browser);
+}
+
+void TMainForm::About1Click()
+{
+    TSplashForm about;
+    about.SetStatusText(QStringLiteral("About ..."));
+    about.exec();
+}
+
+void TMainForm::OpenChannelList(int tab)
+{
+    if (listForm_)
+        listForm_->ShowOnTab(tab);
+}
+
+void TMainForm::V1Click() { OpenChannelList(0); }
+void TMainForm::Radio1Click() { OpenChannelList(1); }
+void TMainForm::Webcam1Click() { OpenChannelList(2); }
+void TMainForm::MyFavorites1Click() { OpenChannelList(3); }
+
+void TMainForm::AddthischanneltoMyFavorites1Click()
+{
+    if (listForm_)
+        listForm_->EditFavourites(QStringLiteral("ADD"));
+}
+
+// ---- playback ---------------------------------------------------------------------------------
+
+void TMainForm::ShowStartPage()
+{
+    page_->load(profile_->UrlForFile(context_.StartPagePath()));
+}
+
+void TMainForm::PlayChannel()
+{
+    FillOptions options;
+    options.originalSize = listForm_ ? listForm_->OriginalSizeChosen() : true;
+    options.channelName = context_.CurrentChannelName.toStdString();
+    std::optional<PreparedPlay> play;
+    try {
+        play = PreparePlay(std::filesystem::path(QFile::encodeName(context_.CataloguePath()).toStdString()),
+                           context_.CurrentChannelId.toStdString(), context_.StreamPassphrase, options);
+    } catch (const ListFileError&) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Zentavo Player"), QString::fromLatin1(kListFileMessage),
+                        QMessageBox::Ok);
+        box.exec();
+        return;
+    }
+    snapshotMode_ = false;
+    if (!play)
+        throw std::runtime_error("The channel " + context_.CurrentChannelId.toStdString() +
+                                 " is not in the channel list any more");
+
+    currentMediaKind_ = play->mediaKind;
+    switch (currentMediaKind_) {
+    case 0:
+    case 1:
+        ui->Panel_foto->hide();
+        Timer1.stop();
+        ui->ToolBar_player->show();
+        SetPlayerControlsEnabled(true);
+        ui->btn_play->setChecked(true);
+        RestartLoadingIndicator();
+        break;
+    case 2:
+        ui->Panel_foto->show();
+        ui->ToolBar_player->hide();
+        Timer1.setInterval(ui->JvSpinEdit1->value() * 1000);
+        Timer1.start();
+        snapshotMode_ = true;
+        RestartLoadingIndicator();
+        break;
+    default:
+        break;
+    }
+    WritePlayerPage(play->page);
+    setWindowTitle(QStringLiteral("Zentavo Player - [ ") + context_.CurrentChannelName + QStringLiteral(" ]"));
+    emit ChannelStarted(context_.CurrentChannelName);
+}
+
+void TMainForm::WritePlayerPage(const std::string& page)
+{
+    const std::filesystem::path file = WritePageFile(page);
+    page_->load(profile_->UrlForFile(QFile::decodeName(file.string().c_str())));
+    ui->AddthischanneltoMyFavorites1->setEnabled(true);
+}
+
+void TMainForm::RestartLoadingIndicator()
+{
+    ui->Panel_load->show();
+    ui->Panel_load->raise();
+    Timer2.stop();
+    Timer2.start();
+}
+
+void TMainForm::Timer2Timer()
+{
+    ui->Panel_load->hide();
+    Timer2.stop();
+}
+
+// ---- player control bridge --------------------------------------------------------------------
+
+void TMainForm::btn_playClick()
+{
+    ui->btn_play->setChecked(true);
+    ui->btn_stop->setChecked(false);
+}
+
+void TMainForm::btn_stopClick()
+{
+    LeaveFullScreen();
+    SetPlayerControlsEnabled(false);
+    ShowStartPage();
+    ui->AddthischanneltoMyFavorites1->setEnabled(false);
+    ui->Panel_foto->hide();
+    ui->ToolBar_player->show();
+    emit PlaybackStopped();
+}
+
+void TMainForm::btn_fullClick()
+{
+    bridge_->ClickPageButton(QStringLiteral("HTML_Full"));
+}
+
+void TMainForm::SetMuteImage(int imageIndex)
+{
+    ui->btn_mute->setIcon(ImageListIcon(imageIndex));
+    ui->btn_mute->setProperty("imageIndex", imageIndex);
+}
+
+void TMainForm::btn_muteClick()
+{
+    // The button shows the sound state once the page has taken the command: down and the silent
+    // loudspeaker while muted, up and the loudspeaker with sound waves while the sound is on.
+    const bool mute = soundOn_;
+    ui->btn_mute->setChecked(!soundOn_);
+    bridge_->ClickPageButton(mute ? QStringLiteral("HTML_SetONSound") : QStringLiteral("HTML_SetOFFSound"),
+                             [this, mute] {
+                                 soundOn_ = !mute;
+                                 SetMuteImage(soundOn_ ? 7 : 6);
+                                 ui->btn_mute->setChecked(!soundOn_);
+                             });
+}
+
+void TMainForm::SetVolumePosition(int position)
+{
+    ui->JvTrackBar1->setValue(position);
+}
+
+void TMainForm::JvTrackBar1Change(int position)
+{
+    emit VolumePositionChanged(position);
+    // Only a loaded stream page has the volume element (the slider is off on the start page).
+    if (!ui->JvTrackBar1->isEnabled() || snapshotMode_)
+        return;
+    const QString name = QStringLiteral("HTML_Sound");
+    bridge_->SetPageElementValue(name, PageVolumeText(position, currentMediaKind_),
+                                 [this, name] { bridge_->ClickPageButton(name); });
+}
+
+void TMainForm::BitBtn1Click()
+{
+    page_->triggerAction(QWebEnginePage::Reload);
+}
+
+void TMainForm::CheckBox1Click()
+{
+    const bool on = ui->CheckBox1->isChecked();
+    Timer1.setInterval(ui->JvSpinEdit1->value() * 1000);
+    if (on)
+        Timer1.start();
+    else
+        Timer1.stop();
+    ui->JvSpinEdit1->setEnabled(on);
+}
+
+void TMainForm::JvSpinEdit1Change(int seconds)
+{
+    Timer1.setInterval(seconds * 1000);
+}
+
+void TMainForm::Timer1Timer()
+{
+    ui->BitBtn1->click();
+}
+
+// ---- full screen ----------------------------------------------------------------------------------
+
+void TMainForm::PageFullScreenRequested(QWebEngineFullScreenRequest request)
+{
+    request.accept();
+    FullScreenRequested(request.toggleOn());
+}
+
+void TMainForm::FullScreenRequested(bool on)
+{
+    if (on == fillsScreen_)
+        return;
+    if (on) {
+        wasMaximized_ = isMaximized();
+        menuWasVisible_ = ui->MainMenu1->isVisible();
+        toolBarWasVisible_ = ui->ToolBar_player->isVisible();
+        fotoWasVisible_ = ui->Panel_foto->isVisible();
+        ui->MainMenu1->hide();
+        ui->ToolBar_player->hide();
+        ui->Panel_foto->hide();
+        fillsScreen_ = true;
+        showFullScreen();
+    } else {
+        fillsScreen_ = false;
+        ui->MainMenu1->setVisible(menuWasVisible_);
+        ui->ToolBar_player->setVisible(toolBarWasVisible_);
+        ui->Panel_foto->setVisible(fotoWasVisible_);
+        if (wasMaximized_)
+            showMaximized();
+        else
+            showNormal();
+    }
+}
+
+void TMainForm::LeaveFullScreen()
+{
+    if (!fillsScreen_)
+        return;
+    FullScreenRequested(false);
+    page_->triggerAction(QWebEnginePage::ExitFullScreen);
+}
 
 } // namespace zentavo

@@ -1,25 +1,143 @@
 #pragma once
-// The main window: the browser area, the player toolbar, the snapshot bar and the menus.
+// The main window: the browser area that shows the start page or a player page, the player toolbar,
+// the snapshot bar, the loading indicator and the menus. Playback preparation, the page bridge,
+// the settings store and the browser launcher are classes of their own that the handlers call.
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
 #include <memory>
 
 namespace Ui { class TMainForm; }
 
+class QDialog;
+class QWebEnginePage;
+class QWebEngineFullScreenRequest;
+
 namespace zentavo {
 
 struct AppContext;
+class BrowserLauncher;
+class ErrorReporter;
+class OptionStore;
+class PageBridge;
+class PlayerProfile;
 class TListForm;
+
+// What the main window needs from the rest of the program.
+struct MainFormServices {
+    OptionStore& options;
+    const ErrorReporter& errors;
+    BrowserLauncher& browser;
+    QString appFolder; // the executable's folder with a trailing '/', set as AppFolder on first show
+};
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    TMainForm(AppContext& context, QWidget* parent = nullptr);
+    TMainForm(AppContext& context, MainFormServices services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // The channel list window that the Channels menu opens and whose video size choice playback reads.
+    void SetListForm(TListForm* listForm);
+    // The start-up splash, destroyed when the main window is first shown.
+    void SetSplashForm(QWidget* splash);
+    // The preferences dialog that Options > Preferences... opens.
+    void SetPreferenceForm(QDialog* preferences);
+
+    bool SnapshotMode() const { return snapshotMode_; }
+    bool SoundOn() const { return soundOn_; }
+    int CurrentMediaKind() const { return currentMediaKind_; }
+    bool FirstActivationPending() const { return firstActivationPending_; }
+    bool ShowChannelsAtStartup() const;
+    void SetShowChannelsAtStartup(bool on);
+    bool PlayerFillsScreen() const { return fillsScreen_; }
+    QWebEnginePage* Page() const;
+
+    // A proposed size is accepted only when its width is more than 350 pixels.
+    static bool FormCanResize(const QSize& proposed);
+
+public slots:
+    void PlayChannel();
+    void SetVolumePosition(int position);
+
+    void FormShow();
+    void FormActivate();
+    void Exit1Click();
+
+    void LoadSettings();
+    void SaveSettings();
+    void SetPlayerControlsEnabled(bool enabled);
+
+    void V1Click();
+    void Radio1Click();
+    void Webcam1Click();
+    void MyFavorites1Click();
+    void AddthischanneltoMyFavorites1Click();
+    void Showcontrol1Click();
+    void alwaysontop1Click();
+    void ShowChannelswindowwhenstartup1Click();
+    void Preferences1Click();
+    void Homepage1Click();
+    void About1Click();
+
+    void btn_playClick();
+    void btn_stopClick();
+    void btn_fullClick();
+    void btn_muteClick();
+    void JvTrackBar1Change(int position);
+    void BitBtn1Click();
+    void CheckBox1Click();
+    void JvSpinEdit1Change(int seconds);
+    void Timer1Timer();
+    void Timer2Timer();
+
+signals:
+    void ChannelStarted(const QString& name);
+    void PlaybackStopped();
+    void VolumePositionChanged(int position);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void FormClose();
+    void ShowStartPage();
+    void WritePlayerPage(const std::string& page);
+    void RestartLoadingIndicator();
+    void SetMuteImage(int imageIndex);
+    void OpenChannelList(int tab);
+    void FullScreenRequested(bool on);
+    void PageFullScreenRequested(QWebEngineFullScreenRequest request);
+    void LeaveFullScreen();
+
     std::unique_ptr<Ui::TMainForm> ui;
     AppContext& context_;
+    MainFormServices services_;
+    std::unique_ptr<PlayerProfile> profile_;
+    std::unique_ptr<QWebEnginePage> page_;
+    std::unique_ptr<PageBridge> bridge_;
+    QPointer<TListForm> listForm_;
+    QPointer<QWidget> splash_;
+    QPointer<QDialog> preferences_;
+    QTimer Timer1;
+    QTimer Timer2;
+
+    bool firstShowDone_ = false;
+    bool firstActivationPending_ = false;
+    bool loadingSettings_ = false;
+    bool soundOn_ = true;
+    bool snapshotMode_ = false;
+    int currentMediaKind_ = 0;
+
+    // Full screen: what was visible before, restored when it is left.
+    bool fillsScreen_ = false;
+    bool wasMaximized_ = false;
+    bool menuWasVisible_ = true;
+    bool toolBarWasVisible_ = true;
+    bool fotoWasVisible_ = false;
 };
 
 } // namespace zentavo

@@ -1,0 +1,38 @@
+#include "preference_form.h"
+#include "ui_preference_form.h"
+
+#include "player/ui/main_form.h"
+
+namespace zentavo {
+
+TPreferenceForm::TPreferenceForm(TMainForm& mainForm, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TPreferenceForm>()), mainForm_(mainForm)
+{
+    ui->setupUi(this);
+    setFixedSize(503, 263);
+    connect(ui->Button1, &QPushButton::clicked, this, &TPreferenceForm::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TPreferenceForm::Button2Click);
+}
+
+TPreferenceForm::~TPreferenceForm() = default;
+
+void TPreferenceForm::showEvent(QShowEvent* event)
+{
+    ui->CheckBox1->setChecked(mainForm_.ShowChannelsAtStartup());
+    QDialog::showEvent(event);
+}
+
+void TPreferenceForm::Button1Click()
+{
+    mainForm_.SetShowChannelsAtStartup(ui->CheckBox1->isChecked());
+    mainForm_.SaveSettings();
+    accept();
+}
+
+void TPreferenceForm::Button2Click()
+{
+    reject();
+}
+
+} // namespace zentavo

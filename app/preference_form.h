@@ -1,0 +1,33 @@
+#pragma once
+// The preferences dialog (Options > Preferences...): one check box for the start-up option. It shows
+// the option's state when it opens; OK stores the box's state through the main window, Cancel
+// and the window frame store nothing.
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui { class TPreferenceForm; }
+
+namespace zentavo {
+
+class TMainForm;
+
+class TPreferenceForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPreferenceForm(TMainForm& mainForm, QWidget* parent = nullptr);
+    ~TPreferenceForm() override;
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::TPreferenceForm> ui;
+    TMainForm& mainForm_;
+};
+
+} // namespace zentavo

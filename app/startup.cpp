@@ -1,0 +1,116 @@
+#include "startup.h"
+
+#include "locale_gate.h"
+#include "preference_form.h"
+#include "settings_store.h"
+#include "zentavo_application.h"
+
+#include "channels/app_context.h"
+#include "channels/ui/list_form.h"
+#include "player/player_profile.h"
+#include "player/ui/browser_launcher.h"
+#include "player/ui/error_report.h"
+#include "player/ui/main_form.h"
+#include "player/ui/right_button_filter.h"
+#include "player/ui/splash_form.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <cstdio>
+
+namespace zentavo {
+
+namespace {
+
+void ShowStartupFailureBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+// The start page's first load, for timing runs.
+void ReportStartPage(TMainForm& mainForm, bool closeAfter)
+{
+    auto* page = mainForm.Page();
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(page, &QWebEnginePage::loadFinished, &mainForm, [&mainForm, connection, closeAfter](bool) {
+        QObject::disconnect(*connection);
+        std::fputs("zentavo: start page loaded\n", stderr);
+        std::fflush(stderr);
+        if (closeAfter)
+            QTimer::singleShot(0, &mainForm, &QWidget::close);
+    });
+}
+
+} // namespace
+
+int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
+{
+    const auto step = [&hooks](const char* name) {
+        if (hooks.onStep)
+            hooks.onStep(name);
+    };
+
+    // Custom URL schemes must be known before the application object exists.
+    PlayerProfile::RegisterUrlSchemes();
+    // The web view and the widgets share one OpenGL context set-up.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const ErrorReporter errors(hooks.errorSink);
+    ZentavoApplication app(argc, argv, errors);
+    step("application");
+
+    QApplication::setApplicationName(QStringLiteral("zentavo-player"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Zentavo Player"));
+    step("title");
+
+    try {
+        RunLocaleGate();
+    } catch (const std::exception& error) {
+        const QString text = StartupFailureText(error, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        step("refused");
+        (hooks.startupFailureBox ? hooks.startupFailureBox : ShowStartupFailureBox)(text);
+        return 1;
+    }
+    step("gate");
+
+    // The main window destroys the splash when it is first shown.
+    QPointer<TSplashForm> splash = new TSplashForm;
+    splash->setAttribute(Qt::WA_DeleteOnClose, false);
+    splash->show();
+    QCoreApplication::processEvents();
+    splash->repaint();
+    step("splash");
+
+    AppContext context;
+    SettingsStore settings;
+    BrowserLauncher browser;
+    TMainForm mainForm(context, MainFormServices{settings, errors, browser, QCoreApplication::applicationDirPath() + QLatin1Char('/')});
+    mainForm.SetSplashForm(splash);
+    step("main window");
+    TListForm listForm(context);
+    mainForm.SetListForm(&listForm);
+    step("list window");
+    TPreferenceForm preferences(mainForm);
+    mainForm.SetPreferenceForm(&preferences);
+    step("preferences");
+
+    RightButtonFilter rightButtonFilter;
+    app.installEventFilter(&rightButtonFilter);
+
+    const QByteArray report = qgetenv("ZENTAVO_REPORT_STARTUP");
+    if (!report.isEmpty())
+        ReportStartPage(mainForm, report == "exit");
+
+    mainForm.show();
+    step("loop");
+    const int status = QApplication::exec();
+    delete splash.data();
+    step("end");
+    return status;
+}
+
+} // namespace zentavo

@@ -1,0 +1,66 @@
+#include "page_bridge.h"
+
+#include "error_report.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+
+namespace zentavo {
+
+namespace {
+
+// A JavaScript string literal of any text (a JSON array holding it, indexed).
+QString ScriptString(const QString& text)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)) +
+           QStringLiteral("[0]");
+}
+
+} // namespace
+
+PageBridge::PageBridge(QWebEnginePage& page, const ErrorReporter& errors) : page_(page), errors_(errors) {}
+
+PageBridge::~PageBridge() = default;
+
+QString PageBridge::MissingElementMessage(const QString& name)
+{
+    return QStringLiteral("The player page has no element named \"%1\"").arg(name);
+}
+
+void PageBridge::ClickPageButton(const QString& name, Next next)
+{
+    Run(name, QStringLiteral("e.click();"), std::move(next));
+}
+
+void PageBridge::SetPageElementValue(const QString& name, const QString& value, Next next)
+{
+    Run(name, QStringLiteral("e.value = %1;").arg(ScriptString(value)), std::move(next));
+}
+
+void PageBridge::Run(const QString& name, const QString& action, Next next)
+{
+    // document.all.item(name) gives a collection when several elements share the name: the first acts.
+    const QString script = QStringLiteral(
+        "(function () {"
+        " var e = document.all ? document.all.item(%1) : null;"
+        " if (e && !e.tagName && e.length) e = e[0];"
+        " if (!e) return false;"
+        " %2 return true; })()").arg(ScriptString(name), action);
+    QPointer<PageBridge> self(this);
+    page_.runJavaScript(script, QWebEngineScript::MainWorld, [self, name, next](const QVariant& result) {
+        // The page answers with an empty result while it is being destroyed: nothing to report then.
+        if (!self)
+            return;
+        if (result.toBool() != true) {
+            self->errors_.Report(MissingElementMessage(name));
+            return;
+        }
+        if (next)
+            self->errors_.Guard(next);
+    });
+}
+
+} // namespace zentavo
