@@ -2,6 +2,7 @@
 #include "ui_list_form.h"
 
 #include "channel_list_model.h"
+#include "compact_tab_style.h"
 #include "dialog_prompts.h"
 #include "favourites_commands.h"
 #include "list_icons.h"
@@ -12,12 +13,16 @@
 #include "channels/favourites_store.h"
 #include "channels/preparation.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QFont>
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
+#include <QTabBar>
 #include <QTreeView>
 #include <filesystem>
 #include <stdexcept>
@@ -54,7 +59,17 @@ void TListForm::Init()
     // A tool window of fixed size: small caption bar, no minimise or maximise box.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(400, 503);
+    // Tahoma 8 pt is 11 pixels high; where Tahoma is missing a narrow sans face keeps the four
+    // tabs and the rows within the window's width.
+    QFont windowFont = font();
+    windowFont.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                            QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
 
+    auto* tabStyle = new CompactTabStyle(QApplication::style()->name());
+    tabStyle->setParent(this);
+    ui->PageControl1->tabBar()->setStyle(tabStyle);
     const QList<QIcon> tabIcons = TabIcons();
     for (int i = 0; i < ui->PageControl1->count() && i < tabIcons.size(); ++i)
         ui->PageControl1->setTabIcon(i, tabIcons.at(i));
