@@ -1,0 +1,301 @@
+// End to end: a channel of the catalogue, played as the player plays it (PreparePlay, the page file,
+// the player profile and page), with the real web engine against media served on 127.0.0.1.
+// "Plays" means a media element of the page reports `playing` and its time then advances.
+
+#include "crypto/stream_passphrase.h"
+#include "crypto/string_cipher.h"
+#include "player/page_generation.h"
+#include "player/player_page.h"
+#include "player/player_profile.h"
+#include "player/scratch_folder.h"
+#include "tests/support/media_server.h"
+#include "tests/support/page_script.h"
+#include "tests/support/test_media.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineScriptCollection>
+
+#include <memory>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+constexpr int kPlayTimeoutMs = 30000;
+const char* const kRealNotAvailable = "Sorry, this channel is not available at the moment.";
+const char* const kRealTryLater = "Sorry, this channel is not available at the moment. Please try later.";
+
+struct Channel {
+    const char* id;
+    int kind; // imgindex
+    QString address;
+};
+
+} // namespace
+
+class PlaybackEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void windowsMediaChannelPlays_data();
+    void windowsMediaChannelPlays();
+    void realChannelPlays_data();
+    void realChannelPlays();
+    void realChannelThatCannotPlayBringsItsAlert_data();
+    void realChannelThatCannotPlayBringsItsAlert();
+    void windowsMediaStatusBarSaysWhatHappens_data();
+    void windowsMediaStatusBarSaysWhatHappens();
+    void stalledStreamIsReportedAfterFifteenSeconds();
+    void hiddenButtonsDriveVolumeMuteAndFullScreen();
+    void webcamChannelShowsPictureAndRefreshFetchesItAgain();
+    void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
+
+private:
+    void Play(const char* id);
+    QString MediaState();
+
+    QTemporaryDir media_;
+    std::unique_ptr<MediaServer> server_;
+    QString catalogue_;
+    std::unique_ptr<PlayerProfile> profile_;
+    std::unique_ptr<PlayerPage> page_;
+};
+
+void PlaybackEndToEnd::initTestCase() {
+    QVERIFY(media_.isValid());
+    TestMedia::Generate(media_.path());
+    server_ = std::make_unique<MediaServer>(media_.path());
+    const auto url = [this](const char* path) { return server_->Url(QLatin1String(path)).toString(); };
+
+    WriteTextFile(media_.path(), QStringLiteral("radio.ram"),
+                  QStringLiteral("rtsp://127.0.0.1:1/live.rm\r\n%1\r\n").arg(url(TestMedia::kMp3)));
+    WriteTextFile(media_.path(), QStringLiteral("tv.ram"), url(TestMedia::kHls) + QStringLiteral("\n"));
+    WriteTextFile(media_.path(), QStringLiteral("tv.asx"),
+                  QStringLiteral("<ASX version=\"3.0\"><Entry><Ref href=\"%1\"/></Entry></ASX>\r\n")
+                      .arg(url(TestMedia::kMp4)));
+    WriteTextFile(media_.path(), QStringLiteral("radio.pls"),
+                  QStringLiteral("[playlist]\nNumberOfEntries=1\nFile1=%1\nTitle1=Radio\n").arg(url(TestMedia::kMp3)));
+    WriteTextFile(media_.path(), QStringLiteral("tv.m3u"), QStringLiteral("#EXTM3U\n#EXTINF:-1,TV\nstream.ts\n"));
+    server_->Stall(QStringLiteral("stalled.mp3"));
+
+    const QList<Channel> channels = {
+        {"1", 0, url(TestMedia::kMp4)},
+        {"2", 0, url(TestMedia::kMp3)},
+        {"3", 0, url(TestMedia::kHls)},
+        {"4", 0, url(TestMedia::kMpegTs)},
+        {"5", 0, url(TestMedia::kDash)},
+        {"6", 0, url("tv.asx")},
+        {"7", 0, url("radio.pls")},
+        {"8", 0, url("tv.m3u")},
+        {"9", 0, url("missing.mp4")},
+        {"10", 1, url("radio.ram")},
+        {"11", 1, url("tv.ram")},
+        {"12", 1, url(TestMedia::kHls)},
+        {"13", 1, QStringLiteral("rtsp://127.0.0.1/live.rm")},
+        {"14", 1, url("missing.mp3")},
+        {"15", 1, MediaServer::RefusedUrl(QStringLiteral("live.mp3")).toString()},
+        {"16", 1, url("stalled.mp3")},
+        {"17", 1, QStringLiteral("mms://127.0.0.1/live")},
+        {"18", 0, QStringLiteral("mms://127.0.0.1/live")},
+        {"19", 0, MediaServer::RefusedUrl(QStringLiteral("live.mp3")).toString()},
+        {"20", 2, url(TestMedia::kJpeg)},
+    };
+    const std::string passphrase = BuildStreamPassphrase();
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
+    for (const Channel& channel : channels) {
+        const std::string protectedUrl = EncipherString(channel.address.toStdString(), passphrase, KeySize::Key256);
+        xml += QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
+                              "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
+                   .arg(QLatin1String(channel.id))
+                   .arg(channel.kind)
+                   .arg(QString::fromStdString(protectedUrl));
+    }
+    xml += QStringLiteral("</items>\n");
+    WriteTextFile(media_.path(), QStringLiteral("tv-all.xml"), xml);
+    catalogue_ = QDir(media_.path()).filePath(QStringLiteral("tv-all.xml"));
+
+    profile_ = std::make_unique<PlayerProfile>();
+    profile_->scripts()->insert(MediaWatchScript());
+}
+
+void PlaybackEndToEnd::init() {
+    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
+}
+
+void PlaybackEndToEnd::cleanup() {
+    page_.reset();
+    server_->ResetCounts();
+}
+
+void PlaybackEndToEnd::Play(const char* id) {
+    FillOptions options;
+    options.channelName = "Channel";
+    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
+    QVERIFY(play.has_value());
+    const auto file = WritePageFile(play->page);
+    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+}
+
+QString PlaybackEndToEnd::MediaState() {
+    return RunJavaScript(*page_, QStringLiteral(
+        "Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
+        ".map(function (e) { return e.textContent; }).join(' | ')")).toString();
+}
+
+void PlaybackEndToEnd::windowsMediaChannelPlays_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::newRow("MP4 (H.264 + AAC)") << QByteArray("1");
+    QTest::newRow("MP3") << QByteArray("2");
+    QTest::newRow("HLS") << QByteArray("3");
+    QTest::newRow("MPEG-TS over HTTP") << QByteArray("4");
+    QTest::newRow("DASH") << QByteArray("5");
+    QTest::newRow("ASX playlist naming an MP4") << QByteArray("6");
+    QTest::newRow("PLS playlist naming an MP3") << QByteArray("7");
+    QTest::newRow("M3U playlist naming a relative MPEG-TS") << QByteArray("8");
+}
+
+void PlaybackEndToEnd::windowsMediaChannelPlays() {
+    QFETCH(QByteArray, id);
+    Play(id.constData());
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QTRY_COMPARE_WITH_TIMEOUT(MediaState(), QStringLiteral("Playing"), 5000);
+}
+
+void PlaybackEndToEnd::realChannelPlays_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::newRow(".ram naming an rtsp: stream, then an MP3") << QByteArray("10");
+    QTest::newRow(".ram naming an HLS stream") << QByteArray("11");
+    QTest::newRow("HLS address") << QByteArray("12");
+}
+
+void PlaybackEndToEnd::realChannelPlays() {
+    QFETCH(QByteArray, id);
+    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    Play(id.constData());
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(alerts.count(), 0);
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.RPOCX.GetLastErrorRMACode()")).toInt(), 0);
+}
+
+void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("alert");
+    QTest::newRow("rtsp: address") << QByteArray("13") << -2147221417 << QString::fromLatin1(kRealNotAvailable);
+    QTest::newRow("mms: address") << QByteArray("17") << -2147221417 << QString::fromLatin1(kRealNotAvailable);
+    QTest::newRow("404") << QByteArray("14") << -2147221496 << QString::fromLatin1(kRealNotAvailable);
+    QTest::newRow("connection refused") << QByteArray("15") << -2147221428 << QString::fromLatin1(kRealNotAvailable);
+}
+
+void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert() {
+    QFETCH(QByteArray, id);
+    QFETCH(int, code);
+    QFETCH(QString, alert);
+    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    Play(id.constData());
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 20000);
+    QCOMPARE(alerts.at(0).at(0).toString(), alert);
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.RPOCX.GetLastErrorRMACode()")).toInt(), code);
+    QVERIFY(MediaState().startsWith(QLatin1String("Cannot play")));
+    QTest::qWait(500);
+    QCOMPARE(alerts.count(), 1); // one alert per failure, never a stream of them
+}
+
+void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("404") << QByteArray("9") << QStringLiteral("not found");
+    QTest::newRow("mms: address") << QByteArray("18") << QStringLiteral("mms: protocol");
+    QTest::newRow("connection refused") << QByteArray("19") << QStringLiteral("refused");
+}
+
+void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens() {
+    QFETCH(QByteArray, id);
+    QFETCH(QString, words);
+    Play(id.constData());
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(words), 20000);
+    const QString status =
+        RunJavaScript(*page_, QStringLiteral("document.querySelector('.zentavo-status').textContent")).toString();
+    QVERIFY2(status.startsWith(QLatin1String("Cannot play")), qPrintable(status));
+    QVERIFY(RunJavaScript(*page_, QStringLiteral("!document.querySelector('.zentavo-status').hidden")).toBool());
+}
+
+void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds() {
+    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    Play("16");
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("stalled.mp3")) > 0, 10000);
+    QTest::qWait(10000);
+    QCOMPARE(alerts.count(), 0); // still waiting: no data is no failure yet
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 15000);
+    QCOMPARE(alerts.at(0).at(0).toString(), QString::fromLatin1(kRealTryLater));
+    QVERIFY(MediaState().contains(QLatin1String("15 seconds")));
+}
+
+void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen() {
+    QSignalSpy fullScreen(page_.get(), &PlayerPage::FullScreenRequested);
+    Play("1");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    const auto click = [this](const char* name, const QString& value = {}) {
+        QString script = QStringLiteral("var b = document.getElementsByName('%1')[0];").arg(QLatin1String(name));
+        if (!value.isNull()) script += QStringLiteral("b.value = '%1';").arg(value);
+        RunJavaScript(*page_, script + QStringLiteral("b.click(); true"));
+    };
+    const auto media = [this](const char* property) {
+        return RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.") + QLatin1String(property));
+    };
+    click("HTML_Sound", QStringLiteral("-2000"));
+    QVERIFY(qAbs(media("volume").toDouble() - 0.1) < 0.001);
+    click("HTML_Sound", QStringLiteral("0"));
+    QCOMPARE(media("volume").toDouble(), 1.0);
+    click("HTML_SetONSound");
+    click("HTML_SetONSound");
+    QCOMPARE(media("muted").toBool(), true); // set, never toggled
+    click("HTML_SetOFFSound");
+    QCOMPARE(media("muted").toBool(), false);
+    click("HTML_Full");
+    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, 5000);
+    QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.NSPlay.DisplaySize")).toInt(), 3);
+    // The picture then covers the whole page.
+    QVERIFY(RunJavaScript(*page_, QStringLiteral(
+        "var r = zentavoMediaWatch.media.getBoundingClientRect();"
+        "r.width === window.innerWidth && r.height === window.innerHeight")).toBool());
+    RunJavaScript(*page_, QStringLiteral("zentavoPlayers.leaveFullScreen(); true"));
+    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 2, 5000);
+    QCOMPARE(fullScreen.at(1).at(0).toBool(), false);
+}
+
+void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {
+    Play("20");
+    QVERIFY(WaitForJavaScript(*page_, QStringLiteral("document.images[0] && document.images[0].complete && "
+                                                     "document.images[0].naturalWidth === 320"), 20000));
+    QCOMPARE(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 1);
+    page_->RefreshPage();
+    QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 2, 20000);
+    QVERIFY(WaitForJavaScript(*page_, QStringLiteral("document.images[0] && document.images[0].naturalWidth === 320"),
+                              20000));
+}
+
+void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
+    Play("1");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("typeof Hls + typeof mpegts + typeof dashjs")).toString(),
+             QStringLiteral("undefinedundefinedundefined"));
+    Play("3");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("typeof Hls + typeof mpegts + typeof dashjs")).toString(),
+             QStringLiteral("functionundefinedundefined"));
+}
+
+QTEST_MAIN(PlaybackEndToEnd)
+#include "e2e_playback.moc"
