@@ -6,6 +6,7 @@
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -424,21 +425,59 @@ std::optional<XmlElement> XmlDocument::SelectSingleNode(std::string_view xpath) 
     return SelectFirstElement(doc_.get(), reinterpret_cast<xmlNode*>(doc_.get()), xpath);
 }
 
-std::string XmlDocument::SaveToBytes() const
+namespace {
+
+// The document in the given encoding, or nothing when libxml2 cannot write that encoding.
+std::optional<std::string> DumpDocument(xmlDoc* doc, const char* encoding)
 {
-    // In the declared encoding (UTF-8 when none is declared); characters the encoding cannot
-    // hold are written as character references by libxml2's output converter.
-    const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : "UTF-8";
     xmlChar* memory = nullptr;
     int size = 0;
-    xmlDocDumpMemoryEnc(doc_.get(), &memory, &size, encoding);
+    xmlDocDumpMemoryEnc(doc, &memory, &size, encoding);
     if (memory == nullptr || size < 0) {
         xmlFree(memory);
-        throw XmlError(std::string("Cannot write the document in its encoding ") + encoding);
+        return std::nullopt;
     }
     std::string bytes(reinterpret_cast<const char*>(memory), static_cast<std::size_t>(size));
     xmlFree(memory);
     return bytes;
+}
+
+// Encodings whose output libxml2 always reads back: Unicode forms it detects, and encodings
+// that write ASCII as ASCII.
+bool RoundTripsSafely(std::string_view encoding)
+{
+    std::string name(encoding);
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name == "UTF-8" || name == "UTF8" || name == "UTF-16" || name == "UTF-16LE" || name == "UTF-16BE"
+           || name == "US-ASCII" || name == "ASCII" || name.starts_with("ISO-8859-") || name.starts_with("WINDOWS-125")
+           || name.starts_with("CP125");
+}
+
+bool Parses(const std::string& bytes)
+{
+    xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                                kParseOptions & ~XML_PARSE_COMPACT);
+    xmlFreeDoc(doc);
+    return doc != nullptr;
+}
+
+} // namespace
+
+std::string XmlDocument::SaveToBytes() const
+{
+    // In the declared encoding (UTF-8 when none is declared); characters the encoding cannot
+    // hold are written as character references by libxml2's output converter. An encoding that
+    // libxml2 cannot write, or whose output it cannot read again (UTF-7 encodes '<' itself),
+    // gives way to UTF-8, and the declaration says so: the characters are kept either way.
+    const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : "UTF-8";
+    if (std::optional<std::string> bytes = DumpDocument(doc_.get(), encoding)) {
+        if (RoundTripsSafely(encoding) || (bytes->size() <= static_cast<std::size_t>(INT_MAX) && Parses(*bytes)))
+            return std::move(*bytes);
+    }
+    if (std::optional<std::string> bytes = DumpDocument(doc_.get(), "UTF-8"))
+        return std::move(*bytes);
+    throw XmlError("Cannot write the document");
 }
 
 void XmlDocument::SaveFile(const std::filesystem::path& requested) const

@@ -78,6 +78,20 @@ private slots:
         QCOMPARE(Bytes(items.back().Attribute("note").value()), Bytes(added + "\ttab\nline"));
     }
 
+    // UTF-7 writes '<' as "+ADw-": a document saved in it could never be read again.
+    void anEncodingThatCannotBeReadBackIsSavedAsUtf8()
+    {
+        XmlDocument document = XmlDocument::LoadBytes(
+            "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<items><item id=\"1\" comment=\"caf+AOk-\"/></items>\n");
+        QCOMPARE(Bytes(*document.Root().FirstChildElement()->Attribute("comment")), QByteArray("caf\xc3\xa9"));
+        document.Root().AppendChild("item").SetAttribute("id", "2");
+        const std::string saved = document.SaveToBytes();
+        QVERIFY(Bytes(saved).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+        const XmlDocument again = XmlDocument::LoadBytes(saved);
+        QCOMPARE(Bytes(*again.Root().FirstChildElement()->Attribute("comment")), QByteArray("caf\xc3\xa9"));
+        QCOMPARE(again.Root().ChildElements().size(), std::size_t{2});
+    }
+
     void aWindows1252FileStaysSingleByte()
     {
         const Folder folder;

@@ -1,0 +1,63 @@
+// Catalogue loading from any bytes: a document that loads can be enumerated, searched by each
+// of its ids, prepared, saved and loaded again with the same records.
+#include "channels/catalogue.h"
+#include "channels/preparation.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::vector<zentavo::ChannelRecord> Records(const zentavo::Catalogue& catalogue)
+{
+    std::vector<zentavo::ChannelRecord> records;
+    catalogue.ForEachChannel([&records](const zentavo::ChannelRecord& record) { records.push_back(record); });
+    return records;
+}
+
+bool Same(const zentavo::ChannelRecord& a, const zentavo::ChannelRecord& b)
+{
+    return a.id == b.id && a.name == b.name && a.country == b.country && a.bandwidth == b.bandwidth
+           && a.type2 == b.type2 && a.imgindex == b.imgindex && a.url == b.url;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::optional<zentavo::XmlDocument> document;
+    try {
+        document.emplace(zentavo::XmlDocument::LoadBytes(bytes));
+    } catch (const zentavo::XmlError&) {
+        return 0;
+    }
+    const zentavo::Catalogue catalogue = zentavo::Catalogue::FromDocument(std::move(*document));
+    const std::vector<zentavo::ChannelRecord> records = Records(catalogue);
+    std::size_t lookups = 0;
+    for (const auto& record : records) {
+        if (++lookups > 8)
+            break;
+        (void)catalogue.FindChannelRecord(record.id);
+        (void)zentavo::IconIndexOf(record.imgindex);
+    }
+
+    // Saved and loaded again, the document gives the same records.
+    const std::string saved = catalogue.Document().SaveToBytes();
+    const zentavo::Catalogue again = zentavo::Catalogue::FromDocument(zentavo::XmlDocument::LoadBytes(saved));
+    const std::vector<zentavo::ChannelRecord> reloaded = Records(again);
+    if (reloaded.size() != records.size())
+        std::abort();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (!Same(records[i], reloaded[i]))
+            std::abort();
+    }
+
+    // Preparation works on anything that loads and still saves a loadable document.
+    zentavo::XmlDocument prepared = zentavo::XmlDocument::LoadBytes(saved);
+    zentavo::AnnotateMediaKinds(prepared);
+    zentavo::EncipherCatalogueAddresses(prepared, "fuzz key");
+    (void)zentavo::XmlDocument::LoadBytes(prepared.SaveToBytes());
+    return 0;
+}
