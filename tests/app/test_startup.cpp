@@ -1,0 +1,171 @@
+// The start-up sequence, run as a child process of this test (one start-up per process):
+// the order of its steps, the refusal of a blocked language, and the two ways to end.
+#include "app/startup.h"
+#include "player/scratch_folder.h"
+#include "player/ui/main_form.h"
+#include "player/ui/splash_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+using namespace zentavo;
+
+namespace {
+
+void Say(const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+template <typename T>
+int VisibleCount()
+{
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        count += qobject_cast<T*>(w) && w->isVisible() ? 1 : 0;
+    return count;
+}
+
+template <typename T>
+T* Find()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w))
+            return t;
+    return nullptr;
+}
+
+// The child: runs the player and says what it sees. mode "close" closes the main window after
+// the first activation, "exit" chooses Exit; both first write a page into the scratch folder.
+int RunChild(int argc, char** argv, const QString& mode)
+{
+    StartupHooks hooks;
+    hooks.errorSink = [](const QString& text) { Say(QStringLiteral("error: ") + text); };
+    hooks.startupFailureBox = [](const QString& text) {
+        Say(QStringLiteral("box: ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char('|')));
+        Say(QStringLiteral("windows: %1").arg(QApplication::topLevelWidgets().size()));
+    };
+    hooks.onStep = [mode](const char* step) {
+        const QString name = QString::fromLatin1(step);
+        Say(QStringLiteral("step: ") + name);
+        if (name == QLatin1String("main window"))
+            Say(QStringLiteral("splash visible: %1, main visible: %2")
+                    .arg(VisibleCount<TSplashForm>())
+                    .arg(VisibleCount<TMainForm>()));
+        if (name != QLatin1String("loop"))
+            return;
+        TMainForm* form = Find<TMainForm>();
+        auto* poll = new QTimer(form);
+        QObject::connect(poll, &QTimer::timeout, form, [form, poll, mode] {
+            if (!form->isVisible() || form->FirstActivationPending())
+                return;
+            poll->stop();
+            Say(QStringLiteral("activated; splash alive: %1").arg(Find<TSplashForm>() ? 1 : 0));
+            WritePageFile("<html></html>");
+            if (mode == QLatin1String("exit"))
+                form->findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+            else
+                form->close();
+        });
+        poll->start(50);
+    };
+    const int status = RunPlayer(argc, argv, hooks);
+    Say(QStringLiteral("status: %1").arg(status));
+    return 0;
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+    QStringList RunStartup(const QString& mode, const QString& language = QStringLiteral("en_GB.UTF-8"))
+    {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.remove(QStringLiteral("LANGUAGE"));
+        env.insert(QStringLiteral("LANG"), language);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
+        if (!child.waitForFinished(90000)) {
+            child.kill();
+            child.waitForFinished();
+        }
+        return QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void startsInOrderWithTheSplashBeforeTheMainWindow()
+    {
+        const QStringList lines = RunStartup(QStringLiteral("close"));
+        QStringList steps;
+        for (const QString& line : lines)
+            if (line.startsWith(QLatin1String("step: ")))
+                steps << line.mid(6);
+        QCOMPARE(steps, (QStringList{QStringLiteral("application"), QStringLiteral("title"), QStringLiteral("gate"),
+                                     QStringLiteral("splash"), QStringLiteral("main window"),
+                                     QStringLiteral("list window"), QStringLiteral("preferences"),
+                                     QStringLiteral("loop"), QStringLiteral("end")}));
+        QVERIFY2(lines.contains(QStringLiteral("splash visible: 1, main visible: 0")), qPrintable(lines.join(u'\n')));
+        QVERIFY2(lines.contains(QStringLiteral("activated; splash alive: 0")), qPrintable(lines.join(u'\n')));
+        QVERIFY(lines.contains(QStringLiteral("status: 0")));
+        QVERIFY2(lines.filter(QStringLiteral("error:")).isEmpty(), qPrintable(lines.join(u'\n')));
+    }
+
+    void blockedLanguageGetsOnlyTheApplicationErrorBox()
+    {
+        const QStringList lines = RunStartup(QStringLiteral("close"), QStringLiteral("la_VA.UTF-8"));
+        QVERIFY2(lines.contains(QStringLiteral("step: refused")), qPrintable(lines.join(u'\n')));
+        QVERIFY(lines.filter(QStringLiteral("step: splash")).isEmpty());
+        QVERIFY(lines.filter(QStringLiteral("step: main window")).isEmpty());
+        QVERIFY(lines.contains(QStringLiteral("windows: 0")));
+        const QStringList boxes = lines.filter(QStringLiteral("box: "));
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().startsWith(QLatin1String("box: Exception ConversionError in module test_startup at ")),
+                 qPrintable(boxes.first()));
+        QVERIFY(boxes.first().endsWith(QLatin1String(".|'dll.-+|' is not a valid integer value.")));
+        QVERIFY(lines.contains(QStringLiteral("status: 1")));
+    }
+
+    void closingTheMainWindowClearsTheScratchFolder()
+    {
+        QDir(QString::fromStdString(ScratchFolderPath().string())).removeRecursively();
+        const QStringList lines = RunStartup(QStringLiteral("close"));
+        QVERIFY(lines.contains(QStringLiteral("status: 0")));
+        QVERIFY(!QDir(QString::fromStdString(ScratchFolderPath().string())).exists());
+    }
+
+    void exitLeavesTheScratchFolder()
+    {
+        const QStringList lines = RunStartup(QStringLiteral("exit"));
+        QVERIFY2(lines.contains(QStringLiteral("status: 0")), qPrintable(lines.join(u'\n')));
+        const QDir scratch(QString::fromStdString(ScratchFolderPath().string()));
+        QVERIFY(scratch.exists());
+        QCOMPARE(scratch.entryList(QDir::Files).size(), 1);
+        scratch.path();
+        QDir(scratch).removeRecursively();
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--child") == 0) {
+        const QString mode = QString::fromLatin1(argv[2]);
+        int childArgc = 1;
+        return RunChild(childArgc, argv, mode);
+    }
+    QCoreApplication app(argc, argv);
+    StartupTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_startup.moc"
