@@ -1,15 +1,13 @@
 // zentavo-catalog import: playlists to a prepared catalogue.
 #include "commands.h"
 
+#include "channels/import/file_bytes.h"
 #include "channels/import/playlist_import.h"
 #include "channels/import/prepared_catalogue.h"
 #include "crypto/stream_passphrase.h"
 
 #include <exception>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
 namespace zentavo::tool {
 namespace {
@@ -21,19 +19,6 @@ int Usage(const std::string& problem)
 {
     std::cerr << "zentavo-catalog import: " << problem << "\n" << kImportUsage;
     return kExitUsage;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-        return false;
-    bytes = std::move(buffer).str();
-    return true;
 }
 
 } // namespace
@@ -78,13 +63,8 @@ int RunImport(const Args& args)
 
     PlaylistImport import(options);
     for (const std::string& input : inputs) {
-        std::string bytes;
-        if (!ReadWholeFile(input, bytes)) {
-            std::cerr << "zentavo-catalog import: cannot read " << input << "\n";
-            return kExitBadData;
-        }
         try {
-            import.AddPlaylist(bytes, input);
+            import.AddPlaylist(ReadFileBytes(input), input);
         } catch (const std::exception& error) {
             std::cerr << "zentavo-catalog import: " << input << ": " << error.what() << "\n";
             return kExitBadData;
@@ -101,7 +81,7 @@ int RunImport(const Args& args)
         return kExitBadData;
     }
     try {
-        BuildPreparedCatalogue(import.Channels(), BuildStreamPassphrase()).SaveFile(output);
+        SavePreparedCatalogue(import.Channels(), BuildStreamPassphrase(), output);
     } catch (const std::exception& error) {
         std::cerr << "zentavo-catalog import: cannot write " << output << ": " << error.what() << "\n";
         return kExitBadData;

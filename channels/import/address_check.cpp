@@ -57,13 +57,20 @@ bool IsFilePath(std::string_view address)
            && address[1] == ':' && (address[2] == '\\' || address[2] == '/');
 }
 
+// Blanks, control characters, quotes, angle brackets, backslash and backtick.
+constexpr std::array<bool, 256> kUnsafe = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0; b <= 0x20; ++b)
+        table[static_cast<size_t>(b)] = true;
+    for (const char c : {'\x7F', '"', '\'', '<', '>', '\\', '`'})
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
 bool HasUnsafeCharacter(std::string_view address)
 {
-    return std::any_of(address.begin(), address.end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b <= 0x20 || b == 0x7F || c == '"' || c == '\'' || c == '<' || c == '>' || c == '\\'
-               || c == '`';
-    });
+    return std::any_of(address.begin(), address.end(),
+                       [](char c) { return kUnsafe[static_cast<unsigned char>(c)]; });
 }
 
 } // namespace
@@ -110,7 +117,7 @@ std::optional<LeftOutReason> CheckStreamAddress(std::string_view address)
     const std::string_view rest = address.substr(colon + 1);
     if (!rest.starts_with("//"))
         return LeftOutReason::BrokenScheme; // "http:/host", "http:host"
-    const std::string_view authority = rest.substr(2, rest.find_first_of("/?#", 2) - 2);
+    const std::string_view authority = rest.substr(2, FindHostEnd(rest, 2) - 2);
     const std::string_view host = authority.substr(authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1);
     if (host.empty() || host.front() == ':')
         return LeftOutReason::NotWebAddress;
@@ -122,7 +129,7 @@ std::string AddressKey(std::string_view address)
     const size_t colon = address.find("://");
     if (colon == std::string_view::npos)
         return std::string(address);
-    const size_t authorityEnd = address.find_first_of("/?#", colon + 3);
+    const size_t authorityEnd = FindHostEnd(address, colon + 3);
     std::string key = AsciiLowered(address.substr(0, authorityEnd));
     if (authorityEnd != std::string_view::npos)
         key.append(address.substr(authorityEnd));

@@ -12,23 +12,38 @@ namespace zentavo {
 namespace {
 
 // Catalogue text must not hold control characters (XML 1.0 cannot carry most of them, and the
-// lists show one line per channel): they become blanks, runs of blanks become one.
-std::string CleanText(std::string_view text)
+// lists show one line per channel): they become blanks, runs of blanks become one, and blanks at
+// both ends go. Done in place: most names are clean already and cost one pass.
+void CleanText(std::string& text)
 {
-    std::string out;
-    out.reserve(text.size());
+    size_t out = 0;
     bool blank = false;
-    for (const char c : TrimBlanks(text)) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto b = static_cast<unsigned char>(c);
         if (b <= 0x20 || b == 0x7F) {
             blank = true;
             continue;
         }
-        if (blank && !out.empty())
-            out += ' ';
+        // U+FFFE and U+FFFF are no XML characters either.
+        if (b == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF
+            && (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+            i += 2;
+            blank = true;
+            continue;
+        }
+        if (blank && out > 0)
+            text[out++] = ' ';
         blank = false;
-        out += c;
+        text[out++] = c;
     }
+    text.resize(out);
+}
+
+std::string CleanText(std::string_view text)
+{
+    std::string out(text);
+    CleanText(out);
     return out;
 }
 
@@ -62,7 +77,7 @@ std::string TakeResolution(std::string& name)
     while (start > 0 && name[start - 1] == ' ')
         --start;
     name.erase(start, end - start);
-    name = CleanText(name);
+    CleanText(name);
     return result;
 }
 
@@ -72,7 +87,7 @@ std::string HostOf(std::string_view address)
     if (scheme == std::string_view::npos)
         return std::string(address);
     const size_t start = scheme + 3;
-    return std::string(address.substr(start, address.find_first_of("/?#", start) - start));
+    return std::string(address.substr(start, FindHostEnd(address, start) - start));
 }
 
 std::string CountryOf(const PlaylistEntry& entry)
@@ -113,7 +128,7 @@ std::optional<ChannelType> ChannelTypeFromWord(std::string_view word)
 
 bool IsImageAddress(std::string_view address)
 {
-    const std::string_view path = address.substr(0, address.find_first_of("?#"));
+    const std::string_view path = address.substr(0, FindPathEnd(address));
     for (const std::string_view ending : {".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp"}) {
         if (EndsWithNoCase(path, ending))
             return true;
@@ -138,6 +153,8 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
 {
     const size_t sourceIndex = sources_.size();
     sources_.emplace_back(source);
+    channels_.reserve(channels_.size() + entries.size());
+    seen_.reserve(seen_.size() + entries.size());
     for (PlaylistEntry& entry : entries) {
         ++summary_.read;
         if (const auto reason = CheckStreamAddress(entry.url)) {
@@ -152,13 +169,16 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
             continue;
         }
         ImportedChannel channel;
-        channel.name = CleanText(entry.name);
-        channel.bandwidth = CleanText(entry.bandwidth);
+        channel.name = std::move(entry.name);
+        CleanText(channel.name);
+        channel.bandwidth = std::move(entry.bandwidth);
+        CleanText(channel.bandwidth);
         if (channel.bandwidth.empty())
             channel.bandwidth = TakeResolution(channel.name);
         if (channel.name.empty())
             channel.name = CleanText(HostOf(entry.url));
-        channel.country = CleanText(options_.country.empty() ? CountryOf(entry) : options_.country);
+        channel.country = options_.country.empty() ? CountryOf(entry) : options_.country;
+        CleanText(channel.country);
         const ChannelType type = options_.type ? *options_.type
                                  : entry.type  ? *entry.type
                                  : IsImageAddress(entry.url) ? ChannelType::Webcam

@@ -1,39 +1,91 @@
 #include "prepared_catalogue.h"
 
-#include "channels/preparation.h"
+#include "channels/media_kind.h"
+#include "crypto/protected_string_cipher.h"
 
-#include <libxml/tree.h>
+#include <QSaveFile>
+#include <QString>
 
-#include <string>
+#include <stdexcept>
 
 namespace zentavo {
+namespace {
 
-XmlDocument BuildPreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase)
+// Element text as libxml2 escapes it when it writes UTF-8.
+void AppendEscaped(std::string& out, std::string_view text)
 {
-    XmlDocument document = XmlDocument::Create("items");
-    XmlElement root = document.Root();
-    long id = 0;
-    // One item a line: the file stays readable and a rebuilt catalogue diffs line by line.
-    // Readers and both preparation steps see elements only, so the line breaks change nothing.
-    const auto newLine = [&] {
-        if (xmlAddChild(root.Native(), xmlNewDocText(document.Native(), reinterpret_cast<const xmlChar*>("\n"))) == nullptr)
-            throw XmlError("Cannot create an XML document");
-    };
-    for (const ImportedChannel& channel : channels) {
-        newLine();
-        XmlElement item = root.AppendChild("item");
-        item.AppendChild("id").SetText(std::to_string(++id));
-        item.AppendChild("name").SetText(channel.name);
-        item.AppendChild("country").SetText(channel.country);
-        item.AppendChild("bandwidth").SetText(channel.bandwidth);
-        item.AppendChild("type2").SetText(channel.type2);
-        item.AppendChild("url").SetText(channel.url);
+    size_t plain = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* entity = nullptr;
+        switch (text[i]) {
+        case '<': entity = "&lt;"; break;
+        case '>': entity = "&gt;"; break;
+        case '&': entity = "&amp;"; break;
+        case '\r': entity = "&#13;"; break;
+        default: continue;
+        }
+        out.append(text.substr(plain, i - plain));
+        out.append(entity);
+        plain = i + 1;
     }
-    newLine();
-    // The two preparation steps themselves, so the result is theirs by construction.
-    AnnotateMediaKinds(document);
-    EncipherCatalogueAddresses(document, passphrase);
-    return document;
+    out.append(text.substr(plain));
+}
+
+void AppendElement(std::string& out, std::string_view name, std::string_view text, bool escape = true)
+{
+    out += '<';
+    out.append(name);
+    if (text.empty()) {
+        out.append("/>");
+        return;
+    }
+    out += '>';
+    if (escape)
+        AppendEscaped(out, text);
+    else
+        out.append(text);
+    out.append("</");
+    out.append(name);
+    out += '>';
+}
+
+} // namespace
+
+std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase)
+{
+    const ProtectedStringCipher cipher(passphrase, KeySize::Key256);
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
+    out.reserve(out.size() + channels.size() * 400);
+    long id = 0;
+    for (const ImportedChannel& channel : channels) {
+        out.append("<item>");
+        AppendElement(out, "id", std::to_string(++id), false);
+        AppendElement(out, "name", channel.name);
+        AppendElement(out, "country", channel.country);
+        AppendElement(out, "bandwidth", channel.bandwidth);
+        AppendElement(out, "type2", channel.type2);
+        AppendElement(out, "url", cipher.Encipher(channel.url), false);
+        AppendElement(out, "imgindex", std::to_string(static_cast<int>(ClassifyMediaKind(channel.url))), false);
+        out.append("</item>\n");
+    }
+    out.append("</items>\n");
+    return out;
+}
+
+void SavePreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
+                           const std::filesystem::path& path)
+{
+    const std::string bytes = PreparedCatalogueBytes(channels, passphrase);
+    QSaveFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error(file.errorString().toStdString());
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        const std::string reason = file.errorString().toStdString();
+        file.cancelWriting();
+        throw std::runtime_error(reason);
+    }
+    if (!file.commit())
+        throw std::runtime_error(file.errorString().toStdString());
 }
 
 } // namespace zentavo

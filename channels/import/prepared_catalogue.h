@@ -1,18 +1,26 @@
 #pragma once
-// Writes imported channels as a prepared catalogue: the document that annotating and then
-// enciphering a catalogue of plain addresses would leave.
+// Writes imported channels as a prepared catalogue: byte for byte the document that annotating
+// and then enciphering a catalogue of the same channels with plain addresses would leave.
 
-#include "channels/xml_document.h"
 #include "playlist_import.h"
 
+#include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace zentavo {
 
-// <items> with one <item> per channel in order: id (1..n), name, country, bandwidth, type2, url;
-// then each item's imgindex appended after its other children (the media kind of the plain
-// address), then every url replaced by its protected string under the passphrase with Key256.
-XmlDocument BuildPreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase);
+// <items> with one <item> a line, in order: id (1..n), name, country, bandwidth, type2, url, and
+// last imgindex (the media kind of the plain address); the url is the address's protected string
+// under the passphrase with Key256. UTF-8, serialised as libxml2 writes such a document, so a
+// catalogue saved again by the program is unchanged. The text fields must be valid UTF-8 without
+// control characters (PlaylistImport cleans them).
+std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase);
+
+// Replaces the file whole (a temporary file in the same folder, then a rename); a failed write
+// leaves an existing file as it was. Throws std::runtime_error with the reason.
+void SavePreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
+                           const std::filesystem::path& path);
 
 } // namespace zentavo

@@ -37,4 +37,26 @@ inline bool EndsWithNoCase(std::string_view text, std::string_view suffix)
     return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
+// Position of the first '/', '?' or '#' from pos (the end of an address's host), or npos.
+// A plain loop: string_view::find_first_of runs a memchr over the set for every character.
+inline size_t FindHostEnd(std::string_view text, size_t pos = 0)
+{
+    for (size_t i = pos; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '/' || c == '?' || c == '#')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// Position of the first '?' or '#' (the end of an address's path), or npos.
+inline size_t FindPathEnd(std::string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '?' || text[i] == '#')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace zentavo

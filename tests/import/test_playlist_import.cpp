@@ -66,6 +66,7 @@ private slots:
     void leavesOutUnusableAndDuplicateEntriesAndCountsEach();
     void noPlaylistAtAllTakesNothing();
     void preparedCatalogueIsWhatAnnotateThenEncipherLeave();
+    void preparedCatalogueOfARealListMatchesTheDocumentSteps();
     void preparedCatalogueReadsBackThroughTheCatalogue();
     void everyRealListIsAccountedFor_data();
     void everyRealListIsAccountedFor();
@@ -192,7 +193,7 @@ void PlaylistImportTest::noPlaylistAtAllTakesNothing()
 void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
 {
     const std::vector<ImportedChannel> channels = {
-        {"Real & Co <1>", "Germany", "", "radio", "rtsp://h/a.rm"},
+        {"Real & Co <1> ]]> \"q\" \u00e9\u4e2d", "Germany", "", "radio", "rtsp://h/a.rm"},
         {"Cam", "United States", "", "webcam", "https://h/c.jpg?x=1&y=2"},
         {"TV \u00e9", "France", "720p", "tv", "https://h/t.m3u8"},
         {"Pls", "", "", "radio", "http://h/x.pls"},
@@ -215,8 +216,34 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
     AnnotateMediaKinds(plainPath, annotatedPath);
     EncipherCatalogueAddresses(annotatedPath, preparedPath, BuildStreamPassphrase());
 
-    const std::string imported = BuildPreparedCatalogue(channels, BuildStreamPassphrase()).SaveToBytes();
+    const std::string imported = PreparedCatalogueBytes(channels, BuildStreamPassphrase());
     QCOMPARE(QString::fromStdString(imported), QString::fromStdString(ReadFile(QString::fromStdString(preparedPath))));
+}
+
+void PlaylistImportTest::preparedCatalogueOfARealListMatchesTheDocumentSteps()
+{
+    // The same comparison on thousands of real entries, with the steps run on a document in memory.
+    const QString path = QStringLiteral(ZENTAVO_CHANNEL_LISTS "/tv/iptv-org-index.m3u");
+    if (!QFileInfo::exists(path))
+        QSKIP("the shared channel lists are not on this machine");
+    PlaylistImport import({});
+    import.AddPlaylist(ReadFile(path), "index.m3u");
+    import.AddPlaylist(ReadFile(QStringLiteral(ZENTAVO_CHANNEL_LISTS "/radio/tdtchannels.m3u")), "tdt.m3u");
+    std::string plain = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
+    int id = 0;
+    for (const ImportedChannel& c : import.Channels()) {
+        plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
+                 + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
+                 + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
+    }
+    plain += "</items>\n";
+    XmlDocument document = XmlDocument::LoadBytes(plain);
+    AnnotateMediaKinds(document);
+    EncipherCatalogueAddresses(document, BuildStreamPassphrase());
+    const std::string expected = document.SaveToBytes();
+    const std::string written = PreparedCatalogueBytes(import.Channels(), BuildStreamPassphrase());
+    QCOMPARE(written.size(), expected.size());
+    QVERIFY(written == expected);
 }
 
 void PlaylistImportTest::preparedCatalogueReadsBackThroughTheCatalogue()
@@ -228,7 +255,7 @@ void PlaylistImportTest::preparedCatalogueReadsBackThroughTheCatalogue()
     };
     const std::string passphrase = BuildStreamPassphrase();
     const Catalogue catalogue = Catalogue::FromDocument(
-        XmlDocument::LoadBytes(BuildPreparedCatalogue(channels, passphrase).SaveToBytes()));
+        XmlDocument::LoadBytes(PreparedCatalogueBytes(channels, passphrase)));
     std::vector<ChannelRecord> records;
     catalogue.ForEachChannel([&](const ChannelRecord& r) { records.push_back(r); });
     QCOMPARE(records.size(), channels.size());
