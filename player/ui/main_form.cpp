@@ -24,6 +24,7 @@
 #include <QShortcut>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 
 namespace zentavo {
 
@@ -54,10 +55,10 @@ private:
 
 TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), context_(context), services_(std::move(services)),
-      profile_(std::make_unique<PlayerProfile>())
+      profile_(std::make_unique<PlayerProfile>()), Timer1(this), Timer2(this)
 {
     ui->setupUi(this);
-    page_ = std::make_unique<QWebEnginePage>(profile_.get());
+    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, services_.pageAlerts);
     ui->WebBrowser1->setPage(page_.get());
     bridge_ = std::make_unique<PageBridge>(*page_, services_.errors);
 
@@ -98,6 +99,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(&Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
 
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
+    connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
     auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(leave, &QShortcut::activated, this, &TMainForm::LeaveFullScreen);
 }
@@ -140,7 +142,7 @@ void TMainForm::SetShowChannelsAtStartup(bool on)
     ui->ShowChannelswindowwhenstartup1->setChecked(on);
 }
 
-QWebEnginePage* TMainForm::Page() const
+PlayerPage* TMainForm::Page() const
 {
     return page_.get();
 }
@@ -451,7 +453,7 @@ void TMainForm::JvTrackBar1Change(int position)
 
 void TMainForm::BitBtn1Click()
 {
-    page_->triggerAction(QWebEnginePage::Reload);
+    page_->RefreshPage();
 }
 
 void TMainForm::CheckBox1Click()
@@ -514,6 +516,9 @@ void TMainForm::LeaveFullScreen()
     if (!fillsScreen_)
         return;
     FullScreenRequested(false);
+    // The page's player objects shrink back too (Esc reaches the window's shortcut, not the page).
+    page_->runJavaScript(QStringLiteral("window.zentavoPlayers && window.zentavoPlayers.leaveFullScreen();"),
+                         QWebEngineScript::MainWorld);
     page_->triggerAction(QWebEnginePage::ExitFullScreen);
 }
 

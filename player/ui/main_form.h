@@ -3,6 +3,8 @@
 // the snapshot bar, the loading indicator and the menus. Playback preparation, the page bridge,
 // the settings store and the browser launcher are classes of their own that the handlers call.
 
+#include "player/player_page.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
@@ -30,6 +32,7 @@ struct MainFormServices {
     const ErrorReporter& errors;
     BrowserLauncher& browser;
     QString appFolder; // the executable's folder with a trailing '/', set as AppFolder on first show
+    PlayerPage::AlertDisplay pageAlerts = PlayerPage::AlertDisplay::Dialog;
 };
 
 class TMainForm : public QMainWindow {
@@ -52,7 +55,7 @@ public:
     bool ShowChannelsAtStartup() const;
     void SetShowChannelsAtStartup(bool on);
     bool PlayerFillsScreen() const { return fillsScreen_; }
-    QWebEnginePage* Page() const;
+    PlayerPage* Page() const;
 
     // A proposed size is accepted only when its width is more than 350 pixels.
     static bool FormCanResize(const QSize& proposed);
@@ -117,7 +120,7 @@ private:
     AppContext& context_;
     MainFormServices services_;
     std::unique_ptr<PlayerProfile> profile_;
-    std::unique_ptr<QWebEnginePage> page_;
+    std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<PageBridge> bridge_;
     QPointer<TListForm> listForm_;
     QPointer<QWidget> splash_;
