@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,6 +136,8 @@ public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
     ~FileDescriptor() { Close(); }
     int Get() const { return fd_; }
     int Close()
@@ -176,9 +179,10 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path)
+// Opens a file for parsing; a folder or a file that cannot be opened is an XmlError.
+FileDescriptor OpenForReading(const std::filesystem::path& path)
 {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
     struct stat info {};
@@ -186,22 +190,7 @@ std::string ReadWholeFile(const std::filesystem::path& path)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
     if (S_ISDIR(info.st_mode))
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(EISDIR));
-    std::string bytes;
-    if (S_ISREG(info.st_mode))
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    return bytes;
+    return fd;
 }
 
 // The first error the parser reports: the later ones mostly follow from it.
@@ -228,10 +217,11 @@ struct ParserContextDeleter {
     void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
 };
 
-xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
+// Parses with read(ctxt) (which calls one of libxml2's xmlCtxtRead* functions), collecting the
+// first error; a document that is not well-formed or has no root element is an XmlError.
+template <typename Read>
+xmlDoc* Parse(const std::string& sourceName, Read read)
 {
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
-        throw XmlError(sourceName + ": file too large");
     const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context)
         throw XmlError("Cannot create an XML parser");
@@ -239,8 +229,7 @@ xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
     context->_private = &firstError;
     context->userData = context.get();
     context->sax->serror = RecordParseError;
-    xmlDoc* doc = xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
-                                    kParseOptions);
+    xmlDoc* doc = read(context.get());
     if (doc == nullptr || !context->wellFormed) {
         if (doc != nullptr)
             xmlFreeDoc(doc);
@@ -254,6 +243,27 @@ xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
         throw XmlError(sourceName + ": no root element");
     }
     return doc;
+}
+
+xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
+{
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw XmlError(sourceName + ": file too large");
+    return Parse(sourceName, [bytes](xmlParserCtxt* context) {
+        return xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                                 kParseOptions);
+    });
+}
+
+// Reads the file in pieces as it parses, as xmllint does: no copy of the whole file in memory.
+// Reading through a descriptor also means a compressed file is never inflated behind our back.
+xmlDoc* ParseFile(const std::filesystem::path& path)
+{
+    FileDescriptor fd = OpenForReading(path);
+    const std::string url = path.string();
+    return Parse(url, [&fd, &url](xmlParserCtxt* context) {
+        return xmlCtxtReadFd(context, fd.Get(), url.c_str(), nullptr, kParseOptions);
+    });
 }
 
 } // namespace
@@ -386,7 +396,7 @@ void XmlDocument::Deleter::operator()(_xmlDoc* doc) const
 
 XmlDocument XmlDocument::LoadFile(const std::filesystem::path& path)
 {
-    return XmlDocument(ParseBytes(ReadWholeFile(path), path.string()));
+    return XmlDocument(ParseFile(path));
 }
 
 XmlDocument XmlDocument::LoadBytes(std::string_view bytes)

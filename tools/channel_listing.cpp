@@ -4,6 +4,9 @@
 #include "crypto/protected_string_cipher.h"
 #include "crypto/string_cipher.h"
 
+#include <libxml/tree.h>
+
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -47,6 +50,43 @@ private:
     std::string buffer_;
 };
 
+// The listed fields in output order, without the address; the address is the field after them.
+constexpr std::array<const char*, 7> kFieldNames = {"id", "type2", "imgindex", "country", "name", "bandwidth", "url"};
+constexpr std::size_t kUrl = 6;
+
+// The first child element of each listed name, or nullptr.
+std::array<const xmlNode*, 7> FindFields(const xmlNode* item)
+{
+    std::array<const xmlNode*, 7> fields{};
+    for (const xmlNode* child = item->children; child != nullptr; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE)
+            continue;
+        const auto* name = reinterpret_cast<const char*>(child->name);
+        for (std::size_t i = 0; i < kFieldNames.size(); ++i) {
+            if (fields[i] == nullptr && std::strcmp(name, kFieldNames[i]) == 0) {
+                fields[i] = child;
+                break;
+            }
+        }
+    }
+    return fields;
+}
+
+// The text of a field as Catalogue::ReadRecord reads it, without a copy in the common case of a
+// single text child; storage holds the text otherwise.
+std::string_view FieldText(const xmlNode* field, std::string& storage)
+{
+    if (field == nullptr)
+        return {};
+    const xmlNode* child = field->children;
+    if (child == nullptr)
+        return {};
+    if (child->next == nullptr && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
+        return child->content ? std::string_view(reinterpret_cast<const char*>(child->content)) : std::string_view();
+    storage = XmlElement(const_cast<xmlNode*>(field)).Text();
+    return storage;
+}
+
 } // namespace
 
 std::size_t WriteChannelListing(const XmlDocument& catalogue, std::string_view passphrase, std::FILE* out,
@@ -58,29 +98,34 @@ std::size_t WriteChannelListing(const XmlDocument& catalogue, std::string_view p
     std::string address;
     std::string scratch;
     std::size_t failures = 0;
+    std::array<std::string, 7> storage;
     for (auto item = catalogue.Root().FirstChildElement(); item; item = item->NextSiblingElement()) {
-        const ChannelRecord record = Catalogue::ReadRecord(*item);
+        const std::array<const xmlNode*, 7> fields = FindFields(item->Native());
+        std::array<std::string_view, 7> texts;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            texts[i] = FieldText(fields[i], storage[i]);
         std::string_view plain;
+        std::string error;
         try {
-            cipher.DecipherInto(record.url, address, scratch);
+            cipher.DecipherInto(texts[kUrl], address, scratch);
             plain = address;
             while (!plain.empty() && static_cast<unsigned char>(plain.front()) <= 32)
                 plain.remove_prefix(1);
             while (!plain.empty() && static_cast<unsigned char>(plain.back()) <= 32)
                 plain.remove_suffix(1);
-        } catch (const ConversionError& error) {
-            ++failures;
-            onError(record.id, error.what());
-        } catch (const StreamReadError& error) {
-            ++failures;
-            onError(record.id, error.what());
-        } catch (const EAESError& error) {
-            ++failures;
-            onError(record.id, error.what());
+        } catch (const ConversionError& failure) {
+            error = failure.what();
+        } catch (const StreamReadError& failure) {
+            error = failure.what();
+        } catch (const EAESError& failure) {
+            error = failure.what();
         }
-        for (const std::string* field : {&record.id, &record.type2, &record.imgindex, &record.country,
-                                         &record.name, &record.bandwidth}) {
-            output.AppendField(*field);
+        if (!error.empty()) {
+            ++failures;
+            onError(std::string(texts[0]), error);
+        }
+        for (std::size_t i = 0; i < kUrl; ++i) {
+            output.AppendField(texts[i]);
             output.Append('\t');
         }
         output.AppendField(plain);
