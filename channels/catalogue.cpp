@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <libxml/tree.h>
+#include <libxml/xpath.h>
 
 namespace zentavo {
 
@@ -28,6 +29,39 @@ int FieldIndex(const char* name)
     case 'u': return std::strcmp(name, "url") == 0 ? 6 : -1;
     default: return -1;
     }
+}
+
+// An XPath Number token: Digits ('.' Digits?)? | '.' Digits.
+bool IsXPathNumber(std::string_view text)
+{
+    bool digits = false;
+    bool dot = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !dot)
+            dot = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+// An element that a bare name test of a path selects: that name, no namespace.
+bool IsElementNamed(const xmlNode* node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE && node->ns == nullptr && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+double XPathNumberOf(const xmlNode* element)
+{
+    const xmlNode* child = element->children;
+    if (child != nullptr && child->next == nullptr && child->type == XML_TEXT_NODE)
+        return xmlXPathCastStringToNumber(child->content);
+    xmlChar* content = xmlNodeGetContent(element);
+    const double number = xmlXPathCastStringToNumber(content);
+    xmlFree(content);
+    return number;
 }
 
 bool IsXmlSpace(char c)
@@ -78,6 +112,26 @@ std::optional<XmlElement> Catalogue::FindChannel(std::string_view id) const
 {
     // The id goes into the path as it stands, without quotes: XPath then compares numbers, so
     // "017" selects the item with id 17. An id that does not form a valid path selects nothing.
+    //
+    // For an id that is a plain number, the one the player always passes, the path is evaluated
+    // directly: the first item under the root "items" with an id child whose XPath number equals
+    // the id's. That is what the XPath engine computes, in one pass that stops at the match
+    // instead of a walk that converts every id of the file through temporary strings.
+    if (IsXPathNumber(id)) {
+        const xmlNode* root = document_.Root().Native();
+        if (!IsElementNamed(root, "items"))
+            return std::nullopt;
+        const double wanted = xmlXPathCastStringToNumber(reinterpret_cast<const xmlChar*>(std::string(id).c_str()));
+        for (xmlNode* item = root->children; item != nullptr; item = item->next) {
+            if (!IsElementNamed(item, "item"))
+                continue;
+            for (const xmlNode* child = item->children; child != nullptr; child = child->next) {
+                if (IsElementNamed(child, "id") && XPathNumberOf(child) == wanted)
+                    return XmlElement(item);
+            }
+        }
+        return std::nullopt;
+    }
     std::string path;
     path.reserve(id.size() + 20);
     path.append("/items/item[id=").append(id).append("]");

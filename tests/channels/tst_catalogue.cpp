@@ -131,6 +131,43 @@ private slots:
         QCOMPARE(record ? Bytes(record->url) : QByteArray(), url);
     }
 
+    // The lookup of plain numbers takes a direct path; it must select exactly what the XPath selects.
+    void findChannelSelectsWhatTheSelectionPathSelects_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        for (const char* id : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "17", "017", "1.0", "1.", ".5",
+                               "0.5", "00", "0", "-0", "-1", "1e1", "99", "", "1 ", " 1", "+1", "NaN", "Infinity"})
+            QTest::newRow(id[0] ? id : "empty") << QByteArray(id);
+    }
+    void findChannelSelectsWhatTheSelectionPathSelects()
+    {
+        QFETCH(QByteArray, id);
+        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(
+            "<!DOCTYPE items [<!ENTITY seven \"7\">]>"
+            "<items xmlns:n='urn:n'>"
+            "<item><name>a</name><id> 1 </id></item>"
+            "<item><id>x</id><id>2</id><name>second id child</name></item>"
+            "<n:item><id>3</id><name>namespaced item</name></n:item>"
+            "<item><n:id>3</n:id><name>namespaced id</name></item>"
+            "<other><id>3</id><name>not an item</name></other>"
+            "<item><id>3</id><name>three</name></item>"
+            "<item><id>1<b>2</b></id><name>nested</name></item>"
+            "<item><id><![CDATA[4]]></id><name>cdata</name></item>"
+            "<item><id>&seven;</id><name>entity</name></item>"
+            "<item><id>0.5</id><name>half</name></item>"
+            "<item><id>-0</id><name>minus zero</name></item>"
+            "<item><id>5</id><name>five</name><id>6</id></item>"
+            "<item><id></id><name>empty</name></item>"
+            "<item><id>10</id><name>ten</name></item>"
+            "</items>"));
+        const std::string idText = id.toStdString();
+        const auto direct = catalogue.FindChannel(idText);
+        const auto viaPath = catalogue.Document().SelectSingleNode("/items/item[id=" + idText + "]");
+        QCOMPARE(direct.has_value(), viaPath.has_value());
+        if (direct)
+            QCOMPARE(direct->Native(), viaPath->Native());
+    }
+
     void findChannelNeedsTheItemsRoot()
     {
         const Catalogue catalogue = Catalogue::FromDocument(
