@@ -5,6 +5,8 @@
 #include "settings_store.h"
 #include "zentavo_application.h"
 
+#include "app/mpris/mpris_service.h"
+#include "app/mpris/mpris_wiring.h"
 #include "channels/app_context.h"
 #include "channels/ui/list_form.h"
 #include "player/player_profile.h"
@@ -65,6 +67,7 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
 
     QApplication::setApplicationName(QStringLiteral("zentavo-player"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zentavo Player"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zentavo.Player"));
     step("title");
 
     try {
@@ -97,6 +100,11 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     TPreferenceForm preferences(mainForm);
     mainForm.SetPreferenceForm(&preferences);
     step("preferences");
+
+    // The desktop's media controls; without a session bus the player runs without them.
+    MprisService mpris(QStringLiteral("org.zentavo.Player"));
+    ConnectMprisToWindow(mpris, mainForm);
+    mpris.Register();
 
     RightButtonFilter rightButtonFilter;
     app.installEventFilter(&rightButtonFilter);
