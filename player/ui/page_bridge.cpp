@@ -43,9 +43,11 @@ void PageBridge::SetPageElementValue(const QString& name, const QString& value, 
 void PageBridge::Run(const QString& name, const QString& action, Next next)
 {
     // document.all.item(name) gives a collection when several elements share the name: the first acts.
+    // (document.all itself tests false in scripts, so it is called, not tested.)
     const QString script = QStringLiteral(
         "(function () {"
-        " var e = document.all ? document.all.item(%1) : null;"
+        " var e = null;"
+        " try { e = document.all.item(%1); } catch (x) { e = null; }"
         " if (e && !e.tagName && e.length) e = e[0];"
         " if (!e) return false;"
         " %2 return true; })()").arg(ScriptString(name), action);
