@@ -22,6 +22,9 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QStyle>
+
+#include <algorithm>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -66,6 +69,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     resize(469, 413 + ui->MainMenu1->sizeHint().height());
     setMinimumWidth(351);
     ui->Panel_load->raise();
+    PlaceIntervalBox();
     SetMuteImage(7);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
@@ -102,6 +106,29 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
     auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(leave, &QShortcut::activated, this, &TMainForm::LeaveFullScreen);
+}
+
+void TMainForm::PlaceIntervalBox()
+{
+    // The interval box covers the run of blanks in the check box's caption, so the bar reads
+    // "Enabled auto refresh ( 30 second )" whatever the width of the font.
+    const QString caption = ui->CheckBox1->text();
+    const qsizetype blanks = caption.indexOf(QLatin1String("  "));
+    if (blanks < 0)
+        return;
+    qsizetype end = blanks;
+    while (end < caption.size() && caption.at(end) == QLatin1Char(' '))
+        ++end;
+    const QFontMetrics metrics(ui->CheckBox1->font());
+    const int textLeft = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, ui->CheckBox1) +
+                         style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, ui->CheckBox1);
+    const int runLeft = textLeft + metrics.horizontalAdvance(caption.left(blanks));
+    const int runWidth = metrics.horizontalAdvance(caption.mid(blanks, end - blanks));
+    QWidget* box = ui->JvSpinEdit1;
+    const int x = ui->CheckBox1->x() + runLeft + std::max(0, (runWidth - box->width()) / 2);
+    box->move(x, box->y());
+    ui->CheckBox1->resize(std::max(ui->CheckBox1->width(), ui->CheckBox1->sizeHint().width()), ui->CheckBox1->height());
+    box->raise();
 }
 
 TMainForm::~TMainForm()

@@ -107,6 +107,7 @@ protected:
 
 private:
     void FormClose();
+    void PlaceIntervalBox();
     void ShowStartPage();
     void WritePlayerPage(const std::string& page);
     void RestartLoadingIndicator();

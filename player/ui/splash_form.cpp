@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
+#include <algorithm>
+
 namespace zentavo {
 
 namespace {
@@ -31,7 +33,10 @@ TSplashForm::TSplashForm(QWidget* parent)
     ui->setupUi(this);
     setFixedSize(435, 150);
     setAutoFillBackground(true);
-    QFont font(QStringLiteral("Tahoma"));
+    // Tahoma 11 px where it exists, else a face of about its width, so the labels keep their places.
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(11);
     setFont(font);
     ui->Image1->setPixmap(SplashPicture());
@@ -42,6 +47,7 @@ TSplashForm::TSplashForm(QWidget* parent)
         palette.setColor(QPalette::WindowText, Qt::black);
         label->setPalette(palette);
     }
+    FitLabels();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 }
@@ -51,6 +57,22 @@ TSplashForm::~TSplashForm() = default;
 void TSplashForm::SetStatusText(const QString& text)
 {
     ui->Label3->setText(text);
+    FitLabels();
+}
+
+void TSplashForm::FitLabels()
+{
+    // A wider face than Tahoma must not cut a label: Label1 and Label4 grow to the right, Label3
+    // (right-aligned) to the left.
+    for (QLabel* label : {ui->Label1, ui->Label4}) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        if (needed > label->width())
+            label->resize(std::min(needed, width() - label->x()), label->height());
+    }
+    const int right = 336 + 84;
+    const int needed = ui->Label3->fontMetrics().horizontalAdvance(ui->Label3->text()) + 2;
+    const int width = std::max(84, std::min(needed, right));
+    ui->Label3->setGeometry(right - width, 8, width, 13);
 }
 
 void TSplashForm::Image1Click()

@@ -26,6 +26,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FitLabels();
+
     std::unique_ptr<Ui::TSplashForm> ui;
     bool image1Pressed_ = false;
 };
