@@ -13,6 +13,7 @@
 #include "tests/support/test_media.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,7 @@ private slots:
 private:
     void Play(const char* id);
     QString MediaState();
+    QString StatusBar();
 
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
@@ -150,6 +152,10 @@ QString PlaybackEndToEnd::MediaState() {
         ".map(function (e) { return e.textContent; }).join(' | ')")).toString();
 }
 
+QString PlaybackEndToEnd::StatusBar() {
+    return RunJavaScript(*page_, QStringLiteral("document.querySelector('.zentavo-status').textContent")).toString();
+}
+
 void PlaybackEndToEnd::windowsMediaChannelPlays_data() {
     QTest::addColumn<QByteArray>("id");
     QTest::newRow("MP4 (H.264 + AAC)") << QByteArray("1");
@@ -167,7 +173,7 @@ void PlaybackEndToEnd::windowsMediaChannelPlays() {
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
-    QTRY_COMPARE_WITH_TIMEOUT(MediaState(), QStringLiteral("Playing"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusBar(), QStringLiteral("Playing"), 5000);
 }
 
 void PlaybackEndToEnd::realChannelPlays_data() {
@@ -224,8 +230,7 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens() {
     QFETCH(QString, words);
     Play(id.constData());
     QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(words), 20000);
-    const QString status =
-        RunJavaScript(*page_, QStringLiteral("document.querySelector('.zentavo-status').textContent")).toString();
+    const QString status = StatusBar();
     QVERIFY2(status.startsWith(QLatin1String("Cannot play")), qPrintable(status));
     QVERIFY(RunJavaScript(*page_, QStringLiteral("!document.querySelector('.zentavo-status').hidden")).toBool());
 }
@@ -297,5 +302,11 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
              QStringLiteral("functionundefinedundefined"));
 }
 
-QTEST_MAIN(PlaybackEndToEnd)
+int main(int argc, char** argv) {
+    PlayerProfile::RegisterUrlSchemes(); // before the application exists
+    QGuiApplication app(argc, argv);
+    PlaybackEndToEnd test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "e2e_playback.moc"

@@ -100,6 +100,7 @@ class MediaEngine {
         default: return this.openNative(target.url, token);
       }
     } catch (error) {
+      console.warn('zentavo: cannot play ' + address + ': ' + error);
       this.fail(token, Failure.failed);
     }
   }
@@ -128,7 +129,7 @@ class MediaEngine {
     const Hls = await loadLibrary('hls.js', 'Hls');
     if (token !== this.token) return;
     if (!Hls.isSupported()) return this.openNative(url, token);
-    const hls = new Hls(HlsSettings);
+    const hls = new Hls(Object.assign({}, HlsSettings));
     this.player = {kind: 'hls', url, instance: hls};
     let mediaRecoveries = 0;
     hls.on(Hls.Events.FRAG_LOADED, () => this.markActivity());
@@ -155,7 +156,7 @@ class MediaEngine {
     const mpegts = await loadLibrary('mpegts.js', 'mpegts');
     if (token !== this.token) return;
     if (!mpegts.isSupported()) return this.fail(token, Failure.format);
-    const player = mpegts.createPlayer({type, isLive: true, url}, MpegtsSettings);
+    const player = mpegts.createPlayer({type, isLive: true, url}, Object.assign({}, MpegtsSettings));
     this.player = {kind: 'mpegts', url, instance: player};
     player.on(mpegts.Events.STATISTICS_INFO, (info) => {
       if (info && info.speed > 0) this.markActivity();

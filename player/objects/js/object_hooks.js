@@ -71,19 +71,17 @@ function upgradeTree(node) {
   if (node.nodeType !== Node.ELEMENT_NODE) return;
   if (node.localName === 'object') playerOf(node);
   for (const element of node.getElementsByTagName('object')) playerOf(element);
+  dropFallbackPlugins(node);
 }
 
-// document.RPOCX / document.NSPlay: a document only names an <object> that shows no fallback, and
-// ours always shows its fallback (the player view).
-function exposeOnDocument(id) {
-  if (Object.prototype.hasOwnProperty.call(document, id)) return;
-  Object.defineProperty(document, id, {
-    configurable: true,
-    get() {
-      const element = document.getElementById(id);
-      return element && element.localName === 'object' ? element : undefined;
-    },
-  });
+// A player object's <embed> fallback (the plug-in for other browsers) goes: the document names an
+// <object> (document.RPOCX, document.NSPlay) only while it holds no <embed> or <object>.
+function dropFallbackPlugins(node) {
+  const embeds = node.localName === 'embed' ? [node] : Array.from(node.getElementsByTagName('embed'));
+  for (const embed of embeds) {
+    const owner = embed.parentElement && embed.parentElement.closest('object');
+    if (owner && playerClassOf(owner)) embed.remove();
+  }
 }
 
 // Once the document is parsed: players for objects the observer did not see, and every player's
@@ -109,8 +107,6 @@ function installPlayerObjects() {
 
   installObjectPrototype();
   installPlayerStyle();
-  exposeOnDocument('RPOCX');
-  exposeOnDocument('NSPlay');
   new MutationObserver((records) => {
     for (const record of records) {
       for (const node of record.addedNodes) upgradeTree(node);

@@ -1,0 +1,28 @@
+#pragma once
+// Media for tests, made with ffmpeg into a folder (generated once, reused while the files exist).
+// Every stream is kSeconds long, a moving test picture with a tone where it has sound:
+//   video.mp4 (H.264 + AAC), audio.mp3, stream.ts (MPEG-TS, H.264 + AAC), hls/index.m3u8 (+ segments),
+//   dash/manifest.mpd (+ segments), cam.jpg (a still picture).
+// Playlists that must name a server's address are written by the test with WriteTextFile.
+
+#include <QString>
+
+namespace zentavo::test {
+
+struct TestMedia {
+    static constexpr int kSeconds = 20;
+    static constexpr const char* kMp4 = "video.mp4";
+    static constexpr const char* kMp3 = "audio.mp3";
+    static constexpr const char* kMpegTs = "stream.ts";
+    static constexpr const char* kHls = "hls/index.m3u8";
+    static constexpr const char* kDash = "dash/manifest.mpd";
+    static constexpr const char* kJpeg = "cam.jpg";
+
+    // Generates whatever is missing in `folder`; throws std::runtime_error with ffmpeg's output when it fails.
+    static void Generate(const QString& folder);
+};
+
+// Writes `text` (UTF-8) to folder/relativePath, creating folders; throws on failure.
+void WriteTextFile(const QString& folder, const QString& relativePath, const QString& text);
+
+} // namespace zentavo::test
