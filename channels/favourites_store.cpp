@@ -4,7 +4,6 @@
 #include "channel_id_index.h"
 #include "xml_document.h"
 
-#include <cctype>
 #include <stdexcept>
 #include <system_error>
 
@@ -44,13 +43,19 @@ std::optional<XmlElement> FindFavourite(const XmlDocument& store, std::string_vi
     return store.SelectSingleNode(path);
 }
 
-// A channel id is a decimal integer; anything else could never be selected again.
+// A channel id is a decimal integer, possibly with the white space of a hand-formatted catalogue
+// around it; anything else could never be selected again, and each ADD would append it anew.
 bool IsChannelId(std::string_view id)
 {
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!id.empty() && isSpace(id.front()))
+        id.remove_prefix(1);
+    while (!id.empty() && isSpace(id.back()))
+        id.remove_suffix(1);
     if (id.empty())
         return false;
     for (const char c : id) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
+        if (c < '0' || c > '9')
             return false;
     }
     return true;

@@ -95,7 +95,9 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("word") << QByteArray("abc");
         QTest::newRow("path") << QByteArray("1] | /items/item[1");
-        QTest::newRow("blank") << QByteArray(" 1");
+        QTest::newRow("two numbers") << QByteArray("1 2");
+        QTest::newRow("sign") << QByteArray("-1");
+        QTest::newRow("blank only") << QByteArray(" ");
     }
     void addRefusesTextThatIsNotAChannelId()
     {
@@ -104,6 +106,16 @@ private slots:
         QVERIFY(WriteBytes(files.favourites, kEmptyStore));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, AddFavourite(files.favourites, id.toStdString()));
         QCOMPARE(ReadBytes(files.favourites), kEmptyStore);
+    }
+
+    // Ids read from a hand-formatted catalogue keep their white space; they still select their item.
+    void anIdWithWhiteSpaceAroundItIsStillAChannelId()
+    {
+        const Files files;
+        QCOMPARE(AddFavourite(files.favourites, "\n  17\n"), EditResult::Changed);
+        QCOMPARE(AddFavourite(files.favourites, "17"), EditResult::Unchanged);
+        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)), QStringList{QStringLiteral("France - Beta FM")});
+        QCOMPARE(RemoveFavourite(files.favourites, "17"), EditResult::Changed);
     }
 
     void removeTakesOutTheFirstItemWithThatId()
