@@ -38,6 +38,15 @@ int ReportListFileError(const ListFileError& error)
     return kExitBadData;
 }
 
+// Standard output that could not be written (a full disk, a closed pipe) is a failure.
+int FinishOutput()
+{
+    std::cout.flush();
+    if (!std::cout)
+        return ReportError("cannot write the output");
+    return kExitOk;
+}
+
 KeySize ParseKeySize(const std::string& text)
 {
     if (text == "128")
@@ -122,8 +131,8 @@ int RunClassify(const Args& args)
         out += static_cast<char>('0' + static_cast<int>(ClassifyMediaKind(address)));
         out += '\n';
     }
-    std::cout << out << std::flush;
-    return kExitOk;
+    std::cout << out;
+    return FinishOutput();
 }
 
 int RunProtect(const Args& args)
@@ -135,8 +144,8 @@ int RunProtect(const Args& args)
     } catch (const UsageError& error) {
         return ReportUsage("protect", error.what(), kUsage);
     }
-    std::cout << EncipherString(cipher.text, cipher.keyText, cipher.size) << '\n' << std::flush;
-    return kExitOk;
+    std::cout << EncipherString(cipher.text, cipher.keyText, cipher.size) << '\n';
+    return FinishOutput();
 }
 
 int RunUnprotect(const Args& args)
@@ -162,8 +171,7 @@ int RunUnprotect(const Args& args)
         std::cout.write(plain.data(), static_cast<std::streamsize>(plain.size()));
     else
         std::cout << TrimControlBytes(plain) << '\n';
-    std::cout.flush();
-    return kExitOk;
+    return FinishOutput();
 }
 
 int RunAnnotate(const Args& args)

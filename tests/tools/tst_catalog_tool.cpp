@@ -256,6 +256,30 @@ private slots:
         QCOMPARE(ReadBytes(out), QByteArray("previous"));
     }
 
+    void aFullStandardOutputIsAFailure_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("classify") << QStringList{QStringLiteral("classify"), QStringLiteral("x")};
+        QTest::newRow("protect") << QStringList{QStringLiteral("protect"), QStringLiteral("x")};
+        QTest::newRow("list") << QStringList{QStringLiteral("list"), QStringLiteral("catalogue.xml")};
+    }
+    void aFullStandardOutputIsAFailure()
+    {
+        QFETCH(QStringList, args);
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full here");
+        QTemporaryDir dir;
+        QVERIFY(WriteBytes(dir.filePath(QStringLiteral("catalogue.xml")), "<items><item><id>1</id><url>"
+                               + Bytes(EncipherString("http://x/", BuildStreamPassphrase(), KeySize::Key256)) + "</url></item></items>"));
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(qEnvironmentVariable("ZENTAVO_BIN_DIR") + QStringLiteral("/zentavo-catalog"), args);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(process.readAllStandardError().contains("cannot write"));
+    }
+
     void anOutputThatCannotBeWrittenIsReported()
     {
         QTemporaryDir dir;
