@@ -6,6 +6,7 @@
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -72,8 +73,10 @@ void IgnoreXPathError(void*, xmlError*) {}
 
 void IgnoreGenericError(void*, const char*, ...) {}
 
-// Some XPath faults (an unknown function) are reported through libxml2's generic error
-// function rather than the context's handler: silenced while an expression is evaluated.
+// Some faults (an unknown XPath function, bytes the declared encoding cannot decode or encode)
+// are reported through libxml2's generic error function rather than a context's handler; they
+// are silenced while a document is parsed, saved or queried, and come out as XmlError or a
+// failed result instead.
 class GenericErrorsSilenced {
 public:
     GenericErrorsSilenced() : function_(xmlGenericError), context_(xmlGenericErrorContext)
@@ -211,6 +214,7 @@ void RecordParseError(void* userData, xmlError* error)
     first->message = error->message ? error->message : "";
     while (!first->message.empty() && (first->message.back() == '\n' || first->message.back() == ' '))
         first->message.pop_back();
+    std::replace(first->message.begin(), first->message.end(), '\n', ' '); // one line of text
 }
 
 struct ParserContextDeleter {
@@ -225,6 +229,7 @@ xmlDoc* Parse(const std::string& sourceName, Read read)
     const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context)
         throw XmlError("Cannot create an XML parser");
+    const GenericErrorsSilenced silenced;
     FirstParseError firstError;
     context->_private = &firstError;
     context->userData = context.get();
@@ -480,6 +485,7 @@ std::string XmlDocument::SaveToBytes() const
     // hold are written as character references by libxml2's output converter. An encoding that
     // libxml2 cannot write, or whose output it cannot read again (UTF-7 encodes '<' itself),
     // gives way to UTF-8, and the declaration says so: the characters are kept either way.
+    const GenericErrorsSilenced silenced;
     const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : "UTF-8";
     if (std::optional<std::string> bytes = DumpDocument(doc_.get(), encoding)) {
         if (RoundTripsSafely(encoding) || (bytes->size() <= static_cast<std::size_t>(INT_MAX) && Parses(*bytes)))

@@ -242,9 +242,11 @@ private slots:
         QTemporaryDir dir;
         const QString broken = dir.filePath(QStringLiteral("broken.xml"));
         const QString out = dir.filePath(QStringLiteral("out.xml"));
+        const QString badBytes = dir.filePath(QStringLiteral("bad-bytes.xml"));
         QVERIFY(WriteBytes(broken, "<items><item>"));
+        QVERIFY(WriteBytes(badBytes, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><items>\xff\xfe</items>"));
         QVERIFY(WriteBytes(out, "previous"));
-        for (const QString& input : {broken, dir.filePath(QStringLiteral("missing.xml")), dir.path()}) {
+        for (const QString& input : {broken, badBytes, dir.filePath(QStringLiteral("missing.xml")), dir.path()}) {
             QStringList args{command, input};
             if (command != QLatin1String("list"))
                 args << QStringLiteral("-o") << out;
@@ -252,6 +254,7 @@ private slots:
             QCOMPARE(run.exitCode, 1);
             QVERIFY(run.out.isEmpty());
             QVERIFY2(run.err.contains(kListFileMessage), run.err.constData());
+            QCOMPARE(run.err.count('\n'), 2); // the message and what went wrong, nothing from the parser
         }
         QCOMPARE(ReadBytes(out), QByteArray("previous"));
     }
