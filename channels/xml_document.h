@@ -54,7 +54,8 @@ private:
 
 class XmlDocument {
 public:
-    // Throws XmlError when the file is missing, unreadable or not well-formed.
+    // Throws XmlError when the file is missing, unreadable or not well-formed. Never reads the
+    // network, a DTD or an external entity; entity references stay references.
     static XmlDocument LoadFile(const std::filesystem::path& path);
     static XmlDocument LoadBytes(std::string_view bytes);
     // A new document: <?xml version="1.0" encoding="UTF-8"?> and an empty root element.
@@ -68,7 +69,8 @@ public:
     // XPath 1.0 from the document; the first match in document order that is an element.
     std::optional<XmlElement> SelectSingleNode(std::string_view xpath) const;
     // The whole document in its own declared encoding; characters that encoding cannot hold
-    // become character references, so a load of the result gives the same text.
+    // become character references, so a load of the result gives the same text. An encoding
+    // whose output could not be read again (UTF-7) gives way to UTF-8, declared as such.
     std::string SaveToBytes() const;
     // Replaces the file atomically (temporary file in the same folder, then rename):
     // a failed or interrupted save leaves the previous file whole. Throws XmlError.
