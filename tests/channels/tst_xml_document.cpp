@@ -5,7 +5,10 @@
 
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zentavo;
 using namespace zentavo::test;
@@ -271,6 +274,37 @@ private slots:
         struct stat info {};
         QCOMPARE(::stat(path.c_str(), &info), 0);
         QCOMPARE(info.st_mode & 07777, 0640U); // the file keeps its permissions
+    }
+
+    // A process killed at any moment of a save leaves the old file or the new one, never a mix.
+    void aSaveKilledMidwayLeavesAWholeFile()
+    {
+        const Folder folder;
+        const auto path = folder / "doc.xml";
+        std::string big;
+        for (int i = 0; i < 20000; ++i)
+            big += "<item><id>" + std::to_string(i) + "</id><name>channel name number " + std::to_string(i) + "</name></item>";
+        const XmlDocument first = XmlDocument::LoadBytes("<items>" + big + "</items>");
+        const XmlDocument second = XmlDocument::LoadBytes("<items>" + big + big + "</items>");
+        const QByteArray firstBytes = Bytes(first.SaveToBytes());
+        const QByteArray secondBytes = Bytes(second.SaveToBytes());
+        first.SaveFile(path);
+        for (int round = 0; round < 12; ++round) {
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                for (;;) {
+                    second.SaveFile(path);
+                    first.SaveFile(path);
+                }
+            }
+            ::usleep(static_cast<useconds_t>(3000 + round * 2500));
+            ::kill(child, SIGKILL);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            const QByteArray now = ReadBytes(path);
+            QVERIFY2(now == firstBytes || now == secondBytes, "the file is neither the old nor the new document");
+        }
     }
 
     void aSaveThroughALinkReplacesTheLinkedFile()
