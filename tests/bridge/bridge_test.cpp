@@ -1,0 +1,337 @@
+// End to end through the real main window and channel list window: a channel is picked in the list
+// window and played; the toolbar and the snapshot bar then drive the page that the real web engine
+// shows, against media served on 127.0.0.1.
+#include "tests/lists/scripted_prompts.h"
+#include "tests/support/media_server.h"
+#include "tests/support/page_script.h"
+#include "tests/support/test_media.h"
+
+#include "channels/app_context.h"
+#include "channels/ui/list_form.h"
+#include "crypto/stream_passphrase.h"
+#include "crypto/string_cipher.h"
+#include "player/player_profile.h"
+#include "player/ui/browser_launcher.h"
+#include "player/ui/error_report.h"
+#include "player/ui/main_form.h"
+#include "player/ui/option_store.h"
+#include "player/ui/right_button_filter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScriptCollection>
+#include <memory>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+constexpr int kPlayTimeoutMs = 30000;
+
+class MemoryOptions : public OptionStore {
+public:
+    void CreateKey() override {}
+    QString ReadChannelStart() override { return value; }
+    void WriteChannelStart(bool on) override { value = on ? QStringLiteral("1") : QStringLiteral("0"); }
+    QString value;
+};
+
+class NoBrowser : public BrowserLauncher {
+public:
+    bool OpenWithDefaultHandler(const QUrl&) override { return false; }
+    bool StartProgram(const QString&, const QStringList&) override { return false; }
+};
+
+// The catalogue's channels: id, type2, imgindex, address (a path on the media server or a full address).
+struct Channel {
+    const char* id;
+    const char* type2;
+    int kind;
+    const char* path;
+};
+const Channel kChannels[] = {
+    {"1", "tv", 0, "live.m3u8"},   // Windows Media page, a live HLS stream (the playlist is polled)
+    {"2", "radio", 1, "audio.mp3"}, // Real page
+    {"3", "webcam", 2, "cam.jpg"},  // snapshot page
+    {"4", "tv", 0, "audio.mp3"},   // Windows Media page
+};
+
+} // namespace
+
+class BridgeEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void muteMutesThePageAndSecondClickUnmutes();
+    void sliderSetsMediaVolumeOnBothScales_data();
+    void sliderSetsMediaVolumeOnBothScales();
+    void pauseShowsStartPageAndStreamStopsBeingFetched();
+    void fullScreenFillsTheScreenAndEscLeavesIt();
+    void webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared();
+    void rightClickInListOpensPopupWithoutSelecting();
+
+private:
+    void PlayFromList(int list, const char* id);
+    QWebEnginePage& Page() { return *mainForm_->Page(); }
+    template <typename T> T* Control(const char* name) { return mainForm_->findChild<T*>(QLatin1String(name)); }
+    double MediaNumber(const char* property);
+
+    QTemporaryDir media_;
+    QTemporaryDir program_;
+    std::unique_ptr<MediaServer> server_;
+    std::unique_ptr<RightButtonFilter> rightButtonFilter_;
+    QStringList errors_;
+    MemoryOptions options_;
+    NoBrowser browser_;
+    std::unique_ptr<ErrorReporter> reporter_;
+    std::unique_ptr<AppContext> context_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<TMainForm> mainForm_;
+    std::unique_ptr<TListForm> listForm_;
+};
+
+void BridgeEndToEnd::initTestCase()
+{
+    QVERIFY(media_.isValid() && program_.isValid());
+    TestMedia::Generate(media_.path());
+    // A live stream: the finished HLS playlist without its end mark, so the player keeps polling it.
+    QFile vod(QDir(media_.path()).filePath(QLatin1String(TestMedia::kHls)));
+    QVERIFY(vod.open(QIODevice::ReadOnly));
+    QString live;
+    for (const QString& line : QString::fromUtf8(vod.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("#EXT-X-ENDLIST")) || line.startsWith(QLatin1String("#EXT-X-PLAYLIST-TYPE")))
+            continue;
+        live += (line.isEmpty() || line.startsWith(QLatin1Char('#')) ? line : QStringLiteral("hls/") + line) + QLatin1Char('\n');
+    }
+    WriteTextFile(media_.path(), QStringLiteral("live.m3u8"), live);
+    server_ = std::make_unique<MediaServer>(media_.path());
+
+    // The program folder: data/tv-all.xml with protected addresses, and the start page.
+    const std::string passphrase = BuildStreamPassphrase();
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
+    for (const Channel& channel : kChannels) {
+        const std::string address = server_->Url(QLatin1String(channel.path)).toString().toStdString();
+        xml += QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
+                              "<type2>%2</type2><imgindex>%3</imgindex><url>%4</url></item>\n")
+                   .arg(QLatin1String(channel.id), QLatin1String(channel.type2))
+                   .arg(channel.kind)
+                   .arg(QString::fromStdString(EncipherString(address, passphrase, KeySize::Key256)));
+    }
+    xml += QStringLiteral("</items>\n");
+    WriteTextFile(program_.path(), QStringLiteral("data/tv-all.xml"), xml);
+    const QString startPage = qEnvironmentVariable("ZENTAVO_SOURCE_DIR") + QStringLiteral("/data/start.zvo");
+    QVERIFY2(QFile::copy(startPage, program_.filePath(QStringLiteral("data/start.zvo"))), qPrintable(startPage));
+
+    // Right-button presses never reach the windows, as in the program.
+    rightButtonFilter_ = std::make_unique<RightButtonFilter>();
+    qApp->installEventFilter(rightButtonFilter_.get());
+}
+
+void BridgeEndToEnd::init()
+{
+    errors_.clear();
+    server_->ResetCounts();
+    reporter_ = std::make_unique<ErrorReporter>([this](const QString& text) { errors_ << text; });
+    context_ = std::make_unique<AppContext>();
+    mainForm_ = std::make_unique<TMainForm>(*context_,
+                                            MainFormServices{options_, *reporter_, browser_, program_.path() + QLatin1Char('/')});
+    listForm_ = std::make_unique<TListForm>(*context_, prompts_);
+    mainForm_->SetListForm(listForm_.get());
+    mainForm_->Page()->profile()->scripts()->insert(MediaWatchScript());
+    mainForm_->resize(800, 600);
+    mainForm_->show();
+    mainForm_->FormActivate();
+    QVERIFY(!context_->StreamPassphrase.empty());
+    QTRY_VERIFY_WITH_TIMEOUT(Page().url().isValid() && !Page().isLoading(), 20000);
+}
+
+void BridgeEndToEnd::cleanup()
+{
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join(QLatin1Char('\n'))));
+    listForm_.reset();
+    mainForm_.reset();
+    context_.reset();
+}
+
+// Picks the row of that channel in list 1..4 of the list window and plays it with "Play seleted channel".
+void BridgeEndToEnd::PlayFromList(int list, const char* id)
+{
+    auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView%1").arg(list));
+    listForm_->show();
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        if (view->model()->index(row, 1).data().toString() == QLatin1String(id))
+            view->setCurrentIndex(view->model()->index(row, 0));
+    }
+    QCOMPARE(context_->CurrentChannelId, QLatin1String(id));
+    listForm_->findChild<QPushButton*>(QStringLiteral("Button3"))->click();
+    QVERIFY(!listForm_->isVisible());
+}
+
+double BridgeEndToEnd::MediaNumber(const char* property)
+{
+    return RunJavaScript(Page(), QStringLiteral("Number(window.zentavoMediaWatch.media.%1)").arg(QLatin1String(property))).toDouble();
+}
+
+void BridgeEndToEnd::muteMutesThePageAndSecondClickUnmutes()
+{
+    PlayFromList(1, "4");
+    const QString failure = WaitUntilPlaying(Page(), kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(MediaNumber("muted"), 0.0);
+
+    auto* mute = Control<QToolButton>("btn_mute");
+    mute->click();
+    QTRY_COMPARE_WITH_TIMEOUT(MediaNumber("muted"), 1.0, 5000);
+    QVERIFY(!mainForm_->SoundOn());
+    QVERIFY(mute->isChecked());
+
+    mute->click();
+    QTRY_COMPARE_WITH_TIMEOUT(MediaNumber("muted"), 0.0, 5000);
+    QVERIFY(mainForm_->SoundOn());
+    QVERIFY(!mute->isChecked());
+}
+
+void BridgeEndToEnd::sliderSetsMediaVolumeOnBothScales_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<double>("volume");
+    // Windows Media: p*20-2000 hundredths of a decibel; Real: p percent.
+    QTest::newRow("Windows Media 0") << 1 << QByteArray("4") << 0 << 0.1;
+    QTest::newRow("Windows Media 50") << 1 << QByteArray("4") << 50 << 0.316228;
+    QTest::newRow("Windows Media 100") << 1 << QByteArray("4") << 100 << 1.0;
+    QTest::newRow("Real 0") << 2 << QByteArray("2") << 0 << 0.0;
+    QTest::newRow("Real 50") << 2 << QByteArray("2") << 50 << 0.5;
+    QTest::newRow("Real 99") << 2 << QByteArray("2") << 99 << 0.99;
+}
+
+void BridgeEndToEnd::sliderSetsMediaVolumeOnBothScales()
+{
+    QFETCH(int, list);
+    QFETCH(QByteArray, id);
+    QFETCH(int, position);
+    QFETCH(double, volume);
+    PlayFromList(list, id.constData());
+    const QString failure = WaitUntilPlaying(Page(), kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+
+    auto* slider = Control<QSlider>("JvTrackBar1");
+    // Move away first, so that the position of the row is a change even at 100.
+    slider->setValue(position == 100 ? 10 : 100);
+    slider->setValue(position);
+    QTRY_VERIFY2_WITH_TIMEOUT(qAbs(MediaNumber("volume") - volume) < 0.001,
+                              qPrintable(QString::number(MediaNumber("volume"))), 5000);
+}
+
+void BridgeEndToEnd::pauseShowsStartPageAndStreamStopsBeingFetched()
+{
+    PlayFromList(1, "1");
+    // A live stream: the playlist is fetched again and again while the page shows it.
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("live.m3u8")) >= 1, kPlayTimeoutMs);
+    const int before = server_->RequestCount(QStringLiteral("live.m3u8"));
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("live.m3u8")) >= before + 2, 15000);
+
+    Control<QToolButton>("btn_stop")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!Page().isLoading() && Page().url().path().endsWith(QLatin1String("start.zvo")), 10000);
+    QCOMPARE(RunJavaScript(Page(), QStringLiteral("document.querySelectorAll('video, audio').length")).toInt(), 0);
+    QVERIFY(!Control<QToolButton>("btn_mute")->isEnabled());
+    QVERIFY(!Control<QSlider>("JvTrackBar1")->isEnabled());
+
+    QTest::qWait(1000); // a request already under way may still arrive
+    const int afterPause = server_->RequestCount(QStringLiteral("live.m3u8"));
+    QTest::qWait(6000);
+    QCOMPARE(server_->RequestCount(QStringLiteral("live.m3u8")), afterPause);
+}
+
+void BridgeEndToEnd::fullScreenFillsTheScreenAndEscLeavesIt()
+{
+    PlayFromList(1, "4");
+    const QString failure = WaitUntilPlaying(Page(), kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+
+    // The player box covers the whole page, and the window the whole screen, without its bars.
+    const QString playerFillsPage = QStringLiteral(
+        "(function () { var box = document.querySelector('.zentavo-player'); var r = box.getBoundingClientRect();"
+        " return box.classList.contains('zentavo-full') && r.left <= 0 && r.top <= 0"
+        " && r.right >= window.innerWidth && r.bottom >= window.innerHeight; })()");
+    Control<QToolButton>("btn_full")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(mainForm_->PlayerFillsScreen(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(mainForm_->isFullScreen(), 5000);
+    QVERIFY(!Control<QToolBar>("ToolBar_player")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(RunJavaScript(Page(), playerFillsPage).toBool(), 5000);
+
+    QTest::keyClick(mainForm_.get(), Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->PlayerFillsScreen(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->isFullScreen(), 5000);
+    QVERIFY(Control<QToolBar>("ToolBar_player")->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!RunJavaScript(Page(), playerFillsPage).toBool(), 5000);
+}
+
+void BridgeEndToEnd::webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared()
+{
+    auto* interval = Control<QSpinBox>("JvSpinEdit1");
+    interval->setValue(5);
+    PlayFromList(3, "3");
+    QVERIFY(mainForm_->SnapshotMode());
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.jpg")) >= 1, 10000);
+    const int first = server_->RequestCount(QStringLiteral("cam.jpg"));
+
+    QTest::qWait(12000);
+    QVERIFY2(server_->RequestCount(QStringLiteral("cam.jpg")) >= first + 2,
+             qPrintable(QString::number(server_->RequestCount(QStringLiteral("cam.jpg")))));
+
+    auto* autoRefresh = Control<QCheckBox>("CheckBox1");
+    QVERIFY(autoRefresh->isChecked());
+    autoRefresh->click();
+    QVERIFY(!interval->isEnabled());
+    QTest::qWait(1000); // a reload already under way may still fetch
+    const int cleared = server_->RequestCount(QStringLiteral("cam.jpg"));
+    QTest::qWait(7000);
+    QCOMPARE(server_->RequestCount(QStringLiteral("cam.jpg")), cleared);
+}
+
+void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()
+{
+    listForm_->show();
+    QTest::qWait(50);
+    auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView1"));
+    auto* popup = listForm_->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+    const QPoint onRow = view->visualRect(view->model()->index(0, 0)).center();
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, onRow);
+    QVERIFY(!popup->isVisible());
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, onRow);
+    QTRY_VERIFY(popup->isVisible());
+    QVERIFY(!view->selectionModel()->hasSelection());
+    popup->close();
+    listForm_->close();
+}
+
+int main(int argc, char** argv)
+{
+    PlayerProfile::RegisterUrlSchemes();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Zentavo Player"));
+    BridgeEndToEnd test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "bridge_test.moc"
