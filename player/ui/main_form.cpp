@@ -104,8 +104,10 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
 
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
     connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
-    auto* leave = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(leave, &QShortcut::activated, this, &TMainForm::LeaveFullScreen);
+    // Esc belongs to the page except while the player fills the screen.
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setEnabled(false);
+    connect(escape_, &QShortcut::activated, this, &TMainForm::LeaveFullScreen);
 }
 
 void TMainForm::PlaceIntervalBox()
@@ -525,9 +527,11 @@ void TMainForm::FullScreenRequested(bool on)
         ui->ToolBar_player->hide();
         ui->Panel_foto->hide();
         fillsScreen_ = true;
+        escape_->setEnabled(true);
         showFullScreen();
     } else {
         fillsScreen_ = false;
+        escape_->setEnabled(false);
         ui->MainMenu1->setVisible(menuWasVisible_);
         ui->ToolBar_player->setVisible(toolBarWasVisible_);
         ui->Panel_foto->setVisible(fotoWasVisible_);

@@ -13,6 +13,7 @@
 namespace Ui { class TMainForm; }
 
 class QDialog;
+class QShortcut;
 class QWebEnginePage;
 class QWebEngineFullScreenRequest;
 
@@ -128,6 +129,7 @@ private:
     QPointer<QDialog> preferences_;
     QTimer Timer1;
     QTimer Timer2;
+    QShortcut* escape_ = nullptr;
 
     bool firstShowDone_ = false;
     bool firstActivationPending_ = false;
