@@ -4,6 +4,7 @@
 #include "channels/import/file_bytes.h"
 #include "channels/import/playlist_import.h"
 #include "channels/import/prepared_catalogue.h"
+#include "channels/import/text_decoding.h"
 #include "crypto/stream_passphrase.h"
 
 #include <exception>
@@ -45,6 +46,8 @@ int RunImport(const Args& args)
             options.country = args[++i];
             if (options.country.empty())
                 return Usage("--country needs a value");
+            if (!IsValidUtf8(options.country))
+                return Usage("--country must be UTF-8 text");
             countryGiven = true;
         } else if (arg == "-o" || arg == "--output") {
             if (!hasValue || !output.empty())

@@ -79,6 +79,7 @@ private slots:
     void initTestCase();
     void badUsageExitsWithTwo_data();
     void badUsageExitsWithTwo();
+    void countryMustBeUtf8();
     void badDataExitsWithOneAndWritesNothing_data();
     void badDataExitsWithOneAndWritesNothing();
     void importsPlaylistsIntoAPreparedCatalogue();
@@ -125,6 +126,19 @@ void ImportCommandTest::badUsageExitsWithTwo()
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(run.err.contains(QStringLiteral("usage: zentavo-catalog import")));
     QVERIFY(!QFile::exists(Path("usage-out.xml")));
+}
+
+void ImportCommandTest::countryMustBeUtf8()
+{
+    // A Latin-1 "Ä" on the command line cannot go into the UTF-8 catalogue.
+    QProcess shell;
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"),
+                                         QStringLiteral("exec \"$1\" import --country \"$(printf '\\304sterreich')\" \"$2\" -o \"$3\""),
+                                         QStringLiteral("bash"), Tool(), Path("good.m3u"), Path("latin1.xml")});
+    QVERIFY(shell.waitForFinished(60000));
+    QCOMPARE(shell.exitCode(), 2);
+    QVERIFY(QString::fromUtf8(shell.readAllStandardError()).contains(QStringLiteral("--country must be UTF-8 text")));
+    QVERIFY(!QFile::exists(Path("latin1.xml")));
 }
 
 void ImportCommandTest::badDataExitsWithOneAndWritesNothing_data()
