@@ -55,7 +55,13 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
 {
     const ProtectedStringCipher cipher(passphrase, KeySize::Key256);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
-    out.reserve(out.size() + channels.size() * 400);
+    // Room for the whole file: the tags of an item, its texts, and its address as hex digits
+    // (16 for the length and 32 for every block of 16 bytes).
+    size_t size = out.size() + 16;
+    for (const ImportedChannel& channel : channels)
+        size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size()
+                + 48 + 2 * channel.url.size();
+    out.reserve(size);
     long id = 0;
     for (const ImportedChannel& channel : channels) {
         out.append("<item>");
