@@ -67,7 +67,7 @@ const Channel kChannels[] = {
     {"1", "tv", 0, "live.m3u8"},   // Windows Media page, a live HLS stream (the playlist is polled)
     {"2", "radio", 1, "audio.mp3"}, // Real page
     {"3", "webcam", 2, "cam.jpg"},  // snapshot page
-    {"4", "tv", 0, "audio.mp3"},   // Windows Media page
+    {"4", "tv", 0, "video.mp4"},   // Windows Media page
 };
 
 } // namespace
@@ -244,8 +244,9 @@ void BridgeEndToEnd::sliderSetsMediaVolumeOnBothScales()
 void BridgeEndToEnd::pauseShowsStartPageAndStreamStopsBeingFetched()
 {
     PlayFromList(1, "1");
-    // A live stream: the playlist is fetched again and again while the page shows it.
-    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("live.m3u8")) >= 1, kPlayTimeoutMs);
+    const QString failure = WaitUntilPlaying(Page(), kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    // A live stream: the playlist is fetched again and again while the page plays.
     const int before = server_->RequestCount(QStringLiteral("live.m3u8"));
     QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("live.m3u8")) >= before + 2, 15000);
 
