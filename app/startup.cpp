@@ -101,10 +101,11 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     mainForm.SetPreferenceForm(&preferences);
     step("preferences");
 
-    // The desktop's media controls; without a session bus the player runs without them.
+    // The desktop's media controls; without a session bus the player runs without them. The bus is
+    // reached once the loop runs, so that connecting to it does not delay the main window.
     MprisService mpris(QStringLiteral("org.zentavo.Player"));
     ConnectMprisToWindow(mpris, mainForm);
-    mpris.Register();
+    QTimer::singleShot(0, &mpris, [&mpris] { mpris.Register(); });
 
     RightButtonFilter rightButtonFilter;
     app.installEventFilter(&rightButtonFilter);
