@@ -98,7 +98,7 @@ private slots:
     void removeAndCommentNeedSelectedFavourite();
     void commandOnBrokenFavouritesFileLeavesItAlone();
     void missingFavouritesFileIsCreatedEmpty();
-    void maintenanceButtonWritesAnnotatedCopy();
+    void maintenanceButtonsWriteCopiesBesideCatalogue();
 };
 
 void ListFormTest::listsShowCatalogueRowsInFileOrder()
@@ -142,6 +142,9 @@ void ListFormTest::rowIconsFollowImgindex()
     for (const QIcon& icon : {windowsMedia, real, snapshot})
         QVERIFY(!icon.isNull());
     QCOMPARE(iconOf(List(form, 2), 0).cacheKey(), real.cacheKey());
+    // An imgindex that is no number leaves its row without an icon, and the row is still listed.
+    QCOMPARE(Captions(List(form, 2)).last(), QStringLiteral(" Malta - Odd Icon  (56k)"));
+    QVERIFY(iconOf(List(form, 2), 1).isNull());
     QVERIFY(windowsMedia.cacheKey() != real.cacheKey() && real.cacheKey() != snapshot.cacheKey());
 }
 
@@ -543,7 +546,7 @@ void ListFormTest::missingFavouritesFileIsCreatedEmpty()
     QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21")}));
 }
 
-void ListFormTest::maintenanceButtonWritesAnnotatedCopy()
+void ListFormTest::maintenanceButtonsWriteCopiesBesideCatalogue()
 {
     const char* catalogue = R"(<items><item><id>1</id><url>rtsp://media.example/a</url></item></items>)";
     ListFixture fixture(catalogue);
@@ -558,6 +561,16 @@ void ListFormTest::maintenanceButtonWritesAnnotatedCopy()
     const QByteArray annotated = ListFixture::ReadFile(fixture.context.AppFolder + QStringLiteral("data/tv-all.annotated.xml"));
     QVERIFY(annotated.contains("<imgindex>1</imgindex>"));
     QVERIFY(!ListFixture::ReadFile(fixture.context.CataloguePath()).contains("imgindex"));
+
+    // Protecting the addresses needs the stream passphrase; the copy goes beside the catalogue.
+    auto* encipher = form.findChild<QPushButton*>(QStringLiteral("Button2"));
+    const QString enciphered = fixture.context.AppFolder + QStringLiteral("data/tv-all.enciphered.xml");
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, encipher->click());
+    QVERIFY(!QFile::exists(enciphered));
+    fixture.context.StreamPassphrase = "passphrase";
+    encipher->click();
+    const QByteArray protectedCopy = ListFixture::ReadFile(enciphered);
+    QVERIFY(!protectedCopy.isEmpty() && !protectedCopy.contains("rtsp://"));
 }
 
 QTEST_MAIN(ListFormTest)
