@@ -19,6 +19,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QIcon>
 #include <QMessageBox>
 #include <QShortcut>
@@ -68,6 +70,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     // Client area 469 x 413 below the menu bar; narrower than 351 pixels is refused.
     resize(469, 413 + ui->MainMenu1->sizeHint().height());
     setMinimumWidth(351);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     ui->Panel_load->raise();
     PlaceIntervalBox();
     SetMuteImage(7);

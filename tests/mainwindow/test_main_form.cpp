@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -241,6 +242,50 @@ private slots:
         f.form->FormActivate();
         QVERIFY(!f.form->FirstActivationPending());
         QCOMPARE(f.context.StreamPassphrase, BuildStreamPassphrase());
+    }
+
+    void valueOfAnotherTypeIsReportedAfterThePassphraseIsBuilt()
+    {
+        ShellFixture f;
+        f.settings.CreateKey();
+        QFile file(f.settings.FilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Software]\nZentavo\\channel-start=1, 1\n");
+        file.close();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.form->activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!ReportedErrors().isEmpty(), 10000);
+        QCOMPARE(ReportedErrors().first(), QStringLiteral("Invalid data type for 'channel-start'."));
+        QCOMPARE(f.context.StreamPassphrase, BuildStreamPassphrase());
+        QVERIFY(!Item(f, "ShowChannelswindowwhenstartup1")->isChecked());
+        QVERIFY(!f.list->isVisible());
+        QVERIFY(f.form->FirstActivationPending());
+    }
+
+    void errorBoxTextEndsWithOneFullStop_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("without") << "Failed to create key Software/Zentavo" << "Failed to create key Software/Zentavo.";
+        QTest::newRow("with") << "Stream read error." << "Stream read error.";
+        QTest::newRow("trailing blanks") << "Sorry.  " << "Sorry.  .";
+    }
+    void errorBoxTextEndsWithOneFullStop()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(ErrorBoxText(message), shown);
+    }
+
+    void mainWindowStartsCentredWithItsClientSize()
+    {
+        ShellFixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QCOMPARE(f.form->centralWidget()->size(), QSize(469, 413));
+        const QPoint offset = f.form->frameGeometry().center() - f.form->screen()->availableGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
     void optionItemClickedTwiceStoresOneThenZero()
