@@ -1,5 +1,6 @@
 // Filling the channel list window from big catalogues, beside the bare libxml2 parse of the same file.
 // Run: build/bin/list_bench (QT_QPA_PLATFORM=offscreen is set when no display is given).
+#include "bench/core/catalogue_generator.h"
 #include "channels/app_context.h"
 #include "channels/ui/favourites_prompts.h"
 #include "channels/ui/list_form.h"
@@ -28,32 +29,12 @@ public:
     void ShowListFileError() override { throw std::runtime_error("benchmark catalogue cannot be loaded"); }
 };
 
-// A catalogue of `channels` items (six in ten TV, three radio, one webcam, addresses as protected
-// strings of realistic length) and a favourites file naming every tenth of the first 10,000 channels.
 struct Catalogue {
     QTemporaryDir dir;
     AppContext context;
 };
 
-std::string CatalogueText(int channels)
-{
-    static const char* const kinds[] = {"tv", "tv", "radio", "tv", "webcam", "tv", "radio", "tv", "radio", "tv"};
-    static const char* const countries[] = {"France", "Italy", "Norway", "Brazil", "Japan", "Canada"};
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
-    text.reserve(static_cast<size_t>(channels) * 330);
-    const std::string url(160, 'A');
-    for (int i = 0; i < channels; ++i) {
-        const char* kind = kinds[i % 10];
-        text += "  <item><id>" + std::to_string(i + 1) + "</id><name>Channel " + std::to_string(i * 7919 % 100000)
-            + " Live</name><country>" + countries[i % 6] + "</country><bandwidth>"
-            + (i % 3 == 0 ? std::string() : std::to_string(64 + i % 512) + "k") + "</bandwidth><type2>" + kind
-            + "</type2><imgindex>" + (kind[0] == 'w' ? "2" : (i % 4 == 1 ? "1" : "0")) + "</imgindex><url>" + url
-            + "</url></item>\n";
-    }
-    text += "</items>\n";
-    return text;
-}
-
+// A favourites file naming every tenth channel of the first 10,000, half of them with a comment.
 std::string FavouritesText(int favourites)
 {
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>";
@@ -79,7 +60,7 @@ Catalogue& CatalogueOf(int channels)
         entry = std::make_unique<Catalogue>();
         entry->context.AppFolder = entry->dir.path() + QStringLiteral("/");
         QDir(entry->dir.path()).mkpath(QStringLiteral("data"));
-        WriteFile(entry->context.CataloguePath(), CatalogueText(channels));
+        WriteFile(entry->context.CataloguePath(), bench::GenerateCatalogue(static_cast<size_t>(channels)));
         WriteFile(entry->context.FavouritesPath(), FavouritesText(1000));
     }
     return *entry;

@@ -5,7 +5,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 player="$build/bin/zentavo-player"
-[[ -x "$player" ]] || { echo "no $player: build the player first" >&2; exit 2; }
+[[ -x "$player" && -x "$build/bin/zentavo-bench-catalogue" ]] || { echo "build zentavo-player and zentavo-bench-catalogue first" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
@@ -19,18 +19,10 @@ for channels in 1000 10000 100000; do
   mkdir -p "$app/data"
   cp "$player" "$app/"
   cp "$build/bin/data/start.zvo" "$app/data/"
+  "$build/bin/zentavo-bench-catalogue" "$channels" "$app/data/tv-all.xml"
   python3 - "$channels" "$app/data" <<'PY'
 import sys
 n, folder = int(sys.argv[1]), sys.argv[2]
-kinds = ["tv", "tv", "radio", "tv", "webcam", "tv", "radio", "tv", "radio", "tv"]
-with open(folder + "/tv-all.xml", "w") as f:
-    f.write('<?xml version="1.0" encoding="UTF-8"?>\n<items>\n')
-    for i in range(n):
-        k = kinds[i % 10]
-        f.write(f"<item><id>{i+1}</id><name>Channel {i*7919 % 100000} Live</name><country>Country {i % 40}</country>"
-                f"<bandwidth>{'' if i % 3 == 0 else str(64 + i % 512) + 'k'}</bandwidth><type2>{k}</type2>"
-                f"<imgindex>{2 if k == 'webcam' else i % 2}</imgindex><url>{'A' * 160}</url></item>\n")
-    f.write("</items>\n")
 with open(folder + "/tv-list-fav.xml", "w") as f:
     f.write('<?xml version="1.0" encoding="UTF-8"?>\n<items>')
     f.write("".join(f'<item id="{(i * 97) % n + 1}" comment=""/>' for i in range(1000)))
