@@ -239,6 +239,32 @@ private slots:
         QVERIFY(!f.form->findChild<QWidget*>(QStringLiteral("ToolBar_player"))->isHidden());
     }
 
+    void pageNeverSeesARightButtonPress()
+    {
+        ShellFixture f;
+        QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
+        f.ShowAndActivate();
+        QVERIFY(loaded.size() >= 1 || loaded.wait(20000));
+        Evaluate(*f.form->Page(), QStringLiteral(
+            "window.seen = [];"
+            "for (const t of ['mousedown', 'mouseup', 'dblclick', 'contextmenu'])"
+            "  document.addEventListener(t, (e) => seen.push(t + e.button), true);"));
+        QWidget* target = f.form->findChild<QWidget*>(QStringLiteral("WebBrowser1"))->focusProxy();
+        QVERIFY(target);
+        const QPoint at(60, 60);
+        QTest::mousePress(target, Qt::RightButton, {}, at);
+        QTest::mouseRelease(target, Qt::RightButton, {}, at);
+        QTest::mouseDClick(target, Qt::RightButton, {}, at);
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*f.form->Page(), QStringLiteral("seen")).toStringList().contains(
+                                     QStringLiteral("mouseup0")), 10000);
+        const QStringList seen = Evaluate(*f.form->Page(), QStringLiteral("seen")).toStringList();
+        QVERIFY2(seen.contains(QStringLiteral("mousedown0")), qPrintable(seen.join(u' ')));
+        QVERIFY2(seen.contains(QStringLiteral("mouseup2")), qPrintable(seen.join(u' ')));
+        QVERIFY2(!seen.contains(QStringLiteral("mousedown2")), qPrintable(seen.join(u' ')));
+        QVERIFY2(!seen.contains(QStringLiteral("contextmenu2")), qPrintable(seen.join(u' ')));
+    }
+
     void missingPageElementLeavesTheSoundStateAlone()
     {
         ShellFixture f;
