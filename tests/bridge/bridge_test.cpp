@@ -25,7 +25,9 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -86,6 +88,8 @@ private slots:
     void fullScreenFillsTheScreenAndEscLeavesIt();
     void webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared();
     void rightClickInListOpensPopupWithoutSelecting();
+    void channelsMenuShortcutsOpenListOnTheirTab();
+    void addToFavouritesAddsChannelSelectedLastNotThePlayingOne();
 
 private:
     void PlayFromList(int list, const char* id);
@@ -323,6 +327,47 @@ void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()
     QVERIFY(!view->selectionModel()->hasSelection());
     popup->close();
     listForm_->close();
+}
+
+void BridgeEndToEnd::channelsMenuShortcutsOpenListOnTheirTab()
+{
+    const QList<std::pair<Qt::Key, int>> shortcuts{{Qt::Key_R, 1}, {Qt::Key_F, 3}, {Qt::Key_W, 2}, {Qt::Key_T, 0}, {Qt::Key_R, 1}};
+    for (const auto& [key, tab] : shortcuts) {
+        mainForm_->activateWindow();
+        QTRY_VERIFY(mainForm_->isActiveWindow());
+        int shownTab = -1;
+        QTimer::singleShot(100, listForm_.get(), [&] {
+            shownTab = listForm_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex();
+            // The user leaves on another tab; the next opening sets its own.
+            listForm_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
+            listForm_->close();
+        });
+        QTimer::singleShot(5000, listForm_.get(), [&] { listForm_->close(); }); // a failing test must not hang
+        QTest::keyClick(mainForm_.get(), key, Qt::ControlModifier);
+        QCOMPARE(shownTab, tab);
+    }
+}
+
+void BridgeEndToEnd::addToFavouritesAddsChannelSelectedLastNotThePlayingOne()
+{
+    PlayFromList(1, "4");
+    QCOMPARE(mainForm_->windowTitle(), QStringLiteral("Zentavo Player - [  Test - Channel 4  (300k) ]"));
+    // Another channel is selected, and the list window closed without playing it.
+    auto* radio = listForm_->findChild<QTreeView*>(QStringLiteral("ListView2"));
+    listForm_->show();
+    radio->setCurrentIndex(radio->model()->index(0, 0));
+    listForm_->close();
+
+    prompts_.questions = 0;
+    prompts_.answerYes = true;
+    QTest::keyClick(mainForm_.get(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(prompts_.questions, 1);
+    QFile favourites(program_.filePath(QStringLiteral("data/tv-list-fav.xml")));
+    QVERIFY(favourites.open(QIODevice::ReadOnly));
+    const QByteArray saved = favourites.readAll();
+    QVERIFY2(saved.contains(R"(<item id="2" comment=""/>)") && !saved.contains(R"(id="4")"), saved.constData());
+    QCOMPARE(listForm_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex(), 3);
+    QFile::remove(favourites.fileName());
 }
 
 int main(int argc, char** argv)
