@@ -2,6 +2,7 @@
 // the properties, listens for their changes and sends the commands, exactly as a shell would.
 #include "app/mpris/mpris_service.h"
 #include "app/mpris/mpris_wiring.h"
+#include "mpris_client.h"
 
 #include <QtDBus>
 #include <QtTest>
@@ -43,18 +44,6 @@ public slots:
     }
 };
 
-QVariant Unwrap(QVariant value)
-{
-    if (value.canConvert<QDBusVariant>())
-        value = value.value<QDBusVariant>().variant();
-    if (value.canConvert<QDBusArgument>()) {
-        const QDBusArgument argument = value.value<QDBusArgument>();
-        if (argument.currentSignature() == QLatin1String("a{sv}"))
-            return qdbus_cast<QVariantMap>(argument);
-    }
-    return value;
-}
-
 } // namespace
 
 class MprisTest : public QObject {
@@ -71,11 +60,17 @@ private slots:
     void runsWithoutABus();
 
 private:
-    QVariant Get(const QString& interface, const QString& name);
-    void Call(const QString& interface, const QString& method, const QVariantList& args = {});
-    void Set(const QString& interface, const QString& name, const QVariant& value);
+    QVariant Get(const QString& interface, const QString& name) { return desktop_->Get(interface, name); }
+    void Call(const QString& interface, const QString& method, const QVariantList& args = {})
+    {
+        QVERIFY2(desktop_->Call(interface, method, args), qPrintable(method));
+    }
+    void Set(const QString& interface, const QString& name, const QVariant& value)
+    {
+        QVERIFY2(desktop_->Set(interface, name, value), qPrintable(name));
+    }
 
-    QDBusConnection desktop_{QString()};
+    std::unique_ptr<test::MprisClient> desktop_;
     std::unique_ptr<MprisService> service_;
     std::unique_ptr<WindowSide> window_;
     ChangeListener listener_;
@@ -90,9 +85,9 @@ void MprisTest::initTestCase()
     QVERIFY(service_->Register());
     QCOMPARE(service_->ServiceName(), QString::fromLatin1(MprisService::kServiceName));
     // The desktop has a connection of its own, as a separate process would.
-    desktop_ = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
-    QVERIFY(desktop_.isConnected());
-    QVERIFY(desktop_.connect(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
+    desktop_ = std::make_unique<test::MprisClient>(service_->ServiceName());
+    QVERIFY(desktop_->Bus().isConnected());
+    QVERIFY(desktop_->Bus().connect(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
                              QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
                              &listener_, SLOT(onPropertiesChanged(QString, QVariantMap, QStringList))));
 }
@@ -100,36 +95,6 @@ void MprisTest::initTestCase()
 void MprisTest::cleanup()
 {
     listener_.changes.clear();
-}
-
-QVariant MprisTest::Get(const QString& interface, const QString& name)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    call << interface << name;
-    QDBusPendingCall pending = desktop_.asyncCall(call, 10000);
-    [&] { QTRY_VERIFY_WITH_TIMEOUT(pending.isFinished(), 10000); }();
-    if (pending.isError()) {
-        qWarning() << pending.error();
-        return {};
-    }
-    return Unwrap(pending.reply().arguments().value(0));
-}
-
-void MprisTest::Call(const QString& interface, const QString& method, const QVariantList& args)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
-                                                       interface, method);
-    call.setArguments(args);
-    QDBusPendingCall pending = desktop_.asyncCall(call, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(pending.isFinished(), 10000);
-    QVERIFY2(!pending.isError(), qPrintable(pending.error().message()));
-}
-
-void MprisTest::Set(const QString& interface, const QString& name, const QVariant& value)
-{
-    Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
-         {interface, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
 void MprisTest::tellsTheDesktopWhoItIs()
@@ -152,7 +117,7 @@ void MprisTest::showsTheChannelThatPlaysAndWhenItStops()
     emit window_->ChannelStarted(QStringLiteral("Das Erste"));
     QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, 10000);
     QCOMPARE(listener_.changes[0].value(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
-    const QVariantMap announced = Unwrap(listener_.changes[0].value(QStringLiteral("Metadata"))).toMap();
+    const QVariantMap announced = test::MprisClient::Unwrap(listener_.changes[0].value(QStringLiteral("Metadata"))).toMap();
     QCOMPARE(announced.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Das Erste"));
 
     QCOMPARE(Get(player, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));

@@ -1,0 +1,92 @@
+// The media controls wired to the real main window (real web engine, offscreen), driven from a
+// second connection on a private session bus as the desktop would: the playing channel's name
+// reaches the desktop, the desktop's pause runs the Pause command, the volume goes both ways.
+#include "app/mpris/mpris_service.h"
+#include "app/mpris/mpris_wiring.h"
+#include "mpris_client.h"
+#include "tests/mainwindow/shell_fixture.h"
+
+#include <QSlider>
+#include <QtTest>
+
+using namespace zentavo;
+
+class MprisWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void desktopSeesTheChannelThatPlays();
+    void desktopPauseRunsThePauseCommand();
+    void volumeGoesBothWays();
+
+private:
+    QString Status() { return desktop_->Get(player_, QStringLiteral("PlaybackStatus")).toString(); }
+
+    const QString player_ = QStringLiteral("org.mpris.MediaPlayer2.Player");
+    std::unique_ptr<ShellFixture> f_;
+    std::unique_ptr<MprisService> service_;
+    std::unique_ptr<test::MprisClient> desktop_;
+    QSlider* slider_ = nullptr;
+};
+
+void MprisWindowTest::initTestCase()
+{
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "no session bus: run under dbus-run-session");
+    f_ = std::make_unique<ShellFixture>();
+    service_ = std::make_unique<MprisService>(QStringLiteral("org.zentavo.Player"));
+    ConnectMprisToWindow(*service_, *f_->form);
+    QVERIFY(service_->Register());
+    desktop_ = std::make_unique<test::MprisClient>(service_->ServiceName());
+    f_->ShowAndActivate();
+    slider_ = f_->form->findChild<QSlider*>(QStringLiteral("JvTrackBar1"));
+    QVERIFY(slider_);
+}
+
+void MprisWindowTest::cleanupTestCase()
+{
+    desktop_.reset();
+    service_.reset();
+    f_.reset();
+}
+
+void MprisWindowTest::desktopSeesTheChannelThatPlays()
+{
+    QCOMPARE(Status(), QStringLiteral("Stopped"));
+    f_->Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
+    QCOMPARE(Status(), QStringLiteral("Playing"));
+    const QVariantMap metadata = desktop_->Get(player_, QStringLiteral("Metadata")).toMap();
+    QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Channel 1"));
+    QCOMPARE(f_->form->windowTitle(), QStringLiteral("Zentavo Player - [ Channel 1 ]"));
+}
+
+void MprisWindowTest::desktopPauseRunsThePauseCommand()
+{
+    for (const char* method : {"Pause", "Stop", "PlayPause"}) {
+        f_->Play(QStringLiteral("3"), QStringLiteral("Cam"));
+        QCOMPARE(Status(), QStringLiteral("Playing"));
+        QVERIFY(f_->form->SnapshotMode());
+        QVERIFY(desktop_->Call(player_, QString::fromLatin1(method)));
+        // The Pause command shows the start page again and turns the player controls off.
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Stopped"), 10000);
+        QVERIFY2(!slider_->isEnabled(), method);
+        QTRY_VERIFY_WITH_TIMEOUT(f_->form->Page()->url().toString().contains(QStringLiteral("start.zvo")), 10000);
+    }
+}
+
+void MprisWindowTest::volumeGoesBothWays()
+{
+    f_->Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
+    QVERIFY(desktop_->Set(player_, QStringLiteral("Volume"), 0.4));
+    QCOMPARE(slider_->value(), 40);
+    slider_->setValue(65);
+    QCOMPARE(desktop_->Get(player_, QStringLiteral("Volume")).toDouble(), 0.65);
+}
+
+int main(int argc, char** argv)
+{
+    MprisWindowTest test;
+    return RunShellTest(test, argc, argv);
+}
+
+#include "test_mpris_window.moc"
