@@ -3,6 +3,7 @@
 
 #include "browser_launcher.h"
 #include "error_report.h"
+#include "full_screen_mode.h"
 #include "option_store.h"
 #include "page_bridge.h"
 #include "splash_form.h"
@@ -74,6 +75,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
         move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     ui->Panel_load->raise();
     PlaceIntervalBox();
+    fullScreen_ = std::make_unique<FullScreenMode>(
+        *this, QList<QWidget*>{ui->MainMenu1, ui->ToolBar_player, ui->Panel_foto});
     SetMuteImage(7);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
@@ -178,6 +181,11 @@ void TMainForm::SetShowChannelsAtStartup(bool on)
 PlayerPage* TMainForm::Page() const
 {
     return page_.get();
+}
+
+bool TMainForm::PlayerFillsScreen() const
+{
+    return fullScreen_->IsOn();
 }
 
 bool TMainForm::FormCanResize(const QSize& proposed)
@@ -358,6 +366,7 @@ void TMainForm::ShowStartPage()
 
 void TMainForm::PlayChannel()
 {
+    LeaveFullScreen();
     FillOptions options;
     options.originalSize = listForm_ ? listForm_->OriginalSizeChosen() : true;
     options.channelName = context_.CurrentChannelName.toStdString();
@@ -520,35 +529,16 @@ void TMainForm::PageFullScreenRequested(QWebEngineFullScreenRequest request)
 
 void TMainForm::FullScreenRequested(bool on)
 {
-    if (on == fillsScreen_)
-        return;
-    if (on) {
-        wasMaximized_ = isMaximized();
-        menuWasVisible_ = ui->MainMenu1->isVisible();
-        toolBarWasVisible_ = ui->ToolBar_player->isVisible();
-        fotoWasVisible_ = ui->Panel_foto->isVisible();
-        ui->MainMenu1->hide();
-        ui->ToolBar_player->hide();
-        ui->Panel_foto->hide();
-        fillsScreen_ = true;
-        escape_->setEnabled(true);
-        showFullScreen();
-    } else {
-        fillsScreen_ = false;
-        escape_->setEnabled(false);
-        ui->MainMenu1->setVisible(menuWasVisible_);
-        ui->ToolBar_player->setVisible(toolBarWasVisible_);
-        ui->Panel_foto->setVisible(fotoWasVisible_);
-        if (wasMaximized_)
-            showMaximized();
-        else
-            showNormal();
-    }
+    if (on)
+        fullScreen_->Enter();
+    else
+        fullScreen_->Leave();
+    escape_->setEnabled(fullScreen_->IsOn());
 }
 
 void TMainForm::LeaveFullScreen()
 {
-    if (!fillsScreen_)
+    if (!fullScreen_->IsOn())
         return;
     FullScreenRequested(false);
     // The page's player objects shrink back too (Esc reaches the window's shortcut, not the page).

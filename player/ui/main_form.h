@@ -21,6 +21,7 @@ namespace zentavo {
 
 struct AppContext;
 class BrowserLauncher;
+class FullScreenMode;
 class ErrorReporter;
 class OptionStore;
 class PageBridge;
@@ -55,7 +56,7 @@ public:
     bool FirstActivationPending() const { return firstActivationPending_; }
     bool ShowChannelsAtStartup() const;
     void SetShowChannelsAtStartup(bool on);
-    bool PlayerFillsScreen() const { return fillsScreen_; }
+    bool PlayerFillsScreen() const;
     PlayerPage* Page() const;
 
     // A proposed size is accepted only when its width is more than 350 pixels.
@@ -137,13 +138,7 @@ private:
     bool soundOn_ = true;
     bool snapshotMode_ = false;
     int currentMediaKind_ = 0;
-
-    // Full screen: what was visible before, restored when it is left.
-    bool fillsScreen_ = false;
-    bool wasMaximized_ = false;
-    bool menuWasVisible_ = true;
-    bool toolBarWasVisible_ = true;
-    bool fotoWasVisible_ = false;
+    std::unique_ptr<FullScreenMode> fullScreen_;
 };
 
 } // namespace zentavo

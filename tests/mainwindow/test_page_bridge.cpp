@@ -237,6 +237,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!f.form->isFullScreen(), 5000);
         QVERIFY(!f.form->menuBar()->isHidden());
         QVERIFY(!f.form->findChild<QWidget*>(QStringLiteral("ToolBar_player"))->isHidden());
+
+        // A channel started while the player fills the screen comes back to the window first.
+        Evaluate(*f.form->Page(), QStringLiteral("console.info('zentavo:fullscreen:on')"));
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->PlayerFillsScreen(), 10000);
+        f.Play(QStringLiteral("3"), QStringLiteral("Cam"));
+        QVERIFY(!f.form->PlayerFillsScreen());
+        QVERIFY(!f.form->menuBar()->isHidden());
+        QVERIFY(!f.form->findChild<QWidget*>(QStringLiteral("Panel_foto"))->isHidden());
+        QVERIFY(f.form->findChild<QWidget*>(QStringLiteral("ToolBar_player"))->isHidden());
     }
 
     void pageNeverSeesARightButtonPress()
