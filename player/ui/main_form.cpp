@@ -107,6 +107,10 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->CheckBox1, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
     connect(ui->JvSpinEdit1, &QSpinBox::valueChanged, this, &TMainForm::JvSpinEdit1Change);
     connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            settingsRetryWaits_ = false;
+    });
     connect(&Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
 
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
@@ -207,7 +211,7 @@ void TMainForm::showEvent(QShowEvent* event)
 void TMainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !settingsRetryWaits_)
         FormActivate();
 }
 
@@ -241,7 +245,11 @@ void TMainForm::FormActivate()
     if (!firstActivationPending_ || loadingSettings_)
         return;
     FlagScope loading(loadingSettings_);
+    // After a failure the error box itself hands the activation back to this window: trying again
+    // then would show the box forever. The next try waits until the user comes back from elsewhere.
+    settingsRetryWaits_ = true;
     LoadSettings();
+    settingsRetryWaits_ = false;
     firstActivationPending_ = false;
 }
 
@@ -260,8 +268,10 @@ void TMainForm::Exit1Click()
 
 void TMainForm::LoadSettings()
 {
-    services_.options.CreateKey();
+    // The passphrase owes nothing to the settings store: it is built first, so that a broken
+    // config folder costs the stored option only, never playback.
     context_.StreamPassphrase = BuildStreamPassphrase();
+    services_.options.CreateKey();
     const QString stored = services_.options.ReadChannelStart();
     if (stored == QLatin1String("1")) {
         if (listForm_)

@@ -135,6 +135,7 @@ private:
     bool firstShowDone_ = false;
     bool firstActivationPending_ = false;
     bool loadingSettings_ = false;
+    bool settingsRetryWaits_ = false;
     bool soundOn_ = true;
     bool snapshotMode_ = false;
     int currentMediaKind_ = 0;
