@@ -107,11 +107,12 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->CheckBox1, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
     connect(ui->JvSpinEdit1, &QSpinBox::valueChanged, this, &TMainForm::JvSpinEdit1Change);
     connect(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    connect(&Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    // A settings load that failed is tried again once the user has been in another program.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state != Qt::ApplicationActive)
             settingsRetryWaits_ = false;
     });
-    connect(&Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
 
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
     connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
