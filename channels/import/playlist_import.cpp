@@ -136,6 +136,43 @@ bool IsImageAddress(std::string_view address)
     return false;
 }
 
+namespace {
+
+// Where the part of an address that is compared without regard to case ends: after the scheme and
+// the host ("HTTP://Example.COM" and "http://example.com" are one address, their paths are not).
+size_t CaseFoldedPrefix(std::string_view address)
+{
+    const size_t scheme = address.find("://");
+    if (scheme == std::string_view::npos)
+        return 0;
+    const size_t end = FindHostEnd(address, scheme + 3);
+    return end == std::string_view::npos ? address.size() : end;
+}
+
+} // namespace
+
+size_t PlaylistImport::AddressHash::operator()(std::string_view address) const
+{
+    // The hash of the address as AddressKey writes it; most addresses have nothing to fold.
+    const size_t folded = CaseFoldedPrefix(address);
+    const auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+    if (std::none_of(address.begin(), address.begin() + static_cast<std::ptrdiff_t>(folded), upper))
+        return std::hash<std::string_view>{}(address);
+    std::string key(address);
+    for (size_t i = 0; i < folded; ++i)
+        key[i] = AsciiLower(key[i]);
+    return std::hash<std::string_view>{}(key);
+}
+
+bool PlaylistImport::AddressEqual::Same(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    const size_t folded = CaseFoldedPrefix(a);
+    return folded == CaseFoldedPrefix(b) && EqualsNoCase(a.substr(0, folded), b.substr(0, folded))
+           && a.substr(folded) == b.substr(folded);
+}
+
 void PlaylistImport::AddPlaylist(std::string_view bytes, std::string_view source)
 {
     if (bytes.find('\0') != std::string_view::npos && !bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF"))
@@ -154,6 +191,8 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
     const size_t sourceIndex = sources_.size();
     sources_.emplace_back(source);
     channels_.reserve(channels_.size() + entries.size());
+    firstSeen_.reserve(firstSeen_.size() + entries.size());
+    hashes_.reserve(hashes_.size() + entries.size());
     seen_.reserve(seen_.size() + entries.size());
     for (PlaylistEntry& entry : entries) {
         ++summary_.read;
@@ -161,11 +200,11 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
             LeaveOut(*reason, entry, source);
             continue;
         }
-        const auto [it, fresh] = seen_.try_emplace(AddressKey(entry.url), FirstSeen{sourceIndex, entry.line});
-        if (!fresh) {
+        const size_t hash = seen_.hash_function()(std::string_view(entry.url));
+        if (const auto seen = seen_.find(std::string_view(entry.url)); seen != seen_.end()) {
             LeaveOut(LeftOutReason::Duplicate, entry, source);
-            leftOut_.back().firstSource = sources_[it->second.source];
-            leftOut_.back().firstLine = it->second.line;
+            leftOut_.back().firstSource = sources_[firstSeen_[*seen].source];
+            leftOut_.back().firstLine = firstSeen_[*seen].line;
             continue;
         }
         ImportedChannel channel;
@@ -186,6 +225,9 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
         channel.type2 = ChannelTypeWord(type);
         channel.url = std::move(entry.url);
         channels_.push_back(std::move(channel));
+        firstSeen_.push_back(FirstSeen{sourceIndex, entry.line});
+        hashes_.push_back(hash);
+        seen_.insert(static_cast<std::uint32_t>(channels_.size() - 1));
         ++summary_.imported;
     }
 }

@@ -11,7 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 namespace zentavo {
@@ -45,7 +46,13 @@ struct ImportSummary {
 
 class PlaylistImport {
 public:
-    explicit PlaylistImport(ImportOptions options) : options_(std::move(options)) {}
+    explicit PlaylistImport(ImportOptions options)
+        : options_(std::move(options)), seen_(0, AddressHash{&hashes_}, AddressEqual{&channels_})
+    {
+    }
+    // The set of addresses seen refers to the channels by position: no copies.
+    PlaylistImport(const PlaylistImport&) = delete;
+    PlaylistImport& operator=(const PlaylistImport&) = delete;
 
     // Parses one playlist (any supported format, bytes as read from the file) and takes its
     // entries. Throws PlaylistError when the bytes are no playlist at all; nothing is taken then.
@@ -61,15 +68,34 @@ private:
         size_t source;
         int line;
     };
+    // The addresses seen so far, as positions in channels_, compared as AddressKey compares them
+    // but without making a key for each address.
+    struct AddressHash {
+        using is_transparent = void;
+        const std::vector<size_t>* hashes; // of the channels' addresses, computed once
+        size_t operator()(std::string_view address) const;
+        size_t operator()(std::uint32_t index) const { return (*hashes)[index]; }
+    };
+    struct AddressEqual {
+        using is_transparent = void;
+        const std::vector<ImportedChannel>* channels;
+        std::string_view Url(std::uint32_t index) const { return (*channels)[index].url; }
+        static bool Same(std::string_view a, std::string_view b);
+        bool operator()(std::uint32_t a, std::uint32_t b) const { return Same(Url(a), Url(b)); }
+        bool operator()(std::string_view a, std::uint32_t b) const { return Same(a, Url(b)); }
+        bool operator()(std::uint32_t a, std::string_view b) const { return Same(Url(a), b); }
+    };
 
     void LeaveOut(LeftOutReason reason, const PlaylistEntry& entry, std::string_view source);
 
     ImportOptions options_;
     std::vector<ImportedChannel> channels_;
+    std::vector<FirstSeen> firstSeen_; // where each channel's address came from
+    std::vector<size_t> hashes_;       // AddressHash of each channel's address
     std::vector<LeftOutEntry> leftOut_;
     ImportSummary summary_;
     std::vector<std::string> sources_;
-    std::unordered_map<std::string, FirstSeen> seen_;
+    std::unordered_set<std::uint32_t, AddressHash, AddressEqual> seen_;
 };
 
 // The catalogue's type2 word: "tv", "radio", "webcam".

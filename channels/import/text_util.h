@@ -52,11 +52,9 @@ inline size_t FindHostEnd(std::string_view text, size_t pos = 0)
 // Position of the first '?' or '#' (the end of an address's path), or npos.
 inline size_t FindPathEnd(std::string_view text)
 {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '?' || text[i] == '#')
-            return i;
-    }
-    return std::string_view::npos;
+    const size_t query = text.find('?');
+    const size_t fragment = text.substr(0, query).find('#');
+    return fragment != std::string_view::npos ? fragment : query;
 }
 
 } // namespace zentavo
