@@ -31,6 +31,21 @@ function loadLibrary(file, globalName) {
   return load;
 }
 
+// The library each address kind plays through: [file, global].
+const KindLibraries = Object.freeze({
+  hls: ['hls.js', 'Hls'],
+  mpegts: ['mpegts.js', 'mpegts'],
+  flv: ['mpegts.js', 'mpegts'],
+  dash: ['dash.js', 'dashjs'],
+});
+
+// Starts loading the library an address will need, without waiting for it.
+function preloadLibraryFor(address) {
+  if (typeof address !== 'string' || !address) return;
+  const library = KindLibraries[addressKind(address).kind];
+  if (library) loadLibrary(library[0], library[1]).catch(() => {});
+}
+
 const pendingProbes = new Map();
 let probeSequence = 0;
 

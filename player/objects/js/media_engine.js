@@ -43,6 +43,7 @@ class MediaEngine {
   // Starts loading the address; plays it as soon as it can when autoplay is set.
   open(address, autoplay) {
     this.close();
+    performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
     this.autoplay = autoplay;
@@ -121,6 +122,7 @@ class MediaEngine {
   openNative(url, token) {
     if (token !== this.token) return;
     this.player = {kind: 'native', url};
+    performance.mark('zentavo-attach');
     this.video.src = url;
     this.startPlayback();
   }
@@ -147,6 +149,7 @@ class MediaEngine {
       }
       this.fail(token, Failure.format);
     });
+    performance.mark('zentavo-attach');
     hls.loadSource(url);
     hls.attachMedia(this.video);
     this.startPlayback();
@@ -166,6 +169,7 @@ class MediaEngine {
       if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code);
       this.fail(token, Failure.format);
     });
+    performance.mark('zentavo-attach');
     player.attachMediaElement(this.video);
     player.load();
     this.startPlayback();
@@ -185,6 +189,7 @@ class MediaEngine {
       const code = error && error.data && error.data.response && error.data.response.status;
       this.failFromNetwork(token, url, code);
     });
+    performance.mark('zentavo-attach');
     player.initialize(this.video, url, false);
     this.startPlayback();
   }

@@ -28,6 +28,9 @@ function playerOf(element) {
     player = new PlayerClass(element);
     players.set(element, player);
     livePlayers.add(player);
+    // The player pages name their address (page variable srcc) before the object: the streaming
+    // library it needs loads while the rest of the page is parsed, not after the page's load event.
+    preloadLibraryFor(window.srcc);
   }
   return player;
 }

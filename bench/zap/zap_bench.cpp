@@ -1,0 +1,177 @@
+// Zap time: from the play command (PreparePlay, page file, navigation, as PlayChannel does it) to the
+// page's media element reporting `playing`, for local HLS, MPEG-TS, MP4 and MP3 streams, channel after
+// channel in alternating order; beside mpv's time from opening the same address to its first frame,
+// measured in the same run. Prints the median of each.
+//
+//   zap_bench [runs]        (default 9; the first round of each kind warms up and is not counted)
+
+#include "crypto/stream_passphrase.h"
+#include "crypto/string_cipher.h"
+#include "player/page_generation.h"
+#include "player/player_page.h"
+#include "player/player_profile.h"
+#include "player/scratch_folder.h"
+#include "tests/support/media_server.h"
+#include "tests/support/page_script.h"
+#include "tests/support/test_media.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+struct Kind {
+    const char* name;
+    const char* id;
+    const char* path;
+    std::vector<double> prepare; // PreparePlay + page file + navigation started
+    std::vector<double> zap;     // command -> playing
+    std::vector<double> mpv;     // mpv: opening -> playback restart complete
+};
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// mpv's own clock (--msg-time): from the line that opens the address to "playback restart complete".
+double MpvFirstFrameMs(const QUrl& url) {
+    QProcess mpv;
+    mpv.setProcessChannelMode(QProcess::MergedChannels);
+    mpv.start(QStringLiteral("mpv"), {QStringLiteral("--no-config"), QStringLiteral("--msg-time"),
+                                      QStringLiteral("--msg-level=all=v"), QStringLiteral("--vo=null"),
+                                      QStringLiteral("--ao=null"), QStringLiteral("--length=1"), url.toString()});
+    // The media server runs on this thread: wait with the event loop running, never block it.
+    QEventLoop loop;
+    QObject::connect(&mpv, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (mpv.state() != QProcess::NotRunning) {
+        mpv.kill();
+        mpv.waitForFinished();
+        return -1;
+    }
+    const QString log = QString::fromUtf8(mpv.readAll());
+    static const QRegularExpression line(QStringLiteral(R"(^\[\s*([0-9.]+)\]\s*(.*)$)"),
+                                         QRegularExpression::MultilineOption);
+    double opened = -1;
+    for (auto it = line.globalMatch(log); it.hasNext();) {
+        const auto match = it.next();
+        const double at = match.captured(1).toDouble() * 1000;
+        const QString text = match.captured(2);
+        if (opened < 0 && (text.contains(QLatin1String("Playing: ")) || text.contains(QLatin1String("Opening ")) ||
+                           text.contains(url.toString())))
+            opened = at;
+        if (opened >= 0 && text.contains(QLatin1String("playback restart complete"))) return at - opened;
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    PlayerProfile::RegisterUrlSchemes();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    const bool haveMpv = !QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty();
+
+    QTemporaryDir folder;
+    TestMedia::Generate(folder.path());
+    MediaServer server(folder.path());
+    std::vector<Kind> kinds = {
+        {"HLS", "1", TestMedia::kHls, {}, {}, {}},
+        {"MPEG-TS", "2", TestMedia::kMpegTs, {}, {}, {}},
+        {"MP4", "3", TestMedia::kMp4, {}, {}, {}},
+        {"MP3", "4", TestMedia::kMp3, {}, {}, {}},
+    };
+    const std::string passphrase = BuildStreamPassphrase();
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
+    for (const Kind& kind : kinds) {
+        const std::string address = server.Url(QLatin1String(kind.path)).toString().toStdString();
+        xml += QStringLiteral("<item><id>%1</id><name>%2</name><country>-</country><bandwidth>-</bandwidth>"
+                              "<type2>tv</type2><imgindex>0</imgindex><url>%3</url></item>\n")
+                   .arg(QLatin1String(kind.id), QLatin1String(kind.name),
+                        QString::fromStdString(EncipherString(address, passphrase, KeySize::Key256)));
+    }
+    WriteTextFile(folder.path(), QStringLiteral("tv-all.xml"), xml + QStringLiteral("</items>\n"));
+    const std::string catalogue = QDir(folder.path()).filePath(QStringLiteral("tv-all.xml")).toStdString();
+
+    PlayerProfile profile;
+    profile.scripts()->insert(MediaWatchScript());
+    PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
+    QWebEngineView view;
+    view.setPage(&page);
+    view.resize(640, 480);
+    view.show();
+
+    for (int round = 0; round <= runs; ++round) {
+        for (Kind& kind : kinds) {
+            const qint64 command = QDateTime::currentMSecsSinceEpoch();
+            QElapsedTimer clock;
+            clock.start();
+            FillOptions options;
+            options.channelName = kind.name;
+            const auto play = PreparePlay(catalogue, kind.id, passphrase, options);
+            const auto file = WritePageFile(play->page);
+            const QUrl url = profile.UrlForFile(QString::fromStdString(file.string()));
+            page.load(url);
+            const double prepared = clock.nsecsElapsed() / 1e6;
+            const QString playingHere = QStringLiteral("location.href === '%1' && window.zentavoMediaWatch && "
+                                                       "zentavoMediaWatch.firstPlaying > 0").arg(url.toString());
+            if (!WaitForJavaScript(page, playingHere, 30000)) {
+                std::fprintf(stderr, "%s did not play in round %d\n", kind.name, round);
+                continue;
+            }
+            const double playing =
+                RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstPlaying")).toDouble() - double(command);
+            const double mpv = haveMpv ? MpvFirstFrameMs(server.Url(QLatin1String(kind.path))) : -1;
+            if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
+                // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
+                // player opened, source attached (library loaded), playing; and the renderer process.
+                const QString steps = RunJavaScript(page, QStringLiteral(
+                    "(function(){ var t0 = performance.timeOrigin - %1, n = performance.getEntriesByType('navigation')[0];"
+                    "function m(name){ var e = performance.getEntriesByName(name)[0]; return e ? (t0 + e.startTime).toFixed(1) : '-'; }"
+                    "return [t0.toFixed(1), (t0 + n.responseEnd).toFixed(1), (t0 + n.domInteractive).toFixed(1),"
+                    " (t0 + n.loadEventStart).toFixed(1), m('zentavo-open'), m('zentavo-attach'),"
+                    " (zentavoMediaWatch.firstPlaying - %1).toFixed(1)].join(' '); })()").arg(command)).toString();
+                std::fprintf(stderr, "zap: %-8s round %d: %s (mpv %.1f) renderer %lld\n", kind.name, round,
+                             qPrintable(steps), mpv, page.renderProcessPid());
+            }
+            if (round == 0) continue; // warm-up: the web engine's processes start
+            kind.prepare.push_back(prepared);
+            kind.zap.push_back(playing);
+            if (mpv >= 0) kind.mpv.push_back(mpv);
+        }
+    }
+    page.load(QUrl(QStringLiteral("about:blank")));
+
+    std::printf("zap time, median of %d runs (ms)\n", runs);
+    std::printf("%-8s %10s %10s %10s %8s\n", "stream", "command", "playing", "mpv", "ratio");
+    for (const Kind& kind : kinds) {
+        const double zap = Median(kind.zap);
+        const double mpv = Median(kind.mpv);
+        std::printf("%-8s %10.1f %10.1f %10.1f %8.2f\n", kind.name, Median(kind.prepare), zap, mpv,
+                    mpv > 0 ? zap / mpv : 0.0);
+    }
+    return 0;
+}
