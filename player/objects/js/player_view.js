@@ -102,8 +102,10 @@ class PlayerView {
   show(text, state, error) {
     this.status.textContent = text;
     this.status.classList.toggle('zentavo-error', !!error);
-    const overPicture = !!error || (!this.statusBar && this.messageStates.has(state));
-    this.message.textContent = overPicture ? text : '';
+    // A stream without a picture says so, rather than leaving a black box.
+    const soundOnly = !error && state === 'playing' && !this.video.videoWidth;
+    const overPicture = !!error || soundOnly || (!this.statusBar && this.messageStates.has(state));
+    this.message.textContent = overPicture ? (soundOnly ? StatusText.soundOnly : text) : '';
     this.message.classList.toggle('zentavo-error', !!error);
   }
 }
