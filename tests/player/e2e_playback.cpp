@@ -13,11 +13,12 @@
 #include "tests/support/test_media.h"
 
 #include <QDir>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineView>
 
 #include <memory>
 
@@ -56,11 +57,15 @@ private slots:
     void windowsMediaStatusBarSaysWhatHappens();
     void stalledStreamIsReportedAfterFifteenSeconds();
     void hiddenButtonsDriveVolumeMuteAndFullScreen();
+    void realHiddenButtonsDriveVolumeMuteAndFullScreen();
+    void videoSizeChoiceSetsThePictureSize_data();
+    void videoSizeChoiceSetsThePictureSize();
+    void serverThatRefusesCrossOriginReadsIsNamed();
     void webcamChannelShowsPictureAndRefreshFetchesItAgain();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
 
 private:
-    void Play(const char* id);
+    void Play(const char* id, bool originalSize = true);
     QString MediaState();
     QString StatusBar();
 
@@ -69,6 +74,7 @@ private:
     QString catalogue_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
+    std::unique_ptr<QWebEngineView> view_; // gives the page a size, as the main window's browser does
 };
 
 void PlaybackEndToEnd::initTestCase() {
@@ -109,6 +115,7 @@ void PlaybackEndToEnd::initTestCase() {
         {"18", 0, QStringLiteral("mms://127.0.0.1/live")},
         {"19", 0, MediaServer::RefusedUrl(QStringLiteral("live.mp3")).toString()},
         {"20", 2, url(TestMedia::kJpeg)},
+        {"21", 1, url(TestMedia::kMp4)},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -130,15 +137,22 @@ void PlaybackEndToEnd::initTestCase() {
 
 void PlaybackEndToEnd::init() {
     page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
+    view_ = std::make_unique<QWebEngineView>();
+    view_->setPage(page_.get());
+    view_->resize(640, 480);
+    view_->show();
 }
 
 void PlaybackEndToEnd::cleanup() {
+    view_.reset();
     page_.reset();
+    server_->SetCorsAllowed(true);
     server_->ResetCounts();
 }
 
-void PlaybackEndToEnd::Play(const char* id) {
+void PlaybackEndToEnd::Play(const char* id, bool originalSize) {
     FillOptions options;
+    options.originalSize = originalSize;
     options.channelName = "Channel";
     const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
     QVERIFY(play.has_value());
@@ -271,13 +285,58 @@ void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen() {
     QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, 5000);
     QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.NSPlay.DisplaySize")).toInt(), 3);
-    // The picture then covers the whole page.
-    QVERIFY(RunJavaScript(*page_, QStringLiteral(
+    // The picture then covers the whole page, status bar included.
+    QTRY_VERIFY_WITH_TIMEOUT(RunJavaScript(*page_, QStringLiteral(
         "var r = zentavoMediaWatch.media.getBoundingClientRect();"
-        "r.width === window.innerWidth && r.height === window.innerHeight")).toBool());
+        "innerWidth > 0 && r.width === innerWidth && r.height === innerHeight")).toBool(), 5000);
     RunJavaScript(*page_, QStringLiteral("zentavoPlayers.leaveFullScreen(); true"));
     QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 2, 5000);
     QCOMPARE(fullScreen.at(1).at(0).toBool(), false);
+}
+
+void PlaybackEndToEnd::realHiddenButtonsDriveVolumeMuteAndFullScreen() {
+    QSignalSpy fullScreen(page_.get(), &PlayerPage::FullScreenRequested);
+    Play("21");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    RunJavaScript(*page_, QStringLiteral("var b = document.getElementsByName('HTML_Sound')[0]; b.value = '50'; b.click(); true"));
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.volume")).toDouble(), 0.5);
+    RunJavaScript(*page_, QStringLiteral("document.getElementsByName('HTML_SetONSound')[0].click(); true"));
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.muted")).toBool(), true);
+    RunJavaScript(*page_, QStringLiteral("document.getElementsByName('HTML_Full')[0].click(); true"));
+    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, 5000);
+    QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
+    // The page pauses and plays again after asking for full screen: the stream goes on.
+    const QString failure = WaitUntilPlaying(*page_, 10000);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.paused")).toBool(), false);
+}
+
+void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<bool>("originalSize");
+    QTest::addColumn<QString>("expected"); // the picture's size, as a script expression
+    QTest::newRow("Windows Media, original size") << QByteArray("1") << true << QStringLiteral("'320x240'");
+    QTest::newRow("Windows Media, fit to window (above the status bar)")
+        << QByteArray("1") << false << QStringLiteral("innerWidth + 'x' + (innerHeight - 22)");
+    QTest::newRow("Real, original size (centred)") << QByteArray("21") << true << QStringLiteral("'320x240'");
+    QTest::newRow("Real, fit to window") << QByteArray("21") << false << QStringLiteral("innerWidth + 'x' + innerHeight");
+}
+
+void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize() {
+    QFETCH(QByteArray, id);
+    QFETCH(bool, originalSize);
+    QFETCH(QString, expected);
+    Play(id.constData(), originalSize);
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    const QString size = QStringLiteral("(function () { var r = zentavoMediaWatch.media.getBoundingClientRect();"
+                                        " return Math.round(r.width) + 'x' + Math.round(r.height); })()");
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, size).toString(), RunJavaScript(*page_, expected).toString(), 5000);
+}
+
+void PlaybackEndToEnd::serverThatRefusesCrossOriginReadsIsNamed() {
+    server_->SetCorsAllowed(false);
+    Play("3");
+    QTRY_VERIFY_WITH_TIMEOUT(StatusBar().contains(QLatin1String("does not let")), 20000);
 }
 
 void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {
@@ -304,7 +363,7 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
 
 int main(int argc, char** argv) {
     PlayerProfile::RegisterUrlSchemes(); // before the application exists
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     PlaybackEndToEnd test;
     return QTest::qExec(&test, argc, argv);
 }

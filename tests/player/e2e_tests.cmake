@@ -1,7 +1,8 @@
 # End-to-end playback: the real web engine (offscreen) against media generated with ffmpeg and served
 # on 127.0.0.1.
 add_executable(e2e_playback e2e_playback.cpp)
-target_link_libraries(e2e_playback PRIVATE zentavo_player zentavo_crypto zentavo_test_support Qt6::Test)
+target_link_libraries(e2e_playback PRIVATE zentavo_player zentavo_crypto zentavo_test_support
+  Qt6::Widgets Qt6::WebEngineWidgets Qt6::Test)
 zentavo_add_test(e2e_playback e2e_playback TIMEOUT 600 LABELS e2e)
 # Under the sanitizers: Qt WebEngine's own new/delete mismatch and leaks are not ours to report.
 set_property(TEST e2e_playback APPEND PROPERTY ENVIRONMENT

@@ -13,6 +13,8 @@ const Failure = Object.freeze({
     code: -2147221499, text: 'Cannot play: the format or codec of this stream is not supported.'}),
   serverError: Object.freeze({
     code: -2147221502, text: 'Cannot play: the server reported an error.'}),
+  crossOrigin: Object.freeze({
+    code: -2147221503, text: 'Cannot play: the server does not let players in web pages read this stream.'}),
   failed: Object.freeze({
     code: -2147467259, text: 'Cannot play this stream.'}),
 });

@@ -267,16 +267,19 @@ class MediaEngine {
     if (Date.now() - this.lastActivity >= StallSeconds * 1000) this.fail(token, Failure.stalled);
   }
 
+  // A streaming library could not load an address (its requests are cross-origin reads).
   failFromNetwork(token, url, status) {
     if (status === 404 || status === 410) return this.fail(token, Failure.notFound);
     if (status >= 500) return this.fail(token, Failure.serverError);
-    this.diagnose(token, url);
+    this.diagnose(token, url, true);
   }
 
-  // The page cannot see why a load failed: the host fetches the address and says.
-  async diagnose(token, url) {
+  // The page cannot see why a load failed: the host fetches the address and says. When the host
+  // reads it fine but a library could not, the server refused the page's cross-origin read (CORS).
+  async diagnose(token, url, crossOriginRead) {
     const probe = await probeAddress(url);
-    this.fail(token, failureFromProbe(probe));
+    const failure = failureFromProbe(probe);
+    this.fail(token, crossOriginRead && probe && probe.outcome === 'ok' ? Failure.crossOrigin : failure);
   }
 
   fail(token, failure) {

@@ -80,7 +80,7 @@ class PlayerView {
 
   layout() {
     const scale = this.size === 'half' ? 0.5 : 1;
-    if ((this.size === 'original' || this.size === 'half') && this.video.videoWidth) {
+    if (!this.fullScreen && (this.size === 'original' || this.size === 'half') && this.video.videoWidth) {
       this.video.style.width = Math.round(this.video.videoWidth * scale) + 'px';
       this.video.style.height = Math.round(this.video.videoHeight * scale) + 'px';
     } else {
@@ -95,6 +95,7 @@ class PlayerView {
     if (this.fullScreen === on) return false;
     this.fullScreen = on;
     this.box.classList.toggle('zentavo-full', on);
+    this.layout();
     return true;
   }
 
