@@ -43,7 +43,7 @@ bool MprisService::Register(QDBusConnection connection)
         return false;
     QString name = QString::fromLatin1(kServiceName);
     if (!connection.registerService(name)) {
-        // Another instance holds the plain name; the specification's suffix tells them apart.
+        // Another instance holds the plain name; MPRIS's ".instance<pid>" suffix tells them apart.
         name += QStringLiteral(".instance") + QString::number(QCoreApplication::applicationPid());
         if (!connection.registerService(name)) {
             connection.unregisterObject(QString::fromLatin1(kObjectPath));
