@@ -1,6 +1,7 @@
 #include "objects_scheme_handler.h"
 
 #include "address_probe.h"
+#include "stream_relay.h"
 
 #include <QBuffer>
 #include <QJsonDocument>
@@ -22,6 +23,18 @@ void PlayerObjectsSchemeHandler::RegisterScheme() {
     // Secure, so that pages of a secure scheme may load its scripts as well.
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(scheme);
+    for (const char* name : {StreamRelay::kHttpScheme, StreamRelay::kHttpsScheme}) {
+        // Host and port like the addresses they mirror, so that relative addresses resolve alike.
+        QWebEngineUrlScheme relay(name);
+        relay.setSyntax(QWebEngineUrlScheme::Syntax::HostAndPort);
+        relay.setDefaultPort(QByteArray(name) == StreamRelay::kHttpScheme ? 80 : 443);
+        relay.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+        QWebEngineUrlScheme::registerScheme(relay);
+    }
+}
+
+QList<QByteArray> PlayerObjectsSchemeHandler::SchemeNames() {
+    return {SchemeName(), QByteArray(StreamRelay::kHttpScheme), QByteArray(StreamRelay::kHttpsScheme)};
 }
 
 PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
@@ -30,6 +43,16 @@ PlayerObjectsSchemeHandler::~PlayerObjectsSchemeHandler() = default;
 void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     if (job->requestMethod() != "GET") {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    const QString initiator = job->initiator().scheme().toLower();
+    const QByteArray scheme = job->requestUrl().scheme().toLatin1();
+    if (scheme == StreamRelay::kHttpScheme || scheme == StreamRelay::kHttpsScheme) {
+        // Only player pages may read through the host; web pages keep the web's rules.
+        if (initiator == QLatin1String("http") || initiator == QLatin1String("https"))
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        else
+            new StreamRelay(network_, job, this);
         return;
     }
     const QString path = job->requestUrl().path();

@@ -1,10 +1,12 @@
 #pragma once
-// The URL scheme "zentavo-objects:" through which player pages reach the host: "lib/NAME" answers a
-// bundled streaming library (hls.js, mpegts.js, dash.js) as a script, "probe?id=N&url=ADDRESS"
-// answers a script that hands the page the AddressProbe of ADDRESS. Only player pages may probe:
-// requests from web pages (http, https) are refused.
+// The URL schemes through which player pages reach the host. "zentavo-objects:lib/NAME" answers a
+// bundled streaming library (hls.js, mpegts.js, dash.js) as a script; "zentavo-objects:probe?id=N&url=
+// ADDRESS" answers a script that hands the page the AddressProbe of ADDRESS; "zentavo-relay-http(s)://..."
+// answers what the mirrored http(s) address holds (StreamRelay). Only player pages may probe and
+// relay: requests from web pages (http, https) are refused.
 
 #include <QByteArray>
+#include <QList>
 #include <QNetworkAccessManager>
 #include <QWebEngineUrlSchemeHandler>
 
@@ -14,6 +16,8 @@ class PlayerObjectsSchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 public:
     static QByteArray SchemeName();
+    // Every scheme this handler serves (install it for each).
+    static QList<QByteArray> SchemeNames();
     // Must run before the QApplication exists.
     static void RegisterScheme();
 

@@ -71,8 +71,9 @@ void RegisterPlayerObjectsScheme() {
 void InstallPlayerObjects(QWebEngineProfile& profile) {
     for (const QWebEngineScript& script : PlayerObjectScripts())
         profile.scripts()->insert(script);
-    profile.installUrlSchemeHandler(PlayerObjectsSchemeHandler::SchemeName(),
-                                    new PlayerObjectsSchemeHandler(&profile));
+    auto* handler = new PlayerObjectsSchemeHandler(&profile);
+    for (const QByteArray& scheme : PlayerObjectsSchemeHandler::SchemeNames())
+        profile.installUrlSchemeHandler(scheme, handler);
 }
 
 } // namespace zentavo

@@ -60,7 +60,7 @@ private slots:
     void realHiddenButtonsDriveVolumeMuteAndFullScreen();
     void videoSizeChoiceSetsThePictureSize_data();
     void videoSizeChoiceSetsThePictureSize();
-    void serverThatRefusesCrossOriginReadsIsNamed();
+    void hlsFromServerWithoutCorsPlaysThroughTheHost();
     void webcamChannelShowsPictureAndRefreshFetchesItAgain();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
 
@@ -333,10 +333,12 @@ void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize() {
     QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, size).toString(), RunJavaScript(*page_, expected).toString(), 5000);
 }
 
-void PlaybackEndToEnd::serverThatRefusesCrossOriginReadsIsNamed() {
-    server_->SetCorsAllowed(false);
+void PlaybackEndToEnd::hlsFromServerWithoutCorsPlaysThroughTheHost() {
+    server_->SetCorsAllowed(false); // as many IPTV servers: no consent to cross-origin reads
     Play("3");
-    QTRY_VERIFY_WITH_TIMEOUT(StatusBar().contains(QLatin1String("does not let")), 20000);
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(server_->RequestCount(QStringLiteral("hls/segment000.ts")) >= 1);
 }
 
 void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {
@@ -363,6 +365,7 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
 
 int main(int argc, char** argv) {
     PlayerProfile::RegisterUrlSchemes(); // before the application exists
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     PlaybackEndToEnd test;
     return QTest::qExec(&test, argc, argv);

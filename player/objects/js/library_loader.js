@@ -31,6 +31,15 @@ function loadLibrary(file, globalName) {
   return load;
 }
 
+// The host's mirror of an http(s) address (see StreamRelay), and back.
+function relayAddress(address) {
+  return /^https?:/i.test(address) ? 'zentavo-relay-' + address : address;
+}
+
+function realAddress(address) {
+  return String(address).replace(/^zentavo-relay-(https?:)/i, '$1');
+}
+
 // The library each address kind plays through: [file, global].
 const KindLibraries = Object.freeze({
   hls: ['hls.js', 'Hls'],

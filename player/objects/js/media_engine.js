@@ -127,11 +127,18 @@ class MediaEngine {
     this.startPlayback();
   }
 
-  async openHls(url, token) {
+  // relay: read the playlists and segments through the host (a server without CORS consent).
+  async openHls(url, token, relay) {
     const Hls = await loadLibrary('hls.js', 'Hls');
     if (token !== this.token) return;
     if (!Hls.isSupported()) return this.openNative(url, token);
-    const hls = new Hls(Object.assign({}, HlsSettings));
+    const settings = Object.assign({}, HlsSettings);
+    if (relay) {
+      settings.xhrSetup = (xhr, address) => {
+        if (/^https?:/i.test(address)) xhr.open('GET', relayAddress(address), true);
+      };
+    }
+    const hls = new Hls(settings);
     this.player = {kind: 'hls', url, instance: hls};
     let mediaRecoveries = 0;
     hls.on(Hls.Events.FRAG_LOADED, () => this.markActivity());
@@ -145,14 +152,30 @@ class MediaEngine {
       if (data.type === Hls.ErrorTypes.NETWORK_ERROR) {
         const code = data.response && data.response.code;
         const failedUrl = (data.context && data.context.url) || url;
-        return this.failFromNetwork(token, failedUrl, code);
+        if (!relay && !code) return this.retryThroughHost(token, url, failedUrl);
+        return this.failFromNetwork(token, relay ? realAddress(failedUrl) : failedUrl, code);
       }
       this.fail(token, Failure.format);
     });
     performance.mark('zentavo-attach');
-    hls.loadSource(url);
+    hls.loadSource(relay ? relayAddress(url) : url);
     hls.attachMedia(this.video);
     this.startPlayback();
+  }
+
+  // A library's read failed without an answer: when the host can read the address, the server only
+  // refused the page's cross-origin read, and the stream plays through the host.
+  async retryThroughHost(token, url, failedUrl) {
+    const probe = await probeAddress(failedUrl);
+    if (token !== this.token || this.failed) return;
+    if (!probe || probe.outcome !== 'ok') return this.fail(token, failureFromProbe(probe));
+    this.releasePlayer();
+    this.markActivity();
+    try {
+      await this.openHls(url, token, true);
+    } catch (error) {
+      this.fail(token, Failure.failed);
+    }
   }
 
   async openMpegts(url, token, type) {
