@@ -116,6 +116,7 @@ void PlaybackEndToEnd::initTestCase() {
         {"19", 0, MediaServer::RefusedUrl(QStringLiteral("live.mp3")).toString()},
         {"20", 2, url(TestMedia::kJpeg)},
         {"21", 1, url(TestMedia::kMp4)},
+        {"22", 0, url(TestMedia::kWmv)},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -237,6 +238,7 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data() {
     QTest::newRow("404") << QByteArray("9") << QStringLiteral("not found");
     QTest::newRow("mms: address") << QByteArray("18") << QStringLiteral("mms: protocol");
     QTest::newRow("connection refused") << QByteArray("19") << QStringLiteral("refused");
+    QTest::newRow("Windows Media codecs") << QByteArray("22") << QStringLiteral("codec of this stream is not supported");
 }
 
 void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens() {

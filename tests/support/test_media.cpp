@@ -77,6 +77,10 @@ void TestMedia::Generate(const QString& folder) {
                            QStringLiteral("2"), QStringLiteral("-use_template"), QStringLiteral("1"),
                            QStringLiteral("-use_timeline"), QStringLiteral("0"), QLatin1String(kDash)});
     }
+    if (Missing(folder, kWmv))
+        RunFfmpeg(folder, {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-t"), QStringLiteral("3"),
+                           QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                           QLatin1String(kWmv)});
     if (Missing(folder, kJpeg))
         RunFfmpeg(folder, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                            QStringLiteral("testsrc=size=320x240:rate=1"), QStringLiteral("-frames:v"),
