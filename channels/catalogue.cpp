@@ -1,4 +1,5 @@
 #include "catalogue.h"
+#include "id_path_matching.h"
 
 #include <charconv>
 #include <cstring>
@@ -29,28 +30,6 @@ int FieldIndex(const char* name)
     case 'u': return std::strcmp(name, "url") == 0 ? 6 : -1;
     default: return -1;
     }
-}
-
-// An XPath Number token: Digits ('.' Digits?)? | '.' Digits.
-bool IsXPathNumber(std::string_view text)
-{
-    bool digits = false;
-    bool dot = false;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9')
-            digits = true;
-        else if (c == '.' && !dot)
-            dot = true;
-        else
-            return false;
-    }
-    return digits;
-}
-
-// An element that a bare name test of a path selects: that name, no namespace.
-bool IsElementNamed(const xmlNode* node, const char* name)
-{
-    return node->type == XML_ELEMENT_NODE && node->ns == nullptr && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
 }
 
 double XPathNumberOf(const xmlNode* element)

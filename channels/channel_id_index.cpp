@@ -1,4 +1,5 @@
 #include "channel_id_index.h"
+#include "id_path_matching.h"
 
 #include <libxml/xpath.h>
 
@@ -8,34 +9,11 @@
 namespace zentavo {
 
 namespace {
-// A plain XPath number literal: Digits ('.' Digits?)? | '.' Digits. Anything else (signs,
-// expressions, names) is left to the XPath engine.
-bool IsNumberLiteral(std::string_view text)
-{
-    bool digits = false;
-    bool dot = false;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9')
-            digits = true;
-        else if (c == '.' && !dot)
-            dot = true;
-        else
-            return false;
-    }
-    return digits;
-}
-
 double XPathNumber(const std::string& text)
 {
     return xmlXPathCastStringToNumber(reinterpret_cast<const xmlChar*>(text.c_str()));
 }
 
-// An element that a bare name test in a path selects: that name and no namespace.
-bool IsElementNamed(const xmlNode* node, const char* name)
-{
-    return node->type == XML_ELEMENT_NODE && node->ns == nullptr
-        && xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>(name));
-}
 } // namespace
 
 ChannelIdIndex::ChannelIdIndex(const Catalogue& catalogue) : catalogue_(catalogue)
@@ -58,7 +36,7 @@ ChannelIdIndex::ChannelIdIndex(const Catalogue& catalogue) : catalogue_(catalogu
 
 std::optional<XmlElement> ChannelIdIndex::Find(std::string_view id) const
 {
-    if (!IsNumberLiteral(id))
+    if (!IsXPathNumber(id))
         return catalogue_.FindChannel(id);
     const auto found = byNumber_.find(XPathNumber(std::string(id)));
     if (found == byNumber_.end())
