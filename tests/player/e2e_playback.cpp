@@ -61,6 +61,7 @@ private slots:
     void videoSizeChoiceSetsThePictureSize_data();
     void videoSizeChoiceSetsThePictureSize();
     void hlsFromServerWithoutCorsPlaysThroughTheHost();
+    void dashFromServerWithoutCorsPlaysThroughTheHost();
     void webcamChannelShowsPictureAndRefreshFetchesItAgain();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
 
@@ -341,6 +342,13 @@ void PlaybackEndToEnd::hlsFromServerWithoutCorsPlaysThroughTheHost() {
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QVERIFY(server_->RequestCount(QStringLiteral("hls/segment000.ts")) >= 1);
+}
+
+void PlaybackEndToEnd::dashFromServerWithoutCorsPlaysThroughTheHost() {
+    server_->SetCorsAllowed(false);
+    Play("5");
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {

@@ -24,6 +24,9 @@ const MpegtsSettings = Object.freeze({
   autoCleanupSourceBuffer: true,
 });
 
+// dash.js error codes of failed downloads (manifest, segments, initialisation, index, xlink).
+const DashNetworkErrors = new Set([11, 17, 25, 26, 27, 28, 29]);
+
 class MediaEngine {
   constructor(video, listener) {
     this.video = video;
@@ -152,7 +155,7 @@ class MediaEngine {
       if (data.type === Hls.ErrorTypes.NETWORK_ERROR) {
         const code = data.response && data.response.code;
         const failedUrl = (data.context && data.context.url) || url;
-        if (!relay && !code) return this.retryThroughHost(token, url, failedUrl);
+        if (!relay && !code) return this.retryThroughHost(token, url, failedUrl, 'hls');
         return this.failFromNetwork(token, relay ? realAddress(failedUrl) : failedUrl, code);
       }
       this.fail(token, Failure.format);
@@ -165,14 +168,15 @@ class MediaEngine {
 
   // A library's read failed without an answer: when the host can read the address, the server only
   // refused the page's cross-origin read, and the stream plays through the host.
-  async retryThroughHost(token, url, failedUrl) {
+  async retryThroughHost(token, url, failedUrl, kind) {
     const probe = await probeAddress(failedUrl);
     if (token !== this.token || this.failed) return;
     if (!probe || probe.outcome !== 'ok') return this.fail(token, failureFromProbe(probe));
     this.releasePlayer();
     this.markActivity();
     try {
-      await this.openHls(url, token, true);
+      if (kind === 'dash') await this.openDash(url, token, true);
+      else await this.openHls(url, token, true);
     } catch (error) {
       this.fail(token, Failure.failed);
     }
@@ -198,18 +202,26 @@ class MediaEngine {
     this.startPlayback();
   }
 
-  async openDash(url, token) {
+  async openDash(url, token, relay) {
     const dashjs = await loadLibrary('dash.js', 'dashjs');
     if (token !== this.token) return;
     const player = dashjs.MediaPlayer().create();
     this.player = {kind: 'dash', url, instance: player};
     player.updateSettings({debug: {logLevel: dashjs.Debug.LOG_LEVEL_NONE}});
+    if (relay) {
+      player.addRequestInterceptor((request) => {
+        request.url = relayAddress(request.url);
+        return Promise.resolve(request);
+      });
+    }
     const events = dashjs.MediaPlayer.events;
     player.on(events.FRAGMENT_LOADING_COMPLETED, () => this.markActivity());
     player.on(events.ERROR, (event) => {
       if (token !== this.token) return;
-      const error = event && event.error;
-      const code = error && error.data && error.data.response && error.data.response.status;
+      const error = (event && event.error) || {};
+      if (!DashNetworkErrors.has(error.code)) return this.fail(token, Failure.format);
+      const code = error.data && error.data.response && error.data.response.status;
+      if (!relay && !code) return this.retryThroughHost(token, url, url, 'dash');
       this.failFromNetwork(token, url, code);
     });
     performance.mark('zentavo-attach');
