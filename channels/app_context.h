@@ -1,6 +1,9 @@
 #pragma once
 // The few process-wide values that the windows share; one instance, owned by main and passed by reference.
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 #include <string>
 
@@ -16,7 +19,19 @@ struct AppContext {
     std::string StreamPassphrase; // empty until LoadSettings builds it
 
     QString CataloguePath() const { return AppFolder + QStringLiteral("data/tv-all.xml"); }
-    QString FavouritesPath() const { return AppFolder + QStringLiteral("data/tv-list-fav.xml"); }
+    // The favourites live in the data folder beside the program. When that folder is not the
+    // user's to write (a system-wide install), they live in the user's own data folder instead,
+    // so that adding a favourite never fails for want of permission.
+    QString FavouritesPath() const
+    {
+        const QString dataFolder = AppFolder + QStringLiteral("data");
+        if (QFileInfo(dataFolder).isWritable())
+            return dataFolder + QStringLiteral("/tv-list-fav.xml");
+        const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/zentavo-player");
+        QDir().mkpath(userFolder);
+        return userFolder + QStringLiteral("/tv-list-fav.xml");
+    }
     QString StartPagePath() const { return AppFolder + QStringLiteral("data/start.zvo"); }
 };
 
