@@ -15,7 +15,7 @@ namespace {
 // In dependency order: later files use what earlier ones define.
 constexpr std::array kScriptFiles = {
     "status_texts.js", "error_codes.js", "address_kind.js", "object_params.js", "library_loader.js",
-    "media_engine.js", "player_view.js", "real_object.js", "wmp_object.js", "object_hooks.js",
+    "media_engine.js", "player_view.js", "player_object.js", "real_object.js", "wmp_object.js", "object_hooks.js",
 };
 
 QString ResourceText(const QString& path) {

@@ -1,7 +1,8 @@
 // The Real object (classid CFCDAA03-..., id RPOCX in the Real page): setSource plays with AUTOSTART,
 // SetVolume takes 0..100, errors go to the page's <id>_OnErrorMessage handler after SetWantErrors(true).
-class RealPlayerObject {
+class RealPlayerObject extends PlayerObject {
   constructor(element) {
+    super();
     this.element = element;
     this.source = '';
     this.lastErrorCode = 0;
@@ -102,23 +103,7 @@ class RealPlayerObject {
 
   GetLastErrorRMACode() { return this.lastErrorCode; }
 
-  onClick() {
-    if (this.needsGesture) {
-      this.needsGesture = false;
-      this.engine.play();
-    }
-  }
-
-  // --- MediaEngine listener ---
-
-  onState(state) {
-    this.view.show(StatusText[state] || '', state, false);
-  }
-
-  onNeedsGesture() {
-    this.needsGesture = true;
-    this.view.show(StatusText.clickToPlay, 'paused', false);
-  }
+  // --- MediaEngine listener (onState, onNeedsGesture: PlayerObject) ---
 
   onFailure(failure) {
     this.lastErrorCode = failure.code;

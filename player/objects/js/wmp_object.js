@@ -3,8 +3,9 @@
 // DisplaySize 0 original, 1 half, 2 fit to the window, 3 full screen; the status bar shows the state.
 const DisplaySizes = Object.freeze(['original', 'half', 'fit', 'full']);
 
-class WindowsMediaPlayerObject {
+class WindowsMediaPlayerObject extends PlayerObject {
   constructor(element) {
+    super();
     this.element = element;
     this.fileName = '';
     this.volumeLevel = 0;
@@ -102,23 +103,7 @@ class WindowsMediaPlayerObject {
     return {stopped: 0, paused: 1, playing: 2, connecting: 3, buffering: 3}[this.engine.state] || 0;
   }
 
-  onClick() {
-    if (this.needsGesture) {
-      this.needsGesture = false;
-      this.engine.play();
-    }
-  }
-
-  // --- MediaEngine listener ---
-
-  onState(state) {
-    this.view.show(StatusText[state] || '', state, false);
-  }
-
-  onNeedsGesture() {
-    this.needsGesture = true;
-    this.view.show(StatusText.clickToPlay, 'paused', false);
-  }
+  // --- MediaEngine listener (onState, onNeedsGesture: PlayerObject) ---
 
   onFailure(failure) {
     this.view.show(failure.text, 'failed', true);
