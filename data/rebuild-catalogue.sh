@@ -93,6 +93,28 @@ tr -d '\r' < "$lists/tv/iptv-org-by-country.m3u" | awk -v idsfile="$work/tv-ids.
   END { print "#EXTM3U"; for (i = 1; i <= n; ++i) print ((order[i] in best) ? best[order[i]] : first[order[i]]) }
 ' > "$work/tv.m3u"
 
+# The TV list shows its rows in file order: order the channels by country name, then by name, as
+# the import names them (a first import of the selection gives the names; its addresses key the order).
+"$catalog" import "$work/tv.m3u" -o "$work/tv-named.xml" >/dev/null 2>&1
+"$catalog" list "$work/tv-named.xml" | awk -F'\t' '{ print $4 "\t" $5 "\t" $7 }' \
+  | sort -f -t $'\t' -k1,1 -k2,2 | cut -f3 > "$work/tv-order.txt"
+awk -v orderfile="$work/tv-order.txt" '
+  BEGIN { while ((getline url < orderfile) > 0) if (!(url in rank)) rank[url] = ++ranked }
+  /^#EXTINF/ { info = $0; next }
+  /^#/ || /^$/ { next }
+  info != "" {
+    key = $0; sub(/\|.*/, "", key)
+    entry[++n] = info "\n" $0; pos[n] = (key in rank) ? rank[key] : ranked + n
+    info = ""
+  }
+  END {
+    print "#EXTM3U"
+    for (i = 1; i <= n; ++i) at[pos[i]] = (pos[i] in at) ? at[pos[i]] "\n" entry[i] : entry[i]
+    for (p = 1; p <= ranked + n; ++p) if (p in at) print at[p]
+  }
+' "$work/tv.m3u" > "$work/tv-sorted.m3u"
+mv "$work/tv-sorted.m3u" "$work/tv.m3u"
+
 # ---- Radio ---------------------------------------------------------------------------------
 # Hosts of stations whose homepage domain names no country.
 HOST_COUNTRIES='
