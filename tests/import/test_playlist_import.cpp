@@ -7,6 +7,8 @@
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 
+#include "shared_lists.h"
+
 #include <QtTest>
 
 #include <fstream>
@@ -275,18 +277,7 @@ void PlaylistImportTest::preparedCatalogueReadsBackThroughTheCatalogue()
 
 void PlaylistImportTest::everyRealListIsAccountedFor_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<long>("entries");
-    const QString root = QStringLiteral(ZENTAVO_CHANNEL_LISTS);
-    if (!QFileInfo::exists(root + QStringLiteral("/README.md")))
-        QSKIP("the shared channel lists are not on this machine");
-    // Entry counts as the lists' README gives them.
-    QTest::newRow("iptv-org index") << root + QStringLiteral("/tv/iptv-org-index.m3u") << 11009L;
-    QTest::newRow("iptv-org by country") << root + QStringLiteral("/tv/iptv-org-by-country.m3u") << 16823L;
-    QTest::newRow("deroverda") << root + QStringLiteral("/radio/deroverda.m3u") << 420L;
-    QTest::newRow("pyradio") << root + QStringLiteral("/radio/pyradio.m3u") << 44L;
-    QTest::newRow("tdtchannels") << root + QStringLiteral("/radio/tdtchannels.m3u") << 1020L;
-    QTest::newRow("traffic cameras") << root + QStringLiteral("/webcams/usa-traffic-snapshots.tsv") << 3604L;
+    ZENTAVO_ADD_SHARED_LIST_ROWS();
 }
 
 void PlaylistImportTest::everyRealListIsAccountedFor()
