@@ -3,6 +3,8 @@
 
 #include "player/ui/main_form.h"
 
+#include <QKeyEvent>
+
 namespace zentavo {
 
 TPreferenceForm::TPreferenceForm(TMainForm& mainForm, QWidget* parent)
@@ -11,6 +13,10 @@ TPreferenceForm::TPreferenceForm(TMainForm& mainForm, QWidget* parent)
 {
     ui->setupUi(this);
     setFixedSize(503, 263);
+    for (QPushButton* button : {ui->Button1, ui->Button2}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     connect(ui->Button1, &QPushButton::clicked, this, &TPreferenceForm::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TPreferenceForm::Button2Click);
 }
@@ -21,6 +27,19 @@ void TPreferenceForm::showEvent(QShowEvent* event)
 {
     ui->CheckBox1->setChecked(mainForm_.ShowChannelsAtStartup());
     QDialog::showEvent(event);
+}
+
+void TPreferenceForm::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void TPreferenceForm::Button1Click()

@@ -24,6 +24,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Neither button is the default or the cancel button: Enter and Esc press nothing.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TPreferenceForm> ui;

@@ -53,10 +53,18 @@ QString SettingsStore::ReadChannelStart()
 void SettingsStore::WriteChannelStart(bool on)
 {
     CreateKey();
-    QSettings settings(filePath_, QSettings::IniFormat);
-    settings.setValue(QualifiedKey(), on ? QStringLiteral("1") : QStringLiteral("0"));
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
+    const QString value = on ? QStringLiteral("1") : QStringLiteral("0");
+    {
+        QSettings settings(filePath_, QSettings::IniFormat);
+        settings.setValue(QualifiedKey(), value);
+        settings.sync();
+        // A file that did not parse keeps the format error in status() even after a good write,
+        // so only an access error is taken at its word; everything else is checked on the file.
+        if (settings.status() == QSettings::AccessError)
+            throw SettingsError("Failed to set data for '" + ValueName() + "'");
+    }
+    const QSettings written(filePath_, QSettings::IniFormat);
+    if (written.value(QualifiedKey()) != QVariant(value))
         throw SettingsError("Failed to set data for '" + ValueName() + "'");
 }
 

@@ -25,14 +25,14 @@
 
 namespace zentavo {
 
-namespace {
-
 void ShowStartupFailureBox(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
+
+namespace {
 
 // The start page's first load, for timing runs.
 void ReportStartPage(TMainForm& mainForm, bool closeAfter)
@@ -65,9 +65,7 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     ZentavoApplication app(argc, argv, errors);
     step("application");
 
-    QApplication::setApplicationName(QStringLiteral("zentavo-player"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zentavo Player"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.zentavo.Player"));
+    ZentavoApplication::SetIdentity();
     step("title");
 
     try {

@@ -16,6 +16,9 @@ struct StartupHooks {
     std::function<void(const char* step)> onStep;
 };
 
+// The "Application Error" box of a start-up that may not go on (modal, error icon, OK).
+void ShowStartupFailureBox(const QString& text);
+
 // Runs the player: the exit status (0, or 1 when the locale gate refuses).
 // With ZENTAVO_REPORT_STARTUP=1 it prints "zentavo: start page loaded" to standard error once the main
 // window shows the start page; with "exit" it then also closes the main window (timing runs, smoke tests).

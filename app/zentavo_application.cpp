@@ -9,6 +9,12 @@ ZentavoApplication::ZentavoApplication(int& argc, char** argv, const ErrorReport
 {
 }
 
+void ZentavoApplication::SetIdentity()
+{
+    QApplication::setApplicationName(QStringLiteral("zentavo-player"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zentavo.Player"));
+}
+
 bool ZentavoApplication::notify(QObject* receiver, QEvent* event)
 {
     try {

@@ -13,6 +13,11 @@ class ZentavoApplication : public QApplication {
 public:
     ZentavoApplication(int& argc, char** argv, const ErrorReporter& errors);
 
+    // The program's names for the desktop: its application name and desktop entry. No display name
+    // is set: on X11 the platform appends one to every window title that does not end with it, and
+    // the windows' captions must read exactly as they are set.
+    static void SetIdentity();
+
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:

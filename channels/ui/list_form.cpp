@@ -18,6 +18,7 @@
 #include <QFont>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -105,6 +106,7 @@ void TListForm::SetUpList(int index)
     list->setColumnHidden(1, true);
     list->header()->setSectionsClickable(true);
     list->viewport()->installEventFilter(this);
+    list->installEventFilter(this); // Enter plays the selected row
 }
 
 void TListForm::ConnectHandlers()
@@ -144,6 +146,15 @@ void TListForm::ConnectHandlers()
 
 bool TListForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* keyList = qobject_cast<QTreeView*>(watched);
+        if (keyList && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            // Enter on a row plays it, as a double click does.
+            ListView1DblClick(keyList);
+            return true;
+        }
+    }
     QTreeView* list = nullptr;
     for (QTreeView* candidate : lists_) {
         if (candidate->viewport() == watched)
@@ -227,6 +238,9 @@ void TListForm::ShowOnTab(int tabIndex)
     ui->PageControl1->setCurrentIndex(tabIndex);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    // The list of the tab takes the keyboard, so arrows and Enter work at once.
+    if (tabIndex >= 0 && tabIndex < static_cast<int>(lists_.size()))
+        lists_[static_cast<std::size_t>(tabIndex)]->setFocus(Qt::OtherFocusReason);
     exec();
 }
 

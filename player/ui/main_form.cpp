@@ -226,6 +226,7 @@ void TMainForm::FormShow()
 {
     firstActivationPending_ = true;
     soundOn_ = true;
+    soundWanted_ = true;
     SetMuteImage(7);
     ui->btn_mute->setChecked(false);
     context_.CurrentChannelId.clear();
@@ -290,8 +291,20 @@ void TMainForm::SaveSettings()
 
 void TMainForm::ShowChannelswindowwhenstartup1Click()
 {
-    // The menu item has already inverted its check mark.
-    SaveSettings();
+    // The menu item has already inverted its check mark. When the value cannot be stored, the
+    // mark goes back to what the file says before the error is shown.
+    try {
+        SaveSettings();
+    } catch (...) {
+        bool stored = false;
+        try {
+            stored = services_.options.ReadChannelStart() == QLatin1String("1");
+        } catch (...) {
+            // An unreadable value counts as off, as at start-up.
+        }
+        ui->ShowChannelswindowwhenstartup1->setChecked(stored);
+        throw;
+    }
 }
 
 void TMainForm::Preferences1Click()
@@ -478,14 +491,19 @@ void TMainForm::btn_muteClick()
 {
     // The button shows the sound state once the page has taken the command: down and the silent
     // loudspeaker while muted, up and the loudspeaker with sound waves while the sound is on.
-    const bool mute = soundOn_;
+    // Each click turns the state that the previous click asked for, not the one the page has
+    // confirmed so far: two quick clicks come back to sound on, whenever the page answers.
+    const bool mute = soundWanted_;
+    soundWanted_ = !mute;
     ui->btn_mute->setChecked(!soundOn_);
-    bridge_->ClickPageButton(mute ? QStringLiteral("HTML_SetONSound") : QStringLiteral("HTML_SetOFFSound"),
-                             [this, mute] {
-                                 soundOn_ = !mute;
-                                 SetMuteImage(soundOn_ ? 7 : 6);
-                                 ui->btn_mute->setChecked(!soundOn_);
-                             });
+    bridge_->ClickPageButton(
+        mute ? QStringLiteral("HTML_SetONSound") : QStringLiteral("HTML_SetOFFSound"),
+        [this, mute] {
+            soundOn_ = !mute;
+            SetMuteImage(soundOn_ ? 7 : 6);
+            ui->btn_mute->setChecked(!soundOn_);
+        },
+        [this] { soundWanted_ = soundOn_; });
 }
 
 void TMainForm::SetVolumePosition(int position)

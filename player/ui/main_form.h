@@ -136,7 +136,8 @@ private:
     bool firstActivationPending_ = false;
     bool loadingSettings_ = false;
     bool settingsRetryWaits_ = false;
-    bool soundOn_ = true;
+    bool soundOn_ = true;     // the sound state the page has confirmed
+    bool soundWanted_ = true; // the sound state the last mute click asked for
     bool snapshotMode_ = false;
     int currentMediaKind_ = 0;
     std::unique_ptr<FullScreenMode> fullScreen_;

@@ -30,17 +30,17 @@ QString PageBridge::MissingElementMessage(const QString& name)
     return QStringLiteral("The player page has no element named \"%1\"").arg(name);
 }
 
-void PageBridge::ClickPageButton(const QString& name, Next next)
+void PageBridge::ClickPageButton(const QString& name, Next next, Next missing)
 {
-    Run(name, QStringLiteral("e.click();"), std::move(next));
+    Run(name, QStringLiteral("e.click();"), std::move(next), std::move(missing));
 }
 
 void PageBridge::SetPageElementValue(const QString& name, const QString& value, Next next)
 {
-    Run(name, QStringLiteral("e.value = %1;").arg(ScriptString(value)), std::move(next));
+    Run(name, QStringLiteral("e.value = %1;").arg(ScriptString(value)), std::move(next), {});
 }
 
-void PageBridge::Run(const QString& name, const QString& action, Next next)
+void PageBridge::Run(const QString& name, const QString& action, Next next, Next missing)
 {
     // document.all.item(name) gives a collection when several elements share the name: the first acts.
     // (document.all itself tests false in scripts, so it is called, not tested.)
@@ -52,12 +52,14 @@ void PageBridge::Run(const QString& name, const QString& action, Next next)
         " if (!e) return false;"
         " %2 return true; })()").arg(ScriptString(name), action);
     QPointer<PageBridge> self(this);
-    page_.runJavaScript(script, QWebEngineScript::MainWorld, [self, name, next](const QVariant& result) {
+    page_.runJavaScript(script, QWebEngineScript::MainWorld, [self, name, next, missing](const QVariant& result) {
         // The page answers with an empty result while it is being destroyed: nothing to report then.
         if (!self)
             return;
         if (result.toBool() != true) {
             self->errors_.Report(MissingElementMessage(name));
+            if (missing && self)
+                self->errors_.Guard(missing);
             return;
         }
         if (next)

@@ -22,14 +22,15 @@ public:
     PageBridge(QWebEnginePage& page, const ErrorReporter& errors);
     ~PageBridge() override;
 
-    void ClickPageButton(const QString& name, Next next = {});
+    // `missing` runs after the error report when the page holds no such element.
+    void ClickPageButton(const QString& name, Next next = {}, Next missing = {});
     void SetPageElementValue(const QString& name, const QString& value, Next next = {});
 
     // The message reported when the page holds no element of that name (or holds no document yet).
     static QString MissingElementMessage(const QString& name);
 
 private:
-    void Run(const QString& name, const QString& action, Next next);
+    void Run(const QString& name, const QString& action, Next next, Next missing);
 
     QWebEnginePage& page_;
     const ErrorReporter& errors_;

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -73,6 +74,15 @@ void TSplashForm::FitLabels()
     const int needed = ui->Label3->fontMetrics().horizontalAdvance(ui->Label3->text()) + 2;
     const int width = std::max(84, std::min(needed, right));
     ui->Label3->setGeometry(right - width, 8, width, 13);
+}
+
+void TSplashForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TSplashForm::Image1Click()

@@ -24,6 +24,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Only a click on the picture closes the window: Esc does not.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FitLabels();

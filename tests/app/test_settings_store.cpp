@@ -112,6 +112,36 @@ private slots:
         QCOMPARE(ErrorOf([&] { store.WriteChannelStart(true); }), QStringLiteral("Failed to create key Software/Zentavo"));
     }
 
+    void writeOverAFileThatDoesNotParseSucceeds_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QByteArray noise(4096, '\0');
+        quint32 state = 2463534242u; // xorshift: the same bytes on every run
+        for (char& byte : noise) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            byte = static_cast<char>(state & 0xFF);
+        }
+        QTest::newRow("random bytes") << noise;
+        QTest::newRow("zero bytes") << QByteArray(64, '\0');
+        QTest::newRow("unclosed group") << QByteArray("[Software\nZentavo\\channel-start=0\n");
+        QTest::newRow("lone quote") << QByteArray("[Software]\nZentavo\\channel-start=\"0\n");
+    }
+    void writeOverAFileThatDoesNotParseSucceeds()
+    {
+        // The value reaches the file: no error may be reported.
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("player.ini"));
+        WriteFile(path, content);
+        SettingsStore store(path);
+        QCOMPARE(ErrorOf([&] { store.WriteChannelStart(true); }), QString());
+        QCOMPARE(store.ReadChannelStart(), QStringLiteral("1"));
+        QCOMPARE(ErrorOf([&] { store.WriteChannelStart(false); }), QString());
+        QCOMPARE(store.ReadChannelStart(), QStringLiteral("0"));
+    }
+
     void failedWriteIsReported()
     {
         // The key exists, but the file may not grow: the write fails, whoever runs the test.

@@ -375,7 +375,6 @@ int main(int argc, char** argv)
     PlayerProfile::RegisterUrlSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Zentavo Player"));
     BridgeEndToEnd test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -40,12 +40,11 @@ for size in 16 22 24 32 48 64 128 256; do
   expected=$(printf '%08x%08x' "$size" "$size")
   check "icon ${size}x${size}" test "${header:0:16}" = 89504e470d0a1a0a -a "${header:32:16}" = "$expected"
 done
-if command -v desktop-file-validate > /dev/null; then
-  check "desktop entry validates" desktop-file-validate "$prefix/share/applications/org.zentavo.Player.desktop"
-fi
-if command -v appstreamcli > /dev/null; then
-  check "metainfo validates" appstreamcli validate --no-net "$prefix/share/metainfo/org.zentavo.Player.metainfo.xml"
-fi
+# The validators come with deps/debian-packages.txt: a missing one is a failure, never a skip.
+check "desktop-file-validate is installed" command -v desktop-file-validate
+check "desktop entry validates" desktop-file-validate "$prefix/share/applications/org.zentavo.Player.desktop"
+check "appstreamcli is installed" command -v appstreamcli
+check "metainfo validates" appstreamcli validate --no-net "$prefix/share/metainfo/org.zentavo.Player.metainfo.xml"
 
 channels=$("$prefix/bin/zentavo-catalog" list "$app/data/tv-all.xml" | wc -l)
 items=$(grep -c '<item>' "$app/data/tv-all.xml")

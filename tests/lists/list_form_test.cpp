@@ -85,6 +85,7 @@ private slots:
     void playCommandsRequestPlayThenClose_data();
     void playCommandsRequestPlayThenClose();
     void doubleClickBelowRowsDoesNothing();
+    void listTakesTheKeyboardWhenOpened();
     void windowClosesEvenWhenPlayFails();
     void opensOnRequestedTabAndKeepsVideoSize();
     void columnClickSortsAscendingEveryTime();
@@ -241,6 +242,8 @@ void ListFormTest::playCommandsRequestPlayThenClose_data()
     QTest::newRow("list popup Play") << "Popup_Play";
     QTest::newRow("favourites popup Play") << "MenuItem1";
     QTest::newRow("double click") << "double click";
+    QTest::newRow("Return key") << "Return";
+    QTest::newRow("Enter key") << "Enter";
 }
 
 void ListFormTest::playCommandsRequestPlayThenClose()
@@ -260,6 +263,8 @@ void ListFormTest::playCommandsRequestPlayThenClose()
         if (command == QLatin1String("double click")) {
             const QRect rect = List(form, 1)->visualRect(List(form, 1)->model()->index(0, 0));
             QTest::mouseDClick(List(form, 1)->viewport(), Qt::LeftButton, {}, rect.center());
+        } else if (command == QLatin1String("Return") || command == QLatin1String("Enter")) {
+            QTest::keyClick(List(form, 1), command == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Enter);
         } else if (auto* button = form.findChild<QPushButton*>(command)) {
             button->click();
         } else {
@@ -285,6 +290,36 @@ void ListFormTest::doubleClickBelowRowsDoesNothing()
     const QPoint below(20, List(form, 1)->viewport()->height() - 5);
     QTest::mouseClick(List(form, 1)->viewport(), Qt::LeftButton, {}, below);
     QTest::mouseDClick(List(form, 1)->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(play.count(), 0);
+    QVERIFY(form.isVisible());
+}
+
+void ListFormTest::listTakesTheKeyboardWhenOpened()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    QStringList seen;
+    connect(&form, &TListForm::PlayChannelRequested, this, [&] { seen << fixture.context.CurrentChannelId; });
+    QWidget* focused = nullptr;
+    QTimer::singleShot(0, &form, [&] {
+        focused = form.focusWidget();
+        // The arrows select the first row, Enter plays it: no mouse needed.
+        QTest::keyClick(focused, Qt::Key_Down);
+        QTest::keyClick(focused, Qt::Key_Up);
+        QTest::keyClick(focused, Qt::Key_Return);
+    });
+    QTimer::singleShot(5000, &form, [&] { form.close(); }); // a failing test must not hang
+    form.ShowOnTab(1);
+    QCOMPARE(focused, static_cast<QWidget*>(List(form, 2)));
+    QCOMPARE(seen, QStringList{QStringLiteral("3")});
+
+    // Enter with no row selected plays nothing and leaves the window open.
+    QSignalSpy play(&form, &TListForm::PlayChannelRequested);
+    form.show();
+    List(form, 1)->clearSelection();
+    QTest::keyClick(List(form, 1), Qt::Key_Return);
     QCOMPARE(play.count(), 0);
     QVERIFY(form.isVisible());
 }

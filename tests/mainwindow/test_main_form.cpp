@@ -1,6 +1,7 @@
 // The main window as a window: its menus, first show and activation, the stored option, the bars,
 // playback set-up, Pause, always on top, the width limit, the right-button filter, the home page
 // and the About box.
+#include "app/preference_form.h"
 #include "shell_fixture.h"
 
 #include "crypto/stream_passphrase.h"
@@ -22,6 +23,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -113,6 +115,37 @@ private slots:
         QCOMPARE(item->isEnabled(), enabled);
         QCOMPARE(item->isCheckable() ? int(item->isChecked()) : -1, check);
         QCOMPARE(!item->icon().isNull(), icon);
+    }
+
+    void channelMenuItemsOpenTheirTab_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("TV") << "V1" << 0;
+        QTest::newRow("Radio") << "Radio1" << 1;
+        QTest::newRow("Webcam") << "Webcam1" << 2;
+        QTest::newRow("My Favorites") << "MyFavorites1" << 3;
+    }
+    void channelMenuItemsOpenTheirTab()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, tab);
+        ShellFixture f;
+        f.ShowAndActivate();
+        // Start from another tab, so that a menu item that changes nothing is caught.
+        f.list->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex((tab + 1) % 4);
+        int shown = -1;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, f.form.get(), [&] {
+            if (!f.list->isVisible())
+                return;
+            closer.stop();
+            shown = f.list->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex();
+            f.list->close();
+        });
+        closer.start(20);
+        f.form->findChild<QAction*>(name)->trigger(); // modal until closed
+        QCOMPARE(shown, tab);
     }
 
     void menusHoldTheirItemsInOrder()
@@ -309,6 +342,19 @@ private slots:
         QVERIFY(Item(f, "ShowChannelswindowwhenstartup1")->isChecked());
         Item(f, "ShowChannelswindowwhenstartup1")->trigger();
         QCOMPARE(f.settings.ReadChannelStart(), QStringLiteral("0"));
+    }
+
+    void optionItemThatCannotBeStoredShowsWhatTheFileSays()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        // The settings folder is a plain file: nothing can be stored, and the file says nothing.
+        QDir(f.configDir.filePath(QStringLiteral("zentavo"))).removeRecursively();
+        QFile blocker(f.configDir.filePath(QStringLiteral("zentavo")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY_THROWS_EXCEPTION(std::exception, Item(f, "ShowChannelswindowwhenstartup1")->trigger());
+        QVERIFY(!Item(f, "ShowChannelswindowwhenstartup1")->isChecked());
     }
 
     void preferencesShowTheOptionAndOkStoresTheBox()
@@ -583,19 +629,47 @@ private slots:
             clicker.stop();
             status = about->findChild<QLabel*>(QStringLiteral("Label3"))->text();
             QTest::mouseClick(about->findChild<QLabel*>(QStringLiteral("Label4")), Qt::LeftButton);
+            QTest::keyClick(about, Qt::Key_Escape);
             labelClickClosed = !about->isVisible();
             QTest::mouseClick(about->findChild<QLabel*>(QStringLiteral("Image1")), Qt::LeftButton, {}, QPoint(20, 20));
         });
         clicker.start(50);
         Item(f, "About1")->trigger(); // modal until the picture is clicked
         QCOMPARE(status, QStringLiteral("About ..."));
-        QVERIFY(!labelClickClosed);
+        QVERIFY2(!labelClickClosed, "a click on a label or Esc closed the About box");
 
         TSplashForm splash;
         QCOMPARE(splash.findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("Initializing files ..."));
         QCOMPARE(splash.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Version: 1.0"));
         QCOMPARE(splash.size(), QSize(435, 150));
         QCOMPARE(splash.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().size(), QSize(435, 149));
+    }
+
+    void preferencesIgnoreEnterAndEsc()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        f.form->SetShowChannelsAtStartup(false);
+        bool stayedOpen = false;
+        QTimer presser;
+        connect(&presser, &QTimer::timeout, f.form.get(), [&] {
+            auto* dialog = qobject_cast<TPreferenceForm*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            presser.stop();
+            dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
+            for (const char* button : {"Button1", "Button2"}) {
+                dialog->findChild<QPushButton*>(QLatin1String(button))->setFocus();
+                for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+                    QTest::keyClick(dialog, key);
+            }
+            stayedOpen = dialog->isVisible();
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        });
+        presser.start(50);
+        Item(f, "Preferences1")->trigger(); // modal until Cancel
+        QVERIFY2(stayedOpen, "Enter or Esc closed the preferences dialog");
+        QVERIFY(!f.form->ShowChannelsAtStartup()); // nothing was stored by a key
     }
 
     void closingClearsTheScratchFolder()

@@ -181,6 +181,38 @@ private slots:
         QVERIFY(ReportedErrors().isEmpty());
     }
 
+    void twoQuickMuteClicksComeBackToSoundOn()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
+        f.Play(QStringLiteral("1"), QStringLiteral("TV"));
+        QVERIFY(loaded.wait(20000));
+        Evaluate(*f.form->Page(), QStringLiteral(
+            "window.hostClicks = [];"
+            "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
+            "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
+        auto* mute = f.form->findChild<QToolButton*>(QStringLiteral("btn_mute"));
+        // Both clicks land before the page has answered the first.
+        mute->click();
+        mute->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(*f.form->Page(), QStringLiteral("hostClicks")).toStringList(),
+                                  (QStringList{QStringLiteral("HTML_SetONSound"), QStringLiteral("HTML_SetOFFSound")}),
+                                  10000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->SoundOn(), 10000);
+        QVERIFY(!mute->isChecked());
+        QCOMPARE(mute->property("imageIndex").toInt(), 7);
+        // Three quick clicks end muted.
+        mute->click();
+        mute->click();
+        mute->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(*f.form->Page(), QStringLiteral("hostClicks.length")).toInt(), 5, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.form->SoundOn(), 10000);
+        QVERIFY(mute->isChecked());
+        QCOMPARE(mute->property("imageIndex").toInt(), 6);
+        QVERIFY(ReportedErrors().isEmpty());
+    }
+
     void volumeSliderSendsTheKindsScale_data()
     {
         QTest::addColumn<QString>("channel");
@@ -287,6 +319,11 @@ private slots:
                                                QLatin1Char('.'));
         QVERIFY(f.form->SoundOn());
         QVERIFY(!f.form->findChild<QToolButton*>(QStringLiteral("btn_mute"))->isChecked());
+        // The refused command is forgotten: the next click asks for silence again.
+        f.form->btn_muteClick();
+        QTRY_COMPARE_WITH_TIMEOUT(ReportedErrors().size(), 2, 10000);
+        QCOMPARE(ReportedErrors().last(), PageBridge::MissingElementMessage(QStringLiteral("HTML_SetONSound")) +
+                                              QLatin1Char('.'));
     }
 };
 
