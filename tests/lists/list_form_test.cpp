@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace zentavo;
 
 namespace {
@@ -92,6 +95,8 @@ private slots:
     void popupOpensOnRightReleaseAndMenuKey();
     void addAsksThenAppendsAndShowsFavourites();
     void addAnsweredNoChangesNothing();
+    void failedSaveLeavesRowsAndTabAsTheyWere();
+    void reopeningKeepsEachTabsSelection();
     void addOfExistingFavouriteIsSilent();
     void removeDeletesSelectedFavouriteWithoutAsking();
     void addCommentSavesEditedTextOrKeepsOldOnCancel_data();
@@ -462,6 +467,71 @@ void ListFormTest::addAnsweredNoChangesNothing()
     QCOMPARE(prompts.questions, 1);
     QCOMPARE(fixture.Favourites(), kTwoFavourites);
     QCOMPARE(CurrentTab(form), 0);
+}
+
+void ListFormTest::failedSaveLeavesRowsAndTabAsTheyWere()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    ClickRow(List(form, 1), 0);
+
+    // The file system takes no byte more than the favourites file holds now: the save fails,
+    // whoever runs the test.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit tiny = previous;
+    tiny.rlim_cur = static_cast<rlim_t>(kTwoFavourites.size());
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    bool failed = false;
+    try {
+        form.findChild<QAction*>(QStringLiteral("Popup_Addthischanneltomyfavorites"))->trigger();
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(failed);
+    QCOMPARE(prompts.questions, 1);
+    QCOMPARE(fixture.Favourites(), kTwoFavourites);
+    QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21"), QStringLiteral("3")}));
+    QCOMPARE(CurrentTab(form), 0);
+}
+
+void ListFormTest::reopeningKeepsEachTabsSelection()
+{
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    QTimer::singleShot(0, &form, [&] {
+        ClickRow(List(form, 1), 1);
+        form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        ClickRow(List(form, 2), 1);
+        form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+        ClickRow(List(form, 4), 0);
+        form.close();
+    });
+    form.ShowOnTab(0);
+
+    QStringList selected;
+    QTimer::singleShot(0, &form, [&] {
+        for (int number = 1; number <= 4; ++number) {
+            const QModelIndexList rows = List(form, number)->selectionModel()->selectedRows(1);
+            selected << (rows.isEmpty() ? QStringLiteral("-") : rows.first().data().toString());
+        }
+        form.close();
+    });
+    form.ShowOnTab(2);
+    QCOMPARE(selected, QStringList({QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("-"), QStringLiteral("21")}));
 }
 
 void ListFormTest::addOfExistingFavouriteIsSilent()
