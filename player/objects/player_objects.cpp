@@ -6,33 +6,17 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
 
-#include <array>
 #include <stdexcept>
 
 namespace zentavo {
 namespace {
 
-// In dependency order: later files use what earlier ones define.
-constexpr std::array kScriptFiles = {
-    "status_texts.js", "error_codes.js", "address_kind.js", "object_params.js", "library_loader.js",
-    "media_engine.js", "player_view.js", "player_object.js", "real_object.js", "wmp_object.js", "object_hooks.js",
-};
-
-QString ResourceText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("The player objects' script " + path.toStdString() + " is missing");
-    return QString::fromUtf8(file.readAll());
-}
-
+// The page scripts as the build joined them (the list and its order live in the CMake file).
 QString ObjectsSource() {
-    QString source = QStringLiteral("(function () {\n'use strict';\n");
-    for (const char* name : kScriptFiles) {
-        source += ResourceText(QStringLiteral(":/zentavo/objects/js/") + QLatin1String(name));
-        source += QLatin1Char('\n');
-    }
-    source += QStringLiteral("})();\n");
-    return source;
+    QFile file(QStringLiteral(":/zentavo/objects/objects.js"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("The player objects' script is missing from the program's resources");
+    return QString::fromUtf8(file.readAll());
 }
 
 QWebEngineScript MainWorldScript(const QString& name, const QString& source,

@@ -1,0 +1,22 @@
+// ESLint for the player objects' scripts, run on objects.js: the scripts joined in their order, as
+// the host injects them, so that a name that one file defines and the next one uses is known.
+import js from "@eslint/js";
+import globals from "globals";
+
+export default [
+  js.configs.recommended,
+  {
+    files: ["objects.js"],
+    languageOptions: {
+      ecmaVersion: 2022,
+      sourceType: "script",
+      globals: { ...globals.browser },
+    },
+    rules: {
+      "no-var": "error",
+      "prefer-const": "error",
+      eqeqeq: ["error", "always", { null: "ignore" }],
+      "no-unused-vars": ["error", { args: "none", caughtErrors: "none" }],
+    },
+  },
+];
