@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -135,6 +136,13 @@ int main(int argc, char** argv)
             list->setCurrentIndex(list->model()->index(2, 0));
         Save(QString::fromLatin1(page.file), *f.list);
     }
+    // Searching the TV list as the user types.
+    tabs->setCurrentIndex(0);
+    auto* search = f.list->findChild<QLineEdit*>(QStringLiteral("Edit_search"));
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("news"));
+    Save(QStringLiteral("channel-list-search"), *f.list);
+    search->clear();
     f.list->hide();
     return 0;
 }

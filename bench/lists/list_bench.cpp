@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -32,6 +33,7 @@ public:
 struct Catalogue {
     QTemporaryDir dir;
     AppContext context;
+    int tvRows = 0;
 };
 
 // A favourites file naming every tenth channel of the first 10,000, half of them with a comment.
@@ -62,6 +64,7 @@ Catalogue& CatalogueOf(int channels)
         QDir(entry->dir.path()).mkpath(QStringLiteral("data"));
         WriteFile(entry->context.CataloguePath(), bench::GenerateCatalogue(static_cast<size_t>(channels)));
         WriteFile(entry->context.FavouritesPath(), FavouritesText(1000));
+        entry->tvRows = channels / 5 * 2; // the generator's types repeat tv, radio, webcam, tv, radio
     }
     return *entry;
 }
@@ -116,12 +119,60 @@ void BM_ShowAndScrollTvList(benchmark::State& state)
     }
 }
 
+// Search as you type on the TV tab: one keystroke is the new text in the search field, the rows
+// found and the list painted again. 250,000 channels give 100,000 TV rows.
+const QStringList kTyping{QStringLiteral("c"), QStringLiteral("ch"), QStringLiteral("cha"), QStringLiteral("chan"),
+                          QStringLiteral("chann"), QStringLiteral("channe"), QStringLiteral("channel"),
+                          QStringLiteral("channel "), QStringLiteral("channel 1"), QStringLiteral("channel 12"),
+                          QStringLiteral("channel 12 "), QStringLiteral("channel 12 o"), QStringLiteral("channel 12 os"),
+                          QStringLiteral("channel 12 ost"), QStringLiteral("channel 12 oste"), QStringLiteral("channel 12 ost"),
+                          QStringLiteral("channel 12"), QStringLiteral("channel 1"), QStringLiteral("channel"),
+                          QStringLiteral("c"), QString()};
+
+void BM_SearchKeystroke(benchmark::State& state)
+{
+    Catalogue& catalogue = CatalogueOf(static_cast<int>(state.range(0)));
+    SilentPrompts prompts;
+    TListForm form(catalogue.context, prompts);
+    form.LoadChannelLists();
+    auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("Edit_search"));
+    form.show();
+    QApplication::processEvents();
+    std::size_t step = 0;
+    for (auto _ : state) {
+        search->setText(kTyping.at(static_cast<qsizetype>(step++ % static_cast<std::size_t>(kTyping.size()))));
+        list->viewport()->repaint();
+    }
+    state.counters["tv_rows"] = static_cast<double>(list->model()->rowCount() == 0 ? 0 : catalogue.tvRows);
+    form.hide();
+}
+
+// The first keystroke after the lists were filled.
+void BM_FirstSearchKeystroke(benchmark::State& state)
+{
+    Catalogue& catalogue = CatalogueOf(static_cast<int>(state.range(0)));
+    SilentPrompts prompts;
+    TListForm form(catalogue.context, prompts);
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("Edit_search"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        search->clear();
+        form.LoadChannelLists();
+        state.ResumeTiming();
+        search->setText(QStringLiteral("c"));
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_BareParse)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadChannelLists)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadFavourites)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowAndScrollTvList)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadChannelLists)->Arg(250000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchKeystroke)->Arg(250000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstSearchKeystroke)->Arg(250000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {

@@ -1,10 +1,12 @@
 #include "channel_list_model.h"
 
 #include "list_compare.h"
+#include "search_text.h"
 
 #include <QString>
 #include <algorithm>
 #include <numeric>
+#include <string>
 
 namespace zentavo {
 
@@ -15,7 +17,9 @@ ChannelListModel::ChannelListModel(QList<QIcon> rowIcons, QObject* parent)
 
 int ChannelListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(filtered_ ? shown_.size() : rows_.size());
 }
 
 int ChannelListModel::columnCount(const QModelIndex& parent) const
@@ -49,7 +53,59 @@ void ChannelListModel::SetRows(std::vector<ListRow> rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
+    // Folded once here, so that every keystroke of a search only compares.
+    foldedCaptions_.clear();
+    foldedCaptions_.reserve(rows_.size());
+    for (const ListRow& row : rows_)
+        foldedCaptions_.push_back(FoldForSearch(row.caption));
+    if (filtered_)
+        ApplyFilter(false);
     endResetModel();
+}
+
+void ChannelListModel::SetFilter(const QString& text)
+{
+    const QString simplified = text.simplified();
+    if (simplified == filter_)
+        return;
+    // Typing on at the end can only narrow what is shown: only the rows shown now are looked at.
+    const bool narrowing = filtered_ && simplified.startsWith(filter_);
+    beginResetModel();
+    filter_ = simplified;
+    ApplyFilter(narrowing);
+    endResetModel();
+}
+
+void ChannelListModel::ApplyFilter(bool narrowing)
+{
+    const std::vector<std::string> words = SearchWords(filter_);
+    filtered_ = !words.empty();
+    if (!filtered_) {
+        shown_.clear();
+        return;
+    }
+    std::vector<int> shown;
+    const auto consider = [&](int index) {
+        if (HoldsEveryWord(foldedCaptions_[static_cast<std::size_t>(index)], words))
+            shown.push_back(index);
+    };
+    if (narrowing) {
+        for (const int index : shown_)
+            consider(index);
+    } else {
+        for (int index = 0; index < static_cast<int>(rows_.size()); ++index)
+            consider(index);
+    }
+    shown_ = std::move(shown);
+}
+
+int ChannelListModel::ShownRowOf(const std::string& id) const
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (Row(row).id == id)
+            return row;
+    }
+    return -1;
 }
 
 void ChannelListModel::Clear()
@@ -66,19 +122,43 @@ void ChannelListModel::SortByColumn(int sortColumn)
     });
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // Where each row shown now goes: its index among all rows, then its new shown position.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> allIndexBefore;
+    allIndexBefore.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        allIndexBefore.push_back(AllRowIndex(index.row()));
+
     std::vector<ListRow> sorted;
+    std::vector<std::string> sortedCaptions;
     sorted.reserve(rows_.size());
-    std::vector<int> newRowOf(rows_.size());
+    sortedCaptions.reserve(rows_.size());
+    std::vector<int> newIndexOf(rows_.size());
     for (size_t i = 0; i < order.size(); ++i) {
-        newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
-        sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
+        const auto from = static_cast<size_t>(order[i]);
+        newIndexOf[from] = static_cast<int>(i);
+        sorted.push_back(std::move(rows_[from]));
+        sortedCaptions.push_back(std::move(foldedCaptions_[from]));
     }
     rows_ = std::move(sorted);
-    const QModelIndexList before = persistentIndexList();
+    foldedCaptions_ = std::move(sortedCaptions);
+
+    std::vector<int> shownRowOf; // new index among all rows -> new shown position
+    if (filtered_) {
+        for (int& index : shown_)
+            index = newIndexOf[static_cast<size_t>(index)];
+        std::sort(shown_.begin(), shown_.end());
+        shownRowOf.assign(rows_.size(), -1);
+        for (size_t row = 0; row < shown_.size(); ++row)
+            shownRowOf[static_cast<size_t>(shown_[row])] = static_cast<int>(row);
+    }
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& index : before)
-        after.append(this->index(newRowOf[static_cast<size_t>(index.row())], index.column()));
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const int newIndex = newIndexOf[allIndexBefore[static_cast<size_t>(i)]];
+        const int newRow = filtered_ ? shownRowOf[static_cast<size_t>(newIndex)] : newIndex;
+        after.append(this->index(newRow, before.at(i).column()));
+    }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

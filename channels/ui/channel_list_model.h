@@ -1,7 +1,8 @@
 #pragma once
 // The rows of one channel list as a two-column model: column 0 the caption with the row's icon,
 // column 1 the channel id (kept out of sight by the view). Rows stay in the order they were given,
-// so a catalogue of 100,000 channels costs one vector, not 100,000 widget items.
+// so a catalogue of 100,000 channels costs one vector, not 100,000 widget items. A filter narrows
+// the rows shown to those whose caption (country and name) holds every word typed.
 
 #include "channels/list_row.h"
 
@@ -25,16 +26,37 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Replaces every row; the filter stays and applies to the new rows.
     void SetRows(std::vector<ListRow> rows);
     void Clear();
-    const ListRow& Row(int row) const { return rows_.at(static_cast<size_t>(row)); }
+    // The row shown at that position (positions count the rows that pass the filter).
+    const ListRow& Row(int row) const { return rows_.at(AllRowIndex(row)); }
+    // Every row, shown or not, in the model's order.
     const std::vector<ListRow>& Rows() const { return rows_; }
     // Stable ascending sort by ListView1Compare on that column; the selection follows its row.
     void SortByColumn(int sortColumn);
 
+    // Shows only the rows whose caption holds every word of the text, ignoring case and accents;
+    // an empty text shows every row. The view is reset, so selections are the caller's to restore.
+    void SetFilter(const QString& text);
+    const QString& Filter() const { return filter_; }
+    // The position at which the row with that id is shown, or -1.
+    int ShownRowOf(const std::string& id) const;
+
 private:
+    std::size_t AllRowIndex(int shownRow) const
+    {
+        return filtered_ ? static_cast<std::size_t>(shown_.at(static_cast<std::size_t>(shownRow)))
+                         : static_cast<std::size_t>(shownRow);
+    }
+    void ApplyFilter(bool narrowing);
+
     QList<QIcon> rowIcons_;
     std::vector<ListRow> rows_;
+    std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
+    QString filter_;
+    bool filtered_ = false;
+    std::vector<int> shown_; // indexes into rows_ of the rows that pass the filter, in order
 };
 
 } // namespace zentavo

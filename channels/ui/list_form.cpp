@@ -15,10 +15,12 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -59,7 +61,7 @@ void TListForm::Init()
     ui->setupUi(this);
     // A tool window of fixed size: small caption bar, no minimise or maximise box.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(400, 503);
+    setFixedSize(400, 531);
     // Tahoma 8 pt is 11 pixels high; where Tahoma is missing a narrow sans face keeps the four
     // tabs and the rows within the window's width.
     QFont windowFont = font();
@@ -94,6 +96,7 @@ void TListForm::Init()
     PopupMenu2->addAction(ui->MenuItem4);
     PopupMenu2->addAction(ui->MenuItem5);
 
+    ui->Edit_search->installEventFilter(this);
     ConnectHandlers();
 }
 
@@ -133,6 +136,8 @@ void TListForm::ConnectHandlers()
             OpenPopup(list, list->viewport()->mapToGlobal(at));
         });
     }
+    connect(ui->Edit_search, &QLineEdit::textChanged, this, &TListForm::Edit_searchChange);
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, [this](int) { Edit_searchChange(ui->Edit_search->text()); });
     connect(ui->Popup_Play, &QAction::triggered, this, &TListForm::Popup_PlayClick);
     connect(ui->Popup_Addthischanneltomyfavorites, &QAction::triggered, this,
             &TListForm::Popup_AddthischanneltomyfavoritesClick);
@@ -147,11 +152,20 @@ void TListForm::ConnectHandlers()
 bool TListForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        if (watched == ui->Edit_search)
+            return SearchFieldKey(keyEvent);
         auto* keyList = qobject_cast<QTreeView*>(watched);
         if (keyList && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             // Enter on a row plays it, as a double click does.
             ListView1DblClick(keyList);
+            return true;
+        }
+        if (keyList && IsTypedText(*keyEvent)) {
+            // Typing in a list searches: the keys go to the search field.
+            ui->Edit_search->setFocus(Qt::ShortcutFocusReason);
+            QCoreApplication::sendEvent(ui->Edit_search, keyEvent);
             return true;
         }
     }
@@ -264,6 +278,59 @@ void TListForm::EditFavourites(const QString& command)
         return;
     LoadFavourites();
     ui->PageControl1->setCurrentIndex(kFavouritesTab);
+}
+
+bool TListForm::IsTypedText(const QKeyEvent& event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).isPrint() && !(text.size() == 1 && text.at(0) == QLatin1Char(' '));
+}
+
+bool TListForm::SearchFieldKey(QKeyEvent* event)
+{
+    QTreeView* list = lists_[static_cast<std::size_t>(ui->PageControl1->currentIndex())];
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        // Esc clears the search first; with nothing typed it closes the window as usual.
+        if (ui->Edit_search->text().isEmpty())
+            return false;
+        ui->Edit_search->clear();
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // From the search field straight to the rows found: the first one is selected.
+        list->setFocus(Qt::OtherFocusReason);
+        if (!list->selectionModel()->hasSelection() && list->model()->rowCount() > 0)
+            list->setCurrentIndex(list->model()->index(0, 0));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TListForm::Edit_searchChange(const QString& text)
+{
+    // The current tab shows what the search field holds; the row selected before stays selected
+    // while it is among the rows found.
+    const int tab = ui->PageControl1->currentIndex();
+    if (tab < 0 || tab >= static_cast<int>(lists_.size()))
+        return;
+    QTreeView* list = lists_[static_cast<std::size_t>(tab)];
+    ChannelListModel* model = models_[static_cast<std::size_t>(tab)];
+    if (model->Filter() == text.simplified())
+        return;
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    const std::string selectedId = selected.isEmpty() ? std::string() : model->Row(selected.first().row()).id;
+    model->SetFilter(text);
+    const int row = selectedId.empty() ? -1 : model->ShownRowOf(selectedId);
+    if (row >= 0)
+        list->setCurrentIndex(model->index(row, 0));
 }
 
 void TListForm::ListView1SelectItem(QTreeView* list, int row, bool selected)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QKeyEvent;
 class QMenu;
 class QTreeView;
 
@@ -58,6 +59,7 @@ private slots:
     void Button3Click();
     void Button1Click();
     void Button2Click();
+    void Edit_searchChange(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +71,8 @@ private:
     void SetCommandsEnabled(bool enabled);
     void OpenPopup(QTreeView* list, const QPoint& globalPos);
     void PlayAndClose();
+    static bool IsTypedText(const QKeyEvent& event);
+    bool SearchFieldKey(QKeyEvent* event);
     std::optional<QString> SelectedFavouriteId() const;
     ChannelListModel* ModelOf(const QTreeView* list) const;
 

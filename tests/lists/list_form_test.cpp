@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -89,6 +90,10 @@ private slots:
     void playCommandsRequestPlayThenClose();
     void doubleClickBelowRowsDoesNothing();
     void listTakesTheKeyboardWhenOpened();
+    void searchNarrowsTheCurrentTab_data();
+    void searchNarrowsTheCurrentTab();
+    void typingInTheListSearchesAndEscClearsFirst();
+    void searchKeepsTheSelectedRowAndArrowsLeadToTheRowsFound();
     void windowClosesEvenWhenPlayFails();
     void opensOnRequestedTabAndKeepsVideoSize();
     void columnClickSortsAscendingEveryTime();
@@ -327,6 +332,95 @@ void ListFormTest::listTakesTheKeyboardWhenOpened()
     QTest::keyClick(List(form, 1), Qt::Key_Return);
     QCOMPARE(play.count(), 0);
     QVERIFY(form.isVisible());
+}
+
+void ListFormTest::searchNarrowsTheCurrentTab_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("ids");
+    const QString newsOne = QStringLiteral("17"); // France - News One
+    const QString canalSud = QStringLiteral("8"); // Andorra - Çanal Sud
+    QTest::newRow("name, other case") << 0 << "NEWS" << QStringList{newsOne};
+    QTest::newRow("accent not typed") << 0 << "canal" << QStringList{canalSud};
+    QTest::newRow("accent typed where there is none") << 0 << "àndorra" << QStringList{canalSud};
+    QTest::newRow("country") << 0 << "france" << QStringList{newsOne};
+    QTest::newRow("two words, any order") << 0 << "sud andorra" << QStringList{canalSud};
+    QTest::newRow("a word not found") << 0 << "news andorra" << QStringList{};
+    QTest::newRow("blanks only") << 0 << "   " << QStringList{newsOne, canalSud};
+    QTest::newRow("radio tab") << 1 << "ital" << QStringList{QStringLiteral("3")};
+    QTest::newRow("favourites tab") << 3 << "norway" << QStringList{QStringLiteral("21")};
+}
+
+void ListFormTest::searchNarrowsTheCurrentTab()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, ids);
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.LoadFavourites();
+    form.show();
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(tab);
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("Edit_search"));
+    search->insert(typed);
+    QCOMPARE(Ids(List(form, tab + 1)), ids);
+    // Clearing the field shows every row again.
+    search->clear();
+    QCOMPARE(Ids(List(form, 1)), (QStringList{QStringLiteral("17"), QStringLiteral("8")}));
+}
+
+void ListFormTest::typingInTheListSearchesAndEscClearsFirst()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("Edit_search"));
+    QStringList seen;
+    bool openAfterEsc = false;
+    QTimer::singleShot(0, &form, [&] {
+        QTest::keyClicks(form.focusWidget(), QStringLiteral("Sud"));
+        seen << search->text() << Ids(List(form, 1));
+        QTest::keyClick(search, Qt::Key_Escape); // clears the field, the window stays
+        openAfterEsc = form.isVisible();
+        seen << search->text() << QString::number(List(form, 1)->model()->rowCount());
+        QTest::keyClick(search, Qt::Key_Escape); // nothing typed: Esc closes as usual
+    });
+    QTimer::singleShot(5000, &form, [&] { form.close(); }); // a failing test must not hang
+    form.ShowOnTab(0);
+    QVERIFY(openAfterEsc);
+    QCOMPARE(seen, (QStringList{QStringLiteral("Sud"), QStringLiteral("8"), QString(), QStringLiteral("2")}));
+    QVERIFY(!form.isVisible());
+}
+
+void ListFormTest::searchKeepsTheSelectedRowAndArrowsLeadToTheRowsFound()
+{
+    ListFixture fixture;
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    ClickRow(List(form, 1), 1); // Çanal Sud
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("Edit_search"));
+    QTest::keyClicks(search, QStringLiteral("a"));
+    QCOMPARE(Captions(List(form, 1)).size(), 2);
+    const QModelIndexList selected = List(form, 1)->selectionModel()->selectedRows(1);
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().data().toString(), QStringLiteral("8"));
+
+    // Down from the field selects the first row found; Enter plays it.
+    QStringList played;
+    connect(&form, &TListForm::PlayChannelRequested, this, [&] { played << fixture.context.CurrentChannelId; });
+    search->clear();
+    QTest::keyClicks(search, QStringLiteral("o"));
+    List(form, 1)->clearSelection();
+    QTest::keyClick(search, Qt::Key_Down);
+    QTest::keyClick(form.focusWidget(), Qt::Key_Return);
+    QCOMPARE(played, QStringList{QStringLiteral("17")});
 }
 
 void ListFormTest::windowClosesEvenWhenPlayFails()

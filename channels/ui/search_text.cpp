@@ -1,0 +1,57 @@
+#include "search_text.h"
+
+#include <QChar>
+#include <QStringList>
+#include <algorithm>
+
+namespace zentavo {
+
+namespace {
+
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+std::string FoldForSearch(std::string_view utf8)
+{
+    if (IsAscii(utf8)) {
+        std::string folded(utf8);
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return folded;
+    }
+    const QString decomposed = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))
+                                   .normalized(QString::NormalizationForm_KD);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+            category == QChar::Mark_Enclosing)
+            continue;
+        folded.append(c);
+    }
+    return folded.toCaseFolded().toStdString();
+}
+
+std::vector<std::string> SearchWords(const QString& typed)
+{
+    std::vector<std::string> words;
+    const QStringList parts = typed.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& part : parts)
+        words.push_back(FoldForSearch(part.toStdString()));
+    return words;
+}
+
+bool HoldsEveryWord(std::string_view foldedText, const std::vector<std::string>& words)
+{
+    return std::all_of(words.begin(), words.end(),
+                       [foldedText](const std::string& word) { return foldedText.find(word) != std::string_view::npos; });
+}
+
+} // namespace zentavo
