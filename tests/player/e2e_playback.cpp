@@ -64,6 +64,7 @@ private slots:
     void dashFromServerWithoutCorsPlaysThroughTheHost();
     void webcamChannelShowsPictureAndRefreshFetchesItAgain();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
+    void windowsMediaPageQueryWinsOverTheFilledAddress();
 
 private:
     void Play(const char* id, bool originalSize = true);
@@ -371,6 +372,23 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("typeof Hls + typeof mpegts + typeof dashjs")).toString(),
              QStringLiteral("functionundefinedundefined"));
+}
+
+void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress() {
+    // The page of channel 9 is filled with an address that answers 404; the text behind "?" in the
+    // page's own address is what the Windows Media page plays.
+    FillOptions options;
+    options.channelName = "Channel";
+    const auto play = PreparePlay(catalogue_.toStdString(), "9", BuildStreamPassphrase(), options);
+    QVERIFY(play.has_value());
+    const auto file = WritePageFile(play->page);
+    QUrl address = profile_->UrlForFile(QString::fromStdString(file.string()));
+    address.setQuery(server_->Url(QLatin1String(TestMedia::kMp3)).toString(QUrl::FullyEncoded));
+    page_->load(address);
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("srcc")).toString(),
+             server_->Url(QLatin1String(TestMedia::kMp3)).toString());
 }
 
 int main(int argc, char** argv) {
