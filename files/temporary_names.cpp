@@ -1,18 +1,17 @@
 #include "temporary_names.h"
 
 #include "file_descriptor.h"
+#include "folder_entries.h"
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <vector>
 
 namespace zentavo {
 
@@ -67,23 +66,6 @@ std::optional<TemporaryName> ParseTemporaryName(std::string_view entry, std::str
 
 bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
-std::vector<std::string> FolderEntries(int folderFd)
-{
-    std::vector<std::string> names;
-    const int own = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (own < 0)
-        return names;
-    DIR* folder = ::fdopendir(own);
-    if (folder == nullptr) {
-        ::close(own);
-        return names;
-    }
-    while (const dirent* entry = ::readdir(folder))
-        names.emplace_back(entry->d_name);
-    ::closedir(folder);
-    return names;
-}
-
 void RemoveIfStale(int folderFd, const std::string& entry, const TemporaryName& name, time_t now)
 {
     // O_NONBLOCK: a FIFO under such a name must not hang the save.
@@ -120,7 +102,7 @@ std::string TemporaryNamePrefix(std::string_view target, pid_t pid)
 void RemoveStaleTemporaryFiles(int folderFd, std::string_view target)
 {
     const time_t now = ::time(nullptr);
-    for (const std::string& entry : FolderEntries(folderFd)) {
+    for (const std::string& entry : FolderEntryNames(folderFd)) {
         if (const std::optional<TemporaryName> name = ParseTemporaryName(entry, target))
             RemoveIfStale(folderFd, entry, *name, now);
     }
