@@ -62,10 +62,9 @@ public:
             name_.clear();
             ThrowErrno(error);
         }
-        // Held until the rename: the clean-up of other saves leaves a locked file alone.
-        while (::flock(fd_.Get(), LOCK_EX) != 0) {
-            if (errno != EINTR)
-                ThrowErrno(errno);
+        // Held until the rename: the clean-up of other saves leaves a locked file alone. A file
+        // system without locks still has the process id in the name to go by.
+        while (::flock(fd_.Get(), LOCK_EX) != 0 && errno == EINTR) {
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;

@@ -3,7 +3,6 @@
 #include "file_descriptor.h"
 #include "folder_entries.h"
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -27,7 +26,7 @@ bool IsSuffix(std::string_view text)
     if (text.size() != kTemporarySuffixLength)
         return false;
     for (const char c : text) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
             return false;
     }
     return true;
@@ -75,8 +74,8 @@ void RemoveIfStale(int folderFd, const std::string& entry, const TemporaryName& 
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
         return;
-    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-        return; // a save is writing it right now
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return; // a save is writing it right now (a file system without locks leaves the rest to decide)
     const bool old = now - info.st_mtime > kStaleAfterSeconds;
     // A save takes its lock just after it creates the file: in that instant only its pid and the
     // file's age tell it apart from a leftover.
