@@ -68,7 +68,8 @@ bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 void RemoveIfStale(int folderFd, const std::string& entry, const TemporaryName& name, time_t now)
 {
     // O_NONBLOCK: a FIFO under such a name must not hang the save.
-    const FileDescriptor fd(::openat(folderFd, entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileDescriptor fd(
+        ::openat(folderFd, entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.IsOpen())
         return;
     struct stat info {};

@@ -94,7 +94,10 @@ bool IsGuid(std::string_view name)
     return true;
 }
 
-bool IsListName(std::string_view name) { return name.starts_with(kListPrefix) && IsGuid(name.substr(kListPrefix.size())); }
+bool IsListName(std::string_view name)
+{
+    return name.starts_with(kListPrefix) && IsGuid(name.substr(kListPrefix.size()));
+}
 
 [[noreturn]] void Refuse(const fs::path& folder, const std::string& reason)
 {
@@ -191,8 +194,8 @@ void ScratchFolder::Open(const fs::path& path)
         }
         struct stat mine {};
         struct stat there {};
-        if (::fstat(list.Get(), &mine) == 0 && ::fstatat(folder.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(mine, there)) {
+        if (::fstat(list.Get(), &mine) == 0 &&
+            ::fstatat(folder.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(mine, there)) {
             path_ = path;
             folder_ = std::move(folder);
             list_ = std::move(list);

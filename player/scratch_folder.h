@@ -6,12 +6,12 @@
 // the pages it wrote (".instance-{GUID}" in the folder) and removes only those; the pages listed by
 // players that have ended are removed by the next one. Files that no list names are never touched.
 
+#include "files/file_descriptor.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "files/file_descriptor.h"
 
 namespace zentavo {
 

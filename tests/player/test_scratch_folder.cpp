@@ -234,7 +234,8 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("words");
-        QTest::newRow("a link to another folder") << QStringLiteral("link") << QStringLiteral("is a symbolic link, not a folder");
+        QTest::newRow("a link to another folder") << QStringLiteral("link")
+                                                  << QStringLiteral("is a symbolic link, not a folder");
         QTest::newRow("a link to nowhere") << QStringLiteral("dangling")
                                            << QStringLiteral("is a symbolic link, not a folder");
         QTest::newRow("open to everyone") << QStringLiteral("0777") << QStringLiteral("is open to other users");
@@ -242,7 +243,8 @@ private slots:
         QTest::newRow("a file") << QStringLiteral("file") << QStringLiteral("is not a folder");
         // Only root can give a folder to another user.
         if (::geteuid() == 0)
-            QTest::newRow("owned by another user") << QStringLiteral("nobody") << QStringLiteral("belongs to another user");
+            QTest::newRow("owned by another user")
+                << QStringLiteral("nobody") << QStringLiteral("belongs to another user");
     }
     void anUnsafeScratchFolderIsRefusedAndLeftAlone()
     {
