@@ -11,10 +11,12 @@ namespace zentavo {
 
 namespace {
 
+// A link counts as the file it points to: a dangling one is a store still to be created, at the
+// link's target, as the save writes through links.
 bool FileExists(const std::filesystem::path& path)
 {
     std::error_code error;
-    const bool exists = std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    const bool exists = std::filesystem::exists(path, error);
     return exists && !error;
 }
 

@@ -1,5 +1,9 @@
 #include "xml_document.h"
 
+#include "files/file_descriptor.h"
+#include "files/file_error.h"
+#include "files/file_writer.h"
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
@@ -132,45 +136,6 @@ std::optional<XmlElement> SelectFirstElement(xmlDoc* doc, xmlNode* node, std::st
         return std::nullopt;
     return XmlElement(first);
 }
-
-// A file descriptor that is closed when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
-    ~FileDescriptor() { Close(); }
-    int Get() const { return fd_; }
-    int Close()
-    {
-        const int result = fd_ >= 0 ? ::close(fd_) : 0;
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
-
-// A temporary file that is removed unless it was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile()
-    {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    const std::string& Path() const { return path_; }
-    void Release() { path_.clear(); }
-
-private:
-    std::string path_;
-};
 
 [[noreturn]] void ThrowSaveError(const std::filesystem::path& path, const std::string& reason)
 {
@@ -496,74 +461,14 @@ std::string XmlDocument::SaveToBytes() const
     throw XmlError("Cannot write the document");
 }
 
-void XmlDocument::SaveFile(const std::filesystem::path& requested) const
+void XmlDocument::SaveFile(const std::filesystem::path& path) const
 {
     const std::string bytes = SaveToBytes();
-
-    // A link is followed, so the file it names is replaced and the link stays.
-    std::filesystem::path path = requested;
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(path, ignored)) {
-        std::error_code error;
-        path = std::filesystem::weakly_canonical(path, error);
-        if (error)
-            ThrowSaveError(requested, error.message());
+    try {
+        ReplaceFile(path, bytes);
+    } catch (const FileError& error) {
+        ThrowSaveError(path, error.what());
     }
-
-    // An existing file keeps its permissions; a write-protected one is not replaced behind
-    // its owner's back (a rename would otherwise ignore the protection).
-    mode_t mode = 0666;
-    bool keepMode = false;
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode))
-            ThrowSaveError(requested, ErrnoText(EISDIR));
-        if ((existing.st_mode & S_IWUSR) == 0)
-            ThrowSaveError(requested, "the file is read-only");
-        mode = existing.st_mode & 07777;
-        keepMode = true;
-    } else if (errno != ENOENT) {
-        ThrowSaveError(requested, ErrnoText(errno));
-    }
-
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int rawFd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (rawFd < 0)
-        ThrowSaveError(requested, ErrnoText(errno));
-    FileDescriptor fd(rawFd);
-    TemporaryFile temporary(pattern);
-
-    if (!keepMode) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    if (::fchmod(fd.Get(), mode) != 0)
-        ThrowSaveError(requested, ErrnoText(errno));
-
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t put = ::write(fd.Get(), bytes.data() + written, bytes.size() - written);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowSaveError(requested, ErrnoText(errno));
-        }
-        written += static_cast<std::size_t>(put);
-    }
-    // The data reaches the disk before the new name does, so a crash leaves the old file or the new one.
-    if (::fsync(fd.Get()) != 0)
-        ThrowSaveError(requested, ErrnoText(errno));
-    if (fd.Close() != 0)
-        ThrowSaveError(requested, ErrnoText(errno));
-    if (::rename(temporary.Path().c_str(), path.c_str()) != 0)
-        ThrowSaveError(requested, ErrnoText(errno));
-    temporary.Release();
-
-    const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderFd.Get() >= 0)
-        ::fsync(folderFd.Get()); // the rename is done; a folder that cannot be synced changes nothing
 }
 
 } // namespace zentavo

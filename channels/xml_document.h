@@ -72,8 +72,9 @@ public:
     // become character references, so a load of the result gives the same text. An encoding
     // whose output could not be read again (UTF-7) gives way to UTF-8, declared as such.
     std::string SaveToBytes() const;
-    // Replaces the file atomically (temporary file in the same folder, then rename):
-    // a failed or interrupted save leaves the previous file whole. Throws XmlError.
+    // Replaces the file whole through ReplaceFile (files/file_writer.h): a failed or interrupted
+    // save leaves the previous file whole, and a link, working or dangling, is written through and
+    // kept. Throws XmlError "Cannot save PATH: reason".
     void SaveFile(const std::filesystem::path& path) const;
 
     _xmlDoc* Native() const { return doc_.get(); }

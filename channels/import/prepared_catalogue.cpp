@@ -2,11 +2,7 @@
 
 #include "channels/media_kind.h"
 #include "crypto/protected_string_cipher.h"
-
-#include <QSaveFile>
-#include <QString>
-
-#include <stdexcept>
+#include "files/file_writer.h"
 
 namespace zentavo {
 namespace {
@@ -81,17 +77,7 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
 void SavePreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
                            const std::filesystem::path& path)
 {
-    const std::string bytes = PreparedCatalogueBytes(channels, passphrase);
-    QSaveFile file(QString::fromStdString(path.string()));
-    if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error(file.errorString().toStdString());
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw std::runtime_error(reason);
-    }
-    if (!file.commit())
-        throw std::runtime_error(file.errorString().toStdString());
+    ReplaceFile(path, PreparedCatalogueBytes(channels, passphrase));
 }
 
 } // namespace zentavo

@@ -18,8 +18,8 @@ namespace zentavo {
 // control characters (PlaylistImport cleans them).
 std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase);
 
-// Replaces the file whole (a temporary file in the same folder, then a rename); a failed write
-// leaves an existing file as it was. Throws std::runtime_error with the reason.
+// Replaces the file whole (ReplaceFile); a failed write leaves an existing file as it was.
+// Throws FileError (a std::runtime_error) with the reason in words.
 void SavePreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
                            const std::filesystem::path& path);
 

@@ -116,6 +116,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
 
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
     connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
+    // The page file of a play goes once the next page has loaded.
+    connect(page_.get(), &QWebEnginePage::loadFinished, this, [this] { playedPages_.Loaded(page_->url()); });
     // Esc belongs to the page except while the player fills the screen.
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setEnabled(false);
@@ -224,6 +226,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormShow()
 {
+    // Pages that players ended by Exit, a signal or a crash left behind.
+    ClearScratchLeftovers();
     firstActivationPending_ = true;
     soundOn_ = true;
     soundWanted_ = true;
@@ -262,7 +266,7 @@ void TMainForm::FormClose()
 
 void TMainForm::Exit1Click()
 {
-    // Ends the loop at once: the windows are not closed, so the scratch folder stays.
+    // Ends the loop at once: the windows are not closed, so the page stays until the next start-up.
     QCoreApplication::exit(0);
 }
 
@@ -439,7 +443,9 @@ void TMainForm::PlayChannel()
 void TMainForm::WritePlayerPage(const std::string& page)
 {
     const std::filesystem::path file = WritePageFile(page);
-    page_->load(profile_->UrlForFile(QFile::decodeName(file.string().c_str())));
+    const QUrl url = profile_->UrlForFile(QFile::decodeName(file.string().c_str()));
+    playedPages_.Add(url, file);
+    page_->load(url);
     ui->AddthischanneltoMyFavorites1->setEnabled(true);
 }
 

@@ -3,6 +3,7 @@
 // the snapshot bar, the loading indicator and the menus. Playback preparation, the page bridge,
 // the settings store and the browser launcher are classes of their own that the handlers call.
 
+#include "player/played_pages.h"
 #include "player/player_page.h"
 
 #include <QMainWindow>
@@ -131,6 +132,7 @@ private:
     QTimer Timer1;
     QTimer Timer2;
     QShortcut* escape_ = nullptr;
+    PlayedPages playedPages_;
 
     bool firstShowDone_ = false;
     bool firstActivationPending_ = false;

@@ -281,6 +281,42 @@ private slots:
             QCOMPARE(ReadBytes(files.folder / "plain"), QByteArray("x"));
     }
 
+    // A favourites file that is a link, to a store or to nothing yet, is used where it points:
+    // a missing store is created at the link's target, and the link stays a link.
+    void aLinkedStoreIsUsedWhereItPoints_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("dangling, listing") << false << QStringLiteral("list") << kEmptyStore;
+        QTest::newRow("dangling, add") << false << QStringLiteral("add") << Store("<item id=\"17\" comment=\"\"/>");
+        QTest::newRow("working, listing") << true << QStringLiteral("list") << Store("<item id=\"3\" comment=\"\"/>");
+        QTest::newRow("working, add") << true << QStringLiteral("add")
+                                      << Store("<item id=\"3\" comment=\"\"/><item id=\"17\" comment=\"\"/>");
+    }
+    void aLinkedStoreIsUsedWhereItPoints()
+    {
+        QFETCH(bool, targetExists);
+        QFETCH(QString, operation);
+        QFETCH(QByteArray, stored);
+        const Files files;
+        std::filesystem::create_directory(files.folder / "mine");
+        const auto target = files.folder / "mine" / "favourites.xml";
+        std::filesystem::create_symlink("mine/favourites.xml", files.favourites);
+        if (targetExists)
+            QVERIFY(WriteBytes(target, Store("<item id=\"3\" comment=\"\"/>")));
+
+        if (operation == QLatin1String("list"))
+            QCOMPARE(BuildFavouriteRows(files.favourites, files.catalogue).size(), std::size_t{targetExists ? 1u : 0u});
+        else
+            QCOMPARE(AddFavourite(files.favourites, "17"), EditResult::Changed);
+
+        QCOMPARE(ReadBytes(target), stored);
+        QVERIFY(std::filesystem::is_symlink(std::filesystem::symlink_status(files.favourites)));
+        QCOMPARE(QString::fromStdString(std::filesystem::read_symlink(files.favourites).string()),
+                 QStringLiteral("mine/favourites.xml"));
+    }
+
     void deletingTheFileWhileRunningStartsAFreshStore()
     {
         const Files files;

@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -305,16 +307,130 @@ private slots:
             const QByteArray now = ReadBytes(path);
             QVERIFY2(now == firstBytes || now == secondBytes, "the file is neither the old nor the new document");
         }
+        // The temporary files of the killed saves go with the next save.
+        first.SaveFile(path);
+        QCOMPARE(FolderEntries(folder.Path()), QStringList{QStringLiteral("doc.xml")});
     }
 
-    void aSaveThroughALinkReplacesTheLinkedFile()
+    // Before a save, temporary files that an earlier save of the same file left behind are
+    // removed: only names that the writer makes, only when no live writer can own them.
+    void aSaveRemovesTheStaleTemporaryFilesOfEarlierSaves_data()
     {
+        QTest::addColumn<QString>("name"); // %dead: a process that has ended, %live: this test
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("save of an ended process") << QStringLiteral(".doc.xml.save-%dead-a1B2c3") << 0 << true;
+        QTest::newRow("save of an ended process, old") << QStringLiteral(".doc.xml.save-%dead-a1B2c3") << 3600 << true;
+        QTest::newRow("save of a live process") << QStringLiteral(".doc.xml.save-%live-a1B2c3") << 0 << false;
+        QTest::newRow("earlier naming, old") << QStringLiteral(".doc.xml.Qw3rTy") << 3600 << true;
+        QTest::newRow("earlier naming, fresh") << QStringLiteral(".doc.xml.Qw3rTy") << 0 << false;
+        QTest::newRow("another file's save") << QStringLiteral(".other.xml.save-%dead-a1B2c3") << 3600 << false;
+        QTest::newRow("not a process id") << QStringLiteral(".doc.xml.save-12x4-a1B2c3") << 3600 << false;
+        QTest::newRow("suffix too short") << QStringLiteral(".doc.xml.save-%dead-a1B2c") << 3600 << false;
+        QTest::newRow("a name of the user's") << QStringLiteral("doc.xml.bak") << 3600 << false;
+        QTest::newRow("without the dot") << QStringLiteral("doc.xml.Qw3rTy") << 3600 << false;
+    }
+    void aSaveRemovesTheStaleTemporaryFilesOfEarlierSaves()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, ageSeconds);
+        QFETCH(bool, removed);
+        const pid_t ended = ::fork();
+        if (ended == 0)
+            ::_exit(0);
+        QVERIFY(ended > 0);
+        QCOMPARE(::waitpid(ended, nullptr, 0), ended);
+        name.replace(QStringLiteral("%dead"), QString::number(ended));
+        name.replace(QStringLiteral("%live"), QString::number(::getpid()));
+
         const Folder folder;
-        QVERIFY(WriteBytes(folder / "real.xml", "old"));
-        std::filesystem::create_symlink(folder / "real.xml", folder / "link.xml");
+        const auto stale = folder.Path() / name.toStdString();
+        QVERIFY(WriteBytes(stale, "half a document"));
+        const struct timespec times[2] = {{::time(nullptr) - ageSeconds, 0}, {::time(nullptr) - ageSeconds, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, stale.c_str(), times, 0), 0);
+
+        XmlDocument::Create("items").SaveFile(folder / "doc.xml");
+        QCOMPARE(std::filesystem::exists(stale), !removed);
+        QVERIFY(FolderEntries(folder.Path()).contains(QStringLiteral("doc.xml")));
+    }
+
+    // A saved path that is a link, working or dangling, is written where the link points (the
+    // chain followed to its end, relative links from their own folder); the link itself stays.
+    void aSaveThroughALinkWritesWhereItPoints_data()
+    {
+        QTest::addColumn<QString>("link");   // the link's text, as readlink gives it back
+        QTest::addColumn<QString>("target"); // the file that receives the document, under the folder
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("working, absolute") << QStringLiteral("@/real.xml") << QStringLiteral("real.xml") << true;
+        QTest::newRow("working, relative") << QStringLiteral("real.xml") << QStringLiteral("real.xml") << true;
+        QTest::newRow("dangling, absolute") << QStringLiteral("@/real.xml") << QStringLiteral("real.xml") << false;
+        QTest::newRow("dangling, relative") << QStringLiteral("real.xml") << QStringLiteral("real.xml") << false;
+        QTest::newRow("dangling, into a subfolder") << QStringLiteral("sub/real.xml") << QStringLiteral("sub/real.xml")
+                                                    << false;
+        QTest::newRow("chain ending dangling") << QStringLiteral("sub/hop.xml") << QStringLiteral("sub/real.xml")
+                                               << false;
+        QTest::newRow("chain ending in a file") << QStringLiteral("sub/hop.xml") << QStringLiteral("sub/real.xml")
+                                                << true;
+    }
+    void aSaveThroughALinkWritesWhereItPoints()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        QFETCH(bool, targetExists);
+        const Folder folder;
+        std::filesystem::create_directory(folder / "sub");
+        // sub/hop.xml is a relative link inside sub/, resolved from sub/ and not from the folder.
+        std::filesystem::create_symlink("real.xml", folder / "sub" / "hop.xml");
+        const std::string text = link.startsWith(u'@') ? folder.Path().string() + link.mid(1).toStdString()
+                                                       : link.toStdString();
+        std::filesystem::create_symlink(text, folder / "link.xml");
+        if (targetExists)
+            QVERIFY(WriteBytes(folder.Path() / target.toStdString(), "old"));
+
         XmlDocument::Create("items").SaveFile(folder / "link.xml");
-        QVERIFY(std::filesystem::is_symlink(folder / "link.xml"));
-        QVERIFY(ReadBytes(folder / "real.xml").contains("<items/>"));
+
+        QVERIFY(std::filesystem::is_symlink(std::filesystem::symlink_status(folder / "link.xml")));
+        QCOMPARE(QString::fromStdString(std::filesystem::read_symlink(folder / "link.xml").string()),
+                 QString::fromStdString(text));
+        QCOMPARE(ReadBytes(folder.Path() / target.toStdString()),
+                 QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items/>\n"));
+    }
+
+    // A link that cannot be followed to a writable place is refused in words and stays as it was.
+    void aLinkThatLeadsNowhereIsRefusedAndKept_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("into a missing folder") << QStringLiteral("no-such-folder/real.xml")
+                                               << QStringLiteral("No such file or directory");
+        QTest::newRow("a loop") << QStringLiteral("link.xml") << QStringLiteral("Too many levels of symbolic links");
+        QTest::newRow("to a folder") << QStringLiteral("sub") << QStringLiteral("Is a directory");
+    }
+    void aLinkThatLeadsNowhereIsRefusedAndKept()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, words);
+        const Folder folder;
+        std::filesystem::create_directory(folder / "sub");
+        std::filesystem::create_symlink(link.toStdString(), folder / "link.xml");
+        try {
+            XmlDocument::Create("items").SaveFile(folder / "link.xml");
+            QFAIL("the save must fail");
+        } catch (const XmlError& error) {
+            const QString message = QString::fromUtf8(error.what());
+            QVERIFY2(message.startsWith(QStringLiteral("Cannot save ") +
+                                        QString::fromStdString((folder / "link.xml").string())),
+                     error.what());
+            QVERIFY2(message.contains(words), error.what());
+        }
+        QCOMPARE(QString::fromStdString(std::filesystem::read_symlink(folder / "link.xml").string()), link);
+        // Dangling links too: QDir would not list them.
+        std::size_t entries = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
+            QVERIFY2(entry.path().filename() == "link.xml" || entry.path().filename() == "sub", entry.path().c_str());
+            ++entries;
+        }
+        QCOMPARE(entries, std::size_t{2});
     }
 
     // A save that cannot complete raises XmlError and leaves what was there whole.

@@ -438,7 +438,7 @@ private slots:
         QCOMPARE(ScratchFiles().size(), 1);
         QVERIFY(!f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")));
 
-        // The same channel again: a second page file.
+        // The same channel again: a second page file, until the second page has loaded.
         f.Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
         QCOMPARE(ScratchFiles().size(), 2);
 
@@ -446,6 +446,39 @@ private slots:
         f.form->Timer2Timer();
         QVERIFY(Child<>(f, "Panel_load")->isHidden());
         QVERIFY(!f.form->findChild<QTimer*>(QStringLiteral("Timer2"))->isActive());
+    }
+
+    // A play's page file goes once the next page has loaded; the page on show stays, since the
+    // webcam refresh loads it again, and so does the last play's page behind the start page.
+    void aPlaysPageFileGoesOnceTheNextPageHasLoaded()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
+        const auto shownFile = [&] { return f.form->Page()->url().fileName(); };
+
+        f.Play(QStringLiteral("3"), QStringLiteral("Cam"));
+        QTRY_COMPARE(shownFile(), ScratchFiles().value(0));
+        QTRY_VERIFY(!loaded.isEmpty());
+        const QStringList cam = ScratchFiles();
+        QCOMPARE(cam.size(), 1);
+
+        loaded.clear();
+        Child<QPushButton>(f, "BitBtn1")->click();
+        QTRY_VERIFY(!loaded.isEmpty());
+        QCOMPARE(ScratchFiles(), cam);
+
+        for (const char* id : {"1", "2", "1"}) {
+            f.Play(QString::fromLatin1(id), QStringLiteral("Channel"));
+            QCOMPARE(ScratchFiles().size(), 2);
+            QTRY_COMPARE(ScratchFiles().size(), 1);
+            QCOMPARE(ScratchFiles().value(0), shownFile());
+        }
+        const QStringList last = ScratchFiles();
+        loaded.clear();
+        Child<QToolButton>(f, "btn_stop")->click();
+        QTRY_VERIFY(!loaded.isEmpty() && f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")));
+        QCOMPARE(ScratchFiles(), last);
     }
 
     void snapshotChannelStartsTheRefreshEvenWithAutoRefreshCleared()
