@@ -8,7 +8,8 @@ option(ZENTAVO_WERROR "Treat warnings as errors" OFF)
 option(ZENTAVO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
 add_library(zentavo_common_flags INTERFACE)
-target_compile_options(zentavo_common_flags INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(zentavo_common_flags INTERFACE -Wall -Wextra -Wpedantic
+  -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-qual)
 target_compile_definitions(zentavo_common_flags INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
