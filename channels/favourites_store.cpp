@@ -1,9 +1,11 @@
 #include "favourites_store.h"
 
 #include "catalogue.h"
+#include "channel_id.h"
 #include "channel_id_index.h"
 #include "xml_document.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <system_error>
 
@@ -43,25 +45,18 @@ std::optional<XmlElement> FindFavourite(const XmlDocument& store, std::string_vi
     return store.SelectSingleNode(path);
 }
 
-// A channel id is a decimal integer, possibly with the white space of a hand-formatted catalogue
-// around it; anything else could never be selected again, and each ADD would append it anew.
-bool IsChannelId(std::string_view id)
-{
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    while (!id.empty() && isSpace(id.front()))
-        id.remove_prefix(1);
-    while (!id.empty() && isSpace(id.back()))
-        id.remove_suffix(1);
-    if (id.empty())
-        return false;
-    for (const char c : id) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return true;
-}
-
 } // namespace
+
+void RequireChannelId(std::string_view id)
+{
+    // A decimal integer, possibly with the white space of a hand-formatted catalogue around it;
+    // anything else could never be selected again, and each ADD would append it anew.
+    const std::string_view digits = TrimXmlSpace(id);
+    const bool isNumber = !digits.empty()
+        && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!isNumber)
+        throw std::invalid_argument("'" + std::string(id) + "' is not a channel id");
+}
 
 void CreateEmptyFavourites(const std::filesystem::path& path)
 {
@@ -70,8 +65,7 @@ void CreateEmptyFavourites(const std::filesystem::path& path)
 
 EditResult AddFavourite(const std::filesystem::path& path, std::string_view id)
 {
-    if (!IsChannelId(id))
-        throw std::invalid_argument("'" + std::string(id) + "' is not a channel id");
+    RequireChannelId(id);
     XmlDocument store = LoadStore(path);
     if (FindFavourite(store, id))
         return EditResult::Unchanged;
@@ -134,12 +128,12 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
             decoration.append("  [ ").append(comment).append(" ]");
 
         // A favourite whose channel the catalogue no longer holds cannot show a name: left out.
-        const auto channel = index.Find(id);
+        const auto channel = index.Find(TrimXmlSpace(id));
         if (!channel)
             continue;
         ListRow& row = rows.emplace_back();
         row.caption = channel->ChildText("country") + " - " + channel->ChildText("name") + decoration;
-        row.id = channel->ChildText("id");
+        row.id = TrimXmlSpace(channel->ChildText("id"));
         row.iconIndex = IconIndexOf(channel->ChildText("imgindex"));
     }
     return rows;

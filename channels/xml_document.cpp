@@ -182,10 +182,11 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
-// Opens a file for parsing; a folder or a file that cannot be opened is an XmlError.
-FileDescriptor OpenForReading(const std::filesystem::path& path)
+// Reads a whole regular file. It is opened without blocking, so a FIFO without a writer or a
+// device never holds the caller up, and anything but a regular file is refused before a read.
+std::string ReadRegularFile(const std::filesystem::path& path)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.Get() < 0)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
     struct stat info {};
@@ -193,7 +194,30 @@ FileDescriptor OpenForReading(const std::filesystem::path& path)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
     if (S_ISDIR(info.st_mode))
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(EISDIR));
-    return fd;
+    if (!S_ISREG(info.st_mode))
+        throw XmlError("Cannot read " + path.string() + ": not a regular file");
+    if (info.st_size > INT_MAX)
+        throw XmlError(path.string() + ": file too large");
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(got + 4096); // the file may have grown since fstat
+        const ssize_t read = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
+        if (read < 0) {
+            if (errno == EINTR)
+                continue;
+            throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
+        }
+        if (read == 0)
+            break;
+        got += static_cast<std::size_t>(read);
+        if (got > static_cast<std::size_t>(INT_MAX))
+            throw XmlError(path.string() + ": file too large");
+    }
+    bytes.resize(got);
+    return bytes;
 }
 
 // The first error the parser reports: the later ones mostly follow from it.
@@ -260,15 +284,9 @@ xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
     });
 }
 
-// Reads the file in pieces as it parses, as xmllint does: no copy of the whole file in memory.
-// Reading through a descriptor also means a compressed file is never inflated behind our back.
 xmlDoc* ParseFile(const std::filesystem::path& path)
 {
-    FileDescriptor fd = OpenForReading(path);
-    const std::string url = path.string();
-    return Parse(url, [&fd, &url](xmlParserCtxt* context) {
-        return xmlCtxtReadFd(context, fd.Get(), url.c_str(), nullptr, kParseOptions);
-    });
+    return ParseBytes(ReadRegularFile(path), path.string());
 }
 
 } // namespace
@@ -278,6 +296,27 @@ xmlDoc* ParseFile(const std::filesystem::path& path)
 std::string XmlElement::Name() const
 {
     return FromXml(node_->name);
+}
+
+std::string_view XmlElement::NameView() const
+{
+    return reinterpret_cast<const char*>(node_->name);
+}
+
+bool XmlElement::HasPlainName(std::string_view name) const
+{
+    return node_->ns == nullptr && NameIs(node_, name);
+}
+
+std::string_view XmlElement::Text(std::string& storage) const
+{
+    const xmlNode* child = node_->children;
+    if (child == nullptr)
+        return {};
+    if (child->next == nullptr && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
+        return child->content ? std::string_view(reinterpret_cast<const char*>(child->content)) : std::string_view();
+    storage = Text();
+    return storage;
 }
 
 std::string XmlElement::Text() const
