@@ -161,7 +161,8 @@ private slots:
         QTest::newRow("no comment attribute") << QByteArray("<item id=\"3\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
         QTest::newRow("non-integer imgindex") << QByteArray("<item id=\"5\" comment=\"\"/>")
                                               << QStringLiteral("Norway - Harbour cam") << kNoIcon;
-        QTest::newRow("leading zero id") << QByteArray("<item id=\"03\" comment=\"\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
+        QTest::newRow("blanks around the id") << QByteArray("<item id=\" 3\n\" comment=\"\"/>")
+                                              << QStringLiteral("Germany - Alpha TV") << 0;
     }
     void rowsShowCatalogueDataAndTheirDecoration()
     {
@@ -177,10 +178,12 @@ private slots:
         QCOMPARE(Bytes(rows[0].id), item.contains("\"17\"") ? QByteArray("17") : item.contains("\"5\"") ? QByteArray("5") : QByteArray("3"));
     }
 
+    // Ids are compared as written: "03" and "3 or 1=1" name no channel.
     void favouritesTheCatalogueLacksAreLeftOut()
     {
         const Files files;
-        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"99\" comment=\"gone\"/><item id=\"3\" comment=\"\"/><item comment=\"no id\"/><item id=\"x]\"/>")));
+        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"99\" comment=\"gone\"/><item id=\"3\" comment=\"\"/><item comment=\"no id\"/><item id=\"x]\"/>"
+                                                   "<item id=\"03\"/><item id=\"3 or 1=1\"/><item id=\"3.0\"/>")));
         QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)), QStringList{QStringLiteral("Germany - Alpha TV")});
     }
 

@@ -1,7 +1,8 @@
-// The one-pass id lookup gives exactly what the XPath lookup gives.
+// The one-pass id lookup gives exactly what the single lookup gives.
 #include "channels/catalogue.h"
 #include "channels/channel_id_index.h"
 
+#include <QHash>
 #include <QTest>
 
 using namespace zentavo;
@@ -9,8 +10,8 @@ using namespace zentavo;
 class ChannelIdIndexTest : public QObject {
     Q_OBJECT
 private slots:
-    void findsWhatThePathSelects_data();
-    void findsWhatThePathSelects();
+    void findsWhatTheSingleLookupFinds_data();
+    void findsWhatTheSingleLookupFinds();
     void documentWithoutItemsRootFindsNothing();
 };
 
@@ -29,15 +30,15 @@ const char* kCatalogue = R"(<items>
 </items>)";
 } // namespace
 
-void ChannelIdIndexTest::findsWhatThePathSelects_data()
+void ChannelIdIndexTest::findsWhatTheSingleLookupFinds_data()
 {
     QTest::addColumn<QString>("id");
     for (const char* id : {"17", "017", "17.", "17.0", "2.5", ".5", "8", "9", "30", "31", "123456789012", "4",
-                           "-4", "abc", "name", "1e1", "", "17]", "0", "99"})
+                           "-4", "abc", "name", "1e1", "", "17]", "0", "99", "17 or 1=1", " 17"})
         QTest::newRow(*id ? id : "empty") << QString::fromUtf8(id);
 }
 
-void ChannelIdIndexTest::findsWhatThePathSelects()
+void ChannelIdIndexTest::findsWhatTheSingleLookupFinds()
 {
     QFETCH(QString, id);
     const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(kCatalogue));
@@ -47,7 +48,12 @@ void ChannelIdIndexTest::findsWhatThePathSelects()
     const auto found = index.Find(key);
     QCOMPARE(found.has_value(), expected.has_value());
     if (expected)
-        QCOMPARE(found->Native(), expected->Native());
+        QVERIFY(*found == *expected);
+    // What it finds: the first item of exactly that id; an id is never read as a number.
+    static const QHash<QString, QString> kFound{{QStringLiteral("17"), QStringLiteral("first seventeen")},
+                                                {QStringLiteral("8"), QStringLiteral("two ids")},
+                                                {QStringLiteral("123456789012"), QStringLiteral("big")}};
+    QCOMPARE(found ? QString::fromStdString(found->ChildText("name")) : QString(), kFound.value(id));
 }
 
 void ChannelIdIndexTest::documentWithoutItemsRootFindsNothing()
