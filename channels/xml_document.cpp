@@ -182,9 +182,9 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
-// Reads a whole regular file. It is opened without blocking, so a FIFO without a writer or a
+// Opens a file for parsing. It is opened without blocking, so a FIFO without a writer or a
 // device never holds the caller up, and anything but a regular file is refused before a read.
-std::string ReadRegularFile(const std::filesystem::path& path)
+FileDescriptor OpenRegularFile(const std::filesystem::path& path)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.Get() < 0)
@@ -196,28 +196,7 @@ std::string ReadRegularFile(const std::filesystem::path& path)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(EISDIR));
     if (!S_ISREG(info.st_mode))
         throw XmlError("Cannot read " + path.string() + ": not a regular file");
-    if (info.st_size > INT_MAX)
-        throw XmlError(path.string() + ": file too large");
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t got = 0;
-    for (;;) {
-        if (got == bytes.size())
-            bytes.resize(got + 4096); // the file may have grown since fstat
-        const ssize_t read = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
-        if (read < 0) {
-            if (errno == EINTR)
-                continue;
-            throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
-        }
-        if (read == 0)
-            break;
-        got += static_cast<std::size_t>(read);
-        if (got > static_cast<std::size_t>(INT_MAX))
-            throw XmlError(path.string() + ": file too large");
-    }
-    bytes.resize(got);
-    return bytes;
+    return fd;
 }
 
 // The first error the parser reports: the later ones mostly follow from it.
@@ -284,9 +263,16 @@ xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
     });
 }
 
+// Reads the checked file in pieces as it parses, as xmllint does: no copy of the whole file in
+// memory. (A regular file never makes a read wait, with or without O_NONBLOCK.) Reading through
+// the descriptor also means a compressed file is never inflated behind our back.
 xmlDoc* ParseFile(const std::filesystem::path& path)
 {
-    return ParseBytes(ReadRegularFile(path), path.string());
+    FileDescriptor fd = OpenRegularFile(path);
+    const std::string url = path.string();
+    return Parse(url, [&fd, &url](xmlParserCtxt* context) {
+        return xmlCtxtReadFd(context, fd.Get(), url.c_str(), nullptr, kParseOptions);
+    });
 }
 
 } // namespace
