@@ -37,12 +37,34 @@ XmlDocument LoadStore(const std::filesystem::path& path)
     }
 }
 
+// The number a favourite's id stands for, as the digits without leading zeros ("0" for zero);
+// nothing when the text, XML white space around it aside, is not digits alone.
+std::optional<std::string_view> IdNumber(std::string_view id)
+{
+    id = TrimXmlSpace(id);
+    if (id.empty() || !std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    while (id.size() > 1 && id.front() == '0')
+        id.remove_prefix(1);
+    return id;
+}
+
+// The first "item" under the root "items" whose id attribute stands for the same number as id.
+// The id is data: compared, never evaluated, and text that is not a number finds nothing.
 std::optional<XmlElement> FindFavourite(const XmlDocument& store, std::string_view id)
 {
-    // The id goes into the path without quotes, as in the catalogue lookup.
-    std::string path;
-    path.append("/items/item[@id=").append(id).append("]");
-    return store.SelectSingleNode(path);
+    const std::optional<std::string_view> wanted = IdNumber(id);
+    const XmlElement root = store.Root();
+    if (!wanted || !root.HasPlainName("items"))
+        return std::nullopt;
+    for (auto item = root.FirstChildElement(); item; item = item->NextSiblingElement()) {
+        if (!item->HasPlainName("item"))
+            continue;
+        const std::optional<std::string> itemId = item->Attribute("id");
+        if (itemId && IdNumber(*itemId) == wanted)
+            return item;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -51,10 +73,7 @@ void RequireChannelId(std::string_view id)
 {
     // A decimal integer, possibly with the white space of a hand-formatted catalogue around it;
     // anything else could never be selected again, and each ADD would append it anew.
-    const std::string_view digits = TrimXmlSpace(id);
-    const bool isNumber = !digits.empty()
-        && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!isNumber)
+    if (!IdNumber(id))
         throw std::invalid_argument("'" + std::string(id) + "' is not a channel id");
 }
 
@@ -114,7 +133,7 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
         CreateEmptyFavourites(favouritesPath);
     const Catalogue catalogue = Catalogue::Load(cataloguePath);
     const XmlDocument store = LoadStore(favouritesPath);
-    const ChannelIdIndex index(catalogue); // one pass, not one XPath walk per favourite
+    const ChannelIdIndex index(catalogue); // one pass, not one walk per favourite
 
     std::vector<ListRow> rows;
     for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement()) {

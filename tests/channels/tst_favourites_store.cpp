@@ -108,6 +108,41 @@ private slots:
         QCOMPARE(ReadBytes(files.favourites), kEmptyStore);
     }
 
+    // A favourite's id is data: the same number matches, whatever its zeros and blanks; text
+    // that is not a number is never evaluated and finds nothing.
+    void favouriteLookupsCompareIdsAsNumbersNeverAsExpressions_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QByteArray>("comment"); // "-": nothing found
+        QTest::newRow("same text") << QByteArray("3") << QByteArray("a");
+        QTest::newRow("leading zero") << QByteArray("03") << QByteArray("a");
+        QTest::newRow("blanks and zeros in the file") << QByteArray("17") << QByteArray("c");
+        QTest::newRow("zero") << QByteArray("0") << QByteArray("d");
+        QTest::newRow("attribute that names itself") << QByteArray("@id") << QByteArray("-");
+        QTest::newRow("always true") << QByteArray("3 or 1=1") << QByteArray("-");
+        QTest::newRow("union") << QByteArray("9]|/items/item[2") << QByteArray("-");
+        QTest::newRow("word the file holds") << QByteArray("x") << QByteArray("-");
+        QTest::newRow("fraction") << QByteArray("3.0") << QByteArray("-");
+        QTest::newRow("empty") << QByteArray() << QByteArray("-");
+    }
+    void favouriteLookupsCompareIdsAsNumbersNeverAsExpressions()
+    {
+        QFETCH(QByteArray, id);
+        QFETCH(QByteArray, comment);
+        const Files files;
+        const QByteArray store = Store("<item id=\"3\" comment=\"a\"/><item id=\"x\" comment=\"b\"/>"
+                                       "<item id=\" 017\n\" comment=\"c\"/><item id=\"000\" comment=\"d\"/>");
+        QVERIFY(WriteBytes(files.favourites, store));
+        const auto found = FavouriteComment(files.favourites, id.toStdString());
+        QCOMPARE(found ? QByteArray::fromStdString(*found) : QByteArray("-"), comment);
+        QCOMPARE(SetFavouriteComment(files.favourites, id.toStdString(), "new"),
+                 comment == "-" ? EditResult::Unchanged : EditResult::Changed);
+        if (comment == "-") {
+            QCOMPARE(RemoveFavourite(files.favourites, id.toStdString()), EditResult::Unchanged);
+            QCOMPARE(ReadBytes(files.favourites), store);
+        }
+    }
+
     // Ids read from a hand-formatted catalogue keep their white space; they still select their item.
     void anIdWithWhiteSpaceAroundItIsStillAChannelId()
     {
