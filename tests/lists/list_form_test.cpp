@@ -93,9 +93,6 @@ private slots:
     void popupOpensOnRightReleaseAndMenuKey();
     void addAsksThenAppendsAndShowsFavourites();
     void addAnsweredNoChangesNothing();
-    void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data();
-    void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking();
-    void laterRowsWithAnEarlierRowsIdAreLeftOutInWords();
     void addOfExistingFavouriteIsSilent();
     void removeDeletesSelectedFavouriteWithoutAsking();
     void addCommentSavesEditedTextOrKeepsOldOnCancel_data();
@@ -104,6 +101,9 @@ private slots:
     void commandOnBrokenFavouritesFileLeavesItAlone();
     void missingFavouritesFileIsCreatedEmpty();
     void maintenanceButtonsWriteCopiesBesideCatalogue();
+    void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data();
+    void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking();
+    void laterRowsWithAnEarlierRowsIdAreLeftOutInWords();
 };
 
 void ListFormTest::listsShowCatalogueRowsInFileOrder()
@@ -435,60 +435,6 @@ void ListFormTest::addAnsweredNoChangesNothing()
     QCOMPARE(CurrentTab(form), 0);
 }
 
-void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::newRow("word") << QStringLiteral("abc");
-    QTest::newRow("expression") << QStringLiteral("1 or 1=1");
-    QTest::newRow("sign") << QStringLiteral("-1");
-    QTest::newRow("path") << QStringLiteral("1]|/items/item[1");
-}
-
-void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking()
-{
-    QFETCH(QString, id);
-    ListFixture fixture;
-    fixture.WriteFavourites(kTwoFavourites);
-    ScriptedPrompts prompts;
-    TListForm form(fixture.context, prompts);
-    fixture.context.CurrentChannelId = id;
-    try {
-        form.EditFavourites(QStringLiteral("ADD"));
-        QFAIL("the id was not refused");
-    } catch (const std::invalid_argument& error) {
-        QCOMPARE(QString::fromUtf8(error.what()), QLatin1Char('\'') + id + QStringLiteral("' is not a channel id"));
-    }
-    QCOMPARE(prompts.questions, 0);
-    QCOMPARE(fixture.Favourites(), kTwoFavourites);
-    QCOMPARE(CurrentTab(form), 0);
-}
-
-// A row whose id an earlier item has would play that item: the window leaves it out and says so.
-void ListFormTest::laterRowsWithAnEarlierRowsIdAreLeftOutInWords()
-{
-    ListFixture fixture(R"(<?xml version="1.0" encoding="UTF-8"?>
-<items>
-  <item><id>17</id><name>News One</name><country>France</country><bandwidth>300k</bandwidth><type2>tv</type2><imgindex>0</imgindex><url>00</url></item>
-  <item><id>3</id><name>Music Radio</name><country>Italy</country><bandwidth></bandwidth><type2>radio</type2><imgindex>1</imgindex><url>00</url></item>
-  <item><id>17</id><name>Copy Cat</name><country>Spain</country><bandwidth></bandwidth><type2>webcam</type2><imgindex>2</imgindex><url>00</url></item>
-  <item><id>
-    3
-  </id><name>Echo</name><country>Peru</country><bandwidth>64k</bandwidth><type2>radio</type2><imgindex>1</imgindex><url>00</url></item>
-</items>
-)");
-    ScriptedPrompts prompts;
-    TListForm form(fixture.context, prompts);
-    form.LoadChannelLists();
-    QCOMPARE(Ids(List(form, 1)), QStringList{QStringLiteral("17")});
-    QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("3")});
-    QCOMPARE(List(form, 3)->model()->rowCount(), 0);
-    QCOMPARE(prompts.leftOutMessages,
-             QStringList{QStringLiteral("2 channels in the channel list have the same id as a channel before them. They "
-                                        "would play the earlier channel, so they are left out of the lists:\n"
-                                        "\nSpain - Copy Cat (id 17)\nPeru - Echo  (64k) (id 3)")});
-    QCOMPARE(prompts.listFileErrors, 0);
-}
-
 void ListFormTest::addOfExistingFavouriteIsSilent()
 {
     ListFixture fixture;
@@ -631,6 +577,60 @@ void ListFormTest::maintenanceButtonsWriteCopiesBesideCatalogue()
     encipher->click();
     const QByteArray protectedCopy = ListFixture::ReadFile(enciphered);
     QVERIFY(!protectedCopy.isEmpty() && !protectedCopy.contains("rtsp://"));
+}
+
+void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::newRow("word") << QStringLiteral("abc");
+    QTest::newRow("expression") << QStringLiteral("1 or 1=1");
+    QTest::newRow("sign") << QStringLiteral("-1");
+    QTest::newRow("path") << QStringLiteral("1]|/items/item[1");
+}
+
+void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking()
+{
+    QFETCH(QString, id);
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    fixture.context.CurrentChannelId = id;
+    try {
+        form.EditFavourites(QStringLiteral("ADD"));
+        QFAIL("the id was not refused");
+    } catch (const std::invalid_argument& error) {
+        QCOMPARE(QString::fromUtf8(error.what()), QLatin1Char('\'') + id + QStringLiteral("' is not a channel id"));
+    }
+    QCOMPARE(prompts.questions, 0);
+    QCOMPARE(fixture.Favourites(), kTwoFavourites);
+    QCOMPARE(CurrentTab(form), 0);
+}
+
+// A row whose id an earlier item has would play that item: the window leaves it out and says so.
+void ListFormTest::laterRowsWithAnEarlierRowsIdAreLeftOutInWords()
+{
+    ListFixture fixture(R"(<?xml version="1.0" encoding="UTF-8"?>
+<items>
+  <item><id>17</id><name>News One</name><country>France</country><bandwidth>300k</bandwidth><type2>tv</type2><imgindex>0</imgindex><url>00</url></item>
+  <item><id>3</id><name>Music Radio</name><country>Italy</country><bandwidth></bandwidth><type2>radio</type2><imgindex>1</imgindex><url>00</url></item>
+  <item><id>17</id><name>Copy Cat</name><country>Spain</country><bandwidth></bandwidth><type2>webcam</type2><imgindex>2</imgindex><url>00</url></item>
+  <item><id>
+    3
+  </id><name>Echo</name><country>Peru</country><bandwidth>64k</bandwidth><type2>radio</type2><imgindex>1</imgindex><url>00</url></item>
+</items>
+)");
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    QCOMPARE(Ids(List(form, 1)), QStringList{QStringLiteral("17")});
+    QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("3")});
+    QCOMPARE(List(form, 3)->model()->rowCount(), 0);
+    QCOMPARE(prompts.leftOutMessages,
+             QStringList{QStringLiteral("2 channels in the channel list have the same id as a channel before them. They "
+                                        "would play the earlier channel, so they are left out of the lists:\n"
+                                        "\nSpain - Copy Cat (id 17)\nPeru - Echo  (64k) (id 3)")});
+    QCOMPARE(prompts.listFileErrors, 0);
 }
 
 QTEST_MAIN(ListFormTest)
