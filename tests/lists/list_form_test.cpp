@@ -4,6 +4,8 @@
 
 #include "channels/ui/list_form.h"
 
+#include <stdexcept>
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -15,8 +17,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
-
-#include <stdexcept>
 
 using namespace zentavo;
 
