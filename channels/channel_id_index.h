@@ -1,14 +1,17 @@
 #pragma once
 // Lookup by id over a whole catalogue at once, for callers that look up many ids in one document
-// (the favourites list): one pass over the items instead of one walk per id, with the same result
-// as Catalogue::FindChannel.
+// (the favourites list, the duplicate check of the channel lists): one pass over the items
+// instead of one walk per id, with the same result as Catalogue::FindChannel.
 
 #include "catalogue.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace zentavo {
 
@@ -21,8 +24,11 @@ public:
     std::optional<XmlElement> Find(std::string_view id) const;
 
 private:
-    // Keyed by the id text as written (trimmed); only ids that can name a channel, first item wins.
-    std::unordered_map<std::string, XmlElement> byId_;
+    // Only ids that can name a channel are kept. One spelling per number makes the number a key
+    // as exact as the text; sorted by number, document order kept among equal numbers.
+    std::vector<std::pair<std::uint64_t, XmlElement>> byNumber_;
+    // Ids too long for 64 bits, by their text; the first item wins.
+    std::unordered_map<std::string, XmlElement> byLongId_;
 };
 
 } // namespace zentavo

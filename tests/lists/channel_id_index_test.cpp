@@ -27,6 +27,10 @@ const char* kCatalogue = R"(<items>
   <x:item xmlns:x="urn:other"><id>30</id><name>other namespace</name></x:item>
   <thing><id>31</id><name>not an item</name></thing>
   <item><id>123456789012</id><name>big</name></item>
+  <item><id>9999999999999999999</id><name>largest short</name></item>
+  <item><id>123456789012345678901234567890</id><name>huge</name></item>
+  <item><id>123456789012345678901234567890</id><name>huge again</name></item>
+  <item><id>8</id><name>eight again</name></item>
 </items>)";
 } // namespace
 
@@ -34,7 +38,9 @@ void ChannelIdIndexTest::findsWhatTheSingleLookupFinds_data()
 {
     QTest::addColumn<QString>("id");
     for (const char* id : {"17", "017", "17.", "17.0", "2.5", ".5", "8", "9", "30", "31", "123456789012", "4",
-                           "-4", "abc", "name", "1e1", "", "17]", "0", "99", "17 or 1=1", " 17"})
+                           "-4", "abc", "name", "1e1", "", "17]", "0", "99", "17 or 1=1", " 17",
+                           "9999999999999999999", "10000000000000000000", "123456789012345678901234567890",
+                           "0123456789012345678901234567890", "18446744073709551616"})
         QTest::newRow(*id ? id : "empty") << QString::fromUtf8(id);
 }
 
@@ -52,7 +58,9 @@ void ChannelIdIndexTest::findsWhatTheSingleLookupFinds()
     // What it finds: the first item of exactly that id; an id is never read as a number.
     static const QHash<QString, QString> kFound{{QStringLiteral("17"), QStringLiteral("first seventeen")},
                                                 {QStringLiteral("8"), QStringLiteral("two ids")},
-                                                {QStringLiteral("123456789012"), QStringLiteral("big")}};
+                                                {QStringLiteral("123456789012"), QStringLiteral("big")},
+                                                {QStringLiteral("9999999999999999999"), QStringLiteral("largest short")},
+                                                {QStringLiteral("123456789012345678901234567890"), QStringLiteral("huge")}};
     QCOMPARE(found ? QString::fromStdString(found->ChildText("name")) : QString(), kFound.value(id));
 }
 
