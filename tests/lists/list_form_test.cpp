@@ -7,9 +7,11 @@
 #include <stdexcept>
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -104,6 +106,7 @@ private slots:
     void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data();
     void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking();
     void laterRowsWithAnEarlierRowsIdAreLeftOutInWords();
+    void leftOutRowsAreNamedInAWarningBox();
 };
 
 void ListFormTest::listsShowCatalogueRowsInFileOrder()
@@ -631,6 +634,33 @@ void ListFormTest::laterRowsWithAnEarlierRowsIdAreLeftOutInWords()
                                         "would play the earlier channel, so they are left out of the lists:\n"
                                         "\nSpain - Copy Cat (id 17)\nPeru - Echo  (64k) (id 3)")});
     QCOMPARE(prompts.listFileErrors, 0);
+}
+
+// The window's own dialogs: the warning box, over the window, with its words.
+void ListFormTest::leftOutRowsAreNamedInAWarningBox()
+{
+    ListFixture fixture(R"(<items>
+  <item><id>4</id><name>Four</name><country>Chad</country><type2>radio</type2><imgindex>1</imgindex></item>
+  <item><id>4</id><name>Other Four</name><country>Fiji</country><type2>tv</type2><imgindex>0</imgindex></item>
+</items>)");
+    TListForm form(fixture.context);
+    QString shown;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, &form, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|')
+                    + QString::number(box->icon()) + QLatin1Char('|') + QString::number(box->buttons().size());
+            box->close();
+        }
+    });
+    closer.start(50);
+    form.LoadChannelLists();
+    QCOMPARE(shown, QStringLiteral("Zentavo Player|One channel in the channel list has the same id as a channel before it. "
+                                   "It would play the earlier channel, so it is left out of the lists:\n\n"
+                                   "Fiji - Other Four (id 4)|%1|1")
+                        .arg(int(QMessageBox::Warning)));
+    QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("4")});
+    QCOMPARE(List(form, 1)->model()->rowCount(), 0);
 }
 
 QTEST_MAIN(ListFormTest)
