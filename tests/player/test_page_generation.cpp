@@ -247,6 +247,24 @@ private slots:
         QCOMPARE(Q(FillTemplate(templateText, "", FillOptions{true, title})), Q(expected));
     }
 
+    // The templates' own places: a script string in the two player pages, an attribute in the
+    // snapshot page.
+    void eachTemplateEncodesTheAddressForItsPlace_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<std::string>("expected");
+        QTest::newRow("windows media") << 0 << std::string("srcc = \"a\\\"b\\'c\\x3Cd\\x3Ee&f\";");
+        QTest::newRow("real") << 1 << std::string("srcc=\"a\\\"b\\'c\\x3Cd\\x3Ee&f\";");
+        QTest::newRow("snapshot") << 2 << std::string("<img src=\"a&quot;b&#39;c&lt;d&gt;e&amp;f\" />");
+    }
+    void eachTemplateEncodesTheAddressForItsPlace()
+    {
+        QFETCH(int, kind);
+        QFETCH(std::string, expected);
+        const std::string page = FillTemplate(PlayerTemplate(static_cast<MediaKind>(kind)), "a\"b'c<d>e&f", {});
+        QVERIFY2(page.find(expected) != std::string::npos, page.c_str());
+    }
+
     void fillTemplateNeverFillsAPlaceholderAValueBrings_data()
     {
         QTest::addColumn<std::string>("address");
