@@ -261,6 +261,29 @@ private slots:
         QCOMPARE(ReadBytes(files.favourites), content);
     }
 
+    // A store that is no regular file is the list-file error at once, never waited for, and
+    // stays what it is.
+    void aStoreThatIsNoRegularFileIsReportedWithoutWaiting_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("/dev/zero");
+    }
+    void aStoreThatIsNoRegularFileIsReportedWithoutWaiting()
+    {
+        QFETCH(QString, kind);
+        const Files files;
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(files.favourites.c_str(), 0600), 0);
+        else
+            std::filesystem::create_symlink(kind.toStdString(), files.favourites);
+        QVERIFY_THROWS_EXCEPTION(ListFileError, AddFavourite(files.favourites, "17"));
+        QVERIFY_THROWS_EXCEPTION(ListFileError, BuildFavouriteRows(files.favourites, files.catalogue));
+        const auto status = std::filesystem::symlink_status(files.favourites);
+        QCOMPARE(status.type(), kind == QLatin1String("fifo") ? std::filesystem::file_type::fifo
+                                                              : std::filesystem::file_type::symlink);
+    }
+
     void theListingReportsACatalogueThatCannotBeLoaded()
     {
         const Files files;
