@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace zentavo {
 
@@ -40,8 +41,14 @@ public:
 
     // Visits the children of the root element in document order.
     void ForEachChannel(const std::function<void(const ChannelRecord&)>& visit) const;
-    // First item whose id child holds that id, through "/items/item[id=" + id + "]";
-    // nothing when no item matches or the id cannot form a valid path.
+    void ForEachChannel(const std::function<void(const XmlElement& element, const ChannelRecord&)>& visit) const;
+    // The items a lookup can find: the "item" children of the root "items" (neither in a
+    // namespace), in document order, each with the text of its first "id" child without the XML
+    // white space around it (empty when it has none).
+    void ForEachItem(const std::function<void(const XmlElement& item, std::string_view id)>& visit) const;
+    // The first of those items whose id is exactly that id. The id is data, compared as written:
+    // it must be a decimal integer in digits alone (no sign, no leading zero, see channel_id.h);
+    // any other text, "017" or "1 or 1=1" for instance, finds nothing.
     std::optional<XmlElement> FindChannel(std::string_view id) const;
     std::optional<ChannelRecord> FindChannelRecord(std::string_view id) const;
 

@@ -1,45 +1,58 @@
 #include "channel_id_index.h"
-#include "id_path_matching.h"
 
-#include <libxml/xpath.h>
+#include "channel_id.h"
 
-#include <cmath>
-#include <string>
+#include <algorithm>
+#include <charconv>
 
 namespace zentavo {
 
 namespace {
-double XPathNumber(const std::string& text)
+
+// Every id of up to 19 digits fits in 64 bits.
+constexpr std::size_t kMaxNumberDigits = 19;
+
+std::uint64_t NumberOf(std::string_view digits)
 {
-    return xmlXPathCastStringToNumber(reinterpret_cast<const xmlChar*>(text.c_str()));
+    std::uint64_t number = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return number;
+}
+
+bool LessNumber(const std::pair<std::uint64_t, XmlElement>& entry, std::uint64_t number)
+{
+    return entry.first < number;
 }
 
 } // namespace
 
-ChannelIdIndex::ChannelIdIndex(const Catalogue& catalogue) : catalogue_(catalogue)
+ChannelIdIndex::ChannelIdIndex(const Catalogue& catalogue)
 {
-    const xmlNode* root = catalogue.Document().Root().Native();
-    if (!IsElementNamed(root, "items"))
-        return; // "/items/..." selects nothing in such a document
-    for (xmlNode* item = root->children; item != nullptr; item = item->next) {
-        if (!IsElementNamed(item, "item"))
-            continue;
-        for (xmlNode* id = item->children; id != nullptr; id = id->next) {
-            if (!IsElementNamed(id, "id"))
-                continue;
-            const double number = XPathNumber(XmlElement(id).Text());
-            if (!std::isnan(number))
-                byNumber_.try_emplace(number, XmlElement(item));
-        }
-    }
+    catalogue.ForEachItem([this](const XmlElement& item, std::string_view id) {
+        if (!IsCanonicalChannelId(id))
+            return;
+        if (id.size() <= kMaxNumberDigits)
+            byNumber_.emplace_back(NumberOf(id), item);
+        else
+            byLongId_.try_emplace(std::string(id), item);
+    });
+    std::stable_sort(byNumber_.begin(), byNumber_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 std::optional<XmlElement> ChannelIdIndex::Find(std::string_view id) const
 {
-    if (!IsXPathNumber(id))
-        return catalogue_.FindChannel(id);
-    const auto found = byNumber_.find(XPathNumber(std::string(id)));
-    if (found == byNumber_.end())
+    if (!IsCanonicalChannelId(id))
+        return std::nullopt;
+    if (id.size() > kMaxNumberDigits) {
+        const auto found = byLongId_.find(std::string(id));
+        if (found == byLongId_.end())
+            return std::nullopt;
+        return found->second;
+    }
+    const std::uint64_t number = NumberOf(id);
+    const auto found = std::lower_bound(byNumber_.begin(), byNumber_.end(), number, LessNumber);
+    if (found == byNumber_.end() || found->first != number)
         return std::nullopt;
     return found->second;
 }

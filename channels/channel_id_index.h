@@ -1,13 +1,17 @@
 #pragma once
 // Lookup by id over a whole catalogue at once, for callers that look up many ids in one document
-// (the favourites list): one pass over the items instead of one XPath walk per id, with the same
-// result as Catalogue::FindChannel.
+// (the favourites list, the duplicate check of the channel lists): one pass over the items
+// instead of one walk per id, with the same result as Catalogue::FindChannel.
 
 #include "catalogue.h"
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace zentavo {
 
@@ -16,14 +20,15 @@ public:
     // The catalogue must outlive the index.
     explicit ChannelIdIndex(const Catalogue& catalogue);
 
-    // The first item, in document order, that "/items/item[id=" + id + "]" selects.
+    // The first item, in document order, that Catalogue::FindChannel finds for that id.
     std::optional<XmlElement> Find(std::string_view id) const;
 
 private:
-    const Catalogue& catalogue_;
-    // "[id=17]" compares numbers: an item matches when any of its id children, read as an XPath
-    // number, equals the literal. Keyed by that number; the first item in document order wins.
-    std::unordered_map<double, XmlElement> byNumber_;
+    // Only ids that can name a channel are kept. One spelling per number makes the number a key
+    // as exact as the text; sorted by number, document order kept among equal numbers.
+    std::vector<std::pair<std::uint64_t, XmlElement>> byNumber_;
+    // Ids too long for 64 bits, by their text; the first item wins.
+    std::unordered_map<std::string, XmlElement> byLongId_;
 };
 
 } // namespace zentavo

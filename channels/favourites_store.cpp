@@ -1,9 +1,11 @@
 #include "favourites_store.h"
 
 #include "catalogue.h"
+#include "channel_id.h"
 #include "channel_id_index.h"
 #include "xml_document.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <system_error>
 
@@ -37,33 +39,45 @@ XmlDocument LoadStore(const std::filesystem::path& path)
     }
 }
 
-std::optional<XmlElement> FindFavourite(const XmlDocument& store, std::string_view id)
+// The number a favourite's id stands for, as the digits without leading zeros ("0" for zero);
+// nothing when the text, XML white space around it aside, is not digits alone.
+std::optional<std::string_view> IdNumber(std::string_view id)
 {
-    // The id goes into the path without quotes, as in the catalogue lookup.
-    std::string path;
-    path.append("/items/item[@id=").append(id).append("]");
-    return store.SelectSingleNode(path);
+    id = TrimXmlSpace(id);
+    if (id.empty() || !std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    while (id.size() > 1 && id.front() == '0')
+        id.remove_prefix(1);
+    return id;
 }
 
-// A channel id is a decimal integer, possibly with the white space of a hand-formatted catalogue
-// around it; anything else could never be selected again, and each ADD would append it anew.
-bool IsChannelId(std::string_view id)
+// The first "item" under the root "items" whose id attribute stands for the same number as id.
+// The id is data: compared, never evaluated, and text that is not a number finds nothing.
+std::optional<XmlElement> FindFavourite(const XmlDocument& store, std::string_view id)
 {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    while (!id.empty() && isSpace(id.front()))
-        id.remove_prefix(1);
-    while (!id.empty() && isSpace(id.back()))
-        id.remove_suffix(1);
-    if (id.empty())
-        return false;
-    for (const char c : id) {
-        if (c < '0' || c > '9')
-            return false;
+    const std::optional<std::string_view> wanted = IdNumber(id);
+    const XmlElement root = store.Root();
+    if (!wanted || !root.HasPlainName("items"))
+        return std::nullopt;
+    for (auto item = root.FirstChildElement(); item; item = item->NextSiblingElement()) {
+        if (!item->HasPlainName("item"))
+            continue;
+        const std::optional<std::string> itemId = item->Attribute("id");
+        if (itemId && IdNumber(*itemId) == wanted)
+            return item;
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
+
+void RequireChannelId(std::string_view id)
+{
+    // A decimal integer, possibly with the white space of a hand-formatted catalogue around it;
+    // anything else could never be selected again, and each ADD would append it anew.
+    if (!IdNumber(id))
+        throw std::invalid_argument("'" + std::string(id) + "' is not a channel id");
+}
 
 void CreateEmptyFavourites(const std::filesystem::path& path)
 {
@@ -72,8 +86,7 @@ void CreateEmptyFavourites(const std::filesystem::path& path)
 
 EditResult AddFavourite(const std::filesystem::path& path, std::string_view id)
 {
-    if (!IsChannelId(id))
-        throw std::invalid_argument("'" + std::string(id) + "' is not a channel id");
+    RequireChannelId(id);
     XmlDocument store = LoadStore(path);
     if (FindFavourite(store, id))
         return EditResult::Unchanged;
@@ -122,7 +135,7 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
         CreateEmptyFavourites(favouritesPath);
     const Catalogue catalogue = Catalogue::Load(cataloguePath);
     const XmlDocument store = LoadStore(favouritesPath);
-    const ChannelIdIndex index(catalogue); // one pass, not one XPath walk per favourite
+    const ChannelIdIndex index(catalogue); // one pass, not one walk per favourite
 
     std::vector<ListRow> rows;
     for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement()) {
@@ -136,12 +149,12 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
             decoration.append("  [ ").append(comment).append(" ]");
 
         // A favourite whose channel the catalogue no longer holds cannot show a name: left out.
-        const auto channel = index.Find(id);
+        const auto channel = index.Find(TrimXmlSpace(id));
         if (!channel)
             continue;
         ListRow& row = rows.emplace_back();
         row.caption = channel->ChildText("country") + " - " + channel->ChildText("name") + decoration;
-        row.id = channel->ChildText("id");
+        row.id = TrimXmlSpace(channel->ChildText("id"));
         row.iconIndex = IconIndexOf(channel->ChildText("imgindex"));
     }
     return rows;

@@ -18,8 +18,12 @@ void CreateEmptyFavourites(const std::filesystem::path& path);
 
 enum class EditResult { Changed, Unchanged };
 
+// Throws std::invalid_argument ("'ID' is not a channel id") unless the id is a decimal integer,
+// XML white space around it allowed: the ids that ADD accepts.
+void RequireChannelId(std::string_view id);
+
 // "ADD": appends <item id=ID comment=""/> unless an item with that id exists (then Unchanged,
-// the file untouched). Creates the file when missing.
+// the file untouched). Creates the file when missing. RequireChannelId first.
 EditResult AddFavourite(const std::filesystem::path& path, std::string_view id);
 // "DEL": removes the first item with that id; Unchanged (nothing saved) when there is none.
 EditResult RemoveFavourite(const std::filesystem::path& path, std::string_view id);

@@ -17,6 +17,9 @@ struct ListRow {
 
 struct ChannelLists {
     std::vector<ListRow> tv, radio, webcam; // file order
+    // Rows left out because an earlier item has the same id: a lookup by that id finds the
+    // earlier item, so the row would play a channel it does not name. File order.
+    std::vector<ListRow> leftOut;
 };
 
 } // namespace zentavo

@@ -147,10 +147,11 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
-// Opens a file for parsing; a folder or a file that cannot be opened is an XmlError.
-FileDescriptor OpenForReading(const std::filesystem::path& path)
+// Opens a file for parsing. It is opened without blocking, so a FIFO without a writer or a
+// device never holds the caller up, and anything but a regular file is refused before a read.
+FileDescriptor OpenRegularFile(const std::filesystem::path& path)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.Get() < 0)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
     struct stat info {};
@@ -158,6 +159,8 @@ FileDescriptor OpenForReading(const std::filesystem::path& path)
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(errno));
     if (S_ISDIR(info.st_mode))
         throw XmlError("Cannot read " + path.string() + ": " + ErrnoText(EISDIR));
+    if (!S_ISREG(info.st_mode))
+        throw XmlError("Cannot read " + path.string() + ": not a regular file");
     return fd;
 }
 
@@ -225,11 +228,12 @@ xmlDoc* ParseBytes(std::string_view bytes, const std::string& sourceName)
     });
 }
 
-// Reads the file in pieces as it parses, as xmllint does: no copy of the whole file in memory.
-// Reading through a descriptor also means a compressed file is never inflated behind our back.
+// Reads the checked file in pieces as it parses, as xmllint does: no copy of the whole file in
+// memory. (A regular file never makes a read wait, with or without O_NONBLOCK.) Reading through
+// the descriptor also means a compressed file is never inflated behind our back.
 xmlDoc* ParseFile(const std::filesystem::path& path)
 {
-    FileDescriptor fd = OpenForReading(path);
+    FileDescriptor fd = OpenRegularFile(path);
     const std::string url = path.string();
     return Parse(url, [&fd, &url](xmlParserCtxt* context) {
         return xmlCtxtReadFd(context, fd.Get(), url.c_str(), nullptr, kParseOptions);
@@ -243,6 +247,27 @@ xmlDoc* ParseFile(const std::filesystem::path& path)
 std::string XmlElement::Name() const
 {
     return FromXml(node_->name);
+}
+
+std::string_view XmlElement::NameView() const
+{
+    return reinterpret_cast<const char*>(node_->name);
+}
+
+bool XmlElement::HasPlainName(std::string_view name) const
+{
+    return node_->ns == nullptr && NameIs(node_, name);
+}
+
+std::string_view XmlElement::Text(std::string& storage) const
+{
+    const xmlNode* child = node_->children;
+    if (child == nullptr)
+        return {};
+    if (child->next == nullptr && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
+        return child->content ? std::string_view(reinterpret_cast<const char*>(child->content)) : std::string_view();
+    storage = Text();
+    return storage;
 }
 
 std::string XmlElement::Text() const

@@ -28,8 +28,15 @@ public:
     explicit XmlElement(_xmlNode* node) : node_(node) {}
 
     std::string Name() const;
+    // The element's name without a copy; valid while the element lives.
+    std::string_view NameView() const;
+    // The element has that name and belongs to no namespace.
+    bool HasPlainName(std::string_view name) const;
     // Text content of the element (all its descendant text).
     std::string Text() const;
+    // The same text without a copy when the element holds a single text node; otherwise the text
+    // is put into storage and the view is of storage.
+    std::string_view Text(std::string& storage) const;
     void SetText(std::string_view text);
     // Text of the first child element with that name; empty text when there is none.
     std::string ChildText(std::string_view name) const;
@@ -46,7 +53,8 @@ public:
     // Unlinks the element from its parent and frees it; the handle is invalid afterwards.
     void Remove();
 
-    _xmlNode* Native() const { return node_; }
+    // The same element of the same document.
+    bool operator==(const XmlElement& other) const { return node_ == other.node_; }
 
 private:
     _xmlNode* node_;
@@ -54,8 +62,9 @@ private:
 
 class XmlDocument {
 public:
-    // Throws XmlError when the file is missing, unreadable or not well-formed. Never reads the
-    // network, a DTD or an external entity; entity references stay references.
+    // Throws XmlError when the file is missing, unreadable, not a regular file (a folder, a FIFO,
+    // a device: none is waited for) or not well-formed. Never reads the network, a DTD or an
+    // external entity; entity references stay references.
     static XmlDocument LoadFile(const std::filesystem::path& path);
     static XmlDocument LoadBytes(std::string_view bytes);
     // A new document: <?xml version="1.0" encoding="UTF-8"?> and an empty root element.
@@ -76,8 +85,6 @@ public:
     // save leaves the previous file whole, and a link, working or dangling, is written through and
     // kept. Throws XmlError "Cannot save PATH: reason".
     void SaveFile(const std::filesystem::path& path) const;
-
-    _xmlDoc* Native() const { return doc_.get(); }
 
 private:
     struct Deleter { void operator()(_xmlDoc* doc) const; };

@@ -1,7 +1,9 @@
 // Catalogue loading from any bytes: a document that loads can be enumerated, searched by each
-// of its ids (with the same result as the selection path), prepared, saved and loaded again
-// with the same records.
+// of its ids (the single lookup and the index agree, and find an item of exactly that id),
+// prepared, saved and loaded again with the same records.
 #include "channels/catalogue.h"
+#include "channels/channel_id.h"
+#include "channels/channel_id_index.h"
 #include "channels/preparation.h"
 
 #include <cstdint>
@@ -36,14 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const zentavo::Catalogue catalogue = zentavo::Catalogue::FromDocument(std::move(*document));
     const std::vector<zentavo::ChannelRecord> records = Records(catalogue);
+    const zentavo::ChannelIdIndex index(catalogue);
     std::size_t lookups = 0;
     for (const auto& record : records) {
         if (++lookups > 8)
             break;
-        // The direct lookup of plain numbers selects what the XPath engine selects.
-        const auto direct = catalogue.FindChannel(record.id);
-        const auto viaPath = catalogue.Document().SelectSingleNode("/items/item[id=" + record.id + "]");
-        if (direct.has_value() != viaPath.has_value() || (direct && direct->Native() != viaPath->Native()))
+        const std::string_view id = zentavo::TrimXmlSpace(record.id);
+        const auto direct = catalogue.FindChannel(id);
+        const auto indexed = index.Find(id);
+        if (direct.has_value() != indexed.has_value() || (direct && !(*direct == *indexed)))
+            std::abort();
+        // Only an id in plain digits finds anything, and then an item of exactly that id.
+        if (direct && (!zentavo::IsCanonicalChannelId(id)
+                       || zentavo::TrimXmlSpace(zentavo::Catalogue::ReadRecord(*direct).id) != id))
+            std::abort();
+        if (!zentavo::IsCanonicalChannelId(id) && catalogue.FindChannel(record.id))
             std::abort();
         (void)zentavo::IconIndexOf(record.imgindex);
     }

@@ -6,7 +6,7 @@ namespace {
 
 bool NeedsEncoding(unsigned char byte)
 {
-    return byte <= 0x20 || byte >= 0x7F || byte == '"' || byte == '<' || byte == '>' || byte == '\\';
+    return byte <= 0x20 || byte >= 0x7F || byte == '"' || byte == '<' || byte == '>' || byte == '\\' || byte == '|';
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "channels/catalogue.h"
 #include "crypto/string_cipher.h"
 #include "player/page_address.h"
+#include "player/page_value_encoding.h"
 
 #include <QFile>
 
@@ -16,20 +17,6 @@ namespace {
 constexpr std::string_view kOpen = "%|";
 constexpr std::string_view kClose = "|%";
 constexpr std::string_view kUndefinedTerms = "[undefined terms]";
-
-// A value that brings back its own placeholder would be replaced forever (every search starts
-// at the beginning of the text). No page needs more replacements than its placeholders and the
-// placeholders its values bring in, nor more than a megabyte on top of its template.
-constexpr std::size_t kMaxReplacements = 4096;
-constexpr std::size_t kMaxGrowth = 1024 * 1024;
-
-std::size_t CountOccurrences(std::string_view text, std::string_view what)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
 
 const char* TemplateResource(MediaKind kind)
 {
@@ -60,22 +47,22 @@ std::string FillTemplate(std::string_view templateText, std::string_view address
     const std::string_view value01 = options.originalSize ? "1" : "0";
     const std::string_view value02 = options.originalSize ? "0" : "2";
 
-    const std::size_t valueOpens = CountOccurrences(address, kOpen) + CountOccurrences(options.channelName, kOpen);
-    const std::size_t replacementLimit =
-        std::min(kMaxReplacements, (CountOccurrences(templateText, kOpen) + 1) * (valueOpens + 1));
-    const std::size_t sizeLimit = templateText.size() + kMaxGrowth;
-
-    std::string text(templateText);
-    std::size_t replacements = 0;
-    for (std::size_t open = text.find(kOpen); open != std::string::npos; open = text.find(kOpen)) {
-        if (replacements == replacementLimit || text.size() > sizeLimit)
-            break;
-        // The name ends at the first "|%" of the whole text; one that does not lie behind the
-        // "%|" gives an empty name.
-        const std::size_t close = text.find(kClose);
+    // One pass over the template, left to right. A value goes into the result and is never read
+    // again, so a placeholder that a value brings in stays as it is written, and every value is
+    // encoded for the place where its placeholder stands in the template.
+    PagePlaceTracker places(templateText);
+    std::string page;
+    page.reserve(templateText.size() + address.size() + options.channelName.size());
+    std::size_t done = 0;
+    for (std::size_t open = templateText.find(kOpen, done); open != std::string_view::npos;
+         open = templateText.find(kOpen, done)) {
+        page.append(templateText.substr(done, open - done));
+        // The name ends at the first "|%" of the text not yet filled; one that does not lie behind
+        // the "%|" gives an empty name, and the "%|" with the next two characters gives way.
+        const std::size_t close = templateText.find(kClose, done);
         std::string_view name;
-        if (close != std::string::npos && close >= open + kOpen.size())
-            name = std::string_view(text).substr(open + kOpen.size(), close - open - kOpen.size());
+        if (close != std::string_view::npos && close >= open + kOpen.size())
+            name = templateText.substr(open + kOpen.size(), close - open - kOpen.size());
 
         std::string_view value = kUndefinedTerms;
         if (name == "URL")
@@ -86,11 +73,11 @@ std::string FillTemplate(std::string_view templateText, std::string_view address
             value = value02;
         else if (name == "TITLE")
             value = options.channelName;
-
-        text.replace(open, name.size() + kOpen.size() + kClose.size(), value);
-        ++replacements;
+        page.append(EncodeForPlace(value, places.PlaceAt(open)));
+        done = std::min(templateText.size(), open + name.size() + kOpen.size() + kClose.size());
     }
-    return text;
+    page.append(templateText.substr(done));
+    return page;
 }
 
 std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePath, std::string_view channelId,
@@ -105,8 +92,8 @@ std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePa
     play.address = TrimControlBytes(DecipherString(channel->url, passphrase, KeySize::Key256));
     play.mediaKind = ParseImgIndex(channel->imgindex).value_or(0);
     if (play.mediaKind >= 0 && play.mediaKind <= 2) {
-        // The page holds the address inside a script string and an attribute: bytes that could
-        // end either are percent-encoded first.
+        // Bytes that no address needs, and '|' (so that no address can hold a placeholder), are
+        // percent-encoded; FillTemplate then encodes the address for its place in the page.
         play.page = FillTemplate(PlayerTemplate(static_cast<MediaKind>(play.mediaKind)),
                                  EncodeAddressForPage(play.address), options);
     }

@@ -20,7 +20,8 @@ struct FillOptions {
     std::string channelName;   // CurrentChannelName (TITLE)
 };
 
-// Replaces every "%|NAME|%" placeholder; never hangs, whatever the address holds.
+// Replaces every "%|NAME|%" placeholder of the template in one pass: a placeholder that a value
+// holds is never filled. Each value is encoded for its place (script string, attribute, text).
 std::string FillTemplate(std::string_view templateText, std::string_view address, const FillOptions& options);
 
 struct PreparedPlay {

@@ -4,11 +4,10 @@
 #include "crypto/protected_string_cipher.h"
 #include "crypto/string_cipher.h"
 
-#include <libxml/tree.h>
-
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace zentavo::tool {
@@ -54,37 +53,20 @@ private:
 constexpr std::array<const char*, 7> kFieldNames = {"id", "type2", "imgindex", "country", "name", "bandwidth", "url"};
 constexpr std::size_t kUrl = 6;
 
-// The first child element of each listed name, or nullptr.
-std::array<const xmlNode*, 7> FindFields(const xmlNode* item)
+// The first child element of each listed name, or nothing.
+std::array<std::optional<XmlElement>, 7> FindFields(const XmlElement& item)
 {
-    std::array<const xmlNode*, 7> fields{};
-    for (const xmlNode* child = item->children; child != nullptr; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
-        const auto* name = reinterpret_cast<const char*>(child->name);
+    std::array<std::optional<XmlElement>, 7> fields{};
+    for (auto child = item.FirstChildElement(); child; child = child->NextSiblingElement()) {
+        const std::string_view name = child->NameView();
         for (std::size_t i = 0; i < kFieldNames.size(); ++i) {
-            if (fields[i] == nullptr && std::strcmp(name, kFieldNames[i]) == 0) {
+            if (!fields[i] && name == kFieldNames[i]) {
                 fields[i] = child;
                 break;
             }
         }
     }
     return fields;
-}
-
-// The text of a field as Catalogue::ReadRecord reads it, without a copy in the common case of a
-// single text child; storage holds the text otherwise.
-std::string_view FieldText(const xmlNode* field, std::string& storage)
-{
-    if (field == nullptr)
-        return {};
-    const xmlNode* child = field->children;
-    if (child == nullptr)
-        return {};
-    if (child->next == nullptr && (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE))
-        return child->content ? std::string_view(reinterpret_cast<const char*>(child->content)) : std::string_view();
-    storage = XmlElement(const_cast<xmlNode*>(field)).Text();
-    return storage;
 }
 
 } // namespace
@@ -100,10 +82,10 @@ std::size_t WriteChannelListing(const XmlDocument& catalogue, std::string_view p
     std::size_t failures = 0;
     std::array<std::string, 7> storage;
     for (auto item = catalogue.Root().FirstChildElement(); item; item = item->NextSiblingElement()) {
-        const std::array<const xmlNode*, 7> fields = FindFields(item->Native());
+        const std::array<std::optional<XmlElement>, 7> fields = FindFields(*item);
         std::array<std::string_view, 7> texts;
         for (std::size_t i = 0; i < fields.size(); ++i)
-            texts[i] = FieldText(fields[i], storage[i]);
+            texts[i] = fields[i] ? fields[i]->Text(storage[i]) : std::string_view();
         std::string_view plain;
         std::string error;
         try {

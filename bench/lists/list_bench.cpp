@@ -28,6 +28,7 @@ public:
     bool ConfirmAdd() override { return true; }
     std::optional<QString> AskComment(const QString&) override { return std::nullopt; }
     void ShowListFileError() override { throw std::runtime_error("benchmark catalogue cannot be loaded"); }
+    void ShowLeftOutRows(const QString&) override { throw std::runtime_error("benchmark catalogue has duplicate ids"); }
 };
 
 struct Catalogue {

@@ -42,4 +42,9 @@ void DialogPrompts::ShowListFileError()
     QMessageBox::critical(Owner(), kAppTitle, QString::fromUtf8(kListFileMessage));
 }
 
+void DialogPrompts::ShowLeftOutRows(const QString& message)
+{
+    QMessageBox::warning(Owner(), kAppTitle, message);
+}
+
 } // namespace zentavo

@@ -10,6 +10,7 @@ public:
     bool ConfirmAdd() override;
     std::optional<QString> AskComment(const QString& currentComment) override;
     void ShowListFileError() override;
+    void ShowLeftOutRows(const QString& message) override;
 };
 
 } // namespace zentavo

@@ -42,8 +42,10 @@ bool FavouritesCommands::Add(const QString& id)
 {
     if (id.isEmpty())
         return false; // no channel has been selected yet
-    CreateWhenMissing();
     const std::string key = id.toStdString();
+    // An id that is not a number is refused before the question, since Yes could not add it.
+    RequireChannelId(key);
+    CreateWhenMissing();
     // Loads the file before the question, so that a broken file is reported rather than asked about.
     (void)FavouriteComment(path_, key);
     if (!prompts_.ConfirmAdd())

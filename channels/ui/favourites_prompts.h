@@ -17,6 +17,8 @@ public:
     virtual std::optional<QString> AskComment(const QString& currentComment) = 0;
     // The list-file message box.
     virtual void ShowListFileError() = 0;
+    // The warning that names the catalogue rows left out of the lists (LeftOutRowsMessage).
+    virtual void ShowLeftOutRows(const QString& message) = 0;
 };
 
 } // namespace zentavo

@@ -232,6 +232,8 @@ void TListForm::LoadChannelLists()
     models_[0]->SetRows(std::move(lists.tv));
     models_[1]->SetRows(std::move(lists.radio));
     models_[2]->SetRows(std::move(lists.webcam));
+    if (!lists.leftOut.empty())
+        prompts_->ShowLeftOutRows(QString::fromStdString(LeftOutRowsMessage(lists.leftOut)));
 }
 
 void TListForm::LoadFavourites()

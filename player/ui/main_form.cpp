@@ -11,6 +11,7 @@
 
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
+#include "channels/channel_id.h"
 #include "channels/ui/list_form.h"
 #include "crypto/stream_passphrase.h"
 #include "player/page_generation.h"
@@ -409,9 +410,14 @@ void TMainForm::PlayChannel()
         return;
     }
     snapshotMode_ = false;
-    if (!play)
-        throw std::runtime_error("The channel " + context_.CurrentChannelId.toStdString() +
-                                 " is not in the channel list any more");
+    if (!play) {
+        const std::string id = context_.CurrentChannelId.toStdString();
+        // A lookup compares ids as written: text that is not a plain number finds no channel.
+        if (!IsCanonicalChannelId(id))
+            throw std::runtime_error("The channel id '" + id
+                                     + "' is not a number (digits only, without leading zeros), so it names no channel");
+        throw std::runtime_error("The channel " + id + " is not in the channel list any more");
+    }
 
     currentMediaKind_ = play->mediaKind;
     switch (currentMediaKind_) {

@@ -108,6 +108,41 @@ private slots:
         QCOMPARE(ReadBytes(files.favourites), kEmptyStore);
     }
 
+    // A favourite's id is data: the same number matches, whatever its zeros and blanks; text
+    // that is not a number is never evaluated and finds nothing.
+    void favouriteLookupsCompareIdsAsNumbersNeverAsExpressions_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QByteArray>("comment"); // "-": nothing found
+        QTest::newRow("same text") << QByteArray("3") << QByteArray("a");
+        QTest::newRow("leading zero") << QByteArray("03") << QByteArray("a");
+        QTest::newRow("blanks and zeros in the file") << QByteArray("17") << QByteArray("c");
+        QTest::newRow("zero") << QByteArray("0") << QByteArray("d");
+        QTest::newRow("attribute that names itself") << QByteArray("@id") << QByteArray("-");
+        QTest::newRow("always true") << QByteArray("3 or 1=1") << QByteArray("-");
+        QTest::newRow("union") << QByteArray("9]|/items/item[2") << QByteArray("-");
+        QTest::newRow("word the file holds") << QByteArray("x") << QByteArray("-");
+        QTest::newRow("fraction") << QByteArray("3.0") << QByteArray("-");
+        QTest::newRow("empty") << QByteArray() << QByteArray("-");
+    }
+    void favouriteLookupsCompareIdsAsNumbersNeverAsExpressions()
+    {
+        QFETCH(QByteArray, id);
+        QFETCH(QByteArray, comment);
+        const Files files;
+        const QByteArray store = Store("<item id=\"3\" comment=\"a\"/><item id=\"x\" comment=\"b\"/>"
+                                       "<item id=\" 017\n\" comment=\"c\"/><item id=\"000\" comment=\"d\"/>");
+        QVERIFY(WriteBytes(files.favourites, store));
+        const auto found = FavouriteComment(files.favourites, id.toStdString());
+        QCOMPARE(found ? QByteArray::fromStdString(*found) : QByteArray("-"), comment);
+        QCOMPARE(SetFavouriteComment(files.favourites, id.toStdString(), "new"),
+                 comment == "-" ? EditResult::Unchanged : EditResult::Changed);
+        if (comment == "-") {
+            QCOMPARE(RemoveFavourite(files.favourites, id.toStdString()), EditResult::Unchanged);
+            QCOMPARE(ReadBytes(files.favourites), store);
+        }
+    }
+
     // Ids read from a hand-formatted catalogue keep their white space; they still select their item.
     void anIdWithWhiteSpaceAroundItIsStillAChannelId()
     {
@@ -161,7 +196,8 @@ private slots:
         QTest::newRow("no comment attribute") << QByteArray("<item id=\"3\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
         QTest::newRow("non-integer imgindex") << QByteArray("<item id=\"5\" comment=\"\"/>")
                                               << QStringLiteral("Norway - Harbour cam") << kNoIcon;
-        QTest::newRow("leading zero id") << QByteArray("<item id=\"03\" comment=\"\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
+        QTest::newRow("blanks around the id") << QByteArray("<item id=\" 3\n\" comment=\"\"/>")
+                                              << QStringLiteral("Germany - Alpha TV") << 0;
     }
     void rowsShowCatalogueDataAndTheirDecoration()
     {
@@ -177,10 +213,12 @@ private slots:
         QCOMPARE(Bytes(rows[0].id), item.contains("\"17\"") ? QByteArray("17") : item.contains("\"5\"") ? QByteArray("5") : QByteArray("3"));
     }
 
+    // Ids are compared as written: "03" and "3 or 1=1" name no channel.
     void favouritesTheCatalogueLacksAreLeftOut()
     {
         const Files files;
-        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"99\" comment=\"gone\"/><item id=\"3\" comment=\"\"/><item comment=\"no id\"/><item id=\"x]\"/>")));
+        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"99\" comment=\"gone\"/><item id=\"3\" comment=\"\"/><item comment=\"no id\"/><item id=\"x]\"/>"
+                                                   "<item id=\"03\"/><item id=\"3 or 1=1\"/><item id=\"3.0\"/>")));
         QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)), QStringList{QStringLiteral("Germany - Alpha TV")});
     }
 
@@ -221,6 +259,29 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ListFileError, FavouriteComment(files.favourites, "3"));
         QVERIFY_THROWS_EXCEPTION(ListFileError, BuildFavouriteRows(files.favourites, files.catalogue));
         QCOMPARE(ReadBytes(files.favourites), content);
+    }
+
+    // A store that is no regular file is the list-file error at once, never waited for, and
+    // stays what it is.
+    void aStoreThatIsNoRegularFileIsReportedWithoutWaiting_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("/dev/zero");
+    }
+    void aStoreThatIsNoRegularFileIsReportedWithoutWaiting()
+    {
+        QFETCH(QString, kind);
+        const Files files;
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(files.favourites.c_str(), 0600), 0);
+        else
+            std::filesystem::create_symlink(kind.toStdString(), files.favourites);
+        QVERIFY_THROWS_EXCEPTION(ListFileError, AddFavourite(files.favourites, "17"));
+        QVERIFY_THROWS_EXCEPTION(ListFileError, BuildFavouriteRows(files.favourites, files.catalogue));
+        const auto status = std::filesystem::symlink_status(files.favourites);
+        QCOMPARE(status.type(), kind == QLatin1String("fifo") ? std::filesystem::file_type::fifo
+                                                              : std::filesystem::file_type::symlink);
     }
 
     void theListingReportsACatalogueThatCannotBeLoaded()

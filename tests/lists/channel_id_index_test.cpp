@@ -1,7 +1,8 @@
-// The one-pass id lookup gives exactly what the XPath lookup gives.
+// The one-pass id lookup gives exactly what the single lookup gives.
 #include "channels/catalogue.h"
 #include "channels/channel_id_index.h"
 
+#include <QHash>
 #include <QTest>
 
 using namespace zentavo;
@@ -9,8 +10,8 @@ using namespace zentavo;
 class ChannelIdIndexTest : public QObject {
     Q_OBJECT
 private slots:
-    void findsWhatThePathSelects_data();
-    void findsWhatThePathSelects();
+    void findsWhatTheSingleLookupFinds_data();
+    void findsWhatTheSingleLookupFinds();
     void documentWithoutItemsRootFindsNothing();
 };
 
@@ -26,18 +27,24 @@ const char* kCatalogue = R"(<items>
   <x:item xmlns:x="urn:other"><id>30</id><name>other namespace</name></x:item>
   <thing><id>31</id><name>not an item</name></thing>
   <item><id>123456789012</id><name>big</name></item>
+  <item><id>9999999999999999999</id><name>largest short</name></item>
+  <item><id>123456789012345678901234567890</id><name>huge</name></item>
+  <item><id>123456789012345678901234567890</id><name>huge again</name></item>
+  <item><id>8</id><name>eight again</name></item>
 </items>)";
 } // namespace
 
-void ChannelIdIndexTest::findsWhatThePathSelects_data()
+void ChannelIdIndexTest::findsWhatTheSingleLookupFinds_data()
 {
     QTest::addColumn<QString>("id");
     for (const char* id : {"17", "017", "17.", "17.0", "2.5", ".5", "8", "9", "30", "31", "123456789012", "4",
-                           "-4", "abc", "name", "1e1", "", "17]", "0", "99"})
+                           "-4", "abc", "name", "1e1", "", "17]", "0", "99", "17 or 1=1", " 17",
+                           "9999999999999999999", "10000000000000000000", "123456789012345678901234567890",
+                           "0123456789012345678901234567890", "18446744073709551616"})
         QTest::newRow(*id ? id : "empty") << QString::fromUtf8(id);
 }
 
-void ChannelIdIndexTest::findsWhatThePathSelects()
+void ChannelIdIndexTest::findsWhatTheSingleLookupFinds()
 {
     QFETCH(QString, id);
     const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(kCatalogue));
@@ -47,7 +54,14 @@ void ChannelIdIndexTest::findsWhatThePathSelects()
     const auto found = index.Find(key);
     QCOMPARE(found.has_value(), expected.has_value());
     if (expected)
-        QCOMPARE(found->Native(), expected->Native());
+        QVERIFY(*found == *expected);
+    // What it finds: the first item of exactly that id; an id is never read as a number.
+    static const QHash<QString, QString> kFound{{QStringLiteral("17"), QStringLiteral("first seventeen")},
+                                                {QStringLiteral("8"), QStringLiteral("two ids")},
+                                                {QStringLiteral("123456789012"), QStringLiteral("big")},
+                                                {QStringLiteral("9999999999999999999"), QStringLiteral("largest short")},
+                                                {QStringLiteral("123456789012345678901234567890"), QStringLiteral("huge")}};
+    QCOMPARE(found ? QString::fromStdString(found->ChildText("name")) : QString(), kFound.value(id));
 }
 
 void ChannelIdIndexTest::documentWithoutItemsRootFindsNothing()

@@ -4,11 +4,15 @@
 
 #include "channels/ui/list_form.h"
 
+#include <stdexcept>
+
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -110,6 +114,10 @@ private slots:
     void commandOnBrokenFavouritesFileLeavesItAlone();
     void missingFavouritesFileIsCreatedEmpty();
     void maintenanceButtonsWriteCopiesBesideCatalogue();
+    void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data();
+    void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking();
+    void laterRowsWithAnEarlierRowsIdAreLeftOutInWords();
+    void leftOutRowsAreNamedInAWarningBox();
 };
 
 void ListFormTest::listsShowCatalogueRowsInFileOrder()
@@ -125,6 +133,7 @@ void ListFormTest::listsShowCatalogueRowsInFileOrder()
     QCOMPARE(Captions(List(form, 2)).first(), QStringLiteral(" Italy - Music Radio  (64k)"));
     QCOMPARE(Captions(List(form, 3)), QStringList({QStringLiteral(" Norway - Harbour Cam")}));
     QCOMPARE(prompts.listFileErrors, 0);
+    QCOMPARE(prompts.leftOutMessages, QStringList());
 
     // The id column is there but never visible, and there are no headers.
     QTreeView* list = List(form, 1);
@@ -770,6 +779,87 @@ void ListFormTest::maintenanceButtonsWriteCopiesBesideCatalogue()
     encipher->click();
     const QByteArray protectedCopy = ListFixture::ReadFile(enciphered);
     QVERIFY(!protectedCopy.isEmpty() && !protectedCopy.contains("rtsp://"));
+}
+
+void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::newRow("word") << QStringLiteral("abc");
+    QTest::newRow("expression") << QStringLiteral("1 or 1=1");
+    QTest::newRow("sign") << QStringLiteral("-1");
+    QTest::newRow("path") << QStringLiteral("1]|/items/item[1");
+}
+
+void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking()
+{
+    QFETCH(QString, id);
+    ListFixture fixture;
+    fixture.WriteFavourites(kTwoFavourites);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    fixture.context.CurrentChannelId = id;
+    try {
+        form.EditFavourites(QStringLiteral("ADD"));
+        QFAIL("the id was not refused");
+    } catch (const std::invalid_argument& error) {
+        QCOMPARE(QString::fromUtf8(error.what()), QLatin1Char('\'') + id + QStringLiteral("' is not a channel id"));
+    }
+    QCOMPARE(prompts.questions, 0);
+    QCOMPARE(fixture.Favourites(), kTwoFavourites);
+    QCOMPARE(CurrentTab(form), 0);
+}
+
+// A row whose id an earlier item has would play that item: the window leaves it out and says so.
+void ListFormTest::laterRowsWithAnEarlierRowsIdAreLeftOutInWords()
+{
+    ListFixture fixture(R"(<?xml version="1.0" encoding="UTF-8"?>
+<items>
+  <item><id>17</id><name>News One</name><country>France</country><bandwidth>300k</bandwidth><type2>tv</type2><imgindex>0</imgindex><url>00</url></item>
+  <item><id>3</id><name>Music Radio</name><country>Italy</country><bandwidth></bandwidth><type2>radio</type2><imgindex>1</imgindex><url>00</url></item>
+  <item><id>17</id><name>Copy Cat</name><country>Spain</country><bandwidth></bandwidth><type2>webcam</type2><imgindex>2</imgindex><url>00</url></item>
+  <item><id>
+    3
+  </id><name>Echo</name><country>Peru</country><bandwidth>64k</bandwidth><type2>radio</type2><imgindex>1</imgindex><url>00</url></item>
+</items>
+)");
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    QCOMPARE(Ids(List(form, 1)), QStringList{QStringLiteral("17")});
+    QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("3")});
+    QCOMPARE(List(form, 3)->model()->rowCount(), 0);
+    QCOMPARE(prompts.leftOutMessages,
+             QStringList{QStringLiteral("2 channels in the channel list have the same id as a channel before them. They "
+                                        "would play the earlier channel, so they are left out of the lists:\n"
+                                        "\nSpain - Copy Cat (id 17)\nPeru - Echo  (64k) (id 3)")});
+    QCOMPARE(prompts.listFileErrors, 0);
+}
+
+// The window's own dialogs: the warning box, over the window, with its words.
+void ListFormTest::leftOutRowsAreNamedInAWarningBox()
+{
+    ListFixture fixture(R"(<items>
+  <item><id>4</id><name>Four</name><country>Chad</country><type2>radio</type2><imgindex>1</imgindex></item>
+  <item><id>4</id><name>Other Four</name><country>Fiji</country><type2>tv</type2><imgindex>0</imgindex></item>
+</items>)");
+    TListForm form(fixture.context);
+    QString shown;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, &form, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|')
+                    + QString::number(box->icon()) + QLatin1Char('|') + QString::number(box->buttons().size());
+            box->close();
+        }
+    });
+    closer.start(50);
+    form.LoadChannelLists();
+    QCOMPARE(shown, QStringLiteral("Zentavo Player|One channel in the channel list has the same id as a channel before it. "
+                                   "It would play the earlier channel, so it is left out of the lists:\n\n"
+                                   "Fiji - Other Four (id 4)|%1|1")
+                        .arg(int(QMessageBox::Warning)));
+    QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("4")});
+    QCOMPARE(List(form, 1)->model()->rowCount(), 0);
 }
 
 QTEST_MAIN(ListFormTest)

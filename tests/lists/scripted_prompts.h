@@ -3,6 +3,8 @@
 
 #include "channels/ui/favourites_prompts.h"
 
+#include <QStringList>
+
 namespace zentavo {
 
 class ScriptedPrompts : public FavouritesPrompts {
@@ -19,6 +21,7 @@ public:
         return commentAnswer;
     }
     void ShowListFileError() override { ++listFileErrors; }
+    void ShowLeftOutRows(const QString& message) override { leftOutMessages << message; }
 
     bool answerYes = true;
     std::optional<QString> commentAnswer; // nothing = Cancel
@@ -26,6 +29,7 @@ public:
     int commentDialogs = 0;
     int listFileErrors = 0;
     QString shownComment;
+    QStringList leftOutMessages;
 };
 
 } // namespace zentavo

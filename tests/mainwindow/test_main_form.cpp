@@ -30,6 +30,8 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
+#include <stdexcept>
+
 using namespace zentavo;
 
 namespace {
@@ -541,6 +543,34 @@ private slots:
         QCOMPARE(shownText, QStringLiteral("Sorry. The list file error, please reinstall this application.        |Zentavo Player"));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player"));
         QVERIFY(!Item(f, "AddthischanneltoMyFavorites1")->isEnabled());
+        QVERIFY(ScratchFiles().isEmpty());
+    }
+
+    // An id the catalogue lacks, and text that cannot be an id at all, fail in their own words.
+    void anIdThatFindsNoChannelSaysWhy_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("number the catalogue lacks") << QStringLiteral("99")
+                                                    << QStringLiteral("The channel 99 is not in the channel list any more");
+        const QString notANumber =
+            QStringLiteral("The channel id '%1' is not a number (digits only, without leading zeros), so it names no channel");
+        for (const char* id : {"abc", "1 or 1=1", "01", "-1", ""})
+            QTest::newRow(*id ? id : "empty") << QString::fromLatin1(id) << notANumber.arg(QLatin1String(id));
+    }
+    void anIdThatFindsNoChannelSaysWhy()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, message);
+        ShellFixture f;
+        f.ShowAndActivate();
+        try {
+            f.Play(id, QStringLiteral("Channel"));
+            QFAIL("the play did not fail");
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(QString::fromUtf8(error.what()), message);
+        }
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player"));
         QVERIFY(ScratchFiles().isEmpty());
     }
 

@@ -176,17 +176,13 @@ private slots:
         QTest::newRow("no placeholder") << std::string("plain\r\ntext") << u << true << std::string("plain\r\ntext");
         QTest::newRow("every placeholder") << std::string("%|URL|% %|VALUE01|% %|VALUE02|% %|TITLE|%") << u << false
                                            << u + " 0 2 Channel One";
-        QTest::newRow("double quotes inserted unchanged") << std::string("srcc=\"%|URL|%\"") << std::string("a\"b")
-                                                         << true << std::string("srcc=\"a\"b\"");
-        // "|%" in the address lies before the next "%|": that placeholder's name comes out empty and
-        // four characters give way to "[undefined terms]".
-        QTest::newRow("address with |% empties a later name")
-            << std::string("u=%|URL|% c=%|VALUE01|%") << std::string("|%") << true
-            << std::string("u=|% c=[undefined terms]LUE01|%");
-        // "%|" in the address is scanned again: its name runs to the next "|%".
-        QTest::newRow("address with %| swallows up to the next |%")
-            << std::string("a=%|URL|% b=%|VALUE01|% end") << std::string("%|") << true
-            << std::string("a=[undefined terms] end");
+        // A value is never read again: the placeholders it holds stay as they are written.
+        QTest::newRow("address holding |% leaves later names alone")
+            << std::string("u=%|URL|% c=%|VALUE01|%") << std::string("|%") << true << std::string("u=|% c=1");
+        QTest::newRow("address holding %| leaves later placeholders alone")
+            << std::string("a=%|URL|% b=%|VALUE01|% end") << std::string("%|") << true << std::string("a=%| b=1 end");
+        QTest::newRow("placeholder an address brings in stays as written")
+            << std::string("(%|URL|%)") << std::string("%|TITLE|%") << true << std::string("(%|TITLE|%)");
         QTest::newRow("|% before %| in the template") << std::string("|% %|URL|%") << u << true
                                                       << std::string("|% [undefined terms]L|%");
         QTest::newRow("overlapping %|%") << std::string("%|%abc") << u << true << std::string("[undefined terms]bc");
@@ -194,8 +190,6 @@ private slots:
                                                   << std::string("[undefined terms]c");
         QTest::newRow("placeholder at the very end") << std::string("x%|") << u << true
                                                      << std::string("x[undefined terms]");
-        QTest::newRow("address naming another placeholder is filled too")
-            << std::string("(%|URL|%)") << std::string("%|TITLE|%") << true << std::string("(Channel One)");
     }
     void fillTemplateReplacesPlaceholders()
     {
@@ -207,7 +201,71 @@ private slots:
         QCOMPARE(Q(FillTemplate(templateText, address, options)), Q(expected));
     }
 
-    void fillTemplateEndsWhenAValueBringsBackItsPlaceholder_data()
+    // Each value is encoded for the place of its placeholder in the template: a script string,
+    // an attribute within or without quotes, text, a comment.
+    void fillTemplateEncodesEachValueForItsPlace_data()
+    {
+        QTest::addColumn<std::string>("templateText");
+        QTest::addColumn<std::string>("title");
+        QTest::addColumn<std::string>("expected");
+        const std::string hostile = "a\\b\"c'd<e>f&g h=`i\r\n";
+        QTest::newRow("script string") << std::string("<script>var t = \"%|TITLE|%\";</script>") << hostile
+            << std::string("<script>var t = \"a\\\\b\\\"c\\'d\\x3Ce\\x3Ef&g h=`i\\x0D\\x0A\";</script>");
+        QTest::newRow("script element with attributes, upper case")
+            << std::string("<SCRIPT language=\"javascript\">t='%|TITLE|%'</SCRIPT>") << std::string("</script>")
+            << std::string("<SCRIPT language=\"javascript\">t='\\x3C/script\\x3E'</SCRIPT>");
+        QTest::newRow("line separators in a script")
+            << std::string("<script>t='%|TITLE|%'</script>") << std::string("x\xE2\x80\xA8y\xE2\x80\xA9z\x01")
+            << std::string("<script>t='x\\u2028y\\u2029z\\x01'</script>");
+        QTest::newRow("double-quoted attribute") << std::string("<img alt=\"%|TITLE|%\">") << hostile
+            << std::string("<img alt=\"a\\b&quot;c&#39;d&lt;e&gt;f&amp;g h=`i\r\n\">");
+        QTest::newRow("single-quoted attribute after a quoted >")
+            << std::string("<img title=\"1>0\" alt='%|TITLE|%'>") << std::string("' onerror='x")
+            << std::string("<img title=\"1>0\" alt='&#39; onerror=&#39;x'>");
+        QTest::newRow("attribute without quotes") << std::string("<img alt=%|TITLE|%>") << hostile
+            << std::string("<img alt=a\\b&quot;c&#39;d&lt;e&gt;f&amp;g&#32;h&#61;&#96;i&#13;&#10;>");
+        QTest::newRow("text") << std::string("<p>%|TITLE|%</p>") << hostile
+            << std::string("<p>a\\b&quot;c&#39;d&lt;e&gt;f&amp;g h=`i\r\n</p>");
+        QTest::newRow("text after a script element") << std::string("<script>x</script>%|TITLE|%")
+                                                     << std::string("<b>") << std::string("<script>x</script>&lt;b&gt;");
+        QTest::newRow("text after a tag that only starts like script")
+            << std::string("<scripts>%|TITLE|%") << std::string("<b>") << std::string("<scripts>&lt;b&gt;");
+        QTest::newRow("comment") << std::string("<!-- <script> %|TITLE|% -->") << std::string("-->")
+                                 << std::string("<!-- <script> --&gt; -->");
+        QTest::newRow("text beside a lone <") << std::string("1 < 2 %|TITLE|%") << std::string("<")
+                                              << std::string("1 < 2 &lt;");
+        QTest::newRow("ordinary name") << std::string("<script>t=\"%|TITLE|%\"</script><p>%|TITLE|%</p>")
+                                       << std::string("Germany - Alpha TV  (512K)")
+                                       << std::string("<script>t=\"Germany - Alpha TV  (512K)\"</script>"
+                                                      "<p>Germany - Alpha TV  (512K)</p>");
+    }
+    void fillTemplateEncodesEachValueForItsPlace()
+    {
+        QFETCH(std::string, templateText);
+        QFETCH(std::string, title);
+        QFETCH(std::string, expected);
+        QCOMPARE(Q(FillTemplate(templateText, "", FillOptions{true, title})), Q(expected));
+    }
+
+    // The templates' own places: a script string in the two player pages, an attribute in the
+    // snapshot page.
+    void eachTemplateEncodesTheAddressForItsPlace_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<std::string>("expected");
+        QTest::newRow("windows media") << 0 << std::string("srcc = \"a\\\"b\\'c\\x3Cd\\x3Ee&f\";");
+        QTest::newRow("real") << 1 << std::string("srcc=\"a\\\"b\\'c\\x3Cd\\x3Ee&f\";");
+        QTest::newRow("snapshot") << 2 << std::string("<img src=\"a&quot;b&#39;c&lt;d&gt;e&amp;f\" />");
+    }
+    void eachTemplateEncodesTheAddressForItsPlace()
+    {
+        QFETCH(int, kind);
+        QFETCH(std::string, expected);
+        const std::string page = FillTemplate(PlayerTemplate(static_cast<MediaKind>(kind)), "a\"b'c<d>e&f", {});
+        QVERIFY2(page.find(expected) != std::string::npos, page.c_str());
+    }
+
+    void fillTemplateNeverFillsAPlaceholderAValueBrings_data()
     {
         QTest::addColumn<std::string>("address");
         QTest::addColumn<std::string>("title");
@@ -222,15 +280,17 @@ private slots:
             return a;
         }() << std::string();
     }
-    void fillTemplateEndsWhenAValueBringsBackItsPlaceholder()
+    void fillTemplateNeverFillsAPlaceholderAValueBrings()
     {
         QFETCH(std::string, address);
         QFETCH(std::string, title);
         for (const MediaKind kind : {MediaKind::WindowsMedia, MediaKind::Real, MediaKind::Snapshot}) {
             const std::string templateText = PlayerTemplate(kind);
             const std::string page = FillTemplate(templateText, address, FillOptions{true, title});
-            // It ends, and the page keeps everything in front of the first placeholder.
+            // It ends, the page keeps everything in front of the first placeholder, and the address
+            // stands in it as it is (nothing in it needs encoding at either place).
             QVERIFY(page.size() <= templateText.size() + 2 * 1024 * 1024);
+            QVERIFY(page.find(address) != std::string::npos);
             QCOMPARE(Q(page.substr(0, templateText.find("%|"))), Q(templateText.substr(0, templateText.find("%|"))));
         }
     }
@@ -265,7 +325,8 @@ private slots:
         same("http://example.com:8080/live/stream.m3u8?a=1&b=%20x#frag");
         same("mms://media.example.net/tv");
         same("rtsp://user:pw@cam.example.org/ch1?x=[1]");
-        same("http://host/a|%b%|c");
+        QTest::newRow("placeholder marks") << std::string("http://h/a|%b%|c%|TITLE|%")
+                                           << std::string("http://h/a%7C%b%%7Cc%%7CTITLE%7C%");
         same("http://host/'single'quotes'");
         QTest::newRow("double quote") << std::string("http://h/a\"b") << std::string("http://h/a%22b");
         QTest::newRow("angle brackets") << std::string("http://h/<b>") << std::string("http://h/%3Cb%3E");

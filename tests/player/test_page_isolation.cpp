@@ -123,6 +123,14 @@ function probe(key, kind, target) {
 </script></body></html>
 )HTML";
 
+// The channel name at every kind of place a template can give it, and the address in a
+// single-quoted string and attribute.
+const char* const kEveryPlacePage =
+    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%|TITLE|%</title>\r\n"
+    "<script>var inScript = \"%|TITLE|%\"; var inSingle = '%|URL|%';</script></head>\r\n"
+    "<body><p id=\"text\">%|TITLE|%</p><img id=\"pic\" alt=\"%|TITLE|%\" title='%|URL|%'>"
+    "<span id=\"bare\" title=%|TITLE|%>x</span></body></html>\r\n";
+
 } // namespace
 
 class PageIsolationTest : public QObject {
@@ -285,6 +293,65 @@ private slots:
         } else {
             // The script string holds the encoded address, whole.
             QCOMPARE(Evaluate(page, QStringLiteral("srcc")).toString(), Q(encoded));
+        }
+    }
+
+    // Hostile addresses and channel names together, through the address encoding and the filling
+    // of the three templates, and through the filling alone into a page that holds the name at
+    // every kind of place: no script of theirs runs, and each value arrives whole.
+    void hostileAddressesAndNamesRunNoScript_data()
+    {
+        QTest::addColumn<int>("kind"); // 0 to 2: the templates; 3: every place, address not encoded
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("name");
+        const QList<std::pair<QString, QString>> values{
+            {QStringLiteral("http://h/live?%|TITLE|%"),
+             QStringLiteral("x\";window.hacked=1;//</script><script>window.hacked=2</script>")},
+            {QStringLiteral("%|TITLE|%"), QStringLiteral("</script><script>window.hacked=1</script>")},
+            {QStringLiteral("x\"+(window.hacked=1)+\""), QStringLiteral("'+(window.hacked=1)+'")},
+            {QStringLiteral("http://h/a|%%|URL|%"), QStringLiteral("<img src=x onerror=\"window.hacked=1\">")},
+            {QStringLiteral("x' onerror='window.hacked=1"), QStringLiteral("\" onerror=\"window.hacked=1")},
+            {QStringLiteral("\\\";window.hacked=1;//"), QStringLiteral("\\\";window.hacked=1;//")},
+            {QStringLiteral("x\u2028window.hacked=1"), QStringLiteral("x\u2028window.hacked=1;\u2029window.hacked=2")},
+            {QStringLiteral("</script>"), QStringLiteral("<!--<script>")},
+            {QStringLiteral("x onmouseover=window.hacked=1"), QStringLiteral("x onfocus=window.hacked=1 autofocus")},
+            {QStringLiteral("%|URL|%%|TITLE|%"), QStringLiteral("&lt;script&gt;window.hacked=1&lt;/script&gt;")},
+        };
+        for (int kind = 0; kind <= 3; ++kind) {
+            for (int i = 0; i < values.size(); ++i)
+                QTest::addRow("kind %d values %d", kind, i) << kind << values[i].first << values[i].second;
+        }
+    }
+    void hostileAddressesAndNamesRunNoScript()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, address);
+        QFETCH(QString, name);
+        PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
+        const FillOptions options{true, name.toStdString()};
+        const std::string encoded = kind == 3 ? address.toStdString() : EncodeAddressForPage(address.toStdString());
+        const std::string templateText = kind == 3 ? std::string(kEveryPlacePage)
+                                                   : PlayerTemplate(static_cast<MediaKind>(kind));
+        QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(FillTemplate(templateText, encoded, options)).string()))));
+        QTest::qWait(300); // lets an injected image fail and its handler run
+        QCOMPARE(Evaluate(page, QStringLiteral("String(window.hacked)")).toString(), QStringLiteral("undefined"));
+        switch (kind) {
+        case 0:
+        case 1:
+            QCOMPARE(Evaluate(page, QStringLiteral("srcc")).toString(), Q(encoded));
+            break;
+        case 2:
+            QCOMPARE(Evaluate(page, QStringLiteral("document.images[0].getAttribute('src')")).toString(), Q(encoded));
+            break;
+        default:
+            QCOMPARE(Evaluate(page, QStringLiteral("document.images.length")).toInt(), 1);
+            QCOMPARE(Evaluate(page, QStringLiteral("[inScript, inSingle].join('|')")).toString(),
+                     name + QLatin1Char('|') + address);
+            QCOMPARE(Evaluate(page, QStringLiteral("[document.title, text.textContent, pic.alt, pic.title, bare.title]"
+                                                   ".join('|')"))
+                         .toString(),
+                     QStringList({name, name, name, address, name}).join(QLatin1Char('|')));
+            break;
         }
     }
 
