@@ -78,6 +78,7 @@ void MediaServer::OnNewConnection() {
         pending_.insert(socket, {});
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            pending_.remove(socket);
             socket->deleteLater();
         });
     }
