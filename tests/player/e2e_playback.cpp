@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -109,8 +110,9 @@ void PlaybackEndToEnd::initTestCase() {
     WriteTextFile(media_.path(), QStringLiteral("self.m3u"), QStringLiteral("#EXTM3U\n#EXTINF:-1,Me\nself.m3u\n"));
     // Large lists of channels, the playable entry last: over 256 KB, one of them in UTF-16.
     QString pls = QStringLiteral("[playlist]\n");
-    for (int i = 0; i < 6000; ++i) pls += QStringLiteral("File%1=rtsp://127.0.0.1:1/channel-%1.rm\n").arg(i + 1);
+    for (int i = 0; i < 6000; ++i) pls += QStringLiteral("File%1=rtsp://127.0.0.1:1/a-long-path-to-channel/%1.rm\n").arg(i + 1);
     WriteTextFile(media_.path(), QStringLiteral("big.pls"), pls + QStringLiteral("File9999=%1\n").arg(url(TestMedia::kMp3)));
+    QVERIFY(QFileInfo(QDir(media_.path()).filePath(QStringLiteral("big.pls"))).size() > 256 * 1024);
     QString asx = QStringLiteral("<asx version=\"3.0\">\r\n");
     for (int i = 0; i < 4000; ++i)
         asx += QStringLiteral("<entry><title>K\u00e4nal %1</title><ref href=\"mms://127.0.0.1:1/k%1\"/></entry>\r\n").arg(i);
