@@ -159,7 +159,7 @@ void AddressProbe::OnFinished() {
     if (done_ || !reply_) return;
     ProbeResult result = Answered();
     const QNetworkReply::NetworkError error = reply_->error();
-    if (IsConnectionError(error)) {
+    if (IsConnectionError(error) || (error != QNetworkReply::NoError && result.status < 200)) {
         result.outcome = ErrorOutcome(error);
         Finish(result);
         return;
