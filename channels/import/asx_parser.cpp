@@ -14,6 +14,7 @@ std::vector<PlaylistEntry> ParseAsx(std::string_view text)
     std::optional<PlaylistEntry> entry;
     bool entryHasUsableRef = false;
     std::string field, value;
+    std::vector<std::string> refs; // every <ref href> of the current entry
 
     const auto finishField = [&] {
         if (entry && field == "title" && entry->name.empty())
@@ -22,9 +23,13 @@ std::vector<PlaylistEntry> ParseAsx(std::string_view text)
     };
     const auto finishEntry = [&] {
         finishField();
-        if (entry)
+        if (entry) {
+            if (refs.size() > 1)
+                entry->alternatives = std::move(refs);
             entries.push_back(std::move(*entry));
+        }
         entry.reset();
+        refs.clear();
     };
 
     MarkupScanner scanner(text);
@@ -53,6 +58,7 @@ std::vector<PlaylistEntry> ParseAsx(std::string_view text)
                 entries.push_back(std::move(single));
                 continue;
             }
+            refs.push_back(href);
             // The first usable alternative wins; until there is one, keep the first given.
             const bool usable = !CheckStreamAddress(href).has_value();
             if (!entryHasUsableRef && (usable || entry->url.empty())) {

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zentavo {
 
@@ -18,6 +19,9 @@ struct PlaylistEntry {
     std::string logo;     // tvg-logo, XSPF image, a logo column
     std::string bandwidth; // a bandwidth or bitrate label when the list has one
     std::optional<ChannelType> type; // what the entry says it is (radio="true", an image-stream column)
+    // Every address the entry offers, in the list's order, when it offers more than one (the <ref>
+    // alternatives of an ASX entry); url holds the one the import takes.
+    std::vector<std::string> alternatives;
     int line = 0;         // 1-based line of the address, or of the entry's start when it has no address
 };
 

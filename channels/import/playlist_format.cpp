@@ -37,7 +37,7 @@ PlaylistFormat DetectPlaylistFormat(std::string_view text, std::string_view file
     const std::string opening = Opening(text);
     if (opening.starts_with("#extm3u") || opening.starts_with("#extinf"))
         return PlaylistFormat::M3u;
-    if (opening.starts_with("[playlist]"))
+    if (opening.starts_with("[playlist]") || opening.starts_with("[reference]"))
         return PlaylistFormat::Pls;
     if (opening.starts_with("<playlist"))
         return PlaylistFormat::Xspf;

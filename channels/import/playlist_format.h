@@ -11,7 +11,7 @@ namespace zentavo {
 
 enum class PlaylistFormat { M3u, Pls, Xspf, Asx, Tsv };
 
-// Decided by the content first ("#EXTM3U", "[playlist]", "<playlist", "<asx", a header line with
+// Decided by the content first ("#EXTM3U", "[playlist]" or "[Reference]", "<playlist", "<asx", a header line with
 // tabs), then by the file name's ending; a list of addresses one a line is M3U.
 PlaylistFormat DetectPlaylistFormat(std::string_view text, std::string_view fileName);
 

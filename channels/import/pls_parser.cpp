@@ -52,7 +52,7 @@ std::vector<PlaylistEntry> ParsePls(std::string_view text)
         Numbered& slot = byNumber[number];
         if (slot.firstLine == 0)
             slot.firstLine = reader.LineNumber();
-        if (name == "file") {
+        if (name == "file" || name == "ref") {
             PlaylistEntry entry;
             entry.url = value;
             entry.line = reader.LineNumber();

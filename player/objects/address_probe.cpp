@@ -1,6 +1,6 @@
 #include "address_probe.h"
 
-#include "playlist_entry.h"
+#include "first_playable_entry.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -29,16 +29,28 @@ bool IsPlaylistType(const QString& type) {
     return false;
 }
 
+// An error of the connection itself (not an HTTP status the server answered with).
+bool IsConnectionError(QNetworkReply::NetworkError error) {
+    return error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+}
+
 QString ErrorOutcome(QNetworkReply::NetworkError error) {
     switch (error) {
     case QNetworkReply::HostNotFoundError: return QStringLiteral("nohost");
     case QNetworkReply::ConnectionRefusedError: return QStringLiteral("refused");
+    case QNetworkReply::RemoteHostClosedError: return QStringLiteral("closed");
+    case QNetworkReply::TooManyRedirectsError: return QStringLiteral("redirects");
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError: return QStringLiteral("timeout");
     case QNetworkReply::ContentNotFoundError:
     case QNetworkReply::ContentGoneError: return QStringLiteral("notfound");
     default: return QStringLiteral("error");
     }
+}
+
+// Media holds NUL bytes early on; text does not (UTF-16 text, after its byte order mark, does).
+bool LooksBinary(const QByteArray& body) {
+    return body.contains('\0') && !body.startsWith("\xFF\xFE") && !body.startsWith("\xFE\xFF");
 }
 
 } // namespace
@@ -51,8 +63,8 @@ QJsonObject ProbeResult::ToJson() const {
                        {QStringLiteral("entry"), entry}};
 }
 
-AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent)
-    : QObject(parent), address_(address) {
+AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent, Mode mode)
+    : QObject(parent), address_(address), mode_(mode) {
     const QString scheme = address.scheme().toLower();
     if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         QTimer::singleShot(0, this, [this] {
@@ -79,16 +91,21 @@ AddressProbe::~AddressProbe() {
     }
 }
 
+ProbeResult AddressProbe::Answered() const {
+    ProbeResult result;
+    result.status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0)
+                             .trimmed().toLower();
+    return result;
+}
+
 void AddressProbe::OnMetaData() {
-    if (done_ || !reply_) return;
+    if (done_ || watching_ || wantsBody_ || !reply_) return;
     const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) return;
     const int code = status.toInt();
     if (code >= 300 && code < 400) return; // a redirect being followed
-    ProbeResult result;
-    result.status = code;
-    result.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0)
-                             .trimmed().toLower();
+    ProbeResult result = Answered();
     if (code == 404 || code == 410) {
         result.outcome = QStringLiteral("notfound");
         Finish(result);
@@ -104,36 +121,62 @@ void AddressProbe::OnMetaData() {
     if (!wantsBody_) {
         result.outcome = QStringLiteral("ok");
         result.kind = QStringLiteral("media");
-        Finish(result);
+        StartWatching(result);
     }
+}
+
+// Media answers at once, or, for a watching probe, once the stream has flowed for a while.
+void AddressProbe::StartWatching(ProbeResult result) {
+    if (mode_ != Mode::Watch) {
+        Finish(result);
+        return;
+    }
+    watching_ = true;
+    watched_ = result;
+    body_.clear();
+    QTimer::singleShot(kWatchMs, this, [this] { Finish(watched_); });
 }
 
 void AddressProbe::OnReadyRead() {
     if (done_ || !reply_) return;
-    if (!wantsBody_) {
-        OnMetaData();
-        if (done_) return;
+    OnMetaData();
+    if (done_ || !reply_) return;
+    if (watching_) {
+        reply_->readAll(); // only whether it keeps coming matters
+        return;
     }
     body_ += reply_->readAll();
-    if (body_.size() > kMaxPlaylistBytes) {
-        // Far too long for a playlist: a stream that merely has a playlist's name.
-        ProbeResult result;
+    // Binary data, or far too long for a playlist: a stream that merely has a playlist's name.
+    if (LooksBinary(body_) || body_.size() > kMaxPlaylistBytes) {
+        ProbeResult result = Answered();
         result.outcome = QStringLiteral("ok");
-        result.status = 200;
         result.kind = QStringLiteral("media");
-        Finish(result);
+        StartWatching(result);
     }
 }
 
 void AddressProbe::OnFinished() {
     if (done_ || !reply_) return;
-    ProbeResult result;
-    result.status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0)
-                             .trimmed().toLower();
-    if (reply_->error() != QNetworkReply::NoError && result.status < 200) {
-        result.outcome = ErrorOutcome(reply_->error());
+    ProbeResult result = Answered();
+    const QNetworkReply::NetworkError error = reply_->error();
+    if (IsConnectionError(error) || (error != QNetworkReply::NoError && result.status < 200)) {
+        result.outcome = ErrorOutcome(error);
         Finish(result);
+        return;
+    }
+    // For a watching probe, media whose body has ended already: without a length announced, the
+    // server's closing the connection is what ended it, a stream cut off rather than a whole file.
+    const bool announced = reply_->header(QNetworkRequest::ContentLengthHeader).isValid() ||
+                           reply_->rawHeader("Transfer-Encoding").toLower().contains("chunked");
+    const auto finishMedia = [this, announced](ProbeResult media) {
+        if (mode_ == Mode::Watch && !announced) {
+            media.outcome = QStringLiteral("closed");
+            media.kind.clear();
+        }
+        Finish(media);
+    };
+    if (watching_) {
+        finishMedia(watched_);
         return;
     }
     if (result.status == 404 || result.status == 410) {
@@ -147,7 +190,7 @@ void AddressProbe::OnFinished() {
         return;
     }
     body_ += reply_->readAll();
-    const PlaylistReading reading = ReadPlaylist(body_, reply_->url());
+    const PlaylistReading reading = FirstPlayableEntry(body_, reply_->url(), address_);
     result.outcome = QStringLiteral("ok");
     switch (reading.kind) {
     case PlaylistReading::Kind::Hls: result.kind = QStringLiteral("hls"); break;
@@ -155,7 +198,12 @@ void AddressProbe::OnFinished() {
         result.kind = QStringLiteral("playlist");
         result.entry = reading.entry.toString(QUrl::FullyEncoded);
         break;
+    case PlaylistReading::Kind::RefersToItself: result.outcome = QStringLiteral("selfref"); break;
     case PlaylistReading::Kind::NotPlaylist: result.kind = QStringLiteral("media"); break;
+    }
+    if (result.kind == QLatin1String("media")) {
+        finishMedia(result);
+        return;
     }
     Finish(result);
 }

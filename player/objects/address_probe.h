@@ -1,8 +1,8 @@
 #pragma once
 // One look at a stream address from the host, for the player objects: what the server answers
-// (found, not found, no such host, refused, timed out) and, for a playlist, which entry to play.
-// The page cannot learn this itself: a media element reports every failed load alike, and a
-// remote playlist is a cross-origin read.
+// (found, not found, refused, no such host, timed out, closed, redirected in circles) and, for a
+// playlist, which entry to play. The page cannot learn this itself: a media element reports every
+// failed load alike, and a remote playlist is a cross-origin read.
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -17,7 +17,9 @@ class QNetworkReply;
 namespace zentavo {
 
 struct ProbeResult {
-    QString outcome;     // "ok", "notfound", "nohost", "refused", "timeout", "http" or "error"
+    // "ok", "notfound", "nohost", "refused", "timeout", "closed" (the server closed the connection),
+    // "redirects" (too many), "selfref" (a playlist that names only itself), "http" (see status) or "error"
+    QString outcome;
     int status = 0;      // HTTP status, 0 when there was no answer
     QString contentType; // without parameters
     QString kind;        // "hls", "playlist" (see entry) or "media"; empty unless outcome is "ok"
@@ -30,10 +32,19 @@ class AddressProbe : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimeoutMs = 10000;
-    static constexpr qsizetype kMaxPlaylistBytes = 256 * 1024;
+    // Large lists of channels are playlists too: read up to this much before taking the body for media.
+    static constexpr qsizetype kMaxPlaylistBytes = 8 * 1024 * 1024;
+    // How long a watching probe reads a stream that answers, to see whether the server closes it.
+    static constexpr int kWatchMs = 3000;
+
+    enum class Mode {
+        Resolve, // answer as soon as the kind is known
+        Watch,   // for a failed load: read media a little longer, to tell a connection the server closes
+    };
 
     // Starts at once; emits finished exactly once, then may be deleted.
-    AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent = nullptr);
+    AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent = nullptr,
+                 Mode mode = Mode::Resolve);
     ~AddressProbe() override;
 
 signals:
@@ -44,8 +55,13 @@ private:
     void OnReadyRead();
     void OnFinished();
     void Finish(ProbeResult result);
+    ProbeResult Answered() const;
+    void StartWatching(ProbeResult result);
 
     QUrl address_;
+    Mode mode_;
+    bool watching_ = false;
+    ProbeResult watched_;
     QPointer<QNetworkReply> reply_;
     QByteArray body_;
     bool wantsBody_ = false;

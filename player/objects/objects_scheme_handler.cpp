@@ -96,7 +96,9 @@ void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    auto* probe = new AddressProbe(network_, address, this);
+    const bool watch = query.queryItemValue(QStringLiteral("watch")) == QLatin1String("1");
+    auto* probe = new AddressProbe(network_, address, this,
+                                   watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
     QPointer<QWebEngineUrlRequestJob> pending(job);
     connect(probe, &AddressProbe::finished, this, [pending, probe, id](const ProbeResult& result) {
         probe->deleteLater();

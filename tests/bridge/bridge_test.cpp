@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -70,6 +71,7 @@ const Channel kChannels[] = {
     {"2", "radio", 1, "audio.mp3"}, // Real page
     {"3", "webcam", 2, "cam.jpg"},  // snapshot page
     {"4", "tv", 0, "video.mp4"},   // Windows Media page
+    {"5", "webcam", 2, "login.jpg"}, // snapshot page whose server answers with a web page
 };
 
 } // namespace
@@ -87,6 +89,7 @@ private slots:
     void pauseShowsStartPageAndStreamStopsBeingFetched();
     void fullScreenFillsTheScreenAndEscLeavesIt();
     void webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared();
+    void webcamFailureIsReportedInWordsAndRefreshGoesOn();
     void rightClickInListOpensPopupWithoutSelecting();
     void channelsMenuShortcutsOpenListOnTheirTab();
     void addToFavouritesAddsChannelSelectedLastNotThePlayingOne();
@@ -126,6 +129,8 @@ void BridgeEndToEnd::initTestCase()
     }
     WriteTextFile(media_.path(), QStringLiteral("live.m3u8"), live);
     server_ = std::make_unique<MediaServer>(media_.path());
+    WriteTextFile(media_.path(), QStringLiteral("login.jpg"), QStringLiteral("<html><body>Log in</body></html>\n"));
+    server_->SetContentType(QStringLiteral("login.jpg"), "text/html");
 
     // The program folder: data/tv-all.xml with protected addresses, and the start page.
     const std::string passphrase = BuildStreamPassphrase();
@@ -311,6 +316,20 @@ void BridgeEndToEnd::webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared()
     const int cleared = server_->RequestCount(QStringLiteral("cam.jpg"));
     QTest::qWait(7000);
     QCOMPARE(server_->RequestCount(QStringLiteral("cam.jpg")), cleared);
+}
+
+void BridgeEndToEnd::webcamFailureIsReportedInWordsAndRefreshGoesOn()
+{
+    Control<QSpinBox>("JvSpinEdit1")->setValue(5);
+    PlayFromList(3, "5");
+    const QString words = QStringLiteral("The picture could not be shown: the server sent a web page, not a picture.");
+    const QString message = QStringLiteral("(document.querySelector('.zentavo-snapshot-message') || {}).textContent");
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(Page(), message).toString(), words, 10000);
+    // The refresh timer keeps reloading the page: each load fetches the picture again and says so again.
+    QSignalSpy loads(&Page(), &QWebEnginePage::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 2, 15000);
+    QVERIFY(Control<QCheckBox>("CheckBox1")->isChecked());
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(Page(), message).toString(), words, 10000);
 }
 
 void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()

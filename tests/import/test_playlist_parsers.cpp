@@ -22,6 +22,12 @@ QString Describe(const PlaylistEntry& e)
     add("logo", e.logo);
     add("country", e.country);
     add("bw", e.bandwidth);
+    if (!e.alternatives.empty()) {
+        QStringList alternatives;
+        for (const std::string& alternative : e.alternatives)
+            alternatives << QString::fromStdString(alternative);
+        text += QStringLiteral("|alt=") + alternatives.join(QLatin1Char(' '));
+    }
     if (e.type)
         text += e.type == ChannelType::Radio ? QStringLiteral("|radio")
                 : e.type == ChannelType::Webcam ? QStringLiteral("|webcam") : QStringLiteral("|tv");
@@ -150,10 +156,12 @@ void PlaylistParsersTest::parsesEachFormat_data()
     AddCase("asx first usable alternative wins", "a.asx",
             "<asx><entry><title>Alt</title>\n<ref href=\"file:///C:/x.wma\"/>\n<ref href=\"hhttp://h/typo\"/>\n"
             "<ref href=\"http://h/good\"/>\n<ref href=\"http://h/other\"/></entry></asx>",
-            {QStringLiteral("4|Alt|http://h/good")});
+            {QStringLiteral("4|Alt|http://h/good|alt=file:///C:/x.wma hhttp://h/typo http://h/good http://h/other")});
     AddCase("asx only bad alternatives keeps the first", "a.asx",
             "<asx><entry>\n<ref href=\"c:\\x.wma\"/><ref href=\"ftp://h/y\"/></entry>\n<entry><title>Empty</title></entry></asx>",
-            {QStringLiteral("2||c:\\x.wma"), QStringLiteral("3|Empty|")});
+            {QStringLiteral("2||c:\\x.wma|alt=c:\\x.wma ftp://h/y"), QStringLiteral("3|Empty|")});
+    AddCase("asx reference form", "a.asx", "[Reference]\r\nRef1=http://h/1?MSWMExt=.asf\r\nRef2=http://h/2\r\n",
+            {QStringLiteral("2||http://h/1?MSWMExt=.asf"), QStringLiteral("3||http://h/2")});
     AddCase("asx entryref and loose ref", "a.wax",
             "<asx>\n<entryref href=\"http://h/more.asx\"/>\n<ref href=\"http://h/loose\"/>\n<!-- <ref href=\"http://h/no\"/> -->\n</asx>",
             {QStringLiteral("2||http://h/more.asx"), QStringLiteral("3||http://h/loose")});
@@ -194,6 +202,7 @@ void PlaylistParsersTest::detectsFormatByContentBeforeName_data()
     QTest::newRow("tsv by name") << QStringLiteral("x.tsv") << QByteArray("name,url\n") << int(PlaylistFormat::Tsv);
     QTest::newRow("tsv by tabs") << QStringLiteral("list") << QByteArray("name\turl\n") << int(PlaylistFormat::Tsv);
     QTest::newRow("address list") << QStringLiteral("list") << QByteArray("http://h/a\n") << int(PlaylistFormat::M3u);
+    QTest::newRow("asx reference form in .asx") << QStringLiteral("x.asx") << QByteArray("[Reference]\nRef1=http://h/\n") << int(PlaylistFormat::Pls);
     QTest::newRow("asx by name") << QStringLiteral("x.WVX") << QByteArray("<!-- nothing -->") << int(PlaylistFormat::Asx);
 }
 

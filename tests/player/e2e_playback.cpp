@@ -13,6 +13,8 @@
 #include "tests/support/test_media.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -63,6 +65,8 @@ private slots:
     void hlsFromServerWithoutCorsPlaysThroughTheHost();
     void dashFromServerWithoutCorsPlaysThroughTheHost();
     void webcamChannelShowsPictureAndRefreshFetchesItAgain();
+    void webcamFailureIsShownInWordsAndRefreshGoesOn_data();
+    void webcamFailureIsShownInWordsAndRefreshGoesOn();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
     void windowsMediaPageQueryWinsOverTheFilledAddress();
 
@@ -96,6 +100,34 @@ void PlaybackEndToEnd::initTestCase() {
     WriteTextFile(media_.path(), QStringLiteral("tv.m3u"), QStringLiteral("#EXTM3U\n#EXTINF:-1,TV\nstream.ts\n"));
     server_->Stall(QStringLiteral("stalled.mp3"));
 
+    // Hostile servers: each failure must say what happened.
+    server_->Redirect(QStringLiteral("loop.mp3"), QStringLiteral("loop.mp3"));
+    server_->AnswerStatus(QStringLiteral("long.mp3"), 414);
+    server_->CloseAfter(QStringLiteral("closing.mp3"), 1000, MediaServer::Closing::BeforeAnswer);
+    server_->CloseAfter(QStringLiteral("cut.mp3"), 1000, MediaServer::Closing::MidStream);
+    WriteTextFile(media_.path(), QStringLiteral("self.m3u8"),
+                  QStringLiteral("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=500000\nself.m3u8\n"));
+    WriteTextFile(media_.path(), QStringLiteral("self.m3u"), QStringLiteral("#EXTM3U\n#EXTINF:-1,Me\nself.m3u\n"));
+    // Large lists of channels, the playable entry last: over 256 KB, one of them in UTF-16.
+    QString pls = QStringLiteral("[playlist]\n");
+    for (int i = 0; i < 6000; ++i) pls += QStringLiteral("File%1=rtsp://127.0.0.1:1/a-long-path-to-channel/%1.rm\n").arg(i + 1);
+    WriteTextFile(media_.path(), QStringLiteral("big.pls"), pls + QStringLiteral("File9999=%1\n").arg(url(TestMedia::kMp3)));
+    QVERIFY(QFileInfo(QDir(media_.path()).filePath(QStringLiteral("big.pls"))).size() > 256 * 1024);
+    QString asx = QStringLiteral("<asx version=\"3.0\">\r\n");
+    for (int i = 0; i < 4000; ++i)
+        asx += QStringLiteral("<entry><title>K\u00e4nal %1</title><ref href=\"mms://127.0.0.1:1/k%1\"/></entry>\r\n").arg(i);
+    asx += QStringLiteral("<entry><ref href=\"%1\"/></entry></asx>\r\n").arg(url(TestMedia::kMp4));
+    QFile utf16(QDir(media_.path()).filePath(QStringLiteral("big.asx")));
+    QVERIFY(utf16.open(QIODevice::WriteOnly));
+    utf16.write("\xFF\xFE");
+    utf16.write(reinterpret_cast<const char*>(asx.utf16()), asx.size() * 2); // UTF-16 LE on this machine
+    utf16.close();
+    QVERIFY(utf16.size() > 256 * 1024);
+    // Webcams: a login page where the picture should be, and a server that never answers.
+    WriteTextFile(media_.path(), QStringLiteral("login.jpg"), QStringLiteral("<html><body>Log in</body></html>\n"));
+    server_->SetContentType(QStringLiteral("login.jpg"), "text/html");
+    server_->Stall(QStringLiteral("stalled.jpg"));
+
     const QList<Channel> channels = {
         {"1", 0, url(TestMedia::kMp4)},
         {"2", 0, url(TestMedia::kMp3)},
@@ -119,6 +151,17 @@ void PlaybackEndToEnd::initTestCase() {
         {"20", 2, url(TestMedia::kJpeg)},
         {"21", 1, url(TestMedia::kMp4)},
         {"22", 0, url(TestMedia::kWmv)},
+        {"23", 0, url("loop.mp3")},
+        {"24", 0, url("long.mp3")},
+        {"25", 0, url("closing.mp3")},
+        {"26", 0, url("cut.mp3")},
+        {"27", 0, url("self.m3u8")},
+        {"28", 0, url("self.m3u")},
+        {"29", 0, url("big.pls")},
+        {"30", 0, url("big.asx")},
+        {"31", 2, url("login.jpg")},
+        {"32", 2, url("stalled.jpg")},
+        {"33", 1, url("loop.mp3")},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -183,6 +226,8 @@ void PlaybackEndToEnd::windowsMediaChannelPlays_data() {
     QTest::newRow("ASX playlist naming an MP4") << QByteArray("6");
     QTest::newRow("PLS playlist naming an MP3") << QByteArray("7");
     QTest::newRow("M3U playlist naming a relative MPEG-TS") << QByteArray("8");
+    QTest::newRow("PLS over 256 KB, the playable entry last") << QByteArray("29");
+    QTest::newRow("ASX over 256 KB in UTF-16, the playable entry last") << QByteArray("30");
 }
 
 void PlaybackEndToEnd::windowsMediaChannelPlays() {
@@ -218,6 +263,7 @@ void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert_data() {
     QTest::newRow("mms: address") << QByteArray("17") << -2147221417 << QString::fromLatin1(kRealNotAvailable);
     QTest::newRow("404") << QByteArray("14") << -2147221496 << QString::fromLatin1(kRealNotAvailable);
     QTest::newRow("connection refused") << QByteArray("15") << -2147221428 << QString::fromLatin1(kRealNotAvailable);
+    QTest::newRow("redirect loop") << QByteArray("33") << -2147221502 << QString::fromLatin1(kRealTryLater);
 }
 
 void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert() {
@@ -241,6 +287,15 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data() {
     QTest::newRow("mms: address") << QByteArray("18") << QStringLiteral("mms: protocol");
     QTest::newRow("connection refused") << QByteArray("19") << QStringLiteral("refused");
     QTest::newRow("Windows Media codecs") << QByteArray("22") << QStringLiteral("codec of this stream is not supported");
+    QTest::newRow("redirect loop") << QByteArray("23") << QStringLiteral("too many redirects");
+    QTest::newRow("address refused as too long") << QByteArray("24")
+                                                 << QStringLiteral("refused the address as too long (HTTP 414)");
+    QTest::newRow("closed a second after the request") << QByteArray("25")
+                                                       << QStringLiteral("the server closed the connection");
+    QTest::newRow("closed a second into the stream") << QByteArray("26")
+                                                     << QStringLiteral("the server closed the connection");
+    QTest::newRow("HLS playlist naming itself") << QByteArray("27") << QStringLiteral("the playlist refers to itself");
+    QTest::newRow("M3U naming itself") << QByteArray("28") << QStringLiteral("the playlist refers to itself");
 }
 
 void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens() {
@@ -361,6 +416,39 @@ void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {
     QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 2, 20000);
     QVERIFY(WaitForJavaScript(*page_, QStringLiteral("document.images[0] && document.images[0].naturalWidth === 320"),
                               20000));
+}
+
+void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("a web page where the picture should be")
+        << QByteArray("31") << "login.jpg"
+        << "The picture could not be shown: the server sent a web page, not a picture.";
+    QTest::newRow("a server that never answers")
+        << QByteArray("32") << "stalled.jpg" << "The picture could not be shown: no answer from the camera's server.";
+}
+
+void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn() {
+    QFETCH(QByteArray, id);
+    QFETCH(QString, path);
+    QFETCH(QString, words);
+    const QString message = QStringLiteral(
+        "(function () { var m = document.querySelector('.zentavo-snapshot-message');"
+        " var shown = m && getComputedStyle(m).display !== 'none' && m.getBoundingClientRect().height > 0;"
+        " return shown ? m.textContent : ''; })()");
+    const QString brokenIconHidden = QStringLiteral("getComputedStyle(document.images[0]).visibility === 'hidden'");
+    Play(id.constData());
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, 20000);
+    QVERIFY(RunJavaScript(*page_, brokenIconHidden).toBool());
+    // The page is still the snapshot page as described: one image in a table, no player object.
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.querySelectorAll('table img').length + "
+                                                  "document.querySelectorAll('object').length")).toInt(), 1);
+    // The refresh reloads it, fetching the picture again, and the words come back.
+    const int requests = server_->RequestCount(path);
+    page_->RefreshPage();
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(path) > requests, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, 20000);
 }
 
 void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {

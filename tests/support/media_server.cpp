@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QPointer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -55,6 +57,12 @@ int MediaServer::RequestCount(const QString& path) const { return counts_.value(
 void MediaServer::ResetCounts() { counts_.clear(); }
 void MediaServer::Stall(const QString& path) { stalled_.insert(NormalPath(path)); }
 void MediaServer::SetCorsAllowed(bool allowed) { cors_ = allowed; }
+void MediaServer::Redirect(const QString& path, const QString& target) { redirects_.insert(NormalPath(path), NormalPath(target)); }
+void MediaServer::AnswerStatus(const QString& path, int status) { statuses_.insert(NormalPath(path), status); }
+void MediaServer::CloseAfter(const QString& path, int delayMs, Closing how) {
+    closing_.insert(NormalPath(path), qMakePair(delayMs, how));
+}
+void MediaServer::SetContentType(const QString& path, const QByteArray& type) { types_.insert(NormalPath(path), type); }
 
 QUrl MediaServer::RefusedUrl(const QString& path) {
     QTcpServer probe;
@@ -93,6 +101,32 @@ void MediaServer::OnReadyRead(QTcpSocket* socket) {
         const QString path = NormalPath(QString::fromUtf8(requestLine.value(1)));
         counts_[path]++;
         if (stalled_.contains(path)) return; // keep the connection, never answer
+        const QByteArray cors = cors_ ? QByteArrayLiteral("Access-Control-Allow-Origin: *\r\n") : QByteArray();
+        if (redirects_.contains(path)) {
+            socket->write("HTTP/1.1 302 Found\r\nLocation: /" + QUrl::toPercentEncoding(redirects_.value(path), "/") +
+                          "\r\n" + cors + "Content-Length: 0\r\nCache-Control: no-store\r\n\r\n");
+            continue;
+        }
+        if (statuses_.contains(path)) {
+            const QByteArray body = "refused\n";
+            socket->write("HTTP/1.1 " + QByteArray::number(statuses_.value(path)) + " Refused\r\nContent-Type: text/plain\r\n" +
+                          cors + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            continue;
+        }
+        if (closing_.contains(path)) {
+            const auto [delayMs, how] = closing_.value(path);
+            if (how == Closing::MidStream) {
+                QFile file(QDir(root_).filePath(path));
+                QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray(4096, '\0');
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + ContentType(path) + "\r\n" + cors +
+                              "Connection: close\r\n\r\n" + bytes);
+            }
+            QPointer<QTcpSocket> guarded(socket);
+            QTimer::singleShot(delayMs, this, [guarded] {
+                if (guarded) guarded->disconnectFromHost();
+            });
+            return;
+        }
         Answer(socket, requestLine.value(0), path, range);
     }
 }
@@ -133,7 +167,7 @@ void MediaServer::Answer(QTcpSocket* socket, const QByteArray& method, const QSt
             head = "HTTP/1.1 200 OK\r\n";
             body = data;
         }
-        head += "Content-Type: " + ContentType(path) + "\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n";
+        head += "Content-Type: " + types_.value(path, ContentType(path)) + "\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n";
     }
     if (cors_) head += "Access-Control-Allow-Origin: *\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: keep-alive\r\n\r\n";

@@ -8,9 +8,14 @@
 //   server.Stall("live.mp3");               // requests for /live.mp3 now hang
 //   server.RequestCount("cam.jpg");         // how many requests /cam.jpg has had
 //   MediaServer::RefusedUrl("x.mp3");       // an address on 127.0.0.1 where nothing listens
+//
+// Hostile answers, per path: Redirect (a loop when the target is the path itself), AnswerStatus (an
+// error status such as 414), CloseAfter (the connection closed, before or a while into the answer),
+// SetContentType (a type other than the file's, such as a web page under a picture's name).
 
 #include <QHash>
 #include <QObject>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QTcpServer>
@@ -35,6 +40,18 @@ public:
     void Stall(const QString& path);
     // Whether answers carry "Access-Control-Allow-Origin: *" (on by default, as streaming servers do).
     void SetCorsAllowed(bool allowed);
+    // Requests for this path are answered "302 Found" to the target path (relative to the folder).
+    void Redirect(const QString& path, const QString& target);
+    // Requests for this path are answered with this status and a short text body.
+    void AnswerStatus(const QString& path, int status);
+    enum class Closing {
+        BeforeAnswer, // read the request, answer nothing, close
+        MidStream,    // answer 200 (no length) with a few bytes of the file or of zeros, then close
+    };
+    // Requests for this path end with the server closing the connection after delayMs.
+    void CloseAfter(const QString& path, int delayMs, Closing how);
+    // Answers for this path carry this Content-Type, whatever the file is.
+    void SetContentType(const QString& path, const QByteArray& type);
 
     static QUrl RefusedUrl(const QString& path);
 
@@ -47,6 +64,10 @@ private:
     QTcpServer server_;
     QHash<QString, int> counts_;
     QSet<QString> stalled_;
+    QHash<QString, QString> redirects_;
+    QHash<QString, int> statuses_;
+    QHash<QString, QPair<int, Closing>> closing_;
+    QHash<QString, QByteArray> types_;
     QHash<QTcpSocket*, QByteArray> pending_;
     bool cors_ = true;
 };

@@ -15,6 +15,14 @@ const Failure = Object.freeze({
     code: -2147221502, text: 'Cannot play: the server reported an error.'}),
   crossOrigin: Object.freeze({
     code: -2147221503, text: 'Cannot play: the server does not let players in web pages read this stream.'}),
+  selfReference: Object.freeze({
+    code: -2147221499, text: 'Cannot play: the playlist refers to itself.'}),
+  redirects: Object.freeze({
+    code: -2147221502, text: 'Cannot play: too many redirects (the server keeps sending the player elsewhere).'}),
+  closed: Object.freeze({
+    code: -2147221502, text: 'Cannot play: the server closed the connection.'}),
+  tooLong: Object.freeze({
+    code: -2147221496, text: 'Cannot play: the server refused the address as too long (HTTP 414).'}),
   failed: Object.freeze({
     code: -2147467259, text: 'Cannot play this stream.'}),
 });
@@ -27,6 +35,14 @@ function unsupportedSchemeFailure(scheme) {
   });
 }
 
+// Any other refusal by status (401, 403, 405, 451 ...): reported like a missing stream, in its own words.
+function refusedRequestFailure(status) {
+  return Object.freeze({
+    code: Failure.notFound.code,
+    text: 'Cannot play: the server refused the request (HTTP ' + status + ').',
+  });
+}
+
 // The host's probe of an address (see probeAddress) -> the failure it shows.
 function failureFromProbe(probe) {
   switch (probe && probe.outcome) {
@@ -34,7 +50,13 @@ function failureFromProbe(probe) {
     case 'nohost': return Failure.noHost;
     case 'refused': return Failure.refused;
     case 'timeout': return Failure.stalled;
-    case 'http': return probe.status >= 500 ? Failure.serverError : Failure.notFound;
+    case 'selfref': return Failure.selfReference;
+    case 'redirects': return Failure.redirects;
+    case 'closed': return Failure.closed;
+    case 'http':
+      if (probe.status >= 500) return Failure.serverError;
+      if (probe.status === 414) return Failure.tooLong;
+      return refusedRequestFailure(probe.status);
     case 'ok': return Failure.format;
     default: return Failure.failed;
   }

@@ -68,9 +68,13 @@ function finishProbe(id, result) {
 }
 
 // Asks the host to fetch the address. Resolves to {outcome, status, contentType, kind, entry}:
-// outcome 'ok', 'notfound', 'nohost', 'refused', 'timeout', 'http' or 'error'; kind 'hls' when the
-// body is an HLS playlist, 'playlist' when it lists entries (entry: the first playable one), else 'media'.
-function probeAddress(url) {
+// outcome 'ok', 'notfound', 'nohost', 'refused', 'timeout', 'closed', 'redirects', 'selfref' (a
+// playlist that names itself), 'http' (see status) or 'error'; kind 'hls' when the body is an HLS
+// playlist, 'playlist' when it lists entries (entry: the first playable one), else 'media'.
+// options.watch: a stream that answers is read for a few seconds more, to see whether the server
+// closes it (only for finding out why an address failed: it delays the answer).
+function probeAddress(url, options) {
+  const watch = options && options.watch ? '&watch=1' : '';
   return new Promise((resolve) => {
     const id = ++probeSequence;
     let script = null;
@@ -79,6 +83,7 @@ function probeAddress(url) {
       resolve(result || {outcome: 'error'});
     };
     pendingProbes.set(id, done);
-    script = appendHostScript('probe?id=' + id + '&url=' + encodeURIComponent(url), () => finishProbe(id, null));
+    script = appendHostScript('probe?id=' + id + watch + '&url=' + encodeURIComponent(url),
+        () => finishProbe(id, null));
   });
 }

@@ -54,7 +54,7 @@ class MediaEngine {
     this.setState('connecting');
     this.markActivity();
     this.watchdog = setInterval(() => this.checkStall(token), 1000);
-    this.openAddress(address, token, 0);
+    this.openAddress(address, token, []);
   }
 
   // Stops and releases whatever plays.
@@ -90,13 +90,14 @@ class MediaEngine {
 
   // --- opening ---
 
-  async openAddress(address, token, depth) {
+  // seen: the playlists that led here, so that a playlist naming one of them is told as a loop.
+  async openAddress(address, token, seen) {
     const target = addressKind(address);
     try {
       switch (target.kind) {
         case 'invalid': return this.fail(token, Failure.noHost);
         case 'unsupported': return this.fail(token, unsupportedSchemeFailure(target.scheme));
-        case 'playlist': return await this.openPlaylist(target.url, token, depth);
+        case 'playlist': return await this.openPlaylist(target.url, token, seen);
         case 'hls': return await this.openHls(target.url, token);
         case 'mpegts': return await this.openMpegts(target.url, token, 'mpegts');
         case 'flv': return await this.openMpegts(target.url, token, 'flv');
@@ -109,14 +110,17 @@ class MediaEngine {
     }
   }
 
-  async openPlaylist(url, token, depth) {
+  async openPlaylist(url, token, seen) {
     const probe = await probeAddress(url);
     if (token !== this.token) return;
     this.markActivity();
     if (probe.outcome !== 'ok') return this.fail(token, failureFromProbe(probe));
     if (probe.kind === 'hls') return this.openHls(url, token);
-    if (probe.kind === 'playlist' && probe.entry && depth < PlaylistDepth) {
-      return this.openAddress(probe.entry, token, depth + 1);
+    if (probe.kind === 'playlist' && probe.entry) {
+      const chain = seen.concat([url]);
+      if (chain.includes(probe.entry)) return this.fail(token, Failure.selfReference);
+      if (chain.length > PlaylistDepth) return this.fail(token, Failure.format);
+      return this.openAddress(probe.entry, token, chain);
     }
     if (probe.kind === 'media') return this.openNative(url, token);
     return this.fail(token, Failure.format);
@@ -156,9 +160,10 @@ class MediaEngine {
         const code = data.response && data.response.code;
         const failedUrl = (data.context && data.context.url) || url;
         if (!relay && !code) return this.retryThroughHost(token, url, failedUrl, 'hls');
-        return this.failFromNetwork(token, relay ? realAddress(failedUrl) : failedUrl, code);
+        return this.failFromNetwork(token, relay ? realAddress(failedUrl) : failedUrl, code, !relay);
       }
-      this.fail(token, Failure.format);
+      // The host's look at the playlist tells a playlist that names itself from a format it cannot read.
+      this.diagnose(token, url);
     });
     performance.mark('zentavo-attach');
     hls.loadSource(relay ? relayAddress(url) : url);
@@ -193,7 +198,7 @@ class MediaEngine {
     });
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
       if (token !== this.token) return;
-      if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code);
+      if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code, true);
       this.fail(token, Failure.format);
     });
     performance.mark('zentavo-attach');
@@ -222,7 +227,7 @@ class MediaEngine {
       if (!DashNetworkErrors.has(error.code)) return this.fail(token, Failure.format);
       const code = error.data && error.data.response && error.data.response.status;
       if (!relay && !code) return this.retryThroughHost(token, url, url, 'dash');
-      this.failFromNetwork(token, url, code);
+      this.failFromNetwork(token, url, code, !relay);
     });
     performance.mark('zentavo-attach');
     player.initialize(this.video, url, false);
@@ -302,17 +307,19 @@ class MediaEngine {
     if (Date.now() - this.lastActivity >= StallSeconds * 1000) this.fail(token, Failure.stalled);
   }
 
-  // A streaming library could not load an address (its requests are cross-origin reads).
-  failFromNetwork(token, url, status) {
+  // A streaming library could not load an address; crossOriginRead: the page read it itself (a
+  // cross-origin read), not through the host.
+  failFromNetwork(token, url, status, crossOriginRead) {
     if (status === 404 || status === 410) return this.fail(token, Failure.notFound);
     if (status >= 500) return this.fail(token, Failure.serverError);
-    this.diagnose(token, url, true);
+    this.diagnose(token, url, crossOriginRead);
   }
 
   // The page cannot see why a load failed: the host fetches the address and says. When the host
   // reads it fine but a library could not, the server refused the page's cross-origin read (CORS).
   async diagnose(token, url, crossOriginRead) {
-    const probe = await probeAddress(url);
+    if (token !== this.token || this.failed) return;
+    const probe = await probeAddress(url, {watch: true});
     const failure = failureFromProbe(probe);
     this.fail(token, crossOriginRead && probe && probe.outcome === 'ok' ? Failure.crossOrigin : failure);
   }

@@ -87,13 +87,14 @@ function dropFallbackPlugins(node) {
   }
 }
 
-// Once the document is parsed: players for objects the observer did not see, and every player's
-// parameters read again now that all of them are there.
+// Once the document is parsed: players for objects the observer did not see, every player's
+// parameters read again now that all of them are there, and the picture of a snapshot page watched.
 function scanDocument() {
   upgradeTree(document.documentElement || document);
   for (const player of livePlayers) {
     if (player.element.isConnected) player.applyParams();
   }
+  watchSnapshot();
 }
 
 function leaveFullScreen() {
