@@ -12,19 +12,16 @@ FavouritesCommands::FavouritesCommands(std::filesystem::path favouritesPath, Fav
 {
 }
 
-bool FavouritesCommands::Run(const QString& command, const QString& currentChannelId,
+bool FavouritesCommands::Run(FavouritesCommand command, const QString& currentChannelId,
                              const std::optional<QString>& selectedFavouriteId)
 {
     try {
-        if (command == QLatin1String("ADD"))
-            return Add(currentChannelId);
-        if (command == QLatin1String("DEL"))
-            return selectedFavouriteId && Remove(*selectedFavouriteId);
-        if (command == QLatin1String("ADDCOMMENT"))
-            return selectedFavouriteId && AddComment(*selectedFavouriteId);
-        // Any other command changes nothing, but the list is still rebuilt and shown.
-        CreateWhenMissing();
-        return true;
+        switch (command) {
+        case FavouritesCommand::Add: return Add(currentChannelId);
+        case FavouritesCommand::Remove: return selectedFavouriteId && Remove(*selectedFavouriteId);
+        case FavouritesCommand::AddComment: return selectedFavouriteId && AddComment(*selectedFavouriteId);
+        }
+        return false;
     } catch (const ListFileError&) {
         // The file exists but cannot be loaded: it is left as it is, and nothing is saved.
         prompts_.ShowListFileError();

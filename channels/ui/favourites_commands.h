@@ -3,6 +3,8 @@
 // question and input dialog asked through FavouritesPrompts. No window: the list window rebuilds
 // its favourites list and shows the "My Favorites" tab when a command ran to its end.
 
+#include "channel_tab.h"
+
 #include <QString>
 #include <filesystem>
 #include <optional>
@@ -20,7 +22,7 @@ public:
     // ran to its end; false when it ended early with nothing saved (No, already a favourite, no
     // favourite selected or found, a favourites file that cannot be loaded, which is reported).
     // A file that cannot be saved throws.
-    bool Run(const QString& command, const QString& currentChannelId,
+    bool Run(FavouritesCommand command, const QString& currentChannelId,
              const std::optional<QString>& selectedFavouriteId);
 
 private:

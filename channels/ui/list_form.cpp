@@ -38,7 +38,6 @@ std::filesystem::path ToPath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-constexpr int kFavouritesTab = 3;
 } // namespace
 
 TListForm::TListForm(AppContext& context, QWidget* parent)
@@ -249,14 +248,14 @@ void TListForm::LoadFavourites()
     models_[3]->SetRows(std::move(rows));
 }
 
-void TListForm::ShowOnTab(int tabIndex)
+void TListForm::ShowOnTab(ChannelTab tab)
 {
+    const int tabIndex = static_cast<int>(tab);
     ui->PageControl1->setCurrentIndex(tabIndex);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     // The list of the tab takes the keyboard, so arrows and Enter work at once.
-    if (tabIndex >= 0 && tabIndex < static_cast<int>(lists_.size()))
-        lists_[static_cast<std::size_t>(tabIndex)]->setFocus(Qt::OtherFocusReason);
+    lists_[static_cast<std::size_t>(tabIndex)]->setFocus(Qt::OtherFocusReason);
     exec();
 }
 
@@ -273,13 +272,13 @@ std::optional<QString> TListForm::SelectedFavouriteId() const
     return QString::fromStdString(models_[3]->Row(rows.first().row()).id);
 }
 
-void TListForm::EditFavourites(const QString& command)
+void TListForm::EditFavourites(FavouritesCommand command)
 {
     FavouritesCommands commands(ToPath(context_.FavouritesPath()), *prompts_);
     if (!commands.Run(command, context_.CurrentChannelId, SelectedFavouriteId()))
         return;
     LoadFavourites();
-    ui->PageControl1->setCurrentIndex(kFavouritesTab);
+    ui->PageControl1->setCurrentIndex(static_cast<int>(ChannelTab::Favourites));
 }
 
 bool TListForm::IsTypedText(const QKeyEvent& event)
@@ -396,17 +395,17 @@ void TListForm::Button3Click()
 
 void TListForm::Popup_AddthischanneltomyfavoritesClick()
 {
-    EditFavourites(QStringLiteral("ADD"));
+    EditFavourites(FavouritesCommand::Add);
 }
 
 void TListForm::Popup_RemovethischannelfrommyfavoritesClick()
 {
-    EditFavourites(QStringLiteral("DEL"));
+    EditFavourites(FavouritesCommand::Remove);
 }
 
 void TListForm::Popup_AddcommentClick()
 {
-    EditFavourites(QStringLiteral("ADDCOMMENT"));
+    EditFavourites(FavouritesCommand::AddComment);
 }
 
 void TListForm::Button1Click()

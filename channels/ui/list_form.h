@@ -2,6 +2,8 @@
 // The channel list window: TV, radio, webcam and favourites lists, the video size choice,
 // the play commands and the favourites commands.
 
+#include "channel_tab.h"
+
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -34,12 +36,11 @@ public:
     void LoadChannelLists();
     // Rebuilds the "My Favorites" list from the favourites file (created empty when missing).
     void LoadFavourites();
-    // Sets the active tab (0 TV, 1 Radio, 2 Webcams, 3 My Favorites) and shows the window modally.
-    void ShowOnTab(int tabIndex);
+    // Sets the active tab and shows the window modally.
+    void ShowOnTab(ChannelTab tab);
     // "Original size" (RadioButton1) is the chosen video size.
     bool OriginalSizeChosen() const;
-    // "ADD", "DEL" or "ADDCOMMENT".
-    void EditFavourites(const QString& command);
+    void EditFavourites(FavouritesCommand command);
     // Index of the column by which a list was sorted last; one value for all four lists.
     int SortColumn() const { return sortColumn_; }
 

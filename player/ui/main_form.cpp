@@ -37,6 +37,12 @@ namespace zentavo {
 
 namespace {
 
+// The toolbar's image list, in its order: the index is what the mute button shows as "imageIndex".
+enum ToolbarImage {
+    kPlayImage, kPauseImage, kStopImage, kArrowLeftImage, kArrowRightImage, kMonitorImage,
+    kSpeakerSilentImage, kSpeakerSoundImage, kFramedPictureImage, kSpeakerGreyImage, kWindowPictureImage, kHeartImage
+};
+
 QIcon ImageListIcon(int index)
 {
     static const char* const kFiles[] = {
@@ -78,7 +84,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     PlaceIntervalBox();
     fullScreen_ = std::make_unique<FullScreenMode>(
         *this, QList<QWidget*>{ui->MainMenu1, ui->ToolBar_player, ui->Panel_foto});
-    SetMuteImage(7);
+    SetMuteImage(kSpeakerSoundImage);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer2.setObjectName(QStringLiteral("Timer2"));
@@ -232,7 +238,7 @@ void TMainForm::FormShow()
     firstActivationPending_ = true;
     soundOn_ = true;
     soundWanted_ = true;
-    SetMuteImage(7);
+    SetMuteImage(kSpeakerSoundImage);
     ui->btn_mute->setChecked(false);
     context_.CurrentChannelId.clear();
     SetPlayerControlsEnabled(false);
@@ -369,21 +375,21 @@ void TMainForm::About1Click()
     about.exec();
 }
 
-void TMainForm::OpenChannelList(int tab)
+void TMainForm::OpenChannelList(ChannelTab tab)
 {
     if (listForm_)
         listForm_->ShowOnTab(tab);
 }
 
-void TMainForm::V1Click() { OpenChannelList(0); }
-void TMainForm::Radio1Click() { OpenChannelList(1); }
-void TMainForm::Webcam1Click() { OpenChannelList(2); }
-void TMainForm::MyFavorites1Click() { OpenChannelList(3); }
+void TMainForm::V1Click() { OpenChannelList(ChannelTab::Tv); }
+void TMainForm::Radio1Click() { OpenChannelList(ChannelTab::Radio); }
+void TMainForm::Webcam1Click() { OpenChannelList(ChannelTab::Webcams); }
+void TMainForm::MyFavorites1Click() { OpenChannelList(ChannelTab::Favourites); }
 
 void TMainForm::AddthischanneltoMyFavorites1Click()
 {
     if (listForm_)
-        listForm_->EditFavourites(QStringLiteral("ADD"));
+        listForm_->EditFavourites(FavouritesCommand::Add);
 }
 
 // ---- playback ---------------------------------------------------------------------------------
@@ -421,8 +427,8 @@ void TMainForm::PlayChannel()
 
     currentMediaKind_ = play->mediaKind;
     switch (currentMediaKind_) {
-    case 0:
-    case 1:
+    case static_cast<int>(MediaKind::WindowsMedia):
+    case static_cast<int>(MediaKind::Real):
         ui->Panel_foto->hide();
         Timer1.stop();
         ui->ToolBar_player->show();
@@ -430,7 +436,7 @@ void TMainForm::PlayChannel()
         ui->btn_play->setChecked(true);
         RestartLoadingIndicator();
         break;
-    case 2:
+    case static_cast<int>(MediaKind::Snapshot):
         ui->Panel_foto->show();
         ui->ToolBar_player->hide();
         Timer1.setInterval(ui->JvSpinEdit1->value() * 1000);
@@ -512,7 +518,7 @@ void TMainForm::btn_muteClick()
         mute ? QStringLiteral("HTML_SetONSound") : QStringLiteral("HTML_SetOFFSound"),
         [this, mute] {
             soundOn_ = !mute;
-            SetMuteImage(soundOn_ ? 7 : 6);
+            SetMuteImage(soundOn_ ? kSpeakerSoundImage : kSpeakerSilentImage);
             ui->btn_mute->setChecked(!soundOn_);
         },
         [this] { soundWanted_ = soundOn_; });

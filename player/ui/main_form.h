@@ -4,6 +4,7 @@
 // the settings store and the browser launcher are classes of their own that the handlers call.
 
 #include "player/played_pages.h"
+#include "channels/ui/channel_tab.h"
 #include "player/player_page.h"
 
 #include <QMainWindow>
@@ -115,7 +116,7 @@ private:
     void WritePlayerPage(const std::string& page);
     void RestartLoadingIndicator();
     void SetMuteImage(int imageIndex);
-    void OpenChannelList(int tab);
+    void OpenChannelList(ChannelTab tab);
     void FullScreenRequested(bool on);
     void PageFullScreenRequested(QWebEngineFullScreenRequest request);
     void LeaveFullScreen();

@@ -291,7 +291,7 @@ void ListFormTest::playCommandsRequestPlayThenClose()
         }
     });
     QTimer::singleShot(5000, &form, [&] { form.close(); }); // a failing test must not hang
-    form.ShowOnTab(0);
+    form.ShowOnTab(ChannelTab::Tv);
 
     QCOMPARE(seen, QStringList({QStringLiteral("17"), QStringLiteral("open")}));
     QVERIFY(!form.isVisible());
@@ -330,7 +330,7 @@ void ListFormTest::listTakesTheKeyboardWhenOpened()
         QTest::keyClick(focused, Qt::Key_Return);
     });
     QTimer::singleShot(5000, &form, [&] { form.close(); }); // a failing test must not hang
-    form.ShowOnTab(1);
+    form.ShowOnTab(ChannelTab::Radio);
     QCOMPARE(focused, static_cast<QWidget*>(List(form, 2)));
     QCOMPARE(seen, QStringList{QStringLiteral("3")});
 
@@ -400,7 +400,7 @@ void ListFormTest::typingInTheListSearchesAndEscClearsFirst()
         QTest::keyClick(search, Qt::Key_Escape); // nothing typed: Esc closes as usual
     });
     QTimer::singleShot(5000, &form, [&] { form.close(); }); // a failing test must not hang
-    form.ShowOnTab(0);
+    form.ShowOnTab(ChannelTab::Tv);
     QVERIFY(openAfterEsc);
     QCOMPARE(seen, (QStringList{QStringLiteral("Sud"), QStringLiteral("8"), QString(), QStringLiteral("2")}));
     QVERIFY(!form.isVisible());
@@ -459,14 +459,14 @@ void ListFormTest::opensOnRequestedTabAndKeepsVideoSize()
         form.findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->click();
         form.close();
     });
-    form.ShowOnTab(2);
+    form.ShowOnTab(ChannelTab::Webcams);
     QVERIFY(!form.OriginalSizeChosen());
 
     QTimer::singleShot(0, &form, [&] {
         tabs << CurrentTab(form);
         form.close();
     });
-    form.ShowOnTab(1);
+    form.ShowOnTab(ChannelTab::Radio);
     QCOMPARE(tabs, QList<int>({2, 1}));
     QVERIFY(!form.OriginalSizeChosen());
     QVERIFY(TListForm(fixture.context, prompts).OriginalSizeChosen());
@@ -566,7 +566,7 @@ void ListFormTest::addAnsweredNoChangesNothing()
     TListForm form(fixture.context, prompts);
     form.LoadFavourites();
     fixture.context.CurrentChannelId = QStringLiteral("17");
-    form.EditFavourites(QStringLiteral("ADD"));
+    form.EditFavourites(FavouritesCommand::Add);
     QCOMPARE(prompts.questions, 1);
     QCOMPARE(fixture.Favourites(), kTwoFavourites);
     QCOMPARE(CurrentTab(form), 0);
@@ -623,7 +623,7 @@ void ListFormTest::reopeningKeepsEachTabsSelection()
         ClickRow(List(form, 4), 0);
         form.close();
     });
-    form.ShowOnTab(0);
+    form.ShowOnTab(ChannelTab::Tv);
 
     QStringList selected;
     QTimer::singleShot(0, &form, [&] {
@@ -633,7 +633,7 @@ void ListFormTest::reopeningKeepsEachTabsSelection()
         }
         form.close();
     });
-    form.ShowOnTab(2);
+    form.ShowOnTab(ChannelTab::Webcams);
     QCOMPARE(selected, QStringList({QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("-"), QStringLiteral("21")}));
 }
 
@@ -644,7 +644,7 @@ void ListFormTest::addOfExistingFavouriteIsSilent()
     ScriptedPrompts prompts;
     TListForm form(fixture.context, prompts);
     fixture.context.CurrentChannelId = QStringLiteral("3");
-    form.EditFavourites(QStringLiteral("ADD"));
+    form.EditFavourites(FavouritesCommand::Add);
     QCOMPARE(prompts.questions, 1);
     QCOMPARE(fixture.Favourites(), kTwoFavourites);
     QCOMPARE(CurrentTab(form), 0);
@@ -731,7 +731,7 @@ void ListFormTest::commandOnBrokenFavouritesFileLeavesItAlone()
     ScriptedPrompts prompts;
     TListForm form(fixture.context, prompts);
     fixture.context.CurrentChannelId = QStringLiteral("17");
-    form.EditFavourites(QStringLiteral("ADD"));
+    form.EditFavourites(FavouritesCommand::Add);
     QCOMPARE(prompts.listFileErrors, 1);
     QCOMPARE(prompts.questions, 0);
     QCOMPARE(fixture.Favourites(), broken);
@@ -750,7 +750,7 @@ void ListFormTest::missingFavouritesFileIsCreatedEmpty()
 
     QFile::remove(fixture.context.FavouritesPath());
     fixture.context.CurrentChannelId = QStringLiteral("21");
-    form.EditFavourites(QStringLiteral("ADD"));
+    form.EditFavourites(FavouritesCommand::Add);
     QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21")}));
 }
 
@@ -799,7 +799,7 @@ void ListFormTest::addOfAnIdThatIsNotANumberIsRefusedBeforeAsking()
     TListForm form(fixture.context, prompts);
     fixture.context.CurrentChannelId = id;
     try {
-        form.EditFavourites(QStringLiteral("ADD"));
+        form.EditFavourites(FavouritesCommand::Add);
         QFAIL("the id was not refused");
     } catch (const std::invalid_argument& error) {
         QCOMPARE(QString::fromUtf8(error.what()), QLatin1Char('\'') + id + QStringLiteral("' is not a channel id"));
