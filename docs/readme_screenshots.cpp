@@ -5,7 +5,7 @@
 #include "channels/catalogue.h"
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
-#include "tests/mainwindow/shell_fixture.h"
+#include "tests/player/ui/shell_fixture.h"
 #include "tests/support/media_server.h"
 #include "tests/support/test_media.h"
 

@@ -1,7 +1,7 @@
 // End to end through the real main window and channel list window: a channel is picked in the list
 // window and played; the toolbar and the snapshot bar then drive the page that the real web engine
 // shows, against media served on 127.0.0.1.
-#include "tests/lists/scripted_prompts.h"
+#include "tests/channels/ui/scripted_prompts.h"
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_media.h"
@@ -398,4 +398,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "bridge_test.moc"
+#include "test_bridge_e2e.moc"

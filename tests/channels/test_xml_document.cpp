@@ -470,4 +470,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(XmlDocumentTest)
-#include "tst_xml_document.moc"
+#include "test_xml_document.moc"

@@ -79,4 +79,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(ChannelSearchTest)
-#include "channel_search_test.moc"
+#include "test_channel_search.moc"

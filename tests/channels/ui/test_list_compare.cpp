@@ -52,4 +52,4 @@ void ListCompareTest::comparesAsciiWithoutCaseAndShorterFirst()
 }
 
 QTEST_APPLESS_MAIN(ListCompareTest)
-#include "list_compare_test.moc"
+#include "test_list_compare.moc"

@@ -487,4 +487,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "e2e_playback.moc"
+#include "test_playback_e2e.moc"

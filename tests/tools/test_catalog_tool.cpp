@@ -295,4 +295,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(CatalogToolTest)
-#include "tst_catalog_tool.moc"
+#include "test_catalog_tool.moc"

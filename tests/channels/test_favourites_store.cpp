@@ -400,4 +400,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(FavouritesStoreTest)
-#include "tst_favourites_store.moc"
+#include "test_favourites_store.moc"

@@ -357,4 +357,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(CatalogueTest)
-#include "tst_catalogue.moc"
+#include "test_catalogue.moc"

@@ -4,7 +4,7 @@
 #include "app/mpris/mpris_service.h"
 #include "app/mpris/mpris_wiring.h"
 #include "mpris_client.h"
-#include "tests/mainwindow/shell_fixture.h"
+#include "tests/player/ui/shell_fixture.h"
 
 #include <QSlider>
 #include <QtTest>

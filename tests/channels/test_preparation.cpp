@@ -214,4 +214,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(PreparationTest)
-#include "tst_preparation.moc"
+#include "test_preparation.moc"

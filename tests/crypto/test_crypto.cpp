@@ -298,4 +298,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(CryptoTest)
-#include "tst_crypto.moc"
+#include "test_crypto.moc"

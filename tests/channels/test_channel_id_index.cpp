@@ -71,4 +71,4 @@ void ChannelIdIndexTest::documentWithoutItemsRootFindsNothing()
 }
 
 QTEST_APPLESS_MAIN(ChannelIdIndexTest)
-#include "channel_id_index_test.moc"
+#include "test_channel_id_index.moc"

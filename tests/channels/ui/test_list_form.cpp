@@ -863,4 +863,4 @@ void ListFormTest::leftOutRowsAreNamedInAWarningBox()
 }
 
 QTEST_MAIN(ListFormTest)
-#include "list_form_test.moc"
+#include "test_list_form.moc"

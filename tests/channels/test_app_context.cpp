@@ -34,4 +34,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(AppContextTest)
-#include "app_context_test.moc"
+#include "test_app_context.moc"
