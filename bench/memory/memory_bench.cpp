@@ -77,8 +77,19 @@ double PssMiB(qint64 pid) {
         for (auto it = range.first; it != range.second; ++it) queue.push_back(it->second);
         QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(current));
         if (!rollup.open(QIODevice::ReadOnly)) continue;
+        qint64 own = 0;
         for (const QByteArray& line : rollup.readAll().split('\n'))
-            if (line.startsWith("Pss:")) kib += line.mid(4).trimmed().split(' ').value(0).toLongLong();
+            if (line.startsWith("Pss:")) own = line.mid(4).trimmed().split(' ').value(0).toLongLong();
+        kib += own;
+        if (qEnvironmentVariableIsSet("MEMORY_DETAIL")) {
+            // Which process holds what: its PSS and the web engine's process type.
+            QFile command(QStringLiteral("/proc/%1/cmdline").arg(current));
+            QByteArray type = "main";
+            if (command.open(QIODevice::ReadOnly))
+                for (const QByteArray& argument : command.readAll().split('\0'))
+                    if (argument.startsWith("--type=")) type = argument.mid(7);
+            std::fprintf(stderr, "  pid %lld %s %.1f MiB\n", current, type.constData(), double(own) / 1024.0);
+        }
     }
     return double(kib) / 1024.0;
 }
@@ -117,9 +128,15 @@ int Measure(const char* kind, QWebEnginePage& page, int switches, const std::fun
     for (int i = 1; i <= switches; ++i) {
         const QString shown = play(i);
         if (!WaitForJavaScript(page, shown, 30000)) {
-            std::fprintf(stderr, "%s: switch %d did not play\n", kind, i);
+            std::fprintf(stderr, "%s: switch %d did not play: %s\n", kind, i,
+                         qPrintable(RunJavaScript(page, QStringLiteral(
+                             "location.href + ' ' + JSON.stringify(window.zentavoMediaWatch && zentavoMediaWatch.events)"))
+                                        .toString()));
             return 1;
         }
+        // A channel is watched for a while, as a person zapping would (its buffers fill).
+        static const int dwell = qEnvironmentVariableIntValue("MEMORY_DWELL_MS");
+        if (dwell > 0) Pause(dwell);
         if (i == kFirstReading || i == switches || i % 50 == 0) {
             Pause(2000); // let the engine settle (old renderers exit, collections run)
             std::printf("%s %d %.1f\n", kind, i, PssMiB(QCoreApplication::applicationPid()));
@@ -169,9 +186,9 @@ int RunPlayer(int switches, MediaServer& server) {
     });
 }
 
-int RunBare(int switches, MediaServer& server) {
-    // Pages as small as a page can be that plays the same media: a video, an audio or a picture element.
-    QTemporaryDir pages;
+int RunBare(int switches, const QString& mediaFolder, MediaServer& server) {
+    // Pages as small as a page can be that plays the same media: a video, an audio or a picture element,
+    // served beside the media.
     const QString video = server.Url(QLatin1String(TestMedia::kMp4)).toString();
     const QString audio = server.Url(QLatin1String(TestMedia::kMp3)).toString();
     const QString picture = server.Url(QLatin1String(TestMedia::kJpeg)).toString();
@@ -190,10 +207,10 @@ int RunBare(int switches, MediaServer& server) {
     return Measure("bare", *view.page(), switches, [&](int i) {
         const size_t which = size_t(i - 1) % kChannels.size();
         const QString name = QStringLiteral("page-%1.html").arg(i);
-        WriteTextFile(pages.path(), name,
+        WriteTextFile(mediaFolder, QStringLiteral("pages/") + name,
                       QStringLiteral("<!DOCTYPE html><html><body style=\"margin:0;background:#000\">%1</body></html>")
                           .arg(bodies[which]));
-        const QUrl url = QUrl::fromLocalFile(pages.filePath(name));
+        const QUrl url = server.Url(QStringLiteral("pages/") + name);
         view.load(url);
         return ShownCondition(url, which == 3);
     });
@@ -228,7 +245,7 @@ int main(int argc, char** argv) {
         TestMedia::Generate(folder.path());
         MediaServer server(folder.path());
         if (kind == QLatin1String("player")) return RunPlayer(switches, server);
-        if (kind == QLatin1String("bare")) return RunBare(switches, server);
+        if (kind == QLatin1String("bare")) return RunBare(switches, folder.path(), server);
         std::fputs("usage: memory_bench [switches] | memory_bench player|bare switches\n", stderr);
         return 2;
     }
