@@ -64,6 +64,8 @@ private slots:
     void dashFromServerWithoutCorsPlaysThroughTheHost();
     void webcamChannelShowsPictureAndRefreshFetchesItAgain();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
+    void leftPageReleasesItsStream_data();
+    void leftPageReleasesItsStream();
 
 private:
     void Play(const char* id, bool originalSize = true);
@@ -371,6 +373,28 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("typeof Hls + typeof mpegts + typeof dashjs")).toString(),
              QStringLiteral("functionundefinedundefined"));
+}
+
+void PlaybackEndToEnd::leftPageReleasesItsStream_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::newRow("native MP4") << QByteArray("1");
+    QTest::newRow("HLS through its library") << QByteArray("3");
+    QTest::newRow("MPEG-TS through its library") << QByteArray("4");
+    QTest::newRow("Real object, MP3") << QByteArray("10");
+}
+
+// The page being left (pagehide) lets go of its media at once, whatever played it.
+void PlaybackEndToEnd::leftPageReleasesItsStream() {
+    QFETCH(QByteArray, id);
+    Play(id.constData());
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    RunJavaScript(*page_, QStringLiteral("window.dispatchEvent(new PageTransitionEvent('pagehide'))"));
+    QVERIFY2(WaitForJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.networkState === "
+                                                      "HTMLMediaElement.NETWORK_EMPTY && !zentavoMediaWatch.media.hasAttribute('src')"),
+                               5000),
+             qPrintable(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.networkState + ' ' + "
+                                                             "zentavoMediaWatch.media.getAttribute('src')")).toString()));
 }
 
 int main(int argc, char** argv) {
