@@ -4,7 +4,8 @@
 // number of times to similar pages (a video, an audio and a picture element on local files).
 //
 // The channels are local media served on 127.0.0.1, in turn: HLS, MP4, MP3 and a webcam picture.
-// Each switch waits until the new page plays (or shows its picture), then the next one starts.
+// Each switch waits until the new page plays (or shows its picture) and lets it play for a second
+// (MEMORY_DWELL_MS), then the next one starts. MEMORY_DETAIL=1 prints each process's share.
 //
 //   memory_bench [switches]           runs both kinds, each in a process of its own (default 210)
 //   memory_bench player|bare N        one kind only; prints "<kind> <switches> <PSS MiB>" lines
@@ -33,6 +34,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -135,11 +137,20 @@ int Measure(const char* kind, QWebEnginePage& page, int switches, const std::fun
             return 1;
         }
         // A channel is watched for a while, as a person zapping would (its buffers fill).
-        static const int dwell = qEnvironmentVariableIntValue("MEMORY_DWELL_MS");
+        static const int dwell = qEnvironmentVariableIsSet("MEMORY_DWELL_MS")
+                                     ? qEnvironmentVariableIntValue("MEMORY_DWELL_MS") : 1000;
         if (dwell > 0) Pause(dwell);
         if (i == kFirstReading || i == switches || i % 50 == 0) {
-            Pause(2000); // let the engine settle (old renderers exit, collections run)
-            std::printf("%s %d %.1f\n", kind, i, PssMiB(QCoreApplication::applicationPid()));
+            // The figure swings with the engine's garbage collections: the median of five readings,
+            // a second apart, once the page has played for two seconds.
+            Pause(2000);
+            std::vector<double> readings;
+            for (int reading = 0; reading < 5; ++reading) {
+                if (reading > 0) Pause(1000);
+                readings.push_back(PssMiB(QCoreApplication::applicationPid()));
+            }
+            std::sort(readings.begin(), readings.end());
+            std::printf("%s %d %.1f\n", kind, i, readings[readings.size() / 2]);
             std::fflush(stdout);
         }
     }
