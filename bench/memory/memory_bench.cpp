@@ -149,11 +149,6 @@ int Measure(const char* kind, QWebEnginePage& page, int switches, const std::fun
                 if (reading > 0) Pause(1000);
                 readings.push_back(PssMiB(QCoreApplication::applicationPid()));
             }
-            if (qEnvironmentVariableIsSet("MEMORY_DETAIL"))
-                std::fprintf(stderr, "  %s JS heap %s\n", kind,
-                             qPrintable(RunJavaScript(page, QStringLiteral(
-                                 "(performance.memory.usedJSHeapSize / 1048576).toFixed(1) + ' / ' + "
-                                 "(performance.memory.totalJSHeapSize / 1048576).toFixed(1) + ' MiB'")).toString()));
             std::sort(readings.begin(), readings.end());
             std::printf("%s %d %.1f\n", kind, i, readings[readings.size() / 2]);
             std::fflush(stdout);
