@@ -334,9 +334,12 @@ private slots:
             QVERIFY(!page.history()->canGoBack());
         }
         // The page on show reloads; the first one, long left, is no longer served.
+        QSignalSpy reloaded(&page, &QWebEnginePage::loadFinished);
         page.triggerAction(QWebEnginePage::Reload);
-        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.body.innerText")).toString(),
-                                  QStringLiteral("PAGE %1").arg(PageSchemeHandler::kRemembered), kLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kLoadTimeoutMs);
+        QVERIFY(reloaded.at(0).at(0).toBool());
+        QCOMPARE(Evaluate(page, QStringLiteral("document.body.innerText")).toString(),
+                 QStringLiteral("PAGE %1").arg(PageSchemeHandler::kRemembered));
         QVERIFY(Load(page, shown.at(1)));
         QVERIFY(!Load(page, shown.first()));
     }
