@@ -14,8 +14,8 @@ PlayerPage::PlayerPage(QWebEngineProfile* profile, QObject* parent, AlertDisplay
         request.accept();
         emit FullScreenRequested(request.toggleOn());
     });
-    // The player never goes back or forward: a page that was left is not kept in the history,
-    // nor alive in the web engine's back-forward cache, with its media and script heap.
+    // The player never goes back or forward: a page that was left is not kept in the history (nor,
+    // where the web engine keeps left pages for going back, alive with its media and script heap).
     connect(this, &QWebEnginePage::loadFinished, this, [this] { history()->clear(); });
     // Camera, microphone, location, notifications, screen capture: a player page needs none.
     connect(this, &QWebEnginePage::featurePermissionRequested, this,

@@ -1,7 +1,7 @@
 // Memory over long use: the sum of the proportional set sizes (PSS) of this program and every process
 // it started (the web engine's processes), after 10 channel switches and after 210, for the player's
 // main window playing channels through PlayChannel, beside a bare QWebEngineView navigated the same
-// number of times to similar pages (a video, an audio and a picture element on local files).
+// number of times to similar pages (a video, an audio or a picture element, served beside the media).
 //
 // The channels are local media served on 127.0.0.1, in turn: HLS, MP4, MP3 and a webcam picture.
 // Each switch waits until the new page plays (or shows its picture) and lets it play for a second
