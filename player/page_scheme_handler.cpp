@@ -13,6 +13,10 @@ QUrl PageSchemeHandler::Register(const QString& localPath)
 {
     const QString name = QFileInfo(localPath).fileName();
     files_.insert(name, localPath);
+    order_.removeOne(name);
+    order_.append(name);
+    while (order_.size() > kRemembered)
+        files_.remove(order_.takeFirst());
     QUrl url;
     url.setScheme(QLatin1String(kScheme));
     url.setHost(QLatin1String(kHost));

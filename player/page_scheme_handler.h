@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
@@ -17,14 +18,19 @@ public:
 
     explicit PageSchemeHandler(QObject* parent = nullptr);
 
+    // How many files stay servable: the page on show, the one replacing it, and a few before them.
+    static constexpr int kRemembered = 4;
+
     // Makes the file servable and returns its address ("zvo://pages/<file name>"). A later file
-    // with the same name replaces an earlier one.
+    // with the same name replaces an earlier one. Only the kRemembered files registered last stay
+    // servable, so that a long session does not keep one entry for every page it ever showed.
     QUrl Register(const QString& localPath);
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
     QHash<QString, QString> files_; // file name -> local path
+    QStringList order_;             // file names, the one registered last at the end
 };
 
 } // namespace zentavo

@@ -3,6 +3,7 @@
 #include "player/navigation_policy.h"
 
 #include <QWebEngineFullScreenRequest>
+#include <QWebEngineHistory>
 
 namespace zentavo {
 
@@ -13,6 +14,9 @@ PlayerPage::PlayerPage(QWebEngineProfile* profile, QObject* parent, AlertDisplay
         request.accept();
         emit FullScreenRequested(request.toggleOn());
     });
+    // The player never goes back or forward: a page that was left is not kept in the history (nor,
+    // where the web engine keeps left pages for going back, alive with its media and script heap).
+    connect(this, &QWebEnginePage::loadFinished, this, [this] { history()->clear(); });
     // Camera, microphone, location, notifications, screen capture: a player page needs none.
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, QWebEnginePage::Feature feature) {

@@ -1,6 +1,7 @@
 #pragma once
 // The page shown in WebBrowser1: no windows of its own, no navigation to local files or foreign
-// schemes, no permissions; reports the page's alerts and its full-screen wishes as signals.
+// schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
+// full-screen wishes as signals.
 
 #include <QWebEnginePage>
 

@@ -41,6 +41,10 @@ PlayerProfile::PlayerProfile(QObject* parent)
     s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     s->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
 
+    // The pages play live streams: their segments and pictures are not read twice. Without a bound
+    // the in-memory cache of this off-the-record profile grows to 50 MB of media.
+    setHttpCacheMaximumSize(kHttpCacheBytes);
+
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
     InstallPlayerObjects(*this);

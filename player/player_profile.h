@@ -20,6 +20,9 @@ public:
     // Must run before the QApplication exists.
     static void RegisterUrlSchemes();
 
+    // The bound of the profile's in-memory HTTP cache.
+    static constexpr int kHttpCacheBytes = 4 * 1024 * 1024;
+
     // Off the record: nothing of the pages is kept on disk.
     explicit PlayerProfile(QObject* parent = nullptr);
     ~PlayerProfile() override;

@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -384,6 +385,30 @@ private slots:
         QVERIFY(!Load(page, QUrl(url)));
         QVERIFY(!Evaluate(page, QStringLiteral("document.documentElement.innerText")).toString().contains(
             QLatin1String("root:")));
+    }
+
+    // A long session keeps neither the pages it has left (history, back-forward cache) nor a
+    // servable entry for each of them: only the last few registered files are served.
+    void leftPagesAreNeitherKeptNorServed()
+    {
+        PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
+        QList<QUrl> shown;
+        for (int i = 0; i <= PageSchemeHandler::kRemembered; ++i) {
+            const auto file = WritePageFile("<html><body>PAGE " + std::to_string(i) + "</body></html>");
+            shown.append(profile_->UrlForFile(Q(file.string())));
+            QVERIFY(Load(page, shown.last()));
+            QCOMPARE(page.history()->count(), 1);
+            QVERIFY(!page.history()->canGoBack());
+        }
+        // The page on show reloads; the first one, long left, is no longer served.
+        QSignalSpy reloaded(&page, &QWebEnginePage::loadFinished);
+        page.triggerAction(QWebEnginePage::Reload);
+        QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kLoadTimeoutMs);
+        QVERIFY(reloaded.at(0).at(0).toBool());
+        QCOMPARE(Evaluate(page, QStringLiteral("document.body.innerText")).toString(),
+                 QStringLiteral("PAGE %1").arg(PageSchemeHandler::kRemembered));
+        QVERIFY(Load(page, shown.at(1)));
+        QVERIFY(!Load(page, shown.first()));
     }
 
     void refreshFetchesThePictureAgain()

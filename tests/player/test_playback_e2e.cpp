@@ -69,6 +69,8 @@ private slots:
     void webcamFailureIsShownInWordsAndRefreshGoesOn();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
     void windowsMediaPageQueryWinsOverTheFilledAddress();
+    void leftPageReleasesItsStream_data();
+    void leftPageReleasesItsStream();
 
 private:
     void Play(const char* id, bool originalSize = true);
@@ -477,6 +479,28 @@ void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress() {
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("srcc")).toString(),
              server_->Url(QLatin1String(TestMedia::kMp3)).toString());
+}
+
+void PlaybackEndToEnd::leftPageReleasesItsStream_data() {
+    QTest::addColumn<QByteArray>("id");
+    QTest::newRow("native MP4") << QByteArray("1");
+    QTest::newRow("HLS through its library") << QByteArray("3");
+    QTest::newRow("MPEG-TS through its library") << QByteArray("4");
+    QTest::newRow("Real object, MP3") << QByteArray("10");
+}
+
+// The page being left (pagehide) lets go of its media at once, whatever played it.
+void PlaybackEndToEnd::leftPageReleasesItsStream() {
+    QFETCH(QByteArray, id);
+    Play(id.constData());
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    RunJavaScript(*page_, QStringLiteral("window.dispatchEvent(new PageTransitionEvent('pagehide'))"));
+    QVERIFY2(WaitForJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.networkState === "
+                                                      "HTMLMediaElement.NETWORK_EMPTY && !zentavoMediaWatch.media.hasAttribute('src')"),
+                               5000),
+             qPrintable(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.networkState + ' ' + "
+                                                             "zentavoMediaWatch.media.getAttribute('src')")).toString()));
 }
 
 int main(int argc, char** argv) {

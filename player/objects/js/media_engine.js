@@ -41,6 +41,9 @@ class MediaEngine {
     for (const type of ['playing', 'waiting', 'pause', 'ended', 'progress', 'timeupdate', 'loadeddata', 'error']) {
       video.addEventListener(type, (event) => this.onMediaEvent(event));
     }
+    // A page that is left lets go of its stream at once: the library's buffers, the media source and
+    // the connection do not wait until the engine collects the page.
+    window.addEventListener('pagehide', () => this.close());
   }
 
   // Starts loading the address; plays it as soon as it can when autoplay is set.
