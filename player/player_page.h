@@ -3,6 +3,8 @@
 // schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
 // full-screen wishes as signals.
 
+#include "player/objects/host_names.h"
+
 #include <QWebEnginePage>
 
 namespace zentavo {
@@ -16,8 +18,8 @@ public:
     };
 
     // What the injected player objects log (console.info) to ask the window for full screen.
-    static constexpr const char* kFullScreenOnMarker = "zentavo:fullscreen:on";
-    static constexpr const char* kFullScreenOffMarker = "zentavo:fullscreen:off";
+    static constexpr const char* kFullScreenOnMarker = host_names::kFullScreenOnMarker;
+    static constexpr const char* kFullScreenOffMarker = host_names::kFullScreenOffMarker;
 
     explicit PlayerPage(QWebEngineProfile* profile, QObject* parent = nullptr,
                         AlertDisplay alertDisplay = AlertDisplay::Dialog);

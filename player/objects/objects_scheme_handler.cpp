@@ -1,6 +1,7 @@
 #include "objects_scheme_handler.h"
 
 #include "address_probe.h"
+#include "host_names.h"
 #include "stream_relay.h"
 
 #include <QBuffer>
@@ -14,7 +15,7 @@
 
 namespace zentavo {
 
-QByteArray PlayerObjectsSchemeHandler::SchemeName() { return QByteArrayLiteral("zentavo-objects"); }
+QByteArray PlayerObjectsSchemeHandler::SchemeName() { return QByteArray(host_names::kObjectsScheme); }
 
 void PlayerObjectsSchemeHandler::RegisterScheme() {
     if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName()) return;
@@ -105,7 +106,7 @@ void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job) {
         if (!pending) return;
         const QByteArray json = QJsonDocument(result.ToJson()).toJson(QJsonDocument::Compact);
         auto* buffer = new QBuffer(pending);
-        buffer->setData("window.zentavoPlayers && window.zentavoPlayers.finishProbe(" + QByteArray::number(id) + ", " +
+        buffer->setData(QByteArray::fromStdString(host_names::ObjectsCall("finishProbe(")) + QByteArray::number(id) + ", " +
                         json + ");\n");
         buffer->open(QIODevice::ReadOnly);
         pending->reply(QByteArrayLiteral("text/javascript"), buffer);

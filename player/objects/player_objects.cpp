@@ -1,8 +1,11 @@
 #include "player_objects.h"
 
+#include "host_names.h"
 #include "objects_scheme_handler.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
 
@@ -12,11 +15,27 @@ namespace zentavo {
 namespace {
 
 // The page scripts as the build joined them (the list and its order live in the CMake file).
+// The names the scripts share with the host, as the object that replaces their token.
+QString HostNamesObject() {
+    const QJsonObject names{
+        {QStringLiteral("objectsGlobal"), QLatin1String(host_names::kObjectsGlobal)},
+        {QStringLiteral("objectsScheme"), QLatin1String(host_names::kObjectsScheme)},
+        {QStringLiteral("relayPrefix"), QLatin1String(host_names::kRelayPrefix)},
+        {QStringLiteral("fullScreenOn"), QLatin1String(host_names::kFullScreenOnMarker)},
+        {QStringLiteral("fullScreenOff"), QLatin1String(host_names::kFullScreenOffMarker)},
+    };
+    return QString::fromUtf8(QJsonDocument(names).toJson(QJsonDocument::Compact));
+}
+
 QString ObjectsSource() {
     QFile file(QStringLiteral(":/zentavo/objects/objects.js"));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The player objects' script is missing from the program's resources");
-    return QString::fromUtf8(file.readAll());
+    QString source = QString::fromUtf8(file.readAll());
+    const QString token = QStringLiteral("__ZENTAVO_HOST_NAMES__");
+    if (!source.contains(token))
+        throw std::runtime_error("The player objects' script does not take the host's names");
+    return source.replace(token, HostNamesObject());
 }
 
 QWebEngineScript MainWorldScript(const QString& name, const QString& source,
@@ -37,7 +56,7 @@ QList<QWebEngineScript> PlayerObjectScripts() {
     return {
         MainWorldScript(QStringLiteral("zentavo-player-objects"), objects, QWebEngineScript::DocumentCreation),
         MainWorldScript(QStringLiteral("zentavo-player-objects-scan"),
-                        QStringLiteral("window.zentavoPlayers && window.zentavoPlayers.scan();"),
+                        QString::fromStdString(host_names::ObjectsCall("scan();")),
                         QWebEngineScript::DocumentReady),
     };
 }

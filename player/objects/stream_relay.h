@@ -4,6 +4,8 @@
 // The relay addresses mirror the real ones ("zentavo-relay-http://host:port/path" for
 // "http://host:port/path"), so the addresses a playlist names relative to its own resolve as usual.
 
+#include "player/objects/host_names.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -18,8 +20,8 @@ namespace zentavo {
 class StreamRelay : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kHttpScheme = "zentavo-relay-http";
-    static constexpr const char* kHttpsScheme = "zentavo-relay-https";
+    static constexpr const char* kHttpScheme = host_names::kRelayHttpScheme;
+    static constexpr const char* kHttpsScheme = host_names::kRelayHttpsScheme;
     static constexpr int kTimeoutMs = 15000;
     static constexpr qint64 kMaxBytes = 64 * 1024 * 1024; // a playlist or a segment, never a whole stream
 

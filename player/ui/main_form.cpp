@@ -14,6 +14,7 @@
 #include "channels/channel_id.h"
 #include "channels/ui/list_form.h"
 #include "crypto/stream_passphrase.h"
+#include "player/objects/host_names.h"
 #include "player/page_generation.h"
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
@@ -589,7 +590,7 @@ void TMainForm::LeaveFullScreen()
         return;
     FullScreenRequested(false);
     // The page's player objects shrink back too (Esc reaches the window's shortcut, not the page).
-    page_->runJavaScript(QStringLiteral("window.zentavoPlayers && window.zentavoPlayers.leaveFullScreen();"),
+    page_->runJavaScript(QString::fromStdString(host_names::ObjectsCall("leaveFullScreen();")),
                          QWebEngineScript::MainWorld);
     page_->triggerAction(QWebEnginePage::ExitFullScreen);
 }

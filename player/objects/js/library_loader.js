@@ -1,7 +1,7 @@
 // The host's side of the players, reached through its own URL scheme by script elements (classic
 // scripts need no CORS): the streaming libraries, loaded only when an address needs one and only
 // once per page, and the probe that resolves playlists and tells why an address cannot be reached.
-const HostScheme = 'zentavo-objects:';
+const HostScheme = HostNames.objectsScheme + ':';
 const libraryLoads = new Map();
 
 function appendHostScript(path, onerror) {
@@ -33,11 +33,13 @@ function loadLibrary(file, globalName) {
 
 // The host's mirror of an http(s) address (see StreamRelay), and back.
 function relayAddress(address) {
-  return /^https?:/i.test(address) ? 'zentavo-relay-' + address : address;
+  return /^https?:/i.test(address) ? HostNames.relayPrefix + address : address;
 }
 
 function realAddress(address) {
-  return String(address).replace(/^zentavo-relay-(https?:)/i, '$1');
+  const text = String(address);
+  const rest = text.slice(HostNames.relayPrefix.length);
+  return text.toLowerCase().startsWith(HostNames.relayPrefix) && /^https?:/i.test(rest) ? rest : text;
 }
 
 // The library each address kind plays through: [file, global].

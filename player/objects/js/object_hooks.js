@@ -102,12 +102,12 @@ function leaveFullScreen() {
 }
 
 function installPlayerObjects() {
-  if (window.zentavoPlayers) return;
+  if (window[HostNames.objectsGlobal]) return;
   const players = {real: true, wmp: true};
   Object.defineProperty(players, 'leaveFullScreen', {value: leaveFullScreen});
   Object.defineProperty(players, 'finishProbe', {value: finishProbe});
   Object.defineProperty(players, 'scan', {value: scanDocument});
-  Object.defineProperty(window, 'zentavoPlayers', {value: Object.freeze(players), enumerable: true});
+  Object.defineProperty(window, HostNames.objectsGlobal, {value: Object.freeze(players), enumerable: true});
 
   installObjectPrototype();
   installPlayerStyle();

@@ -21,5 +21,5 @@ function flagValue(value, fallback) {
 function fullScreenNotice(on) {
   // The host turns this line into its full screen signal: a click it sends is no user gesture, so
   // the page cannot ask for the real full screen itself.
-  console.info(on ? 'zentavo:fullscreen:on' : 'zentavo:fullscreen:off');
+  console.info(on ? HostNames.fullScreenOn : HostNames.fullScreenOff);
 }

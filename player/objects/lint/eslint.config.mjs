@@ -10,7 +10,8 @@ export default [
     languageOptions: {
       ecmaVersion: 2022,
       sourceType: "script",
-      globals: { ...globals.browser },
+      // The host puts its shared names in place of this token when it injects the script.
+      globals: { ...globals.browser, __ZENTAVO_HOST_NAMES__: "readonly" },
     },
     rules: {
       "no-var": "error",
