@@ -10,10 +10,12 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "player/navigation_policy.h"
-#include "local_http_server.h"
+#include "tests/support/media_server.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -24,8 +26,16 @@
 #include <memory>
 
 using namespace zentavo;
+using zentavo::test::MediaServer;
 
 namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
 
 constexpr int kLoadTimeoutMs = 30000;
 
@@ -141,12 +151,14 @@ private slots:
     void initTestCase()
     {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        server_ = new LocalHttpServer(this);
         // Remote data that consents to cross-origin reads, a picture, and a webcam picture that
         // says it may be cached for an hour (the refresh must fetch it anyway).
-        server_->Serve("/data.txt", "text/plain", "REMOTE-DATA", "Access-Control-Allow-Origin: *\r\n");
-        server_->Serve("/img.png", "image/png", Png());
-        server_->Serve("/cam.png", "image/png", Png(), "Cache-Control: max-age=3600\r\n");
+        QVERIFY(media_.isValid());
+        WriteFile(media_.filePath(QStringLiteral("data.txt")), "REMOTE-DATA");
+        WriteFile(media_.filePath(QStringLiteral("img.png")), Png());
+        WriteFile(media_.filePath(QStringLiteral("cam.png")), Png());
+        server_ = std::make_unique<MediaServer>(media_.path());
+        server_->SetCacheControl(QStringLiteral("cam.png"), "max-age=3600");
         profile_ = new PlayerProfile(this);
         page_ = new PlayerPage(profile_, this, PlayerPage::AlertDisplay::SignalOnly);
 
@@ -165,8 +177,8 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("reaches");
-        QTest::newRow("fetch remote http") << QStringLiteral("fetch") << server_->Url("/data.txt").toString() << true;
-        QTest::newRow("img remote http") << QStringLiteral("img") << server_->Url("/img.png").toString() << true;
+        QTest::newRow("fetch remote http") << QStringLiteral("fetch") << server_->Url(QStringLiteral("data.txt")).toString() << true;
+        QTest::newRow("img remote http") << QStringLiteral("img") << server_->Url(QStringLiteral("img.png")).toString() << true;
         const QString passwd = QStringLiteral("file:///etc/passwd");
         const QString resource = QStringLiteral("qrc:/zentavo/templates/real.html");
         const QString script = QStringLiteral("javascript:window.hacked=1");
@@ -196,11 +208,11 @@ private slots:
 
     void pagesCannotOpenWindows()
     {
-        QCOMPARE(Evaluate(*page_, QStringLiteral("String(window.open(%1))").arg(Js(server_->Url("/popup").toString())))
+        QCOMPARE(Evaluate(*page_, QStringLiteral("String(window.open(%1))").arg(Js(server_->Url(QStringLiteral("popup")).toString())))
                      .toString(),
                  QStringLiteral("null"));
         QTest::qWait(300);
-        QCOMPARE(server_->Requests("/popup"), 0);
+        QCOMPARE(server_->RequestCount(QStringLiteral("popup")), 0);
     }
 
     void pagesCannotNavigateToLocalFilesOrOtherPages_data()
@@ -415,15 +427,15 @@ private slots:
     {
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Snapshot),
-                                              server_->Url("/cam.png").toString().toStdString(), {});
+                                              server_->Url(QStringLiteral("cam.png")).toString().toStdString(), {});
         QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(html).string()))));
-        QTRY_COMPARE_WITH_TIMEOUT(server_->Requests("/cam.png"), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 1, 10000);
         for (int round = 2; round <= 3; ++round) {
             QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
             page.RefreshPage();
             QVERIFY(finished.wait(kLoadTimeoutMs));
-            QTRY_COMPARE_WITH_TIMEOUT(server_->Requests("/cam.png"), round, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), round, 10000);
         }
     }
 
@@ -562,7 +574,8 @@ private:
         return QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==");
     }
 
-    LocalHttpServer* server_ = nullptr;
+    QTemporaryDir media_;
+    std::unique_ptr<MediaServer> server_;
     PlayerProfile* profile_ = nullptr;
     PlayerPage* page_ = nullptr;
     QUrl sibling_;

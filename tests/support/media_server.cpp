@@ -64,6 +64,11 @@ void MediaServer::CloseAfter(const QString& path, int delayMs, Closing how) {
 }
 void MediaServer::SetContentType(const QString& path, const QByteArray& type) { types_.insert(NormalPath(path), type); }
 
+void MediaServer::SetCacheControl(const QString& path, const QByteArray& value)
+{
+    cacheControls_.insert(NormalPath(path), value);
+}
+
 QUrl MediaServer::RefusedUrl(const QString& path) {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -167,7 +172,8 @@ void MediaServer::Answer(QTcpSocket* socket, const QByteArray& method, const QSt
             head = "HTTP/1.1 200 OK\r\n";
             body = data;
         }
-        head += "Content-Type: " + types_.value(path, ContentType(path)) + "\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n";
+        head += "Content-Type: " + types_.value(path, ContentType(path)) + "\r\nAccept-Ranges: bytes\r\nCache-Control: "
+            + cacheControls_.value(path, QByteArrayLiteral("no-store")) + "\r\n";
     }
     if (cors_) head += "Access-Control-Allow-Origin: *\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: keep-alive\r\n\r\n";

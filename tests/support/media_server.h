@@ -52,6 +52,9 @@ public:
     void CloseAfter(const QString& path, int delayMs, Closing how);
     // Answers for this path carry this Content-Type, whatever the file is.
     void SetContentType(const QString& path, const QByteArray& type);
+    // The Cache-Control value of a path's answers ("no-store" unless set), such as a picture that
+    // says it may be kept for an hour.
+    void SetCacheControl(const QString& path, const QByteArray& value);
 
     static QUrl RefusedUrl(const QString& path);
 
@@ -68,6 +71,7 @@ private:
     QHash<QString, int> statuses_;
     QHash<QString, QPair<int, Closing>> closing_;
     QHash<QString, QByteArray> types_;
+    QHash<QString, QByteArray> cacheControls_;
     QHash<QTcpSocket*, QByteArray> pending_;
     bool cors_ = true;
 };

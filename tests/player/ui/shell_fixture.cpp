@@ -68,7 +68,7 @@ ShellFixture::ShellFixture() : settings(configDir.filePath(QStringLiteral("zenta
         catalogue.write(Item(4, "tv", 7, "http://127.0.0.1:9/odd"));
         catalogue.write("</items>\n");
     }
-    form = std::make_unique<TMainForm>(context, MainFormServices{settings, TestErrorReporter(), browser,
+    form = std::make_unique<TMainForm>(context, MainFormServices{settings, TestErrorReporter(), browser, profile,
                                                                  programDir.path() + QLatin1Char('/'),
                                                                  PlayerPage::AlertDisplay::SignalOnly});
     list = std::make_unique<TListForm>(context);

@@ -6,6 +6,7 @@
 #include "app/settings_store.h"
 #include "channels/app_context.h"
 #include "channels/ui/list_form.h"
+#include "player/player_profile.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
 #include "player/ui/main_form.h"
@@ -47,6 +48,7 @@ struct ShellFixture {
     AppContext context;
     SettingsStore settings;
     RecordingLauncher browser;
+    PlayerProfile profile;
     std::unique_ptr<TMainForm> form;
     std::unique_ptr<TListForm> list;
     std::unique_ptr<TPreferenceForm> preferences;

@@ -110,6 +110,7 @@ private:
     std::unique_ptr<ErrorReporter> reporter_;
     std::unique_ptr<AppContext> context_;
     ScriptedPrompts prompts_;
+    std::unique_ptr<PlayerProfile> profile_; // one per main window, as the program has
     std::unique_ptr<TMainForm> mainForm_;
     std::unique_ptr<TListForm> listForm_;
 };
@@ -159,8 +160,9 @@ void BridgeEndToEnd::init()
     server_->ResetCounts();
     reporter_ = std::make_unique<ErrorReporter>([this](const QString& text) { errors_ << text; });
     context_ = std::make_unique<AppContext>();
-    mainForm_ = std::make_unique<TMainForm>(*context_,
-                                            MainFormServices{options_, *reporter_, browser_, program_.path() + QLatin1Char('/')});
+    profile_ = std::make_unique<PlayerProfile>();
+    mainForm_ = std::make_unique<TMainForm>(
+        *context_, MainFormServices{options_, *reporter_, browser_, *profile_, program_.path() + QLatin1Char('/')});
     listForm_ = std::make_unique<TListForm>(*context_, prompts_);
     mainForm_->SetListForm(listForm_.get());
     mainForm_->Page()->profile()->scripts()->insert(MediaWatchScript());
@@ -176,6 +178,7 @@ void BridgeEndToEnd::cleanup()
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join(QLatin1Char('\n'))));
     listForm_.reset();
     mainForm_.reset();
+    profile_.reset();
     context_.reset();
 }
 

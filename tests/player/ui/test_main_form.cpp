@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -572,6 +574,41 @@ private slots:
         }
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player"));
         QVERIFY(ScratchFiles().isEmpty());
+    }
+
+    // A page that cannot be written (here the scratch folder is a link to somewhere else) fails in
+    // words before the window changes: the toolbar, title and page of the play before stay.
+    void aPageThatCannotBeWrittenLeavesThePlayBefore()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        f.Play(QStringLiteral("2"), QStringLiteral("Radio"));
+        QTRY_VERIFY(!f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")));
+        const QUrl radioPage = f.form->Page()->url();
+
+        QTemporaryDir runtime;
+        QTemporaryDir elsewhere;
+        QVERIFY(QFile::link(elsewhere.path(), runtime.filePath(QStringLiteral("zvoplayer"))));
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        QString message;
+        try {
+            f.Play(QStringLiteral("3"), QStringLiteral("Cam"));
+        } catch (const std::runtime_error& error) {
+            message = QString::fromUtf8(error.what());
+        }
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+
+        QVERIFY2(message.contains(runtime.filePath(QStringLiteral("zvoplayer"))), qPrintable(message));
+        QVERIFY2(message.contains(QLatin1String("link")), qPrintable(message));
+        QVERIFY(QDir(elsewhere.path()).isEmpty());
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player - [ Radio ]"));
+        QCOMPARE(f.form->CurrentMediaKind(), 1);
+        QVERIFY(!f.form->SnapshotMode());
+        QVERIFY(Child<>(f, "Panel_foto")->isHidden());
+        QVERIFY(!Child<>(f, "ToolBar_player")->isHidden());
+        QVERIFY(!f.form->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+        QCOMPARE(f.form->Page()->url(), radioPage);
     }
 
     void pauseShowsTheStartPageAndTurnsTheControlsOff()
