@@ -69,10 +69,10 @@ private:
 
 TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), context_(context), services_(std::move(services)),
-      profile_(std::make_unique<PlayerProfile>()), Timer1(this), Timer2(this)
+      Timer1(this), Timer2(this)
 {
     ui->setupUi(this);
-    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, services_.pageAlerts);
+    page_ = std::make_unique<PlayerPage>(&services_.profile, nullptr, services_.pageAlerts);
     ui->WebBrowser1->setPage(page_.get());
     bridge_ = std::make_unique<PageBridge>(*page_, services_.errors);
 
@@ -397,7 +397,7 @@ void TMainForm::AddthischanneltoMyFavorites1Click()
 
 void TMainForm::ShowStartPage()
 {
-    page_->load(profile_->UrlForFile(context_.StartPagePath()));
+    page_->load(services_.profile.UrlForFile(context_.StartPagePath()));
 }
 
 void TMainForm::PlayChannel()
@@ -416,7 +416,6 @@ void TMainForm::PlayChannel()
         box.exec();
         return;
     }
-    snapshotMode_ = false;
     if (!play) {
         const std::string id = context_.CurrentChannelId.toStdString();
         // A lookup compares ids as written: text that is not a plain number finds no channel.
@@ -426,6 +425,10 @@ void TMainForm::PlayChannel()
         throw std::runtime_error("The channel " + id + " is not in the channel list any more");
     }
 
+    // The page is written before anything changes: a scratch folder that cannot take it leaves the
+    // window as it was, with the reason in words.
+    const std::filesystem::path pageFile = WritePageFile(play->page);
+    snapshotMode_ = false;
     currentMediaKind_ = play->mediaKind;
     switch (currentMediaKind_) {
     case static_cast<int>(MediaKind::WindowsMedia):
@@ -448,15 +451,14 @@ void TMainForm::PlayChannel()
     default:
         break;
     }
-    WritePlayerPage(play->page);
+    ShowPlayerPage(pageFile);
     setWindowTitle(QStringLiteral("Zentavo Player - [ ") + context_.CurrentChannelName + QStringLiteral(" ]"));
     emit ChannelStarted(context_.CurrentChannelName);
 }
 
-void TMainForm::WritePlayerPage(const std::string& page)
+void TMainForm::ShowPlayerPage(const std::filesystem::path& file)
 {
-    const std::filesystem::path file = WritePageFile(page);
-    const QUrl url = profile_->UrlForFile(QFile::decodeName(file.string().c_str()));
+    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()));
     playedPages_.Add(url, file);
     page_->load(url);
     ui->AddthischanneltoMyFavorites1->setEnabled(true);

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <filesystem>
 #include <memory>
 
 namespace Ui { class TMainForm; }
@@ -35,6 +36,8 @@ struct MainFormServices {
     OptionStore& options;
     const ErrorReporter& errors;
     BrowserLauncher& browser;
+    // The web engine profile the player pages run in; it outlives the window.
+    PlayerProfile& profile;
     QString appFolder; // the executable's folder with a trailing '/', set as AppFolder on first show
     PlayerPage::AlertDisplay pageAlerts = PlayerPage::AlertDisplay::Dialog;
 };
@@ -113,7 +116,7 @@ private:
     void FormClose();
     void PlaceIntervalBox();
     void ShowStartPage();
-    void WritePlayerPage(const std::string& page);
+    void ShowPlayerPage(const std::filesystem::path& file);
     void RestartLoadingIndicator();
     void SetMuteImage(int imageIndex);
     void OpenChannelList(ChannelTab tab);
@@ -124,7 +127,6 @@ private:
     std::unique_ptr<Ui::TMainForm> ui;
     AppContext& context_;
     MainFormServices services_;
-    std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<PageBridge> bridge_;
     QPointer<TListForm> listForm_;
