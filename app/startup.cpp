@@ -89,7 +89,9 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     AppContext context;
     SettingsStore settings;
     BrowserLauncher browser;
-    TMainForm mainForm(context, MainFormServices{settings, errors, browser, QCoreApplication::applicationDirPath() + QLatin1Char('/')});
+    // The web engine profile of the player pages; it outlives the main window that shows them.
+    PlayerProfile profile;
+    TMainForm mainForm(context, MainFormServices{settings, errors, browser, profile, QCoreApplication::applicationDirPath() + QLatin1Char('/')});
     mainForm.SetSplashForm(splash);
     step("main window");
     TListForm listForm(context);

@@ -179,7 +179,8 @@ int RunPlayer(int switches, MediaServer& server) {
     SettingsStore settings(programDir.filePath(QStringLiteral("config/player.ini")));
     const ErrorReporter errors([](const QString& text) { std::fprintf(stderr, "player: %s\n", qPrintable(text)); });
     BrowserLauncher browser;
-    TMainForm form(context, MainFormServices{settings, errors, browser, programDir.path() + QLatin1Char('/'),
+    PlayerProfile profile;
+    TMainForm form(context, MainFormServices{settings, errors, browser, profile, programDir.path() + QLatin1Char('/'),
                                              PlayerPage::AlertDisplay::SignalOnly});
     form.Page()->profile()->scripts()->insert(MediaWatchScript());
     form.show();
