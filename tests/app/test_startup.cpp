@@ -9,7 +9,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -55,6 +58,17 @@ int RunChild(int argc, char** argv, const QString& mode)
     hooks.onStep = [mode](const char* step) {
         const QString name = QString::fromLatin1(step);
         Say(QStringLiteral("step: ") + name);
+        if (name == QLatin1String("main window")) {
+            // Message boxes are read and closed, as a person would.
+            auto* boxes = new QTimer(Find<TMainForm>());
+            QObject::connect(boxes, &QTimer::timeout, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    Say(QStringLiteral("message: ") + box->text());
+                    box->close();
+                }
+            });
+            boxes->start(50);
+        }
         if (name == QLatin1String("main window"))
             Say(QStringLiteral("splash visible: %1, main visible: %2")
                     .arg(VisibleCount<TSplashForm>())
@@ -86,7 +100,8 @@ int RunChild(int argc, char** argv, const QString& mode)
 class StartupTest : public QObject {
     Q_OBJECT
 
-    QStringList RunStartup(const QString& mode, const QString& language = QStringLiteral("en_GB.UTF-8"))
+    QStringList RunStartup(const QString& mode, const QString& language = QStringLiteral("en_GB.UTF-8"),
+                           const QString& program = QCoreApplication::applicationFilePath())
     {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -96,7 +111,7 @@ class StartupTest : public QObject {
         env.insert(QStringLiteral("LANG"), language);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode});
+        child.start(program, {QStringLiteral("--child"), mode});
         if (!child.waitForFinished(90000)) {
             child.kill();
             child.waitForFinished();
@@ -135,6 +150,26 @@ private slots:
                  qPrintable(boxes.first()));
         QVERIFY(boxes.first().endsWith(QLatin1String(".|'dll.-+|' is not a valid integer value.")));
         QVERIFY(lines.contains(QStringLiteral("status: 1")));
+    }
+
+    // A program folder without its data folder still starts and ends as usual; the lists say that
+    // the list file is broken, and nothing else goes wrong.
+    void missingDataFolderStartsWithTheListFileMessage()
+    {
+        QTemporaryDir programDir;
+        const QString program = programDir.filePath(QStringLiteral("zentavo-player"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QStringList lines = RunStartup(QStringLiteral("close"), QStringLiteral("en_GB.UTF-8"), program);
+        QVERIFY2(lines.contains(QStringLiteral("status: 0")), qPrintable(lines.join(u'\n')));
+        QVERIFY2(lines.contains(QStringLiteral("activated; splash alive: 0")), qPrintable(lines.join(u'\n')));
+        const QStringList messages = lines.filter(QStringLiteral("message: "));
+        QVERIFY2(!messages.isEmpty(), qPrintable(lines.join(u'\n')));
+        for (const QString& message : messages)
+            QCOMPARE(message,
+                     QStringLiteral("message: Sorry. The list file error, please reinstall this application.        "));
+        QVERIFY2(lines.filter(QStringLiteral("error:")).isEmpty(), qPrintable(lines.join(u'\n')));
+        QVERIFY(!QFileInfo::exists(programDir.filePath(QStringLiteral("data"))));
     }
 
     void closingTheMainWindowClearsTheScratchFolder()
