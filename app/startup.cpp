@@ -39,13 +39,14 @@ void ReportStartPage(TMainForm& mainForm, bool closeAfter)
 {
     auto* page = mainForm.Page();
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(page, &QWebEnginePage::loadFinished, &mainForm, [&mainForm, connection, closeAfter](bool) {
-        QObject::disconnect(*connection);
-        std::fputs("zentavo: start page loaded\n", stderr);
-        std::fflush(stderr);
-        if (closeAfter)
-            QTimer::singleShot(0, &mainForm, &QWidget::close);
-    });
+    *connection =
+        QObject::connect(page, &QWebEnginePage::loadFinished, &mainForm, [&mainForm, connection, closeAfter](bool) {
+            QObject::disconnect(*connection);
+            std::fputs("zentavo: start page loaded\n", stderr);
+            std::fflush(stderr);
+            if (closeAfter)
+                QTimer::singleShot(0, &mainForm, &QWidget::close);
+        });
 }
 
 } // namespace
@@ -91,7 +92,9 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     BrowserLauncher browser;
     // The web engine profile of the player pages; it outlives the main window that shows them.
     PlayerProfile profile;
-    TMainForm mainForm(context, MainFormServices{settings, errors, browser, profile, QCoreApplication::applicationDirPath() + QLatin1Char('/')});
+    TMainForm mainForm(context,
+                       MainFormServices{settings, errors, browser, profile,
+                                        QCoreApplication::applicationDirPath() + QLatin1Char('/')});
     mainForm.SetSplashForm(splash);
     step("main window");
     TListForm listForm(context);

@@ -16,8 +16,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QFont>
 #include <QFile>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -129,14 +129,14 @@ void TListForm::ConnectHandlers()
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint&) {
             const QModelIndexList rows = list->selectionModel()->selectedRows();
             const QRect rowRect = rows.isEmpty() ? QRect() : list->visualRect(rows.first());
-            const QPoint at = rowRect.isValid() && list->viewport()->rect().intersects(rowRect)
-                ? rowRect.bottomLeft()
-                : QPoint(0, 0);
+            const QPoint at =
+                rowRect.isValid() && list->viewport()->rect().intersects(rowRect) ? rowRect.bottomLeft() : QPoint(0, 0);
             OpenPopup(list, list->viewport()->mapToGlobal(at));
         });
     }
     connect(ui->Edit_search, &QLineEdit::textChanged, this, &TListForm::Edit_searchChange);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, [this](int) { Edit_searchChange(ui->Edit_search->text()); });
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this,
+            [this](int) { Edit_searchChange(ui->Edit_search->text()); });
     connect(ui->Popup_Play, &QAction::triggered, this, &TListForm::Popup_PlayClick);
     connect(ui->Popup_Addthischanneltomyfavorites, &QAction::triggered, this,
             &TListForm::Popup_AddthischanneltomyfavoritesClick);

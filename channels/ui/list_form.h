@@ -14,7 +14,9 @@ class QKeyEvent;
 class QMenu;
 class QTreeView;
 
-namespace Ui { class TListForm; }
+namespace Ui {
+class TListForm;
+}
 
 namespace zentavo {
 
