@@ -3,7 +3,10 @@
 #include "list_compare.h"
 #include "search_text.h"
 
+#include "channels/logos/logo_cache.h"
+
 #include <QString>
+#include <QTimer>
 #include <algorithm>
 #include <numeric>
 #include <string>
@@ -36,10 +39,38 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(index.column() == CaptionColumn ? row.caption : row.id);
     if (role == Qt::DecorationRole && index.column() == CaptionColumn) {
+        if (logos_ && !row.logo.empty()) {
+            const QIcon logo = logos_->Logo(QString::fromStdString(row.logo));
+            if (!logo.isNull())
+                return logo;
+        }
         if (row.iconIndex >= 0 && row.iconIndex < rowIcons_.size())
             return rowIcons_.at(row.iconIndex);
     }
     return {};
+}
+
+void ChannelListModel::SetLogos(LogoCache* logos)
+{
+    if (logos_)
+        disconnect(logos_, nullptr, this, nullptr);
+    logos_ = logos;
+    if (logos_)
+        connect(logos_, &LogoCache::LogoReady, this, &ChannelListModel::LogosArrived);
+}
+
+void ChannelListModel::LogosArrived()
+{
+    // Logos arrive a few at a time; one repaint of the rows on screen shows a batch. A change over
+    // every row costs the view one update of its viewport, whatever the number of rows.
+    if (logoRepaintPending_)
+        return;
+    logoRepaintPending_ = true;
+    QTimer::singleShot(20, this, [this] {
+        logoRepaintPending_ = false;
+        if (rowCount() > 0)
+            emit dataChanged(index(0, CaptionColumn), index(rowCount() - 1, CaptionColumn), {Qt::DecorationRole});
+    });
 }
 
 Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const
