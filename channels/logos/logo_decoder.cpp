@@ -16,14 +16,18 @@ std::optional<QImage> DecodeLogo(const QByteArray& bytes, int side)
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     // The size the header announces: checked before the reader allocates anything for the pixels.
+    // A drawing (SVG) is rendered straight at the icon's size, so its announced size costs nothing.
+    const bool drawing = reader.format() == "svg" || reader.format() == "svgz";
     const QSize announced = reader.size();
-    if (announced.width() > kMaxLogoSide || announced.height() > kMaxLogoSide)
+    if (!drawing && (announced.width() > kMaxLogoSide || announced.height() > kMaxLogoSide))
         return std::nullopt;
     if (announced.isValid() && !announced.isEmpty()) {
         // Decoders that can scale while reading (JPEG, SVG) then never hold the full picture.
-        QSize scaled = announced.scaled(side, side, Qt::KeepAspectRatio);
-        if (announced.width() > side || announced.height() > side || reader.format() == "svg")
+        const QSize scaled = announced.scaled(side, side, Qt::KeepAspectRatio);
+        if (drawing || announced.width() > side || announced.height() > side)
             reader.setScaledSize(scaled.expandedTo(QSize(1, 1)));
+    } else if (drawing) {
+        reader.setScaledSize(QSize(side, side));
     }
     QImage image;
     if (!reader.read(&image) || image.isNull())

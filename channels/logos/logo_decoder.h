@@ -13,7 +13,8 @@ inline constexpr int kMaxLogoSide = 4096;
 
 // Decodes the bytes (any format Qt reads: PNG, JPEG, GIF, SVG, ICO, ...), scales the picture to fit
 // side x side keeping its proportions and centres it on a transparent square of that size.
-// Nothing when the bytes are no picture, announce one larger than kMaxLogoSide, or fail to decode.
+// Nothing when the bytes are no picture, announce a bitmap larger than kMaxLogoSide, or fail to
+// decode. A drawing (SVG) may announce any size: it is rendered at the icon's size.
 std::optional<QImage> DecodeLogo(const QByteArray& bytes, int side);
 
 } // namespace zentavo

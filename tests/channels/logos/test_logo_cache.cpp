@@ -95,6 +95,10 @@ void LogoCacheTest::decodesToASquareIcon_data()
     QTest::newRow("bmp") << Encoded(Filled({48, 48}, Qt::yellow), "BMP") << true;
     QTest::newRow("at the side limit") << Encoded(Filled({kMaxLogoSide, 1}, Qt::red), "PNG") << true;
     QTest::newRow("wider than the limit") << Encoded(Filled({kMaxLogoSide + 1, 1}, Qt::red), "PNG") << false;
+    QTest::newRow("svg") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" height=\"10\">"
+                                       "<rect width=\"20\" height=\"10\" fill=\"red\"/></svg>") << true;
+    QTest::newRow("svg drawn huge") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"90000\" height=\"90000\">"
+                                                  "<rect width=\"90000\" height=\"90000\" fill=\"red\"/></svg>") << true;
     QTest::newRow("web page") << QByteArray("<!DOCTYPE html><html><body>Not found</body></html>") << false;
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("cut png") << Encoded(Filled({64, 64}, Qt::red), "PNG").left(40) << false;
@@ -106,8 +110,14 @@ void LogoCacheTest::decodesToASquareIcon()
     QFETCH(bool, decoded);
     const std::optional<QImage> logo = DecodeLogo(bytes, 32);
     QCOMPARE(logo.has_value(), decoded);
-    if (logo)
+    if (logo) {
         QCOMPARE(logo->size(), QSize(32, 32));
+        // The picture is drawn across the middle.
+        int drawn = 0;
+        for (int y = 0; y < 32; ++y)
+            drawn += logo->pixelColor(16, y).alpha() > 0 ? 1 : 0;
+        QVERIFY(drawn > 0);
+    }
 }
 
 void LogoCacheTest::fetchesAShownLogoOnceAndKeepsItOnDisk()
