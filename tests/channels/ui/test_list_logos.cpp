@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
@@ -155,6 +156,11 @@ void ListLogosTest::onlyRowsOnScreenAreFetchedAmongAHundredThousand()
     list->scrollToTop();
     QTest::qWait(300);
     QCOMPARE(server.RequestCount(QStringLiteral("l0.png")), 1);
+    // A search brings a row from the middle on screen: its logo is fetched then.
+    QCOMPARE(server.RequestCount(QStringLiteral("l49999.png")), 0);
+    form.findChild<QLineEdit*>(QStringLiteral("Edit_search"))->setText(QStringLiteral("channel 50000"));
+    QCOMPARE(list->model()->rowCount(), 1);
+    QTRY_COMPARE(server.RequestCount(QStringLiteral("l49999.png")), 1);
 }
 
 QTEST_MAIN(ListLogosTest)
