@@ -6,7 +6,6 @@
 #include "channels/logos/logo_cache.h"
 
 #include <QString>
-#include <QTimer>
 #include <algorithm>
 #include <numeric>
 #include <string>
@@ -52,25 +51,7 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
 
 void ChannelListModel::SetLogos(LogoCache* logos)
 {
-    if (logos_)
-        disconnect(logos_, nullptr, this, nullptr);
     logos_ = logos;
-    if (logos_)
-        connect(logos_, &LogoCache::LogoReady, this, &ChannelListModel::LogosArrived);
-}
-
-void ChannelListModel::LogosArrived()
-{
-    // Logos arrive a few at a time; one repaint of the rows on screen shows a batch. A change over
-    // every row costs the view one update of its viewport, whatever the number of rows.
-    if (logoRepaintPending_)
-        return;
-    logoRepaintPending_ = true;
-    QTimer::singleShot(20, this, [this] {
-        logoRepaintPending_ = false;
-        if (rowCount() > 0)
-            emit dataChanged(index(0, CaptionColumn), index(rowCount() - 1, CaptionColumn), {Qt::DecorationRole});
-    });
 }
 
 Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const

@@ -29,7 +29,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Rows show the logos this cache holds (it must outlive the model); nullptr shows none.
+    // Rows show the logos this cache holds (it must outlive the model); nullptr shows none. A logo
+    // that arrives changes no row: the views that show it repaint (VisibleLogos), since a change of
+    // every row would cost a tree view a pass over all of them.
     void SetLogos(LogoCache* logos);
 
     // Replaces every row; the filter stays and applies to the new rows.
@@ -56,11 +58,9 @@ private:
                          : static_cast<std::size_t>(shownRow);
     }
     void ApplyFilter(bool narrowing);
-    void LogosArrived();
 
     QList<QIcon> rowIcons_;
     LogoCache* logos_ = nullptr;
-    bool logoRepaintPending_ = false;
     std::vector<ListRow> rows_;
     std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
     QString filter_;

@@ -21,6 +21,12 @@ VisibleLogos::VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* 
     connect(model_, &QAbstractItemModel::modelReset, this, schedule);
     connect(model_, &QAbstractItemModel::layoutChanged, this, schedule);
     view_->viewport()->installEventFilter(this);
+    // A logo that arrives is painted with the next repaint of the rows on screen; Qt folds the
+    // repaints of a burst of logos into one.
+    connect(logos_, &LogoCache::LogoReady, this, [this] {
+        if (view_->isVisible())
+            view_->viewport()->update();
+    });
 }
 
 bool VisibleLogos::eventFilter(QObject* watched, QEvent* event)

@@ -1,7 +1,7 @@
 #pragma once
 // Asks the logo cache for the logos of the rows a list shows: when the list appears, scrolls,
-// is resized, filtered or sorted. Rows off screen cost nothing, so a list of 100,000 channels
-// is filled as fast as one without logos.
+// is resized, filtered or sorted; and repaints the list when a logo arrives. Rows off screen cost
+// nothing, so a list of 100,000 channels is filled as fast as one without logos.
 
 #include <QObject>
 #include <QTimer>

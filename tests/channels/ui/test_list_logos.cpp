@@ -4,6 +4,7 @@
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
+#include "channels/logos/logo_cache.h"
 #include "channels/ui/list_form.h"
 #include "channels/ui/list_icons.h"
 #include "tests/support/media_server.h"
@@ -57,6 +58,32 @@ QByteArray Item(int id, const char* type, const QString& logo)
     return item + "<imgindex>0</imgindex></item>\n";
 }
 
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) : QObject(widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// Whether the list shows pure red at the left of a row, where its picture is drawn.
+bool PaintsRed(QTreeView* list, int row)
+{
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    const QImage image = list->viewport()->grab(QRect(rect.topLeft(), QSize(24, rect.height()))).toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == QColor(Qt::red))
+                return true;
+    return false;
+}
+
 } // namespace
 
 class ListLogosTest : public QObject {
@@ -96,8 +123,19 @@ void ListLogosTest::rowShowsItsLogoOnceFetched()
     QCOMPARE(Middle(List(form, 1), 0), kindIcon);
     QCOMPARE(server.RequestCount(QStringLiteral("red.png")), 0); // nothing is fetched before it is shown
 
+    auto* paints = new PaintCounter(List(form, 1)->viewport());
+    int paintsBefore = -1; // when the logo arrived
+    auto* logos = form.findChild<LogoCache*>();
+    QVERIFY(logos);
+    connect(logos, &LogoCache::LogoReady, this, [&] {
+        if (paintsBefore < 0)
+            paintsBefore = paints->count;
+    });
     form.show();
     QTRY_COMPARE(Middle(List(form, 1), 0), QColor(Qt::red).rgb());
+    // The list repaints by itself when the logo arrives, and the row then shows it.
+    QTRY_VERIFY(paints->count > paintsBefore);
+    QVERIFY(PaintsRed(List(form, 1), 0));
     QTRY_COMPARE(server.RequestCount(QStringLiteral("missing.png")), 1);
     // A logo that failed and a channel without one keep the kind icon.
     QTest::qWait(100);
