@@ -10,7 +10,7 @@ namespace {
 // The fields of a record in a fixed order, and the index of the field a child element fills.
 constexpr std::string ChannelRecord::*kFields[] = {
     &ChannelRecord::id,    &ChannelRecord::name,     &ChannelRecord::country, &ChannelRecord::bandwidth,
-    &ChannelRecord::type2, &ChannelRecord::imgindex, &ChannelRecord::url,
+    &ChannelRecord::type2, &ChannelRecord::imgindex, &ChannelRecord::url,     &ChannelRecord::logo,
 };
 
 int FieldIndex(std::string_view name)
@@ -26,6 +26,8 @@ int FieldIndex(std::string_view name)
         return name == "name" ? 1 : -1;
     case 'c':
         return name == "country" ? 2 : -1;
+    case 'l':
+        return name == "logo" ? 7 : -1;
     case 'b':
         return name == "bandwidth" ? 3 : -1;
     case 't':

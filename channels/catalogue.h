@@ -30,6 +30,7 @@ private:
 
 struct ChannelRecord {
     std::string id, name, country, bandwidth, type2, imgindex, url; // text as read; missing = empty
+    std::string logo = {}; // address of the channel's logo (an imported list's tvg-logo); often missing
 };
 
 class Catalogue {

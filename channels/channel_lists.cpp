@@ -46,6 +46,7 @@ ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath)
         // An imgindex that is not a decimal integer leaves the row without an icon; the row
         // itself, and every other row, is listed as usual.
         row.iconIndex = IconIndexOf(record.imgindex);
+        row.logo = TrimXmlSpace(record.logo);
     });
     return lists;
 }

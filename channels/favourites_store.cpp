@@ -156,6 +156,7 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
         row.caption = channel->ChildText("country") + " - " + channel->ChildText("name") + decoration;
         row.id = TrimXmlSpace(channel->ChildText("id"));
         row.iconIndex = IconIndexOf(channel->ChildText("imgindex"));
+        row.logo = TrimXmlSpace(channel->ChildText("logo"));
     }
     return rows;
 }

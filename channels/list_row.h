@@ -1,5 +1,6 @@
 #pragma once
-// One row of a channel list: caption, the channel id (the hidden second column), the icon index.
+// One row of a channel list: caption, the channel id (the hidden second column), the icon index,
+// and the address of the channel's logo when the catalogue names one.
 
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ struct ListRow {
     std::string caption; // UTF-8
     std::string id;
     int iconIndex = 0;
+    std::string logo = {}; // empty when the channel has no logo
 };
 
 struct ChannelLists {

@@ -1,7 +1,9 @@
 // Takes the README's pictures of the real player under a display (Xvfb): the main window playing a
 // TV channel, a radio station and a webcam, the channel list window and the favourites. The shipped
 // catalogue's names are used, with every address pointed at media made with ffmpeg and served on
-// 127.0.0.1, so the pictures show real playback without the internet.
+// 127.0.0.1, so the pictures show real playback without the internet. The first TV channels and
+// radio stations get logos drawn here and served from the same server, as an imported list's
+// tvg-logo addresses would be.
 #include "channels/catalogue.h"
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
@@ -14,8 +16,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -50,9 +54,37 @@ struct Picked {
     QString id, name;
 };
 
-std::map<std::string, Picked> WriteCatalogue(const QString& shipped, const QString& target,
-                                             const test::MediaServer& server)
+// A logo for a channel: its initials on a colour of its own, as logo files of providers often look.
+void DrawLogo(const QString& name, const QString& path)
 {
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromHsv(static_cast<int>(qHash(name) % 360), 170, 200));
+    painter.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    QString initials;
+    for (const QString& word : name.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (initials.size() < 2 && word.at(0).isLetterOrNumber())
+            initials += word.at(0).toUpper();
+    }
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(initials.size() > 1 ? 28 : 36);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(0, 0, 64, 64), Qt::AlignCenter, initials);
+    painter.end();
+    image.save(path, "PNG");
+}
+
+std::map<std::string, Picked> WriteCatalogue(const QString& shipped, const QString& target,
+                                             const test::MediaServer& server, const QString& mediaFolder)
+{
+    constexpr int kLogosPerKind = 60;
+    std::map<std::string, int> logos;
+    QDir(mediaFolder).mkpath(QStringLiteral("logos"));
     XmlDocument document = XmlDocument::LoadFile(shipped.toStdString());
     const std::string passphrase = BuildStreamPassphrase();
     const std::map<std::string, QString> media = {{"tv", QString::fromLatin1(test::TestMedia::kHls)},
@@ -66,6 +98,11 @@ std::map<std::string, Picked> WriteCatalogue(const QString& shipped, const QStri
         // The webcam page needs the snapshot kind; the stream kinds keep theirs.
         if (type == "webcam")
             item.FirstChildElement("imgindex")->SetText("2");
+        if (type != "webcam" && logos[type]++ < kLogosPerKind) {
+            const QString file = QStringLiteral("logos/%1.png").arg(QString::fromStdString(item.ChildText("id")));
+            DrawLogo(QString::fromStdString(item.ChildText("name")), mediaFolder + QLatin1Char('/') + file);
+            item.AppendChild("logo").SetText(server.Url(file).toString().toStdString());
+        }
         firsts.try_emplace(
             type, Picked{QString::fromStdString(item.ChildText("id")), QString::fromStdString(item.ChildText("name"))});
     }
@@ -92,6 +129,9 @@ int main(int argc, char** argv)
     PlayerProfile::RegisterUrlSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     ZentavoApplication app(argc, argv, TestErrorReporter());
+    // The list window keeps the logos it fetches in the cache folder: a passing one, not the user's.
+    QTemporaryDir cacheHome;
+    qputenv("XDG_CACHE_HOME", cacheHome.path().toLocal8Bit());
 
     QTemporaryDir mediaDir;
     test::TestMedia::Generate(mediaDir.path());
@@ -99,8 +139,8 @@ int main(int argc, char** argv)
 
     ShellFixture f;
     const QString source = QString::fromLocal8Bit(qgetenv("ZENTAVO_SOURCE_DIR"));
-    const auto picked =
-        WriteCatalogue(source + QStringLiteral("/data/tv-all.xml"), f.DataPath(QStringLiteral("tv-all.xml")), server);
+    const auto picked = WriteCatalogue(source + QStringLiteral("/data/tv-all.xml"),
+                                       f.DataPath(QStringLiteral("tv-all.xml")), server, mediaDir.path());
     QFile favourites(f.DataPath(QStringLiteral("tv-list-fav.xml")));
     if (favourites.open(QIODevice::WriteOnly)) {
         favourites.write(
@@ -140,8 +180,15 @@ int main(int argc, char** argv)
             list->setCurrentIndex(list->model()->index(2, 0));
         Save(QString::fromLatin1(page.file), *f.list);
     }
-    // Searching the TV list as the user types.
+    // Channel logos, fetched from 127.0.0.1 for the rows on screen.
     tabs->setCurrentIndex(0);
+    if (auto* list = f.list->findChild<QTreeView*>(QStringLiteral("ListView1"))) {
+        list->clearSelection();
+        list->scrollToTop();
+    }
+    QTest::qWait(1500);
+    Save(QStringLiteral("channel-list-logos"), *f.list);
+    // Searching the TV list as the user types.
     auto* search = f.list->findChild<QLineEdit*>(QStringLiteral("Edit_search"));
     search->setFocus();
     QTest::keyClicks(search, QStringLiteral("news"));

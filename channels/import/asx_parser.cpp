@@ -66,6 +66,9 @@ std::vector<PlaylistEntry> ParseAsx(std::string_view text)
                 entry->line = token.line;
                 entryHasUsableRef = usable;
             }
+        } else if (open && token.name == "logo" && entry && entry->logo.empty()) {
+            // <logo href="..." style="icon"/>: the entry's picture.
+            entry->logo = TrimBlanks(token.Attribute("href"));
         } else if (open && !token.selfClosing && token.name == "title" && entry) {
             field = token.name;
             value.clear();

@@ -136,6 +136,23 @@ std::optional<ChannelType> ChannelTypeFromWord(std::string_view word)
     return std::nullopt;
 }
 
+std::string KeptLogoAddress(std::string_view logo)
+{
+    logo = TrimBlanks(logo);
+    if (logo.size() > kMaxLogoAddress || !(StartsWithNoCase(logo, "http://") || StartsWithNoCase(logo, "https://")))
+        return {};
+    for (const char c : logo) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b == 0x7F)
+            return {};
+    }
+    // Past the scheme there must be a host.
+    const std::string_view rest = logo.substr(logo.find("//") + 2);
+    if (rest.empty() || rest.front() == '/')
+        return {};
+    return std::string(logo);
+}
+
 bool IsImageAddress(std::string_view address)
 {
     const std::string_view path = address.substr(0, FindPathEnd(address));
@@ -234,6 +251,7 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
                                                : ChannelType::Tv;
         channel.type2 = ChannelTypeWord(type);
         channel.url = std::move(entry.url);
+        channel.logo = KeptLogoAddress(entry.logo);
         channels_.push_back(std::move(channel));
         firstSeen_.push_back(FirstSeen{sourceIndex, entry.line});
         hashes_.push_back(hash);

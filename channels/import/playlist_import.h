@@ -25,6 +25,7 @@ struct ImportOptions {
 // One channel as the catalogue will hold it, address still plain.
 struct ImportedChannel {
     std::string name, country, bandwidth, type2, url;
+    std::string logo = {}; // http(s) address of the channel's logo, empty when the list gives none
 };
 
 struct LeftOutEntry {
@@ -100,6 +101,12 @@ private:
 // The catalogue's type2 word: "tv", "radio", "webcam".
 std::string_view ChannelTypeWord(ChannelType type);
 std::optional<ChannelType> ChannelTypeFromWord(std::string_view word);
+
+// The logo address worth keeping from a list: an http or https address without blanks or
+// control characters, at most kMaxLogoAddress bytes; anything else (a data: image, a local path,
+// a relative name) gives an empty string.
+inline constexpr std::size_t kMaxLogoAddress = 2048;
+std::string KeptLogoAddress(std::string_view logo);
 
 // True for the address of a still picture (.jpg, .jpeg, .png, .gif, .bmp, .webp before any query).
 bool IsImageAddress(std::string_view address);

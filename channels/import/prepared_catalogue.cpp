@@ -65,7 +65,7 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
     size_t size = out.size() + 16;
     for (const ImportedChannel& channel : channels)
         size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size() + 48
-            + 2 * channel.url.size();
+            + 2 * channel.url.size() + (channel.logo.empty() ? 0 : 16 + channel.logo.size() * 2);
     out.reserve(size);
     long id = 0;
     for (const ImportedChannel& channel : channels) {
@@ -76,6 +76,8 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
         AppendElement(out, "bandwidth", channel.bandwidth);
         AppendElement(out, "type2", channel.type2);
         AppendElement(out, "url", cipher.Encipher(channel.url), false);
+        if (!channel.logo.empty())
+            AppendElement(out, "logo", channel.logo);
         AppendElement(out, "imgindex", std::to_string(static_cast<int>(ClassifyMediaKind(channel.url))), false);
         out.append("</item>\n");
     }

@@ -3,6 +3,8 @@
 #include "list_compare.h"
 #include "search_text.h"
 
+#include "channels/logos/logo_cache.h"
+
 #include <QString>
 #include <algorithm>
 #include <numeric>
@@ -35,10 +37,20 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(index.column() == CaptionColumn ? row.caption : row.id);
     if (role == Qt::DecorationRole && index.column() == CaptionColumn) {
+        if (logos_ && !row.logo.empty()) {
+            const QIcon logo = logos_->Logo(QString::fromStdString(row.logo));
+            if (!logo.isNull())
+                return logo;
+        }
         if (row.iconIndex >= 0 && row.iconIndex < rowIcons_.size())
             return rowIcons_.at(row.iconIndex);
     }
     return {};
+}
+
+void ChannelListModel::SetLogos(LogoCache* logos)
+{
+    logos_ = logos;
 }
 
 Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const

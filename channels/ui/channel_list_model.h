@@ -2,7 +2,8 @@
 // The rows of one channel list as a two-column model: column 0 the caption with the row's icon,
 // column 1 the channel id (kept out of sight by the view). Rows stay in the order they were given,
 // so a catalogue of 100,000 channels costs one vector, not 100,000 widget items. A filter narrows
-// the rows shown to those whose caption (country and name) holds every word typed.
+// the rows shown to those whose caption (country and name) holds every word typed. A row whose
+// channel has a logo shows the logo in place of its icon once the logo cache holds it.
 
 #include "channels/list_row.h"
 
@@ -12,6 +13,8 @@
 #include <vector>
 
 namespace zentavo {
+
+class LogoCache;
 
 class ChannelListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -25,6 +28,11 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Rows show the logos this cache holds (it must outlive the model); nullptr shows none. A logo
+    // that arrives changes no row: the views that show it repaint (VisibleLogos), since a change of
+    // every row would cost a tree view a pass over all of them.
+    void SetLogos(LogoCache* logos);
 
     // Replaces every row; the filter stays and applies to the new rows.
     void SetRows(std::vector<ListRow> rows);
@@ -52,6 +60,7 @@ private:
     void ApplyFilter(bool narrowing);
 
     QList<QIcon> rowIcons_;
+    LogoCache* logos_ = nullptr;
     std::vector<ListRow> rows_;
     std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
     QString filter_;

@@ -6,11 +6,13 @@
 #include "dialog_prompts.h"
 #include "favourites_commands.h"
 #include "list_icons.h"
+#include "visible_logos.h"
 
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
 #include "channels/channel_lists.h"
 #include "channels/favourites_store.h"
+#include "channels/logos/logo_cache.h"
 #include "channels/preparation.h"
 
 #include <QApplication>
@@ -78,9 +80,13 @@ void TListForm::Init()
 
     lists_ = {ui->ListView1, ui->ListView2, ui->ListView3, ui->ListView4};
     const QList<QIcon> rowIcons = RowIcons();
+    // Channel logos, fetched for the rows on screen and kept in the user's cache folder.
+    auto* logos = new LogoCache(LogoCacheOptions{}, this);
     for (int i = 0; i < 4; ++i) {
         models_[static_cast<size_t>(i)] = new ChannelListModel(rowIcons, this);
+        models_[static_cast<size_t>(i)]->SetLogos(logos);
         SetUpList(i);
+        new VisibleLogos(lists_[static_cast<size_t>(i)], models_[static_cast<size_t>(i)], logos);
     }
 
     PopupMenu1 = new QMenu(this);

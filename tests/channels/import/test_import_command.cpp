@@ -184,7 +184,8 @@ void ImportCommandTest::importsPlaylistsIntoAPreparedCatalogue()
 {
     Write(Path("tv.m3u"),
           "#EXTM3U x-tvg-url=\"a,b\"\r\n"
-          "#EXTINF:-1 tvg-id=\"ORF1.at@HD\" group-title=\"News, Info\",ORF 1 (720p)\r\n"
+          "#EXTINF:-1 tvg-id=\"ORF1.at@HD\" tvg-logo=\"https://logo.example/orf1.png\" group-title=\"News, Info\",ORF "
+          "1 (720p)\r\n"
           "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11, Linux)\r\n"
           "https://orf.example/orf1.m3u8\r\n"
           "#EXTINF:-1,Broken\r\nhhttps://h/b\r\n"
@@ -206,12 +207,13 @@ void ImportCommandTest::importsPlaylistsIntoAPreparedCatalogue()
     catalogue.ForEachChannel([&](const ChannelRecord& r) {
         const std::string url = TrimControlBytes(DecipherString(r.url, BuildStreamPassphrase(), KeySize::Key256));
         rows << QString::fromStdString(r.id + "|" + r.name + "|" + r.country + "|" + r.bandwidth + "|" + r.type2 + "|"
-                                       + r.imgindex + "|" + url);
+                                       + r.imgindex + "|" + url + "|" + r.logo);
     });
     QCOMPARE(rows,
-             (QStringList{QStringLiteral("1|ORF 1|Austria|720p|tv|0|https://orf.example/orf1.m3u8"),
-                          QStringLiteral("2|Cam|||webcam|2|https://cam.example/now.jpg"),
-                          QStringLiteral("3|Radio A|||tv|0|http://radio.example/a.mp3")}));
+             (QStringList{QStringLiteral(
+                              "1|ORF 1|Austria|720p|tv|0|https://orf.example/orf1.m3u8|https://logo.example/orf1.png"),
+                          QStringLiteral("2|Cam|||webcam|2|https://cam.example/now.jpg|"),
+                          QStringLiteral("3|Radio A|||tv|0|http://radio.example/a.mp3|")}));
 
     // --type and --country apply to every channel.
     const Run typed = Import({QStringLiteral("--type"), QStringLiteral("radio"), QStringLiteral("--country"),

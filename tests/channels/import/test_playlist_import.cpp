@@ -1,6 +1,7 @@
 // What the import makes of playlist entries (type, country, name, bandwidth), what it leaves out
 // and how it counts, the prepared catalogue it writes, and every real list of the channel folder.
 #include "channels/catalogue.h"
+#include "channels/channel_lists.h"
 #include "channels/import/playlist_import.h"
 #include "channels/import/prepared_catalogue.h"
 #include "channels/preparation.h"
@@ -70,6 +71,9 @@ private slots:
     void preparedCatalogueIsWhatAnnotateThenEncipherLeave();
     void preparedCatalogueOfARealListMatchesTheDocumentSteps();
     void preparedCatalogueReadsBackThroughTheCatalogue();
+    void logoAddressIsKept_data();
+    void logoAddressIsKept();
+    void logoReadsBackIntoTheListRows();
     void everyRealListIsAccountedFor_data();
     void everyRealListIsAccountedFor();
     void allRealListsTogetherAreAccountedFor();
@@ -203,6 +207,7 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
         {"Cam", "United States", "", "webcam", "https://h/c.jpg?x=1&y=2"},
         {"TV \u00e9", "France", "720p", "tv", "https://h/t.m3u8"},
         {"Pls", "", "", "radio", "http://h/x.pls"},
+        {"Logo", "Spain", "", "tv", "https://h/l.m3u8", "https://img.example/l.png?a=1&b=<2>"},
     };
     // The same channels as a catalogue of plain addresses, run through the two preparation steps.
     std::string plain = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
@@ -210,7 +215,8 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
     for (const ImportedChannel& c : channels) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-            + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
+            + "</type2><url>" + XmlEscape(c.url) + "</url>"
+            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + "</item>\n";
     }
     plain += "</items>\n";
     QTemporaryDir dir;
@@ -240,7 +246,8 @@ void PlaylistImportTest::preparedCatalogueOfARealListMatchesTheDocumentSteps()
     for (const ImportedChannel& c : import.Channels()) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-            + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
+            + "</type2><url>" + XmlEscape(c.url) + "</url>"
+            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + "</item>\n";
     }
     plain += "</items>\n";
     XmlDocument document = XmlDocument::LoadBytes(plain);
@@ -277,6 +284,113 @@ void PlaylistImportTest::preparedCatalogueReadsBackThroughTheCatalogue()
         QVERIFY(item);
         QCOMPARE(item->ChildElements().back().Name(), std::string("imgindex"));
     }
+}
+
+void PlaylistImportTest::logoAddressIsKept_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("logo");
+    const QByteArray m3uHead = "#EXTM3U\n#EXTINF:-1 ";
+    QTest::newRow("m3u tvg-logo") << m3uHead + "tvg-logo=\"https://i.example/a.png\",A\nhttp://h/a\n"
+                                  << "a.m3u"
+                                  << "https://i.example/a.png";
+    QTest::newRow("m3u blanks around") << m3uHead + "tvg-logo=\"  http://i.example/a.png \",A\nhttp://h/a\n"
+                                       << "a.m3u"
+                                       << "http://i.example/a.png";
+    QTest::newRow("m3u query kept") << m3uHead + "tvg-logo=\"https://i.example/l?id=1&s=2\",A\nhttp://h/a\n"
+                                    << "a.m3u"
+                                    << "https://i.example/l?id=1&s=2";
+    QTest::newRow("m3u no logo") << m3uHead + "tvg-id=\"a.de\",A\nhttp://h/a\n"
+                                 << "a.m3u"
+                                 << "";
+    QTest::newRow("m3u empty logo") << m3uHead + "tvg-logo=\"\",A\nhttp://h/a\n"
+                                    << "a.m3u"
+                                    << "";
+    QTest::newRow("m3u data image") << m3uHead + "tvg-logo=\"data:image/png;base64,iVBORw0KGgo=\",A\nhttp://h/a\n"
+                                    << "a.m3u"
+                                    << "";
+    QTest::newRow("m3u relative name") << m3uHead + "tvg-logo=\"logos/a.png\",A\nhttp://h/a\n"
+                                       << "a.m3u"
+                                       << "";
+    QTest::newRow("m3u local file") << m3uHead + "tvg-logo=\"file:///etc/passwd\",A\nhttp://h/a\n"
+                                    << "a.m3u"
+                                    << "";
+    QTest::newRow("m3u no host") << m3uHead + "tvg-logo=\"https:///a.png\",A\nhttp://h/a\n"
+                                 << "a.m3u"
+                                 << "";
+    QTest::newRow("m3u too long") << m3uHead + "tvg-logo=\"https://i.example/" + QByteArray(2100, 'x')
+            + "\",A\nhttp://h/a\n"
+                                  << "a.m3u"
+                                  << "";
+    QTest::newRow("xspf image") << QByteArray(
+        "<?xml version=\"1.0\"?><playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">"
+        "<trackList><track><title>A</title><location>http://h/a</location>"
+        "<image>https://i.example/x.jpg</image></track></trackList></playlist>")
+                                << "a.xspf"
+                                << "https://i.example/x.jpg";
+    QTest::newRow("asx logo") << QByteArray(
+        "<asx version=\"3.0\"><entry><title>A</title><logo href=\"http://i.example/w.gif\" "
+        "style=\"icon\"/><ref href=\"mms://h/a\"/></entry></asx>")
+                              << "a.asx"
+                              << "http://i.example/w.gif";
+    QTest::newRow("asx upper case") << QByteArray(
+        "<ASX version=\"3.0\"><ENTRY><TITLE>A</TITLE><REF HREF=\"mms://h/a\"/>"
+        "<LOGO HREF=\"http://i.example/w.gif\"/></ENTRY></ASX>")
+                                    << "a.asx"
+                                    << "http://i.example/w.gif";
+    QTest::newRow("tsv logo column") << QByteArray("name\turl\tlogo\nA\thttp://h/a\thttps://i.example/t.png\n")
+                                     << "a.tsv"
+                                     << "https://i.example/t.png";
+    QTest::newRow("tsv favicon column") << QByteArray("name\turl\tfavicon\nA\thttp://h/a\thttps://i.example/f.ico\n")
+                                        << "a.tsv"
+                                        << "https://i.example/f.ico";
+    QTest::newRow("pls has none") << QByteArray(
+        "[playlist]\nFile1=http://h/a\nTitle1=A\nNumberOfEntries=1\nVersion=2\n")
+                                  << "a.pls"
+                                  << "";
+}
+
+void PlaylistImportTest::logoAddressIsKept()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, source);
+    QFETCH(QString, logo);
+    PlaylistImport import({});
+    import.AddPlaylist(std::string_view(list.constData(), static_cast<size_t>(list.size())), source.toStdString());
+    QCOMPARE(import.Channels().size(), size_t(1));
+    QCOMPARE(QString::fromStdString(import.Channels().front().logo), logo);
+    // What the import keeps is written and read back as it was.
+    const Catalogue catalogue = Catalogue::FromDocument(
+        XmlDocument::LoadBytes(PreparedCatalogueBytes(import.Channels(), BuildStreamPassphrase())));
+    QCOMPARE(QString::fromStdString(catalogue.FindChannelRecord("1")->logo), logo);
+}
+
+void PlaylistImportTest::logoReadsBackIntoTheListRows()
+{
+    const std::vector<ImportedChannel> channels = {
+        {"A", "Spain", "", "tv", "https://h/a.m3u8", "https://i.example/a.png?x=1&y=2"},
+        {"B", "Chile", "", "radio", "https://h/b.mp3"},
+        {"C", "Peru", "", "webcam", "https://h/c.jpg", "http://i.example/c.png"},
+    };
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::filesystem::path path = dir.filePath(QStringLiteral("tv-all.xml")).toStdString();
+    SavePreparedCatalogue(channels, BuildStreamPassphrase(), path);
+    const std::string bytes = ReadFile(QString::fromStdString(path.string()));
+    // A channel without a logo has no logo element; one with a logo has it before imgindex.
+    QVERIFY(bytes.find("<url>") != std::string::npos);
+    QCOMPARE(std::count(bytes.begin(), bytes.end(), '\n'), 6L);
+    QVERIFY(bytes.find("<logo>https://i.example/a.png?x=1&amp;y=2</logo><imgindex>") != std::string::npos);
+    QVERIFY(bytes.find("<logo>http://i.example/c.png</logo><imgindex>") != std::string::npos);
+    const auto second = bytes.find("<id>2</id>");
+    QVERIFY(bytes.find("<logo>", second) > bytes.find("<id>3</id>"));
+
+    const ChannelLists lists = BuildChannelLists(path);
+    QCOMPARE(lists.tv.size(), size_t(1));
+    QCOMPARE(lists.tv.front().logo, channels[0].logo);
+    QCOMPARE(lists.radio.front().logo, std::string());
+    QCOMPARE(lists.webcam.front().logo, channels[2].logo);
 }
 
 void PlaylistImportTest::everyRealListIsAccountedFor_data()

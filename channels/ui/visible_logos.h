@@ -1,0 +1,35 @@
+#pragma once
+// Asks the logo cache for the logos of the rows a list shows: when the list appears, scrolls,
+// is resized, filtered or sorted; and repaints the list when a logo arrives. Rows off screen cost
+// nothing, so a list of 100,000 channels is filled as fast as one without logos.
+
+#include <QObject>
+#include <QTimer>
+
+class QTreeView;
+
+namespace zentavo {
+
+class ChannelListModel;
+class LogoCache;
+
+class VisibleLogos : public QObject {
+    Q_OBJECT
+public:
+    // Watches the view (its child from now on); model and cache must outlive it.
+    VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* logos);
+
+    // Hands the cache the logo addresses of the rows on screen now.
+    void RequestShown();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QTreeView* view_;
+    ChannelListModel* model_;
+    LogoCache* logos_;
+    QTimer settle_; // a burst of scrolling asks once, when it pauses
+};
+
+} // namespace zentavo
