@@ -11,7 +11,13 @@
 #include "channels/catalogue.h"
 #include "channels/channel_lists.h"
 #include "channels/favourites_store.h"
+#include "channels/playlists/combined_lists.h"
+#include "channels/playlists/playlist_job.h"
+#include "channels/playlists/playlist_reading.h"
 #include "channels/preparation.h"
+#include "add_playlist_dialog.h"
+#include "playlist_progress.h"
+#include "playlists_dialog.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -22,11 +28,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
+#include <QToolButton>
 #include <QTreeView>
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
 
@@ -94,6 +104,30 @@ void TListForm::Init()
     PopupMenu2->addSeparator();
     PopupMenu2->addAction(ui->MenuItem4);
     PopupMenu2->addAction(ui->MenuItem5);
+
+    // "Channels": the user's own playlists.
+    channelsButton_ = new QToolButton(this);
+    channelsButton_->setObjectName(QStringLiteral("ChannelsButton"));
+    channelsButton_->setText(QStringLiteral("Channels"));
+    channelsButton_->setPopupMode(QToolButton::InstantPopup);
+    channelsButton_->setGeometry(340, 484, 54, 33);
+    auto* channelsMenu = new QMenu(channelsButton_);
+    channelsMenu->setObjectName(QStringLiteral("ChannelsMenu"));
+    QAction* addPlaylist = channelsMenu->addAction(QStringLiteral("Add playlist..."));
+    addPlaylist->setObjectName(QStringLiteral("AddPlaylistAction"));
+    QAction* managePlaylists = channelsMenu->addAction(QStringLiteral("Manage playlists..."));
+    managePlaylists->setObjectName(QStringLiteral("ManagePlaylistsAction"));
+    channelsButton_->setMenu(channelsMenu);
+    connect(addPlaylist, &QAction::triggered, this, &TListForm::AddPlaylist);
+    connect(managePlaylists, &QAction::triggered, this, &TListForm::ManagePlaylists);
+    network_ = new QNetworkAccessManager(this);
+    playlistJob_ = new PlaylistJob(*network_, this);
+    quietJob_ = new PlaylistJob(*network_, this);
+    connect(quietJob_, &PlaylistJob::Finished, this, [this] {
+        if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
+            ApplyPlaylistResult(quietJob_->Result());
+        RefreshNextOldPlaylist();
+    });
 
     ui->Edit_search->installEventFilter(this);
     ConnectHandlers();
@@ -223,7 +257,7 @@ void TListForm::LoadChannelLists()
 {
     ChannelLists lists;
     try {
-        lists = BuildChannelLists(ToPath(context_.CataloguePath()));
+        lists = BuildAllChannelLists(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())));
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;
@@ -240,12 +274,98 @@ void TListForm::LoadFavourites()
     models_[3]->Clear();
     std::vector<ListRow> rows;
     try {
-        rows = BuildFavouriteRows(ToPath(context_.FavouritesPath()), ToPath(context_.CataloguePath()));
+        rows = BuildFavouriteRows(ToPath(context_.FavouritesPath()),
+                                  AllCataloguePaths(ToPath(context_.CataloguePath()),
+                                                    PlaylistStore(ToPath(context_.PlaylistsFolder()))));
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;
     }
     models_[3]->SetRows(std::move(rows));
+}
+
+PlaylistJobRequest TListForm::MakePlaylistRequest() const
+{
+    PlaylistJobRequest request;
+    request.storeFolder = ToPath(context_.PlaylistsFolder());
+    request.shippedCatalogue = ToPath(context_.CataloguePath());
+    request.favourites = ToPath(context_.FavouritesPath());
+    request.passphrase = context_.StreamPassphrase;
+    return request;
+}
+
+void TListForm::ApplyPlaylistResult(const PlaylistJobResult& result)
+{
+    // The rows were built on the job's thread; only handing them to the models is left here.
+    if (result.lists) {
+        ChannelLists lists = *result.lists;
+        models_[0]->SetRows(std::move(lists.tv));
+        models_[1]->SetRows(std::move(lists.radio));
+        models_[2]->SetRows(std::move(lists.webcam));
+    } else {
+        LoadChannelLists();
+    }
+    if (result.favourites)
+        models_[3]->SetRows(*result.favourites);
+    else
+        LoadFavourites();
+}
+
+void TListForm::AddPlaylist()
+{
+    if (context_.StreamPassphrase.empty())
+        throw std::runtime_error("The stream passphrase has not been built yet");
+    AddPlaylistDialog ask(this);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    PlaylistJobRequest request = MakePlaylistRequest();
+    request.kind = PlaylistJobRequest::Kind::Add;
+    request.source = ask.Source().toStdString();
+    request.name = ask.Name().toStdString();
+    const PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));
+    if (result.outcome == PlaylistJobResult::Outcome::Done)
+        ApplyPlaylistResult(result);
+    ShowJobResult(this, result, QStringLiteral("Add playlist"));
+}
+
+void TListForm::ManagePlaylists()
+{
+    PlaylistsDialog dialog(*playlistJob_, [this] { return MakePlaylistRequest(); }, this);
+    connect(&dialog, &PlaylistsDialog::ListsChanged, this, &TListForm::ApplyPlaylistResult);
+    dialog.exec();
+}
+
+void TListForm::RefreshOldPlaylists()
+{
+    if (context_.StreamPassphrase.empty() || quietJob_->Running() || !oldPlaylists_.empty())
+        return;
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                         std::chrono::system_clock::now().time_since_epoch()).count();
+    try {
+        for (const PlaylistInfo& playlist : PlaylistStore(ToPath(context_.PlaylistsFolder())).Playlists()) {
+            if (IsAddressSource(playlist.source) && now - playlist.updated > 24 * 60 * 60)
+                oldPlaylists_.push_back(playlist.key);
+        }
+    } catch (const ListFileError&) {
+        return; // the window reports the index when the user opens Manage playlists
+    }
+    RefreshNextOldPlaylist();
+}
+
+bool TListForm::RefreshingPlaylists() const
+{
+    return quietJob_->Running() || !oldPlaylists_.empty();
+}
+
+void TListForm::RefreshNextOldPlaylist()
+{
+    if (oldPlaylists_.empty())
+        return;
+    PlaylistJobRequest request = MakePlaylistRequest();
+    request.kind = PlaylistJobRequest::Kind::Refresh;
+    request.key = oldPlaylists_.front();
+    oldPlaylists_.erase(oldPlaylists_.begin());
+    quietJob_->Start(std::move(request));
 }
 
 void TListForm::ShowOnTab(ChannelTab tab)
