@@ -7,6 +7,8 @@
 namespace zentavo {
 namespace {
 
+constexpr qint64 kReadBufferBytes = 512 * 1024;
+
 QString Megabytes(qint64 bytes)
 {
     return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'g', 3);
@@ -23,6 +25,9 @@ PlaylistDownload::PlaylistDownload(QNetworkAccessManager& network, const QUrl& a
     request.setMaximumRedirectsAllowed(5);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     reply_ = network.get(request);
+    // A bounded buffer: the network thread waits while it is full, so every readyRead hands over at
+    // most this much and no single read holds the window up.
+    reply_->setReadBufferSize(kReadBufferBytes);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
         Fail(QStringLiteral("The server did not send the playlist within %1 seconds.").arg(limits_.timeoutMs / 1000.0));
@@ -33,6 +38,8 @@ PlaylistDownload::PlaylistDownload(QNetworkAccessManager& network, const QUrl& a
         if (length.isValid() && length.toLongLong() > limits_.maxBytes)
             Fail(QStringLiteral("The playlist is %1 MB, more than the %2 MB a playlist may have.")
                      .arg(Megabytes(length.toLongLong()), Megabytes(limits_.maxBytes)));
+        else if (length.isValid() && length.toLongLong() > bytes_.size())
+            bytes_.reserve(length.toLongLong());
     });
     connect(reply_, &QNetworkReply::readyRead, this, [this] {
         bytes_ += reply_->readAll();

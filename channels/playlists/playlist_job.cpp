@@ -149,6 +149,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
     result.outcome = PlaylistJobResult::Outcome::Done;
     try {
         result.lists = BuildAllChannelLists(request_.shippedCatalogue, store);
+        if (request_.preparation)
+            request_.preparation->Prepare(*result.lists);
         result.favourites = BuildFavouriteRows(request_.favourites, AllCataloguePaths(request_.shippedCatalogue, store));
     } catch (const std::exception&) {
         // Left for the window, which reports a catalogue it cannot load in its own words.

@@ -16,6 +16,7 @@
 #include <QString>
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,15 @@ class QNetworkAccessManager;
 class QThread;
 
 namespace zentavo {
+
+// What the window does with new rows before it can show them (folding captions for its search), done
+// on the job's thread so that showing them costs the window's thread little. Prepare runs after the
+// lists are built, only when they are.
+class RowPreparation {
+public:
+    virtual ~RowPreparation() = default;
+    virtual void Prepare(const ChannelLists& lists) = 0;
+};
 
 struct PlaylistJobRequest {
     enum class Kind { Add, Refresh, Remove };
@@ -36,6 +46,7 @@ struct PlaylistJobRequest {
     std::filesystem::path favourites;
     std::string passphrase;
     DownloadLimits limits;
+    std::shared_ptr<RowPreparation> preparation; // optional
 };
 
 struct PlaylistJobResult {
@@ -61,8 +72,8 @@ public:
     void Start(PlaylistJobRequest request);
     void Cancel();
     bool Running() const { return running_; }
-    // The result of the job that finished last.
-    const PlaylistJobResult& Result() const { return result_; }
+    // The result of the job that finished last; the window may move the rows out of it.
+    PlaylistJobResult& Result() { return result_; }
 
 signals:
     // What is being done, and how far: total 0 when that is not known.

@@ -28,6 +28,10 @@ public:
 
     // Replaces every row; the filter stays and applies to the new rows.
     void SetRows(std::vector<ListRow> rows);
+    // The same with the rows' captions folded already (FoldedCaptions), one a row.
+    void SetRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions);
+    // FoldForSearch of each row's caption, as SetRows keeps them; safe on any thread.
+    static std::vector<std::string> FoldedCaptions(const std::vector<ListRow>& rows);
     void Clear();
     // The row shown at that position (positions count the rows that pass the filter).
     const ListRow& Row(int row) const { return rows_.at(AllRowIndex(row)); }

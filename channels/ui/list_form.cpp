@@ -50,6 +50,17 @@ std::filesystem::path ToPath(const QString& path)
 
 } // namespace
 
+// The folded captions of the TV, radio and webcam lists, made on a playlist job's thread.
+class FoldedLists : public RowPreparation {
+public:
+    void Prepare(const ChannelLists& lists) override
+    {
+        captions = {ChannelListModel::FoldedCaptions(lists.tv), ChannelListModel::FoldedCaptions(lists.radio),
+                    ChannelListModel::FoldedCaptions(lists.webcam)};
+    }
+    std::array<std::vector<std::string>, 3> captions;
+};
+
 TListForm::TListForm(AppContext& context, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TListForm>()), context_(context),
       ownPrompts_(std::make_unique<DialogPrompts>()), prompts_(ownPrompts_.get())
@@ -123,9 +134,11 @@ void TListForm::Init()
     network_ = new QNetworkAccessManager(this);
     playlistJob_ = new PlaylistJob(*network_, this);
     quietJob_ = new PlaylistJob(*network_, this);
+    playlistFolded_ = std::make_shared<FoldedLists>();
+    quietFolded_ = std::make_shared<FoldedLists>();
     connect(quietJob_, &PlaylistJob::Finished, this, [this] {
         if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
-            ApplyPlaylistResult(quietJob_->Result());
+            ApplyPlaylistResult(quietJob_->Result(), *quietFolded_);
         RefreshNextOldPlaylist();
     });
 
@@ -284,31 +297,40 @@ void TListForm::LoadFavourites()
     models_[3]->SetRows(std::move(rows));
 }
 
-PlaylistJobRequest TListForm::MakePlaylistRequest() const
+PlaylistJobRequest TListForm::MakePlaylistRequest(const std::shared_ptr<FoldedLists>& preparation) const
 {
     PlaylistJobRequest request;
     request.storeFolder = ToPath(context_.PlaylistsFolder());
     request.shippedCatalogue = ToPath(context_.CataloguePath());
     request.favourites = ToPath(context_.FavouritesPath());
     request.passphrase = context_.StreamPassphrase;
+    request.preparation = preparation;
     return request;
 }
 
-void TListForm::ApplyPlaylistResult(const PlaylistJobResult& result)
+void TListForm::ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded)
 {
-    // The rows were built on the job's thread; only handing them to the models is left here.
+    // The rows and their folded captions were made on the job's thread; only handing them to the
+    // models is left here.
     if (result.lists) {
-        ChannelLists lists = *result.lists;
-        models_[0]->SetRows(std::move(lists.tv));
-        models_[1]->SetRows(std::move(lists.radio));
-        models_[2]->SetRows(std::move(lists.webcam));
+        std::array<std::vector<ListRow>*, 3> rows{&result.lists->tv, &result.lists->radio, &result.lists->webcam};
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (folded.captions[i].size() == rows[i]->size())
+                models_[i]->SetRows(std::move(*rows[i]), std::move(folded.captions[i]));
+            else
+                models_[i]->SetRows(std::move(*rows[i]));
+            folded.captions[i].clear();
+        }
+        result.lists.reset();
     } else {
         LoadChannelLists();
     }
-    if (result.favourites)
-        models_[3]->SetRows(*result.favourites);
-    else
+    if (result.favourites) {
+        models_[3]->SetRows(std::move(*result.favourites));
+        result.favourites.reset();
+    } else {
         LoadFavourites();
+    }
 }
 
 void TListForm::AddPlaylist()
@@ -318,20 +340,21 @@ void TListForm::AddPlaylist()
     AddPlaylistDialog ask(this);
     if (ask.exec() != QDialog::Accepted)
         return;
-    PlaylistJobRequest request = MakePlaylistRequest();
+    PlaylistJobRequest request = MakePlaylistRequest(playlistFolded_);
     request.kind = PlaylistJobRequest::Kind::Add;
     request.source = ask.Source().toStdString();
     request.name = ask.Name().toStdString();
-    const PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));
+    PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));
     if (result.outcome == PlaylistJobResult::Outcome::Done)
-        ApplyPlaylistResult(result);
+        ApplyPlaylistResult(result, *playlistFolded_);
     ShowJobResult(this, result, QStringLiteral("Add playlist"));
 }
 
 void TListForm::ManagePlaylists()
 {
-    PlaylistsDialog dialog(*playlistJob_, [this] { return MakePlaylistRequest(); }, this);
-    connect(&dialog, &PlaylistsDialog::ListsChanged, this, &TListForm::ApplyPlaylistResult);
+    PlaylistsDialog dialog(*playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, this);
+    connect(&dialog, &PlaylistsDialog::ListsChanged, this,
+            [this] { ApplyPlaylistResult(playlistJob_->Result(), *playlistFolded_); });
     dialog.exec();
 }
 
@@ -361,7 +384,7 @@ void TListForm::RefreshNextOldPlaylist()
 {
     if (oldPlaylists_.empty())
         return;
-    PlaylistJobRequest request = MakePlaylistRequest();
+    PlaylistJobRequest request = MakePlaylistRequest(quietFolded_);
     request.kind = PlaylistJobRequest::Kind::Refresh;
     request.key = oldPlaylists_.front();
     oldPlaylists_.erase(oldPlaylists_.begin());

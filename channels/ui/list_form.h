@@ -93,8 +93,8 @@ private:
     bool SearchFieldKey(QKeyEvent* event);
     std::optional<QString> SelectedFavouriteId() const;
     ChannelListModel* ModelOf(const QTreeView* list) const;
-    PlaylistJobRequest MakePlaylistRequest() const;
-    void ApplyPlaylistResult(const PlaylistJobResult& result);
+    PlaylistJobRequest MakePlaylistRequest(const std::shared_ptr<class FoldedLists>& preparation) const;
+    void ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded);
     void RefreshNextOldPlaylist();
 
     std::unique_ptr<Ui::TListForm> ui;
@@ -110,6 +110,8 @@ private:
     QNetworkAccessManager* network_ = nullptr;
     PlaylistJob* playlistJob_ = nullptr; // the user's additions and changes
     PlaylistJob* quietJob_ = nullptr;    // the refresh at start-up
+    std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
+    std::shared_ptr<FoldedLists> quietFolded_;
     std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
 };
 

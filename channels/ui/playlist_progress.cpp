@@ -6,7 +6,7 @@
 
 namespace zentavo {
 
-const PlaylistJobResult& RunWithProgress(QWidget* parent, PlaylistJob& job, PlaylistJobRequest request)
+PlaylistJobResult& RunWithProgress(QWidget* parent, PlaylistJob& job, PlaylistJobRequest request)
 {
     QProgressDialog progress(parent);
     progress.setObjectName(QStringLiteral("PlaylistProgress"));
@@ -27,7 +27,12 @@ const PlaylistJobResult& RunWithProgress(QWidget* parent, PlaylistJob& job, Play
                 progress.setValue(static_cast<int>(done / 1024));
         });
     const auto finishedConnection = QObject::connect(&job, &PlaylistJob::Finished, &loop, &QEventLoop::quit);
-    QObject::connect(&progress, &QProgressDialog::canceled, &job, [&job] { job.Cancel(); });
+    QObject::connect(&progress, &QProgressDialog::canceled, &job, [&job, &progress] {
+        // The import stops before it writes anything; the dialog stays until it has.
+        progress.setLabelText(QStringLiteral("Cancelling..."));
+        progress.show();
+        job.Cancel();
+    });
     progress.show();
     job.Start(std::move(request));
     if (job.Running())

@@ -8,7 +8,7 @@ class QWidget;
 namespace zentavo {
 
 // Starts the job and returns when it has finished (Cancel asks it to stop and waits for it).
-const PlaylistJobResult& RunWithProgress(QWidget* parent, PlaylistJob& job, PlaylistJobRequest request);
+PlaylistJobResult& RunWithProgress(QWidget* parent, PlaylistJob& job, PlaylistJobRequest request);
 
 // The result in a message box: the summary when done, the reason when failed; nothing when cancelled.
 void ShowJobResult(QWidget* parent, const PlaylistJobResult& result, const QString& title);

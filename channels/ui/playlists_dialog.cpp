@@ -87,7 +87,7 @@ void PlaylistsDialog::Run(PlaylistJobRequest::Kind kind)
     request.key = item->data(0, Qt::UserRole).toString().toStdString();
     const PlaylistJobResult& result = RunWithProgress(this, job_, std::move(request));
     if (result.outcome == PlaylistJobResult::Outcome::Done)
-        emit ListsChanged(result);
+        emit ListsChanged();
     Reload();
     if (kind == PlaylistJobRequest::Kind::Refresh)
         ShowJobResult(this, result, windowTitle());

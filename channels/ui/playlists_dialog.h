@@ -23,7 +23,8 @@ public:
     void Reload();
 
 signals:
-    void ListsChanged(const zentavo::PlaylistJobResult& result);
+    // The job finished a change: its Result() holds the new rows.
+    void ListsChanged();
 
 private:
     void Run(PlaylistJobRequest::Kind kind);
