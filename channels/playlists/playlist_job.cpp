@@ -113,11 +113,13 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
             store.Remove(request_.key);
         } else {
             std::string name = request_.name;
+            std::optional<ChannelType> type = request_.type;
             if (request_.kind == PlaylistJobRequest::Kind::Refresh) {
                 const auto listed = store.Find(request_.key);
                 if (!listed)
                     throw std::runtime_error("The playlist is not in the list of playlists any more.");
                 name = listed->name;
+                type = ChannelTypeFromWord(listed->type);
             } else if (name.empty()) {
                 name = DefaultPlaylistName(request_.source);
             }
@@ -125,7 +127,7 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
             const std::string sourceName = IsAddressSource(request_.source)
                 ? request_.source
                 : std::filesystem::path(request_.source).filename().string();
-            PlaylistReading reading = ReadPlaylist(bytes, sourceName);
+            PlaylistReading reading = ReadPlaylist(bytes, sourceName, type);
             if (reading.channels.empty())
                 throw std::runtime_error("The playlist has no channel that can be played.\n\n"
                                          + SummaryInWords(name, reading.summary));
@@ -134,7 +136,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
                 return result;
             }
             result.playlist = request_.kind == PlaylistJobRequest::Kind::Add
-                ? store.Add(name, request_.source, reading.channels, request_.passphrase, Now())
+                ? store.Add(name, request_.source, reading.channels, request_.passphrase, Now(),
+                            type ? ChannelTypeWord(*type) : std::string_view())
                 : store.Replace(request_.key, reading.channels, request_.passphrase, Now());
             result.summary = reading.summary;
             result.message = QString::fromStdString(SummaryInWords(name, reading.summary));

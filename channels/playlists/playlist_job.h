@@ -40,6 +40,7 @@ struct PlaylistJobRequest {
     Kind kind = Kind::Add;
     std::string source;  // Add: a file's path or an http(s) address
     std::string name;    // Add: the playlist's name (DefaultPlaylistName when empty)
+    std::optional<ChannelType> type; // Add: the list every channel goes to; nothing: as the playlist says
     std::string key;     // Refresh, Remove: the playlist
     std::filesystem::path storeFolder;
     std::filesystem::path shippedCatalogue;

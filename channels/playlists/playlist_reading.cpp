@@ -7,9 +7,9 @@
 
 namespace zentavo {
 
-PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source)
+PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source, std::optional<ChannelType> type)
 {
-    PlaylistImport import(ImportOptions{});
+    PlaylistImport import(ImportOptions{type, {}});
     import.AddPlaylist(bytes, source);
     return PlaylistReading{import.Channels(), import.Summary()};
 }

@@ -4,6 +4,7 @@
 
 #include "channels/import/playlist_import.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,9 @@ struct PlaylistReading {
 
 // Throws PlaylistError when the bytes are no playlist at all. source names the file in the
 // summary and decides the format when the content does not.
-PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source);
+// With a type, every channel goes to that list (a file of radio stations that does not say so).
+PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source,
+                             std::optional<ChannelType> type = std::nullopt);
 
 // "Imported 12 channels from “Radios”." and, when entries were left out, how many for each reason.
 std::string SummaryInWords(std::string_view name, const ImportSummary& summary);

@@ -103,6 +103,7 @@ std::vector<PlaylistInfo> PlaylistStore::Playlists() const
         info.source = item->Attribute("source").value_or(std::string());
         info.count = ParseNumber<long>(item->Attribute("count"));
         info.updated = ParseNumber<std::int64_t>(item->Attribute("updated"));
+        info.type = item->Attribute("type").value_or(std::string());
         playlists.push_back(std::move(info));
     }
     return playlists;
@@ -127,6 +128,8 @@ void PlaylistStore::SaveIndex(const std::vector<PlaylistInfo>& playlists) const
         item.SetAttribute("source", playlist.source);
         item.SetAttribute("count", std::to_string(playlist.count));
         item.SetAttribute("updated", std::to_string(playlist.updated));
+        if (!playlist.type.empty())
+            item.SetAttribute("type", playlist.type);
     }
     index.SaveFile(IndexPath());
 }
@@ -151,7 +154,7 @@ PlaylistInfo PlaylistStore::Write(PlaylistInfo info, const std::vector<ImportedC
 
 PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
                                 const std::vector<ImportedChannel>& channels, std::string_view passphrase,
-                                std::int64_t now)
+                                std::int64_t now, std::string_view type)
 {
     const std::lock_guard lock(StoreMutex());
     std::vector<PlaylistInfo> playlists = Playlists();
@@ -169,6 +172,7 @@ PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
     info.name = name;
     info.source = source;
     info.updated = now;
+    info.type = type;
     info = Write(std::move(info), channels, passphrase, playlists);
     playlists.push_back(info);
     SaveIndex(playlists);

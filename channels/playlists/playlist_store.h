@@ -22,6 +22,7 @@ struct PlaylistInfo {
     std::string source; // the file's path or the http(s) address it was read from
     long count = 0;     // channels in its catalogue
     std::int64_t updated = 0; // when it was last read, seconds since 1970 (UTC)
+    std::string type;   // "tv", "radio" or "webcam" when every channel goes to that list; empty: as the list says
 };
 
 class PlaylistStore {
@@ -37,7 +38,7 @@ public:
 
     // Writes a new playlist's catalogue and lists it. Throws FileError / XmlError when it cannot.
     PlaylistInfo Add(std::string_view name, std::string_view source, const std::vector<ImportedChannel>& channels,
-                     std::string_view passphrase, std::int64_t now);
+                     std::string_view passphrase, std::int64_t now, std::string_view type = {});
     // A new reading of a listed playlist: channels whose address it had keep their ids.
     PlaylistInfo Replace(std::string_view key, const std::vector<ImportedChannel>& channels,
                          std::string_view passphrase, std::int64_t now);

@@ -1,5 +1,6 @@
 #include "add_playlist_dialog.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -32,6 +33,13 @@ AddPlaylistDialog::AddPlaylistDialog(QWidget* parent) : QDialog(parent)
     name_->setObjectName(QStringLiteral("NameEdit"));
     name_->setPlaceholderText(QStringLiteral("the file's name or the address's host"));
     form->addRow(QStringLiteral("Name:"), name_);
+    type_ = new QComboBox(this);
+    type_->setObjectName(QStringLiteral("TypeCombo"));
+    type_->addItem(QStringLiteral("As the playlist says"), -1);
+    type_->addItem(QStringLiteral("TV Stations"), static_cast<int>(ChannelType::Tv));
+    type_->addItem(QStringLiteral("Radio Stations"), static_cast<int>(ChannelType::Radio));
+    type_->addItem(QStringLiteral("Webcams"), static_cast<int>(ChannelType::Webcam));
+    form->addRow(QStringLiteral("Channels go to:"), type_);
     layout->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
@@ -47,6 +55,14 @@ AddPlaylistDialog::AddPlaylistDialog(QWidget* parent) : QDialog(parent)
 
 QString AddPlaylistDialog::Source() const { return source_->text().trimmed(); }
 QString AddPlaylistDialog::Name() const { return name_->text().simplified(); }
+
+std::optional<ChannelType> AddPlaylistDialog::Type() const
+{
+    const int type = type_->currentData().toInt();
+    if (type < 0)
+        return std::nullopt;
+    return static_cast<ChannelType>(type);
+}
 
 void AddPlaylistDialog::Browse()
 {

@@ -2,9 +2,13 @@
 // "Add playlist": a playlist file (with Browse...) or the http(s) address of one, and the name the
 // playlist goes by in the window.
 
+#include "channels/import/playlist_entry.h"
+
 #include <QDialog>
 #include <QString>
+#include <optional>
 
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -17,6 +21,8 @@ public:
 
     QString Source() const;
     QString Name() const;
+    // The list every channel goes to; nothing: as the playlist says.
+    std::optional<ChannelType> Type() const;
 
 private:
     void Browse();
@@ -24,6 +30,7 @@ private:
 
     QLineEdit* source_ = nullptr;
     QLineEdit* name_ = nullptr;
+    QComboBox* type_ = nullptr;
     QPushButton* ok_ = nullptr;
 };
 

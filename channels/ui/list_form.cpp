@@ -344,6 +344,7 @@ void TListForm::AddPlaylist()
     request.kind = PlaylistJobRequest::Kind::Add;
     request.source = ask.Source().toStdString();
     request.name = ask.Name().toStdString();
+    request.type = ask.Type();
     PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));
     if (result.outcome == PlaylistJobResult::Outcome::Done)
         ApplyPlaylistResult(result, *playlistFolded_);

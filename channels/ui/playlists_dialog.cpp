@@ -28,6 +28,7 @@ PlaylistsDialog::PlaylistsDialog(PlaylistJob& job, std::function<PlaylistJobRequ
                              QStringLiteral("Last update")});
     table_->setRootIsDecorated(false);
     table_->setAllColumnsShowFocus(true);
+    table_->setTextElideMode(Qt::ElideMiddle);
     table_->header()->setStretchLastSection(false);
     table_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     layout->addWidget(table_);
@@ -58,6 +59,7 @@ void PlaylistsDialog::Reload()
         auto* item = new QTreeWidgetItem(table_);
         item->setText(0, QString::fromStdString(playlist.name));
         item->setText(1, QString::fromStdString(playlist.source));
+        item->setToolTip(1, item->text(1));
         item->setText(2, QString::number(playlist.count));
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(3, QDateTime::fromSecsSinceEpoch(playlist.updated).toString(QStringLiteral("yyyy-MM-dd HH:mm")));

@@ -188,6 +188,25 @@ private slots:
         QCOMPARE(setup.store.Find(key)->count, 3L);
     }
 
+    void chosenListHoldsOnRefresh()
+    {
+        Setup setup;
+        PlaylistJobRequest add = setup.Request();
+        add.source = setup.Address("list.m3u");
+        add.type = ChannelType::Webcam;
+        const PlaylistJobResult& added = setup.Run(add);
+        QCOMPARE(added.outcome, PlaylistJobResult::Outcome::Done);
+        QCOMPARE(added.lists->webcam.size(), size_t{2});
+        QCOMPARE(added.lists->radio.size(), size_t{0});
+        QCOMPARE(setup.store.Find(added.playlist.key)->type, std::string("webcam"));
+        PlaylistJobRequest refresh = setup.Request(PlaylistJobRequest::Kind::Refresh);
+        refresh.key = added.playlist.key;
+        const PlaylistJobResult& refreshed = setup.Run(refresh);
+        QCOMPARE(refreshed.outcome, PlaylistJobResult::Outcome::Done);
+        QCOMPARE(refreshed.lists->webcam.size(), size_t{2});
+        QCOMPARE(refreshed.lists->tv.size(), size_t{1});
+    }
+
     void remove()
     {
         Setup setup;

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -66,11 +67,13 @@ private:
     bool answered_ = false;
 };
 
-std::unique_ptr<Answer> AnswerAddDialog(const QString& source, const QString& name = {})
+// list: the entry of "Channels go to" (0 as the playlist says, 1 TV, 2 radio, 3 webcams).
+std::unique_ptr<Answer> AnswerAddDialog(const QString& source, const QString& name = {}, int list = 0)
 {
-    return std::make_unique<Answer>(QStringLiteral("AddPlaylistDialog"), [source, name](QWidget* dialog) {
+    return std::make_unique<Answer>(QStringLiteral("AddPlaylistDialog"), [source, name, list](QWidget* dialog) {
         dialog->findChild<QLineEdit*>(QStringLiteral("SourceEdit"))->setText(source);
         dialog->findChild<QLineEdit*>(QStringLiteral("NameEdit"))->setText(name);
+        dialog->findChild<QComboBox*>(QStringLiteral("TypeCombo"))->setCurrentIndex(list);
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
 }
@@ -183,6 +186,20 @@ private slots:
         window.TriggerAdd();
         QVERIFY2(failure.contains(QStringLiteral("404")), qPrintable(failure));
         QCOMPARE(window.Store().Playlists().size(), size_t{1});
+    }
+
+    void radioStationsGoToTheRadioList()
+    {
+        Window window;
+        ListFixture::WriteFile(window.served.filePath(QStringLiteral("radios.pls")),
+                               "[playlist]\nFile1=http://bremen.example/zwei.mp3\nTitle1=Bremen Zwei\nNumberOfEntries=1\n");
+        QString summary;
+        const auto add = AnswerAddDialog(window.served.filePath(QStringLiteral("radios.pls")), {}, 2);
+        const auto done = AnswerMessage(QStringLiteral("PlaylistSummary"), summary);
+        window.TriggerAdd();
+        QCOMPARE(summary, QStringLiteral("Imported 1 channel from \u201Cradios\u201D."));
+        QCOMPARE(Captions(*window.form, 2).last(), Own("  - Bremen Zwei"));
+        QCOMPARE(Captions(*window.form, 1).size(), 2);
     }
 
     void cancelLeavesNothing()
