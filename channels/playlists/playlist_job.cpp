@@ -61,10 +61,12 @@ void PlaylistJob::Start(PlaylistJobRequest request)
         });
         connect(download_, &PlaylistDownload::Finished, this, [this](const QByteArray& bytes) {
             download_->deleteLater();
+            download_.clear(); // Cancel now reaches the worker
             RunWorker(bytes);
         });
         connect(download_, &PlaylistDownload::Failed, this, [this](const QString& reason) {
             download_->deleteLater();
+            download_.clear();
             PlaylistJobResult result;
             result.outcome = PlaylistJobResult::Outcome::Failed;
             result.message = reason;
@@ -83,6 +85,7 @@ void PlaylistJob::Cancel()
     if (download_) {
         download_->Abort();
         download_->deleteLater();
+        download_.clear();
         PlaylistJobResult result;
         result.outcome = PlaylistJobResult::Outcome::Cancelled;
         Finish(std::move(result));
@@ -123,6 +126,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
             } else if (name.empty()) {
                 name = DefaultPlaylistName(request_.source);
             }
+            if (!downloaded && request_.source.find("://") != std::string::npos)
+                throw std::runtime_error("Only http:// and https:// addresses can be downloaded.");
             const std::string bytes = downloaded ? downloaded->toStdString() : ReadFileBytes(request_.source);
             const std::string sourceName = IsAddressSource(request_.source)
                 ? request_.source

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QFile>
 #include <QHeaderView>
@@ -36,6 +37,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -342,7 +344,15 @@ void TListForm::AddPlaylist()
         return;
     PlaylistJobRequest request = MakePlaylistRequest(playlistFolded_);
     request.kind = PlaylistJobRequest::Kind::Add;
-    request.source = ask.Source().toStdString();
+    // A file is kept by its whole path, so that Refresh finds it from anywhere.
+    const QString source = ask.Source();
+    const QUrl url(source);
+    if (url.isLocalFile())
+        request.source = QFile::encodeName(url.toLocalFile()).toStdString();
+    else if (IsAddressSource(source.toStdString()) || source.contains(QStringLiteral("://")))
+        request.source = source.toStdString();
+    else
+        request.source = QFile::encodeName(QFileInfo(source).absoluteFilePath()).toStdString();
     request.name = ask.Name().toStdString();
     request.type = ask.Type();
     PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));

@@ -84,6 +84,18 @@ void PlaylistsDialog::Run(PlaylistJobRequest::Kind kind)
     QTreeWidgetItem* item = table_->currentItem();
     if (!item || job_.Running())
         return;
+    if (kind == PlaylistJobRequest::Kind::Remove) {
+        QMessageBox question(QMessageBox::Question, windowTitle(),
+                             QStringLiteral("Remove the playlist \u201C%1\u201D and its %2 channels from the lists?\n"
+                                            "Favourites of its channels stay in the favourites file; they show again "
+                                            "when the same playlist is added again.")
+                                 .arg(item->text(0), item->text(2)),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setObjectName(QStringLiteral("RemovePlaylistQuestion"));
+        question.setDefaultButton(QMessageBox::No);
+        if (question.exec() != QMessageBox::Yes)
+            return;
+    }
     PlaylistJobRequest request = makeRequest_();
     request.kind = kind;
     request.key = item->data(0, Qt::UserRole).toString().toStdString();

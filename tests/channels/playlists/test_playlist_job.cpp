@@ -112,6 +112,10 @@ private slots:
         QTest::newRow("no playlist") << QStringLiteral("binary.m3u") << 20000 << qint64{1 << 20}
                                      << QStringLiteral("not a playlist");
         QTest::newRow("no server") << QString() << 20000 << qint64{1 << 20} << QStringLiteral("could not be downloaded");
+        QTest::newRow("other scheme") << QStringLiteral("ftp://127.0.0.1/list.m3u") << 20000 << qint64{1 << 20}
+                                      << QStringLiteral("Only http:// and https:// addresses");
+        QTest::newRow("missing file") << QStringLiteral("/nonexistent/folder/list.m3u") << 20000 << qint64{1 << 20}
+                                      << QStringLiteral("/nonexistent/folder/list.m3u");
     }
     void failuresSayWhy()
     {
@@ -124,8 +128,10 @@ private slots:
         WriteBytes(setup.served / "stalled.m3u", kList);
         WriteBytes(setup.served / "binary.m3u", QByteArray("\x7f" "ELF\0\0\0binary", 13));
         PlaylistJobRequest request = setup.Request();
+        // A path of the served folder, an address or file of its own, or (empty) where nothing listens.
         request.source = path.isEmpty() ? MediaServer::RefusedUrl(QStringLiteral("list.m3u")).toString().toStdString()
-                                        : setup.Address(path.toLatin1().constData());
+                         : path.contains(QLatin1Char('/')) ? path.toStdString()
+                                                            : setup.Address(path.toLatin1().constData());
         request.limits.timeoutMs = timeoutMs;
         request.limits.maxBytes = maxBytes;
         const PlaylistJobResult& result = setup.Run(request);

@@ -263,8 +263,15 @@ private slots:
             dialog->findChild<QPushButton*>(QStringLiteral("RefreshButton"))->click();
             QCOMPARE(table->topLevelItem(0)->text(2), QStringLiteral("3"));
             table->setCurrentItem(table->topLevelItem(1));
-            dialog->findChild<QPushButton*>(QStringLiteral("RemoveButton"))->click();
-            QCOMPARE(table->topLevelItemCount(), 1);
+            // Removal asks first: No keeps the playlist, Yes removes it.
+            for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
+                const Answer question(QStringLiteral("RemovePlaylistQuestion"), [button](QWidget* box) {
+                    static_cast<QMessageBox*>(box)->button(button)->click();
+                });
+                dialog->findChild<QPushButton*>(QStringLiteral("RemoveButton"))->click();
+                QVERIFY(question.Answered());
+                QCOMPARE(table->topLevelItemCount(), button == QMessageBox::No ? 2 : 1);
+            }
             static_cast<QDialog*>(dialog)->reject();
         });
         window.form->findChild<QAction*>(QStringLiteral("ManagePlaylistsAction"))->trigger();
