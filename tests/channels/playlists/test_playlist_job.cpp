@@ -160,6 +160,30 @@ private slots:
         QCOMPARE(setup.Run(request).outcome, PlaylistJobResult::Outcome::Done);
     }
 
+    // Cancel while the worker reads a long list: nothing is written, and the job is free again.
+    void cancelDuringImport()
+    {
+        Setup setup;
+        QByteArray big = "#EXTM3U\n";
+        for (int i = 0; i < 100000; ++i)
+            big += "#EXTINF:-1,Channel " + QByteArray::number(i) + "\nhttp://c.example/" + QByteArray::number(i) + "\n";
+        WriteBytes(setup.served / "big.m3u", big);
+        PlaylistJobRequest request = setup.Request();
+        request.source = (setup.served / "big.m3u").string();
+        QSignalSpy finished(&setup.job, &PlaylistJob::Finished);
+        // The worker is started when the job says it reads; the import of 100,000 entries takes far
+        // longer than the Cancel that follows at once.
+        connect(&setup.job, &PlaylistJob::Progress, &setup.job, [&setup](const QString& stage) {
+            if (stage.startsWith(QStringLiteral("Reading")))
+                setup.job.Cancel();
+        });
+        setup.job.Start(request);
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(setup.job.Result().outcome, PlaylistJobResult::Outcome::Cancelled);
+        QVERIFY(setup.store.Playlists().empty());
+        QVERIFY(!std::filesystem::exists(setup.store.Folder()));
+    }
+
     void refreshKeepsIdsOrTheOldChannels()
     {
         Setup setup;
