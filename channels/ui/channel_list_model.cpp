@@ -68,14 +68,22 @@ void ChannelListModel::SetRows(std::vector<ListRow> rows)
 
 void ChannelListModel::SetRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions)
 {
+    ReplaceRows(std::move(rows), std::move(foldedCaptions));
+}
+
+ChannelListModel::HeldRows ChannelListModel::ReplaceRows(std::vector<ListRow> rows,
+                                                         std::vector<std::string> foldedCaptions)
+{
     if (foldedCaptions.size() != rows.size())
         throw std::invalid_argument("one folded caption a row is needed");
+    HeldRows held{std::move(rows_), std::move(foldedCaptions_)};
     beginResetModel();
     rows_ = std::move(rows);
     foldedCaptions_ = std::move(foldedCaptions);
     if (filtered_)
         ApplyFilter(false);
     endResetModel();
+    return held;
 }
 
 void ChannelListModel::SetFilter(const QString& text)

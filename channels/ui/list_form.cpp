@@ -36,6 +36,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QToolButton>
+#include <QThread>
 #include <QTreeView>
 #include <QUrl>
 #include <chrono>
@@ -76,7 +77,11 @@ TListForm::TListForm(AppContext& context, FavouritesPrompts& prompts, QWidget* p
     Init();
 }
 
-TListForm::~TListForm() = default;
+TListForm::~TListForm()
+{
+    if (disposal_)
+        disposal_->wait();
+}
 
 void TListForm::Init()
 {
@@ -316,14 +321,19 @@ void TListForm::ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& fold
     // models is left here.
     if (result.lists) {
         std::array<std::vector<ListRow>*, 3> rows{&result.lists->tv, &result.lists->radio, &result.lists->webcam};
+        std::vector<ChannelListModel::HeldRows> held;
         for (size_t i = 0; i < rows.size(); ++i) {
-            if (folded.captions[i].size() == rows[i]->size())
-                models_[i]->SetRows(std::move(*rows[i]), std::move(folded.captions[i]));
-            else
-                models_[i]->SetRows(std::move(*rows[i]));
+            if (folded.captions[i].size() != rows[i]->size())
+                folded.captions[i] = ChannelListModel::FoldedCaptions(*rows[i]);
+            held.push_back(models_[i]->ReplaceRows(std::move(*rows[i]), std::move(folded.captions[i])));
             folded.captions[i].clear();
         }
         result.lists.reset();
+        // The rows shown before are freed on a thread of their own, not on the window's.
+        if (disposal_)
+            disposal_->wait();
+        disposal_.reset(QThread::create([old = std::move(held)]() mutable { old.clear(); }));
+        disposal_->start();
     } else {
         LoadChannelLists();
     }

@@ -15,6 +15,7 @@
 class QKeyEvent;
 class QMenu;
 class QNetworkAccessManager;
+class QThread;
 class QToolButton;
 class QTreeView;
 
@@ -112,6 +113,7 @@ private:
     PlaylistJob* quietJob_ = nullptr;    // the refresh at start-up
     std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
     std::shared_ptr<FoldedLists> quietFolded_;
+    std::unique_ptr<QThread> disposal_; // frees the rows the lists held before a playlist change
     std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
 };
 
