@@ -25,6 +25,12 @@ std::int64_t Now()
 
 } // namespace
 
+std::uint64_t NextListsSerial()
+{
+    static std::atomic<std::uint64_t> serial{0};
+    return ++serial;
+}
+
 PlaylistJob::PlaylistJob(QNetworkAccessManager& network, QObject* parent) : QObject(parent), network_(network) {}
 
 PlaylistJob::~PlaylistJob()
@@ -156,6 +162,7 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
     }
     result.outcome = PlaylistJobResult::Outcome::Done;
     try {
+        result.listsSerial = NextListsSerial();
         result.lists = BuildAllChannelLists(request_.shippedCatalogue, store);
         if (request_.preparation)
             request_.preparation->Prepare(*result.lists);

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -60,7 +61,13 @@ struct PlaylistJobResult {
     // catalogue or the favourites could not be loaded (the window reports that when it loads them).
     std::optional<ChannelLists> lists;
     std::optional<std::vector<ListRow>> favourites;
+    // ListsSerial taken just before the rows were read: of two results, the higher saw every change
+    // the other saw (two jobs, the user's and the quiet refresh, may finish in either order).
+    std::uint64_t listsSerial = 0;
 };
+
+// A number higher than any taken before in this process; taken before reading the catalogues.
+std::uint64_t NextListsSerial();
 
 class PlaylistJob : public QObject {
     Q_OBJECT

@@ -275,6 +275,7 @@ ChannelListModel* TListForm::ModelOf(const QTreeView* list) const
 
 void TListForm::LoadChannelLists()
 {
+    listsSerial_ = NextListsSerial();
     ChannelLists lists;
     try {
         lists = BuildAllChannelLists(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())));
@@ -318,8 +319,11 @@ PlaylistJobRequest TListForm::MakePlaylistRequest(const std::shared_ptr<FoldedLi
 void TListForm::ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded)
 {
     // The rows and their folded captions were made on the job's thread; only handing them to the
-    // models is left here.
+    // models is left here. Rows read before those shown now are old.
+    if (result.lists && result.listsSerial < listsSerial_)
+        return;
     if (result.lists) {
+        listsSerial_ = result.listsSerial;
         std::array<std::vector<ListRow>*, 3> rows{&result.lists->tv, &result.lists->radio, &result.lists->webcam};
         std::vector<ChannelListModel::HeldRows> held;
         for (size_t i = 0; i < rows.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,7 +114,8 @@ private:
     PlaylistJob* quietJob_ = nullptr;    // the refresh at start-up
     std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
     std::shared_ptr<FoldedLists> quietFolded_;
-    std::unique_ptr<QThread> disposal_; // frees the rows the lists held before a playlist change
+    std::unique_ptr<QThread> disposal_;
+    std::uint64_t listsSerial_ = 0; // NextListsSerial of the rows shown (a job's result shows when newer) // frees the rows the lists held before a playlist change
     std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
 };
 
