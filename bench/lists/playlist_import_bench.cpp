@@ -36,7 +36,7 @@ public:
     bool ConfirmAdd() override { return true; }
     std::optional<QString> AskComment(const QString&) override { return std::nullopt; }
     void ShowListFileError() override { throw std::runtime_error("benchmark catalogue cannot be loaded"); }
-    void ShowLeftOutRows(const QString&) override {}
+    void ShowLeftOutRows(const QString&) override { }
 };
 
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -55,10 +55,11 @@ QByteArray GeneratedPlaylist(int entries)
     for (int i = 0; i < entries; ++i) {
         const char* country = countries[i % 10];
         text += "#EXTINF:-1 tvg-id=\"Channel" + QByteArray::number(i) + "." + QByteArray(country).toLower()
-                + "\" tvg-country=\"" + country + "\" tvg-logo=\"https://logos.example/" + QByteArray::number(i)
-                + ".png\" group-title=\"News\"" + (i % 7 == 0 ? " radio=\"true\"" : "") + ",Channel "
-                + QByteArray::number(i) + " (1080p)\n";
-        text += "https://stream" + QByteArray::number(i % 50) + ".example/live/" + QByteArray::number(i) + "/index.m3u8\n";
+            + "\" tvg-country=\"" + country + "\" tvg-logo=\"https://logos.example/" + QByteArray::number(i)
+            + ".png\" group-title=\"News\"" + (i % 7 == 0 ? " radio=\"true\"" : "") + ",Channel "
+            + QByteArray::number(i) + " (1080p)\n";
+        text +=
+            "https://stream" + QByteArray::number(i % 50) + ".example/live/" + QByteArray::number(i) + "/index.m3u8\n";
     }
     return text;
 }
@@ -159,7 +160,8 @@ int main(int argc, char** argv)
         QDir(data.path()).mkpath(QStringLiteral("data"));
         WriteFile(context.CataloguePath(),
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items><item><id>1</id><name>Shipped</name>"
-                  "<country>Germany</country><bandwidth/><type2>tv</type2><url>00</url><imgindex>0</imgindex></item></items>\n");
+                  "<country>Germany</country><bandwidth/><type2>tv</type2><url>00</url><imgindex>0</imgindex></item></"
+                  "items>\n");
         context.StreamPassphrase = "benchmark passphrase";
         SilentPrompts prompts;
         TListForm form(context, prompts);
@@ -167,7 +169,8 @@ int main(int argc, char** argv)
         form.LoadFavourites();
         form.show();
 
-        std::printf("playlist: %s (%lld bytes)\n", qPrintable(isNumber ? QStringLiteral("%1 generated entries").arg(entries) : argument),
+        std::printf("playlist: %s (%lld bytes)\n",
+                    qPrintable(isNumber ? QStringLiteral("%1 generated entries").arg(entries) : argument),
                     static_cast<long long>(QFile(listPath).size()));
         const Figures fromFile = AddFromWindow(form, listPath);
         Print("Add playlist from a file:", fromFile);
@@ -187,8 +190,12 @@ int main(int argc, char** argv)
         QMetaObject::invokeMethod(serverLoop, &QEventLoop::quit, Qt::QueuedConnection);
         serverThread->wait();
         Print("Add playlist from 127.0.0.1:", fromAddress);
-        std::printf("summary: %s\n", qPrintable(QString(fromAddress.summary).replace(QLatin1Char('\n'), QStringLiteral(" / "))));
-        return fromFile.summary.startsWith(QStringLiteral("Imported")) && fromAddress.summary.startsWith(QStringLiteral("Imported")) ? 0 : 1;
+        std::printf("summary: %s\n",
+                    qPrintable(QString(fromAddress.summary).replace(QLatin1Char('\n'), QStringLiteral(" / "))));
+        return fromFile.summary.startsWith(QStringLiteral("Imported"))
+                && fromAddress.summary.startsWith(QStringLiteral("Imported"))
+            ? 0
+            : 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -14,7 +14,7 @@ bool IsOwnChannelId(std::string_view id)
     std::uint64_t number = 0;
     const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), number);
     return error == std::errc() && end == id.data() + id.size() && number >= kOwnIdFirst
-           && number - kOwnIdFirst < kOwnIdCount;
+        && number - kOwnIdFirst < kOwnIdCount;
 }
 
 std::uint64_t PreferredOwnId(std::string_view address)

@@ -44,13 +44,17 @@ PlaylistDownload::PlaylistDownload(QNetworkAccessManager& network, const QUrl& a
     connect(reply_, &QNetworkReply::readyRead, this, [this] {
         bytes_ += reply_->readAll();
         if (bytes_.size() > limits_.maxBytes)
-            Fail(QStringLiteral("The playlist is more than the %1 MB a playlist may have.").arg(Megabytes(limits_.maxBytes)));
+            Fail(QStringLiteral("The playlist is more than the %1 MB a playlist may have.")
+                     .arg(Megabytes(limits_.maxBytes)));
     });
     connect(reply_, &QNetworkReply::downloadProgress, this, &PlaylistDownload::Progress);
     connect(reply_, &QNetworkReply::finished, this, &PlaylistDownload::OnFinished);
 }
 
-PlaylistDownload::~PlaylistDownload() { Abort(); }
+PlaylistDownload::~PlaylistDownload()
+{
+    Abort();
+}
 
 void PlaylistDownload::Abort()
 {
@@ -88,7 +92,8 @@ void PlaylistDownload::OnFinished()
     }
     bytes_ += reply_->readAll();
     if (bytes_.size() > limits_.maxBytes) {
-        Fail(QStringLiteral("The playlist is more than the %1 MB a playlist may have.").arg(Megabytes(limits_.maxBytes)));
+        Fail(QStringLiteral("The playlist is more than the %1 MB a playlist may have.")
+                 .arg(Megabytes(limits_.maxBytes)));
         return;
     }
     timer_.stop();

@@ -31,7 +31,7 @@ std::uint64_t NextListsSerial()
     return ++serial;
 }
 
-PlaylistJob::PlaylistJob(QNetworkAccessManager& network, QObject* parent) : QObject(parent), network_(network) {}
+PlaylistJob::PlaylistJob(QNetworkAccessManager& network, QObject* parent) : QObject(parent), network_(network) { }
 
 PlaylistJob::~PlaylistJob()
 {
@@ -61,7 +61,8 @@ void PlaylistJob::Start(PlaylistJobRequest request)
     }
     if (request_.kind != PlaylistJobRequest::Kind::Remove && IsAddressSource(request_.source)) {
         emit Progress(QStringLiteral("Downloading the playlist..."), 0, 0);
-        download_ = new PlaylistDownload(network_, QUrl(QString::fromStdString(request_.source)), request_.limits, this);
+        download_ =
+            new PlaylistDownload(network_, QUrl(QString::fromStdString(request_.source)), request_.limits, this);
         connect(download_, &PlaylistDownload::Progress, this, [this](qint64 received, qint64 total) {
             emit Progress(QStringLiteral("Downloading the playlist..."), received, total > 0 ? total : 0);
         });
@@ -102,7 +103,7 @@ void PlaylistJob::Cancel()
 void PlaylistJob::RunWorker(std::optional<QByteArray> downloaded)
 {
     emit Progress(request_.kind == PlaylistJobRequest::Kind::Remove ? QStringLiteral("Removing the playlist...")
-                                                                     : QStringLiteral("Reading the playlist..."),
+                                                                    : QStringLiteral("Reading the playlist..."),
                   0, 0);
     if (thread_) {
         thread_->wait();
@@ -154,7 +155,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
             result.message = QString::fromStdString(SummaryInWords(name, reading.summary));
         }
     } catch (const PlaylistError& error) {
-        result.message = QStringLiteral("This is not a playlist that can be read: %1.").arg(QString::fromUtf8(error.what()));
+        result.message =
+            QStringLiteral("This is not a playlist that can be read: %1.").arg(QString::fromUtf8(error.what()));
         return result;
     } catch (const std::exception& error) {
         result.message = QString::fromUtf8(error.what());
@@ -166,7 +168,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
         result.lists = BuildAllChannelLists(request_.shippedCatalogue, store);
         if (request_.preparation)
             request_.preparation->Prepare(*result.lists);
-        result.favourites = BuildFavouriteRows(request_.favourites, AllCataloguePaths(request_.shippedCatalogue, store));
+        result.favourites =
+            BuildFavouriteRows(request_.favourites, AllCataloguePaths(request_.shippedCatalogue, store));
     } catch (const std::exception&) {
         // Left for the window, which reports a catalogue it cannot load in its own words.
     }

@@ -39,10 +39,10 @@ public:
 struct PlaylistJobRequest {
     enum class Kind { Add, Refresh, Remove };
     Kind kind = Kind::Add;
-    std::string source;  // Add: a file's path or an http(s) address
-    std::string name;    // Add: the playlist's name (DefaultPlaylistName when empty)
+    std::string source; // Add: a file's path or an http(s) address
+    std::string name; // Add: the playlist's name (DefaultPlaylistName when empty)
     std::optional<ChannelType> type; // Add: the list every channel goes to; nothing: as the playlist says
-    std::string key;     // Refresh, Remove: the playlist
+    std::string key; // Refresh, Remove: the playlist
     std::filesystem::path storeFolder;
     std::filesystem::path shippedCatalogue;
     std::filesystem::path favourites;
@@ -54,8 +54,8 @@ struct PlaylistJobRequest {
 struct PlaylistJobResult {
     enum class Outcome { Done, Failed, Cancelled };
     Outcome outcome = Outcome::Failed;
-    QString message;        // Failed: why, in words; Done: what was imported (SummaryInWords)
-    PlaylistInfo playlist;  // Add, Refresh: the playlist as listed now
+    QString message; // Failed: why, in words; Done: what was imported (SummaryInWords)
+    PlaylistInfo playlist; // Add, Refresh: the playlist as listed now
     ImportSummary summary;
     // The lists and favourites over all catalogues after the change; missing when the shipped
     // catalogue or the favourites could not be loaded (the window reports that when it loads them).

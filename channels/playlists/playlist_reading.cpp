@@ -22,13 +22,13 @@ std::string SummaryInWords(std::string_view name, const ImportSummary& summary)
     std::string text = "Imported " + channels(summary.imported) + " from \u201C" + std::string(name) + "\u201D.";
     if (summary.LeftOutTotal() == 0)
         return text;
-    text += "\nLeft out " + std::to_string(summary.LeftOutTotal()) + " of " + std::to_string(summary.read)
-            + " entries:";
+    text +=
+        "\nLeft out " + std::to_string(summary.LeftOutTotal()) + " of " + std::to_string(summary.read) + " entries:";
     for (int i = 0; i < kLeftOutReasonCount; ++i) {
         const long count = summary.leftOut[static_cast<size_t>(i)];
         if (count > 0)
-            text += "\n  " + std::string(LeftOutReasonText(static_cast<LeftOutReason>(i))) + ": "
-                    + std::to_string(count);
+            text +=
+                "\n  " + std::string(LeftOutReasonText(static_cast<LeftOutReason>(i))) + ": " + std::to_string(count);
     }
     return text;
 }

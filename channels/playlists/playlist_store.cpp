@@ -3,8 +3,8 @@
 #include "own_channel_id.h"
 
 #include "channels/catalogue.h"
-#include "channels/import/address_check.h"
 #include "channels/channel_id.h"
+#include "channels/import/address_check.h"
 #include "channels/import/prepared_catalogue.h"
 #include "channels/xml_document.h"
 #include "crypto/protected_string_cipher.h"
@@ -25,8 +25,7 @@ std::mutex& StoreMutex()
     return mutex;
 }
 
-template <typename Number>
-Number ParseNumber(const std::optional<std::string>& text)
+template <typename Number> Number ParseNumber(const std::optional<std::string>& text)
 {
     Number value = 0;
     if (text)
@@ -70,9 +69,12 @@ void ReadIds(const std::filesystem::path& path, std::unordered_set<std::uint64_t
 
 } // namespace
 
-PlaylistStore::PlaylistStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
+PlaylistStore::PlaylistStore(std::filesystem::path folder) : folder_(std::move(folder)) { }
 
-std::filesystem::path PlaylistStore::IndexPath() const { return folder_ / "playlists.xml"; }
+std::filesystem::path PlaylistStore::IndexPath() const
+{
+    return folder_ / "playlists.xml";
+}
 
 std::filesystem::path PlaylistStore::CataloguePath(const PlaylistInfo& playlist) const
 {

@@ -17,12 +17,12 @@
 namespace zentavo {
 
 struct PlaylistInfo {
-    std::string key;    // names the catalogue file: KEY.xml
-    std::string name;   // as the user named it
+    std::string key; // names the catalogue file: KEY.xml
+    std::string name; // as the user named it
     std::string source; // the file's path or the http(s) address it was read from
-    long count = 0;     // channels in its catalogue
+    long count = 0; // channels in its catalogue
     std::int64_t updated = 0; // when it was last read, seconds since 1970 (UTC)
-    std::string type;   // "tv", "radio" or "webcam" when every channel goes to that list; empty: as the list says
+    std::string type; // "tv", "radio" or "webcam" when every channel goes to that list; empty: as the list says
 };
 
 class PlaylistStore {

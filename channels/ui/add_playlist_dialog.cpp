@@ -53,8 +53,14 @@ AddPlaylistDialog::AddPlaylistDialog(QWidget* parent) : QDialog(parent)
     UpdateOk();
 }
 
-QString AddPlaylistDialog::Source() const { return source_->text().trimmed(); }
-QString AddPlaylistDialog::Name() const { return name_->text().simplified(); }
+QString AddPlaylistDialog::Source() const
+{
+    return source_->text().trimmed();
+}
+QString AddPlaylistDialog::Name() const
+{
+    return name_->text().simplified();
+}
 
 std::optional<ChannelType> AddPlaylistDialog::Type() const
 {
@@ -73,6 +79,9 @@ void AddPlaylistDialog::Browse()
         source_->setText(file);
 }
 
-void AddPlaylistDialog::UpdateOk() { ok_->setEnabled(!Source().isEmpty()); }
+void AddPlaylistDialog::UpdateOk()
+{
+    ok_->setEnabled(!Source().isEmpty());
+}
 
 } // namespace zentavo

@@ -24,8 +24,8 @@ PlaylistsDialog::PlaylistsDialog(PlaylistJob& job, std::function<PlaylistJobRequ
     auto* layout = new QVBoxLayout(this);
     table_ = new QTreeWidget(this);
     table_->setObjectName(QStringLiteral("PlaylistTable"));
-    table_->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Source"), QStringLiteral("Channels"),
-                             QStringLiteral("Last update")});
+    table_->setHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Source"), QStringLiteral("Channels"), QStringLiteral("Last update")});
     table_->setRootIsDecorated(false);
     table_->setAllColumnsShowFocus(true);
     table_->setTextElideMode(Qt::ElideMiddle);
@@ -52,8 +52,9 @@ void PlaylistsDialog::Reload()
     try {
         playlists = PlaylistStore(makeRequest_().storeFolder).Playlists();
     } catch (const ListFileError& error) {
-        QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("The list of playlists cannot be read: %1").arg(QString::fromStdString(error.detail())));
+        QMessageBox::warning(
+            this, windowTitle(),
+            QStringLiteral("The list of playlists cannot be read: %1").arg(QString::fromStdString(error.detail())));
     }
     for (const PlaylistInfo& playlist : playlists) {
         auto* item = new QTreeWidgetItem(table_);

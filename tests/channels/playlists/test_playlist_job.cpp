@@ -54,7 +54,10 @@ struct Setup {
             qFatal("the playlist job did not finish");
         return job.Result();
     }
-    std::string Address(const char* path) const { return server.Url(QString::fromLatin1(path)).toString().toStdString(); }
+    std::string Address(const char* path) const
+    {
+        return server.Url(QString::fromLatin1(path)).toString().toStdString();
+    }
 };
 
 std::vector<std::string> Ids(const std::vector<ListRow>& rows)
@@ -106,12 +109,14 @@ private slots:
         QTest::addColumn<qint64>("maxBytes");
         QTest::addColumn<QString>("words");
         QTest::newRow("missing") << QStringLiteral("missing.m3u") << 20000 << qint64{1 << 20} << QStringLiteral("404");
-        QTest::newRow("too large") << QStringLiteral("list.m3u") << 20000 << qint64{40} << QStringLiteral("MB a playlist may have");
+        QTest::newRow("too large") << QStringLiteral("list.m3u") << 20000 << qint64{40}
+                                   << QStringLiteral("MB a playlist may have");
         QTest::newRow("too slow") << QStringLiteral("stalled.m3u") << 300 << qint64{1 << 20}
                                   << QStringLiteral("did not send the playlist within 0.3 seconds");
         QTest::newRow("no playlist") << QStringLiteral("binary.m3u") << 20000 << qint64{1 << 20}
                                      << QStringLiteral("not a playlist");
-        QTest::newRow("no server") << QString() << 20000 << qint64{1 << 20} << QStringLiteral("could not be downloaded");
+        QTest::newRow("no server") << QString() << 20000 << qint64{1 << 20}
+                                   << QStringLiteral("could not be downloaded");
         QTest::newRow("other scheme") << QStringLiteral("ftp://127.0.0.1/list.m3u") << 20000 << qint64{1 << 20}
                                       << QStringLiteral("Only http:// and https:// addresses");
         QTest::newRow("missing file") << QStringLiteral("/nonexistent/folder/list.m3u") << 20000 << qint64{1 << 20}
@@ -126,12 +131,15 @@ private slots:
         Setup setup;
         setup.server.Stall(QStringLiteral("stalled.m3u"));
         WriteBytes(setup.served / "stalled.m3u", kList);
-        WriteBytes(setup.served / "binary.m3u", QByteArray("\x7f" "ELF\0\0\0binary", 13));
+        WriteBytes(setup.served / "binary.m3u",
+                   QByteArray("\x7f"
+                              "ELF\0\0\0binary",
+                              13));
         PlaylistJobRequest request = setup.Request();
         // A path of the served folder, an address or file of its own, or (empty) where nothing listens.
         request.source = path.isEmpty() ? MediaServer::RefusedUrl(QStringLiteral("list.m3u")).toString().toStdString()
-                         : path.contains(QLatin1Char('/')) ? path.toStdString()
-                                                            : setup.Address(path.toLatin1().constData());
+            : path.contains(QLatin1Char('/')) ? path.toStdString()
+                                              : setup.Address(path.toLatin1().constData());
         request.limits.timeoutMs = timeoutMs;
         request.limits.maxBytes = maxBytes;
         const PlaylistJobResult& result = setup.Run(request);

@@ -62,8 +62,9 @@ struct Files {
     PlaylistStore store{folder / "playlists"};
     Files()
     {
-        WriteBytes(shipped, CatalogueXml({ItemXml({"1", "Alpha TV", "Germany", "", "tv", "0", "u"}),
-                                          ItemXml({"2", "Beta FM", "France", "64k", "radio", "1", "u"})}));
+        WriteBytes(shipped,
+                   CatalogueXml({ItemXml({"1", "Alpha TV", "Germany", "", "tv", "0", "u"}),
+                                 ItemXml({"2", "Beta FM", "France", "64k", "radio", "1", "u"})}));
     }
 };
 
@@ -104,8 +105,8 @@ private slots:
 
     void idsKeepPreviousOnesAndProbePastTakenOnes()
     {
-        const std::vector<ImportedChannel> channels{Channel("A", "http://a.example/1"), Channel("B", "http://b.example/2"),
-                                                    Channel("C", "http://c.example/3")};
+        const std::vector<ImportedChannel> channels{
+            Channel("A", "http://a.example/1"), Channel("B", "http://b.example/2"), Channel("C", "http://c.example/3")};
         const std::uint64_t a = PreferredOwnId("http://a.example/1");
         const std::uint64_t c = PreferredOwnId("http://c.example/3");
         // B had A's preferred id before: it keeps it, and A, coming first, moves on to the next one.
@@ -126,7 +127,8 @@ private slots:
         QVERIFY(files.store.Playlists().empty());
         const std::vector<ImportedChannel> channels{Channel("One", "http://one.example/live"),
                                                     Channel("Two & Co", "https://two.example/a.mp3", "radio")};
-        const PlaylistInfo added = files.store.Add("My radios", "/home/me/radios.m3u", channels, kPassphrase, 1700000000);
+        const PlaylistInfo added =
+            files.store.Add("My radios", "/home/me/radios.m3u", channels, kPassphrase, 1700000000);
         QCOMPARE(added.count, 2L);
 
         const std::vector<PlaylistInfo> listed = PlaylistStore(files.folder / "playlists").Playlists();
@@ -171,11 +173,11 @@ private slots:
     void refreshKeepsIdsAndFavourites()
     {
         Files files;
-        const PlaylistInfo added = files.store.Add(
-            "List", "http://lists.example/tv.m3u",
-            {Channel("One", "http://one.example/live"), Channel("Two", "http://two.example/live"),
-             Channel("Gone", "http://gone.example/live")},
-            kPassphrase, 10);
+        const PlaylistInfo added =
+            files.store.Add("List", "http://lists.example/tv.m3u",
+                            {Channel("One", "http://one.example/live"), Channel("Two", "http://two.example/live"),
+                             Channel("Gone", "http://gone.example/live")},
+                            kPassphrase, 10);
         const auto before = IdsAndAddresses(files.store.CataloguePath(added));
         const std::string twoId = IdOf(before, "http://two.example/live");
         const std::string goneId = IdOf(before, "http://gone.example/live");
@@ -185,11 +187,11 @@ private slots:
         QCOMPARE(AddFavourite(files.favourites, "2"), EditResult::Changed);
 
         // The new reading has a new channel first, the others in another order, one gone.
-        const PlaylistInfo refreshed = files.store.Replace(
-            added.key,
-            {Channel("New", "http://new.example/live"), Channel("Two (renamed)", "HTTP://TWO.example/live"),
-             Channel("One", "http://one.example/live")},
-            kPassphrase, 20);
+        const PlaylistInfo refreshed = files.store.Replace(added.key,
+                                                           {Channel("New", "http://new.example/live"),
+                                                            Channel("Two (renamed)", "HTTP://TWO.example/live"),
+                                                            Channel("One", "http://one.example/live")},
+                                                           kPassphrase, 20);
         QCOMPARE(refreshed.count, 3L);
         QCOMPARE(refreshed.updated, std::int64_t{20});
         QCOMPARE(files.store.Playlists().size(), size_t{1});
@@ -207,7 +209,8 @@ private slots:
     void removeHidesChannelsAndKeepsFavourites()
     {
         Files files;
-        const PlaylistInfo kept = files.store.Add("Kept", "k.m3u", {Channel("Kept", "http://kept.example/1")}, kPassphrase, 1);
+        const PlaylistInfo kept =
+            files.store.Add("Kept", "k.m3u", {Channel("Kept", "http://kept.example/1")}, kPassphrase, 1);
         const PlaylistInfo removed =
             files.store.Add("Removed", "r.m3u", {Channel("Removed", "http://removed.example/1")}, kPassphrase, 1);
         const std::string removedId = IdsAndAddresses(files.store.CataloguePath(removed)).begin()->first;
@@ -233,10 +236,12 @@ private slots:
     {
         Files files;
         files.store.Add("Mine", "m.m3u",
-                        {Channel("Own TV", "http://own.example/tv"), Channel("Own FM", "http://own.example/fm", "radio"),
+                        {Channel("Own TV", "http://own.example/tv"),
+                         Channel("Own FM", "http://own.example/fm", "radio"),
                          Channel("Own cam", "http://own.example/cam.jpg", "webcam")},
                         kPassphrase, 1);
-        const PlaylistInfo broken = files.store.Add("Broken", "b.m3u", {Channel("B", "http://b.example/")}, kPassphrase, 1);
+        const PlaylistInfo broken =
+            files.store.Add("Broken", "b.m3u", {Channel("B", "http://b.example/")}, kPassphrase, 1);
         WriteBytes(files.store.CataloguePath(broken), "<items><item>");
         const ChannelLists lists = BuildAllChannelLists(files.shipped, files.store);
         const std::string marker = kOwnRowMarker;
@@ -254,15 +259,17 @@ private slots:
 
     void summaryInWords()
     {
-        const PlaylistReading reading = ReadPlaylist("#EXTM3U\n#EXTINF:-1,One\nhttp://one.example/a\n"
-                                                     "#EXTINF:-1,Again\nhttp://one.example/a\n#EXTINF:-1,Typo\nhhttps://x.example/\n"
-                                                     "#EXTINF:-1,None\n",
-                                                     "list.m3u");
+        const PlaylistReading reading =
+            ReadPlaylist("#EXTM3U\n#EXTINF:-1,One\nhttp://one.example/a\n"
+                         "#EXTINF:-1,Again\nhttp://one.example/a\n#EXTINF:-1,Typo\nhhttps://x.example/\n"
+                         "#EXTINF:-1,None\n",
+                         "list.m3u");
         QCOMPARE(reading.channels.size(), size_t{1});
         const QString text = QString::fromStdString(SummaryInWords("Mine", reading.summary));
         QVERIFY2(text.startsWith(QStringLiteral("Imported 1 channel from \u201CMine\u201D.\nLeft out 3 of 4 entries:")),
                  qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("broken scheme: 1")) && text.contains(QStringLiteral("duplicate address: 1"))
+        QVERIFY2(text.contains(QStringLiteral("broken scheme: 1"))
+                     && text.contains(QStringLiteral("duplicate address: 1"))
                      && text.contains(QStringLiteral("no address: 1")),
                  qPrintable(text));
         ImportSummary clean;
@@ -275,8 +282,10 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("name");
         QTest::newRow("file") << QStringLiteral("/home/me/Radio Stations.m3u8") << QStringLiteral("Radio Stations");
-        QTest::newRow("address") << QStringLiteral("https://iptv.example.org/lists/de.m3u?x=1") << QStringLiteral("iptv.example.org");
-        QTest::newRow("address, upper-case scheme") << QStringLiteral("HTTP://Lists.example") << QStringLiteral("Lists.example");
+        QTest::newRow("address") << QStringLiteral("https://iptv.example.org/lists/de.m3u?x=1")
+                                 << QStringLiteral("iptv.example.org");
+        QTest::newRow("address, upper-case scheme")
+            << QStringLiteral("HTTP://Lists.example") << QStringLiteral("Lists.example");
     }
     void defaultNames()
     {

@@ -114,7 +114,8 @@ int main(int argc, char** argv)
     menu->popup(button->mapToGlobal(QPoint(0, 0)) - QPoint(0, menu->sizeHint().height()));
     QTest::qWait(300);
     const QRect formFrame = form.frameGeometry().united(menu->geometry());
-    form.screen()->grabWindow(0, formFrame.x(), formFrame.y(), formFrame.width(), formFrame.height())
+    form.screen()
+        ->grabWindow(0, formFrame.x(), formFrame.y(), formFrame.width(), formFrame.height())
         .save(out + QStringLiteral("/playlists-channels-menu.png"));
     menu->hide();
 

@@ -37,7 +37,10 @@ const QByteArray kList = "#EXTM3U\n"
                          "#EXTINF:-1,Broken\nhhttp://broken.example/\n"
                          "#EXTINF:-1,Twice\nhttp://erste.example/live.m3u8\n";
 
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdString());
+}
 
 // Answers the next visible top-level window with that object name once, whenever it shows up
 // (a modal dialog runs its own event loop, so the answer comes from a timer).
@@ -107,7 +110,10 @@ QString IdOfRow(TListForm& form, int number, const QString& caption)
     return {};
 }
 
-QString Own(const char* caption) { return QString::fromUtf8(caption) + QString::fromUtf8(kOwnRowMarker); }
+QString Own(const char* caption)
+{
+    return QString::fromUtf8(caption) + QString::fromUtf8(kOwnRowMarker);
+}
 
 struct Window {
     ListFixture fixture;
@@ -141,12 +147,14 @@ private slots:
     {
         Window window;
         QString summary;
-        const auto add = AnswerAddDialog(window.served.filePath(QStringLiteral("list.m3u")), QStringLiteral("Stations"));
+        const auto add =
+            AnswerAddDialog(window.served.filePath(QStringLiteral("list.m3u")), QStringLiteral("Stations"));
         const auto done = AnswerMessage(QStringLiteral("PlaylistSummary"), summary);
         window.TriggerAdd();
         QVERIFY(add->Answered());
-        QCOMPARE(summary, QStringLiteral("Imported 2 channels from \u201CStations\u201D.\nLeft out 2 of 4 entries:\n"
-                                         "  broken scheme: 1\n  duplicate address: 1"));
+        QCOMPARE(summary,
+                 QStringLiteral("Imported 2 channels from \u201CStations\u201D.\nLeft out 2 of 4 entries:\n"
+                                "  broken scheme: 1\n  duplicate address: 1"));
         QCOMPARE(Captions(*window.form, 1),
                  (QStringList{QStringLiteral(" France - News One  (300k)"), QStringLiteral(" Andorra - Çanal Sud"),
                               Own(" Germany - Erste")}));
@@ -191,8 +199,9 @@ private slots:
     void radioStationsGoToTheRadioList()
     {
         Window window;
-        ListFixture::WriteFile(window.served.filePath(QStringLiteral("radios.pls")),
-                               "[playlist]\nFile1=http://bremen.example/zwei.mp3\nTitle1=Bremen Zwei\nNumberOfEntries=1\n");
+        ListFixture::WriteFile(
+            window.served.filePath(QStringLiteral("radios.pls")),
+            "[playlist]\nFile1=http://bremen.example/zwei.mp3\nTitle1=Bremen Zwei\nNumberOfEntries=1\n");
         QString summary;
         const auto add = AnswerAddDialog(window.served.filePath(QStringLiteral("radios.pls")), {}, 2);
         const auto done = AnswerMessage(QStringLiteral("PlaylistSummary"), summary);
@@ -277,7 +286,8 @@ private slots:
         window.form->findChild<QAction*>(QStringLiteral("ManagePlaylistsAction"))->trigger();
         QVERIFY(manage->Answered());
         QCOMPARE(shown, (QStringList{QStringLiteral("TV|2"), QStringLiteral("Radio|1")}));
-        QVERIFY2(refreshSummary.startsWith(QStringLiteral("Imported 3 channels from \u201CTV\u201D.")), qPrintable(refreshSummary));
+        QVERIFY2(refreshSummary.startsWith(QStringLiteral("Imported 3 channels from \u201CTV\u201D.")),
+                 qPrintable(refreshSummary));
         // Refresh kept the id, so the favourite stays; Remove hid the radio and its favourite row,
         // but the favourites file still names it.
         QCOMPARE(IdOfRow(*window.form, 1, Own(" Germany - Erste")), ersteId);
