@@ -61,7 +61,7 @@ void PlaylistDownload::Abort()
     timer_.stop();
     if (!reply_)
         return;
-    QNetworkReply* reply = std::exchange(reply_, nullptr);
+    QNetworkReply* reply = std::exchange(reply_, QPointer<QNetworkReply>()).data();
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
@@ -97,7 +97,7 @@ void PlaylistDownload::OnFinished()
         return;
     }
     timer_.stop();
-    QNetworkReply* reply = std::exchange(reply_, nullptr);
+    QNetworkReply* reply = std::exchange(reply_, QPointer<QNetworkReply>()).data();
     reply->disconnect(this);
     reply->deleteLater();
     emit Finished(bytes_);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -39,7 +40,7 @@ private:
     void Fail(const QString& reason);
     void OnFinished();
 
-    QNetworkReply* reply_ = nullptr;
+    QPointer<QNetworkReply> reply_; // the network manager may go first and take its replies along
     DownloadLimits limits_;
     QTimer timer_;
     QByteArray bytes_;

@@ -79,6 +79,9 @@ TListForm::TListForm(AppContext& context, FavouritesPrompts& prompts, QWidget* p
 
 TListForm::~TListForm()
 {
+    // The jobs go first: a download in flight needs the network manager until it is stopped.
+    delete playlistJob_;
+    delete quietJob_;
     if (disposal_)
         disposal_->wait();
 }

@@ -322,6 +322,19 @@ private slots:
         QCOMPARE(listed[1].updated, std::int64_t{1});
         QCOMPARE(listed[2].updated, std::int64_t{1}); // files are read again only on Refresh
         QCOMPARE(window.server.RequestCount(QStringLiteral("list.m3u")), 1);
+        // Closing the window while a refresh waits for its server stops it.
+        {
+            Window closing;
+            closing.server.Stall(QStringLiteral("list.m3u"));
+            closing.Store().Add("Stalled", closing.server.Url(QStringLiteral("list.m3u")).toString().toStdString(),
+                                {ImportedChannel{"Erste", "Germany", "", "tv", "http://erste.example/live.m3u8"}},
+                                closing.fixture.context.StreamPassphrase, 1);
+            closing.form->RefreshOldPlaylists();
+            QTRY_COMPARE(closing.server.RequestCount(QStringLiteral("list.m3u")), 1);
+            QVERIFY(closing.form->RefreshingPlaylists());
+            closing.form.reset();
+        }
+        qputenv("XDG_DATA_HOME", window.fixture.dir.filePath(QStringLiteral("xdg-data")).toLocal8Bit());
         // Read a moment ago: nothing to do.
         window.form->RefreshOldPlaylists();
         QTRY_VERIFY(!window.form->RefreshingPlaylists());
