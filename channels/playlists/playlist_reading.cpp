@@ -9,7 +9,9 @@ namespace zentavo {
 
 PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source, std::optional<ChannelType> type)
 {
-    PlaylistImport import(ImportOptions{type, {}});
+    ImportOptions options;
+    options.type = type;
+    PlaylistImport import(std::move(options));
     import.AddPlaylist(bytes, source);
     return PlaylistReading{import.Channels(), import.Summary()};
 }

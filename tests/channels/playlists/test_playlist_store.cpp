@@ -23,7 +23,12 @@ constexpr const char* kPassphrase = "own playlists test passphrase";
 
 ImportedChannel Channel(std::string name, std::string url, std::string type2 = "tv")
 {
-    return ImportedChannel{std::move(name), "Germany", "", std::move(type2), std::move(url)};
+    ImportedChannel channel;
+    channel.name = std::move(name);
+    channel.country = "Germany";
+    channel.type2 = std::move(type2);
+    channel.url = std::move(url);
+    return channel;
 }
 
 // id -> plain address of every item of an own catalogue.

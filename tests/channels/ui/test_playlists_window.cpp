@@ -110,6 +110,16 @@ QString IdOfRow(TListForm& form, int number, const QString& caption)
     return {};
 }
 
+ImportedChannel TvChannel(const char* name, const char* country, const char* url)
+{
+    ImportedChannel channel;
+    channel.name = name;
+    channel.country = country;
+    channel.type2 = "tv";
+    channel.url = url;
+    return channel;
+}
+
 QString Own(const char* caption)
 {
     return QString::fromUtf8(caption) + QString::fromUtf8(kOwnRowMarker);
@@ -303,12 +313,11 @@ private slots:
         const std::string address = window.server.Url(QStringLiteral("list.m3u")).toString().toStdString();
         // Read two days ago with one channel; the server has two now. A second, failing one keeps its channel.
         PlaylistStore store = window.Store();
-        store.Add("Old", address, {ImportedChannel{"Erste", "Germany", "", "tv", "http://erste.example/live.m3u8"}},
+        store.Add("Old", address, {TvChannel("Erste", "Germany", "http://erste.example/live.m3u8")},
                   window.fixture.context.StreamPassphrase, 1);
         store.Add("Failing", window.server.Url(QStringLiteral("gone.m3u")).toString().toStdString(),
-                  {ImportedChannel{"Kept", "Spain", "", "tv", "http://kept.example/live"}},
-                  window.fixture.context.StreamPassphrase, 1);
-        store.Add("File", "/nowhere/list.m3u", {ImportedChannel{"Local", "Italy", "", "tv", "http://local.example/"}},
+                  {TvChannel("Kept", "Spain", "http://kept.example/live")}, window.fixture.context.StreamPassphrase, 1);
+        store.Add("File", "/nowhere/list.m3u", {TvChannel("Local", "Italy", "http://local.example/")},
                   window.fixture.context.StreamPassphrase, 1);
         window.form->LoadChannelLists();
         QVERIFY(!Captions(*window.form, 2).contains(Own(" Austria - Welle")));
@@ -327,7 +336,7 @@ private slots:
             Window closing;
             closing.server.Stall(QStringLiteral("list.m3u"));
             closing.Store().Add("Stalled", closing.server.Url(QStringLiteral("list.m3u")).toString().toStdString(),
-                                {ImportedChannel{"Erste", "Germany", "", "tv", "http://erste.example/live.m3u8"}},
+                                {TvChannel("Erste", "Germany", "http://erste.example/live.m3u8")},
                                 closing.fixture.context.StreamPassphrase, 1);
             closing.form->RefreshOldPlaylists();
             QTRY_COMPARE(closing.server.RequestCount(QStringLiteral("list.m3u")), 1);

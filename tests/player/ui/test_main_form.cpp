@@ -584,7 +584,12 @@ private slots:
         f.ShowAndActivate();
         const std::string address = "http://127.0.0.1:9/own-channel.mp4";
         PlaylistStore store(f.context.PlaylistsFolder().toStdString());
-        store.Add("Mine", "mine.m3u", {ImportedChannel{"Own", "Testland", "", "tv", address}}, f.context.StreamPassphrase, 1);
+        ImportedChannel channel;
+        channel.name = "Own";
+        channel.country = "Testland";
+        channel.type2 = "tv";
+        channel.url = address;
+        store.Add("Mine", "mine.m3u", {channel}, f.context.StreamPassphrase, 1);
         const QString id = QString::number(PreferredOwnId(address));
         f.Play(id, QStringLiteral("Own"));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player - [ Own ]"));
