@@ -3,8 +3,8 @@
 #include "crypto/string_cipher.h"
 
 #include <QLocale>
-#include <cxxabi.h>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <memory>
 #include <typeinfo>
 
@@ -56,8 +56,8 @@ QString StartupFailureText(const std::exception& error, const QString& moduleNam
         message += QLatin1Char('.');
     const auto address = reinterpret_cast<quintptr>(&RunLocaleGate);
     return QStringLiteral("Exception %1 in module %2 at %3.\n%4")
-        .arg(ErrorKind(error), moduleName, QStringLiteral("%1").arg(address, int(sizeof(void*) * 2), 16, QLatin1Char('0')).toUpper(),
-             message);
+        .arg(ErrorKind(error), moduleName,
+             QStringLiteral("%1").arg(address, int(sizeof(void*) * 2), 16, QLatin1Char('0')).toUpper(), message);
 }
 
 } // namespace zentavo

@@ -16,7 +16,8 @@ QString UserLanguageName();
 
 // True when start-up may go on. Throws ConversionError when the language is blocked, and the
 // cipher's errors for a malformed constant: both end the program through ReportStartupFailure.
-bool RunLocaleGate(const std::string& protectedName = kBlockedLanguage, const QString& languageName = UserLanguageName());
+bool RunLocaleGate(const std::string& protectedName = kBlockedLanguage,
+                   const QString& languageName = UserLanguageName());
 
 // The run-time's line for an error that ended start-up, e.g.
 // "Exception ConversionError in module zentavo-player at 000055D1C2A3B4C0.\n'dll.-+|' is not a valid integer value."

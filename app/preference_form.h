@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Ui { class TPreferenceForm; }
+namespace Ui {
+class TPreferenceForm;
+}
 
 namespace zentavo {
 

@@ -24,8 +24,8 @@ QString QualifiedKey()
 
 QString SettingsStore::DefaultFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/zentavo/player.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/zentavo/player.ini");
 }
 
 SettingsStore::SettingsStore(QString filePath) : filePath_(std::move(filePath)) {}

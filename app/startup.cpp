@@ -39,13 +39,14 @@ void ReportStartPage(TMainForm& mainForm, bool closeAfter)
 {
     auto* page = mainForm.Page();
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(page, &QWebEnginePage::loadFinished, &mainForm, [&mainForm, connection, closeAfter](bool) {
-        QObject::disconnect(*connection);
-        std::fputs("zentavo: start page loaded\n", stderr);
-        std::fflush(stderr);
-        if (closeAfter)
-            QTimer::singleShot(0, &mainForm, &QWidget::close);
-    });
+    *connection =
+        QObject::connect(page, &QWebEnginePage::loadFinished, &mainForm, [&mainForm, connection, closeAfter](bool) {
+            QObject::disconnect(*connection);
+            std::fputs("zentavo: start page loaded\n", stderr);
+            std::fflush(stderr);
+            if (closeAfter)
+                QTimer::singleShot(0, &mainForm, &QWidget::close);
+        });
 }
 
 } // namespace
@@ -89,7 +90,9 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     AppContext context;
     SettingsStore settings;
     BrowserLauncher browser;
-    TMainForm mainForm(context, MainFormServices{settings, errors, browser, QCoreApplication::applicationDirPath() + QLatin1Char('/')});
+    TMainForm mainForm(
+        context,
+        MainFormServices{settings, errors, browser, QCoreApplication::applicationDirPath() + QLatin1Char('/')});
     mainForm.SetSplashForm(splash);
     step("main window");
     TListForm listForm(context);

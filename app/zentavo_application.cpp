@@ -6,8 +6,7 @@ namespace zentavo {
 
 ZentavoApplication::ZentavoApplication(int& argc, char** argv, const ErrorReporter& errors)
     : QApplication(argc, argv), errors_(errors)
-{
-}
+{}
 
 void ZentavoApplication::SetIdentity()
 {

@@ -13,9 +13,9 @@ namespace zentavo {
 inline constexpr const char* kHomePageUrl = "https://www.zentavo.org/";
 
 struct AppContext {
-    QString AppFolder;           // executable's folder, with a trailing '/'
-    QString CurrentChannelId;    // id of the row selected last in the channel list window
-    QString CurrentChannelName;  // caption of that row
+    QString AppFolder; // executable's folder, with a trailing '/'
+    QString CurrentChannelId; // id of the row selected last in the channel list window
+    QString CurrentChannelName; // caption of that row
     std::string StreamPassphrase; // empty until LoadSettings builds it
 
     QString CataloguePath() const { return AppFolder + QStringLiteral("data/tv-all.xml"); }
@@ -27,8 +27,8 @@ struct AppContext {
         const QString dataFolder = AppFolder + QStringLiteral("data");
         if (QFileInfo(dataFolder).isWritable())
             return dataFolder + QStringLiteral("/tv-list-fav.xml");
-        const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + QStringLiteral("/zentavo-player");
+        const QString userFolder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zentavo-player");
         QDir().mkpath(userFolder);
         return userFolder + QStringLiteral("/tv-list-fav.xml");
     }

@@ -9,7 +9,7 @@ namespace {
 
 // The fields of a record in a fixed order, and the index of the field a child element fills.
 constexpr std::string ChannelRecord::*kFields[] = {
-    &ChannelRecord::id, &ChannelRecord::name, &ChannelRecord::country, &ChannelRecord::bandwidth,
+    &ChannelRecord::id,    &ChannelRecord::name,     &ChannelRecord::country, &ChannelRecord::bandwidth,
     &ChannelRecord::type2, &ChannelRecord::imgindex, &ChannelRecord::url,
 };
 
@@ -22,12 +22,18 @@ int FieldIndex(std::string_view name)
         if (name == "id")
             return 0;
         return name == "imgindex" ? 5 : -1;
-    case 'n': return name == "name" ? 1 : -1;
-    case 'c': return name == "country" ? 2 : -1;
-    case 'b': return name == "bandwidth" ? 3 : -1;
-    case 't': return name == "type2" ? 4 : -1;
-    case 'u': return name == "url" ? 6 : -1;
-    default: return -1;
+    case 'n':
+        return name == "name" ? 1 : -1;
+    case 'c':
+        return name == "country" ? 2 : -1;
+    case 'b':
+        return name == "bandwidth" ? 3 : -1;
+    case 't':
+        return name == "type2" ? 4 : -1;
+    case 'u':
+        return name == "url" ? 6 : -1;
+    default:
+        return -1;
     }
 }
 
@@ -68,8 +74,7 @@ void Catalogue::ForEachChannel(const std::function<void(const ChannelRecord&)>& 
         visit(ReadRecord(*item));
 }
 
-void Catalogue::ForEachChannel(
-    const std::function<void(const XmlElement& element, const ChannelRecord&)>& visit) const
+void Catalogue::ForEachChannel(const std::function<void(const XmlElement& element, const ChannelRecord&)>& visit) const
 {
     for (auto item = document_.Root().FirstChildElement(); item; item = item->NextSiblingElement())
         visit(*item, ReadRecord(*item));

@@ -21,8 +21,7 @@ inline constexpr const char* kListFileMessage =
 // detail() says what went wrong (for logs and the command line tool).
 class ListFileError : public std::runtime_error {
 public:
-    explicit ListFileError(std::string detail)
-        : std::runtime_error(kListFileMessage), detail_(std::move(detail)) {}
+    explicit ListFileError(std::string detail) : std::runtime_error(kListFileMessage), detail_(std::move(detail)) {}
     const std::string& detail() const { return detail_; }
 
 private:

@@ -58,8 +58,8 @@ std::string LeftOutRowsMessage(const std::vector<ListRow>& leftOut)
         ? "One channel in the channel list has the same id as a channel before it. It would play the "
           "earlier channel, so it is left out of the lists:\n"
         : std::to_string(leftOut.size())
-              + " channels in the channel list have the same id as a channel before them. They would play "
-                "the earlier channel, so they are left out of the lists:\n";
+            + " channels in the channel list have the same id as a channel before them. They would play "
+              "the earlier channel, so they are left out of the lists:\n";
     for (std::size_t i = 0; i < leftOut.size() && i < kNamedLeftOutRows; ++i) {
         std::string_view caption = leftOut[i].caption;
         if (!caption.empty() && caption.front() == ' ')

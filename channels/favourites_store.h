@@ -32,8 +32,7 @@ EditResult RemoveFavourite(const std::filesystem::path& path, std::string_view i
 std::optional<std::string> FavouriteComment(const std::filesystem::path& path, std::string_view id);
 // "ADDCOMMENT": sets (or creates) the comment attribute and saves, even when unchanged;
 // Unchanged (nothing saved) when no item has that id.
-EditResult SetFavouriteComment(const std::filesystem::path& path, std::string_view id,
-                               std::string_view comment);
+EditResult SetFavouriteComment(const std::filesystem::path& path, std::string_view id, std::string_view comment);
 
 // Rows of the "My Favorites" list in file order: "country - name" + "  (bandwidth)" + "  [ comment ]",
 // id from the catalogue, icon from its imgindex. Favourites the catalogue lacks are left out.

@@ -15,10 +15,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zentavo {
 
@@ -191,8 +191,7 @@ struct ParserContextDeleter {
 
 // Parses with read(ctxt) (which calls one of libxml2's xmlCtxtRead* functions), collecting the
 // first error; a document that is not well-formed or has no root element is an XmlError.
-template <typename Read>
-xmlDoc* Parse(const std::string& sourceName, Read read)
+template <typename Read> xmlDoc* Parse(const std::string& sourceName, Read read)
 {
     const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context)
@@ -455,8 +454,8 @@ bool RoundTripsSafely(std::string_view encoding)
     for (char& c : name)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name == "UTF-8" || name == "UTF8" || name == "UTF-16" || name == "UTF-16LE" || name == "UTF-16BE"
-           || name == "US-ASCII" || name == "ASCII" || name.starts_with("ISO-8859-") || name.starts_with("WINDOWS-125")
-           || name.starts_with("CP125");
+        || name == "US-ASCII" || name == "ASCII" || name.starts_with("ISO-8859-") || name.starts_with("WINDOWS-125")
+        || name.starts_with("CP125");
 }
 
 bool Parses(const std::string& bytes)

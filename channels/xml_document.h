@@ -87,7 +87,9 @@ public:
     void SaveFile(const std::filesystem::path& path) const;
 
 private:
-    struct Deleter { void operator()(_xmlDoc* doc) const; };
+    struct Deleter {
+        void operator()(_xmlDoc* doc) const;
+    };
     explicit XmlDocument(_xmlDoc* doc) : doc_(doc) {}
     std::unique_ptr<_xmlDoc, Deleter> doc_;
 };

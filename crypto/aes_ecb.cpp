@@ -12,9 +12,12 @@ namespace {
 const char* CipherName(KeySize size)
 {
     switch (size) {
-    case KeySize::Key128: return "AES-128-ECB";
-    case KeySize::Key192: return "AES-192-ECB";
-    case KeySize::Key256: return "AES-256-ECB";
+    case KeySize::Key128:
+        return "AES-128-ECB";
+    case KeySize::Key192:
+        return "AES-192-ECB";
+    case KeySize::Key256:
+        return "AES-256-ECB";
     }
     return "AES-256-ECB";
 }
@@ -37,8 +40,7 @@ void AesEcb::ContextDeleter::operator()(evp_cipher_ctx_st* context) const
     EVP_CIPHER_CTX_free(context);
 }
 
-AesEcb::AesEcb(std::string_view keyBytes, KeySize size, Direction direction)
-    : context_(EVP_CIPHER_CTX_new())
+AesEcb::AesEcb(std::string_view keyBytes, KeySize size, Direction direction) : context_(EVP_CIPHER_CTX_new())
 {
     if (!context_)
         throw CryptoError("EVP_CIPHER_CTX_new failed");
@@ -50,7 +52,8 @@ AesEcb::AesEcb(std::string_view keyBytes, KeySize size, Direction direction)
         throw CryptoError("EVP_CIPHER_fetch failed");
     const int encipher = direction == Direction::Encipher ? 1 : 0;
     if (EVP_CipherInit_ex2(context_.get(), cipher.get(), reinterpret_cast<const unsigned char*>(keyBytes.data()),
-                           nullptr, encipher, nullptr) != 1)
+                           nullptr, encipher, nullptr)
+        != 1)
         throw CryptoError("EVP_CipherInit_ex2 failed");
     // The caller fills the last block with zero bytes; the cipher must not add padding of its own.
     if (EVP_CIPHER_CTX_set_padding(context_.get(), 0) != 1)

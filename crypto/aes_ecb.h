@@ -40,7 +40,9 @@ public:
     std::string Process(std::string_view blocks) const;
 
 private:
-    struct ContextDeleter { void operator()(evp_cipher_ctx_st* context) const; };
+    struct ContextDeleter {
+        void operator()(evp_cipher_ctx_st* context) const;
+    };
     std::unique_ptr<evp_cipher_ctx_st, ContextDeleter> context_;
 };
 

@@ -10,9 +10,12 @@ enum class KeySize { Key128 = 0, Key192 = 1, Key256 = 2 };
 constexpr std::size_t KeyByteCount(KeySize size)
 {
     switch (size) {
-    case KeySize::Key128: return 16;
-    case KeySize::Key192: return 24;
-    case KeySize::Key256: return 32;
+    case KeySize::Key128:
+        return 16;
+    case KeySize::Key192:
+        return 24;
+    case KeySize::Key256:
+        return 32;
     }
     return 32;
 }

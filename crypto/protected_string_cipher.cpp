@@ -14,10 +14,9 @@ constexpr std::size_t kLengthFieldSize = 8;
 } // namespace
 
 ProtectedStringCipher::ProtectedStringCipher(std::string_view keyText, KeySize size)
-    : encipher_(FormKeyBytes(keyText, size), size, AesEcb::Direction::Encipher)
-    , decipher_(FormKeyBytes(keyText, size), size, AesEcb::Direction::Decipher)
-{
-}
+    : encipher_(FormKeyBytes(keyText, size), size, AesEcb::Direction::Encipher),
+      decipher_(FormKeyBytes(keyText, size), size, AesEcb::Direction::Decipher)
+{}
 
 std::string ProtectedStringCipher::Encipher(std::string_view plain) const
 {
@@ -46,8 +45,7 @@ std::string ProtectedStringCipher::Decipher(std::string_view protectedText) cons
     return out;
 }
 
-void ProtectedStringCipher::DecipherInto(std::string_view protectedText, std::string& out,
-                                         std::string& scratch) const
+void ProtectedStringCipher::DecipherInto(std::string_view protectedText, std::string& out, std::string& scratch) const
 {
     DecodeHexPairs(protectedText, scratch);
     if (scratch.size() < kLengthFieldSize)

@@ -15,10 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -36,9 +36,8 @@ void Save(const QString& name, const QWidget& window)
 {
     QTest::qWait(600);
     const QRect area = window.frameGeometry();
-    QImage shot = QGuiApplication::primaryScreen()
-                      ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                      .toImage();
+    QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
     if (shot.width() > 720)
         shot = shot.scaledToWidth(720, Qt::SmoothTransformation);
     const QString path = outputFolder + QLatin1Char('/') + name + QStringLiteral(".png");
@@ -51,7 +50,8 @@ struct Picked {
     QString id, name;
 };
 
-std::map<std::string, Picked> WriteCatalogue(const QString& shipped, const QString& target, const test::MediaServer& server)
+std::map<std::string, Picked> WriteCatalogue(const QString& shipped, const QString& target,
+                                             const test::MediaServer& server)
 {
     XmlDocument document = XmlDocument::LoadFile(shipped.toStdString());
     const std::string passphrase = BuildStreamPassphrase();
@@ -66,7 +66,8 @@ std::map<std::string, Picked> WriteCatalogue(const QString& shipped, const QStri
         // The webcam page needs the snapshot kind; the stream kinds keep theirs.
         if (type == "webcam")
             item.FirstChildElement("imgindex")->SetText("2");
-        firsts.try_emplace(type, Picked{QString::fromStdString(item.ChildText("id")), QString::fromStdString(item.ChildText("name"))});
+        firsts.try_emplace(
+            type, Picked{QString::fromStdString(item.ChildText("id")), QString::fromStdString(item.ChildText("name"))});
     }
     document.SaveFile(target.toStdString());
     return firsts;
@@ -98,15 +99,16 @@ int main(int argc, char** argv)
 
     ShellFixture f;
     const QString source = QString::fromLocal8Bit(qgetenv("ZENTAVO_SOURCE_DIR"));
-    const auto picked = WriteCatalogue(source + QStringLiteral("/data/tv-all.xml"),
-                                       f.DataPath(QStringLiteral("tv-all.xml")), server);
+    const auto picked =
+        WriteCatalogue(source + QStringLiteral("/data/tv-all.xml"), f.DataPath(QStringLiteral("tv-all.xml")), server);
     QFile favourites(f.DataPath(QStringLiteral("tv-list-fav.xml")));
     if (favourites.open(QIODevice::WriteOnly)) {
-        favourites.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>"
-                                        "<item id=\"%1\" comment=\"evening news\"/><item id=\"%2\" comment=\"\"/>"
-                                        "<item id=\"%3\" comment=\"snow on the pass?\"/><item id=\"5\" comment=\"\"/></items>\n")
-                             .arg(picked.at("tv").id, picked.at("radio").id, picked.at("webcam").id)
-                             .toUtf8());
+        favourites.write(
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>"
+                           "<item id=\"%1\" comment=\"evening news\"/><item id=\"%2\" comment=\"\"/>"
+                           "<item id=\"%3\" comment=\"snow on the pass?\"/><item id=\"5\" comment=\"\"/></items>\n")
+                .arg(picked.at("tv").id, picked.at("radio").id, picked.at("webcam").id)
+                .toUtf8());
         favourites.close();
     }
 
@@ -127,8 +129,10 @@ int main(int argc, char** argv)
     f.list->show();
     (void)QTest::qWaitForWindowExposed(f.list.get());
     auto* tabs = f.list->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-    const struct { int tab; const char* file; } pages[] = {{0, "channel-list-tv"}, {1, "channel-list-radio"},
-                                                           {3, "favourites"}};
+    const struct {
+        int tab;
+        const char* file;
+    } pages[] = {{0, "channel-list-tv"}, {1, "channel-list-radio"}, {3, "favourites"}};
     for (const auto& page : pages) {
         tabs->setCurrentIndex(page.tab);
         if (auto* list = f.list->findChild<QTreeView*>(QStringLiteral("ListView%1").arg(page.tab + 1));

@@ -4,6 +4,9 @@
 
 namespace zentavo {
 
-std::string ErrnoWords(int error) { return std::strerror(error); }
+std::string ErrnoWords(int error)
+{
+    return std::strerror(error);
+}
 
 } // namespace zentavo

@@ -18,7 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void ThrowErrno(int error) { throw FileError(ErrnoWords(error)); }
+[[noreturn]] void ThrowErrno(int error)
+{
+    throw FileError(ErrnoWords(error));
+}
 
 void WriteAll(int fd, std::string_view bytes)
 {

@@ -40,8 +40,8 @@ struct TemporaryName {
 std::optional<TemporaryName> ParseTemporaryName(std::string_view entry, std::string_view target)
 {
     // "." NAME "." then "save-" PID "-" SUFFIX, or the earlier SUFFIX alone.
-    if (entry.size() < target.size() + 2 || entry[0] != '.' || entry.substr(1, target.size()) != target ||
-        entry[target.size() + 1] != '.')
+    if (entry.size() < target.size() + 2 || entry[0] != '.' || entry.substr(1, target.size()) != target
+        || entry[target.size() + 1] != '.')
         return std::nullopt;
     std::string_view rest = entry.substr(target.size() + 2);
     if (IsSuffix(rest))
@@ -63,7 +63,10 @@ std::optional<TemporaryName> ParseTemporaryName(std::string_view entry, std::str
     return TemporaryName{static_cast<pid_t>(pid)};
 }
 
-bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+bool ProcessRuns(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
 
 void RemoveIfStale(int folderFd, const std::string& entry, const TemporaryName& name, time_t now)
 {
@@ -85,8 +88,8 @@ void RemoveIfStale(int folderFd, const std::string& entry, const TemporaryName& 
         return;
     // The name must still be the file that was checked, not one that took its place meanwhile.
     struct stat now_there {};
-    if (::fstatat(folderFd, entry.c_str(), &now_there, AT_SYMLINK_NOFOLLOW) == 0 && now_there.st_dev == info.st_dev &&
-        now_there.st_ino == info.st_ino)
+    if (::fstatat(folderFd, entry.c_str(), &now_there, AT_SYMLINK_NOFOLLOW) == 0 && now_there.st_dev == info.st_dev
+        && now_there.st_ino == info.st_ino)
         ::unlinkat(folderFd, entry.c_str(), 0);
 }
 

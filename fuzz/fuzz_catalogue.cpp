@@ -22,7 +22,7 @@ std::vector<zentavo::ChannelRecord> Records(const zentavo::Catalogue& catalogue)
 bool Same(const zentavo::ChannelRecord& a, const zentavo::ChannelRecord& b)
 {
     return a.id == b.id && a.name == b.name && a.country == b.country && a.bandwidth == b.bandwidth
-           && a.type2 == b.type2 && a.imgindex == b.imgindex && a.url == b.url;
+        && a.type2 == b.type2 && a.imgindex == b.imgindex && a.url == b.url;
 }
 
 } // namespace
@@ -49,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (direct.has_value() != indexed.has_value() || (direct && !(*direct == *indexed)))
             std::abort();
         // Only an id in plain digits finds anything, and then an item of exactly that id.
-        if (direct && (!zentavo::IsCanonicalChannelId(id)
-                       || zentavo::TrimXmlSpace(zentavo::Catalogue::ReadRecord(*direct).id) != id))
+        if (direct
+            && (!zentavo::IsCanonicalChannelId(id)
+                || zentavo::TrimXmlSpace(zentavo::Catalogue::ReadRecord(*direct).id) != id))
             std::abort();
         if (!zentavo::IsCanonicalChannelId(id) && catalogue.FindChannel(record.id))
             std::abort();

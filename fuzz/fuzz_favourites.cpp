@@ -19,18 +19,20 @@ struct Workspace {
     std::filesystem::path favourites;
     Workspace()
     {
-        const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        const std::filesystem::path base =
+            std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         std::string pattern = (base / "zentavo-fuzz.XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         folder = pattern;
         catalogue = folder / "tv-all.xml";
         favourites = folder / "tv-list-fav.xml";
-        std::ofstream(catalogue) << "<?xml version=\"1.0\"?><items>"
-                                    "<item><id>1</id><name>One</name><country>A</country><imgindex>0</imgindex></item>"
-                                    "<item><id>17</id><name>Seventeen</name><country>B</country><imgindex>x</imgindex></item>"
-                                    "<item><id>3</id><name>Three</name><country>C</country><imgindex>2</imgindex></item>"
-                                    "</items>";
+        std::ofstream(catalogue)
+            << "<?xml version=\"1.0\"?><items>"
+               "<item><id>1</id><name>One</name><country>A</country><imgindex>0</imgindex></item>"
+               "<item><id>17</id><name>Seventeen</name><country>B</country><imgindex>x</imgindex></item>"
+               "<item><id>3</id><name>Three</name><country>C</country><imgindex>2</imgindex></item>"
+               "</items>";
     }
     ~Workspace()
     {

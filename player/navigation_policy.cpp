@@ -14,9 +14,9 @@ bool IsPlayerNavigationAllowed(const QUrl& url, QWebEnginePage::NavigationType t
     if (scheme == QLatin1String(PageSchemeHandler::kScheme)) {
         // Only the host opens our pages (load, reload, history); a page's script or link cannot
         // switch to another page file or frame one.
-        return isMainFrame && (type == QWebEnginePage::NavigationTypeTyped ||
-                               type == QWebEnginePage::NavigationTypeReload ||
-                               type == QWebEnginePage::NavigationTypeBackForward);
+        return isMainFrame
+            && (type == QWebEnginePage::NavigationTypeTyped || type == QWebEnginePage::NavigationTypeReload
+                || type == QWebEnginePage::NavigationTypeBackForward);
     }
     return false;
 }

@@ -16,8 +16,8 @@ namespace zentavo {
 std::string PlayerTemplate(MediaKind kind);
 
 struct FillOptions {
-    bool originalSize = true;  // "Original size" chosen in the channel list window
-    std::string channelName;   // CurrentChannelName (TITLE)
+    bool originalSize = true; // "Original size" chosen in the channel list window
+    std::string channelName; // CurrentChannelName (TITLE)
 };
 
 // Replaces every "%|NAME|%" placeholder of the template in one pass: a placeholder that a value
@@ -25,9 +25,9 @@ struct FillOptions {
 std::string FillTemplate(std::string_view templateText, std::string_view address, const FillOptions& options);
 
 struct PreparedPlay {
-    int mediaKind = 0;   // imgindex as an integer, 0 when it is not one (may be outside 0..2)
+    int mediaKind = 0; // imgindex as an integer, 0 when it is not one (may be outside 0..2)
     std::string address; // deciphered and trimmed
-    std::string page;    // filled template; empty for a kind outside 0..2
+    std::string page; // filled template; empty for a kind outside 0..2
 };
 
 // FindChannel + DecipherString + imgindex + FillTemplate. Throws ListFileError when the catalogue

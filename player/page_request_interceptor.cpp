@@ -14,8 +14,8 @@ void PageRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info)
         return;
     }
     // A page must not embed or read another page file, only be shown as the whole page.
-    if (scheme == QLatin1String(PageSchemeHandler::kScheme) &&
-        info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+    if (scheme == QLatin1String(PageSchemeHandler::kScheme)
+        && info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
         info.block(true);
     }
 }

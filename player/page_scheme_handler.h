@@ -30,7 +30,7 @@ public:
 
 private:
     QHash<QString, QString> files_; // file name -> local path
-    QStringList order_;             // file names, the one registered last at the end
+    QStringList order_; // file names, the one registered last at the end
 };
 
 } // namespace zentavo

@@ -43,10 +43,17 @@ std::string EncodeForScriptString(std::string_view value)
     for (std::size_t i = 0; i < value.size(); ++i) {
         const auto byte = static_cast<unsigned char>(value[i]);
         switch (byte) {
-        case '\\': out += "\\\\"; continue;
-        case '"': out += "\\\""; continue;
-        case '\'': out += "\\'"; continue;
-        default: break;
+        case '\\':
+            out += "\\\\";
+            continue;
+        case '"':
+            out += "\\\"";
+            continue;
+        case '\'':
+            out += "\\'";
+            continue;
+        default:
+            break;
         }
         // '<' and '>' could end the script element ("</script>") or open a comment in it.
         if (byte < 0x20 || byte == 0x7F || byte == '<' || byte == '>') {
@@ -71,19 +78,37 @@ std::string EncodeForHtml(std::string_view value, bool bareTag)
     out.reserve(value.size());
     for (const char c : value) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case ' ': case '\t': case '\r': case '\n': case '\f': case '=': case '`':
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case ' ':
+        case '\t':
+        case '\r':
+        case '\n':
+        case '\f':
+        case '=':
+        case '`':
             // Outside quotes these end the attribute value or start another attribute.
             if (bareTag)
                 out.append("&#").append(std::to_string(static_cast<int>(c))).append(";");
             else
                 out += c;
             break;
-        default: out += c; break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -141,10 +166,13 @@ PagePlace PagePlaceTracker::PlaceAt(std::size_t offset)
         ++at_;
     }
     switch (state_) {
-    case State::Tag: return quote_ != 0 ? PagePlace::QuotedAttribute : PagePlace::BareTag;
-    case State::Script: return PagePlace::Script;
+    case State::Tag:
+        return quote_ != 0 ? PagePlace::QuotedAttribute : PagePlace::BareTag;
+    case State::Script:
+        return PagePlace::Script;
     case State::Text:
-    case State::Comment: break;
+    case State::Comment:
+        break;
     }
     return PagePlace::Text;
 }
@@ -152,10 +180,13 @@ PagePlace PagePlaceTracker::PlaceAt(std::size_t offset)
 std::string EncodeForPlace(std::string_view value, PagePlace place)
 {
     switch (place) {
-    case PagePlace::Script: return EncodeForScriptString(value);
-    case PagePlace::BareTag: return EncodeForHtml(value, true);
+    case PagePlace::Script:
+        return EncodeForScriptString(value);
+    case PagePlace::BareTag:
+        return EncodeForHtml(value, true);
     case PagePlace::QuotedAttribute:
-    case PagePlace::Text: break;
+    case PagePlace::Text:
+        break;
     }
     return EncodeForHtml(value, false);
 }

@@ -8,10 +8,10 @@
 namespace zentavo {
 
 enum class PagePlace {
-    Text,            // between elements, or in a comment: HTML character references
+    Text, // between elements, or in a comment: HTML character references
     QuotedAttribute, // inside a tag, within quotes: HTML character references
-    BareTag,         // inside a tag, outside quotes: references for blanks, '=' and '`' as well
-    Script,          // inside a script element, in a string literal: JavaScript escapes
+    BareTag, // inside a tag, outside quotes: references for blanks, '=' and '`' as well
+    Script, // inside a script element, in a string literal: JavaScript escapes
 };
 
 // Reads an HTML template from its start as a browser's tokenizer would, just far enough to tell
@@ -30,7 +30,7 @@ private:
     std::string_view text_;
     std::size_t at_ = 0;
     State state_ = State::Text;
-    char quote_ = 0;         // the open quote inside a tag, 0 outside quotes
+    char quote_ = 0; // the open quote inside a tag, 0 outside quotes
     bool scriptTag_ = false; // the tag being read opens a script element
 };
 

@@ -24,14 +24,20 @@ PlayerPage::PlayerPage(QWebEngineProfile* profile, QObject* parent, AlertDisplay
             });
 }
 
-void PlayerPage::RefreshPage() { triggerAction(QWebEnginePage::ReloadAndBypassCache); }
+void PlayerPage::RefreshPage()
+{
+    triggerAction(QWebEnginePage::ReloadAndBypassCache);
+}
 
 bool PlayerPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
     return IsPlayerNavigationAllowed(url, type, isMainFrame);
 }
 
-QWebEnginePage* PlayerPage::createWindow(WebWindowType) { return nullptr; }
+QWebEnginePage* PlayerPage::createWindow(WebWindowType)
+{
+    return nullptr;
+}
 
 void PlayerPage::javaScriptAlert(const QUrl& securityOrigin, const QString& message)
 {
@@ -40,8 +46,8 @@ void PlayerPage::javaScriptAlert(const QUrl& securityOrigin, const QString& mess
         QWebEnginePage::javaScriptAlert(securityOrigin, message);
 }
 
-void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
-                                          int lineNumber, const QString& sourceId)
+void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                          const QString& sourceId)
 {
     if (message == QLatin1String(kFullScreenOnMarker)) {
         emit FullScreenRequested(true);
@@ -54,6 +60,9 @@ void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
     QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
 }
 
-QStringList PlayerPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) { return {}; }
+QStringList PlayerPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&)
+{
+    return {};
+}
 
 } // namespace zentavo

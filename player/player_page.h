@@ -13,7 +13,7 @@ class PlayerPage : public QWebEnginePage {
     Q_OBJECT
 public:
     enum class AlertDisplay {
-        Dialog,     // alerts reach the user through the normal dialog (and the signal)
+        Dialog, // alerts reach the user through the normal dialog (and the signal)
         SignalOnly, // alerts only raise AlertShown; for tests and unattended runs
     };
 

@@ -57,6 +57,9 @@ PlayerProfile::~PlayerProfile()
     setUrlRequestInterceptor(nullptr);
 }
 
-QUrl PlayerProfile::UrlForFile(const QString& localPath) const { return pages_->Register(localPath); }
+QUrl PlayerProfile::UrlForFile(const QString& localPath) const
+{
+    return pages_->Register(localPath);
+}
 
 } // namespace zentavo

@@ -29,7 +29,10 @@ constexpr std::string_view kListPrefix = ".instance-";
 // A list longer than this is no list of ours.
 constexpr std::size_t kMaxListBytes = 1 << 20;
 
-fs::path PrivateBase() { return fs::path(QDir::tempPath().toStdString()) / ("zentavo-" + std::to_string(::getuid())); }
+fs::path PrivateBase()
+{
+    return fs::path(QDir::tempPath().toStdString()) / ("zentavo-" + std::to_string(::getuid()));
+}
 
 // The per-user folder under the system temporary folder: created 0700 when missing, and refused
 // unless it is a real folder (no symbolic link) owned by the user and closed to everyone else, so
@@ -43,8 +46,8 @@ fs::path PrivateTemporaryFolder()
     if (::lstat(folder.c_str(), &info) != 0)
         throw std::runtime_error("Cannot open the folder \"" + folder.string() + "\". " + ErrnoWords(errno));
     if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 0077) != 0)
-        throw std::runtime_error("The temporary folder \"" + folder.string() +
-                                 "\" is not private to this user; remove it and try again");
+        throw std::runtime_error("The temporary folder \"" + folder.string()
+                                 + "\" is not private to this user; remove it and try again");
     return folder;
 }
 
@@ -78,7 +81,10 @@ std::string WithCrLfLineEnds(std::string_view page)
     return out;
 }
 
-std::string NewGuid() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toStdString(); }
+std::string NewGuid()
+{
+    return QUuid::createUuid().toString(QUuid::WithBraces).toUpper().toStdString();
+}
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper-case hexadecimal digits: the name of a page.
 bool IsGuid(std::string_view name)
@@ -133,15 +139,18 @@ FileDescriptor OpenFolder(const fs::path& folder, bool create)
     return fd;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Removes the pages of a list that no running player holds, then the list itself.
 void RemoveEndedPlayersPages(int folder, const std::string& listName)
 {
     const FileDescriptor list(::openat(folder, listName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    if (!list.IsOpen() || ::fstat(list.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid() ||
-        static_cast<std::size_t>(info.st_size) > kMaxListBytes)
+    if (!list.IsOpen() || ::fstat(list.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid()
+        || static_cast<std::size_t>(info.st_size) > kMaxListBytes)
         return;
     if (::flock(list.Get(), LOCK_EX | LOCK_NB) != 0)
         return; // its player is still running
@@ -194,8 +203,8 @@ void ScratchFolder::Open(const fs::path& path)
         }
         struct stat mine {};
         struct stat there {};
-        if (::fstat(list.Get(), &mine) == 0 &&
-            ::fstatat(folder.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(mine, there)) {
+        if (::fstat(list.Get(), &mine) == 0 && ::fstatat(folder.Get(), name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0
+            && SameFile(mine, there)) {
             path_ = path;
             folder_ = std::move(folder);
             list_ = std::move(list);
@@ -312,14 +321,29 @@ ScratchFolder& ProcessScratchFolder()
     return folder;
 }
 
-fs::path ScratchFolderPath() { return ProcessScratchFolder().Path(); }
+fs::path ScratchFolderPath()
+{
+    return ProcessScratchFolder().Path();
+}
 
-fs::path WritePageFile(std::string_view page) { return ProcessScratchFolder().WritePage(page); }
+fs::path WritePageFile(std::string_view page)
+{
+    return ProcessScratchFolder().WritePage(page);
+}
 
-void RemovePageFile(const fs::path& page) { ProcessScratchFolder().RemovePage(page); }
+void RemovePageFile(const fs::path& page)
+{
+    ProcessScratchFolder().RemovePage(page);
+}
 
-void ClearScratchFolder() { ProcessScratchFolder().Clear(); }
+void ClearScratchFolder()
+{
+    ProcessScratchFolder().Clear();
+}
 
-void ClearScratchLeftovers() { ProcessScratchFolder().RemoveLeftovers(); }
+void ClearScratchLeftovers()
+{
+    ProcessScratchFolder().RemoveLeftovers();
+}
 
 } // namespace zentavo

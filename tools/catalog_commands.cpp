@@ -68,8 +68,8 @@ struct CipherArgs {
 // [--key TEXT] [--size 128|192|256] [--raw] TEXT; without --key the key is the stream passphrase.
 CipherArgs ParseCipherArgs(const Args& args, bool allowRaw)
 {
-    const ParsedArgs parsed = allowRaw ? ParseArgs(args, {"--key", "--size"}, {"--raw"})
-                                       : ParseArgs(args, {"--key", "--size"}, {});
+    const ParsedArgs parsed =
+        allowRaw ? ParseArgs(args, {"--key", "--size"}, {"--raw"}) : ParseArgs(args, {"--key", "--size"}, {});
     if (parsed.positional.size() != 1)
         throw UsageError(parsed.positional.empty() ? "missing text" : "too many arguments");
     CipherArgs cipher;
@@ -200,11 +200,11 @@ int RunList(const Args& args)
     }
     try {
         const Catalogue catalogue = Catalogue::Load(parsed.positional.front());
-        const std::size_t failures = WriteChannelListing(
-            catalogue.Document(), BuildStreamPassphrase(), stdout,
-            [](const std::string& id, const std::string& message) {
-                std::cerr << kProgram << "channel " << id << ": " << message << '\n';
-            });
+        const std::size_t failures = WriteChannelListing(catalogue.Document(), BuildStreamPassphrase(), stdout,
+                                                         [](const std::string& id, const std::string& message) {
+                                                             std::cerr << kProgram << "channel " << id << ": "
+                                                                       << message << '\n';
+                                                         });
         return failures == 0 ? kExitOk : kExitBadData;
     } catch (const ListFileError& error) {
         return ReportListFileError(error);

@@ -18,7 +18,7 @@ public:
 
 struct ParsedArgs {
     std::map<std::string, std::string> values; // options that take a value, by name ("--key")
-    std::set<std::string> flags;               // options without a value ("--raw")
+    std::set<std::string> flags; // options without a value ("--raw")
     std::vector<std::string> positional;
 };
 

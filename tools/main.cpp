@@ -24,9 +24,9 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"classify", zentavo::tool::RunClassify}, {"protect", zentavo::tool::RunProtect},
+    {"classify", zentavo::tool::RunClassify},   {"protect", zentavo::tool::RunProtect},
     {"unprotect", zentavo::tool::RunUnprotect}, {"annotate", zentavo::tool::RunAnnotate},
-    {"encipher", zentavo::tool::RunEncipher}, {"list", zentavo::tool::RunList},
+    {"encipher", zentavo::tool::RunEncipher},   {"list", zentavo::tool::RunList},
     {"import", zentavo::tool::RunImport},
 };
 

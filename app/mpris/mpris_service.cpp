@@ -69,11 +69,13 @@ QVariantMap MprisService::Metadata() const
 {
     QVariantMap metadata;
     if (!playing_) {
-        metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(QString::fromLatin1(kNoTrack))));
+        metadata.insert(QStringLiteral("mpris:trackid"),
+                        QVariant::fromValue(QDBusObjectPath(QString::fromLatin1(kNoTrack))));
         return metadata;
     }
     metadata.insert(QStringLiteral("mpris:trackid"),
-                    QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/zentavo/Player/Play/") + QString::number(trackNumber_))));
+                    QVariant::fromValue(
+                        QDBusObjectPath(QStringLiteral("/org/zentavo/Player/Play/") + QString::number(trackNumber_))));
     metadata.insert(QStringLiteral("xesam:title"), title_);
     return metadata;
 }
@@ -126,9 +128,9 @@ void MprisService::NotifyPlayerChanged(const QVariantMap& changed)
     if (serviceName_.isEmpty())
         return;
     // QtDBus does not announce property changes itself; the desktop listens for this signal.
-    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
-                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QString::fromLatin1(kObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << QString::fromLatin1(kPlayerInterface) << changed << QStringList();
     connection_.send(signal);
 }

@@ -7,8 +7,7 @@
 
 namespace zentavo {
 
-template <typename Window>
-void ConnectMprisToWindow(MprisService& service, Window& window)
+template <typename Window> void ConnectMprisToWindow(MprisService& service, Window& window)
 {
     QObject::connect(&window, &Window::ChannelStarted, &service, &MprisService::OnChannelStarted);
     QObject::connect(&window, &Window::PlaybackStopped, &service, &MprisService::OnPlaybackStopped);

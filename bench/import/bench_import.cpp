@@ -24,11 +24,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string ReadFile(const std::string& path) { return zentavo::ReadFileBytes(path); }
+std::string ReadFile(const std::string& path)
+{
+    return zentavo::ReadFileBytes(path);
+}
 
 double CpuMs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }

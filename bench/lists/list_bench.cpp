@@ -122,13 +122,27 @@ void BM_ShowAndScrollTvList(benchmark::State& state)
 
 // Search as you type on the TV tab: one keystroke is the new text in the search field, the rows
 // found and the list painted again. 250,000 channels give 100,000 TV rows.
-const QStringList kTyping{QStringLiteral("c"), QStringLiteral("ch"), QStringLiteral("cha"), QStringLiteral("chan"),
-                          QStringLiteral("chann"), QStringLiteral("channe"), QStringLiteral("channel"),
-                          QStringLiteral("channel "), QStringLiteral("channel 1"), QStringLiteral("channel 12"),
-                          QStringLiteral("channel 12 "), QStringLiteral("channel 12 o"), QStringLiteral("channel 12 os"),
-                          QStringLiteral("channel 12 ost"), QStringLiteral("channel 12 oste"), QStringLiteral("channel 12 ost"),
-                          QStringLiteral("channel 12"), QStringLiteral("channel 1"), QStringLiteral("channel"),
-                          QStringLiteral("c"), QString()};
+const QStringList kTyping{QStringLiteral("c"),
+                          QStringLiteral("ch"),
+                          QStringLiteral("cha"),
+                          QStringLiteral("chan"),
+                          QStringLiteral("chann"),
+                          QStringLiteral("channe"),
+                          QStringLiteral("channel"),
+                          QStringLiteral("channel "),
+                          QStringLiteral("channel 1"),
+                          QStringLiteral("channel 12"),
+                          QStringLiteral("channel 12 "),
+                          QStringLiteral("channel 12 o"),
+                          QStringLiteral("channel 12 os"),
+                          QStringLiteral("channel 12 ost"),
+                          QStringLiteral("channel 12 oste"),
+                          QStringLiteral("channel 12 ost"),
+                          QStringLiteral("channel 12"),
+                          QStringLiteral("channel 1"),
+                          QStringLiteral("channel"),
+                          QStringLiteral("c"),
+                          QString()};
 
 void BM_SearchKeystroke(benchmark::State& state)
 {

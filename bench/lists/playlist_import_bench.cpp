@@ -36,7 +36,7 @@ public:
     bool ConfirmAdd() override { return true; }
     std::optional<QString> AskComment(const QString&) override { return std::nullopt; }
     void ShowListFileError() override { throw std::runtime_error("benchmark catalogue cannot be loaded"); }
-    void ShowLeftOutRows(const QString&) override { }
+    void ShowLeftOutRows(const QString&) override {}
 };
 
 void WriteFile(const QString& path, const QByteArray& bytes)

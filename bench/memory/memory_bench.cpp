@@ -50,25 +50,31 @@ constexpr int kFirstReading = 10;
 
 // The parent of each process on the machine, from /proc/<pid>/stat (the web engine starts its
 // processes from more than one thread, so the per-thread children lists would miss some).
-std::multimap<qint64, qint64> ChildrenByParent() {
+std::multimap<qint64, qint64> ChildrenByParent()
+{
     std::multimap<qint64, qint64> children;
     const QDir proc(QStringLiteral("/proc"));
     for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool number = false;
         const qint64 pid = entry.toLongLong(&number);
-        if (!number) continue;
+        if (!number)
+            continue;
         QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
-        if (!stat.open(QIODevice::ReadOnly)) continue;
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
         const QByteArray line = stat.readAll();
         const qsizetype close = line.lastIndexOf(')'); // the command name may hold blanks
-        if (close < 0) continue;
+        if (close < 0)
+            continue;
         const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 1) children.emplace(fields.at(1).toLongLong(), pid);
+        if (fields.size() > 1)
+            children.emplace(fields.at(1).toLongLong(), pid);
     }
     return children;
 }
 
-double PssMiB(qint64 pid) {
+double PssMiB(qint64 pid)
+{
     const auto children = ChildrenByParent();
     std::vector<qint64> queue{pid};
     qint64 kib = 0;
@@ -76,12 +82,15 @@ double PssMiB(qint64 pid) {
         const qint64 current = queue.back();
         queue.pop_back();
         const auto range = children.equal_range(current);
-        for (auto it = range.first; it != range.second; ++it) queue.push_back(it->second);
+        for (auto it = range.first; it != range.second; ++it)
+            queue.push_back(it->second);
         QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(current));
-        if (!rollup.open(QIODevice::ReadOnly)) continue;
+        if (!rollup.open(QIODevice::ReadOnly))
+            continue;
         qint64 own = 0;
         for (const QByteArray& line : rollup.readAll().split('\n'))
-            if (line.startsWith("Pss:")) own = line.mid(4).trimmed().split(' ').value(0).toLongLong();
+            if (line.startsWith("Pss:"))
+                own = line.mid(4).trimmed().split(' ').value(0).toLongLong();
         kib += own;
         if (qEnvironmentVariableIsSet("MEMORY_DETAIL")) {
             // Which process holds what: its PSS and the web engine's process type.
@@ -89,14 +98,16 @@ double PssMiB(qint64 pid) {
             QByteArray type = "main";
             if (command.open(QIODevice::ReadOnly))
                 for (const QByteArray& argument : command.readAll().split('\0'))
-                    if (argument.startsWith("--type=")) type = argument.mid(7);
+                    if (argument.startsWith("--type="))
+                        type = argument.mid(7);
             std::fprintf(stderr, "  pid %lld %s %.1f MiB\n", current, type.constData(), double(own) / 1024.0);
         }
     }
     return double(kib) / 1024.0;
 }
 
-void Pause(int ms) {
+void Pause(int ms)
+{
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
@@ -118,35 +129,42 @@ const std::vector<Channel> kChannels = {
 };
 
 // True once the page at `url` plays its media (or shows its picture, for a picture page).
-QString ShownCondition(const QUrl& url, bool picture) {
+QString ShownCondition(const QUrl& url, bool picture)
+{
     const QString here = QStringLiteral("location.href === '%1' && ").arg(url.toString());
-    return here + (picture ? QStringLiteral("document.images.length > 0 && document.images[0].complete && "
-                                            "document.images[0].naturalWidth > 0")
-                           : QStringLiteral("window.zentavoMediaWatch && zentavoMediaWatch.firstPlaying > 0"));
+    return here
+        + (picture ? QStringLiteral("document.images.length > 0 && document.images[0].complete && "
+                                    "document.images[0].naturalWidth > 0")
+                   : QStringLiteral("window.zentavoMediaWatch && zentavoMediaWatch.firstPlaying > 0"));
 }
 
 // Runs `switches` switches; `play(i)` starts switch i and returns the condition that says it is shown.
-int Measure(const char* kind, QWebEnginePage& page, int switches, const std::function<QString(int)>& play) {
+int Measure(const char* kind, QWebEnginePage& page, int switches, const std::function<QString(int)>& play)
+{
     for (int i = 1; i <= switches; ++i) {
         const QString shown = play(i);
         if (!WaitForJavaScript(page, shown, 30000)) {
-            std::fprintf(stderr, "%s: switch %d did not play: %s\n", kind, i,
-                         qPrintable(RunJavaScript(page, QStringLiteral(
-                             "location.href + ' ' + JSON.stringify(window.zentavoMediaWatch && zentavoMediaWatch.events)"))
-                                        .toString()));
+            std::fprintf(
+                stderr, "%s: switch %d did not play: %s\n", kind, i,
+                qPrintable(RunJavaScript(page,
+                                         QStringLiteral("location.href + ' ' + JSON.stringify(window.zentavoMediaWatch "
+                                                        "&& zentavoMediaWatch.events)"))
+                               .toString()));
             return 1;
         }
         // A channel is watched for a while, as a person zapping would (its buffers fill).
-        static const int dwell = qEnvironmentVariableIsSet("MEMORY_DWELL_MS")
-                                     ? qEnvironmentVariableIntValue("MEMORY_DWELL_MS") : 1000;
-        if (dwell > 0) Pause(dwell);
+        static const int dwell =
+            qEnvironmentVariableIsSet("MEMORY_DWELL_MS") ? qEnvironmentVariableIntValue("MEMORY_DWELL_MS") : 1000;
+        if (dwell > 0)
+            Pause(dwell);
         if (i == kFirstReading || i == switches || i % 50 == 0) {
             // The figure swings with the engine's garbage collections: the median of five readings,
             // a second apart, once the page has played for two seconds.
             Pause(2000);
             std::vector<double> readings;
             for (int reading = 0; reading < 5; ++reading) {
-                if (reading > 0) Pause(1000);
+                if (reading > 0)
+                    Pause(1000);
                 readings.push_back(PssMiB(QCoreApplication::applicationPid()));
             }
             std::sort(readings.begin(), readings.end());
@@ -157,7 +175,8 @@ int Measure(const char* kind, QWebEnginePage& page, int switches, const std::fun
     return 0;
 }
 
-int RunPlayer(int switches, MediaServer& server) {
+int RunPlayer(int switches, MediaServer& server)
+{
     QTemporaryDir programDir;
     QDir(programDir.path()).mkpath(QStringLiteral("data"));
     QFile::copy(QStringLiteral(ZENTAVO_SOURCE_DIR "/data/start.zvo"),
@@ -179,8 +198,9 @@ int RunPlayer(int switches, MediaServer& server) {
     SettingsStore settings(programDir.filePath(QStringLiteral("config/player.ini")));
     const ErrorReporter errors([](const QString& text) { std::fprintf(stderr, "player: %s\n", qPrintable(text)); });
     BrowserLauncher browser;
-    TMainForm form(context, MainFormServices{settings, errors, browser, programDir.path() + QLatin1Char('/'),
-                                             PlayerPage::AlertDisplay::SignalOnly});
+    TMainForm form(context,
+                   MainFormServices{settings, errors, browser, programDir.path() + QLatin1Char('/'),
+                                    PlayerPage::AlertDisplay::SignalOnly});
     form.Page()->profile()->scripts()->insert(MediaWatchScript());
     form.show();
     context.StreamPassphrase = passphrase;
@@ -197,7 +217,8 @@ int RunPlayer(int switches, MediaServer& server) {
     });
 }
 
-int RunBare(int switches, const QString& mediaFolder, MediaServer& server) {
+int RunBare(int switches, const QString& mediaFolder, MediaServer& server)
+{
     // Pages as small as a page can be that plays the same media: a video, an audio or a picture element,
     // served beside the media.
     const QString video = server.Url(QLatin1String(TestMedia::kMp4)).toString();
@@ -228,7 +249,8 @@ int RunBare(int switches, const QString& mediaFolder, MediaServer& server) {
 }
 
 // Runs one kind in a child process and returns its readings (switches -> MiB).
-std::map<int, double> RunChild(const QString& kind, int switches) {
+std::map<int, double> RunChild(const QString& kind, int switches)
+{
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {kind, QString::number(switches)});
@@ -236,7 +258,8 @@ std::map<int, double> RunChild(const QString& kind, int switches) {
     std::map<int, double> readings;
     for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 3) readings[fields[1].toInt()] = fields[2].toDouble();
+        if (fields.size() == 3)
+            readings[fields[1].toInt()] = fields[2].toDouble();
     }
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         std::fprintf(stderr, "%s run failed\n", qPrintable(kind));
@@ -245,7 +268,8 @@ std::map<int, double> RunChild(const QString& kind, int switches) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 3) {
         const QString kind = QString::fromLocal8Bit(argv[1]);
         const int switches = std::max(kFirstReading, std::atoi(argv[2]));
@@ -255,8 +279,10 @@ int main(int argc, char** argv) {
         QTemporaryDir folder;
         TestMedia::Generate(folder.path());
         MediaServer server(folder.path());
-        if (kind == QLatin1String("player")) return RunPlayer(switches, server);
-        if (kind == QLatin1String("bare")) return RunBare(switches, folder.path(), server);
+        if (kind == QLatin1String("player"))
+            return RunPlayer(switches, server);
+        if (kind == QLatin1String("bare"))
+            return RunBare(switches, folder.path(), server);
         std::fputs("usage: memory_bench [switches] | memory_bench player|bare switches\n", stderr);
         return 2;
     }
@@ -271,7 +297,8 @@ int main(int argc, char** argv) {
         std::printf("%-8d %10.1f %10.1f\n", count, mib, other == bare.end() ? -1.0 : other->second);
     }
     const auto growth = [&](const std::map<int, double>& readings) {
-        if (readings.size() < 2 || !readings.count(kFirstReading)) return -1.0;
+        if (readings.size() < 2 || !readings.count(kFirstReading))
+            return -1.0;
         return readings.rbegin()->second - readings.at(kFirstReading);
     };
     std::printf("growth from switch %d to %d: player %+.1f MiB, bare %+.1f MiB\n", kFirstReading, switches,

@@ -34,7 +34,8 @@ struct Shot {
     int waitMs;
 };
 
-void Wait(int ms) {
+void Wait(int ms)
+{
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
@@ -42,7 +43,8 @@ void Wait(int ms) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     PlayerProfile::RegisterUrlSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -53,8 +55,9 @@ int main(int argc, char** argv) {
     TestMedia::Generate(folder.path());
     MediaServer server(folder.path());
     server.Stall(QStringLiteral("stalled.mp3"));
-    WriteTextFile(folder.path(), QStringLiteral("radio.ram"),
-                  QStringLiteral("rtsp://127.0.0.1:1/live.rm\n%1\n").arg(server.Url(QLatin1String(TestMedia::kMp3)).toString()));
+    WriteTextFile(
+        folder.path(), QStringLiteral("radio.ram"),
+        QStringLiteral("rtsp://127.0.0.1:1/live.rm\n%1\n").arg(server.Url(QLatin1String(TestMedia::kMp3)).toString()));
     const auto url = [&](const char* path) { return server.Url(QLatin1String(path)).toString(); };
     const QList<Shot> shots = {
         {"wmp-mp4-fit.png", 0, url(TestMedia::kMp4), 2500},
@@ -78,7 +81,8 @@ int main(int argc, char** argv) {
                               "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
                    .arg(i + 1)
                    .arg(shots[i].kind)
-                   .arg(QString::fromStdString(EncipherString(shots[i].address.toStdString(), passphrase, KeySize::Key256)));
+                   .arg(QString::fromStdString(
+                       EncipherString(shots[i].address.toStdString(), passphrase, KeySize::Key256)));
     }
     WriteTextFile(folder.path(), QStringLiteral("tv-all.xml"), xml + QStringLiteral("</items>\n"));
     const std::string catalogue = QDir(folder.path()).filePath(QStringLiteral("tv-all.xml")).toStdString();

@@ -20,11 +20,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
@@ -42,24 +42,27 @@ struct Kind {
     const char* id;
     const char* path;
     std::vector<double> prepare; // PreparePlay + page file + navigation started
-    std::vector<double> zap;     // command -> playing
-    std::vector<double> mpv;     // mpv: opening -> playback restart complete
+    std::vector<double> zap; // command -> playing
+    std::vector<double> mpv; // mpv: opening -> playback restart complete
 };
 
-double Median(std::vector<double> values) {
-    if (values.empty()) return -1;
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // mpv's own clock (--msg-time): from the line that opens the address to "playback restart complete".
-double MpvFirstFrameMs(const QUrl& url) {
+double MpvFirstFrameMs(const QUrl& url)
+{
     QProcess mpv;
     mpv.setProcessChannelMode(QProcess::MergedChannels);
-    mpv.start(QStringLiteral("mpv"), {QStringLiteral("--no-config"), QStringLiteral("--msg-time"),
-                                      QStringLiteral("--msg-level=all=v"), QStringLiteral("--vo=null"),
-                                      QStringLiteral("--ao=null"), QStringLiteral("--length=1"), url.toString()});
+    mpv.start(QStringLiteral("mpv"),
+              {QStringLiteral("--no-config"), QStringLiteral("--msg-time"), QStringLiteral("--msg-level=all=v"),
+               QStringLiteral("--vo=null"), QStringLiteral("--ao=null"), QStringLiteral("--length=1"), url.toString()});
     // The media server runs on this thread: wait with the event loop running, never block it.
     QEventLoop loop;
     QObject::connect(&mpv, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -78,17 +81,20 @@ double MpvFirstFrameMs(const QUrl& url) {
         const auto match = it.next();
         const double at = match.captured(1).toDouble() * 1000;
         const QString text = match.captured(2);
-        if (opened < 0 && (text.contains(QLatin1String("Playing: ")) || text.contains(QLatin1String("Opening ")) ||
-                           text.contains(url.toString())))
+        if (opened < 0
+            && (text.contains(QLatin1String("Playing: ")) || text.contains(QLatin1String("Opening "))
+                || text.contains(url.toString())))
             opened = at;
-        if (opened >= 0 && text.contains(QLatin1String("playback restart complete"))) return at - opened;
+        if (opened >= 0 && text.contains(QLatin1String("playback restart complete")))
+            return at - opened;
     }
     return -1;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     PlayerProfile::RegisterUrlSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -137,7 +143,8 @@ int main(int argc, char** argv) {
             page.load(url);
             const double prepared = clock.nsecsElapsed() / 1e6;
             const QString playingHere = QStringLiteral("location.href === '%1' && window.zentavoMediaWatch && "
-                                                       "zentavoMediaWatch.firstPlaying > 0").arg(url.toString());
+                                                       "zentavoMediaWatch.firstPlaying > 0")
+                                            .arg(url.toString());
             if (!WaitForJavaScript(page, playingHere, 30000)) {
                 std::fprintf(stderr, "%s did not play in round %d\n", kind.name, round);
                 continue;
@@ -148,19 +155,28 @@ int main(int argc, char** argv) {
             if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
                 // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
                 // player opened, source attached (library loaded), playing; and the renderer process.
-                const QString steps = RunJavaScript(page, QStringLiteral(
-                    "(function(){ var t0 = performance.timeOrigin - %1, n = performance.getEntriesByType('navigation')[0];"
-                    "function m(name){ var e = performance.getEntriesByName(name)[0]; return e ? (t0 + e.startTime).toFixed(1) : '-'; }"
-                    "return [t0.toFixed(1), (t0 + n.responseEnd).toFixed(1), (t0 + n.domInteractive).toFixed(1),"
-                    " (t0 + n.loadEventStart).toFixed(1), m('zentavo-open'), m('zentavo-attach'),"
-                    " (zentavoMediaWatch.firstPlaying - %1).toFixed(1)].join(' '); })()").arg(command)).toString();
+                const QString steps =
+                    RunJavaScript(
+                        page,
+                        QStringLiteral("(function(){ var t0 = performance.timeOrigin - %1, n = "
+                                       "performance.getEntriesByType('navigation')[0];"
+                                       "function m(name){ var e = performance.getEntriesByName(name)[0]; return e ? "
+                                       "(t0 + e.startTime).toFixed(1) : '-'; }"
+                                       "return [t0.toFixed(1), (t0 + n.responseEnd).toFixed(1), (t0 + "
+                                       "n.domInteractive).toFixed(1),"
+                                       " (t0 + n.loadEventStart).toFixed(1), m('zentavo-open'), m('zentavo-attach'),"
+                                       " (zentavoMediaWatch.firstPlaying - %1).toFixed(1)].join(' '); })()")
+                            .arg(command))
+                        .toString();
                 std::fprintf(stderr, "zap: %-8s round %d: %s (mpv %.1f) renderer %lld\n", kind.name, round,
                              qPrintable(steps), mpv, page.renderProcessPid());
             }
-            if (round == 0) continue; // warm-up: the web engine's processes start
+            if (round == 0)
+                continue; // warm-up: the web engine's processes start
             kind.prepare.push_back(prepared);
             kind.zap.push_back(playing);
-            if (mpv >= 0) kind.mpv.push_back(mpv);
+            if (mpv >= 0)
+                kind.mpv.push_back(mpv);
         }
     }
     page.load(QUrl(QStringLiteral("about:blank")));

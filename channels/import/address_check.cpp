@@ -10,19 +10,18 @@
 namespace zentavo {
 namespace {
 
-constexpr std::array<std::string_view, 7> kSupportedSchemes = {"http", "https", "mms", "mmsh",
-                                                               "rtsp", "rtmp", "pnm"};
+constexpr std::array<std::string_view, 7> kSupportedSchemes = {"http", "https", "mms", "mmsh", "rtsp", "rtmp", "pnm"};
 
 // Schemes that exist but that the player cannot open: they are not misspellings.
 constexpr std::array<std::string_view, 28> kOtherRealSchemes = {
-    "ftp",   "ftps",  "sftp",   "srt",    "udp",    "rtp",    "rtsps", "rtsp2", "rtmps", "rtmpe",
-    "rtmpt", "rtmpte", "rtmpts", "mmst",  "mmsu",   "data",   "javascript", "acestream", "magnet",
-    "sop",   "plugin", "mailto", "tel",   "about",  "blob",   "ws",    "wss",   "icyx"};
+    "ftp",    "ftps",   "sftp",   "srt",   "udp",  "rtp",  "rtsps",      "rtsp2",     "rtmps",  "rtmpe",
+    "rtmpt",  "rtmpte", "rtmpts", "mmst",  "mmsu", "data", "javascript", "acestream", "magnet", "sop",
+    "plugin", "mailto", "tel",    "about", "blob", "ws",   "wss",        "icyx"};
 
 bool IsSchemeChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+'
-           || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' || c == '-'
+        || c == '.';
 }
 
 // Optimal string alignment distance, capped: only "at most one edit" matters here.
@@ -49,12 +48,11 @@ int EditDistance(std::string_view a, std::string_view b)
 
 bool IsFilePath(std::string_view address)
 {
-    if (address.starts_with('/') || address.starts_with('~') || address.starts_with('.')
-        || address.starts_with("\\\\"))
+    if (address.starts_with('/') || address.starts_with('~') || address.starts_with('.') || address.starts_with("\\\\"))
         return true;
     // "C:\Music\a.mp3", "c:/radio.pls"
     return address.size() >= 3 && ((address[0] >= 'a' && address[0] <= 'z') || (address[0] >= 'A' && address[0] <= 'Z'))
-           && address[1] == ':' && (address[2] == '\\' || address[2] == '/');
+        && address[1] == ':' && (address[2] == '\\' || address[2] == '/');
 }
 
 // Blanks, control characters, quotes, angle brackets, backslash and backtick.
@@ -69,8 +67,7 @@ constexpr std::array<bool, 256> kUnsafe = [] {
 
 bool HasUnsafeCharacter(std::string_view address)
 {
-    return std::any_of(address.begin(), address.end(),
-                       [](char c) { return kUnsafe[static_cast<unsigned char>(c)]; });
+    return std::any_of(address.begin(), address.end(), [](char c) { return kUnsafe[static_cast<unsigned char>(c)]; });
 }
 
 } // namespace
@@ -78,12 +75,18 @@ bool HasUnsafeCharacter(std::string_view address)
 std::string_view LeftOutReasonText(LeftOutReason reason)
 {
     switch (reason) {
-    case LeftOutReason::NoAddress: return "no address";
-    case LeftOutReason::NotWebAddress: return "not a web address";
-    case LeftOutReason::BrokenScheme: return "broken scheme";
-    case LeftOutReason::UnsupportedScheme: return "unsupported scheme";
-    case LeftOutReason::UnsafeCharacters: return "blanks or quotes inside";
-    case LeftOutReason::Duplicate: return "duplicate address";
+    case LeftOutReason::NoAddress:
+        return "no address";
+    case LeftOutReason::NotWebAddress:
+        return "not a web address";
+    case LeftOutReason::BrokenScheme:
+        return "broken scheme";
+    case LeftOutReason::UnsupportedScheme:
+        return "unsupported scheme";
+    case LeftOutReason::UnsafeCharacters:
+        return "blanks or quotes inside";
+    case LeftOutReason::Duplicate:
+        return "duplicate address";
     }
     return "unknown";
 }
@@ -103,13 +106,12 @@ std::optional<LeftOutReason> CheckStreamAddress(std::string_view address)
     const std::string scheme = AsciiLowered(address.substr(0, colon));
     if (scheme == "file")
         return LeftOutReason::NotWebAddress;
-    const bool supported = std::find(kSupportedSchemes.begin(), kSupportedSchemes.end(), scheme)
-                           != kSupportedSchemes.end();
+    const bool supported =
+        std::find(kSupportedSchemes.begin(), kSupportedSchemes.end(), scheme) != kSupportedSchemes.end();
     if (!supported) {
         if (std::find(kOtherRealSchemes.begin(), kOtherRealSchemes.end(), scheme) != kOtherRealSchemes.end())
             return LeftOutReason::UnsupportedScheme;
-        const bool misspelt =
-            scheme.find("http") != std::string::npos
+        const bool misspelt = scheme.find("http") != std::string::npos
             || std::any_of(kSupportedSchemes.begin(), kSupportedSchemes.end(),
                            [&](std::string_view good) { return EditDistance(scheme, good) <= 1; });
         return misspelt ? LeftOutReason::BrokenScheme : LeftOutReason::UnsupportedScheme;
@@ -118,7 +120,8 @@ std::optional<LeftOutReason> CheckStreamAddress(std::string_view address)
     if (!rest.starts_with("//"))
         return LeftOutReason::BrokenScheme; // "http:/host", "http:host"
     const std::string_view authority = rest.substr(2, FindHostEnd(rest, 2) - 2);
-    const std::string_view host = authority.substr(authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1);
+    const std::string_view host =
+        authority.substr(authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1);
     if (host.empty() || host.front() == ':')
         return LeftOutReason::NotWebAddress;
     return std::nullopt;

@@ -9,12 +9,12 @@ namespace zentavo {
 
 // Why the import leaves an entry out. The order is the order of the summary lines.
 enum class LeftOutReason {
-    NoAddress,          // the entry has no address at all
-    NotWebAddress,      // a file path, a bare host, no host after the scheme
-    BrokenScheme,       // a misspelt scheme ("hhttps:", "ttps:", "http:/host")
-    UnsupportedScheme,  // a real scheme other than http, https, mms, mmsh, rtsp, rtmp, pnm
-    UnsafeCharacters,   // blanks, quotes, angle brackets, backslashes or control characters inside
-    Duplicate,          // an address that an earlier entry already has
+    NoAddress, // the entry has no address at all
+    NotWebAddress, // a file path, a bare host, no host after the scheme
+    BrokenScheme, // a misspelt scheme ("hhttps:", "ttps:", "http:/host")
+    UnsupportedScheme, // a real scheme other than http, https, mms, mmsh, rtsp, rtmp, pnm
+    UnsafeCharacters, // blanks, quotes, angle brackets, backslashes or control characters inside
+    Duplicate, // an address that an earlier entry already has
 };
 inline constexpr int kLeftOutReasonCount = 6;
 

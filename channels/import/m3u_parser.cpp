@@ -9,7 +9,10 @@
 namespace zentavo {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 void ApplyAttribute(PlaylistEntry& entry, std::string_view key, std::string_view value)
 {
@@ -104,7 +107,7 @@ std::vector<PlaylistEntry> ParseM3u(std::string_view text)
     // Most entries take two lines (#EXTINF and the address): enough room without regrowing.
     entries.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) / 2 + 1);
     std::optional<PlaylistEntry> pending; // an #EXTINF waiting for its address
-    std::string nextGroup;                // from #EXTGRP, for the next entry
+    std::string nextGroup; // from #EXTGRP, for the next entry
     LineReader reader(text);
     std::string_view raw;
     while (reader.Next(raw)) {

@@ -8,7 +8,10 @@
 namespace zentavo {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
 
 bool IsNameChar(char c)
 {
@@ -69,8 +72,8 @@ std::string DecodeEntities(std::string_view text)
         out.append(text.substr(i, amp - i));
         const size_t semi = text.find(';', amp);
         const std::string_view body = semi == std::string_view::npos || semi - amp > 12
-                                          ? std::string_view{}
-                                          : text.substr(amp + 1, semi - amp - 1);
+            ? std::string_view{}
+            : text.substr(amp + 1, semi - amp - 1);
         bool decoded = true;
         if (body == "amp")
             out += '&';

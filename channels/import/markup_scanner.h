@@ -13,11 +13,11 @@ namespace zentavo {
 struct MarkupToken {
     enum class Kind { Open, Close, Text };
     Kind kind = Kind::Text;
-    std::string name;  // tag name, lower case, without namespace prefix
+    std::string name; // tag name, lower case, without namespace prefix
     std::vector<std::pair<std::string, std::string>> attributes; // names lower case, values decoded
     bool selfClosing = false; // <ref href="..."/>
-    std::string text;  // decoded text (Text tokens; CDATA is text as it stands)
-    int line = 0;      // 1-based line where the token starts
+    std::string text; // decoded text (Text tokens; CDATA is text as it stands)
+    int line = 0; // 1-based line where the token starts
 
     // Value of the attribute with that (lower-case) name; empty when absent.
     std::string Attribute(std::string_view attributeName) const;

@@ -11,18 +11,18 @@ namespace zentavo {
 enum class ChannelType { Tv, Radio, Webcam };
 
 struct PlaylistEntry {
-    std::string name;     // display name as the list gives it (may be empty)
-    std::string url;      // stream address, blanks at both ends removed; empty when the entry has none
-    std::string country;  // country the entry names itself (a country column, tvg-country)
-    std::string tvgId;    // M3U tvg-id, whose suffix may name the country (".de")
-    std::string group;    // group-title, #EXTGRP, a group/genre column
-    std::string logo;     // tvg-logo, XSPF image, a logo column
+    std::string name; // display name as the list gives it (may be empty)
+    std::string url; // stream address, blanks at both ends removed; empty when the entry has none
+    std::string country; // country the entry names itself (a country column, tvg-country)
+    std::string tvgId; // M3U tvg-id, whose suffix may name the country (".de")
+    std::string group; // group-title, #EXTGRP, a group/genre column
+    std::string logo; // tvg-logo, XSPF image, a logo column
     std::string bandwidth; // a bandwidth or bitrate label when the list has one
     std::optional<ChannelType> type; // what the entry says it is (radio="true", an image-stream column)
     // Every address the entry offers, in the list's order, when it offers more than one (the <ref>
     // alternatives of an ASX entry); url holds the one the import takes.
     std::vector<std::string> alternatives;
-    int line = 0;         // 1-based line of the address, or of the entry's start when it has no address
+    int line = 0; // 1-based line of the address, or of the entry's start when it has no address
 };
 
 } // namespace zentavo

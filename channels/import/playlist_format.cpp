@@ -65,11 +65,16 @@ std::vector<PlaylistEntry> ParsePlaylist(std::string_view bytes, std::string_vie
 {
     const std::string text = DecodePlaylistText(bytes);
     switch (DetectPlaylistFormat(text, fileName)) {
-    case PlaylistFormat::M3u: return ParseM3u(text);
-    case PlaylistFormat::Pls: return ParsePls(text);
-    case PlaylistFormat::Xspf: return ParseXspf(text);
-    case PlaylistFormat::Asx: return ParseAsx(text);
-    case PlaylistFormat::Tsv: return ParseTsv(text);
+    case PlaylistFormat::M3u:
+        return ParseM3u(text);
+    case PlaylistFormat::Pls:
+        return ParsePls(text);
+    case PlaylistFormat::Xspf:
+        return ParseXspf(text);
+    case PlaylistFormat::Asx:
+        return ParseAsx(text);
+    case PlaylistFormat::Tsv:
+        return ParseTsv(text);
     }
     return {};
 }

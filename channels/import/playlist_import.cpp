@@ -47,7 +47,10 @@ std::string CleanText(std::string_view text)
     return out;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Moves a resolution label at the end of a name into the bandwidth:
 // "Das Erste (1080p) [Geo-blocked]" -> "Das Erste [Geo-blocked]" and "1080p".
@@ -93,7 +96,8 @@ std::string HostOf(std::string_view address)
 std::string CountryOf(const PlaylistEntry& entry)
 {
     if (!entry.country.empty()) {
-        const std::string_view first = TrimBlanks(std::string_view(entry.country).substr(0, entry.country.find_first_of(";,")));
+        const std::string_view first =
+            TrimBlanks(std::string_view(entry.country).substr(0, entry.country.find_first_of(";,")));
         const std::string_view named = CountryNameForCode(first);
         return std::string(named.empty() ? first : named);
     }
@@ -105,14 +109,20 @@ std::string CountryOf(const PlaylistEntry& entry)
 
 } // namespace
 
-long ImportSummary::LeftOutTotal() const { return std::accumulate(leftOut.begin(), leftOut.end(), 0L); }
+long ImportSummary::LeftOutTotal() const
+{
+    return std::accumulate(leftOut.begin(), leftOut.end(), 0L);
+}
 
 std::string_view ChannelTypeWord(ChannelType type)
 {
     switch (type) {
-    case ChannelType::Tv: return "tv";
-    case ChannelType::Radio: return "radio";
-    case ChannelType::Webcam: return "webcam";
+    case ChannelType::Tv:
+        return "tv";
+    case ChannelType::Radio:
+        return "radio";
+    case ChannelType::Webcam:
+        return "webcam";
     }
     return "tv";
 }
@@ -170,7 +180,7 @@ bool PlaylistImport::AddressEqual::Same(std::string_view a, std::string_view b)
         return false;
     const size_t folded = CaseFoldedPrefix(a);
     return folded == CaseFoldedPrefix(b) && EqualsNoCase(a.substr(0, folded), b.substr(0, folded))
-           && a.substr(folded) == b.substr(folded);
+        && a.substr(folded) == b.substr(folded);
 }
 
 void PlaylistImport::AddPlaylist(std::string_view bytes, std::string_view source)
@@ -219,9 +229,9 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
         channel.country = options_.country.empty() ? CountryOf(entry) : options_.country;
         CleanText(channel.country);
         const ChannelType type = options_.type ? *options_.type
-                                 : entry.type  ? *entry.type
-                                 : IsImageAddress(entry.url) ? ChannelType::Webcam
-                                                             : ChannelType::Tv;
+            : entry.type                       ? *entry.type
+            : IsImageAddress(entry.url)        ? ChannelType::Webcam
+                                               : ChannelType::Tv;
         channel.type2 = ChannelTypeWord(type);
         channel.url = std::move(entry.url);
         channels_.push_back(std::move(channel));
@@ -235,7 +245,7 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
 std::string DescribeLeftOut(const LeftOutEntry& entry)
 {
     std::string text = entry.source + ":" + std::to_string(entry.line) + ": left out ("
-                       + std::string(LeftOutReasonText(entry.reason)) + ")";
+        + std::string(LeftOutReasonText(entry.reason)) + ")";
     if (!entry.address.empty())
         text += ": " + CleanText(entry.address);
     if (entry.reason == LeftOutReason::Duplicate) {
@@ -256,7 +266,7 @@ std::string DescribeSummary(const ImportSummary& summary)
         if (summary.leftOut[static_cast<size_t>(i)] == 0)
             continue;
         text += "  " + std::string(LeftOutReasonText(static_cast<LeftOutReason>(i))) + ": "
-                + std::to_string(summary.leftOut[static_cast<size_t>(i)]) + "\n";
+            + std::to_string(summary.leftOut[static_cast<size_t>(i)]) + "\n";
     }
     return text;
 }

@@ -8,10 +8,10 @@
 #include "playlist_error.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <cstdint>
 #include <unordered_set>
 #include <vector>
 
@@ -19,7 +19,7 @@ namespace zentavo {
 
 struct ImportOptions {
     std::optional<ChannelType> type; // --type: every channel gets it
-    std::string country;             // --country: every channel gets it
+    std::string country; // --country: every channel gets it
 };
 
 // One channel as the catalogue will hold it, address still plain.
@@ -28,10 +28,10 @@ struct ImportedChannel {
 };
 
 struct LeftOutEntry {
-    std::string source;   // the playlist, as named to AddPlaylist
+    std::string source; // the playlist, as named to AddPlaylist
     int line = 0;
     LeftOutReason reason = LeftOutReason::NoAddress;
-    std::string address;  // as the list gave it (may be empty)
+    std::string address; // as the list gave it (may be empty)
     std::string firstSource; // for a duplicate: where the address was first seen
     int firstLine = 0;
 };
@@ -48,8 +48,7 @@ class PlaylistImport {
 public:
     explicit PlaylistImport(ImportOptions options)
         : options_(std::move(options)), seen_(0, AddressHash{&hashes_}, AddressEqual{&channels_})
-    {
-    }
+    {}
     // The set of addresses seen refers to the channels by position: no copies.
     PlaylistImport(const PlaylistImport&) = delete;
     PlaylistImport& operator=(const PlaylistImport&) = delete;
@@ -91,7 +90,7 @@ private:
     ImportOptions options_;
     std::vector<ImportedChannel> channels_;
     std::vector<FirstSeen> firstSeen_; // where each channel's address came from
-    std::vector<size_t> hashes_;       // AddressHash of each channel's address
+    std::vector<size_t> hashes_; // AddressHash of each channel's address
     std::vector<LeftOutEntry> leftOut_;
     ImportSummary summary_;
     std::vector<std::string> sources_;

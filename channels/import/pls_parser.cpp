@@ -12,7 +12,7 @@ namespace {
 struct Numbered {
     std::vector<PlaylistEntry> files; // every FileN line with this number
     std::string title;
-    int firstLine = 0;                // line of the first key with this number
+    int firstLine = 0; // line of the first key with this number
 };
 
 // "File12" -> ("file", 12); keys without a number give -1.

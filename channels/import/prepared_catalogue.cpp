@@ -16,11 +16,20 @@ void AppendEscaped(std::string& out, std::string_view text)
     for (size_t i = 0; i < text.size(); ++i) {
         const char* entity = nullptr;
         switch (text[i]) {
-        case '<': entity = "&lt;"; break;
-        case '>': entity = "&gt;"; break;
-        case '&': entity = "&amp;"; break;
-        case '\r': entity = "&#13;"; break;
-        default: continue;
+        case '<':
+            entity = "&lt;";
+            break;
+        case '>':
+            entity = "&gt;";
+            break;
+        case '&':
+            entity = "&amp;";
+            break;
+        case '\r':
+            entity = "&#13;";
+            break;
+        default:
+            continue;
         }
         out.append(text.substr(plain, i - plain));
         out.append(entity);
@@ -60,8 +69,8 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
     // (16 for the length and 32 for every block of 16 bytes).
     size_t size = out.size() + 16;
     for (const ImportedChannel& channel : channels)
-        size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size()
-                + 48 + 2 * channel.url.size();
+        size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size() + 48
+            + 2 * channel.url.size();
     out.reserve(size);
     std::uint64_t position = 0;
     for (const ImportedChannel& channel : channels) {

@@ -10,20 +10,54 @@
 namespace zentavo {
 namespace {
 
-enum Column { kName, kDescription, kUrl, kCountry, kGroup, kType, kFormat, kLogo, kBandwidth,
-              kCity, kArea, kCounty, kRegion, kState, kProvince, kColumnCount };
+enum Column {
+    kName,
+    kDescription,
+    kUrl,
+    kCountry,
+    kGroup,
+    kType,
+    kFormat,
+    kLogo,
+    kBandwidth,
+    kCity,
+    kArea,
+    kCounty,
+    kRegion,
+    kState,
+    kProvince,
+    kColumnCount
+};
 
 std::optional<Column> ColumnFor(std::string_view header)
 {
     static constexpr std::pair<std::string_view, Column> kNames[] = {
-        {"name", kName},         {"title", kName},       {"station", kName},     {"channel", kName},
+        {"name", kName},
+        {"title", kName},
+        {"station", kName},
+        {"channel", kName},
         {"description", kDescription},
-        {"url", kUrl},           {"address", kUrl},      {"stream", kUrl},       {"link", kUrl},
-        {"stream_url", kUrl},    {"country", kCountry},  {"group", kGroup},      {"genre", kGroup},
-        {"category", kGroup},    {"type", kType},        {"format", kFormat},    {"logo", kLogo},
-        {"favicon", kLogo},      {"bandwidth", kBandwidth}, {"bitrate", kBandwidth},
-        {"city", kCity},         {"area", kArea},        {"county", kCounty},    {"region", kRegion},
-        {"state", kState},       {"province", kProvince},
+        {"url", kUrl},
+        {"address", kUrl},
+        {"stream", kUrl},
+        {"link", kUrl},
+        {"stream_url", kUrl},
+        {"country", kCountry},
+        {"group", kGroup},
+        {"genre", kGroup},
+        {"category", kGroup},
+        {"type", kType},
+        {"format", kFormat},
+        {"logo", kLogo},
+        {"favicon", kLogo},
+        {"bandwidth", kBandwidth},
+        {"bitrate", kBandwidth},
+        {"city", kCity},
+        {"area", kArea},
+        {"county", kCounty},
+        {"region", kRegion},
+        {"state", kState},
+        {"province", kProvince},
     };
     const std::string lowered = AsciiLowered(TrimBlanks(header));
     for (const auto& [name, column] : kNames) {

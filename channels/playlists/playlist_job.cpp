@@ -31,7 +31,7 @@ std::uint64_t NextListsSerial()
     return ++serial;
 }
 
-PlaylistJob::PlaylistJob(QNetworkAccessManager& network, QObject* parent) : QObject(parent), network_(network) { }
+PlaylistJob::PlaylistJob(QNetworkAccessManager& network, QObject* parent) : QObject(parent), network_(network) {}
 
 PlaylistJob::~PlaylistJob()
 {

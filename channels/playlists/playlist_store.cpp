@@ -69,7 +69,7 @@ void ReadIds(const std::filesystem::path& path, std::unordered_set<std::uint64_t
 
 } // namespace
 
-PlaylistStore::PlaylistStore(std::filesystem::path folder) : folder_(std::move(folder)) { }
+PlaylistStore::PlaylistStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
 std::filesystem::path PlaylistStore::IndexPath() const
 {

@@ -13,8 +13,7 @@ namespace zentavo {
 
 ChannelListModel::ChannelListModel(QList<QIcon> rowIcons, QObject* parent)
     : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons))
-{
-}
+{}
 
 int ChannelListModel::rowCount(const QModelIndex& parent) const
 {

@@ -29,9 +29,9 @@ bool DialogPrompts::ConfirmAdd()
 std::optional<QString> DialogPrompts::AskComment(const QString& currentComment)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(Owner(), QStringLiteral("My Favorites"),
-                                               QStringLiteral("add new comment:"), QLineEdit::Normal,
-                                               currentComment, &ok);
+    const QString text =
+        QInputDialog::getText(Owner(), QStringLiteral("My Favorites"), QStringLiteral("add new comment:"),
+                              QLineEdit::Normal, currentComment, &ok);
     if (!ok)
         return std::nullopt;
     return text;

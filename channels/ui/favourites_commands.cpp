@@ -9,17 +9,19 @@ namespace zentavo {
 
 FavouritesCommands::FavouritesCommands(std::filesystem::path favouritesPath, FavouritesPrompts& prompts)
     : path_(std::move(favouritesPath)), prompts_(prompts)
-{
-}
+{}
 
 bool FavouritesCommands::Run(FavouritesCommand command, const QString& currentChannelId,
                              const std::optional<QString>& selectedFavouriteId)
 {
     try {
         switch (command) {
-        case FavouritesCommand::Add: return Add(currentChannelId);
-        case FavouritesCommand::Remove: return selectedFavouriteId && Remove(*selectedFavouriteId);
-        case FavouritesCommand::AddComment: return selectedFavouriteId && AddComment(*selectedFavouriteId);
+        case FavouritesCommand::Add:
+            return Add(currentChannelId);
+        case FavouritesCommand::Remove:
+            return selectedFavouriteId && Remove(*selectedFavouriteId);
+        case FavouritesCommand::AddComment:
+            return selectedFavouriteId && AddComment(*selectedFavouriteId);
         }
         return false;
     } catch (const ListFileError&) {

@@ -7,6 +7,7 @@
 #include "favourites_commands.h"
 #include "list_icons.h"
 
+#include "add_playlist_dialog.h"
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
 #include "channels/channel_lists.h"
@@ -15,28 +16,27 @@
 #include "channels/playlists/playlist_job.h"
 #include "channels/playlists/playlist_reading.h"
 #include "channels/preparation.h"
-#include "add_playlist_dialog.h"
 #include "playlist_progress.h"
 #include "playlists_dialog.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
 #include <QMouseEvent>
+#include <QNetworkAccessManager>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
-#include <QToolButton>
 #include <QThread>
+#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 #include <chrono>
@@ -186,14 +186,14 @@ void TListForm::ConnectHandlers()
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint&) {
             const QModelIndexList rows = list->selectionModel()->selectedRows();
             const QRect rowRect = rows.isEmpty() ? QRect() : list->visualRect(rows.first());
-            const QPoint at = rowRect.isValid() && list->viewport()->rect().intersects(rowRect)
-                ? rowRect.bottomLeft()
-                : QPoint(0, 0);
+            const QPoint at =
+                rowRect.isValid() && list->viewport()->rect().intersects(rowRect) ? rowRect.bottomLeft() : QPoint(0, 0);
             OpenPopup(list, list->viewport()->mapToGlobal(at));
         });
     }
     connect(ui->Edit_search, &QLineEdit::textChanged, this, &TListForm::Edit_searchChange);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, [this](int) { Edit_searchChange(ui->Edit_search->text()); });
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this,
+            [this](int) { Edit_searchChange(ui->Edit_search->text()); });
     connect(ui->Popup_Play, &QAction::triggered, this, &TListForm::Popup_PlayClick);
     connect(ui->Popup_Addthischanneltomyfavorites, &QAction::triggered, this,
             &TListForm::Popup_AddthischanneltomyfavoritesClick);
@@ -281,7 +281,8 @@ void TListForm::LoadChannelLists()
     listsSerial_ = NextListsSerial();
     ChannelLists lists;
     try {
-        lists = BuildAllChannelLists(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())));
+        lists =
+            BuildAllChannelLists(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())));
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;
@@ -298,9 +299,9 @@ void TListForm::LoadFavourites()
     models_[3]->Clear();
     std::vector<ListRow> rows;
     try {
-        rows = BuildFavouriteRows(ToPath(context_.FavouritesPath()),
-                                  AllCataloguePaths(ToPath(context_.CataloguePath()),
-                                                    PlaylistStore(ToPath(context_.PlaylistsFolder()))));
+        rows = BuildFavouriteRows(
+            ToPath(context_.FavouritesPath()),
+            AllCataloguePaths(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder()))));
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;
@@ -380,7 +381,8 @@ void TListForm::AddPlaylist()
 
 void TListForm::ManagePlaylists()
 {
-    PlaylistsDialog dialog(*playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, this);
+    PlaylistsDialog dialog(
+        *playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, this);
     connect(&dialog, &PlaylistsDialog::ListsChanged, this,
             [this] { ApplyPlaylistResult(playlistJob_->Result(), *playlistFolded_); });
     dialog.exec();
@@ -390,8 +392,8 @@ void TListForm::RefreshOldPlaylists()
 {
     if (context_.StreamPassphrase.empty() || quietJob_->Running() || !oldPlaylists_.empty())
         return;
-    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                         std::chrono::system_clock::now().time_since_epoch()).count();
+    const auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     try {
         for (const PlaylistInfo& playlist : PlaylistStore(ToPath(context_.PlaylistsFolder())).Playlists()) {
             if (IsAddressSource(playlist.source) && now - playlist.updated > 24 * 60 * 60)

@@ -20,7 +20,9 @@ class QThread;
 class QToolButton;
 class QTreeView;
 
-namespace Ui { class TListForm; }
+namespace Ui {
+class TListForm;
+}
 
 namespace zentavo {
 
@@ -111,11 +113,12 @@ private:
     QToolButton* channelsButton_ = nullptr;
     QNetworkAccessManager* network_ = nullptr;
     PlaylistJob* playlistJob_ = nullptr; // the user's additions and changes
-    PlaylistJob* quietJob_ = nullptr;    // the refresh at start-up
+    PlaylistJob* quietJob_ = nullptr; // the refresh at start-up
     std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
     std::shared_ptr<FoldedLists> quietFolded_;
     std::unique_ptr<QThread> disposal_;
-    std::uint64_t listsSerial_ = 0; // NextListsSerial of the rows shown (a job's result shows when newer) // frees the rows the lists held before a playlist change
+    std::uint64_t listsSerial_ =
+        0; // NextListsSerial of the rows shown (a job's result shows when newer) // frees the rows the lists held before a playlist change
     std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
 };
 

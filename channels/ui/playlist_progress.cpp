@@ -45,7 +45,8 @@ PlaylistJobResult& RunWithProgress(QWidget* parent, PlaylistJob& job, PlaylistJo
 void ShowJobResult(QWidget* parent, const PlaylistJobResult& result, const QString& title)
 {
     switch (result.outcome) {
-    case PlaylistJobResult::Outcome::Cancelled: return;
+    case PlaylistJobResult::Outcome::Cancelled:
+        return;
     case PlaylistJobResult::Outcome::Done: {
         if (result.message.isEmpty())
             return;

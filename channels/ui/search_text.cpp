@@ -25,14 +25,14 @@ std::string FoldForSearch(std::string_view utf8)
         }
         return folded;
     }
-    const QString decomposed = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))
-                                   .normalized(QString::NormalizationForm_KD);
+    const QString decomposed =
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).normalized(QString::NormalizationForm_KD);
     QString folded;
     folded.reserve(decomposed.size());
     for (const QChar c : decomposed) {
         const QChar::Category category = c.category();
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
-            category == QChar::Mark_Enclosing)
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+            || category == QChar::Mark_Enclosing)
             continue;
         folded.append(c);
     }
@@ -50,8 +50,9 @@ std::vector<std::string> SearchWords(const QString& typed)
 
 bool HoldsEveryWord(std::string_view foldedText, const std::vector<std::string>& words)
 {
-    return std::all_of(words.begin(), words.end(),
-                       [foldedText](const std::string& word) { return foldedText.find(word) != std::string_view::npos; });
+    return std::all_of(words.begin(), words.end(), [foldedText](const std::string& word) {
+        return foldedText.find(word) != std::string_view::npos;
+    });
 }
 
 } // namespace zentavo

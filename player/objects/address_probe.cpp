@@ -10,52 +10,66 @@
 namespace zentavo {
 namespace {
 
-bool HasPlaylistExtension(const QUrl& url) {
+bool HasPlaylistExtension(const QUrl& url)
+{
     const QString path = url.path().toLower();
     for (const char* extension : {".asx", ".wax", ".wvx", ".pls", ".m3u", ".m3u8", ".ram", ".rpm", ".smil"}) {
-        if (path.endsWith(QLatin1String(extension))) return true;
+        if (path.endsWith(QLatin1String(extension)))
+            return true;
     }
     return false;
 }
 
-bool IsPlaylistType(const QString& type) {
-    for (const char* known : {"audio/x-scpls", "audio/scpls", "audio/x-mpegurl", "audio/mpegurl",
-                              "application/x-mpegurl", "application/vnd.apple.mpegurl", "video/x-ms-asf",
-                              "video/x-ms-asx", "video/x-ms-wax", "video/x-ms-wvx", "audio/x-ms-wax",
-                              "audio/x-pn-realaudio", "audio/vnd.rn-realaudio", "application/smil",
-                              "text/plain"}) {
-        if (type == QLatin1String(known)) return true;
+bool IsPlaylistType(const QString& type)
+{
+    for (const char* known :
+         {"audio/x-scpls", "audio/scpls", "audio/x-mpegurl", "audio/mpegurl", "application/x-mpegurl",
+          "application/vnd.apple.mpegurl", "video/x-ms-asf", "video/x-ms-asx", "video/x-ms-wax", "video/x-ms-wvx",
+          "audio/x-ms-wax", "audio/x-pn-realaudio", "audio/vnd.rn-realaudio", "application/smil", "text/plain"}) {
+        if (type == QLatin1String(known))
+            return true;
     }
     return false;
 }
 
 // An error of the connection itself (not an HTTP status the server answered with).
-bool IsConnectionError(QNetworkReply::NetworkError error) {
+bool IsConnectionError(QNetworkReply::NetworkError error)
+{
     return error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
 }
 
-QString ErrorOutcome(QNetworkReply::NetworkError error) {
+QString ErrorOutcome(QNetworkReply::NetworkError error)
+{
     switch (error) {
-    case QNetworkReply::HostNotFoundError: return QStringLiteral("nohost");
-    case QNetworkReply::ConnectionRefusedError: return QStringLiteral("refused");
-    case QNetworkReply::RemoteHostClosedError: return QStringLiteral("closed");
-    case QNetworkReply::TooManyRedirectsError: return QStringLiteral("redirects");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("nohost");
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("refused");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("closed");
+    case QNetworkReply::TooManyRedirectsError:
+        return QStringLiteral("redirects");
     case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError: return QStringLiteral("timeout");
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("timeout");
     case QNetworkReply::ContentNotFoundError:
-    case QNetworkReply::ContentGoneError: return QStringLiteral("notfound");
-    default: return QStringLiteral("error");
+    case QNetworkReply::ContentGoneError:
+        return QStringLiteral("notfound");
+    default:
+        return QStringLiteral("error");
     }
 }
 
 // Media holds NUL bytes early on; text does not (UTF-16 text, after its byte order mark, does).
-bool LooksBinary(const QByteArray& body) {
+bool LooksBinary(const QByteArray& body)
+{
     return body.contains('\0') && !body.startsWith("\xFF\xFE") && !body.startsWith("\xFE\xFF");
 }
 
 } // namespace
 
-QJsonObject ProbeResult::ToJson() const {
+QJsonObject ProbeResult::ToJson() const
+{
     return QJsonObject{{QStringLiteral("outcome"), outcome},
                        {QStringLiteral("status"), status},
                        {QStringLiteral("contentType"), contentType},
@@ -64,7 +78,8 @@ QJsonObject ProbeResult::ToJson() const {
 }
 
 AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent, Mode mode)
-    : QObject(parent), address_(address), mode_(mode) {
+    : QObject(parent), address_(address), mode_(mode)
+{
     const QString scheme = address.scheme().toLower();
     if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         QTimer::singleShot(0, this, [this] {
@@ -83,7 +98,8 @@ AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, 
     connect(reply_, &QNetworkReply::finished, this, &AddressProbe::OnFinished);
 }
 
-AddressProbe::~AddressProbe() {
+AddressProbe::~AddressProbe()
+{
     if (reply_) {
         reply_->disconnect(this);
         reply_->abort();
@@ -91,20 +107,28 @@ AddressProbe::~AddressProbe() {
     }
 }
 
-ProbeResult AddressProbe::Answered() const {
+ProbeResult AddressProbe::Answered() const
+{
     ProbeResult result;
     result.status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0)
-                             .trimmed().toLower();
+    result.contentType = reply_->header(QNetworkRequest::ContentTypeHeader)
+                             .toString()
+                             .section(QLatin1Char(';'), 0, 0)
+                             .trimmed()
+                             .toLower();
     return result;
 }
 
-void AddressProbe::OnMetaData() {
-    if (done_ || watching_ || wantsBody_ || !reply_) return;
+void AddressProbe::OnMetaData()
+{
+    if (done_ || watching_ || wantsBody_ || !reply_)
+        return;
     const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) return;
+    if (!status.isValid())
+        return;
     const int code = status.toInt();
-    if (code >= 300 && code < 400) return; // a redirect being followed
+    if (code >= 300 && code < 400)
+        return; // a redirect being followed
     ProbeResult result = Answered();
     if (code == 404 || code == 410) {
         result.outcome = QStringLiteral("notfound");
@@ -116,8 +140,8 @@ void AddressProbe::OnMetaData() {
         Finish(result);
         return;
     }
-    wantsBody_ = HasPlaylistExtension(reply_->url()) || HasPlaylistExtension(address_) ||
-                 IsPlaylistType(result.contentType);
+    wantsBody_ =
+        HasPlaylistExtension(reply_->url()) || HasPlaylistExtension(address_) || IsPlaylistType(result.contentType);
     if (!wantsBody_) {
         result.outcome = QStringLiteral("ok");
         result.kind = QStringLiteral("media");
@@ -126,7 +150,8 @@ void AddressProbe::OnMetaData() {
 }
 
 // Media answers at once, or, for a watching probe, once the stream has flowed for a while.
-void AddressProbe::StartWatching(ProbeResult result) {
+void AddressProbe::StartWatching(ProbeResult result)
+{
     if (mode_ != Mode::Watch) {
         Finish(result);
         return;
@@ -137,10 +162,13 @@ void AddressProbe::StartWatching(ProbeResult result) {
     QTimer::singleShot(kWatchMs, this, [this] { Finish(watched_); });
 }
 
-void AddressProbe::OnReadyRead() {
-    if (done_ || !reply_) return;
+void AddressProbe::OnReadyRead()
+{
+    if (done_ || !reply_)
+        return;
     OnMetaData();
-    if (done_ || !reply_) return;
+    if (done_ || !reply_)
+        return;
     if (watching_) {
         reply_->readAll(); // only whether it keeps coming matters
         return;
@@ -155,8 +183,10 @@ void AddressProbe::OnReadyRead() {
     }
 }
 
-void AddressProbe::OnFinished() {
-    if (done_ || !reply_) return;
+void AddressProbe::OnFinished()
+{
+    if (done_ || !reply_)
+        return;
     ProbeResult result = Answered();
     const QNetworkReply::NetworkError error = reply_->error();
     if (IsConnectionError(error) || (error != QNetworkReply::NoError && result.status < 200)) {
@@ -166,8 +196,8 @@ void AddressProbe::OnFinished() {
     }
     // For a watching probe, media whose body has ended already: without a length announced, the
     // server's closing the connection is what ended it, a stream cut off rather than a whole file.
-    const bool announced = reply_->header(QNetworkRequest::ContentLengthHeader).isValid() ||
-                           reply_->rawHeader("Transfer-Encoding").toLower().contains("chunked");
+    const bool announced = reply_->header(QNetworkRequest::ContentLengthHeader).isValid()
+        || reply_->rawHeader("Transfer-Encoding").toLower().contains("chunked");
     const auto finishMedia = [this, announced](ProbeResult media) {
         if (mode_ == Mode::Watch && !announced) {
             media.outcome = QStringLiteral("closed");
@@ -193,13 +223,19 @@ void AddressProbe::OnFinished() {
     const PlaylistReading reading = FirstPlayableEntry(body_, reply_->url(), address_);
     result.outcome = QStringLiteral("ok");
     switch (reading.kind) {
-    case PlaylistReading::Kind::Hls: result.kind = QStringLiteral("hls"); break;
+    case PlaylistReading::Kind::Hls:
+        result.kind = QStringLiteral("hls");
+        break;
     case PlaylistReading::Kind::Entries:
         result.kind = QStringLiteral("playlist");
         result.entry = reading.entry.toString(QUrl::FullyEncoded);
         break;
-    case PlaylistReading::Kind::RefersToItself: result.outcome = QStringLiteral("selfref"); break;
-    case PlaylistReading::Kind::NotPlaylist: result.kind = QStringLiteral("media"); break;
+    case PlaylistReading::Kind::RefersToItself:
+        result.outcome = QStringLiteral("selfref");
+        break;
+    case PlaylistReading::Kind::NotPlaylist:
+        result.kind = QStringLiteral("media");
+        break;
     }
     if (result.kind == QLatin1String("media")) {
         finishMedia(result);
@@ -208,8 +244,10 @@ void AddressProbe::OnFinished() {
     Finish(result);
 }
 
-void AddressProbe::Finish(ProbeResult result) {
-    if (done_) return;
+void AddressProbe::Finish(ProbeResult result)
+{
+    if (done_)
+        return;
     done_ = true;
     if (reply_) {
         reply_->disconnect(this);

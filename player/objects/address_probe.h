@@ -20,10 +20,10 @@ struct ProbeResult {
     // "ok", "notfound", "nohost", "refused", "timeout", "closed" (the server closed the connection),
     // "redirects" (too many), "selfref" (a playlist that names only itself), "http" (see status) or "error"
     QString outcome;
-    int status = 0;      // HTTP status, 0 when there was no answer
+    int status = 0; // HTTP status, 0 when there was no answer
     QString contentType; // without parameters
-    QString kind;        // "hls", "playlist" (see entry) or "media"; empty unless outcome is "ok"
-    QString entry;       // the playlist's entry to play
+    QString kind; // "hls", "playlist" (see entry) or "media"; empty unless outcome is "ok"
+    QString entry; // the playlist's entry to play
 
     QJsonObject ToJson() const;
 };
@@ -39,7 +39,7 @@ public:
 
     enum class Mode {
         Resolve, // answer as soon as the kind is known
-        Watch,   // for a failed load: read media a little longer, to tell a connection the server closes
+        Watch, // for a failed load: read media a little longer, to tell a connection the server closes
     };
 
     // Starts at once; emits finished exactly once, then may be deleted.

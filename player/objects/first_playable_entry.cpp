@@ -14,37 +14,46 @@
 namespace zentavo {
 namespace {
 
-bool IsHttp(const QUrl& url) {
+bool IsHttp(const QUrl& url)
+{
     const QString scheme = url.scheme().toLower();
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-QUrl Comparable(const QUrl& url) {
+QUrl Comparable(const QUrl& url)
+{
     return url.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments);
 }
 
 // Binary data (media under a playlist's name) holds NUL bytes; UTF-16 text does too, after its mark.
-bool IsBinary(std::string_view bytes) {
-    return bytes.find('\0') != std::string_view::npos && !bytes.starts_with("\xFF\xFE") &&
-           !bytes.starts_with("\xFE\xFF");
+bool IsBinary(std::string_view bytes)
+{
+    return bytes.find('\0') != std::string_view::npos && !bytes.starts_with("\xFF\xFE")
+        && !bytes.starts_with("\xFE\xFF");
 }
 
-std::string_view Trimmed(std::string_view text) {
+std::string_view Trimmed(std::string_view text)
+{
     const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     return text.substr(first);
 }
 
 // The addresses of the list in its order; a RealAudio list (.ram, read as M3U) ends at "--stop--".
-std::vector<std::string> Addresses(std::vector<PlaylistEntry> entries, PlaylistFormat format) {
+std::vector<std::string> Addresses(std::vector<PlaylistEntry> entries, PlaylistFormat format)
+{
     std::vector<std::string> addresses;
     for (PlaylistEntry& entry : entries) {
         if (format == PlaylistFormat::M3u) {
-            if (entry.url == "--stop--") break;
-            if (entry.url.starts_with("--")) continue;
+            if (entry.url == "--stop--")
+                break;
+            if (entry.url.starts_with("--"))
+                continue;
         }
         if (!entry.alternatives.empty()) {
-            for (std::string& alternative : entry.alternatives) addresses.push_back(std::move(alternative));
+            for (std::string& alternative : entry.alternatives)
+                addresses.push_back(std::move(alternative));
         } else if (!entry.url.empty()) {
             addresses.push_back(std::move(entry.url));
         }
@@ -54,10 +63,12 @@ std::vector<std::string> Addresses(std::vector<PlaylistEntry> entries, PlaylistF
 
 } // namespace
 
-PlaylistReading FirstPlayableEntry(const QByteArray& body, const QUrl& base, const QUrl& requested) {
+PlaylistReading FirstPlayableEntry(const QByteArray& body, const QUrl& base, const QUrl& requested)
+{
     PlaylistReading reading;
     const std::string_view bytes(body.constData(), static_cast<size_t>(body.size()));
-    if (IsBinary(bytes)) return reading;
+    if (IsBinary(bytes))
+        return reading;
     const std::string text = DecodePlaylistText(bytes);
     const std::string_view opening = Trimmed(text);
     const std::string name = base.path().toStdString();
@@ -87,19 +98,28 @@ PlaylistReading FirstPlayableEntry(const QByteArray& body, const QUrl& base, con
     switch (format) {
     case PlaylistFormat::M3u:
         // An HTML page (an error page under a playlist's name) is no list of addresses.
-        if (!opening.starts_with('<')) entries = ParseM3u(text);
+        if (!opening.starts_with('<'))
+            entries = ParseM3u(text);
         break;
-    case PlaylistFormat::Pls: entries = ParsePls(text); break;
-    case PlaylistFormat::Asx: entries = ParseAsx(text); break;
-    case PlaylistFormat::Xspf: entries = ParseXspf(text); break;
-    case PlaylistFormat::Tsv: break; // a catalogue table, not something a stream address names
+    case PlaylistFormat::Pls:
+        entries = ParsePls(text);
+        break;
+    case PlaylistFormat::Asx:
+        entries = ParseAsx(text);
+        break;
+    case PlaylistFormat::Xspf:
+        entries = ParseXspf(text);
+        break;
+    case PlaylistFormat::Tsv:
+        break; // a catalogue table, not something a stream address names
     }
 
     QUrl first;
     bool namesItself = false;
     for (const std::string& address : Addresses(std::move(entries), format)) {
         const QUrl url = base.resolved(QUrl(QString::fromStdString(address)));
-        if (!url.isValid() || url.scheme().isEmpty()) continue;
+        if (!url.isValid() || url.scheme().isEmpty())
+            continue;
         if (isSelf(url)) {
             namesItself = true;
             continue;
@@ -109,7 +129,8 @@ PlaylistReading FirstPlayableEntry(const QByteArray& body, const QUrl& base, con
             reading.entry = url;
             return reading;
         }
-        if (first.isEmpty()) first = url;
+        if (first.isEmpty())
+            first = url;
     }
     if (!first.isEmpty()) {
         reading.kind = PlaylistReading::Kind::Entries;

@@ -10,9 +10,9 @@ namespace zentavo {
 
 struct PlaylistReading {
     enum class Kind {
-        NotPlaylist,    // no entry found: the body is media (or nothing known)
-        Hls,            // an HLS playlist (#EXTM3U with #EXT-X- tags): play the address itself
-        Entries,        // a list of addresses: play `entry`
+        NotPlaylist, // no entry found: the body is media (or nothing known)
+        Hls, // an HLS playlist (#EXTM3U with #EXT-X- tags): play the address itself
+        Entries, // a list of addresses: play `entry`
         RefersToItself, // every entry, or a line of an HLS playlist, names the playlist itself
     };
     Kind kind = Kind::NotPlaylist;

@@ -15,10 +15,15 @@
 
 namespace zentavo {
 
-QByteArray PlayerObjectsSchemeHandler::SchemeName() { return QByteArray(host_names::kObjectsScheme); }
+QByteArray PlayerObjectsSchemeHandler::SchemeName()
+{
+    return QByteArray(host_names::kObjectsScheme);
+}
 
-void PlayerObjectsSchemeHandler::RegisterScheme() {
-    if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName()) return;
+void PlayerObjectsSchemeHandler::RegisterScheme()
+{
+    if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName())
+        return;
     QWebEngineUrlScheme scheme(SchemeName());
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     // Secure, so that pages of a secure scheme may load its scripts as well.
@@ -34,14 +39,16 @@ void PlayerObjectsSchemeHandler::RegisterScheme() {
     }
 }
 
-QList<QByteArray> PlayerObjectsSchemeHandler::SchemeNames() {
+QList<QByteArray> PlayerObjectsSchemeHandler::SchemeNames()
+{
     return {SchemeName(), QByteArray(StreamRelay::kHttpScheme), QByteArray(StreamRelay::kHttpsScheme)};
 }
 
 PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
 PlayerObjectsSchemeHandler::~PlayerObjectsSchemeHandler() = default;
 
-void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
+void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
+{
     if (job->requestMethod() != "GET") {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
@@ -65,7 +72,8 @@ void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
 }
 
-void PlayerObjectsSchemeHandler::ServeLibrary(QWebEngineUrlRequestJob* job, const QString& name) {
+void PlayerObjectsSchemeHandler::ServeLibrary(QWebEngineUrlRequestJob* job, const QString& name)
+{
     static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9_.-]+\\.js$"));
     if (!plainName.match(name).hasMatch() || name.contains(QLatin1String(".."))) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
@@ -83,7 +91,8 @@ void PlayerObjectsSchemeHandler::ServeLibrary(QWebEngineUrlRequestJob* job, cons
     job->reply(QByteArrayLiteral("text/javascript"), buffer);
 }
 
-void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job) {
+void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job)
+{
     const QString initiator = job->initiator().scheme().toLower();
     if (initiator == QLatin1String("http") || initiator == QLatin1String("https")) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
@@ -98,16 +107,17 @@ void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job) {
         return;
     }
     const bool watch = query.queryItemValue(QStringLiteral("watch")) == QLatin1String("1");
-    auto* probe = new AddressProbe(network_, address, this,
-                                   watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
+    auto* probe =
+        new AddressProbe(network_, address, this, watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
     QPointer<QWebEngineUrlRequestJob> pending(job);
     connect(probe, &AddressProbe::finished, this, [pending, probe, id](const ProbeResult& result) {
         probe->deleteLater();
-        if (!pending) return;
+        if (!pending)
+            return;
         const QByteArray json = QJsonDocument(result.ToJson()).toJson(QJsonDocument::Compact);
         auto* buffer = new QBuffer(pending);
-        buffer->setData(QByteArray::fromStdString(host_names::ObjectsCall("finishProbe(")) + QByteArray::number(id) + ", " +
-                        json + ");\n");
+        buffer->setData(QByteArray::fromStdString(host_names::ObjectsCall("finishProbe(")) + QByteArray::number(id)
+                        + ", " + json + ");\n");
         buffer->open(QIODevice::ReadOnly);
         pending->reply(QByteArrayLiteral("text/javascript"), buffer);
     });

@@ -16,7 +16,8 @@ namespace {
 
 // The page scripts as the build joined them (the list and its order live in the CMake file).
 // The names the scripts share with the host, as the object that replaces their token.
-QString HostNamesObject() {
+QString HostNamesObject()
+{
     const QJsonObject names{
         {QStringLiteral("objectsGlobal"), QLatin1String(host_names::kObjectsGlobal)},
         {QStringLiteral("objectsScheme"), QLatin1String(host_names::kObjectsScheme)},
@@ -27,7 +28,8 @@ QString HostNamesObject() {
     return QString::fromUtf8(QJsonDocument(names).toJson(QJsonDocument::Compact));
 }
 
-QString ObjectsSource() {
+QString ObjectsSource()
+{
     QFile file(QStringLiteral(":/zentavo/objects/objects.js"));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The player objects' script is missing from the program's resources");
@@ -38,8 +40,8 @@ QString ObjectsSource() {
     return source.replace(token, HostNamesObject());
 }
 
-QWebEngineScript MainWorldScript(const QString& name, const QString& source,
-                                 QWebEngineScript::InjectionPoint point) {
+QWebEngineScript MainWorldScript(const QString& name, const QString& source, QWebEngineScript::InjectionPoint point)
+{
     QWebEngineScript script;
     script.setName(name);
     script.setSourceCode(source);
@@ -51,27 +53,30 @@ QWebEngineScript MainWorldScript(const QString& name, const QString& source,
 
 } // namespace
 
-QList<QWebEngineScript> PlayerObjectScripts() {
+QList<QWebEngineScript> PlayerObjectScripts()
+{
     static const QString objects = ObjectsSource();
     return {
         MainWorldScript(QStringLiteral("zentavo-player-objects"), objects, QWebEngineScript::DocumentCreation),
         MainWorldScript(QStringLiteral("zentavo-player-objects-scan"),
-                        QString::fromStdString(host_names::ObjectsCall("scan();")),
-                        QWebEngineScript::DocumentReady),
+                        QString::fromStdString(host_names::ObjectsCall("scan();")), QWebEngineScript::DocumentReady),
     };
 }
 
-void RegisterPlayerObjectsScheme() {
+void RegisterPlayerObjectsScheme()
+{
     PlayerObjectsSchemeHandler::RegisterScheme();
     const QByteArray processPerSite("--process-per-site");
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.split(' ').contains(processPerSite)) {
-        if (!flags.isEmpty()) flags += ' ';
+        if (!flags.isEmpty())
+            flags += ' ';
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + processPerSite);
     }
 }
 
-void InstallPlayerObjects(QWebEngineProfile& profile) {
+void InstallPlayerObjects(QWebEngineProfile& profile)
+{
     for (const QWebEngineScript& script : PlayerObjectScripts())
         profile.scripts()->insert(script);
     auto* handler = new PlayerObjectsSchemeHandler(&profile);

@@ -8,7 +8,8 @@
 
 namespace zentavo {
 
-QUrl StreamRelay::RealAddress(const QUrl& relayAddress) {
+QUrl StreamRelay::RealAddress(const QUrl& relayAddress)
+{
     const QString scheme = relayAddress.scheme().toLower();
     QUrl real(relayAddress);
     if (scheme == QLatin1String(kHttpScheme))
@@ -17,13 +18,15 @@ QUrl StreamRelay::RealAddress(const QUrl& relayAddress) {
         real.setScheme(QStringLiteral("https"));
     else
         return {};
-    if (real.host().isEmpty()) return {};
+    if (real.host().isEmpty())
+        return {};
     real.setFragment(QString());
     return real;
 }
 
 StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, QObject* parent)
-    : QObject(parent), job_(job) {
+    : QObject(parent), job_(job)
+{
     const QUrl address = RealAddress(job->requestUrl());
     if (!address.isValid() || address.isEmpty()) {
         job->fail(QWebEngineUrlRequestJob::UrlInvalid);
@@ -35,16 +38,19 @@ StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob
     request.setTransferTimeout(kTimeoutMs);
     reply_ = network.get(request);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received > kMaxBytes && reply_) reply_->abort();
+        if (received > kMaxBytes && reply_)
+            reply_->abort();
     });
     connect(reply_, &QNetworkReply::finished, this, &StreamRelay::OnFinished);
     // The page went away: nothing to answer any more.
     connect(job, &QObject::destroyed, this, [this] {
-        if (reply_) reply_->abort();
+        if (reply_)
+            reply_->abort();
     });
 }
 
-StreamRelay::~StreamRelay() {
+StreamRelay::~StreamRelay()
+{
     if (reply_) {
         reply_->disconnect(this);
         reply_->abort();
@@ -52,12 +58,14 @@ StreamRelay::~StreamRelay() {
     }
 }
 
-void StreamRelay::OnFinished() {
+void StreamRelay::OnFinished()
+{
     QNetworkReply* reply = reply_;
     reply_ = nullptr;
     reply->deleteLater();
     deleteLater();
-    if (!job_) return;
+    if (!job_)
+        return;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || status >= 400) {
         job_->fail(status == 404 || status == 410 || reply->error() == QNetworkReply::ContentNotFoundError
@@ -70,7 +78,8 @@ void StreamRelay::OnFinished() {
     buffer->setData(reply->readAll());
     buffer->open(QIODevice::ReadOnly);
     QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-    if (type.isEmpty()) type = QByteArrayLiteral("application/octet-stream");
+    if (type.isEmpty())
+        type = QByteArrayLiteral("application/octet-stream");
     job_->reply(type, buffer);
 }
 

@@ -6,8 +6,7 @@ namespace zentavo {
 
 FullScreenMode::FullScreenMode(QWidget& window, QList<QWidget*> hiddenWhileOn)
     : window_(window), hiddenWhileOn_(std::move(hiddenWhileOn))
-{
-}
+{}
 
 void FullScreenMode::Enter()
 {

@@ -24,16 +24,16 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QIcon>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 
-#include <algorithm>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <algorithm>
 
 namespace zentavo {
 
@@ -41,16 +41,26 @@ namespace {
 
 // The toolbar's image list, in its order: the index is what the mute button shows as "imageIndex".
 enum ToolbarImage {
-    kPlayImage, kPauseImage, kStopImage, kArrowLeftImage, kArrowRightImage, kMonitorImage,
-    kSpeakerSilentImage, kSpeakerSoundImage, kFramedPictureImage, kSpeakerGreyImage, kWindowPictureImage, kHeartImage
+    kPlayImage,
+    kPauseImage,
+    kStopImage,
+    kArrowLeftImage,
+    kArrowRightImage,
+    kMonitorImage,
+    kSpeakerSilentImage,
+    kSpeakerSoundImage,
+    kFramedPictureImage,
+    kSpeakerGreyImage,
+    kWindowPictureImage,
+    kHeartImage
 };
 
 QIcon ImageListIcon(int index)
 {
-    static const char* const kFiles[] = {
-        "00-play", "01-pause", "02-stop", "03-arrow-left", "04-arrow-right", "05-monitor",
-        "06-speaker-silent", "07-speaker-sound", "08-framed-picture", "09-speaker-grey",
-        "10-window-picture", "11-heart"};
+    static const char* const kFiles[] = {"00-play",           "01-pause",          "02-stop",
+                                         "03-arrow-left",     "04-arrow-right",    "05-monitor",
+                                         "06-speaker-silent", "07-speaker-sound",  "08-framed-picture",
+                                         "09-speaker-grey",   "10-window-picture", "11-heart"};
     return QIcon(QStringLiteral(":/zentavo/icons/%1.svg").arg(QLatin1String(kFiles[index])));
 }
 
@@ -84,8 +94,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
         move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     ui->Panel_load->raise();
     PlaceIntervalBox();
-    fullScreen_ = std::make_unique<FullScreenMode>(
-        *this, QList<QWidget*>{ui->MainMenu1, ui->ToolBar_player, ui->Panel_foto});
+    fullScreen_ =
+        std::make_unique<FullScreenMode>(*this, QList<QWidget*>{ui->MainMenu1, ui->ToolBar_player, ui->Panel_foto});
     SetMuteImage(kSpeakerSoundImage);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
@@ -96,8 +106,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->Radio1, &QAction::triggered, this, &TMainForm::Radio1Click);
     connect(ui->Webcam1, &QAction::triggered, this, &TMainForm::Webcam1Click);
     connect(ui->MyFavorites1, &QAction::triggered, this, &TMainForm::MyFavorites1Click);
-    connect(ui->AddthischanneltoMyFavorites1, &QAction::triggered, this,
-            &TMainForm::AddthischanneltoMyFavorites1Click);
+    connect(ui->AddthischanneltoMyFavorites1, &QAction::triggered, this, &TMainForm::AddthischanneltoMyFavorites1Click);
     connect(ui->Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
     connect(ui->Showcontrol1, &QAction::triggered, this, &TMainForm::Showcontrol1Click);
     connect(ui->alwaysontop1, &QAction::triggered, this, &TMainForm::alwaysontop1Click);
@@ -145,8 +154,8 @@ void TMainForm::PlaceIntervalBox()
     while (end < caption.size() && caption.at(end) == QLatin1Char(' '))
         ++end;
     const QFontMetrics metrics(ui->CheckBox1->font());
-    const int textLeft = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, ui->CheckBox1) +
-                         style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, ui->CheckBox1);
+    const int textLeft = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, ui->CheckBox1)
+        + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, ui->CheckBox1);
     const int runLeft = textLeft + metrics.horizontalAdvance(caption.left(blanks));
     const int runWidth = metrics.horizontalAdvance(caption.mid(blanks, end - blanks));
     QWidget* box = ui->JvSpinEdit1;
@@ -335,9 +344,9 @@ void TMainForm::SetPlayerControlsEnabled(bool enabled)
 {
     ui->btn_play->setChecked(false);
     ui->btn_stop->setChecked(false);
-    for (QWidget* control : {static_cast<QWidget*>(ui->btn_play), static_cast<QWidget*>(ui->btn_stop),
-                             static_cast<QWidget*>(ui->btn_full), static_cast<QWidget*>(ui->btn_mute),
-                             static_cast<QWidget*>(ui->JvTrackBar1)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(ui->btn_play), static_cast<QWidget*>(ui->btn_stop), static_cast<QWidget*>(ui->btn_full),
+          static_cast<QWidget*>(ui->btn_mute), static_cast<QWidget*>(ui->JvTrackBar1)})
         control->setEnabled(enabled);
     Timer1.stop();
 }
@@ -386,10 +395,22 @@ void TMainForm::OpenChannelList(ChannelTab tab)
         listForm_->ShowOnTab(tab);
 }
 
-void TMainForm::V1Click() { OpenChannelList(ChannelTab::Tv); }
-void TMainForm::Radio1Click() { OpenChannelList(ChannelTab::Radio); }
-void TMainForm::Webcam1Click() { OpenChannelList(ChannelTab::Webcams); }
-void TMainForm::MyFavorites1Click() { OpenChannelList(ChannelTab::Favourites); }
+void TMainForm::V1Click()
+{
+    OpenChannelList(ChannelTab::Tv);
+}
+void TMainForm::Radio1Click()
+{
+    OpenChannelList(ChannelTab::Radio);
+}
+void TMainForm::Webcam1Click()
+{
+    OpenChannelList(ChannelTab::Webcams);
+}
+void TMainForm::MyFavorites1Click()
+{
+    OpenChannelList(ChannelTab::Favourites);
+}
 
 void TMainForm::AddthischanneltoMyFavorites1Click()
 {
@@ -414,7 +435,8 @@ void TMainForm::PlayChannel()
     try {
         // A channel of the user's own playlists is played from the catalogue that holds it.
         std::filesystem::path catalogue(QFile::encodeName(context_.CataloguePath()).toStdString());
-        const PlaylistStore playlists(std::filesystem::path(QFile::encodeName(context_.PlaylistsFolder()).toStdString()));
+        const PlaylistStore playlists(
+            std::filesystem::path(QFile::encodeName(context_.PlaylistsFolder()).toStdString()));
         if (const auto own = playlists.CatalogueHolding(context_.CurrentChannelId.toStdString()))
             catalogue = *own;
         play = PreparePlay(catalogue, context_.CurrentChannelId.toStdString(), context_.StreamPassphrase, options);
@@ -429,8 +451,9 @@ void TMainForm::PlayChannel()
         const std::string id = context_.CurrentChannelId.toStdString();
         // A lookup compares ids as written: text that is not a plain number finds no channel.
         if (!IsCanonicalChannelId(id))
-            throw std::runtime_error("The channel id '" + id
-                                     + "' is not a number (digits only, without leading zeros), so it names no channel");
+            throw std::runtime_error(
+                "The channel id '" + id
+                + "' is not a number (digits only, without leading zeros), so it names no channel");
         throw std::runtime_error("The channel " + id + " is not in the channel list any more");
     }
 

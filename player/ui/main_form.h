@@ -3,8 +3,8 @@
 // the snapshot bar, the loading indicator and the menus. Playback preparation, the page bridge,
 // the settings store and the browser launcher are classes of their own that the handlers call.
 
-#include "player/played_pages.h"
 #include "channels/ui/channel_tab.h"
+#include "player/played_pages.h"
 #include "player/player_page.h"
 
 #include <QMainWindow>
@@ -12,7 +12,9 @@
 #include <QTimer>
 #include <memory>
 
-namespace Ui { class TMainForm; }
+namespace Ui {
+class TMainForm;
+}
 
 class QDialog;
 class QShortcut;
@@ -139,7 +141,7 @@ private:
     bool firstActivationPending_ = false;
     bool loadingSettings_ = false;
     bool settingsRetryWaits_ = false;
-    bool soundOn_ = true;     // the sound state the page has confirmed
+    bool soundOn_ = true; // the sound state the page has confirmed
     bool soundWanted_ = true; // the sound state the last mute click asked for
     bool snapshotMode_ = false;
     int currentMediaKind_ = 0;

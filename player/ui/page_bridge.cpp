@@ -15,8 +15,7 @@ namespace {
 // A JavaScript string literal of any text (a JSON array holding it, indexed).
 QString ScriptString(const QString& text)
 {
-    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)) +
-           QStringLiteral("[0]");
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)) + QStringLiteral("[0]");
 }
 
 } // namespace
@@ -44,13 +43,13 @@ void PageBridge::Run(const QString& name, const QString& action, Next next, Next
 {
     // document.all.item(name) gives a collection when several elements share the name: the first acts.
     // (document.all itself tests false in scripts, so it is called, not tested.)
-    const QString script = QStringLiteral(
-        "(function () {"
-        " var e = null;"
-        " try { e = document.all.item(%1); } catch (x) { e = null; }"
-        " if (e && !e.tagName && e.length) e = e[0];"
-        " if (!e) return false;"
-        " %2 return true; })()").arg(ScriptString(name), action);
+    const QString script = QStringLiteral("(function () {"
+                                          " var e = null;"
+                                          " try { e = document.all.item(%1); } catch (x) { e = null; }"
+                                          " if (e && !e.tagName && e.length) e = e[0];"
+                                          " if (!e) return false;"
+                                          " %2 return true; })()")
+                               .arg(ScriptString(name), action);
     QPointer<PageBridge> self(this);
     page_.runJavaScript(script, QWebEngineScript::MainWorld, [self, name, next, missing](const QVariant& result) {
         // The page answers with an empty result while it is being destroyed: nothing to report then.

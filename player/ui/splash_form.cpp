@@ -93,8 +93,7 @@ void TSplashForm::Image1Click()
 bool TSplashForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui->Image1) {
-        if (event->type() == QEvent::MouseButtonPress &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             image1Pressed_ = true;
             return true;
         }

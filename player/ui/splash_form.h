@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Ui { class TSplashForm; }
+namespace Ui {
+class TSplashForm;
+}
 
 namespace zentavo {
 

@@ -56,9 +56,9 @@ private slots:
     {
         const QString text = StartupFailureText(ConversionError("'dll.-+|' is not a valid integer value"),
                                                 QStringLiteral("zentavo-player"));
-        QVERIFY2(QRegularExpression(QStringLiteral(
-                     "^Exception ConversionError in module zentavo-player at [0-9A-F]{16}\\.\\n"
-                     "'dll\\.-\\+\\|' is not a valid integer value\\.$"))
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^Exception ConversionError in module zentavo-player at [0-9A-F]{16}\\.\\n"
+                                    "'dll\\.-\\+\\|' is not a valid integer value\\.$"))
                      .match(text)
                      .hasMatch(),
                  qPrintable(text));

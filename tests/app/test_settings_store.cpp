@@ -57,8 +57,9 @@ private slots:
         SettingsStore store(dir.filePath(QStringLiteral("player.ini")));
         store.WriteChannelStart(true);
         QCOMPARE(store.ReadChannelStart(), QStringLiteral("1"));
-        QCOMPARE(QSettings(store.FilePath(), QSettings::IniFormat).value(QStringLiteral("Software/Zentavo/channel-start")),
-                 QVariant(QStringLiteral("1")));
+        QCOMPARE(
+            QSettings(store.FilePath(), QSettings::IniFormat).value(QStringLiteral("Software/Zentavo/channel-start")),
+            QVariant(QStringLiteral("1")));
         store.WriteChannelStart(false);
         QCOMPARE(store.ReadChannelStart(), QStringLiteral("0"));
     }
@@ -109,7 +110,8 @@ private slots:
         WriteFile(blocker, "not a folder");
         SettingsStore store(blocker + QStringLiteral("/zentavo/player.ini"));
         QCOMPARE(ErrorOf([&] { store.CreateKey(); }), QStringLiteral("Failed to create key Software/Zentavo"));
-        QCOMPARE(ErrorOf([&] { store.WriteChannelStart(true); }), QStringLiteral("Failed to create key Software/Zentavo"));
+        QCOMPARE(ErrorOf([&] { store.WriteChannelStart(true); }),
+                 QStringLiteral("Failed to create key Software/Zentavo"));
     }
 
     void writeOverAFileThatDoesNotParseSucceeds_data()

@@ -24,8 +24,7 @@ void Say(const QString& line)
     std::fflush(stdout);
 }
 
-template <typename T>
-int VisibleCount()
+template <typename T> int VisibleCount()
 {
     int count = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -33,8 +32,7 @@ int VisibleCount()
     return count;
 }
 
-template <typename T>
-T* Find()
+template <typename T> T* Find()
 {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* t = qobject_cast<T*>(w))
@@ -112,10 +110,10 @@ private slots:
         for (const QString& line : lines)
             if (line.startsWith(QLatin1String("step: ")))
                 steps << line.mid(6);
-        QCOMPARE(steps, (QStringList{QStringLiteral("application"), QStringLiteral("title"), QStringLiteral("gate"),
-                                     QStringLiteral("splash"), QStringLiteral("main window"),
-                                     QStringLiteral("list window"), QStringLiteral("preferences"),
-                                     QStringLiteral("loop"), QStringLiteral("end")}));
+        QCOMPARE(steps,
+                 (QStringList{QStringLiteral("application"), QStringLiteral("title"), QStringLiteral("gate"),
+                              QStringLiteral("splash"), QStringLiteral("main window"), QStringLiteral("list window"),
+                              QStringLiteral("preferences"), QStringLiteral("loop"), QStringLiteral("end")}));
         QVERIFY2(lines.contains(QStringLiteral("splash visible: 1, main visible: 0")), qPrintable(lines.join(u'\n')));
         QVERIFY2(lines.contains(QStringLiteral("activated; splash alive: 0")), qPrintable(lines.join(u'\n')));
         QVERIFY(lines.contains(QStringLiteral("status: 0")));

@@ -40,7 +40,8 @@ inline bool WriteBytes(const std::filesystem::path& path, const QByteArray& byte
 // Names of the entries of a folder, sorted.
 inline QStringList FolderEntries(const std::filesystem::path& folder)
 {
-    return QDir(QString::fromStdString(folder.string())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(QString::fromStdString(folder.string()))
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // A fresh folder that is removed with the object.
@@ -62,8 +63,8 @@ struct Item {
 inline std::string ItemXml(const Item& item)
 {
     return "<item><id>" + item.id + "</id><name>" + item.name + "</name><country>" + item.country
-           + "</country><bandwidth>" + item.bandwidth + "</bandwidth><type2>" + item.type2
-           + "</type2><imgindex>" + item.imgindex + "</imgindex><url>" + item.url + "</url></item>";
+        + "</country><bandwidth>" + item.bandwidth + "</bandwidth><type2>" + item.type2 + "</type2><imgindex>"
+        + item.imgindex + "</imgindex><url>" + item.url + "</url></item>";
 }
 
 inline QByteArray CatalogueXml(std::initializer_list<std::string> itemsXml)

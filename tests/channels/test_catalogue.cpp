@@ -90,9 +90,9 @@ private slots:
 
     void enumerationVisitsEveryItemInFileOrder()
     {
-        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(
-            "<items><item><id>2</id><name>b</name></item><!-- comment --><item><id>1</id></item>"
-            "<other><id>9</id></other></items>"));
+        const Catalogue catalogue = Catalogue::FromDocument(
+            XmlDocument::LoadBytes("<items><item><id>2</id><name>b</name></item><!-- comment --><item><id>1</id></item>"
+                                   "<other><id>9</id></other></items>"));
         QStringList ids;
         catalogue.ForEachChannel([&ids](const ChannelRecord& record) { ids << QString::fromStdString(record.id); });
         QCOMPARE(ids, (QStringList{QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("9")}));
@@ -100,9 +100,9 @@ private slots:
 
     void fieldsAreReadByNameWithMissingOnesEmpty()
     {
-        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(
-            "<items><item><url>u</url><name>first</name><type2>tv</type2><name>second</name>"
-            "<id>7</id><extra>x</extra></item></items>"));
+        const Catalogue catalogue = Catalogue::FromDocument(
+            XmlDocument::LoadBytes("<items><item><url>u</url><name>first</name><type2>tv</type2><name>second</name>"
+                                   "<id>7</id><extra>x</extra></item></items>"));
         std::vector<ChannelRecord> records;
         catalogue.ForEachChannel([&records](const ChannelRecord& record) { records.push_back(record); });
         QCOMPARE(records.size(), std::size_t{1});
@@ -138,11 +138,13 @@ private slots:
         QFETCH(QByteArray, id);
         QFETCH(QByteArray, url);
         QByteArray xml = SampleCatalogue();
-        xml.replace("</items>", ItemXml({"17", "Duplicate", "Spain", "", "tv", "0", "DUP"}).c_str() + QByteArray("</items>"));
+        xml.replace("</items>",
+                    ItemXml({"17", "Duplicate", "Spain", "", "tv", "0", "DUP"}).c_str() + QByteArray("</items>"));
         const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(xml.toStdString()));
         const auto item = catalogue.FindChannel(std::string_view(id.constData(), static_cast<std::size_t>(id.size())));
         QCOMPARE(item ? Bytes(item->ChildText("url")) : QByteArray(), url);
-        const auto record = catalogue.FindChannelRecord(std::string_view(id.constData(), static_cast<std::size_t>(id.size())));
+        const auto record =
+            catalogue.FindChannelRecord(std::string_view(id.constData(), static_cast<std::size_t>(id.size())));
         QCOMPARE(record ? Bytes(record->url) : QByteArray(), url);
     }
 
@@ -180,25 +182,25 @@ private slots:
     {
         QFETCH(QByteArray, id);
         QFETCH(QByteArray, name);
-        const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes(
-            "<!DOCTYPE items [<!ENTITY seven \"7\">]>"
-            "<items xmlns:n='urn:n'>"
-            "<item><name>a</name><id> 1 </id></item>"
-            "<item><id>x</id><id>2</id><name>second id child</name></item>"
-            "<n:item><id>3</id><name>namespaced item</name></n:item>"
-            "<other><id>3</id><name>not an item</name></other>"
-            "<item><id>3</id><name>three</name></item>"
-            "<item><id>1<b>2</b></id><name>nested</name></item>"
-            "<item><id><![CDATA[4]]></id><name>cdata</name></item>"
-            "<item><id>&seven;</id><name>entity</name></item>"
-            "<item><id>09</id><name>leading zero</name></item>"
-            "<item><id>0.5</id><name>half</name></item>"
-            "<item><id>0</id><name>zero</name></item>"
-            "<item><id>-0</id><name>minus zero</name></item>"
-            "<item><id></id><name>empty</name></item>"
-            "<item><id>\n\t10\r\n</id><name>ten</name></item>"
-            "<item><id>123456789012345678901234567890</id><name>huge</name></item>"
-            "</items>"));
+        const Catalogue catalogue = Catalogue::FromDocument(
+            XmlDocument::LoadBytes("<!DOCTYPE items [<!ENTITY seven \"7\">]>"
+                                   "<items xmlns:n='urn:n'>"
+                                   "<item><name>a</name><id> 1 </id></item>"
+                                   "<item><id>x</id><id>2</id><name>second id child</name></item>"
+                                   "<n:item><id>3</id><name>namespaced item</name></n:item>"
+                                   "<other><id>3</id><name>not an item</name></other>"
+                                   "<item><id>3</id><name>three</name></item>"
+                                   "<item><id>1<b>2</b></id><name>nested</name></item>"
+                                   "<item><id><![CDATA[4]]></id><name>cdata</name></item>"
+                                   "<item><id>&seven;</id><name>entity</name></item>"
+                                   "<item><id>09</id><name>leading zero</name></item>"
+                                   "<item><id>0.5</id><name>half</name></item>"
+                                   "<item><id>0</id><name>zero</name></item>"
+                                   "<item><id>-0</id><name>minus zero</name></item>"
+                                   "<item><id></id><name>empty</name></item>"
+                                   "<item><id>\n\t10\r\n</id><name>ten</name></item>"
+                                   "<item><id>123456789012345678901234567890</id><name>huge</name></item>"
+                                   "</items>"));
         const std::string idText = id.toStdString();
         const auto found = catalogue.FindChannel(idText);
         QCOMPARE(found ? Bytes(found->ChildText("name")) : QByteArray(), name);
@@ -206,8 +208,8 @@ private slots:
 
     void findChannelNeedsTheItemsRoot()
     {
-        const Catalogue catalogue = Catalogue::FromDocument(
-            XmlDocument::LoadBytes("<channels><item><id>1</id><url>u</url></item></channels>"));
+        const Catalogue catalogue =
+            Catalogue::FromDocument(XmlDocument::LoadBytes("<channels><item><id>1</id><url>u</url></item></channels>"));
         QVERIFY(!catalogue.FindChannel("1"));
     }
 
@@ -320,9 +322,9 @@ private slots:
             return found;
         };
         // Ids that no lookup can find ("017") play nothing, so both rows stay.
-        QCOMPARE(captions(lists.tv), (QStringList{QStringLiteral(" Spain - First|17"), QStringLiteral(" Cuba - Leading zero|017"),
-                                                  QStringLiteral(" Cuba - Leading zero again|017"),
-                                                  QStringLiteral(" Oman - Five|5")}));
+        QCOMPARE(captions(lists.tv),
+                 (QStringList{QStringLiteral(" Spain - First|17"), QStringLiteral(" Cuba - Leading zero|017"),
+                              QStringLiteral(" Cuba - Leading zero again|017"), QStringLiteral(" Oman - Five|5")}));
         QVERIFY(lists.radio.empty());
         QVERIFY(lists.webcam.empty());
         QCOMPARE(captions(lists.leftOut),

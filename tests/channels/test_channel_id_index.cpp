@@ -37,10 +37,33 @@ const char* kCatalogue = R"(<items>
 void ChannelIdIndexTest::findsWhatTheSingleLookupFinds_data()
 {
     QTest::addColumn<QString>("id");
-    for (const char* id : {"17", "017", "17.", "17.0", "2.5", ".5", "8", "9", "30", "31", "123456789012", "4",
-                           "-4", "abc", "name", "1e1", "", "17]", "0", "99", "17 or 1=1", " 17",
-                           "9999999999999999999", "10000000000000000000", "123456789012345678901234567890",
-                           "0123456789012345678901234567890", "18446744073709551616"})
+    for (const char* id : {"17",
+                           "017",
+                           "17.",
+                           "17.0",
+                           "2.5",
+                           ".5",
+                           "8",
+                           "9",
+                           "30",
+                           "31",
+                           "123456789012",
+                           "4",
+                           "-4",
+                           "abc",
+                           "name",
+                           "1e1",
+                           "",
+                           "17]",
+                           "0",
+                           "99",
+                           "17 or 1=1",
+                           " 17",
+                           "9999999999999999999",
+                           "10000000000000000000",
+                           "123456789012345678901234567890",
+                           "0123456789012345678901234567890",
+                           "18446744073709551616"})
         QTest::newRow(*id ? id : "empty") << QString::fromUtf8(id);
 }
 
@@ -56,17 +79,19 @@ void ChannelIdIndexTest::findsWhatTheSingleLookupFinds()
     if (expected)
         QVERIFY(*found == *expected);
     // What it finds: the first item of exactly that id; an id is never read as a number.
-    static const QHash<QString, QString> kFound{{QStringLiteral("17"), QStringLiteral("first seventeen")},
-                                                {QStringLiteral("8"), QStringLiteral("two ids")},
-                                                {QStringLiteral("123456789012"), QStringLiteral("big")},
-                                                {QStringLiteral("9999999999999999999"), QStringLiteral("largest short")},
-                                                {QStringLiteral("123456789012345678901234567890"), QStringLiteral("huge")}};
+    static const QHash<QString, QString> kFound{
+        {QStringLiteral("17"), QStringLiteral("first seventeen")},
+        {QStringLiteral("8"), QStringLiteral("two ids")},
+        {QStringLiteral("123456789012"), QStringLiteral("big")},
+        {QStringLiteral("9999999999999999999"), QStringLiteral("largest short")},
+        {QStringLiteral("123456789012345678901234567890"), QStringLiteral("huge")}};
     QCOMPARE(found ? QString::fromStdString(found->ChildText("name")) : QString(), kFound.value(id));
 }
 
 void ChannelIdIndexTest::documentWithoutItemsRootFindsNothing()
 {
-    const Catalogue catalogue = Catalogue::FromDocument(XmlDocument::LoadBytes("<channels><item><id>1</id></item></channels>"));
+    const Catalogue catalogue =
+        Catalogue::FromDocument(XmlDocument::LoadBytes("<channels><item><id>1</id></item></channels>"));
     QVERIFY(!ChannelIdIndex(catalogue).Find("1"));
 }
 

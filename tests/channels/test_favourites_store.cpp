@@ -65,7 +65,8 @@ private slots:
         QCOMPARE(AddFavourite(files.favourites, "3"), EditResult::Changed);
         QCOMPARE(ReadBytes(files.favourites), Store("<item id=\"17\" comment=\"\"/><item id=\"3\" comment=\"\"/>"));
         const auto rows = BuildFavouriteRows(files.favourites, files.catalogue);
-        QCOMPARE(Captions(rows), (QStringList{QStringLiteral("France - Beta FM"), QStringLiteral("Germany - Alpha TV")}));
+        QCOMPARE(Captions(rows),
+                 (QStringList{QStringLiteral("France - Beta FM"), QStringLiteral("Germany - Alpha TV")}));
     }
 
     void addingAFavouriteAgainLeavesTheFileUntouched_data()
@@ -149,14 +150,17 @@ private slots:
         const Files files;
         QCOMPARE(AddFavourite(files.favourites, "\n  17\n"), EditResult::Changed);
         QCOMPARE(AddFavourite(files.favourites, "17"), EditResult::Unchanged);
-        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)), QStringList{QStringLiteral("France - Beta FM")});
+        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)),
+                 QStringList{QStringLiteral("France - Beta FM")});
         QCOMPARE(RemoveFavourite(files.favourites, "17"), EditResult::Changed);
     }
 
     void removeTakesOutTheFirstItemWithThatId()
     {
         const Files files;
-        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"3\" comment=\"\"/><item id=\"17\" comment=\"a\"/><item id=\"5\" comment=\"\"/>")));
+        QVERIFY(WriteBytes(
+            files.favourites,
+            Store("<item id=\"3\" comment=\"\"/><item id=\"17\" comment=\"a\"/><item id=\"5\" comment=\"\"/>")));
         QCOMPARE(RemoveFavourite(files.favourites, "17"), EditResult::Changed);
         QCOMPARE(ReadBytes(files.favourites), Store("<item id=\"3\" comment=\"\"/><item id=\"5\" comment=\"\"/>"));
         const QByteArray before = ReadBytes(files.favourites);
@@ -178,7 +182,8 @@ private slots:
         QCOMPARE(SetFavouriteComment(files.favourites, "99", "x"), EditResult::Unchanged);
         QCOMPARE(FavouriteComment(files.favourites, "17").value(), std::string("late & <great> \"show\""));
         QCOMPARE(ReadBytes(files.favourites),
-                 Store("<item id=\"3\" comment=\"old\"/><item id=\"17\" comment=\"late &amp; &lt;great&gt; &quot;show&quot;\"/>"));
+                 Store("<item id=\"3\" comment=\"old\"/><item id=\"17\" comment=\"late &amp; &lt;great&gt; "
+                       "&quot;show&quot;\"/>"));
     }
 
     void rowsShowCatalogueDataAndTheirDecoration_data()
@@ -186,18 +191,20 @@ private slots:
         QTest::addColumn<QByteArray>("item");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("icon");
-        QTest::newRow("plain") << QByteArray("<item id=\"3\" comment=\"\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
+        QTest::newRow("plain") << QByteArray("<item id=\"3\" comment=\"\"/>") << QStringLiteral("Germany - Alpha TV")
+                               << 0;
         QTest::newRow("comment") << QByteArray("<item id=\"3\" comment=\"news\"/>")
                                  << QStringLiteral("Germany - Alpha TV  [ news ]") << 0;
         QTest::newRow("bandwidth attribute") << QByteArray("<item id=\"17\" bandwidth=\"128k\" comment=\"\"/>")
                                              << QStringLiteral("France - Beta FM  (128k)") << 1;
         QTest::newRow("bandwidth and comment") << QByteArray("<item id=\"17\" comment=\"jazz\" bandwidth=\"128k\"/>")
                                                << QStringLiteral("France - Beta FM  (128k)  [ jazz ]") << 1;
-        QTest::newRow("no comment attribute") << QByteArray("<item id=\"3\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
-        QTest::newRow("non-integer imgindex") << QByteArray("<item id=\"5\" comment=\"\"/>")
-                                              << QStringLiteral("Norway - Harbour cam") << kNoIcon;
-        QTest::newRow("blanks around the id") << QByteArray("<item id=\" 3\n\" comment=\"\"/>")
-                                              << QStringLiteral("Germany - Alpha TV") << 0;
+        QTest::newRow("no comment attribute")
+            << QByteArray("<item id=\"3\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
+        QTest::newRow("non-integer imgindex")
+            << QByteArray("<item id=\"5\" comment=\"\"/>") << QStringLiteral("Norway - Harbour cam") << kNoIcon;
+        QTest::newRow("blanks around the id")
+            << QByteArray("<item id=\" 3\n\" comment=\"\"/>") << QStringLiteral("Germany - Alpha TV") << 0;
     }
     void rowsShowCatalogueDataAndTheirDecoration()
     {
@@ -210,16 +217,22 @@ private slots:
         QCOMPARE(rows.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(rows[0].caption), caption);
         QCOMPARE(rows[0].iconIndex, icon);
-        QCOMPARE(Bytes(rows[0].id), item.contains("\"17\"") ? QByteArray("17") : item.contains("\"5\"") ? QByteArray("5") : QByteArray("3"));
+        QCOMPARE(Bytes(rows[0].id),
+                 item.contains("\"17\"")      ? QByteArray("17")
+                     : item.contains("\"5\"") ? QByteArray("5")
+                                              : QByteArray("3"));
     }
 
     // Ids are compared as written: "03" and "3 or 1=1" name no channel.
     void favouritesTheCatalogueLacksAreLeftOut()
     {
         const Files files;
-        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"99\" comment=\"gone\"/><item id=\"3\" comment=\"\"/><item comment=\"no id\"/><item id=\"x]\"/>"
-                                                   "<item id=\"03\"/><item id=\"3 or 1=1\"/><item id=\"3.0\"/>")));
-        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)), QStringList{QStringLiteral("Germany - Alpha TV")});
+        QVERIFY(WriteBytes(files.favourites,
+                           Store("<item id=\"99\" comment=\"gone\"/><item id=\"3\" comment=\"\"/><item comment=\"no "
+                                 "id\"/><item id=\"x]\"/>"
+                                 "<item id=\"03\"/><item id=\"3 or 1=1\"/><item id=\"3.0\"/>")));
+        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, files.catalogue)),
+                 QStringList{QStringLiteral("Germany - Alpha TV")});
     }
 
     void rowsFollowTheCatalogueOfTheMoment()
@@ -280,8 +293,9 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ListFileError, AddFavourite(files.favourites, "17"));
         QVERIFY_THROWS_EXCEPTION(ListFileError, BuildFavouriteRows(files.favourites, files.catalogue));
         const auto status = std::filesystem::symlink_status(files.favourites);
-        QCOMPARE(status.type(), kind == QLatin1String("fifo") ? std::filesystem::file_type::fifo
-                                                              : std::filesystem::file_type::symlink);
+        QCOMPARE(status.type(),
+                 kind == QLatin1String("fifo") ? std::filesystem::file_type::fifo
+                                               : std::filesystem::file_type::symlink);
     }
 
     void theListingReportsACatalogueThatCannotBeLoaded()
@@ -318,7 +332,8 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(XmlError, RemoveFavourite(store, "3"));
             QVERIFY_THROWS_EXCEPTION(XmlError, SetFavouriteComment(store, "3", "x"));
             QCOMPARE(ReadBytes(store), before);
-            QCOMPARE(FolderEntries(files.folder.Path()), (QStringList{QStringLiteral("tv-all.xml"), QStringLiteral("tv-list-fav.xml")}));
+            QCOMPARE(FolderEntries(files.folder.Path()),
+                     (QStringList{QStringLiteral("tv-all.xml"), QStringLiteral("tv-list-fav.xml")}));
             return;
         }
         if (kind == QLatin1String("folder")) {
@@ -392,7 +407,8 @@ private slots:
     {
         const Files files;
         QCOMPARE(AddFavourite(files.favourites, "3"), EditResult::Changed);
-        QVERIFY(WriteBytes(files.favourites, Store("<item id=\"3\" comment=\"\"/><item id=\"17\" comment=\"by hand\"/>")));
+        QVERIFY(
+            WriteBytes(files.favourites, Store("<item id=\"3\" comment=\"\"/><item id=\"17\" comment=\"by hand\"/>")));
         QCOMPARE(AddFavourite(files.favourites, "5"), EditResult::Changed);
         QCOMPARE(FavouriteComment(files.favourites, "17").value(), std::string("by hand"));
         QCOMPARE(BuildFavouriteRows(files.favourites, files.catalogue).size(), std::size_t{3});

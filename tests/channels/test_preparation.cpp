@@ -89,7 +89,8 @@ private slots:
     {
         QFETCH(QByteArray, address);
         QFETCH(MediaKind, kind);
-        QCOMPARE(ClassifyMediaKind(std::string_view(address.constData(), static_cast<std::size_t>(address.size()))), kind);
+        QCOMPARE(ClassifyMediaKind(std::string_view(address.constData(), static_cast<std::size_t>(address.size()))),
+                 kind);
     }
 
     void annotateAppendsTheKindOfEveryItem()
@@ -107,8 +108,8 @@ private slots:
     // Annotating twice appends a second imgindex; readers keep taking the first one.
     void annotatingAgainAppendsASecondCode()
     {
-        XmlDocument catalogue = XmlDocument::LoadBytes(
-            "<items><item><id>1</id><imgindex>2</imgindex><url>rtsp://x</url></item></items>");
+        XmlDocument catalogue =
+            XmlDocument::LoadBytes("<items><item><id>1</id><imgindex>2</imgindex><url>rtsp://x</url></item></items>");
         AnnotateMediaKinds(catalogue);
         QCOMPARE(ImgIndexes(catalogue.Root().ChildElements()[0]), (std::vector<std::string>{"2", "1"}));
         const Catalogue reader = Catalogue::FromDocument(std::move(catalogue));

@@ -24,11 +24,12 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("firstName");
         QTest::addColumn<QByteArray>("secondCountry");
-        QTest::newRow("UTF-8") << QStringLiteral("catalogue-utf-8.xml") << QByteArray("東京テレビ") << QByteArray("Suisse");
-        QTest::newRow("UTF-16 LE with BOM") << QStringLiteral("catalogue-utf-16.xml") << QByteArray("東京テレビ")
-                                            << QByteArray("Suisse");
-        QTest::newRow("UTF-16 BE with BOM") << QStringLiteral("catalogue-utf-16be.xml") << QByteArray("東京テレビ")
-                                            << QByteArray("Suisse");
+        QTest::newRow("UTF-8") << QStringLiteral("catalogue-utf-8.xml") << QByteArray("東京テレビ")
+                               << QByteArray("Suisse");
+        QTest::newRow("UTF-16 LE with BOM")
+            << QStringLiteral("catalogue-utf-16.xml") << QByteArray("東京テレビ") << QByteArray("Suisse");
+        QTest::newRow("UTF-16 BE with BOM")
+            << QStringLiteral("catalogue-utf-16be.xml") << QByteArray("東京テレビ") << QByteArray("Suisse");
         QTest::newRow("ISO-8859-1") << QStringLiteral("catalogue-iso-8859-1.xml") << QByteArray("Télé Genève")
                                     << QByteArray("Danmark");
         QTest::newRow("windows-1252") << QStringLiteral("catalogue-windows-1252.xml") << QByteArray("Télé Genève €uro")
@@ -71,7 +72,9 @@ private slots:
         document.SaveFile(folder / "saved.xml");
 
         const QByteArray saved = ReadBytes(folder / "saved.xml");
-        const QByteArray head = declaredEncoding == "UTF-16" ? QString::fromUtf16(reinterpret_cast<const char16_t*>(saved.constData() + 2), 60).toUtf8() : saved.left(60);
+        const QByteArray head = declaredEncoding == "UTF-16"
+            ? QString::fromUtf16(reinterpret_cast<const char16_t*>(saved.constData() + 2), 60).toUtf8()
+            : saved.left(60);
         QVERIFY2(head.contains("encoding=\"" + declaredEncoding + "\""), head.constData());
 
         const XmlDocument again = XmlDocument::LoadFile(folder / "saved.xml");
@@ -121,7 +124,8 @@ private slots:
     void textsXmlCannotStoreAreRefused_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::newRow("control character") << QByteArray("a\x01" "b");
+        QTest::newRow("control character") << QByteArray("a\x01"
+                                                         "b");
         QTest::newRow("escape character") << QByteArray("\x1b[0m");
         QTest::newRow("NUL") << QByteArray("a\0b", 3);
         QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9");
@@ -153,10 +157,11 @@ private slots:
         QTest::newRow("unclosed element") << QByteArray("<items><item></items>") << QStringLiteral("file");
         QTest::newRow("text only") << QByteArray("just text") << QStringLiteral("file");
         QTest::newRow("two roots") << QByteArray("<items/><items/>") << QStringLiteral("file");
-        QTest::newRow("bad bytes for UTF-8") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><items>\xff\xfe</items>")
-                                             << QStringLiteral("file");
-        QTest::newRow("unknown encoding") << QByteArray("<?xml version=\"1.0\" encoding=\"x-no-such\"?><items/>")
-                                          << QStringLiteral("file");
+        QTest::newRow("bad bytes for UTF-8")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><items>\xff\xfe</items>")
+            << QStringLiteral("file");
+        QTest::newRow("unknown encoding")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"x-no-such\"?><items/>") << QStringLiteral("file");
         QTest::newRow("undefined entity") << QByteArray("<items>&nothing;</items>") << QStringLiteral("file");
     }
     void loadingFailsForFilesThatAreNotDocuments()
@@ -195,7 +200,7 @@ private slots:
         QVERIFY(WriteBytes(folder / "secret.txt", "TOP SECRET"));
         const std::string secretUrl = "file://" + (folder / "secret.txt").string();
         const std::string xxe = "<?xml version=\"1.0\"?><!DOCTYPE items [<!ENTITY s SYSTEM \"" + secretUrl
-                                + "\">]><items><item><name>&s;</name></item></items>";
+            + "\">]><items><item><name>&s;</name></item></items>";
         const XmlDocument document = XmlDocument::LoadBytes(xxe);
         QVERIFY(!Bytes(document.Root().FirstChildElement()->ChildText("name")).contains("SECRET"));
         QVERIFY(!Bytes(document.SaveToBytes()).contains("TOP SECRET"));
@@ -217,7 +222,8 @@ private slots:
         QTest::addColumn<QByteArray>("name"); // empty: nothing selected
         QTest::newRow("predicate") << QStringLiteral("/items/item[id=2]") << QByteArray("two");
         QTest::newRow("first of two matches") << QStringLiteral("/items/item[id>1]") << QByteArray("two");
-        QTest::newRow("union in reverse order") << QStringLiteral("/items/item[3] | /items/item[2]") << QByteArray("two");
+        QTest::newRow("union in reverse order")
+            << QStringLiteral("/items/item[3] | /items/item[2]") << QByteArray("two");
         QTest::newRow("no match") << QStringLiteral("/items/item[id=9]") << QByteArray();
         QTest::newRow("attribute is not an element") << QStringLiteral("/items/item/@x") << QByteArray();
         QTest::newRow("number, not a node-set") << QStringLiteral("count(/items/item)") << QByteArray();
@@ -238,7 +244,8 @@ private slots:
 
     void selectionFromAnElementIsRelativeToIt()
     {
-        const XmlDocument document = XmlDocument::LoadBytes("<items><item><url>a</url></item><item><url>b</url></item></items>");
+        const XmlDocument document =
+            XmlDocument::LoadBytes("<items><item><url>a</url></item><item><url>b</url></item></items>");
         const auto second = document.Root().ChildElements()[1];
         QCOMPARE(Bytes(second.SelectSingleNode("url")->Text()), QByteArray("b"));
         QVERIFY(!second.SelectSingleNode("name"));
@@ -261,7 +268,8 @@ private slots:
     {
         XmlDocument document = XmlDocument::LoadBytes("<items><item id='1'/><item id='2'/></items>");
         document.SelectSingleNode("/items/item[@id=1]")->Remove();
-        QCOMPARE(Bytes(document.SaveToBytes()), QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items><item id=\"2\"/></items>\n"));
+        QCOMPARE(Bytes(document.SaveToBytes()),
+                 QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items><item id=\"2\"/></items>\n"));
     }
 
     void aSaveReplacesTheFileAndLeavesNoTemporaryFile()
@@ -285,7 +293,8 @@ private slots:
         const auto path = folder / "doc.xml";
         std::string big;
         for (int i = 0; i < 20000; ++i)
-            big += "<item><id>" + std::to_string(i) + "</id><name>channel name number " + std::to_string(i) + "</name></item>";
+            big += "<item><id>" + std::to_string(i) + "</id><name>channel name number " + std::to_string(i)
+                + "</name></item>";
         const XmlDocument first = XmlDocument::LoadBytes("<items>" + big + "</items>");
         const XmlDocument second = XmlDocument::LoadBytes("<items>" + big + big + "</items>");
         const QByteArray firstBytes = Bytes(first.SaveToBytes());
@@ -358,19 +367,19 @@ private slots:
     // chain followed to its end, relative links from their own folder); the link itself stays.
     void aSaveThroughALinkWritesWhereItPoints_data()
     {
-        QTest::addColumn<QString>("link");   // the link's text, as readlink gives it back
+        QTest::addColumn<QString>("link"); // the link's text, as readlink gives it back
         QTest::addColumn<QString>("target"); // the file that receives the document, under the folder
         QTest::addColumn<bool>("targetExists");
         QTest::newRow("working, absolute") << QStringLiteral("@/real.xml") << QStringLiteral("real.xml") << true;
         QTest::newRow("working, relative") << QStringLiteral("real.xml") << QStringLiteral("real.xml") << true;
         QTest::newRow("dangling, absolute") << QStringLiteral("@/real.xml") << QStringLiteral("real.xml") << false;
         QTest::newRow("dangling, relative") << QStringLiteral("real.xml") << QStringLiteral("real.xml") << false;
-        QTest::newRow("dangling, into a subfolder") << QStringLiteral("sub/real.xml") << QStringLiteral("sub/real.xml")
-                                                    << false;
-        QTest::newRow("chain ending dangling") << QStringLiteral("sub/hop.xml") << QStringLiteral("sub/real.xml")
-                                               << false;
-        QTest::newRow("chain ending in a file") << QStringLiteral("sub/hop.xml") << QStringLiteral("sub/real.xml")
-                                                << true;
+        QTest::newRow("dangling, into a subfolder")
+            << QStringLiteral("sub/real.xml") << QStringLiteral("sub/real.xml") << false;
+        QTest::newRow("chain ending dangling")
+            << QStringLiteral("sub/hop.xml") << QStringLiteral("sub/real.xml") << false;
+        QTest::newRow("chain ending in a file")
+            << QStringLiteral("sub/hop.xml") << QStringLiteral("sub/real.xml") << true;
     }
     void aSaveThroughALinkWritesWhereItPoints()
     {
@@ -381,8 +390,8 @@ private slots:
         std::filesystem::create_directory(folder / "sub");
         // sub/hop.xml is a relative link inside sub/, resolved from sub/ and not from the folder.
         std::filesystem::create_symlink("real.xml", folder / "sub" / "hop.xml");
-        const std::string text = link.startsWith(u'@') ? folder.Path().string() + link.mid(1).toStdString()
-                                                       : link.toStdString();
+        const std::string text =
+            link.startsWith(u'@') ? folder.Path().string() + link.mid(1).toStdString() : link.toStdString();
         std::filesystem::create_symlink(text, folder / "link.xml");
         if (targetExists)
             QVERIFY(WriteBytes(folder.Path() / target.toStdString(), "old"));
@@ -401,8 +410,8 @@ private slots:
     {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("words");
-        QTest::newRow("into a missing folder") << QStringLiteral("no-such-folder/real.xml")
-                                               << QStringLiteral("No such file or directory");
+        QTest::newRow("into a missing folder")
+            << QStringLiteral("no-such-folder/real.xml") << QStringLiteral("No such file or directory");
         QTest::newRow("a loop") << QStringLiteral("link.xml") << QStringLiteral("Too many levels of symbolic links");
         QTest::newRow("to a folder") << QStringLiteral("sub") << QStringLiteral("Is a directory");
     }
@@ -418,8 +427,8 @@ private slots:
             QFAIL("the save must fail");
         } catch (const XmlError& error) {
             const QString message = QString::fromUtf8(error.what());
-            QVERIFY2(message.startsWith(QStringLiteral("Cannot save ") +
-                                        QString::fromStdString((folder / "link.xml").string())),
+            QVERIFY2(message.startsWith(QStringLiteral("Cannot save ")
+                                        + QString::fromStdString((folder / "link.xml").string())),
                      error.what());
             QVERIFY2(message.contains(words), error.what());
         }

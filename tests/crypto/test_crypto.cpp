@@ -47,10 +47,10 @@ private slots:
         QTest::newRow("C.2 AES-192") << KeySize::Key192
                                      << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f1011121314151617")
                                      << QByteArray::fromHex("dda97ca4864cdfe06eaf70a0ec0d7191");
-        QTest::newRow("C.3 AES-256")
-            << KeySize::Key256
-            << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f")
-            << QByteArray::fromHex("8ea2b7ca516745bfeafc49904b496089");
+        QTest::newRow("C.3 AES-256") << KeySize::Key256
+                                     << QByteArray::fromHex(
+                                            "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f")
+                                     << QByteArray::fromHex("8ea2b7ca516745bfeafc49904b496089");
     }
     void aesReproducesFips197Examples()
     {
@@ -98,7 +98,8 @@ private slots:
         QFETCH(int, digits);
         QFETCH(QByteArray, lengthField);
         for (const KeySize size : {KeySize::Key128, KeySize::Key192, KeySize::Key256}) {
-            const QByteArray text = Bytes(EncipherString(std::string(static_cast<std::size_t>(plainLength), 'a'), "key", size));
+            const QByteArray text =
+                Bytes(EncipherString(std::string(static_cast<std::size_t>(plainLength), 'a'), "key", size));
             QCOMPARE(text.size(), digits);
             QCOMPARE(text.left(16), lengthField);
             QCOMPARE(text, text.toUpper()); // capital digits only
@@ -120,10 +121,17 @@ private slots:
         QTest::newRow("address") << QByteArray("http://stream.example.net/live.asx")
                                  << QByteArray("http://stream.example.net/live.asx");
         QTest::newRow("exactly one block") << QByteArray("rtsp://a.b/c.rm!") << QByteArray("rtsp://a.b/c.rm!");
-        QTest::newRow("utf-8 bytes") << QByteArray("http://x/\xc3\xa9t\xc3\xa9") << QByteArray("http://x/\xc3\xa9t\xc3\xa9");
+        QTest::newRow("utf-8 bytes") << QByteArray("http://x/\xc3\xa9t\xc3\xa9")
+                                     << QByteArray("http://x/\xc3\xa9t\xc3\xa9");
         QTest::newRow("blank and tab at the ends") << QByteArray(" \thttp://x/a \r\n") << QByteArray("http://x/a");
-        QTest::newRow("control byte inside kept") << QByteArray("a\x01" "b") << QByteArray("a\x01" "b");
-        QTest::newRow("high bytes at the ends kept") << QByteArray("\xff" "a\x80") << QByteArray("\xff" "a\x80");
+        QTest::newRow("control byte inside kept") << QByteArray("a\x01"
+                                                                "b")
+                                                  << QByteArray("a\x01"
+                                                                "b");
+        QTest::newRow("high bytes at the ends kept") << QByteArray("\xff"
+                                                                   "a\x80")
+                                                     << QByteArray("\xff"
+                                                                   "a\x80");
     }
     void roundTripGivesThePlainTextAfterTrimming()
     {
@@ -139,7 +147,8 @@ private slots:
     {
         const std::string upper = EncipherString("http://example.com/", "key", KeySize::Key128);
         const std::string lower = QByteArray::fromStdString(upper).toLower().toStdString();
-        QCOMPARE(Bytes(DecipherString(lower, "key", KeySize::Key128)), Bytes(DecipherString(upper, "key", KeySize::Key128)));
+        QCOMPARE(Bytes(DecipherString(lower, "key", KeySize::Key128)),
+                 Bytes(DecipherString(upper, "key", KeySize::Key128)));
     }
 
     void anOddLastDigitGivesOneByte()
@@ -149,7 +158,8 @@ private slots:
         const std::string cut = text.substr(0, 46) + "0";
         QCOMPARE(DecipherString(cut, "k", KeySize::Key128).size(), std::size_t{16});
         // The odd digit is the low nibble of the last cipher byte: a different digit gives a different block.
-        QVERIFY(DecipherString(cut, "k", KeySize::Key128) != DecipherString(text.substr(0, 46) + "1", "k", KeySize::Key128));
+        QVERIFY(DecipherString(cut, "k", KeySize::Key128)
+                != DecipherString(text.substr(0, 46) + "1", "k", KeySize::Key128));
     }
 
     void malformedTextsFailWithTheirMessages_data()
@@ -162,16 +172,18 @@ private slots:
                                  << QByteArray("'0xG7' is not a valid integer value");
         QTest::newRow("blank then digit") << QByteArray(" 5") + valid.mid(2) << Failure::ConversionError
                                           << QByteArray("'0x 5' is not a valid integer value");
-        QTest::newRow("bad pair in the cipher text") << valid.left(20) + "zz" + valid.mid(22) << Failure::ConversionError
-                                                     << QByteArray("'0xzz' is not a valid integer value");
-        QTest::newRow("bad odd last character") << valid.left(46) + "X" << Failure::ConversionError
-                                                << QByteArray("'0xX' is not a valid integer value");
+        QTest::newRow("bad pair in the cipher text")
+            << valid.left(20) + "zz" + valid.mid(22) << Failure::ConversionError
+            << QByteArray("'0xzz' is not a valid integer value");
+        QTest::newRow("bad odd last character")
+            << valid.left(46) + "X" << Failure::ConversionError << QByteArray("'0xX' is not a valid integer value");
         QTest::newRow("sign is not a digit") << QByteArray("-1") + valid.mid(2) << Failure::ConversionError
                                              << QByteArray("'0x-1' is not a valid integer value");
-        QTest::newRow("first bad pair is named") << QByteArray("00Q0R0") << Failure::ConversionError
-                                                 << QByteArray("'0xQ0' is not a valid integer value");
+        QTest::newRow("first bad pair is named")
+            << QByteArray("00Q0R0") << Failure::ConversionError << QByteArray("'0xQ0' is not a valid integer value");
         QTest::newRow("empty") << QByteArray() << Failure::StreamReadError << QByteArray("Stream read error");
-        QTest::newRow("14 characters") << QByteArray(14, '0') << Failure::StreamReadError << QByteArray("Stream read error");
+        QTest::newRow("14 characters") << QByteArray(14, '0') << Failure::StreamReadError
+                                       << QByteArray("Stream read error");
         QTest::newRow("15 characters") << QByteArray(15, '0') << Failure::EAESError
                                        << QByteArray("Invalid buffer size for decryption");
         QTest::newRow("16 characters") << QByteArray(16, '0') << Failure::EAESError
@@ -215,12 +227,12 @@ private slots:
         QTest::addColumn<KeySize>("size");
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("sameKey");
-        QTest::newRow("128: agree in the first 16 bytes") << KeySize::Key128 << QByteArray("0123456789abcdefXYZ")
-                                                          << QByteArray("0123456789abcdef");
+        QTest::newRow("128: agree in the first 16 bytes")
+            << KeySize::Key128 << QByteArray("0123456789abcdefXYZ") << QByteArray("0123456789abcdef");
         QTest::newRow("256: agree in the first 32 bytes")
             << KeySize::Key256 << QByteArray(32, 'q') + "tail" << QByteArray(32, 'q') + "other";
-        QTest::newRow("192: short key is zero-filled") << KeySize::Key192 << QByteArray("abc")
-                                                       << QByteArray("abc") + QByteArray(21, '\0');
+        QTest::newRow("192: short key is zero-filled")
+            << KeySize::Key192 << QByteArray("abc") << QByteArray("abc") + QByteArray(21, '\0');
         QTest::newRow("128: empty key is all zeros") << KeySize::Key128 << QByteArray() << QByteArray(16, '\0');
         QTest::newRow("256: empty key is all zeros") << KeySize::Key256 << QByteArray() << QByteArray(32, '\0');
     }
@@ -231,7 +243,10 @@ private slots:
         QFETCH(QByteArray, sameKey);
         const std::string plain = "http://example.org/stream.asx";
         QCOMPARE(Bytes(EncipherString(plain, Str(key), size)), Bytes(EncipherString(plain, Str(sameKey), size)));
-        QCOMPARE(Bytes(FormKeyBytes(Str(key), size)), Bytes(FormKeyBytes(Str(sameKey), size)).left(sameKey.size()).leftJustified(static_cast<qsizetype>(KeyByteCount(size)), '\0', true));
+        QCOMPARE(Bytes(FormKeyBytes(Str(key), size)),
+                 Bytes(FormKeyBytes(Str(sameKey), size))
+                     .left(sameKey.size())
+                     .leftJustified(static_cast<qsizetype>(KeyByteCount(size)), '\0', true));
     }
 
     void keySizesGiveDifferentCipherTexts()
@@ -257,10 +272,15 @@ private slots:
         QTest::addColumn<QByteArray>("trimmed");
         QTest::newRow("nothing to trim") << QByteArray("abc") << QByteArray("abc");
         QTest::newRow("zeros after") << QByteArray("abc") + QByteArray(13, '\0') << QByteArray("abc");
-        QTest::newRow("blanks and controls") << QByteArray(" \x01\x1f" "a b\t\n ") << QByteArray("a b");
+        QTest::newRow("blanks and controls") << QByteArray(" \x01\x1f"
+                                                           "a b\t\n ")
+                                             << QByteArray("a b");
         QTest::newRow("all trimmed") << QByteArray(" \0\t", 3) << QByteArray();
         QTest::newRow("empty") << QByteArray() << QByteArray();
-        QTest::newRow("byte 127 stays") << QByteArray("\x7f" "a\x7f") << QByteArray("\x7f" "a\x7f");
+        QTest::newRow("byte 127 stays") << QByteArray("\x7f"
+                                                      "a\x7f")
+                                        << QByteArray("\x7f"
+                                                      "a\x7f");
     }
     void trimRemovesBytesUpToBlankFromBothEnds()
     {
@@ -276,8 +296,10 @@ private slots:
         QTest::newRow("empty") << QByteArray() << QByteArray("d41d8cd98f00b204e9800998ecf8427e");
         QTest::newRow("a") << QByteArray("a") << QByteArray("0cc175b9c0f1b6a831c399e269772661");
         QTest::newRow("abc") << QByteArray("abc") << QByteArray("900150983cd24fb0d6963f7d28e17f72");
-        QTest::newRow("message digest") << QByteArray("message digest") << QByteArray("f96b697d7cb7938d525a2f31aaf161d0");
-        QTest::newRow("digits") << QByteArray("12345678901234567890123456789012345678901234567890123456789012345678901234567890")
+        QTest::newRow("message digest") << QByteArray("message digest")
+                                        << QByteArray("f96b697d7cb7938d525a2f31aaf161d0");
+        QTest::newRow("digits") << QByteArray(
+            "12345678901234567890123456789012345678901234567890123456789012345678901234567890")
                                 << QByteArray("57edf4a22be3c955ac49da2e2107b67a");
     }
     void md5MatchesRfc1321()

@@ -46,9 +46,9 @@ void LocalHttpServer::Answer(QTcpSocket* socket)
     if (found == resources_.constEnd()) {
         response = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     } else {
-        response = "HTTP/1.1 200 OK\r\nContent-Type: " + found->contentType + "\r\nContent-Length: " +
-                   QByteArray::number(found->body.size()) + "\r\n" + found->extraHeaders +
-                   "Connection: close\r\n\r\n" + found->body;
+        response = "HTTP/1.1 200 OK\r\nContent-Type: " + found->contentType
+            + "\r\nContent-Length: " + QByteArray::number(found->body.size()) + "\r\n" + found->extraHeaders
+            + "Connection: close\r\n\r\n" + found->body;
     }
     socket->write(response);
     socket->disconnectFromHost();

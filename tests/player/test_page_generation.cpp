@@ -18,7 +18,10 @@ Q_DECLARE_METATYPE(std::string)
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 int Count(const std::string& text, const std::string& what)
 {
@@ -107,17 +110,19 @@ private slots:
                               QStringLiteral("CONSOLE=clip1"), QStringLiteral("LOOP=0"), QStringLiteral("NUMLOOP=0"),
                               QLatin1String("CENTER=%|VALUE01|%"), QStringLiteral("MAINTAINASPECT=0"),
                               QStringLiteral("BACKGROUNDCOLOR=#000000")}));
-        QCOMPARE(Buttons(page), (QStringList{QStringLiteral("HTML_Play|play|ClickPlay()"),
-                                             QStringLiteral("HTML_Full|full|SetFullScreen()"),
-                                             QStringLiteral("HTML_Sound|100|SetVolume(this.value)"),
-                                             QStringLiteral("HTML_SetONSound|mute|SetONSound()"),
-                                             QStringLiteral("HTML_SetOFFSound|mute|SetOFFSound()")}));
+        QCOMPARE(
+            Buttons(page),
+            (QStringList{QStringLiteral("HTML_Play|play|ClickPlay()"), QStringLiteral("HTML_Full|full|SetFullScreen()"),
+                         QStringLiteral("HTML_Sound|100|SetVolume(this.value)"),
+                         QStringLiteral("HTML_SetONSound|mute|SetONSound()"),
+                         QStringLiteral("HTML_SetOFFSound|mute|SetOFFSound()")}));
         QVERIFY(page.find("onload=\"playy(srcc)\"") != std::string::npos);
         // The player check falls back to the maker's home page.
         QVERIFY(page.find(std::string("window.location.replace(\"") + kHomePageUrl + "\")") != std::string::npos);
         QVERIFY(page.find("window.zentavoPlayers && window.zentavoPlayers.real === true") != std::string::npos);
         QVERIFY(page.find("RealPlayer was not detected on your PC. This free software is required to watch Internet "
-                          "TV stations. \\n\\n Please click OK to download RealPlayer") != std::string::npos);
+                          "TV stations. \\n\\n Please click OK to download RealPlayer")
+                != std::string::npos);
     }
 
     void windowsMediaTemplateCarriesItsObjectAndButtons()
@@ -135,11 +140,12 @@ private slots:
                               QStringLiteral("ClickToPlay=false"), QStringLiteral("EnableContextMenu=0"),
                               QStringLiteral("EnablePositionControls=false"), QStringLiteral("Balance=0"),
                               QStringLiteral("ShowStatusBar=1"), QStringLiteral("AutoSize=0")}));
-        QCOMPARE(Buttons(page), (QStringList{QStringLiteral("HTML_Play|play|DoPlay()"),
-                                             QStringLiteral("HTML_Full|full|SetDisplaySize(3)"),
-                                             QStringLiteral("HTML_Sound|0|SetVolume(this.value)"),
-                                             QStringLiteral("HTML_SetONSound|mute|SetONSound()"),
-                                             QStringLiteral("HTML_SetOFFSound|mute|SetOFFSound()")}));
+        QCOMPARE(
+            Buttons(page),
+            (QStringList{QStringLiteral("HTML_Play|play|DoPlay()"), QStringLiteral("HTML_Full|full|SetDisplaySize(3)"),
+                         QStringLiteral("HTML_Sound|0|SetVolume(this.value)"),
+                         QStringLiteral("HTML_SetONSound|mute|SetONSound()"),
+                         QStringLiteral("HTML_SetOFFSound|mute|SetOFFSound()")}));
         QVERIFY(page.find("onload=\"playhistory(srcc)\"") != std::string::npos);
         QVERIFY(page.find("SetVolume(0);") != std::string::npos);
     }
@@ -170,12 +176,12 @@ private slots:
         QTest::newRow("value02 fit to window") << std::string("[%|VALUE02|%]") << u << false << std::string("[2]");
         QTest::newRow("title") << std::string("<%|TITLE|%>") << u << true << std::string("<Channel One>");
         QTest::newRow("unknown name") << std::string("<%|FOO|%>") << u << true << std::string("<[undefined terms]>");
-        QTest::newRow("names are case-sensitive") << std::string("<%|url|%>") << u << true
-                                                  << std::string("<[undefined terms]>");
+        QTest::newRow("names are case-sensitive")
+            << std::string("<%|url|%>") << u << true << std::string("<[undefined terms]>");
         QTest::newRow("empty name") << std::string("<%||%>") << u << true << std::string("<[undefined terms]>");
         QTest::newRow("no placeholder") << std::string("plain\r\ntext") << u << true << std::string("plain\r\ntext");
-        QTest::newRow("every placeholder") << std::string("%|URL|% %|VALUE01|% %|VALUE02|% %|TITLE|%") << u << false
-                                           << u + " 0 2 Channel One";
+        QTest::newRow("every placeholder")
+            << std::string("%|URL|% %|VALUE01|% %|VALUE02|% %|TITLE|%") << u << false << u + " 0 2 Channel One";
         // A value is never read again: the placeholders it holds stay as they are written.
         QTest::newRow("address holding |% leaves later names alone")
             << std::string("u=%|URL|% c=%|VALUE01|%") << std::string("|%") << true << std::string("u=|% c=1");
@@ -183,13 +189,13 @@ private slots:
             << std::string("a=%|URL|% b=%|VALUE01|% end") << std::string("%|") << true << std::string("a=%| b=1 end");
         QTest::newRow("placeholder an address brings in stays as written")
             << std::string("(%|URL|%)") << std::string("%|TITLE|%") << true << std::string("(%|TITLE|%)");
-        QTest::newRow("|% before %| in the template") << std::string("|% %|URL|%") << u << true
-                                                      << std::string("|% [undefined terms]L|%");
+        QTest::newRow("|% before %| in the template")
+            << std::string("|% %|URL|%") << u << true << std::string("|% [undefined terms]L|%");
         QTest::newRow("overlapping %|%") << std::string("%|%abc") << u << true << std::string("[undefined terms]bc");
-        QTest::newRow("unterminated placeholder") << std::string("%|abc") << u << true
-                                                  << std::string("[undefined terms]c");
-        QTest::newRow("placeholder at the very end") << std::string("x%|") << u << true
-                                                     << std::string("x[undefined terms]");
+        QTest::newRow("unterminated placeholder")
+            << std::string("%|abc") << u << true << std::string("[undefined terms]c");
+        QTest::newRow("placeholder at the very end")
+            << std::string("x%|") << u << true << std::string("x[undefined terms]");
     }
     void fillTemplateReplacesPlaceholders()
     {
@@ -209,7 +215,8 @@ private slots:
         QTest::addColumn<std::string>("title");
         QTest::addColumn<std::string>("expected");
         const std::string hostile = "a\\b\"c'd<e>f&g h=`i\r\n";
-        QTest::newRow("script string") << std::string("<script>var t = \"%|TITLE|%\";</script>") << hostile
+        QTest::newRow("script string")
+            << std::string("<script>var t = \"%|TITLE|%\";</script>") << hostile
             << std::string("<script>var t = \"a\\\\b\\\"c\\'d\\x3Ce\\x3Ef&g h=`i\\x0D\\x0A\";</script>");
         QTest::newRow("script element with attributes, upper case")
             << std::string("<SCRIPT language=\"javascript\">t='%|TITLE|%'</SCRIPT>") << std::string("</script>")
@@ -217,23 +224,25 @@ private slots:
         QTest::newRow("line separators in a script")
             << std::string("<script>t='%|TITLE|%'</script>") << std::string("x\xE2\x80\xA8y\xE2\x80\xA9z\x01")
             << std::string("<script>t='x\\u2028y\\u2029z\\x01'</script>");
-        QTest::newRow("double-quoted attribute") << std::string("<img alt=\"%|TITLE|%\">") << hostile
+        QTest::newRow("double-quoted attribute")
+            << std::string("<img alt=\"%|TITLE|%\">") << hostile
             << std::string("<img alt=\"a\\b&quot;c&#39;d&lt;e&gt;f&amp;g h=`i\r\n\">");
         QTest::newRow("single-quoted attribute after a quoted >")
             << std::string("<img title=\"1>0\" alt='%|TITLE|%'>") << std::string("' onerror='x")
             << std::string("<img title=\"1>0\" alt='&#39; onerror=&#39;x'>");
-        QTest::newRow("attribute without quotes") << std::string("<img alt=%|TITLE|%>") << hostile
+        QTest::newRow("attribute without quotes")
+            << std::string("<img alt=%|TITLE|%>") << hostile
             << std::string("<img alt=a\\b&quot;c&#39;d&lt;e&gt;f&amp;g&#32;h&#61;&#96;i&#13;&#10;>");
         QTest::newRow("text") << std::string("<p>%|TITLE|%</p>") << hostile
-            << std::string("<p>a\\b&quot;c&#39;d&lt;e&gt;f&amp;g h=`i\r\n</p>");
-        QTest::newRow("text after a script element") << std::string("<script>x</script>%|TITLE|%")
-                                                     << std::string("<b>") << std::string("<script>x</script>&lt;b&gt;");
+                              << std::string("<p>a\\b&quot;c&#39;d&lt;e&gt;f&amp;g h=`i\r\n</p>");
+        QTest::newRow("text after a script element") << std::string("<script>x</script>%|TITLE|%") << std::string("<b>")
+                                                     << std::string("<script>x</script>&lt;b&gt;");
         QTest::newRow("text after a tag that only starts like script")
             << std::string("<scripts>%|TITLE|%") << std::string("<b>") << std::string("<scripts>&lt;b&gt;");
         QTest::newRow("comment") << std::string("<!-- <script> %|TITLE|% -->") << std::string("-->")
                                  << std::string("<!-- <script> --&gt; -->");
-        QTest::newRow("text beside a lone <") << std::string("1 < 2 %|TITLE|%") << std::string("<")
-                                              << std::string("1 < 2 &lt;");
+        QTest::newRow("text beside a lone <")
+            << std::string("1 < 2 %|TITLE|%") << std::string("<") << std::string("1 < 2 &lt;");
         QTest::newRow("ordinary name") << std::string("<script>t=\"%|TITLE|%\"</script><p>%|TITLE|%</p>")
                                        << std::string("Germany - Alpha TV  (512K)")
                                        << std::string("<script>t=\"Germany - Alpha TV  (512K)\"</script>"
@@ -325,8 +334,8 @@ private slots:
         same("http://example.com:8080/live/stream.m3u8?a=1&b=%20x#frag");
         same("mms://media.example.net/tv");
         same("rtsp://user:pw@cam.example.org/ch1?x=[1]");
-        QTest::newRow("placeholder marks") << std::string("http://h/a|%b%|c%|TITLE|%")
-                                           << std::string("http://h/a%7C%b%%7Cc%%7CTITLE%7C%");
+        QTest::newRow("placeholder marks")
+            << std::string("http://h/a|%b%|c%|TITLE|%") << std::string("http://h/a%7C%b%%7Cc%%7CTITLE%7C%");
         same("http://host/'single'quotes'");
         QTest::newRow("double quote") << std::string("http://h/a\"b") << std::string("http://h/a%22b");
         QTest::newRow("angle brackets") << std::string("http://h/<b>") << std::string("http://h/%3Cb%3E");
@@ -336,12 +345,11 @@ private slots:
         QTest::newRow("zero and delete") << std::string("a\0b\x7F", 4) << std::string("a%00b%7F");
         QTest::newRow("non-ASCII bytes") << std::string("http://h/caf\xC3\xA9\xE2\x80\xA8")
                                          << std::string("http://h/caf%C3%A9%E2%80%A8");
-        QTest::newRow("ends the script string") << std::string("x\";alert(1);//")
-                                                << std::string("x%22;alert(1);//");
+        QTest::newRow("ends the script string") << std::string("x\";alert(1);//") << std::string("x%22;alert(1);//");
         QTest::newRow("ends the script element") << std::string("</script><script>alert(1)</script>")
                                                  << std::string("%3C/script%3E%3Cscript%3Ealert(1)%3C/script%3E");
-        QTest::newRow("ends the attribute") << std::string("x\" onerror=\"alert(1)")
-                                            << std::string("x%22%20onerror=%22alert(1)");
+        QTest::newRow("ends the attribute")
+            << std::string("x\" onerror=\"alert(1)") << std::string("x%22%20onerror=%22alert(1)");
     }
     void addressEncodingKeepsUrlsAndEncodesWhatCouldEndTheString()
     {
@@ -356,22 +364,22 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<std::string>("address");
         QTest::addColumn<std::string>("pageAddress"); // as it stands in the page
-        QTest::addColumn<int>("templateKind");         // -1: empty page
+        QTest::addColumn<int>("templateKind"); // -1: empty page
         QTest::newRow("windows media") << QStringLiteral("1") << 0 << std::string("http://h/radio.mp3")
                                        << std::string("http://h/radio.mp3") << 0;
         QTest::newRow("real") << QStringLiteral("2") << 1 << std::string("rtsp://h/tv.rm")
                               << std::string("rtsp://h/tv.rm") << 1;
         QTest::newRow("snapshot") << QStringLiteral("3") << 2 << std::string("http://h/cam.jpg")
                                   << std::string("http://h/cam.jpg") << 2;
-        QTest::newRow("imgindex not a number") << QStringLiteral("4") << 0 << std::string("http://h/x")
-                                               << std::string("http://h/x") << 0;
-        QTest::newRow("imgindex out of range") << QStringLiteral("5") << 7 << std::string("http://h/x")
-                                               << std::string() << -1;
+        QTest::newRow("imgindex not a number")
+            << QStringLiteral("4") << 0 << std::string("http://h/x") << std::string("http://h/x") << 0;
+        QTest::newRow("imgindex out of range")
+            << QStringLiteral("5") << 7 << std::string("http://h/x") << std::string() << -1;
         QTest::newRow("hostile address is encoded in the page")
             << QStringLiteral("6") << 0 << std::string("http://h/\"</script>")
             << std::string("http://h/%22%3C/script%3E") << 0;
-        QTest::newRow("first of two items with the same id") << QStringLiteral("7") << 2 << std::string("http://h/first")
-                                                              << std::string("http://h/first") << 2;
+        QTest::newRow("first of two items with the same id")
+            << QStringLiteral("7") << 2 << std::string("http://h/first") << std::string("http://h/first") << 2;
     }
     void preparePlayLooksUpDeciphersAndFills()
     {
@@ -400,9 +408,9 @@ private slots:
         const auto catalogue = WriteCatalogue(dir);
         QVERIFY(!PreparePlay(catalogue, "99", kPassphrase, {}).has_value());
         QVERIFY(!PreparePlay(catalogue, "", kPassphrase, {}).has_value());
-        QVERIFY_THROWS_EXCEPTION(ListFileError,
-                                 PreparePlay(std::filesystem::path(dir.path().toStdString()) / "missing.xml", "1",
-                                             kPassphrase, {}));
+        QVERIFY_THROWS_EXCEPTION(
+            ListFileError,
+            PreparePlay(std::filesystem::path(dir.path().toStdString()) / "missing.xml", "1", kPassphrase, {}));
         try {
             PreparePlay(catalogue, "8", kPassphrase, {});
             QFAIL("a url that is no protected string must fail");
@@ -417,8 +425,10 @@ private:
     static std::filesystem::path WriteCatalogue(const QTemporaryDir& dir)
     {
         const auto item = [](const char* id, const char* imgindex, const std::string& url) {
-            return std::string("<item><id>") + id + "</id><name>n</name><country>c</country><bandwidth/>"
-                   "<type2>tv</type2><imgindex>" + imgindex + "</imgindex><url>" + url + "</url></item>\n";
+            return std::string("<item><id>") + id
+                + "</id><name>n</name><country>c</country><bandwidth/>"
+                  "<type2>tv</type2><imgindex>"
+                + imgindex + "</imgindex><url>" + url + "</url></item>\n";
         };
         const auto protect = [](const std::string& plain) {
             return EncipherString(plain, kPassphrase, KeySize::Key256);

@@ -3,14 +3,14 @@
 // inert; the template scripts drive their objects; alerts, full screen and refresh reach the host.
 
 #include "channels/app_context.h"
+#include "local_http_server.h"
+#include "player/navigation_policy.h"
 #include "player/page_address.h"
 #include "player/page_generation.h"
 #include "player/page_scheme_handler.h"
 #include "player/player_page.h"
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
-#include "player/navigation_policy.h"
-#include "local_http_server.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -29,7 +29,10 @@ namespace {
 
 constexpr int kLoadTimeoutMs = 30000;
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // Runs script in the page's main world and waits for its result.
 QVariant Evaluate(QWebEnginePage& page, const QString& script)
@@ -233,20 +236,20 @@ private slots:
         QTest::newRow("script goes to a page") << page << int(QWebEnginePage::NavigationTypeOther) << true << false;
         QTest::newRow("link to a page") << page << int(QWebEnginePage::NavigationTypeLinkClicked) << true << false;
         QTest::newRow("page in a frame") << page << int(QWebEnginePage::NavigationTypeTyped) << false << false;
-        QTest::newRow("home page fall-back") << QUrl(QString::fromLatin1(kHomePageUrl))
-                                             << int(QWebEnginePage::NavigationTypeOther) << true << true;
+        QTest::newRow("home page fall-back")
+            << QUrl(QString::fromLatin1(kHomePageUrl)) << int(QWebEnginePage::NavigationTypeOther) << true << true;
         QTest::newRow("http frame") << QUrl(QStringLiteral("http://h/x")) << int(QWebEnginePage::NavigationTypeOther)
                                     << false << true;
-        QTest::newRow("file") << QUrl(QStringLiteral("file:///etc/passwd"))
-                              << int(QWebEnginePage::NavigationTypeTyped) << true << false;
+        QTest::newRow("file") << QUrl(QStringLiteral("file:///etc/passwd")) << int(QWebEnginePage::NavigationTypeTyped)
+                              << true << false;
         QTest::newRow("qrc") << QUrl(QStringLiteral("qrc:/x")) << int(QWebEnginePage::NavigationTypeOther) << true
                              << false;
         QTest::newRow("javascript") << QUrl(QStringLiteral("javascript:alert(1)"))
                                     << int(QWebEnginePage::NavigationTypeOther) << true << false;
         QTest::newRow("ftp") << QUrl(QStringLiteral("ftp://h/x")) << int(QWebEnginePage::NavigationTypeOther) << true
                              << false;
-        QTest::newRow("about:blank frame") << QUrl(QStringLiteral("about:blank"))
-                                           << int(QWebEnginePage::NavigationTypeOther) << false << true;
+        QTest::newRow("about:blank frame")
+            << QUrl(QStringLiteral("about:blank")) << int(QWebEnginePage::NavigationTypeOther) << false << true;
     }
     void navigationPolicy()
     {
@@ -331,9 +334,10 @@ private slots:
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         const FillOptions options{true, name.toStdString()};
         const std::string encoded = kind == 3 ? address.toStdString() : EncodeAddressForPage(address.toStdString());
-        const std::string templateText = kind == 3 ? std::string(kEveryPlacePage)
-                                                   : PlayerTemplate(static_cast<MediaKind>(kind));
-        QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(FillTemplate(templateText, encoded, options)).string()))));
+        const std::string templateText =
+            kind == 3 ? std::string(kEveryPlacePage) : PlayerTemplate(static_cast<MediaKind>(kind));
+        QVERIFY(
+            Load(page, profile_->UrlForFile(Q(WritePageFile(FillTemplate(templateText, encoded, options)).string()))));
         QTest::qWait(300); // lets an injected image fail and its handler run
         QCOMPARE(Evaluate(page, QStringLiteral("String(window.hacked)")).toString(), QStringLiteral("undefined"));
         switch (kind) {
@@ -348,8 +352,9 @@ private slots:
             QCOMPARE(Evaluate(page, QStringLiteral("document.images.length")).toInt(), 1);
             QCOMPARE(Evaluate(page, QStringLiteral("[inScript, inSingle].join('|')")).toString(),
                      name + QLatin1Char('|') + address);
-            QCOMPARE(Evaluate(page, QStringLiteral("[document.title, text.textContent, pic.alt, pic.title, bare.title]"
-                                                   ".join('|')"))
+            QCOMPARE(Evaluate(page,
+                              QStringLiteral("[document.title, text.textContent, pic.alt, pic.title, bare.title]"
+                                             ".join('|')"))
                          .toString(),
                      QStringList({name, name, name, address, name}).join(QLatin1Char('|')));
             break;
@@ -383,8 +388,9 @@ private slots:
         QFETCH(QString, url);
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         QVERIFY(!Load(page, QUrl(url)));
-        QVERIFY(!Evaluate(page, QStringLiteral("document.documentElement.innerText")).toString().contains(
-            QLatin1String("root:")));
+        QVERIFY(!Evaluate(page, QStringLiteral("document.documentElement.innerText"))
+                     .toString()
+                     .contains(QLatin1String("root:")));
     }
 
     // A long session keeps neither the pages it has left (history, back-forward cache) nor a
@@ -414,8 +420,8 @@ private slots:
     void refreshFetchesThePictureAgain()
     {
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
-        const std::string html = FillTemplate(PlayerTemplate(MediaKind::Snapshot),
-                                              server_->Url("/cam.png").toString().toStdString(), {});
+        const std::string html =
+            FillTemplate(PlayerTemplate(MediaKind::Snapshot), server_->Url("/cam.png").toString().toStdString(), {});
         QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(html).string()))));
         QTRY_COMPARE_WITH_TIMEOUT(server_->Requests("/cam.png"), 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 1, 10000);
@@ -459,8 +465,9 @@ private slots:
         QCOMPARE(Evaluate(*bare.page, QStringLiteral("[CanPlay, CanPause, CanStop, PlayState].join()")).toString(),
                  QStringLiteral("false,true,true,1"));
         const auto click = [&](const char* name) {
-            return Evaluate(*bare.page, QStringLiteral("calls = []; document.all.item('%1').click(); calls.join(' ')")
-                                            .arg(QLatin1String(name)))
+            return Evaluate(*bare.page,
+                            QStringLiteral("calls = []; document.all.item('%1').click(); calls.join(' ')")
+                                .arg(QLatin1String(name)))
                 .toString();
         };
         QCOMPARE(click("HTML_Full"), QStringLiteral("SetFullScreen() DoPlayPause() DoPlay()"));
@@ -486,7 +493,8 @@ private slots:
         QTest::addColumn<qint64>("code");
         QTest::addColumn<QString>("alert");
         const QString notAvailable = QStringLiteral("Sorry, this channel is not available at the moment.");
-        const QString tryLater = QStringLiteral("Sorry, this channel is not available at the moment. Please try later.");
+        const QString tryLater =
+            QStringLiteral("Sorry, this channel is not available at the moment. Please try later.");
         QTest::newRow("file not found") << qint64(-2147221496) << notAvailable;
         for (const qint64 code : {-2147221433LL, -2147221428LL, -2147221417LL, -2147217468LL})
             QTest::addRow("cannot locate server %lld", code) << code << notAvailable;
@@ -559,7 +567,8 @@ private:
     // A 1x1 PNG.
     static QByteArray Png()
     {
-        return QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==");
+        return QByteArray::fromBase64(
+            "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==");
     }
 
     LocalHttpServer* server_ = nullptr;

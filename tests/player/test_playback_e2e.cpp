@@ -12,10 +12,10 @@
 #include "tests/support/page_script.h"
 #include "tests/support/test_media.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,7 +85,8 @@ private:
     std::unique_ptr<QWebEngineView> view_; // gives the page a size, as the main window's browser does
 };
 
-void PlaybackEndToEnd::initTestCase() {
+void PlaybackEndToEnd::initTestCase()
+{
     QVERIFY(media_.isValid());
     TestMedia::Generate(media_.path());
     server_ = std::make_unique<MediaServer>(media_.path());
@@ -94,9 +95,9 @@ void PlaybackEndToEnd::initTestCase() {
     WriteTextFile(media_.path(), QStringLiteral("radio.ram"),
                   QStringLiteral("rtsp://127.0.0.1:1/live.rm\r\n%1\r\n").arg(url(TestMedia::kMp3)));
     WriteTextFile(media_.path(), QStringLiteral("tv.ram"), url(TestMedia::kHls) + QStringLiteral("\n"));
-    WriteTextFile(media_.path(), QStringLiteral("tv.asx"),
-                  QStringLiteral("<ASX version=\"3.0\"><Entry><Ref href=\"%1\"/></Entry></ASX>\r\n")
-                      .arg(url(TestMedia::kMp4)));
+    WriteTextFile(
+        media_.path(), QStringLiteral("tv.asx"),
+        QStringLiteral("<ASX version=\"3.0\"><Entry><Ref href=\"%1\"/></Entry></ASX>\r\n").arg(url(TestMedia::kMp4)));
     WriteTextFile(media_.path(), QStringLiteral("radio.pls"),
                   QStringLiteral("[playlist]\nNumberOfEntries=1\nFile1=%1\nTitle1=Radio\n").arg(url(TestMedia::kMp3)));
     WriteTextFile(media_.path(), QStringLiteral("tv.m3u"), QStringLiteral("#EXTM3U\n#EXTINF:-1,TV\nstream.ts\n"));
@@ -112,12 +113,15 @@ void PlaybackEndToEnd::initTestCase() {
     WriteTextFile(media_.path(), QStringLiteral("self.m3u"), QStringLiteral("#EXTM3U\n#EXTINF:-1,Me\nself.m3u\n"));
     // Large lists of channels, the playable entry last: over 256 KB, one of them in UTF-16.
     QString pls = QStringLiteral("[playlist]\n");
-    for (int i = 0; i < 6000; ++i) pls += QStringLiteral("File%1=rtsp://127.0.0.1:1/a-long-path-to-channel/%1.rm\n").arg(i + 1);
-    WriteTextFile(media_.path(), QStringLiteral("big.pls"), pls + QStringLiteral("File9999=%1\n").arg(url(TestMedia::kMp3)));
+    for (int i = 0; i < 6000; ++i)
+        pls += QStringLiteral("File%1=rtsp://127.0.0.1:1/a-long-path-to-channel/%1.rm\n").arg(i + 1);
+    WriteTextFile(media_.path(), QStringLiteral("big.pls"),
+                  pls + QStringLiteral("File9999=%1\n").arg(url(TestMedia::kMp3)));
     QVERIFY(QFileInfo(QDir(media_.path()).filePath(QStringLiteral("big.pls"))).size() > 256 * 1024);
     QString asx = QStringLiteral("<asx version=\"3.0\">\r\n");
     for (int i = 0; i < 4000; ++i)
-        asx += QStringLiteral("<entry><title>K\u00e4nal %1</title><ref href=\"mms://127.0.0.1:1/k%1\"/></entry>\r\n").arg(i);
+        asx += QStringLiteral("<entry><title>K\u00e4nal %1</title><ref href=\"mms://127.0.0.1:1/k%1\"/></entry>\r\n")
+                   .arg(i);
     asx += QStringLiteral("<entry><ref href=\"%1\"/></entry></asx>\r\n").arg(url(TestMedia::kMp4));
     QFile utf16(QDir(media_.path()).filePath(QStringLiteral("big.asx")));
     QVERIFY(utf16.open(QIODevice::WriteOnly));
@@ -169,11 +173,12 @@ void PlaybackEndToEnd::initTestCase() {
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
     for (const Channel& channel : channels) {
         const std::string protectedUrl = EncipherString(channel.address.toStdString(), passphrase, KeySize::Key256);
-        xml += QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
-                              "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
-                   .arg(QLatin1String(channel.id))
-                   .arg(channel.kind)
-                   .arg(QString::fromStdString(protectedUrl));
+        xml +=
+            QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
+                           "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
+                .arg(QLatin1String(channel.id))
+                .arg(channel.kind)
+                .arg(QString::fromStdString(protectedUrl));
     }
     xml += QStringLiteral("</items>\n");
     WriteTextFile(media_.path(), QStringLiteral("tv-all.xml"), xml);
@@ -183,7 +188,8 @@ void PlaybackEndToEnd::initTestCase() {
     profile_->scripts()->insert(MediaWatchScript());
 }
 
-void PlaybackEndToEnd::init() {
+void PlaybackEndToEnd::init()
+{
     page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
     view_ = std::make_unique<QWebEngineView>();
     view_->setPage(page_.get());
@@ -191,14 +197,16 @@ void PlaybackEndToEnd::init() {
     view_->show();
 }
 
-void PlaybackEndToEnd::cleanup() {
+void PlaybackEndToEnd::cleanup()
+{
     view_.reset();
     page_.reset();
     server_->SetCorsAllowed(true);
     server_->ResetCounts();
 }
 
-void PlaybackEndToEnd::Play(const char* id, bool originalSize) {
+void PlaybackEndToEnd::Play(const char* id, bool originalSize)
+{
     FillOptions options;
     options.originalSize = originalSize;
     options.channelName = "Channel";
@@ -208,17 +216,21 @@ void PlaybackEndToEnd::Play(const char* id, bool originalSize) {
     page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
 }
 
-QString PlaybackEndToEnd::MediaState() {
-    return RunJavaScript(*page_, QStringLiteral(
-        "Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
-        ".map(function (e) { return e.textContent; }).join(' | ')")).toString();
+QString PlaybackEndToEnd::MediaState()
+{
+    return RunJavaScript(*page_,
+                         QStringLiteral("Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
+                                        ".map(function (e) { return e.textContent; }).join(' | ')"))
+        .toString();
 }
 
-QString PlaybackEndToEnd::StatusBar() {
+QString PlaybackEndToEnd::StatusBar()
+{
     return RunJavaScript(*page_, QStringLiteral("document.querySelector('.zentavo-status').textContent")).toString();
 }
 
-void PlaybackEndToEnd::windowsMediaChannelPlays_data() {
+void PlaybackEndToEnd::windowsMediaChannelPlays_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::newRow("MP4 (H.264 + AAC)") << QByteArray("1");
     QTest::newRow("MP3") << QByteArray("2");
@@ -232,7 +244,8 @@ void PlaybackEndToEnd::windowsMediaChannelPlays_data() {
     QTest::newRow("ASX over 256 KB in UTF-16, the playable entry last") << QByteArray("30");
 }
 
-void PlaybackEndToEnd::windowsMediaChannelPlays() {
+void PlaybackEndToEnd::windowsMediaChannelPlays()
+{
     QFETCH(QByteArray, id);
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
@@ -240,14 +253,16 @@ void PlaybackEndToEnd::windowsMediaChannelPlays() {
     QTRY_COMPARE_WITH_TIMEOUT(StatusBar(), QStringLiteral("Playing"), 5000);
 }
 
-void PlaybackEndToEnd::realChannelPlays_data() {
+void PlaybackEndToEnd::realChannelPlays_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::newRow(".ram naming an rtsp: stream, then an MP3") << QByteArray("10");
     QTest::newRow(".ram naming an HLS stream") << QByteArray("11");
     QTest::newRow("HLS address") << QByteArray("12");
 }
 
-void PlaybackEndToEnd::realChannelPlays() {
+void PlaybackEndToEnd::realChannelPlays()
+{
     QFETCH(QByteArray, id);
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
     Play(id.constData());
@@ -257,7 +272,8 @@ void PlaybackEndToEnd::realChannelPlays() {
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.RPOCX.GetLastErrorRMACode()")).toInt(), 0);
 }
 
-void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert_data() {
+void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("alert");
@@ -268,7 +284,8 @@ void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert_data() {
     QTest::newRow("redirect loop") << QByteArray("33") << -2147221502 << QString::fromLatin1(kRealTryLater);
 }
 
-void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert() {
+void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert()
+{
     QFETCH(QByteArray, id);
     QFETCH(int, code);
     QFETCH(QString, alert);
@@ -282,25 +299,28 @@ void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert() {
     QCOMPARE(alerts.count(), 1); // one alert per failure, never a stream of them
 }
 
-void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data() {
+void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<QString>("words");
     QTest::newRow("404") << QByteArray("9") << QStringLiteral("not found");
     QTest::newRow("mms: address") << QByteArray("18") << QStringLiteral("mms: protocol");
     QTest::newRow("connection refused") << QByteArray("19") << QStringLiteral("refused");
-    QTest::newRow("Windows Media codecs") << QByteArray("22") << QStringLiteral("codec of this stream is not supported");
+    QTest::newRow("Windows Media codecs")
+        << QByteArray("22") << QStringLiteral("codec of this stream is not supported");
     QTest::newRow("redirect loop") << QByteArray("23") << QStringLiteral("too many redirects");
-    QTest::newRow("address refused as too long") << QByteArray("24")
-                                                 << QStringLiteral("refused the address as too long (HTTP 414)");
-    QTest::newRow("closed a second after the request") << QByteArray("25")
-                                                       << QStringLiteral("the server closed the connection");
-    QTest::newRow("closed a second into the stream") << QByteArray("26")
-                                                     << QStringLiteral("the server closed the connection");
+    QTest::newRow("address refused as too long")
+        << QByteArray("24") << QStringLiteral("refused the address as too long (HTTP 414)");
+    QTest::newRow("closed a second after the request")
+        << QByteArray("25") << QStringLiteral("the server closed the connection");
+    QTest::newRow("closed a second into the stream")
+        << QByteArray("26") << QStringLiteral("the server closed the connection");
     QTest::newRow("HLS playlist naming itself") << QByteArray("27") << QStringLiteral("the playlist refers to itself");
     QTest::newRow("M3U naming itself") << QByteArray("28") << QStringLiteral("the playlist refers to itself");
 }
 
-void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens() {
+void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens()
+{
     QFETCH(QByteArray, id);
     QFETCH(QString, words);
     Play(id.constData());
@@ -310,7 +330,8 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens() {
     QVERIFY(RunJavaScript(*page_, QStringLiteral("!document.querySelector('.zentavo-status').hidden")).toBool());
 }
 
-void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds() {
+void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds()
+{
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
     Play("16");
     QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("stalled.mp3")) > 0, 10000);
@@ -321,13 +342,15 @@ void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds() {
     QVERIFY(MediaState().contains(QLatin1String("15 seconds")));
 }
 
-void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen() {
+void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen()
+{
     QSignalSpy fullScreen(page_.get(), &PlayerPage::FullScreenRequested);
     Play("1");
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     const auto click = [this](const char* name, const QString& value = {}) {
         QString script = QStringLiteral("var b = document.getElementsByName('%1')[0];").arg(QLatin1String(name));
-        if (!value.isNull()) script += QStringLiteral("b.value = '%1';").arg(value);
+        if (!value.isNull())
+            script += QStringLiteral("b.value = '%1';").arg(value);
         RunJavaScript(*page_, script + QStringLiteral("b.click(); true"));
     };
     const auto media = [this](const char* property) {
@@ -347,19 +370,24 @@ void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen() {
     QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.NSPlay.DisplaySize")).toInt(), 3);
     // The picture then covers the whole page, status bar included.
-    QTRY_VERIFY_WITH_TIMEOUT(RunJavaScript(*page_, QStringLiteral(
-        "var r = zentavoMediaWatch.media.getBoundingClientRect();"
-        "innerWidth > 0 && r.width === innerWidth && r.height === innerHeight")).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        RunJavaScript(*page_,
+                      QStringLiteral("var r = zentavoMediaWatch.media.getBoundingClientRect();"
+                                     "innerWidth > 0 && r.width === innerWidth && r.height === innerHeight"))
+            .toBool(),
+        5000);
     RunJavaScript(*page_, QStringLiteral("zentavoPlayers.leaveFullScreen(); true"));
     QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 2, 5000);
     QCOMPARE(fullScreen.at(1).at(0).toBool(), false);
 }
 
-void PlaybackEndToEnd::realHiddenButtonsDriveVolumeMuteAndFullScreen() {
+void PlaybackEndToEnd::realHiddenButtonsDriveVolumeMuteAndFullScreen()
+{
     QSignalSpy fullScreen(page_.get(), &PlayerPage::FullScreenRequested);
     Play("21");
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
-    RunJavaScript(*page_, QStringLiteral("var b = document.getElementsByName('HTML_Sound')[0]; b.value = '50'; b.click(); true"));
+    RunJavaScript(
+        *page_, QStringLiteral("var b = document.getElementsByName('HTML_Sound')[0]; b.value = '50'; b.click(); true"));
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.volume")).toDouble(), 0.5);
     RunJavaScript(*page_, QStringLiteral("document.getElementsByName('HTML_SetONSound')[0].click(); true"));
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.muted")).toBool(), true);
@@ -372,7 +400,8 @@ void PlaybackEndToEnd::realHiddenButtonsDriveVolumeMuteAndFullScreen() {
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.paused")).toBool(), false);
 }
 
-void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize_data() {
+void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<bool>("originalSize");
     QTest::addColumn<QString>("expected"); // the picture's size, as a script expression
@@ -380,10 +409,12 @@ void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize_data() {
     QTest::newRow("Windows Media, fit to window (above the status bar)")
         << QByteArray("1") << false << QStringLiteral("innerWidth + 'x' + (innerHeight - 22)");
     QTest::newRow("Real, original size (centred)") << QByteArray("21") << true << QStringLiteral("'320x240'");
-    QTest::newRow("Real, fit to window") << QByteArray("21") << false << QStringLiteral("innerWidth + 'x' + innerHeight");
+    QTest::newRow("Real, fit to window") << QByteArray("21") << false
+                                         << QStringLiteral("innerWidth + 'x' + innerHeight");
 }
 
-void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize() {
+void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize()
+{
     QFETCH(QByteArray, id);
     QFETCH(bool, originalSize);
     QFETCH(QString, expected);
@@ -394,7 +425,8 @@ void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize() {
     QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, size).toString(), RunJavaScript(*page_, expected).toString(), 5000);
 }
 
-void PlaybackEndToEnd::hlsFromServerWithoutCorsPlaysThroughTheHost() {
+void PlaybackEndToEnd::hlsFromServerWithoutCorsPlaysThroughTheHost()
+{
     server_->SetCorsAllowed(false); // as many IPTV servers: no consent to cross-origin reads
     Play("3");
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
@@ -402,17 +434,21 @@ void PlaybackEndToEnd::hlsFromServerWithoutCorsPlaysThroughTheHost() {
     QVERIFY(server_->RequestCount(QStringLiteral("hls/segment000.ts")) >= 1);
 }
 
-void PlaybackEndToEnd::dashFromServerWithoutCorsPlaysThroughTheHost() {
+void PlaybackEndToEnd::dashFromServerWithoutCorsPlaysThroughTheHost()
+{
     server_->SetCorsAllowed(false);
     Play("5");
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
-void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {
+void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain()
+{
     Play("20");
-    QVERIFY(WaitForJavaScript(*page_, QStringLiteral("document.images[0] && document.images[0].complete && "
-                                                     "document.images[0].naturalWidth === 320"), 20000));
+    QVERIFY(WaitForJavaScript(*page_,
+                              QStringLiteral("document.images[0] && document.images[0].complete && "
+                                             "document.images[0].naturalWidth === 320"),
+                              20000));
     QCOMPARE(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 1);
     page_->RefreshPage();
     QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 2, 20000);
@@ -420,7 +456,8 @@ void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain() {
                               20000));
 }
 
-void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn_data() {
+void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("words");
@@ -428,10 +465,12 @@ void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn_data() {
         << QByteArray("31") << "login.jpg"
         << "The picture could not be shown: the server sent a web page, not a picture.";
     QTest::newRow("a server that never answers")
-        << QByteArray("32") << "stalled.jpg" << "The picture could not be shown: no answer from the camera's server.";
+        << QByteArray("32") << "stalled.jpg"
+        << "The picture could not be shown: no answer from the camera's server.";
 }
 
-void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn() {
+void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn()
+{
     QFETCH(QByteArray, id);
     QFETCH(QString, path);
     QFETCH(QString, words);
@@ -444,8 +483,11 @@ void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn() {
     QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, 20000);
     QVERIFY(RunJavaScript(*page_, brokenIconHidden).toBool());
     // The page is still the snapshot page as described: one image in a table, no player object.
-    QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.querySelectorAll('table img').length + "
-                                                  "document.querySelectorAll('object').length")).toInt(), 1);
+    QCOMPARE(RunJavaScript(*page_,
+                           QStringLiteral("document.querySelectorAll('table img').length + "
+                                          "document.querySelectorAll('object').length"))
+                 .toInt(),
+             1);
     // The refresh reloads it, fetching the picture again, and the words come back.
     const int requests = server_->RequestCount(path);
     page_->RefreshPage();
@@ -453,7 +495,8 @@ void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn() {
     QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, 20000);
 }
 
-void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
+void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt()
+{
     Play("1");
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("typeof Hls + typeof mpegts + typeof dashjs")).toString(),
@@ -464,7 +507,8 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt() {
              QStringLiteral("functionundefinedundefined"));
 }
 
-void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress() {
+void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress()
+{
     // The page of channel 9 is filled with an address that answers 404; the text behind "?" in the
     // page's own address is what the Windows Media page plays.
     FillOptions options;
@@ -481,7 +525,8 @@ void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress() {
              server_->Url(QLatin1String(TestMedia::kMp3)).toString());
 }
 
-void PlaybackEndToEnd::leftPageReleasesItsStream_data() {
+void PlaybackEndToEnd::leftPageReleasesItsStream_data()
+{
     QTest::addColumn<QByteArray>("id");
     QTest::newRow("native MP4") << QByteArray("1");
     QTest::newRow("HLS through its library") << QByteArray("3");
@@ -490,20 +535,26 @@ void PlaybackEndToEnd::leftPageReleasesItsStream_data() {
 }
 
 // The page being left (pagehide) lets go of its media at once, whatever played it.
-void PlaybackEndToEnd::leftPageReleasesItsStream() {
+void PlaybackEndToEnd::leftPageReleasesItsStream()
+{
     QFETCH(QByteArray, id);
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     RunJavaScript(*page_, QStringLiteral("window.dispatchEvent(new PageTransitionEvent('pagehide'))"));
-    QVERIFY2(WaitForJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.networkState === "
-                                                      "HTMLMediaElement.NETWORK_EMPTY && !zentavoMediaWatch.media.hasAttribute('src')"),
-                               5000),
-             qPrintable(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.networkState + ' ' + "
-                                                             "zentavoMediaWatch.media.getAttribute('src')")).toString()));
+    QVERIFY2(WaitForJavaScript(
+                 *page_,
+                 QStringLiteral("zentavoMediaWatch.media.networkState === "
+                                "HTMLMediaElement.NETWORK_EMPTY && !zentavoMediaWatch.media.hasAttribute('src')"),
+                 5000),
+             qPrintable(RunJavaScript(*page_,
+                                      QStringLiteral("zentavoMediaWatch.media.networkState + ' ' + "
+                                                     "zentavoMediaWatch.media.getAttribute('src')"))
+                            .toString()));
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     PlayerProfile::RegisterUrlSchemes(); // before the application exists
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

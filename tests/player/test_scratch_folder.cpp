@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -35,9 +35,15 @@ std::string ReadBytes(const fs::path& path)
     return bytes.str();
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void WriteBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
-QByteArray Bytes(const std::string& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+QByteArray Bytes(const std::string& text)
+{
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Runs the body with XDG_RUNTIME_DIR unset, so that the folder lies under the system temporary folder.
 class WithoutRuntimeFolder {
@@ -132,7 +138,10 @@ private:
     QProcess process_;
 };
 
-fs::path PrivateBase() { return fs::path(QDir::tempPath().toStdString()) / ("zentavo-" + std::to_string(::getuid())); }
+fs::path PrivateBase()
+{
+    return fs::path(QDir::tempPath().toStdString()) / ("zentavo-" + std::to_string(::getuid()));
+}
 
 } // namespace
 
@@ -201,8 +210,8 @@ private slots:
         QTest::newRow("only a line break") << std::string("\n") << std::string("\r\n");
         QTest::newRow("CR CR LF is two lines") << std::string("a\r\r\nb") << std::string("a\r\n\r\nb\r\n");
         QTest::newRow("LF CR is two line ends") << std::string("a\n\rb") << std::string("a\r\n\r\nb\r\n");
-        QTest::newRow("bytes stand as they are") << std::string("caf\xE9 \xC3\xA9\t\x01", 9)
-                                                 << std::string("caf\xE9 \xC3\xA9\t\x01\r\n", 11);
+        QTest::newRow("bytes stand as they are")
+            << std::string("caf\xE9 \xC3\xA9\t\x01", 9) << std::string("caf\xE9 \xC3\xA9\t\x01\r\n", 11);
         QTest::newRow("zero byte kept") << std::string("a\0b", 3) << std::string("a\0b\r\n", 5);
     }
     void pageFileEndsEveryLineWithCrLf()
@@ -234,10 +243,10 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("words");
-        QTest::newRow("a link to another folder") << QStringLiteral("link")
-                                                  << QStringLiteral("is a symbolic link, not a folder");
-        QTest::newRow("a link to nowhere") << QStringLiteral("dangling")
-                                           << QStringLiteral("is a symbolic link, not a folder");
+        QTest::newRow("a link to another folder")
+            << QStringLiteral("link") << QStringLiteral("is a symbolic link, not a folder");
+        QTest::newRow("a link to nowhere")
+            << QStringLiteral("dangling") << QStringLiteral("is a symbolic link, not a folder");
         QTest::newRow("open to everyone") << QStringLiteral("0777") << QStringLiteral("is open to other users");
         QTest::newRow("readable by the group") << QStringLiteral("0750") << QStringLiteral("is open to other users");
         QTest::newRow("a file") << QStringLiteral("file") << QStringLiteral("is not a folder");
@@ -317,11 +326,11 @@ private slots:
 
         QVERIFY(!fs::exists(first));
         QVERIFY(!fs::exists(second));
-        QCOMPARE(ScratchNames(folder), (QStringList{QStringLiteral("link-to-file"), QStringLiteral("readme.txt"),
-                                                    QStringLiteral("sub"), QStringLiteral("sub/deeper"),
-                                                    QStringLiteral("sub/deeper/left by someone"),
-                                                    QStringLiteral("sub/link-to-outside"),
-                                                    QStringLiteral("{00000000-0000-0000-0000-000000000000}")}));
+        QCOMPARE(ScratchNames(folder),
+                 (QStringList{QStringLiteral("link-to-file"), QStringLiteral("readme.txt"), QStringLiteral("sub"),
+                              QStringLiteral("sub/deeper"), QStringLiteral("sub/deeper/left by someone"),
+                              QStringLiteral("sub/link-to-outside"),
+                              QStringLiteral("{00000000-0000-0000-0000-000000000000}")}));
         QCOMPARE(QString::fromStdString(ReadBytes(target / "file.txt")), QStringLiteral("keep"));
 
         // With only its own pages in it, the folder goes too; a folder that does not exist is no error.
@@ -362,8 +371,8 @@ private slots:
         ClearScratchLeftovers();
         QVERIFY(!fs::exists(left));
         QVERIFY(fs::exists(mineAgain));
-        QCOMPARE(ScratchNames(folder), (QStringList{QStringLiteral("not ours"),
-                                                    QString::fromStdString(mineAgain.filename().string())}));
+        QCOMPARE(ScratchNames(folder),
+                 (QStringList{QStringLiteral("not ours"), QString::fromStdString(mineAgain.filename().string())}));
         QCOMPARE(HiddenNames(folder).size(), 1); // this player's own list; the killed one's is gone
     }
 
@@ -428,9 +437,9 @@ private slots:
 
         QCOMPARE(!fs::exists(fs::symlink_status(thing)), removed);
         QCOMPARE(QString::fromStdString(ReadBytes(keep)), QStringLiteral("keep"));
-        const bool listGoes = setup == QLatin1String("ended") || setup == QLatin1String("link") ||
-                              setup == QLatin1String("path") || setup == QLatin1String("folder") ||
-                              setup == QLatin1String("lower case");
+        const bool listGoes = setup == QLatin1String("ended") || setup == QLatin1String("link")
+            || setup == QLatin1String("path") || setup == QLatin1String("folder")
+            || setup == QLatin1String("lower case");
         QCOMPARE(!fs::exists(fs::symlink_status(folder / list)), listGoes || setup == QLatin1String("unlisted"));
     }
 

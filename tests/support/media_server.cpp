@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -13,58 +13,98 @@
 namespace zentavo::test {
 namespace {
 
-QByteArray ContentType(const QString& path) {
+QByteArray ContentType(const QString& path)
+{
     static const QHash<QString, QByteArray> types = {
-        {QStringLiteral("mp4"), "video/mp4"},          {QStringLiteral("m4s"), "video/iso.segment"},
-        {QStringLiteral("mp3"), "audio/mpeg"},         {QStringLiteral("aac"), "audio/aac"},
-        {QStringLiteral("ogg"), "audio/ogg"},          {QStringLiteral("opus"), "audio/ogg"},
-        {QStringLiteral("webm"), "video/webm"},        {QStringLiteral("ts"), "video/mp2t"},
+        {QStringLiteral("mp4"), "video/mp4"},
+        {QStringLiteral("m4s"), "video/iso.segment"},
+        {QStringLiteral("mp3"), "audio/mpeg"},
+        {QStringLiteral("aac"), "audio/aac"},
+        {QStringLiteral("ogg"), "audio/ogg"},
+        {QStringLiteral("opus"), "audio/ogg"},
+        {QStringLiteral("webm"), "video/webm"},
+        {QStringLiteral("ts"), "video/mp2t"},
         {QStringLiteral("m3u8"), "application/vnd.apple.mpegurl"},
-        {QStringLiteral("mpd"), "application/dash+xml"}, {QStringLiteral("jpg"), "image/jpeg"},
-        {QStringLiteral("m3u"), "audio/x-mpegurl"},    {QStringLiteral("pls"), "audio/x-scpls"},
-        {QStringLiteral("asx"), "video/x-ms-asf"},     {QStringLiteral("ram"), "audio/x-pn-realaudio"},
+        {QStringLiteral("mpd"), "application/dash+xml"},
+        {QStringLiteral("jpg"), "image/jpeg"},
+        {QStringLiteral("m3u"), "audio/x-mpegurl"},
+        {QStringLiteral("pls"), "audio/x-scpls"},
+        {QStringLiteral("asx"), "video/x-ms-asf"},
+        {QStringLiteral("ram"), "audio/x-pn-realaudio"},
         {QStringLiteral("html"), "text/html"},
     };
     return types.value(QFileInfo(path).suffix().toLower(), "application/octet-stream");
 }
 
-QString NormalPath(QString path) {
+QString NormalPath(QString path)
+{
     path = QUrl::fromPercentEncoding(path.toUtf8());
-    while (path.startsWith(QLatin1Char('/'))) path.remove(0, 1);
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
     return path.section(QLatin1Char('?'), 0, 0);
 }
 
 } // namespace
 
-MediaServer::MediaServer(QString rootFolder, QObject* parent) : QObject(parent), root_(std::move(rootFolder)) {
+MediaServer::MediaServer(QString rootFolder, QObject* parent) : QObject(parent), root_(std::move(rootFolder))
+{
     connect(&server_, &QTcpServer::newConnection, this, &MediaServer::OnNewConnection);
     if (!server_.listen(QHostAddress::LocalHost, 0))
         throw std::runtime_error("MediaServer: cannot listen on 127.0.0.1: " + server_.errorString().toStdString());
 }
 
-MediaServer::~MediaServer() {
+MediaServer::~MediaServer()
+{
     server_.close();
-    for (QTcpSocket* socket : pending_.keys()) socket->abort();
+    for (QTcpSocket* socket : pending_.keys())
+        socket->abort();
 }
 
-quint16 MediaServer::Port() const { return server_.serverPort(); }
+quint16 MediaServer::Port() const
+{
+    return server_.serverPort();
+}
 
-QUrl MediaServer::Url(const QString& path) const {
+QUrl MediaServer::Url(const QString& path) const
+{
     return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(Port()).arg(NormalPath(path)));
 }
 
-int MediaServer::RequestCount(const QString& path) const { return counts_.value(NormalPath(path)); }
-void MediaServer::ResetCounts() { counts_.clear(); }
-void MediaServer::Stall(const QString& path) { stalled_.insert(NormalPath(path)); }
-void MediaServer::SetCorsAllowed(bool allowed) { cors_ = allowed; }
-void MediaServer::Redirect(const QString& path, const QString& target) { redirects_.insert(NormalPath(path), NormalPath(target)); }
-void MediaServer::AnswerStatus(const QString& path, int status) { statuses_.insert(NormalPath(path), status); }
-void MediaServer::CloseAfter(const QString& path, int delayMs, Closing how) {
+int MediaServer::RequestCount(const QString& path) const
+{
+    return counts_.value(NormalPath(path));
+}
+void MediaServer::ResetCounts()
+{
+    counts_.clear();
+}
+void MediaServer::Stall(const QString& path)
+{
+    stalled_.insert(NormalPath(path));
+}
+void MediaServer::SetCorsAllowed(bool allowed)
+{
+    cors_ = allowed;
+}
+void MediaServer::Redirect(const QString& path, const QString& target)
+{
+    redirects_.insert(NormalPath(path), NormalPath(target));
+}
+void MediaServer::AnswerStatus(const QString& path, int status)
+{
+    statuses_.insert(NormalPath(path), status);
+}
+void MediaServer::CloseAfter(const QString& path, int delayMs, Closing how)
+{
     closing_.insert(NormalPath(path), qMakePair(delayMs, how));
 }
-void MediaServer::SetContentType(const QString& path, const QByteArray& type) { types_.insert(NormalPath(path), type); }
+void MediaServer::SetContentType(const QString& path, const QByteArray& type)
+{
+    types_.insert(NormalPath(path), type);
+}
 
-QUrl MediaServer::RefusedUrl(const QString& path) {
+QUrl MediaServer::RefusedUrl(const QString& path)
+{
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     const quint16 port = probe.serverPort();
@@ -72,7 +112,8 @@ QUrl MediaServer::RefusedUrl(const QString& path) {
     return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(NormalPath(path)));
 }
 
-void MediaServer::OnNewConnection() {
+void MediaServer::OnNewConnection()
+{
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
         socket->setParent(this);
         pending_.insert(socket, {});
@@ -84,33 +125,38 @@ void MediaServer::OnNewConnection() {
     }
 }
 
-void MediaServer::OnReadyRead(QTcpSocket* socket) {
+void MediaServer::OnReadyRead(QTcpSocket* socket)
+{
     QByteArray& buffer = pending_[socket];
     buffer += socket->readAll();
     for (;;) {
         const qsizetype end = buffer.indexOf("\r\n\r\n");
-        if (end < 0) return;
+        if (end < 0)
+            return;
         const QByteArray head = buffer.left(end);
         buffer.remove(0, end + 4);
         const QList<QByteArray> lines = head.split('\n');
         const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
         QByteArray range;
         for (const QByteArray& line : lines.mid(1)) {
-            if (line.toLower().startsWith("range:")) range = line.mid(6).trimmed();
+            if (line.toLower().startsWith("range:"))
+                range = line.mid(6).trimmed();
         }
         const QString path = NormalPath(QString::fromUtf8(requestLine.value(1)));
         counts_[path]++;
-        if (stalled_.contains(path)) return; // keep the connection, never answer
+        if (stalled_.contains(path))
+            return; // keep the connection, never answer
         const QByteArray cors = cors_ ? QByteArrayLiteral("Access-Control-Allow-Origin: *\r\n") : QByteArray();
         if (redirects_.contains(path)) {
-            socket->write("HTTP/1.1 302 Found\r\nLocation: /" + QUrl::toPercentEncoding(redirects_.value(path), "/") +
-                          "\r\n" + cors + "Content-Length: 0\r\nCache-Control: no-store\r\n\r\n");
+            socket->write("HTTP/1.1 302 Found\r\nLocation: /" + QUrl::toPercentEncoding(redirects_.value(path), "/")
+                          + "\r\n" + cors + "Content-Length: 0\r\nCache-Control: no-store\r\n\r\n");
             continue;
         }
         if (statuses_.contains(path)) {
             const QByteArray body = "refused\n";
-            socket->write("HTTP/1.1 " + QByteArray::number(statuses_.value(path)) + " Refused\r\nContent-Type: text/plain\r\n" +
-                          cors + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            socket->write("HTTP/1.1 " + QByteArray::number(statuses_.value(path))
+                          + " Refused\r\nContent-Type: text/plain\r\n" + cors
+                          + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
             continue;
         }
         if (closing_.contains(path)) {
@@ -118,12 +164,13 @@ void MediaServer::OnReadyRead(QTcpSocket* socket) {
             if (how == Closing::MidStream) {
                 QFile file(QDir(root_).filePath(path));
                 QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray(4096, '\0');
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + ContentType(path) + "\r\n" + cors +
-                              "Connection: close\r\n\r\n" + bytes);
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + ContentType(path) + "\r\n" + cors
+                              + "Connection: close\r\n\r\n" + bytes);
             }
             QPointer<QTcpSocket> guarded(socket);
             QTimer::singleShot(delayMs, this, [guarded] {
-                if (guarded) guarded->disconnectFromHost();
+                if (guarded)
+                    guarded->disconnectFromHost();
             });
             return;
         }
@@ -131,7 +178,8 @@ void MediaServer::OnReadyRead(QTcpSocket* socket) {
     }
 }
 
-void MediaServer::Answer(QTcpSocket* socket, const QByteArray& method, const QString& path, const QByteArray& range) {
+void MediaServer::Answer(QTcpSocket* socket, const QByteArray& method, const QString& path, const QByteArray& range)
+{
     QByteArray head;
     QByteArray body;
     const QString local = QDir(root_).filePath(path);
@@ -154,25 +202,30 @@ void MediaServer::Answer(QTcpSocket* socket, const QByteArray& method, const QSt
                 first = qMax<qint64>(0, size - match.captured(2).toLongLong());
             } else {
                 first = match.captured(1).toLongLong();
-                if (!match.captured(2).isEmpty()) last = qMin(last, match.captured(2).toLongLong());
+                if (!match.captured(2).isEmpty())
+                    last = qMin(last, match.captured(2).toLongLong());
             }
             if (first >= size || first > last) {
-                head = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + QByteArray::number(size) + "\r\n";
+                head =
+                    "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + QByteArray::number(size) + "\r\n";
             } else {
-                head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + QByteArray::number(first) + "-" +
-                       QByteArray::number(last) + "/" + QByteArray::number(size) + "\r\n";
+                head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + QByteArray::number(first) + "-"
+                    + QByteArray::number(last) + "/" + QByteArray::number(size) + "\r\n";
                 body = data.mid(first, last - first + 1);
             }
         } else {
             head = "HTTP/1.1 200 OK\r\n";
             body = data;
         }
-        head += "Content-Type: " + types_.value(path, ContentType(path)) + "\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n";
+        head += "Content-Type: " + types_.value(path, ContentType(path))
+            + "\r\nAccept-Ranges: bytes\r\nCache-Control: no-store\r\n";
     }
-    if (cors_) head += "Access-Control-Allow-Origin: *\r\n";
+    if (cors_)
+        head += "Access-Control-Allow-Origin: *\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: keep-alive\r\n\r\n";
     socket->write(head);
-    if (method != "HEAD") socket->write(body);
+    if (method != "HEAD")
+        socket->write(body);
 }
 
 } // namespace zentavo::test

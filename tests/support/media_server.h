@@ -46,7 +46,7 @@ public:
     void AnswerStatus(const QString& path, int status);
     enum class Closing {
         BeforeAnswer, // read the request, answer nothing, close
-        MidStream,    // answer 200 (no length) with a few bytes of the file or of zeros, then close
+        MidStream, // answer 200 (no length) with a few bytes of the file or of zeros, then close
     };
     // Requests for this path end with the server closing the connection after delayMs.
     void CloseAfter(const QString& path, int delayMs, Closing how);

@@ -12,29 +12,34 @@
 
 namespace zentavo::test {
 
-QVariant RunJavaScript(QWebEnginePage& page, const QString& script, int timeoutMs) {
+QVariant RunJavaScript(QWebEnginePage& page, const QString& script, int timeoutMs)
+{
     QEventLoop loop;
     auto answer = std::make_shared<std::optional<QVariant>>();
     QPointer<QEventLoop> waiting(&loop);
     page.runJavaScript(script, [answer, waiting](const QVariant& result) {
         *answer = result;
-        if (waiting) waiting->quit();
+        if (waiting)
+            waiting->quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!answer->has_value()) loop.exec();
     if (!answer->has_value())
-        throw std::runtime_error("no answer from the page within " + std::to_string(timeoutMs) + " ms to: " +
-                                 script.left(200).toStdString());
+        loop.exec();
+    if (!answer->has_value())
+        throw std::runtime_error("no answer from the page within " + std::to_string(timeoutMs)
+                                 + " ms to: " + script.left(200).toStdString());
     return answer->value();
 }
 
-bool WaitForJavaScript(QWebEnginePage& page, const QString& expression, int timeoutMs) {
+bool WaitForJavaScript(QWebEnginePage& page, const QString& expression, int timeoutMs)
+{
     const QDeadlineTimer deadline(timeoutMs);
-    const QString script = QStringLiteral("(function(){ try { return !!(%1); } catch (e) { return false; } })()")
-                               .arg(expression);
+    const QString script =
+        QStringLiteral("(function(){ try { return !!(%1); } catch (e) { return false; } })()").arg(expression);
     while (!deadline.hasExpired()) {
         try {
-            if (RunJavaScript(page, script, qMax<qint64>(1000, deadline.remainingTime())).toBool()) return true;
+            if (RunJavaScript(page, script, qMax<qint64>(1000, deadline.remainingTime())).toBool())
+                return true;
         } catch (const std::runtime_error&) {
             return false;
         }
@@ -45,7 +50,8 @@ bool WaitForJavaScript(QWebEnginePage& page, const QString& expression, int time
     return false;
 }
 
-bool LoadPage(QWebEnginePage& page, const QUrl& url, int timeoutMs) {
+bool LoadPage(QWebEnginePage& page, const QUrl& url, int timeoutMs)
+{
     QEventLoop loop;
     bool ok = false;
     bool done = false;
@@ -56,12 +62,14 @@ bool LoadPage(QWebEnginePage& page, const QUrl& url, int timeoutMs) {
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     page.load(url);
-    if (!done) loop.exec();
+    if (!done)
+        loop.exec();
     QObject::disconnect(connection);
     return done && ok;
 }
 
-QWebEngineScript MediaWatchScript() {
+QWebEngineScript MediaWatchScript()
+{
     QWebEngineScript script;
     script.setName(QStringLiteral("zentavo-test-media-watch"));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -86,21 +94,25 @@ QWebEngineScript MediaWatchScript() {
     return script;
 }
 
-QString WaitUntilPlaying(QWebEnginePage& page, int timeoutMs, double advanceSeconds) {
+QString WaitUntilPlaying(QWebEnginePage& page, int timeoutMs, double advanceSeconds)
+{
     const QDeadlineTimer deadline(timeoutMs);
     if (!WaitForJavaScript(page, QStringLiteral("window.zentavoMediaWatch && zentavoMediaWatch.firstPlaying > 0"),
                            int(deadline.remainingTime()))) {
-        return QStringLiteral("no media element reported playing; seen: ") +
-               RunJavaScript(page, QStringLiteral(
-                   "JSON.stringify({events: window.zentavoMediaWatch && zentavoMediaWatch.events, "
-                   "status: Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
-                   ".map(function (e) { return e.textContent; })})")).toString();
+        return QStringLiteral("no media element reported playing; seen: ")
+            + RunJavaScript(
+                  page,
+                  QStringLiteral("JSON.stringify({events: window.zentavoMediaWatch && zentavoMediaWatch.events, "
+                                 "status: Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
+                                 ".map(function (e) { return e.textContent; })})"))
+                  .toString();
     }
     const double start = RunJavaScript(page, QStringLiteral("zentavoMediaWatch.media.currentTime")).toDouble();
     const QString advanced = QStringLiteral("zentavoMediaWatch.media.currentTime >= %1").arg(start + advanceSeconds);
     if (!WaitForJavaScript(page, advanced, int(qMax<qint64>(0, deadline.remainingTime())))) {
-        return QStringLiteral("playing, but the time did not advance from %1 to %2").arg(start).arg(
-            RunJavaScript(page, QStringLiteral("zentavoMediaWatch.media.currentTime")).toDouble());
+        return QStringLiteral("playing, but the time did not advance from %1 to %2")
+            .arg(start)
+            .arg(RunJavaScript(page, QStringLiteral("zentavoMediaWatch.media.currentTime")).toDouble());
     }
     return {};
 }

@@ -11,83 +11,112 @@
 namespace zentavo::test {
 namespace {
 
-void RunFfmpeg(const QString& folder, const QStringList& arguments) {
+void RunFfmpeg(const QString& folder, const QStringList& arguments)
+{
     QProcess ffmpeg;
     ffmpeg.setWorkingDirectory(folder);
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
     ffmpeg.start(QStringLiteral("ffmpeg"),
                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                             QStringLiteral("-y")} + arguments);
+                             QStringLiteral("-y")}
+                     + arguments);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
-        throw std::runtime_error("ffmpeg failed (" + arguments.join(QLatin1Char(' ')).toStdString() +
-                                 "): " + ffmpeg.readAll().toStdString() + ffmpeg.errorString().toStdString());
+        throw std::runtime_error("ffmpeg failed (" + arguments.join(QLatin1Char(' ')).toStdString()
+                                 + "): " + ffmpeg.readAll().toStdString() + ffmpeg.errorString().toStdString());
     }
 }
 
-QStringList Sources() {
+QStringList Sources()
+{
     const QString seconds = QString::number(TestMedia::kSeconds);
-    return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("testsrc=size=320x240:rate=25:duration=") + seconds,
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440:sample_rate=44100:duration=") + seconds};
+    return {QStringLiteral("-f"), QStringLiteral("lavfi"),
+            QStringLiteral("-i"), QStringLiteral("testsrc=size=320x240:rate=25:duration=") + seconds,
+            QStringLiteral("-f"), QStringLiteral("lavfi"),
+            QStringLiteral("-i"), QStringLiteral("sine=frequency=440:sample_rate=44100:duration=") + seconds};
 }
 
 // Short GOPs so that every stream can start at any second.
-QStringList H264Aac() {
-    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
-            QStringLiteral("-profile:v"), QStringLiteral("baseline"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-            QStringLiteral("-g"), QStringLiteral("25"), QStringLiteral("-keyint_min"), QStringLiteral("25"),
-            QStringLiteral("-sc_threshold"), QStringLiteral("0"), QStringLiteral("-c:a"), QStringLiteral("aac"),
-            QStringLiteral("-b:a"), QStringLiteral("96k")};
+QStringList H264Aac()
+{
+    return {QStringLiteral("-c:v"),
+            QStringLiteral("libx264"),
+            QStringLiteral("-preset"),
+            QStringLiteral("ultrafast"),
+            QStringLiteral("-profile:v"),
+            QStringLiteral("baseline"),
+            QStringLiteral("-pix_fmt"),
+            QStringLiteral("yuv420p"),
+            QStringLiteral("-g"),
+            QStringLiteral("25"),
+            QStringLiteral("-keyint_min"),
+            QStringLiteral("25"),
+            QStringLiteral("-sc_threshold"),
+            QStringLiteral("0"),
+            QStringLiteral("-c:a"),
+            QStringLiteral("aac"),
+            QStringLiteral("-b:a"),
+            QStringLiteral("96k")};
 }
 
-bool Missing(const QString& folder, const char* file) { return !QFileInfo::exists(QDir(folder).filePath(QLatin1String(file))); }
+bool Missing(const QString& folder, const char* file)
+{
+    return !QFileInfo::exists(QDir(folder).filePath(QLatin1String(file)));
+}
 
 } // namespace
 
-void TestMedia::Generate(const QString& folder) {
+void TestMedia::Generate(const QString& folder)
+{
     QDir().mkpath(folder);
     QDir dir(folder);
     if (Missing(folder, kMp4))
-        RunFfmpeg(folder, Sources() + H264Aac() + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart"),
-                                                              QLatin1String(kMp4)});
+        RunFfmpeg(folder,
+                  Sources() + H264Aac()
+                      + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart"), QLatin1String(kMp4)});
     if (Missing(folder, kMp3))
-        RunFfmpeg(folder, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(kSeconds),
-                           QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                           QStringLiteral("128k"), QLatin1String(kMp3)});
+        RunFfmpeg(folder,
+                  {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                   QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(kSeconds),
+                   QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"), QStringLiteral("128k"),
+                   QLatin1String(kMp3)});
     if (Missing(folder, kMpegTs))
-        RunFfmpeg(folder, {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-c"), QStringLiteral("copy"),
-                           QStringLiteral("-bsf:v"), QStringLiteral("h264_mp4toannexb"), QStringLiteral("-f"),
-                           QStringLiteral("mpegts"), QLatin1String(kMpegTs)});
+        RunFfmpeg(folder,
+                  {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-c"), QStringLiteral("copy"),
+                   QStringLiteral("-bsf:v"), QStringLiteral("h264_mp4toannexb"), QStringLiteral("-f"),
+                   QStringLiteral("mpegts"), QLatin1String(kMpegTs)});
     if (Missing(folder, kHls)) {
         dir.mkpath(QStringLiteral("hls"));
-        RunFfmpeg(folder, {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-c"), QStringLiteral("copy"),
-                           QStringLiteral("-bsf:v"), QStringLiteral("h264_mp4toannexb"), QStringLiteral("-f"),
-                           QStringLiteral("hls"), QStringLiteral("-hls_time"), QStringLiteral("2"),
-                           QStringLiteral("-hls_list_size"), QStringLiteral("0"), QStringLiteral("-hls_playlist_type"),
-                           QStringLiteral("vod"), QStringLiteral("-hls_segment_filename"),
-                           QStringLiteral("hls/segment%03d.ts"), QLatin1String(kHls)});
+        RunFfmpeg(folder,
+                  {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-c"), QStringLiteral("copy"),
+                   QStringLiteral("-bsf:v"), QStringLiteral("h264_mp4toannexb"), QStringLiteral("-f"),
+                   QStringLiteral("hls"), QStringLiteral("-hls_time"), QStringLiteral("2"),
+                   QStringLiteral("-hls_list_size"), QStringLiteral("0"), QStringLiteral("-hls_playlist_type"),
+                   QStringLiteral("vod"), QStringLiteral("-hls_segment_filename"), QStringLiteral("hls/segment%03d.ts"),
+                   QLatin1String(kHls)});
     }
     if (Missing(folder, kDash)) {
         dir.mkpath(QStringLiteral("dash"));
-        RunFfmpeg(folder, {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-map"), QStringLiteral("0:v"),
-                           QStringLiteral("-map"), QStringLiteral("0:a"), QStringLiteral("-c"), QStringLiteral("copy"),
-                           QStringLiteral("-f"), QStringLiteral("dash"), QStringLiteral("-seg_duration"),
-                           QStringLiteral("2"), QStringLiteral("-use_template"), QStringLiteral("1"),
-                           QStringLiteral("-use_timeline"), QStringLiteral("0"), QLatin1String(kDash)});
+        RunFfmpeg(folder,
+                  {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-map"), QStringLiteral("0:v"),
+                   QStringLiteral("-map"), QStringLiteral("0:a"), QStringLiteral("-c"), QStringLiteral("copy"),
+                   QStringLiteral("-f"), QStringLiteral("dash"), QStringLiteral("-seg_duration"), QStringLiteral("2"),
+                   QStringLiteral("-use_template"), QStringLiteral("1"), QStringLiteral("-use_timeline"),
+                   QStringLiteral("0"), QLatin1String(kDash)});
     }
     if (Missing(folder, kWmv))
-        RunFfmpeg(folder, {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-t"), QStringLiteral("3"),
-                           QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
-                           QLatin1String(kWmv)});
+        RunFfmpeg(folder,
+                  {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-t"), QStringLiteral("3"),
+                   QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                   QLatin1String(kWmv)});
     if (Missing(folder, kJpeg))
-        RunFfmpeg(folder, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("testsrc=size=320x240:rate=1"), QStringLiteral("-frames:v"),
-                           QStringLiteral("1"), QLatin1String(kJpeg)});
+        RunFfmpeg(folder,
+                  {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                   QStringLiteral("testsrc=size=320x240:rate=1"), QStringLiteral("-frames:v"), QStringLiteral("1"),
+                   QLatin1String(kJpeg)});
 }
 
-void WriteTextFile(const QString& folder, const QString& relativePath, const QString& text) {
+void WriteTextFile(const QString& folder, const QString& relativePath, const QString& text)
+{
     const QString path = QDir(folder).filePath(relativePath);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);

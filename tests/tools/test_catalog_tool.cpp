@@ -60,7 +60,8 @@ const QByteArray kPlainCatalogue =
     "<url>http://a.example/live.asx</url></item>\n"
     "<item><id>2</id><name>Beta</name><country>France</country><bandwidth></bandwidth><type2>radio</type2>"
     "<url>RTSP://b.example/radio</url></item>\n"
-    "<item><id>3</id><name>Caf\xc3\xa9 cam</name><country>Norway</country><bandwidth>56k</bandwidth><type2>webcam</type2>"
+    "<item><id>3</id><name>Caf\xc3\xa9 "
+    "cam</name><country>Norway</country><bandwidth>56k</bandwidth><type2>webcam</type2>"
     "<url>http://c.example/cam.jpg?t=1</url></item>\n"
     "</items>\n";
 
@@ -78,8 +79,9 @@ private slots:
 
     void classifyPrintsOneCodeALine()
     {
-        const Run run = Catalog({QStringLiteral("classify"), QStringLiteral("http://x/a.asx"), QStringLiteral("rtsp://x"),
-                                 QStringLiteral("http://x/cam.JPG"), QStringLiteral("http://x/platform"), QString()});
+        const Run run =
+            Catalog({QStringLiteral("classify"), QStringLiteral("http://x/a.asx"), QStringLiteral("rtsp://x"),
+                     QStringLiteral("http://x/cam.JPG"), QStringLiteral("http://x/platform"), QString()});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("0\n1\n2\n1\n0\n"));
         QVERIFY(run.err.isEmpty());
@@ -92,11 +94,13 @@ private slots:
         QTest::addColumn<int>("size");
         const QByteArray passphrase = Bytes(BuildStreamPassphrase());
         QTest::newRow("stream passphrase, 256") << QStringList() << passphrase << 256;
-        QTest::newRow("key and size 128") << QStringList{QStringLiteral("--key"), QStringLiteral("abc"), QStringLiteral("--size"), QStringLiteral("128")}
+        QTest::newRow("key and size 128") << QStringList{QStringLiteral("--key"), QStringLiteral("abc"),
+                                                         QStringLiteral("--size"), QStringLiteral("128")}
                                           << QByteArray("abc") << 128;
-        QTest::newRow("inline forms, 192") << QStringList{QStringLiteral("--key=k e y"), QStringLiteral("--size=192")}
-                                           << QByteArray("k e y") << 192;
-        QTest::newRow("empty key") << QStringList{QStringLiteral("--key="), QStringLiteral("--size"), QStringLiteral("256")}
+        QTest::newRow("inline forms, 192")
+            << QStringList{QStringLiteral("--key=k e y"), QStringLiteral("--size=192")} << QByteArray("k e y") << 192;
+        QTest::newRow("empty key") << QStringList{QStringLiteral("--key="), QStringLiteral("--size"),
+                                                  QStringLiteral("256")}
                                    << QByteArray() << 256;
     }
     void protectAndUnprotectMatchTheCipher()
@@ -114,7 +118,8 @@ private slots:
         const Run unprotect = Catalog(QStringList{QStringLiteral("unprotect")} + options + QStringList{protectedText});
         QCOMPARE(unprotect.exitCode, 0);
         QCOMPARE(unprotect.out, plain + "\n");
-        const Run raw = Catalog(QStringList{QStringLiteral("unprotect"), QStringLiteral("--raw")} + options + QStringList{protectedText});
+        const Run raw = Catalog(QStringList{QStringLiteral("unprotect"), QStringLiteral("--raw")} + options
+                                + QStringList{protectedText});
         QCOMPARE(raw.exitCode, 0);
         QCOMPARE(raw.out, Bytes(DecipherString(protectedText.toStdString(), key.toStdString(), keySize)));
         QCOMPARE(raw.out.size(), 48); // 35 bytes and the zero fill of the third block
@@ -130,10 +135,13 @@ private slots:
 
     void optionsMayFollowTheTextAndDashesEndThem()
     {
-        const Run run = Catalog({QStringLiteral("protect"), QStringLiteral("--"), QStringLiteral("--looks-like-an-option")});
+        const Run run =
+            Catalog({QStringLiteral("protect"), QStringLiteral("--"), QStringLiteral("--looks-like-an-option")});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, Bytes(EncipherString("--looks-like-an-option", BuildStreamPassphrase(), KeySize::Key256)) + "\n");
-        const Run after = Catalog({QStringLiteral("protect"), QStringLiteral("x"), QStringLiteral("--size"), QStringLiteral("128")});
+        QCOMPARE(run.out,
+                 Bytes(EncipherString("--looks-like-an-option", BuildStreamPassphrase(), KeySize::Key256)) + "\n");
+        const Run after =
+            Catalog({QStringLiteral("protect"), QStringLiteral("x"), QStringLiteral("--size"), QStringLiteral("128")});
         QCOMPARE(after.out, Bytes(EncipherString("x", BuildStreamPassphrase(), KeySize::Key128)) + "\n");
     }
 
@@ -144,7 +152,8 @@ private slots:
         QTest::newRow("not hex") << QStringLiteral("G7000000000000000000000000000000000000000000000000")
                                  << QByteArray("'0xG7' is not a valid integer value");
         QTest::newRow("too short") << QStringLiteral("00000000000000") << QByteArray("Stream read error");
-        QTest::newRow("no cipher text") << QStringLiteral("0000000000000000") << QByteArray("Invalid buffer size for decryption");
+        QTest::newRow("no cipher text") << QStringLiteral("0000000000000000")
+                                        << QByteArray("Invalid buffer size for decryption");
         QTest::newRow("empty") << QString() << QByteArray("Stream read error");
     }
     void unprotectReportsMalformedTextsAsBadData()
@@ -164,17 +173,28 @@ private slots:
         QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")};
         QTest::newRow("classify without address") << QStringList{QStringLiteral("classify")};
         QTest::newRow("protect without text") << QStringList{QStringLiteral("protect")};
-        QTest::newRow("protect two texts") << QStringList{QStringLiteral("protect"), QStringLiteral("a"), QStringLiteral("b")};
-        QTest::newRow("protect bad size") << QStringList{QStringLiteral("protect"), QStringLiteral("--size"), QStringLiteral("64"), QStringLiteral("a")};
-        QTest::newRow("protect key without value") << QStringList{QStringLiteral("protect"), QStringLiteral("a"), QStringLiteral("--key")};
-        QTest::newRow("protect raw is unprotect's") << QStringList{QStringLiteral("protect"), QStringLiteral("--raw"), QStringLiteral("a")};
-        QTest::newRow("unprotect unknown option") << QStringList{QStringLiteral("unprotect"), QStringLiteral("--verbose"), QStringLiteral("00")};
-        QTest::newRow("unprotect key twice") << QStringList{QStringLiteral("unprotect"), QStringLiteral("--key"), QStringLiteral("a"), QStringLiteral("--key=b"), QStringLiteral("00")};
+        QTest::newRow("protect two texts")
+            << QStringList{QStringLiteral("protect"), QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("protect bad size") << QStringList{QStringLiteral("protect"), QStringLiteral("--size"),
+                                                         QStringLiteral("64"), QStringLiteral("a")};
+        QTest::newRow("protect key without value")
+            << QStringList{QStringLiteral("protect"), QStringLiteral("a"), QStringLiteral("--key")};
+        QTest::newRow("protect raw is unprotect's")
+            << QStringList{QStringLiteral("protect"), QStringLiteral("--raw"), QStringLiteral("a")};
+        QTest::newRow("unprotect unknown option")
+            << QStringList{QStringLiteral("unprotect"), QStringLiteral("--verbose"), QStringLiteral("00")};
+        QTest::newRow("unprotect key twice")
+            << QStringList{QStringLiteral("unprotect"), QStringLiteral("--key"), QStringLiteral("a"),
+                           QStringLiteral("--key=b"), QStringLiteral("00")};
         QTest::newRow("annotate without output") << QStringList{QStringLiteral("annotate"), QStringLiteral("in.xml")};
-        QTest::newRow("annotate without input") << QStringList{QStringLiteral("annotate"), QStringLiteral("-o"), QStringLiteral("out.xml")};
-        QTest::newRow("encipher two inputs") << QStringList{QStringLiteral("encipher"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("-o"), QStringLiteral("c")};
+        QTest::newRow("annotate without input")
+            << QStringList{QStringLiteral("annotate"), QStringLiteral("-o"), QStringLiteral("out.xml")};
+        QTest::newRow("encipher two inputs")
+            << QStringList{QStringLiteral("encipher"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("-o"),
+                           QStringLiteral("c")};
         QTest::newRow("list without catalogue") << QStringList{QStringLiteral("list")};
-        QTest::newRow("list two catalogues") << QStringList{QStringLiteral("list"), QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("list two catalogues")
+            << QStringList{QStringLiteral("list"), QStringLiteral("a"), QStringLiteral("b")};
     }
     void badUsageExitsWithTwo()
     {
@@ -198,9 +218,10 @@ private slots:
 
         const Run list = Catalog({QStringLiteral("list"), prepared});
         QCOMPARE(list.exitCode, 0);
-        QCOMPARE(list.out, QByteArray("1\ttv\t0\tGermany\tAlpha\t300k\thttp://a.example/live.asx\n"
-                                      "2\tradio\t1\tFrance\tBeta\t\tRTSP://b.example/radio\n"
-                                      "3\twebcam\t2\tNorway\tCaf\xc3\xa9 cam\t56k\thttp://c.example/cam.jpg?t=1\n"));
+        QCOMPARE(list.out,
+                 QByteArray("1\ttv\t0\tGermany\tAlpha\t300k\thttp://a.example/live.asx\n"
+                            "2\tradio\t1\tFrance\tBeta\t\tRTSP://b.example/radio\n"
+                            "3\twebcam\t2\tNorway\tCaf\xc3\xa9 cam\t56k\thttp://c.example/cam.jpg?t=1\n"));
         QVERIFY(list.err.isEmpty());
 
         const Catalogue catalogue = Catalogue::Load(prepared.toStdString());
@@ -213,18 +234,24 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("tv-all.xml"));
         const QByteArray good = Bytes(EncipherString("http://x/a\tb", BuildStreamPassphrase(), KeySize::Key256));
-        QVERIFY(WriteBytes(path, "<?xml version=\"1.0\"?>\n<items>"
-                                 "<item><id>1</id><name>Two\nlines</name><type2>tv</type2><imgindex>0</imgindex><url>" + good + "</url></item>"
+        QVERIFY(WriteBytes(path,
+                           "<?xml version=\"1.0\"?>\n<items>"
+                           "<item><id>1</id><name>Two\nlines</name><type2>tv</type2><imgindex>0</imgindex><url>"
+                               + good
+                               + "</url></item>"
                                  "<item><id>2</id><name>Broken</name><url>XYZ</url></item>"
                                  "<item><id>3</id><name>Missing url</name></item>"
-                                 "<item><id>4</id><name>Last</name><country>C</country><url>" + good + "</url></item>"
+                                 "<item><id>4</id><name>Last</name><country>C</country><url>"
+                               + good
+                               + "</url></item>"
                                  "</items>"));
         const Run run = Catalog({QStringLiteral("list"), path});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QByteArray("1\ttv\t0\t\tTwo lines\t\thttp://x/a b\n"
-                                     "2\t\t\t\tBroken\t\t\n"
-                                     "3\t\t\t\tMissing url\t\t\n"
-                                     "4\t\t\tC\tLast\t\thttp://x/a b\n"));
+        QCOMPARE(run.out,
+                 QByteArray("1\ttv\t0\t\tTwo lines\t\thttp://x/a b\n"
+                            "2\t\t\t\tBroken\t\t\n"
+                            "3\t\t\t\tMissing url\t\t\n"
+                            "4\t\t\tC\tLast\t\thttp://x/a b\n"));
         QVERIFY2(run.err.contains("channel 2: '0xXY' is not a valid integer value"), run.err.constData());
         QVERIFY2(run.err.contains("channel 3: Stream read error"), run.err.constData());
     }
@@ -271,8 +298,10 @@ private slots:
         QFETCH(QStringList, args);
         QVERIFY2(QFile::exists(QStringLiteral("/dev/full")), "the test needs Linux's /dev/full");
         QTemporaryDir dir;
-        QVERIFY(WriteBytes(dir.filePath(QStringLiteral("catalogue.xml")), "<items><item><id>1</id><url>"
-                               + Bytes(EncipherString("http://x/", BuildStreamPassphrase(), KeySize::Key256)) + "</url></item></items>"));
+        QVERIFY(WriteBytes(dir.filePath(QStringLiteral("catalogue.xml")),
+                           "<items><item><id>1</id><url>"
+                               + Bytes(EncipherString("http://x/", BuildStreamPassphrase(), KeySize::Key256))
+                               + "</url></item></items>"));
         QProcess process;
         process.setWorkingDirectory(dir.path());
         process.setStandardOutputFile(QStringLiteral("/dev/full"));

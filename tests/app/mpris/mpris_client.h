@@ -18,18 +18,16 @@ namespace zentavo::test {
 class MprisClient {
 public:
     explicit MprisClient(QString service, const QString& connectionName = QStringLiteral("desktop"))
-        : service_(std::move(service)),
-          bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName))
-    {
-    }
+        : service_(std::move(service)), bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName))
+    {}
 
     QDBusConnection& Bus() { return bus_; }
 
     // The property's value (a{sv} as a QVariantMap); an invalid QVariant when the call fails.
     QVariant Get(const QString& interface, const QString& name)
     {
-        const QDBusMessage reply = Send(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                        {interface, name});
+        const QDBusMessage reply =
+            Send(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"), {interface, name});
         return reply.type() == QDBusMessage::ReplyMessage ? Unwrap(reply.arguments().value(0)) : QVariant();
     }
 
@@ -37,7 +35,8 @@ public:
     {
         return Send(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
                     {interface, name, QVariant::fromValue(QDBusVariant(value))})
-                   .type() == QDBusMessage::ReplyMessage;
+                   .type()
+            == QDBusMessage::ReplyMessage;
     }
 
     bool Call(const QString& interface, const QString& method, const QVariantList& args = {})
@@ -60,8 +59,8 @@ public:
 private:
     QDBusMessage Send(const QString& interface, const QString& method, const QVariantList& args)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(service_, QString::fromLatin1(MprisService::kObjectPath),
-                                                           interface, method);
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service_, QString::fromLatin1(MprisService::kObjectPath), interface, method);
         call.setArguments(args);
         QDBusPendingCall pending = bus_.asyncCall(call, 10000);
         const QDeadlineTimer deadline(10000);

@@ -4,9 +4,9 @@
 #include "app/mpris/mpris_wiring.h"
 #include "mpris_client.h"
 
+#include <QWidget>
 #include <QtDBus>
 #include <QtTest>
-#include <QWidget>
 
 using namespace zentavo;
 
@@ -88,8 +88,9 @@ void MprisTest::initTestCase()
     desktop_ = std::make_unique<test::MprisClient>(service_->ServiceName());
     QVERIFY(desktop_->Bus().isConnected());
     QVERIFY(desktop_->Bus().connect(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
-                             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-                             &listener_, SLOT(onPropertiesChanged(QString, QVariantMap, QStringList))));
+                                    QStringLiteral("org.freedesktop.DBus.Properties"),
+                                    QStringLiteral("PropertiesChanged"), &listener_,
+                                    SLOT(onPropertiesChanged(QString, QVariantMap, QStringList))));
 }
 
 void MprisTest::cleanup()
@@ -117,7 +118,8 @@ void MprisTest::showsTheChannelThatPlaysAndWhenItStops()
     emit window_->ChannelStarted(QStringLiteral("Das Erste"));
     QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, 10000);
     QCOMPARE(listener_.changes[0].value(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
-    const QVariantMap announced = test::MprisClient::Unwrap(listener_.changes[0].value(QStringLiteral("Metadata"))).toMap();
+    const QVariantMap announced =
+        test::MprisClient::Unwrap(listener_.changes[0].value(QStringLiteral("Metadata"))).toMap();
     QCOMPARE(announced.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Das Erste"));
 
     QCOMPARE(Get(player, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
@@ -179,7 +181,8 @@ void MprisTest::volumeFollowsTheSliderAndTheSliderFollowsTheDesktop()
     // The slider moves: the desktop hears of it.
     emit window_->VolumePositionChanged(sliderPosition == 70 ? 71 : 70);
     QTRY_VERIFY_WITH_TIMEOUT(!listener_.changes.isEmpty(), 10000);
-    QCOMPARE(listener_.changes.last().value(QStringLiteral("Volume")).toDouble(), (sliderPosition == 70 ? 71 : 70) / 100.0);
+    QCOMPARE(listener_.changes.last().value(QStringLiteral("Volume")).toDouble(),
+             (sliderPosition == 70 ? 71 : 70) / 100.0);
     QCOMPARE(Get(player, QStringLiteral("Volume")).toDouble(), (sliderPosition == 70 ? 71 : 70) / 100.0);
 
     // The desktop sets the volume: the slider goes there.
@@ -194,8 +197,9 @@ void MprisTest::aSecondPlayerTakesAnInstanceName()
     MprisService second(QStringLiteral("org.zentavo.Player"));
     QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second-player"));
     QVERIFY(second.Register(other));
-    QCOMPARE(second.ServiceName(), QString::fromLatin1(MprisService::kServiceName) + QStringLiteral(".instance")
-                                       + QString::number(QCoreApplication::applicationPid()));
+    QCOMPARE(second.ServiceName(),
+             QString::fromLatin1(MprisService::kServiceName) + QStringLiteral(".instance")
+                 + QString::number(QCoreApplication::applicationPid()));
     QVERIFY(!second.Register(other)); // once only
 }
 

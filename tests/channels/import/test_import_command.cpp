@@ -107,15 +107,19 @@ void ImportCommandTest::badUsageExitsWithTwo_data()
     const QString good = Path("good.m3u"), out = Path("usage-out.xml");
     QTest::newRow("nothing") << QStringList{} << QStringLiteral("no playlist given");
     QTest::newRow("no output") << QStringList{good} << QStringLiteral("no output file given");
-    QTest::newRow("output without name") << QStringList{good, QStringLiteral("-o")} << QStringLiteral("-o needs a file name");
+    QTest::newRow("output without name") << QStringList{good, QStringLiteral("-o")}
+                                         << QStringLiteral("-o needs a file name");
     QTest::newRow("no input") << QStringList{QStringLiteral("-o"), out} << QStringLiteral("no playlist given");
-    QTest::newRow("bad type") << QStringList{QStringLiteral("--type"), QStringLiteral("TV"), good, QStringLiteral("-o"), out}
+    QTest::newRow("bad type") << QStringList{QStringLiteral("--type"), QStringLiteral("TV"), good, QStringLiteral("-o"),
+                                             out}
                               << QStringLiteral("--type must be tv, radio or webcam, not 'TV'");
     QTest::newRow("type without value") << QStringList{good, QStringLiteral("-o"), out, QStringLiteral("--type")}
                                         << QStringLiteral("--type needs a value");
-    QTest::newRow("empty country") << QStringList{QStringLiteral("--country"), QString(), good, QStringLiteral("-o"), out}
+    QTest::newRow("empty country") << QStringList{QStringLiteral("--country"), QString(), good, QStringLiteral("-o"),
+                                                  out}
                                    << QStringLiteral("--country needs a value");
-    QTest::newRow("unknown option") << QStringList{QStringLiteral("--kind"), QStringLiteral("tv"), good, QStringLiteral("-o"), out}
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--kind"), QStringLiteral("tv"), good,
+                                                   QStringLiteral("-o"), out}
                                     << QStringLiteral("unknown option '--kind'");
 }
 
@@ -134,9 +138,10 @@ void ImportCommandTest::countryMustBeUtf8()
 {
     // A Latin-1 "Ä" on the command line cannot go into the UTF-8 catalogue.
     QProcess shell;
-    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"),
-                                         QStringLiteral("exec \"$1\" import --country \"$(printf '\\304sterreich')\" \"$2\" -o \"$3\""),
-                                         QStringLiteral("bash"), Tool(), Path("good.m3u"), Path("latin1.xml")});
+    shell.start(QStringLiteral("bash"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("exec \"$1\" import --country \"$(printf '\\304sterreich')\" \"$2\" -o \"$3\""),
+                 QStringLiteral("bash"), Tool(), Path("good.m3u"), Path("latin1.xml")});
     QVERIFY(shell.waitForFinished(60000));
     QCOMPARE(shell.exitCode(), 2);
     QVERIFY(QString::fromUtf8(shell.readAllStandardError()).contains(QStringLiteral("--country must be UTF-8 text")));
@@ -149,15 +154,16 @@ void ImportCommandTest::badDataExitsWithOneAndWritesNothing_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing file") << Path("missing.m3u") << QByteArray() << Path("out1.xml") << QStringLiteral("cannot read");
-    QTest::newRow("binary file") << Path("song.mp3") << QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) << Path("out2.xml")
-                                 << QStringLiteral("binary data");
-    QTest::newRow("tsv without url column") << Path("list.tsv") << QByteArray("name\tcountry\nA\tB\n") << Path("out3.xml")
-                                            << QStringLiteral("no url column");
+    QTest::newRow("missing file") << Path("missing.m3u") << QByteArray() << Path("out1.xml")
+                                  << QStringLiteral("cannot read");
+    QTest::newRow("binary file") << Path("song.mp3") << QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10)
+                                 << Path("out2.xml") << QStringLiteral("binary data");
+    QTest::newRow("tsv without url column") << Path("list.tsv") << QByteArray("name\tcountry\nA\tB\n")
+                                            << Path("out3.xml") << QStringLiteral("no url column");
     QTest::newRow("nothing usable") << Path("bad.m3u") << QByteArray("#EXTINF:-1,A\nhhttp://h/\n#EXTINF:-1,B\n")
                                     << Path("out4.xml") << QStringLiteral("no channel to import");
-    QTest::newRow("output folder missing") << Path("good.m3u") << QByteArray() << Path("no/such/folder/out.xml")
-                                           << QStringLiteral("cannot write");
+    QTest::newRow("output folder missing")
+        << Path("good.m3u") << QByteArray() << Path("no/such/folder/out.xml") << QStringLiteral("cannot write");
 }
 
 void ImportCommandTest::badDataExitsWithOneAndWritesNothing()
@@ -176,20 +182,24 @@ void ImportCommandTest::badDataExitsWithOneAndWritesNothing()
 
 void ImportCommandTest::importsPlaylistsIntoAPreparedCatalogue()
 {
-    Write(Path("tv.m3u"), "#EXTM3U x-tvg-url=\"a,b\"\r\n"
-                          "#EXTINF:-1 tvg-id=\"ORF1.at@HD\" group-title=\"News, Info\",ORF 1 (720p)\r\n"
-                          "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11, Linux)\r\n"
-                          "https://orf.example/orf1.m3u8\r\n"
-                          "#EXTINF:-1,Broken\r\nhhttps://h/b\r\n"
-                          "#EXTINF:-1,Cam\r\nhttps://cam.example/now.jpg");
-    Write(Path("radio.pls"), "[playlist]\nfile1=http://radio.example/a.mp3\ntitle1=Radio A\nFile2=https://orf.example/orf1.m3u8\n");
+    Write(Path("tv.m3u"),
+          "#EXTM3U x-tvg-url=\"a,b\"\r\n"
+          "#EXTINF:-1 tvg-id=\"ORF1.at@HD\" group-title=\"News, Info\",ORF 1 (720p)\r\n"
+          "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11, Linux)\r\n"
+          "https://orf.example/orf1.m3u8\r\n"
+          "#EXTINF:-1,Broken\r\nhhttps://h/b\r\n"
+          "#EXTINF:-1,Cam\r\nhttps://cam.example/now.jpg");
+    Write(Path("radio.pls"),
+          "[playlist]\nfile1=http://radio.example/a.mp3\ntitle1=Radio A\nFile2=https://orf.example/orf1.m3u8\n");
     const QString out = Path("catalogue.xml");
     const Run run = Import({Path("tv.m3u"), Path("radio.pls"), QStringLiteral("-o"), out});
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out, QStringLiteral("read 5 entries\nimported 3\nleft out 2\n  broken scheme: 1\n  duplicate address: 1\n"));
-    QCOMPARE(run.err, Path("tv.m3u") + QStringLiteral(":6: left out (broken scheme): hhttps://h/b\n") + Path("radio.pls")
-                          + QStringLiteral(":4: left out (duplicate address): https://orf.example/orf1.m3u8 (first at ")
-                          + Path("tv.m3u") + QStringLiteral(":line 4)\n"));
+    QCOMPARE(run.out,
+             QStringLiteral("read 5 entries\nimported 3\nleft out 2\n  broken scheme: 1\n  duplicate address: 1\n"));
+    QCOMPARE(run.err,
+             Path("tv.m3u") + QStringLiteral(":6: left out (broken scheme): hhttps://h/b\n") + Path("radio.pls")
+                 + QStringLiteral(":4: left out (duplicate address): https://orf.example/orf1.m3u8 (first at ")
+                 + Path("tv.m3u") + QStringLiteral(":line 4)\n"));
 
     const Catalogue catalogue = Catalogue::Load(out.toStdString());
     QStringList rows;
@@ -198,9 +208,10 @@ void ImportCommandTest::importsPlaylistsIntoAPreparedCatalogue()
         rows << QString::fromStdString(r.id + "|" + r.name + "|" + r.country + "|" + r.bandwidth + "|" + r.type2 + "|"
                                        + r.imgindex + "|" + url);
     });
-    QCOMPARE(rows, (QStringList{QStringLiteral("1|ORF 1|Austria|720p|tv|0|https://orf.example/orf1.m3u8"),
-                                QStringLiteral("2|Cam|||webcam|2|https://cam.example/now.jpg"),
-                                QStringLiteral("3|Radio A|||tv|0|http://radio.example/a.mp3")}));
+    QCOMPARE(rows,
+             (QStringList{QStringLiteral("1|ORF 1|Austria|720p|tv|0|https://orf.example/orf1.m3u8"),
+                          QStringLiteral("2|Cam|||webcam|2|https://cam.example/now.jpg"),
+                          QStringLiteral("3|Radio A|||tv|0|http://radio.example/a.mp3")}));
 
     // --type and --country apply to every channel.
     const Run typed = Import({QStringLiteral("--type"), QStringLiteral("radio"), QStringLiteral("--country"),

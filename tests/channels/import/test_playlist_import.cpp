@@ -85,13 +85,14 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
 
     QTest::newRow("country from tvg-id suffix, resolution to bandwidth")
         << QStringLiteral("a.m3u")
-        << QByteArray("#EXTINF:-1 tvg-id=\"DasErste.de@HD\" group-title=\"General\",Das Erste (1080p) [Geo-blocked]\nhttps://h/1.m3u8\n"
+        << QByteArray("#EXTINF:-1 tvg-id=\"DasErste.de@HD\" group-title=\"General\",Das Erste (1080p) "
+                      "[Geo-blocked]\nhttps://h/1.m3u8\n"
                       "#EXTINF:-1 tvg-id=\"BBCOne.uk\",BBC One (720i)\nhttps://h/2.m3u8\n"
                       "#EXTINF:-1 tvg-id=\"KTVB.us\",KING 5 (Seattle WA)\nhttps://h/3.m3u8\n")
         << QString() << QString()
         << Rows({"Das Erste [Geo-blocked]|Germany|1080p|tv|https://h/1.m3u8",
-                       "BBC One|United Kingdom|720i|tv|https://h/2.m3u8",
-                       "KING 5 (Seattle WA)|United States||tv|https://h/3.m3u8"});
+                 "BBC One|United Kingdom|720i|tv|https://h/2.m3u8",
+                 "KING 5 (Seattle WA)|United States||tv|https://h/3.m3u8"});
     QTest::newRow("country from group when the tvg-id names none")
         << QStringLiteral("a.m3u")
         << QByteArray("#EXTINF:-1 tvg-id=\"CadenaS.Radio\" group-title=\"Nacionales\",SER\nhttps://h/1\n"
@@ -99,18 +100,19 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
                       "#EXTINF:-1 tvg-country=\"DE;AT\" tvg-id=\"x.fr\",Both\nhttps://h/3\n"
                       "#EXTINF:-1,Nothing\nhttps://h/4\n")
         << QString() << QString()
-        << Rows({"SER|Nacionales||tv|https://h/1", "ORF|Austria||tv|https://h/2",
-                       "Both|Germany||tv|https://h/3", "Nothing|||tv|https://h/4"});
+        << Rows({"SER|Nacionales||tv|https://h/1", "ORF|Austria||tv|https://h/2", "Both|Germany||tv|https://h/3",
+                 "Nothing|||tv|https://h/4"});
     QTest::newRow("type from the entry: radio attribute, picture address")
         << QStringLiteral("a.m3u")
         << QByteArray("#EXTINF:-1 radio=\"true\",R\nhttp://h/r\n#EXTINF:-1,Cam\nhttp://h/cam.JPG?t=1\n"
                       "#EXTINF:-1,Png\nhttp://h/p.png\n#EXTINF:-1,Jpeg in path only\nhttp://h/a.jpg/live.m3u8\n")
         << QString() << QString()
         << Rows({"R|||radio|http://h/r", "Cam|||webcam|http://h/cam.JPG?t=1", "Png|||webcam|http://h/p.png",
-                       "Jpeg in path only|||tv|http://h/a.jpg/live.m3u8"});
+                 "Jpeg in path only|||tv|http://h/a.jpg/live.m3u8"});
     QTest::newRow("options win over the entry")
         << QStringLiteral("a.m3u")
-        << QByteArray("#EXTINF:-1 radio=\"true\" tvg-id=\"a.de\" tvg-country=\"FR\",R\nhttp://h/r\n#EXTINF:-1,C\nhttp://h/c.jpg\n")
+        << QByteArray("#EXTINF:-1 radio=\"true\" tvg-id=\"a.de\" "
+                      "tvg-country=\"FR\",R\nhttp://h/r\n#EXTINF:-1,C\nhttp://h/c.jpg\n")
         << QStringLiteral("tv") << QStringLiteral("Atlantis")
         << Rows({"R|Atlantis||tv|http://h/r", "C|Atlantis||tv|http://h/c.jpg"});
     QTest::newRow("tsv: webcam format, country code, bandwidth column wins over the name")
@@ -121,10 +123,11 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
         << Rows({"Cam|United States|720p|webcam|https://h/c.png", "TV (480p)|Atlantis|2 Mbit/s|tv|https://h/t"});
     QTest::newRow("names: host when missing, control characters and runs of blanks cleaned")
         << QStringLiteral("a.m3u")
-        << QByteArray("http://Stream.Example:8000/live\n#EXTINF:-1,  A\x01\tB   C  \nhttp://h/b\n#EXTINF:-1,(1080p)\nhttp://h/c\n")
+        << QByteArray("http://Stream.Example:8000/live\n#EXTINF:-1,  A\x01\tB   C  "
+                      "\nhttp://h/b\n#EXTINF:-1,(1080p)\nhttp://h/c\n")
         << QString() << QString()
         << Rows({"Stream.Example:8000|||tv|http://Stream.Example:8000/live", "A B C|||tv|http://h/b",
-                       "h||1080p|tv|http://h/c"});
+                 "h||1080p|tv|http://h/c"});
 }
 
 void PlaylistImportTest::decidesTypeCountryNameAndBandwidth()
@@ -151,13 +154,13 @@ void PlaylistImportTest::leavesOutUnusableAndDuplicateEntriesAndCountsEach()
 {
     PlaylistImport import({});
     import.AddPlaylist("#EXTM3U\n"
-                       "#EXTINF:-1,Good\nhttp://h/good\n"                  // 3
-                       "#EXTINF:-1,Typo\nhhttps://h/typo\n"                // 5
-                       "#EXTINF:-1,File\n/srv/media/a.mp3\n"               // 7
-                       "#EXTINF:-1,Quote\nhttp://h/\"a\"\n"                // 9
-                       "#EXTINF:-1,Srt\nsrt://h:9000\n"                    // 11
-                       "#EXTINF:-1,Again\nHTTP://H/good\n"                 // 13
-                       "#EXTINF:-1,NoAddress\n",                           // 14
+                       "#EXTINF:-1,Good\nhttp://h/good\n" // 3
+                       "#EXTINF:-1,Typo\nhhttps://h/typo\n" // 5
+                       "#EXTINF:-1,File\n/srv/media/a.mp3\n" // 7
+                       "#EXTINF:-1,Quote\nhttp://h/\"a\"\n" // 9
+                       "#EXTINF:-1,Srt\nsrt://h:9000\n" // 11
+                       "#EXTINF:-1,Again\nHTTP://H/good\n" // 13
+                       "#EXTINF:-1,NoAddress\n", // 14
                        "one.m3u");
     import.AddPlaylist("[playlist]\nFile1=http://h/good\nFile2=http://h/new\n", "two.pls");
 
@@ -168,15 +171,16 @@ void PlaylistImportTest::leavesOutUnusableAndDuplicateEntriesAndCountsEach()
     QStringList notes;
     for (const LeftOutEntry& entry : import.LeftOut())
         notes << QString::fromStdString(DescribeLeftOut(entry));
-    QCOMPARE(notes, Rows({
-                        "one.m3u:5: left out (broken scheme): hhttps://h/typo",
-                        "one.m3u:7: left out (not a web address): /srv/media/a.mp3",
-                        "one.m3u:9: left out (blanks or quotes inside): http://h/\"a\"",
-                        "one.m3u:11: left out (unsupported scheme): srt://h:9000",
-                        "one.m3u:13: left out (duplicate address): HTTP://H/good (first at line 3)",
-                        "one.m3u:14: left out (no address)",
-                        "two.pls:2: left out (duplicate address): http://h/good (first at one.m3u:line 3)",
-                    }));
+    QCOMPARE(notes,
+             Rows({
+                 "one.m3u:5: left out (broken scheme): hhttps://h/typo",
+                 "one.m3u:7: left out (not a web address): /srv/media/a.mp3",
+                 "one.m3u:9: left out (blanks or quotes inside): http://h/\"a\"",
+                 "one.m3u:11: left out (unsupported scheme): srt://h:9000",
+                 "one.m3u:13: left out (duplicate address): HTTP://H/good (first at line 3)",
+                 "one.m3u:14: left out (no address)",
+                 "two.pls:2: left out (duplicate address): http://h/good (first at one.m3u:line 3)",
+             }));
     QCOMPARE(QString::fromStdString(DescribeSummary(summary)),
              QStringLiteral("read 9 entries\nimported 2\nleft out 7\n  no address: 1\n  not a web address: 1\n"
                             "  broken scheme: 1\n  unsupported scheme: 1\n  blanks or quotes inside: 1\n"
@@ -205,8 +209,8 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
     int id = 0;
     for (const ImportedChannel& c : channels) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
-                 + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-                 + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
+            + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
+            + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
     }
     plain += "</items>\n";
     QTemporaryDir dir;
@@ -235,8 +239,8 @@ void PlaylistImportTest::preparedCatalogueOfARealListMatchesTheDocumentSteps()
     int id = 0;
     for (const ImportedChannel& c : import.Channels()) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
-                 + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-                 + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
+            + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
+            + "</type2><url>" + XmlEscape(c.url) + "</url></item>\n";
     }
     plain += "</items>\n";
     XmlDocument document = XmlDocument::LoadBytes(plain);
@@ -256,8 +260,8 @@ void PlaylistImportTest::preparedCatalogueReadsBackThroughTheCatalogue()
         {"C", "Peru", "", "tv", "rtsp://h/c"},
     };
     const std::string passphrase = BuildStreamPassphrase();
-    const Catalogue catalogue = Catalogue::FromDocument(
-        XmlDocument::LoadBytes(PreparedCatalogueBytes(channels, passphrase)));
+    const Catalogue catalogue =
+        Catalogue::FromDocument(XmlDocument::LoadBytes(PreparedCatalogueBytes(channels, passphrase)));
     std::vector<ChannelRecord> records;
     catalogue.ForEachChannel([&](const ChannelRecord& r) { records.push_back(r); });
     QCOMPARE(records.size(), channels.size());

@@ -11,8 +11,8 @@ namespace {
 // "line|name|url" plus the other fields that are set, so that a table row reads like the entry.
 QString Describe(const PlaylistEntry& e)
 {
-    QString text = QString::number(e.line) + QLatin1Char('|') + QString::fromStdString(e.name)
-                   + QLatin1Char('|') + QString::fromStdString(e.url);
+    QString text = QString::number(e.line) + QLatin1Char('|') + QString::fromStdString(e.name) + QLatin1Char('|')
+        + QString::fromStdString(e.url);
     const auto add = [&](const char* key, const std::string& value) {
         if (!value.empty())
             text += QLatin1Char('|') + QLatin1String(key) + QLatin1Char('=') + QString::fromStdString(value);
@@ -30,7 +30,8 @@ QString Describe(const PlaylistEntry& e)
     }
     if (e.type)
         text += e.type == ChannelType::Radio ? QStringLiteral("|radio")
-                : e.type == ChannelType::Webcam ? QStringLiteral("|webcam") : QStringLiteral("|tv");
+            : e.type == ChannelType::Webcam  ? QStringLiteral("|webcam")
+                                             : QStringLiteral("|tv");
     return text;
 }
 
@@ -73,29 +74,30 @@ void PlaylistParsersTest::parsesEachFormat_data()
     QTest::addColumn<QStringList>("expected");
 
     // --- M3U ---
-    AddCase("m3u attributes", "a.m3u",
-            "#EXTM3U\n#EXTINF:-1 tvg-id=\"ZDF.de@SD\" tvg-logo=\"https://l/z.png\" group-title=\"General\",ZDF (720p)\n"
-            "https://zdf.example/live.m3u8\n",
-            {QStringLiteral("3|ZDF (720p)|https://zdf.example/live.m3u8|group=General|id=ZDF.de@SD|logo=https://l/z.png")});
+    AddCase(
+        "m3u attributes", "a.m3u",
+        "#EXTM3U\n#EXTINF:-1 tvg-id=\"ZDF.de@SD\" tvg-logo=\"https://l/z.png\" group-title=\"General\",ZDF (720p)\n"
+        "https://zdf.example/live.m3u8\n",
+        {QStringLiteral("3|ZDF (720p)|https://zdf.example/live.m3u8|group=General|id=ZDF.de@SD|logo=https://l/z.png")});
     AddCase("m3u commas in quoted attributes and title", "a.m3u",
-            "#EXTM3U\n#EXTINF:-1 group-title=\"News, Sport\" tvg-logo=\"https://l/a,b.png\",Name, with, commas\nhttp://h/s\n",
+            "#EXTM3U\n#EXTINF:-1 group-title=\"News, Sport\" tvg-logo=\"https://l/a,b.png\",Name, with, "
+            "commas\nhttp://h/s\n",
             {QStringLiteral("3|Name, with, commas|http://h/s|group=News, Sport|logo=https://l/a,b.png")});
     AddCase("m3u header with attributes", "a.m3u8",
             "#EXTM3U x-tvg-url=\"http://e/a.xml,http://e/b.xml\" tvg-shift=1\n#EXTINF:-1,One\nhttp://h/1\n",
             {QStringLiteral("3|One|http://h/1")});
-    AddCase("m3u radio attribute", "a.m3u",
-            "#EXTINF:-1 radio=\"true\" tvg-name=\"Radio One\",\nhttp://h/r.mp3\n",
+    AddCase("m3u radio attribute", "a.m3u", "#EXTINF:-1 radio=\"true\" tvg-name=\"Radio One\",\nhttp://h/r.mp3\n",
             {QStringLiteral("2|Radio One|http://h/r.mp3|radio")});
     AddCase("m3u vlc and kodi options between info and address", "a.m3u",
-            "#EXTM3U\n#EXTINF:-1,Opt\n#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11, Linux)\n#EXTVLCOPT:http-referrer=https://r/\n"
+            "#EXTM3U\n#EXTINF:-1,Opt\n#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11, "
+            "Linux)\n#EXTVLCOPT:http-referrer=https://r/\n"
             "#KODIPROP:inputstream=x\nhttp://h/o.m3u8\n",
             {QStringLiteral("6|Opt|http://h/o.m3u8")});
     AddCase("m3u no final newline", "a.m3u", "#EXTM3U\n#EXTINF:-1,Last\nhttp://h/last",
             {QStringLiteral("3|Last|http://h/last")});
     AddCase("m3u crlf", "a.m3u", "#EXTM3U\r\n#EXTINF:-1,A\r\nhttp://h/a\r\n#EXTINF:-1,B\r\nhttp://h/b\r\n",
             {QStringLiteral("3|A|http://h/a"), QStringLiteral("5|B|http://h/b")});
-    AddCase("m3u lone cr", "a.m3u", "#EXTM3U\r#EXTINF:-1,A\rhttp://h/a\r",
-            {QStringLiteral("3|A|http://h/a")});
+    AddCase("m3u lone cr", "a.m3u", "#EXTM3U\r#EXTINF:-1,A\rhttp://h/a\r", {QStringLiteral("3|A|http://h/a")});
     AddCase("m3u byte order mark", "a.m3u", "\xEF\xBB\xBF#EXTM3U\n#EXTINF:-1,B\xC3\xA4r\nhttp://h/b\n",
             {QStringLiteral("3|B\u00e4r|http://h/b")});
     AddCase("m3u info without address keeps its line", "a.m3u",
@@ -108,8 +110,7 @@ void PlaylistParsersTest::parsesEachFormat_data()
             {QStringLiteral("2|X|http://h/x|group=Music|id=A.fr|logo=l.png|radio")});
     AddCase("m3u quote never closed", "a.m3u", "#EXTINF:-1 group-title=\"Broken,Title\nhttp://h/q\n",
             {QStringLiteral("2|Title|http://h/q|group=Broken")});
-    AddCase("m3u extgrp and tvg-country", "a.m3u",
-            "#EXTINF:-1 tvg-country=\"DE\",Y\n#EXTGRP:Germany\nhttp://h/y\n",
+    AddCase("m3u extgrp and tvg-country", "a.m3u", "#EXTINF:-1 tvg-country=\"DE\",Y\n#EXTGRP:Germany\nhttp://h/y\n",
             {QStringLiteral("3|Y|http://h/y|group=Germany|country=DE")});
     AddCase("m3u request headers after a bar", "a.m3u",
             "#EXTINF:-1,K\nhttp://h/k.m3u8|User-Agent=Mozilla&Referer=http://r/\n",
@@ -119,7 +120,8 @@ void PlaylistParsersTest::parsesEachFormat_data()
 
     // --- PLS ---
     AddCase("pls basic", "a.pls",
-            "[playlist]\nNumberOfEntries=2\nFile1=http://h/1\nTitle1=One\nLength1=-1\nFile2=http://h/2\nTitle2=Two\nVersion=2\n",
+            "[playlist]\nNumberOfEntries=2\nFile1=http://h/1\nTitle1=One\nLength1=-1\nFile2=http://h/"
+            "2\nTitle2=Two\nVersion=2\n",
             {QStringLiteral("3|One|http://h/1"), QStringLiteral("6|Two|http://h/2")});
     AddCase("pls any case, repeated length, title first", "a.pls",
             "[Playlist]\r\ntitle1=Uno\r\nFILE1=http://h/1\r\nlength1=-1\r\nLength1=-1\r\nNumberOfEntries=5\r\n",
@@ -127,8 +129,7 @@ void PlaylistParsersTest::parsesEachFormat_data()
     AddCase("pls ordered by number; title without file", "a.pls",
             "[playlist]\nFile2=http://h/2\nFile1=http://h/1\nTitle3=Ghost\n",
             {QStringLiteral("3||http://h/1"), QStringLiteral("2||http://h/2"), QStringLiteral("4|Ghost|")});
-    AddCase("pls by name without header", "stream.pls", "File1 = http://h/1 \n",
-            {QStringLiteral("1||http://h/1")});
+    AddCase("pls by name without header", "stream.pls", "File1 = http://h/1 \n", {QStringLiteral("1||http://h/1")});
 
     // --- XSPF ---
     AddCase("xspf basic", "a.xspf",
@@ -147,7 +148,8 @@ void PlaylistParsersTest::parsesEachFormat_data()
 
     // --- ASX ---
     AddCase("asx basic", "a.asx",
-            "<asx version=\"3.0\">\n<title>List</title>\n<entry>\n<title>Station</title>\n<ref href=\"mms://h/s\"/>\n</entry>\n</asx>\n",
+            "<asx version=\"3.0\">\n<title>List</title>\n<entry>\n<title>Station</title>\n<ref "
+            "href=\"mms://h/s\"/>\n</entry>\n</asx>\n",
             {QStringLiteral("5|Station|mms://h/s")});
     AddCase("asx not well-formed", "a.asx",
             "<ASX VERSION=3.0>\n<ENTRY><TITLE>Caps & more</TITLE>\n<REF HREF=http://h/a?x=1&y=2>\n"
@@ -158,12 +160,14 @@ void PlaylistParsersTest::parsesEachFormat_data()
             "<ref href=\"http://h/good\"/>\n<ref href=\"http://h/other\"/></entry></asx>",
             {QStringLiteral("4|Alt|http://h/good|alt=file:///C:/x.wma hhttp://h/typo http://h/good http://h/other")});
     AddCase("asx only bad alternatives keeps the first", "a.asx",
-            "<asx><entry>\n<ref href=\"c:\\x.wma\"/><ref href=\"ftp://h/y\"/></entry>\n<entry><title>Empty</title></entry></asx>",
+            "<asx><entry>\n<ref href=\"c:\\x.wma\"/><ref "
+            "href=\"ftp://h/y\"/></entry>\n<entry><title>Empty</title></entry></asx>",
             {QStringLiteral("2||c:\\x.wma|alt=c:\\x.wma ftp://h/y"), QStringLiteral("3|Empty|")});
     AddCase("asx reference form", "a.asx", "[Reference]\r\nRef1=http://h/1?MSWMExt=.asf\r\nRef2=http://h/2\r\n",
             {QStringLiteral("2||http://h/1?MSWMExt=.asf"), QStringLiteral("3||http://h/2")});
     AddCase("asx entryref and loose ref", "a.wax",
-            "<asx>\n<entryref href=\"http://h/more.asx\"/>\n<ref href=\"http://h/loose\"/>\n<!-- <ref href=\"http://h/no\"/> -->\n</asx>",
+            "<asx>\n<entryref href=\"http://h/more.asx\"/>\n<ref href=\"http://h/loose\"/>\n<!-- <ref "
+            "href=\"http://h/no\"/> -->\n</asx>",
             {QStringLiteral("2||http://h/more.asx"), QStringLiteral("3||http://h/loose")});
 
     // --- TSV ---
@@ -195,15 +199,21 @@ void PlaylistParsersTest::detectsFormatByContentBeforeName_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("format");
-    QTest::newRow("pls content in .m3u") << QStringLiteral("x.m3u") << QByteArray("[playlist]\nFile1=http://h/\n") << int(PlaylistFormat::Pls);
-    QTest::newRow("m3u content in .pls") << QStringLiteral("x.pls") << QByteArray("#EXTM3U\nhttp://h/\n") << int(PlaylistFormat::M3u);
-    QTest::newRow("asx after declaration and comment") << QStringLiteral("x") << QByteArray("<?xml version=\"1.0\"?><!-- c -->\n <ASX>") << int(PlaylistFormat::Asx);
-    QTest::newRow("xspf") << QStringLiteral("x.xml") << QByteArray("<playlist xmlns=\"http://xspf.org/ns/0/\">") << int(PlaylistFormat::Xspf);
+    QTest::newRow("pls content in .m3u") << QStringLiteral("x.m3u") << QByteArray("[playlist]\nFile1=http://h/\n")
+                                         << int(PlaylistFormat::Pls);
+    QTest::newRow("m3u content in .pls") << QStringLiteral("x.pls") << QByteArray("#EXTM3U\nhttp://h/\n")
+                                         << int(PlaylistFormat::M3u);
+    QTest::newRow("asx after declaration and comment")
+        << QStringLiteral("x") << QByteArray("<?xml version=\"1.0\"?><!-- c -->\n <ASX>") << int(PlaylistFormat::Asx);
+    QTest::newRow("xspf") << QStringLiteral("x.xml") << QByteArray("<playlist xmlns=\"http://xspf.org/ns/0/\">")
+                          << int(PlaylistFormat::Xspf);
     QTest::newRow("tsv by name") << QStringLiteral("x.tsv") << QByteArray("name,url\n") << int(PlaylistFormat::Tsv);
     QTest::newRow("tsv by tabs") << QStringLiteral("list") << QByteArray("name\turl\n") << int(PlaylistFormat::Tsv);
     QTest::newRow("address list") << QStringLiteral("list") << QByteArray("http://h/a\n") << int(PlaylistFormat::M3u);
-    QTest::newRow("asx reference form in .asx") << QStringLiteral("x.asx") << QByteArray("[Reference]\nRef1=http://h/\n") << int(PlaylistFormat::Pls);
-    QTest::newRow("asx by name") << QStringLiteral("x.WVX") << QByteArray("<!-- nothing -->") << int(PlaylistFormat::Asx);
+    QTest::newRow("asx reference form in .asx")
+        << QStringLiteral("x.asx") << QByteArray("[Reference]\nRef1=http://h/\n") << int(PlaylistFormat::Pls);
+    QTest::newRow("asx by name") << QStringLiteral("x.WVX") << QByteArray("<!-- nothing -->")
+                                 << int(PlaylistFormat::Asx);
 }
 
 void PlaylistParsersTest::detectsFormatByContentBeforeName()
@@ -224,8 +234,10 @@ void PlaylistParsersTest::decodesEncodings_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("name");
-    QTest::newRow("utf-8") << QByteArray("#EXTINF:-1,Caf\xC3\xA9 \xE2\x82\xAC\nhttp://h/\n") << QStringLiteral("Caf\u00e9 \u20ac");
-    QTest::newRow("windows-1252") << QByteArray("#EXTINF:-1,Caf\xE9 \x80\nhttp://h/\n") << QStringLiteral("Caf\u00e9 \u20ac");
+    QTest::newRow("utf-8") << QByteArray("#EXTINF:-1,Caf\xC3\xA9 \xE2\x82\xAC\nhttp://h/\n")
+                           << QStringLiteral("Caf\u00e9 \u20ac");
+    QTest::newRow("windows-1252") << QByteArray("#EXTINF:-1,Caf\xE9 \x80\nhttp://h/\n")
+                                  << QStringLiteral("Caf\u00e9 \u20ac");
     QByteArray le("\xFF\xFE", 2);
     for (const QChar c : QStringLiteral("#EXTINF:-1,\u00c4rger\r\nhttp://h/\r\n"))
         le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
@@ -252,23 +264,53 @@ void PlaylistParsersTest::checksAddresses_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("reason"); // empty: usable
     const QString ok;
-    const auto reason = [](LeftOutReason r) { return QString::fromLatin1(LeftOutReasonText(r).data(), qsizetype(LeftOutReasonText(r).size())); };
+    const auto reason = [](LeftOutReason r) {
+        return QString::fromLatin1(LeftOutReasonText(r).data(), qsizetype(LeftOutReasonText(r).size()));
+    };
     const QString none = reason(LeftOutReason::NoAddress), path = reason(LeftOutReason::NotWebAddress),
                   broken = reason(LeftOutReason::BrokenScheme), other = reason(LeftOutReason::UnsupportedScheme),
                   unsafe = reason(LeftOutReason::UnsafeCharacters);
     const std::pair<const char*, QString> rows[] = {
-        {"http://h/a.m3u8", ok}, {"HTTPS://H/a", ok}, {"mms://h/s", ok}, {"mmsh://h/s", ok}, {"rtsp://h:554/s", ok},
-        {"rtmp://h/live", ok}, {"pnm://h/r.rm", ok}, {"http://user:pw@h:8000/;", ok}, {"http://s3.example:8835/,", ok},
+        {"http://h/a.m3u8", ok},
+        {"HTTPS://H/a", ok},
+        {"mms://h/s", ok},
+        {"mmsh://h/s", ok},
+        {"rtsp://h:554/s", ok},
+        {"rtmp://h/live", ok},
+        {"pnm://h/r.rm", ok},
+        {"http://user:pw@h:8000/;", ok},
+        {"http://s3.example:8835/,", ok},
         {"", none},
-        {"/home/me/radio.mp3", path}, {"C:\\Music\\a.mp3", path}, {"c:/radio.pls", path}, {"\\\\server\\share\\a", path},
-        {"./a.m3u8", path}, {"file:///tmp/a.mp3", path}, {"www.example.com/live", path}, {"radio.mp3", path},
-        {"http://", path}, {"http://:80/x", path},
-        {"hhttps://h/a", broken}, {"ttps://h/a", broken}, {"htp://h/a", broken}, {"htpp://h/a", broken},
-        {"http:/h/a", broken}, {"http:h", broken}, {"rtmpp://h/a", broken},
-        {"srt://h:9000", other}, {"udp://@239.0.0.1:1234", other}, {"rtmps://h/a", other}, {"ftp://h/a.mp3", other},
-        {"acestream://0123", other}, {"javascript:alert(1)", other}, {"gopher://h/", other},
-        {"http://h/a b", unsafe}, {"http://h/\"x\"", unsafe}, {"http://h/'x'", unsafe}, {"http://h/<script>", unsafe},
-        {"http://h/\tx", unsafe}, {"http://h/a\\b", unsafe},
+        {"/home/me/radio.mp3", path},
+        {"C:\\Music\\a.mp3", path},
+        {"c:/radio.pls", path},
+        {"\\\\server\\share\\a", path},
+        {"./a.m3u8", path},
+        {"file:///tmp/a.mp3", path},
+        {"www.example.com/live", path},
+        {"radio.mp3", path},
+        {"http://", path},
+        {"http://:80/x", path},
+        {"hhttps://h/a", broken},
+        {"ttps://h/a", broken},
+        {"htp://h/a", broken},
+        {"htpp://h/a", broken},
+        {"http:/h/a", broken},
+        {"http:h", broken},
+        {"rtmpp://h/a", broken},
+        {"srt://h:9000", other},
+        {"udp://@239.0.0.1:1234", other},
+        {"rtmps://h/a", other},
+        {"ftp://h/a.mp3", other},
+        {"acestream://0123", other},
+        {"javascript:alert(1)", other},
+        {"gopher://h/", other},
+        {"http://h/a b", unsafe},
+        {"http://h/\"x\"", unsafe},
+        {"http://h/'x'", unsafe},
+        {"http://h/<script>", unsafe},
+        {"http://h/\tx", unsafe},
+        {"http://h/a\\b", unsafe},
     };
     for (const auto& [address, expected] : rows)
         QTest::newRow(address) << QString::fromLatin1(address) << expected;
@@ -279,7 +321,9 @@ void PlaylistParsersTest::checksAddresses()
     QFETCH(QString, address);
     QFETCH(QString, reason);
     const auto result = CheckStreamAddress(address.toStdString());
-    const QString got = result ? QString::fromLatin1(LeftOutReasonText(*result).data(), qsizetype(LeftOutReasonText(*result).size())) : QString();
+    const QString got = result
+        ? QString::fromLatin1(LeftOutReasonText(*result).data(), qsizetype(LeftOutReasonText(*result).size()))
+        : QString();
     QCOMPARE(got, reason);
 }
 
@@ -293,10 +337,14 @@ void PlaylistParsersTest::survivesTruncatedAndGarbledInput_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("m3u") << QStringLiteral("a.m3u") << QByteArray("#EXTM3U\n#EXTINF:-1 tvg-id=\"a\" group-title=\"x,y\",N\nhttp://h/a\n#EXTINF:-1 a=\"");
-    QTest::newRow("pls") << QStringLiteral("a.pls") << QByteArray("[playlist]\nFile1=http://h/\nTitle99999999999999999999=x\nFile=\n=\n");
-    QTest::newRow("xspf") << QStringLiteral("a.xspf") << QByteArray("<playlist><trackList><track><location>http://h/<![CDATA[x");
-    QTest::newRow("asx") << QStringLiteral("a.asx") << QByteArray("<asx><entry><ref href=\"http://h/a<ref href='<<<&#xFFFFFFFFF;&#;&");
+    QTest::newRow("m3u") << QStringLiteral(
+        "a.m3u") << QByteArray("#EXTM3U\n#EXTINF:-1 tvg-id=\"a\" group-title=\"x,y\",N\nhttp://h/a\n#EXTINF:-1 a=\"");
+    QTest::newRow("pls") << QStringLiteral("a.pls")
+                         << QByteArray("[playlist]\nFile1=http://h/\nTitle99999999999999999999=x\nFile=\n=\n");
+    QTest::newRow("xspf") << QStringLiteral("a.xspf")
+                          << QByteArray("<playlist><trackList><track><location>http://h/<![CDATA[x");
+    QTest::newRow("asx") << QStringLiteral("a.asx")
+                         << QByteArray("<asx><entry><ref href=\"http://h/a<ref href='<<<&#xFFFFFFFFF;&#;&");
     QTest::newRow("tsv") << QStringLiteral("a.tsv") << QByteArray("url\n\"\n\"\"\n\t\t\t\n");
 }
 

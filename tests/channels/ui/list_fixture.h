@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace zentavo {
 

@@ -54,7 +54,8 @@ private slots:
     void sortingWhileSearchingKeepsTheRowsFoundAndTheSelection()
     {
         ChannelListModel model({});
-        model.SetRows({{"Zero - One", "1", 0}, {"Alpha - Two", "2", 0}, {"Beta - Three", "3", 0}, {"Gamma - Tree", "4", 0}});
+        model.SetRows(
+            {{"Zero - One", "1", 0}, {"Alpha - Two", "2", 0}, {"Beta - Three", "3", 0}, {"Gamma - Tree", "4", 0}});
         model.SetFilter(QStringLiteral("t"));
         QCOMPARE(model.rowCount(), 3); // Two, Three, Tree
         const QPersistentModelIndex selected = model.index(1, 0); // Three

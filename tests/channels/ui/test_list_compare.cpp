@@ -21,18 +21,54 @@ void ListCompareTest::comparesAsciiWithoutCaseAndShorterFirst_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("expected"); // sign
 
-    QTest::newRow("same text") << "abc" << "1" << "abc" << "2" << 0 << 0;
-    QTest::newRow("ASCII case ignored") << " France - NEWS" << "1" << " france - news" << "2" << 0 << 0;
-    QTest::newRow("folded letters ordered as small") << "a" << "1" << "B" << "2" << 0 << -1;
-    QTest::newRow("capital after underscore once folded") << "_" << "1" << "A" << "2" << 0 << -1;
-    QTest::newRow("beginning comes first") << "abc" << "1" << "ABCD" << "2" << 0 << -1;
-    QTest::newRow("longer comes after") << "abcd" << "1" << "abc" << "2" << 0 << 1;
-    QTest::newRow("empty comes first") << "" << "1" << "a" << "2" << 0 << -1;
-    QTest::newRow("non-ASCII not folded") << "\xc3\x89" << "1" << "\xc3\xa9" << "2" << 0 << -1;
-    QTest::newRow("non-ASCII after ASCII") << "\xc3\xa9" << "1" << "z" << "2" << 0 << 1;
-    QTest::newRow("ids compared as text") << "x" << "10" << "x" << "9" << 1 << -1;
-    QTest::newRow("id column ignores captions") << "b" << "1" << "a" << "2" << 1 << -1;
-    QTest::newRow("caption column ignores ids") << "a" << "2" << "b" << "1" << 0 << -1;
+    QTest::newRow("same text") << "abc"
+                               << "1"
+                               << "abc"
+                               << "2" << 0 << 0;
+    QTest::newRow("ASCII case ignored") << " France - NEWS"
+                                        << "1"
+                                        << " france - news"
+                                        << "2" << 0 << 0;
+    QTest::newRow("folded letters ordered as small") << "a"
+                                                     << "1"
+                                                     << "B"
+                                                     << "2" << 0 << -1;
+    QTest::newRow("capital after underscore once folded") << "_"
+                                                          << "1"
+                                                          << "A"
+                                                          << "2" << 0 << -1;
+    QTest::newRow("beginning comes first") << "abc"
+                                           << "1"
+                                           << "ABCD"
+                                           << "2" << 0 << -1;
+    QTest::newRow("longer comes after") << "abcd"
+                                        << "1"
+                                        << "abc"
+                                        << "2" << 0 << 1;
+    QTest::newRow("empty comes first") << ""
+                                       << "1"
+                                       << "a"
+                                       << "2" << 0 << -1;
+    QTest::newRow("non-ASCII not folded") << "\xc3\x89"
+                                          << "1"
+                                          << "\xc3\xa9"
+                                          << "2" << 0 << -1;
+    QTest::newRow("non-ASCII after ASCII") << "\xc3\xa9"
+                                           << "1"
+                                           << "z"
+                                           << "2" << 0 << 1;
+    QTest::newRow("ids compared as text") << "x"
+                                          << "10"
+                                          << "x"
+                                          << "9" << 1 << -1;
+    QTest::newRow("id column ignores captions") << "b"
+                                                << "1"
+                                                << "a"
+                                                << "2" << 1 << -1;
+    QTest::newRow("caption column ignores ids") << "a"
+                                                << "2"
+                                                << "b"
+                                                << "1" << 0 << -1;
 }
 
 void ListCompareTest::comparesAsciiWithoutCaseAndShorterFirst()

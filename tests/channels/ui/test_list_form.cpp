@@ -128,7 +128,9 @@ void ListFormTest::listsShowCatalogueRowsInFileOrder()
     form.LoadChannelLists();
 
     QCOMPARE(Captions(List(form, 1)),
-             QStringList({QStringLiteral(" France - News One  (300k)"), QString::fromUtf8(" Andorra - \xc3\x87" "anal Sud")}));
+             QStringList({QStringLiteral(" France - News One  (300k)"),
+                          QString::fromUtf8(" Andorra - \xc3\x87"
+                                            "anal Sud")}));
     QCOMPARE(Ids(List(form, 1)), QStringList({QStringLiteral("17"), QStringLiteral("8")}));
     QCOMPARE(Captions(List(form, 2)).first(), QStringLiteral(" Italy - Music Radio  (64k)"));
     QCOMPARE(Captions(List(form, 3)), QStringList({QStringLiteral(" Norway - Harbour Cam")}));
@@ -193,8 +195,8 @@ void ListFormTest::favouritesRowsCarryBandwidthAndComment()
     form.LoadFavourites();
 
     QCOMPARE(Captions(List(form, 4)),
-             QStringList({QStringLiteral("Norway - Harbour Cam"),
-                          QStringLiteral("Italy - Music Radio  (128k)  [ evening ]")}));
+             QStringList(
+                 {QStringLiteral("Norway - Harbour Cam"), QStringLiteral("Italy - Music Radio  (128k)  [ evening ]")}));
     QCOMPARE(Ids(List(form, 4)), QStringList({QStringLiteral("21"), QStringLiteral("3")}));
 }
 
@@ -248,7 +250,8 @@ void ListFormTest::clickBelowRowsDisablesCommandsButKeepsCurrentChannel()
     ClickRow(List(form, 1), 1);
     QCOMPARE(CommandStates(form), kAllEnabled);
 
-    QTest::mouseClick(List(form, 1)->viewport(), Qt::LeftButton, {}, QPoint(20, List(form, 1)->viewport()->height() - 5));
+    QTest::mouseClick(List(form, 1)->viewport(), Qt::LeftButton, {},
+                      QPoint(20, List(form, 1)->viewport()->height() - 5));
     QVERIFY(!List(form, 1)->selectionModel()->hasSelection());
     QCOMPARE(CommandStates(form), kAllDisabled);
     QCOMPARE(fixture.context.CurrentChannelId, QStringLiteral("8"));
@@ -275,7 +278,8 @@ void ListFormTest::playCommandsRequestPlayThenClose()
 
     QStringList seen; // the window's state when the main window's PlayChannel runs
     connect(&form, &TListForm::PlayChannelRequested, this, [&] {
-        seen << fixture.context.CurrentChannelId << (form.isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
+        seen << fixture.context.CurrentChannelId
+             << (form.isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
     });
     QTimer::singleShot(0, &form, [&] {
         ClickRow(List(form, 1), 0);
@@ -634,7 +638,8 @@ void ListFormTest::reopeningKeepsEachTabsSelection()
         form.close();
     });
     form.ShowOnTab(ChannelTab::Webcams);
-    QCOMPARE(selected, QStringList({QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("-"), QStringLiteral("21")}));
+    QCOMPARE(selected,
+             QStringList({QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("-"), QStringLiteral("21")}));
 }
 
 void ListFormTest::addOfExistingFavouriteIsSilent()
@@ -766,7 +771,8 @@ void ListFormTest::maintenanceButtonsWriteCopiesBesideCatalogue()
     QCOMPARE(annotate->focusPolicy(), Qt::NoFocus);
     annotate->setEnabled(true);
     annotate->click();
-    const QByteArray annotated = ListFixture::ReadFile(fixture.context.AppFolder + QStringLiteral("data/tv-all.annotated.xml"));
+    const QByteArray annotated =
+        ListFixture::ReadFile(fixture.context.AppFolder + QStringLiteral("data/tv-all.annotated.xml"));
     QVERIFY(annotated.contains("<imgindex>1</imgindex>"));
     QVERIFY(!ListFixture::ReadFile(fixture.context.CataloguePath()).contains("imgindex"));
 
@@ -828,10 +834,11 @@ void ListFormTest::laterRowsWithAnEarlierRowsIdAreLeftOutInWords()
     QCOMPARE(Ids(List(form, 1)), QStringList{QStringLiteral("17")});
     QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("3")});
     QCOMPARE(List(form, 3)->model()->rowCount(), 0);
-    QCOMPARE(prompts.leftOutMessages,
-             QStringList{QStringLiteral("2 channels in the channel list have the same id as a channel before them. They "
-                                        "would play the earlier channel, so they are left out of the lists:\n"
-                                        "\nSpain - Copy Cat (id 17)\nPeru - Echo  (64k) (id 3)")});
+    QCOMPARE(
+        prompts.leftOutMessages,
+        QStringList{QStringLiteral("2 channels in the channel list have the same id as a channel before them. They "
+                                   "would play the earlier channel, so they are left out of the lists:\n"
+                                   "\nSpain - Copy Cat (id 17)\nPeru - Echo  (64k) (id 3)")});
     QCOMPARE(prompts.listFileErrors, 0);
 }
 
@@ -848,16 +855,17 @@ void ListFormTest::leftOutRowsAreNamedInAWarningBox()
     connect(&closer, &QTimer::timeout, &form, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             shown = box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|')
-                    + QString::number(box->icon()) + QLatin1Char('|') + QString::number(box->buttons().size());
+                + QString::number(box->icon()) + QLatin1Char('|') + QString::number(box->buttons().size());
             box->close();
         }
     });
     closer.start(50);
     form.LoadChannelLists();
-    QCOMPARE(shown, QStringLiteral("Zentavo Player|One channel in the channel list has the same id as a channel before it. "
-                                   "It would play the earlier channel, so it is left out of the lists:\n\n"
-                                   "Fiji - Other Four (id 4)|%1|1")
-                        .arg(int(QMessageBox::Warning)));
+    QCOMPARE(shown,
+             QStringLiteral("Zentavo Player|One channel in the channel list has the same id as a channel before it. "
+                            "It would play the earlier channel, so it is left out of the lists:\n\n"
+                            "Fiji - Other Four (id 4)|%1|1")
+                 .arg(int(QMessageBox::Warning)));
     QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("4")});
     QCOMPARE(List(form, 1)->model()->rowCount(), 0);
 }

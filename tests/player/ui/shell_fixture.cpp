@@ -3,8 +3,8 @@
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 namespace zentavo {
@@ -43,8 +43,9 @@ namespace {
 QByteArray Item(int id, const char* type2, int kind, const QByteArray& address)
 {
     const std::string url = EncipherString(address.toStdString(), BuildStreamPassphrase(), KeySize::Key256);
-    return QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Testland</country><bandwidth>300k</bandwidth>"
-                          "<type2>%2</type2><imgindex>%3</imgindex><url>%4</url></item>\n")
+    return QStringLiteral(
+               "<item><id>%1</id><name>Channel %1</name><country>Testland</country><bandwidth>300k</bandwidth>"
+               "<type2>%2</type2><imgindex>%3</imgindex><url>%4</url></item>\n")
         .arg(id)
         .arg(QLatin1String(type2))
         .arg(kind)
@@ -68,9 +69,10 @@ ShellFixture::ShellFixture() : settings(configDir.filePath(QStringLiteral("zenta
         catalogue.write(Item(4, "tv", 7, "http://127.0.0.1:9/odd"));
         catalogue.write("</items>\n");
     }
-    form = std::make_unique<TMainForm>(context, MainFormServices{settings, TestErrorReporter(), browser,
-                                                                 programDir.path() + QLatin1Char('/'),
-                                                                 PlayerPage::AlertDisplay::SignalOnly});
+    form = std::make_unique<TMainForm>(context,
+                                       MainFormServices{settings, TestErrorReporter(), browser,
+                                                        programDir.path() + QLatin1Char('/'),
+                                                        PlayerPage::AlertDisplay::SignalOnly});
     list = std::make_unique<TListForm>(context);
     form->SetListForm(list.get());
     preferences = std::make_unique<TPreferenceForm>(*form);

@@ -23,13 +23,13 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -67,10 +67,10 @@ struct Channel {
     const char* path;
 };
 const Channel kChannels[] = {
-    {"1", "tv", 0, "live.m3u8"},   // Windows Media page, a live HLS stream (the playlist is polled)
+    {"1", "tv", 0, "live.m3u8"}, // Windows Media page, a live HLS stream (the playlist is polled)
     {"2", "radio", 1, "audio.mp3"}, // Real page
-    {"3", "webcam", 2, "cam.jpg"},  // snapshot page
-    {"4", "tv", 0, "video.mp4"},   // Windows Media page
+    {"3", "webcam", 2, "cam.jpg"}, // snapshot page
+    {"4", "tv", 0, "video.mp4"}, // Windows Media page
     {"5", "webcam", 2, "login.jpg"}, // snapshot page whose server answers with a web page
 };
 
@@ -125,7 +125,8 @@ void BridgeEndToEnd::initTestCase()
     for (const QString& line : QString::fromUtf8(vod.readAll()).split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1String("#EXT-X-ENDLIST")) || line.startsWith(QLatin1String("#EXT-X-PLAYLIST-TYPE")))
             continue;
-        live += (line.isEmpty() || line.startsWith(QLatin1Char('#')) ? line : QStringLiteral("hls/") + line) + QLatin1Char('\n');
+        live += (line.isEmpty() || line.startsWith(QLatin1Char('#')) ? line : QStringLiteral("hls/") + line)
+            + QLatin1Char('\n');
     }
     WriteTextFile(media_.path(), QStringLiteral("live.m3u8"), live);
     server_ = std::make_unique<MediaServer>(media_.path());
@@ -137,11 +138,12 @@ void BridgeEndToEnd::initTestCase()
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
     for (const Channel& channel : kChannels) {
         const std::string address = server_->Url(QLatin1String(channel.path)).toString().toStdString();
-        xml += QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
-                              "<type2>%2</type2><imgindex>%3</imgindex><url>%4</url></item>\n")
-                   .arg(QLatin1String(channel.id), QLatin1String(channel.type2))
-                   .arg(channel.kind)
-                   .arg(QString::fromStdString(EncipherString(address, passphrase, KeySize::Key256)));
+        xml +=
+            QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
+                           "<type2>%2</type2><imgindex>%3</imgindex><url>%4</url></item>\n")
+                .arg(QLatin1String(channel.id), QLatin1String(channel.type2))
+                .arg(channel.kind)
+                .arg(QString::fromStdString(EncipherString(address, passphrase, KeySize::Key256)));
     }
     xml += QStringLiteral("</items>\n");
     WriteTextFile(program_.path(), QStringLiteral("data/tv-all.xml"), xml);
@@ -159,8 +161,8 @@ void BridgeEndToEnd::init()
     server_->ResetCounts();
     reporter_ = std::make_unique<ErrorReporter>([this](const QString& text) { errors_ << text; });
     context_ = std::make_unique<AppContext>();
-    mainForm_ = std::make_unique<TMainForm>(*context_,
-                                            MainFormServices{options_, *reporter_, browser_, program_.path() + QLatin1Char('/')});
+    mainForm_ = std::make_unique<TMainForm>(
+        *context_, MainFormServices{options_, *reporter_, browser_, program_.path() + QLatin1Char('/')});
     listForm_ = std::make_unique<TListForm>(*context_, prompts_);
     mainForm_->SetListForm(listForm_.get());
     mainForm_->Page()->profile()->scripts()->insert(MediaWatchScript());
@@ -195,7 +197,9 @@ void BridgeEndToEnd::PlayFromList(int list, const char* id)
 
 double BridgeEndToEnd::MediaNumber(const char* property)
 {
-    return RunJavaScript(Page(), QStringLiteral("Number(window.zentavoMediaWatch.media.%1)").arg(QLatin1String(property))).toDouble();
+    return RunJavaScript(Page(),
+                         QStringLiteral("Number(window.zentavoMediaWatch.media.%1)").arg(QLatin1String(property)))
+        .toDouble();
 }
 
 void BridgeEndToEnd::muteMutesThePageAndSecondClickUnmutes()
@@ -350,7 +354,8 @@ void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()
 
 void BridgeEndToEnd::channelsMenuShortcutsOpenListOnTheirTab()
 {
-    const QList<std::pair<Qt::Key, int>> shortcuts{{Qt::Key_R, 1}, {Qt::Key_F, 3}, {Qt::Key_W, 2}, {Qt::Key_T, 0}, {Qt::Key_R, 1}};
+    const QList<std::pair<Qt::Key, int>> shortcuts{
+        {Qt::Key_R, 1}, {Qt::Key_F, 3}, {Qt::Key_W, 2}, {Qt::Key_T, 0}, {Qt::Key_R, 1}};
     for (const auto& [key, tab] : shortcuts) {
         mainForm_->activateWindow();
         QTRY_VERIFY(mainForm_->isActiveWindow());

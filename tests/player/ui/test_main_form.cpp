@@ -38,8 +38,7 @@ using namespace zentavo;
 
 namespace {
 
-template <typename T = QWidget>
-T* Child(const ShellFixture& f, const char* name)
+template <typename T = QWidget> T* Child(const ShellFixture& f, const char* name)
 {
     return f.form->findChild<T*>(QLatin1String(name));
 }
@@ -55,11 +54,11 @@ public:
     QList<QPair<QEvent::Type, Qt::MouseButton>> seen;
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
-            event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::ContextMenu)
-            seen.append({event->type(), event->type() == QEvent::ContextMenu
-                                            ? Qt::NoButton
-                                            : static_cast<QMouseEvent*>(event)->button()});
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
+            || event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::ContextMenu)
+            seen.append(
+                {event->type(),
+                 event->type() == QEvent::ContextMenu ? Qt::NoButton : static_cast<QMouseEvent*>(event)->button()});
         return false;
     }
 };
@@ -87,19 +86,44 @@ private slots:
         QTest::addColumn<int>("check"); // -1 not checkable, 0 unchecked, 1 checked
         QTest::addColumn<bool>("icon");
         const QString none;
-        QTest::newRow("V1") << "Channels1" << "V1" << " TV" << "Ctrl+T" << true << -1 << true;
-        QTest::newRow("Radio1") << "Channels1" << "Radio1" << " Radio" << "Ctrl+R" << true << -1 << true;
-        QTest::newRow("Webcam1") << "Channels1" << "Webcam1" << " Webcam" << "Ctrl+W" << true << -1 << true;
-        QTest::newRow("MyFavorites1") << "Channels1" << "MyFavorites1" << " My Favorites" << "Ctrl+F" << true << -1 << true;
-        QTest::newRow("Add") << "Channels1" << "AddthischanneltoMyFavorites1" << "Add this channel to My Favorites"
+        QTest::newRow("V1") << "Channels1"
+                            << "V1"
+                            << " TV"
+                            << "Ctrl+T" << true << -1 << true;
+        QTest::newRow("Radio1") << "Channels1"
+                                << "Radio1"
+                                << " Radio"
+                                << "Ctrl+R" << true << -1 << true;
+        QTest::newRow("Webcam1") << "Channels1"
+                                 << "Webcam1"
+                                 << " Webcam"
+                                 << "Ctrl+W" << true << -1 << true;
+        QTest::newRow("MyFavorites1") << "Channels1"
+                                      << "MyFavorites1"
+                                      << " My Favorites"
+                                      << "Ctrl+F" << true << -1 << true;
+        QTest::newRow("Add") << "Channels1"
+                             << "AddthischanneltoMyFavorites1"
+                             << "Add this channel to My Favorites"
                              << "Ctrl+D" << false << -1 << false;
-        QTest::newRow("Exit1") << "Channels1" << "Exit1" << " E&xit" << none << true << -1 << false;
-        QTest::newRow("Showcontrol1") << "View1" << "Showcontrol1" << " Show control bar" << none << true << 1 << false;
-        QTest::newRow("alwaysontop1") << "View1" << "alwaysontop1" << " Always on &top" << none << true << 0 << false;
-        QTest::newRow("start-up") << "View1" << "ShowChannelswindowwhenstartup1" << " Show Channels window when &start-up"
-                                  << none << true << 0 << false;
-        QTest::newRow("Homepage1") << "Help1" << "Homepage1" << "Visit Home Page" << none << true << -1 << false;
-        QTest::newRow("About1") << "Help1" << "About1" << "About" << none << true << -1 << false;
+        QTest::newRow("Exit1") << "Channels1"
+                               << "Exit1"
+                               << " E&xit" << none << true << -1 << false;
+        QTest::newRow("Showcontrol1") << "View1"
+                                      << "Showcontrol1"
+                                      << " Show control bar" << none << true << 1 << false;
+        QTest::newRow("alwaysontop1") << "View1"
+                                      << "alwaysontop1"
+                                      << " Always on &top" << none << true << 0 << false;
+        QTest::newRow("start-up") << "View1"
+                                  << "ShowChannelswindowwhenstartup1"
+                                  << " Show Channels window when &start-up" << none << true << 0 << false;
+        QTest::newRow("Homepage1") << "Help1"
+                                   << "Homepage1"
+                                   << "Visit Home Page" << none << true << -1 << false;
+        QTest::newRow("About1") << "Help1"
+                                << "About1"
+                                << "About" << none << true << -1 << false;
     }
     void menuItemsMatchTheTable()
     {
@@ -165,9 +189,11 @@ private slots:
         for (QAction* a : f.form->menuBar()->actions())
             bar << a->text();
         QCOMPARE(bar, (QStringList{QStringLiteral("Channels"), QStringLiteral("Options"), QStringLiteral("Help")}));
-        QCOMPARE(names("Channels1"), QStringLiteral("V1 N2- Radio1 N3- Webcam1 N4- MyFavorites1 N1- "
-                                                    "AddthischanneltoMyFavorites1 N5- Exit1"));
-        QCOMPARE(names("View1"), QStringLiteral("Showcontrol1 alwaysontop1 ShowChannelswindowwhenstartup1 N7- Preferences1"));
+        QCOMPARE(names("Channels1"),
+                 QStringLiteral("V1 N2- Radio1 N3- Webcam1 N4- MyFavorites1 N1- "
+                                "AddthischanneltoMyFavorites1 N5- Exit1"));
+        QCOMPARE(names("View1"),
+                 QStringLiteral("Showcontrol1 alwaysontop1 ShowChannelswindowwhenstartup1 N7- Preferences1"));
         QCOMPARE(names("Help1"), QStringLiteral("Homepage1 N6- About1"));
     }
 
@@ -177,9 +203,10 @@ private slots:
         QStringList names;
         for (QAction* a : Child<QToolBar>(f, "ToolBar_player")->actions())
             names << Child<QToolBar>(f, "ToolBar_player")->widgetForAction(a)->objectName();
-        QCOMPARE(names, (QStringList{QStringLiteral("btn_play"), QStringLiteral("btn_stop"), QStringLiteral("ToolButton3"),
-                                     QStringLiteral("btn_full"), QStringLiteral("ToolButton10"), QStringLiteral("btn_mute"),
-                                     QStringLiteral("JvTrackBar1")}));
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("btn_play"), QStringLiteral("btn_stop"), QStringLiteral("ToolButton3"),
+                              QStringLiteral("btn_full"), QStringLiteral("ToolButton10"), QStringLiteral("btn_mute"),
+                              QStringLiteral("JvTrackBar1")}));
         QCOMPARE(Child<QToolButton>(f, "btn_full")->toolTip(),
                  QStringLiteral("Full screen [To exit full sreen, use ESC key on your keyboard.]"));
         QCOMPARE(Child<QToolButton>(f, "btn_stop")->toolTip(), QStringLiteral("Stop"));
@@ -316,9 +343,12 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("without") << "Failed to create key Software/Zentavo" << "Failed to create key Software/Zentavo.";
-        QTest::newRow("with") << "Stream read error." << "Stream read error.";
-        QTest::newRow("trailing blanks") << "Sorry.  " << "Sorry.  .";
+        QTest::newRow("without") << "Failed to create key Software/Zentavo"
+                                 << "Failed to create key Software/Zentavo.";
+        QTest::newRow("with") << "Stream read error."
+                              << "Stream read error.";
+        QTest::newRow("trailing blanks") << "Sorry.  "
+                                         << "Sorry.  .";
     }
     void errorBoxTextEndsWithOneFullStop()
     {
@@ -542,7 +572,9 @@ private slots:
         });
         closer.start(50);
         f.Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
-        QCOMPARE(shownText, QStringLiteral("Sorry. The list file error, please reinstall this application.        |Zentavo Player"));
+        QCOMPARE(
+            shownText,
+            QStringLiteral("Sorry. The list file error, please reinstall this application.        |Zentavo Player"));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player"));
         QVERIFY(!Item(f, "AddthischanneltoMyFavorites1")->isEnabled());
         QVERIFY(ScratchFiles().isEmpty());
@@ -553,10 +585,10 @@ private slots:
     {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("message");
-        QTest::newRow("number the catalogue lacks") << QStringLiteral("99")
-                                                    << QStringLiteral("The channel 99 is not in the channel list any more");
-        const QString notANumber =
-            QStringLiteral("The channel id '%1' is not a number (digits only, without leading zeros), so it names no channel");
+        QTest::newRow("number the catalogue lacks")
+            << QStringLiteral("99") << QStringLiteral("The channel 99 is not in the channel list any more");
+        const QString notANumber = QStringLiteral(
+            "The channel id '%1' is not a number (digits only, without leading zeros), so it names no channel");
         for (const char* id : {"abc", "1 or 1=1", "01", "-1", ""})
             QTest::newRow(*id ? id : "empty") << QString::fromLatin1(id) << notANumber.arg(QLatin1String(id));
     }
@@ -603,7 +635,8 @@ private slots:
             f.Play(id, QStringLiteral("Own"));
             QFAIL("the play did not fail");
         } catch (const std::runtime_error& error) {
-            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("The channel %1 is not in the channel list any more").arg(id));
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("The channel %1 is not in the channel list any more").arg(id));
         }
     }
 
@@ -783,10 +816,14 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("windowsMedia");
         QTest::addColumn<QString>("real");
-        QTest::newRow("0") << 0 << "-2000" << "0";
-        QTest::newRow("50") << 50 << "-1000" << "50";
-        QTest::newRow("99") << 99 << "-20" << "99";
-        QTest::newRow("100") << 100 << "0" << "100";
+        QTest::newRow("0") << 0 << "-2000"
+                           << "0";
+        QTest::newRow("50") << 50 << "-1000"
+                            << "50";
+        QTest::newRow("99") << 99 << "-20"
+                            << "99";
+        QTest::newRow("100") << 100 << "0"
+                             << "100";
     }
     void volumeTextFollowsTheKindsScale()
     {

@@ -150,10 +150,10 @@ private slots:
         QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
         f.Play(QStringLiteral("1"), QStringLiteral("TV"));
         QVERIFY(loaded.wait(20000));
-        Evaluate(*f.form->Page(), QStringLiteral(
-            "window.hostClicks = [];"
-            "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
-            "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
+        Evaluate(*f.form->Page(),
+                 QStringLiteral("window.hostClicks = [];"
+                                "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
+                                "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
         auto* mute = f.form->findChild<QToolButton*>(QStringLiteral("btn_mute"));
         QCOMPARE(mute->property("imageIndex").toInt(), 7);
 
@@ -166,10 +166,10 @@ private slots:
         f.Play(QStringLiteral("1"), QStringLiteral("TV"));
         QVERIFY(loaded.wait(20000));
         QVERIFY(!f.form->SoundOn());
-        Evaluate(*f.form->Page(), QStringLiteral(
-            "window.hostClicks = [];"
-            "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
-            "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
+        Evaluate(*f.form->Page(),
+                 QStringLiteral("window.hostClicks = [];"
+                                "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
+                                "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
         mute->click();
         QTRY_VERIFY_WITH_TIMEOUT(f.form->SoundOn(), 10000);
         QVERIFY(!mute->isChecked());
@@ -188,10 +188,10 @@ private slots:
         QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
         f.Play(QStringLiteral("1"), QStringLiteral("TV"));
         QVERIFY(loaded.wait(20000));
-        Evaluate(*f.form->Page(), QStringLiteral(
-            "window.hostClicks = [];"
-            "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
-            "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
+        Evaluate(*f.form->Page(),
+                 QStringLiteral("window.hostClicks = [];"
+                                "for (const n of ['HTML_SetONSound', 'HTML_SetOFFSound'])"
+                                "  document.all.item(n).addEventListener('click', () => hostClicks.push(n));"));
         auto* mute = f.form->findChild<QToolButton*>(QStringLiteral("btn_mute"));
         // Both clicks land before the page has answered the first.
         mute->click();
@@ -233,13 +233,16 @@ private slots:
         QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
         f.Play(channel, QStringLiteral("Channel"));
         QVERIFY(loaded.wait(20000));
-        Evaluate(*f.form->Page(), QStringLiteral(
-            "window.sent = [];"
-            "document.all.item('HTML_Sound').addEventListener('click', function () { sent.push(this.value); });"));
+        Evaluate(
+            *f.form->Page(),
+            QStringLiteral(
+                "window.sent = [];"
+                "document.all.item('HTML_Sound').addEventListener('click', function () { sent.push(this.value); });"));
         QSignalSpy moved(f.form.get(), &TMainForm::VolumePositionChanged);
         f.form->findChild<QSlider*>(QStringLiteral("JvTrackBar1"))->setValue(position);
         QCOMPARE(moved.size(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(*f.form->Page(), QStringLiteral("sent")).toStringList(), QStringList{sent}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(*f.form->Page(), QStringLiteral("sent")).toStringList(), QStringList{sent},
+                                  10000);
         QVERIFY(ReportedErrors().isEmpty());
     }
 
@@ -286,10 +289,10 @@ private slots:
         QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
         f.ShowAndActivate();
         QVERIFY(loaded.size() >= 1 || loaded.wait(20000));
-        Evaluate(*f.form->Page(), QStringLiteral(
-            "window.seen = [];"
-            "for (const t of ['mousedown', 'mouseup', 'dblclick', 'contextmenu'])"
-            "  document.addEventListener(t, (e) => seen.push(t + e.button), true);"));
+        Evaluate(*f.form->Page(),
+                 QStringLiteral("window.seen = [];"
+                                "for (const t of ['mousedown', 'mouseup', 'dblclick', 'contextmenu'])"
+                                "  document.addEventListener(t, (e) => seen.push(t + e.button), true);"));
         QWidget* target = f.form->findChild<QWidget*>(QStringLiteral("WebBrowser1"))->focusProxy();
         QVERIFY(target);
         const QPoint at(60, 60);
@@ -297,8 +300,9 @@ private slots:
         QTest::mouseRelease(target, Qt::RightButton, {}, at);
         QTest::mouseDClick(target, Qt::RightButton, {}, at);
         QTest::mouseClick(target, Qt::LeftButton, {}, at);
-        QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*f.form->Page(), QStringLiteral("seen")).toStringList().contains(
-                                     QStringLiteral("mouseup0")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Evaluate(*f.form->Page(), QStringLiteral("seen")).toStringList().contains(QStringLiteral("mouseup0")),
+            10000);
         const QStringList seen = Evaluate(*f.form->Page(), QStringLiteral("seen")).toStringList();
         QVERIFY2(seen.contains(QStringLiteral("mousedown0")), qPrintable(seen.join(u' ')));
         QVERIFY2(seen.contains(QStringLiteral("mouseup2")), qPrintable(seen.join(u' ')));
@@ -315,15 +319,15 @@ private slots:
         QVERIFY(loaded.wait(20000));
         f.form->btn_muteClick();
         QTRY_COMPARE_WITH_TIMEOUT(ReportedErrors().size(), 1, 10000);
-        QCOMPARE(ReportedErrors().first(), PageBridge::MissingElementMessage(QStringLiteral("HTML_SetONSound")) +
-                                               QLatin1Char('.'));
+        QCOMPARE(ReportedErrors().first(),
+                 PageBridge::MissingElementMessage(QStringLiteral("HTML_SetONSound")) + QLatin1Char('.'));
         QVERIFY(f.form->SoundOn());
         QVERIFY(!f.form->findChild<QToolButton*>(QStringLiteral("btn_mute"))->isChecked());
         // The refused command is forgotten: the next click asks for silence again.
         f.form->btn_muteClick();
         QTRY_COMPARE_WITH_TIMEOUT(ReportedErrors().size(), 2, 10000);
-        QCOMPARE(ReportedErrors().last(), PageBridge::MissingElementMessage(QStringLiteral("HTML_SetONSound")) +
-                                              QLatin1Char('.'));
+        QCOMPARE(ReportedErrors().last(),
+                 PageBridge::MissingElementMessage(QStringLiteral("HTML_SetONSound")) + QLatin1Char('.'));
     }
 };
 

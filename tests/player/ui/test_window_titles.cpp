@@ -30,8 +30,9 @@ namespace {
 QString NetWmName(const QWidget* window)
 {
     QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()),
-                                         QStringLiteral("-notype"), QStringLiteral("_NET_WM_NAME")});
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window->winId()), QStringLiteral("-notype"),
+                 QStringLiteral("_NET_WM_NAME")});
     if (!xprop.waitForFinished(10000) || xprop.exitStatus() != QProcess::NormalExit || xprop.exitCode() != 0)
         qFatal("xprop did not run (install x11-utils): %s", xprop.readAllStandardError().constData());
     // _NET_WM_NAME = "text"
@@ -104,23 +105,21 @@ private slots:
     void boxesShowTheirCaptionsExactly()
     {
         QString failureTitle;
-        WhileModal<QMessageBox>(
-            [] { ShowStartupFailureBox(QStringLiteral("Sorry, this program cannot run here.")); },
-            [&](QMessageBox* box) { failureTitle = NetWmName(box); },
-            [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+        WhileModal<QMessageBox>([] { ShowStartupFailureBox(QStringLiteral("Sorry, this program cannot run here.")); },
+                                [&](QMessageBox* box) { failureTitle = NetWmName(box); },
+                                [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
         QCOMPARE(failureTitle, QStringLiteral("Application Error"));
 
         QString errorTitle;
         QString errorText;
         const ErrorReporter errors; // the real error box
-        WhileModal<QMessageBox>(
-            [&] { errors.Report(QStringLiteral("Something went wrong")); },
-            [&](QMessageBox* box) {
-                errorTitle = NetWmName(box);
-                errorText = box->text();
-                QCOMPARE(box->icon(), QMessageBox::Critical);
-            },
-            [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+        WhileModal<QMessageBox>([&] { errors.Report(QStringLiteral("Something went wrong")); },
+                                [&](QMessageBox* box) {
+                                    errorTitle = NetWmName(box);
+                                    errorText = box->text();
+                                    QCOMPARE(box->icon(), QMessageBox::Critical);
+                                },
+                                [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
         QCOMPARE(errorTitle, QStringLiteral("Zentavo Player"));
         QCOMPARE(errorText, QStringLiteral("Something went wrong."));
     }
@@ -177,18 +176,17 @@ private slots:
         QString title;
         QString label;
         QString shown;
-        WhileModal<QInputDialog>(
-            [&] { answer = prompts.AskComment(QStringLiteral("evening news")); },
-            [&](QInputDialog* dialog) {
-                title = NetWmName(dialog);
-                label = dialog->labelText();
-                shown = dialog->findChild<QLineEdit*>()->text();
-                dialog->findChild<QLineEdit*>()->setText(QStringLiteral("late news"));
-            },
-            [&](QInputDialog* dialog) {
-                auto* box = dialog->findChild<QDialogButtonBox*>();
-                box->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-            });
+        WhileModal<QInputDialog>([&] { answer = prompts.AskComment(QStringLiteral("evening news")); },
+                                 [&](QInputDialog* dialog) {
+                                     title = NetWmName(dialog);
+                                     label = dialog->labelText();
+                                     shown = dialog->findChild<QLineEdit*>()->text();
+                                     dialog->findChild<QLineEdit*>()->setText(QStringLiteral("late news"));
+                                 },
+                                 [&](QInputDialog* dialog) {
+                                     auto* box = dialog->findChild<QDialogButtonBox*>();
+                                     box->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+                                 });
         QCOMPARE(title, QStringLiteral("My Favorites"));
         QCOMPARE(label, QStringLiteral("add new comment:"));
         QCOMPARE(shown, QStringLiteral("evening news"));
