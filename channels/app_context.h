@@ -32,6 +32,12 @@ struct AppContext {
         QDir().mkpath(userFolder);
         return userFolder + QStringLiteral("/tv-list-fav.xml");
     }
+    // The user's own playlists and their catalogues (the shipped catalogue is never written).
+    QString PlaylistsFolder() const
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/zentavo-player/playlists");
+    }
     QString StartPagePath() const { return AppFolder + QStringLiteral("data/start.zvo"); }
 };
 

@@ -131,11 +131,29 @@ EditResult SetFavouriteComment(const std::filesystem::path& path, std::string_vi
 std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesPath,
                                         const std::filesystem::path& cataloguePath)
 {
+    return BuildFavouriteRows(favouritesPath, std::vector<std::filesystem::path>{cataloguePath});
+}
+
+std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesPath,
+                                        const std::vector<std::filesystem::path>& cataloguePaths)
+{
     if (!FileExists(favouritesPath))
         CreateEmptyFavourites(favouritesPath);
-    const Catalogue catalogue = Catalogue::Load(cataloguePath);
+    std::vector<Catalogue> catalogues;
+    catalogues.reserve(cataloguePaths.size());
+    for (size_t i = 0; i < cataloguePaths.size(); ++i) {
+        try {
+            catalogues.push_back(Catalogue::Load(cataloguePaths[i]));
+        } catch (const ListFileError&) {
+            if (i == 0)
+                throw;
+        }
+    }
     const XmlDocument store = LoadStore(favouritesPath);
-    const ChannelIdIndex index(catalogue); // one pass, not one walk per favourite
+    std::vector<ChannelIdIndex> indexes; // one pass a catalogue, not one walk per favourite
+    indexes.reserve(catalogues.size());
+    for (const Catalogue& catalogue : catalogues)
+        indexes.emplace_back(catalogue);
 
     std::vector<ListRow> rows;
     for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement()) {
@@ -148,8 +166,13 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
         if (!comment.empty())
             decoration.append("  [ ").append(comment).append(" ]");
 
-        // A favourite whose channel the catalogue no longer holds cannot show a name: left out.
-        const auto channel = index.Find(TrimXmlSpace(id));
+        // A favourite whose channel no catalogue holds any more cannot show a name: left out.
+        std::optional<XmlElement> channel;
+        for (const ChannelIdIndex& index : indexes) {
+            channel = index.Find(TrimXmlSpace(id));
+            if (channel)
+                break;
+        }
         if (!channel)
             continue;
         ListRow& row = rows.emplace_back();

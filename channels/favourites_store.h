@@ -39,5 +39,10 @@ EditResult SetFavouriteComment(const std::filesystem::path& path, std::string_vi
 // Creates the favourites file when missing. Throws ListFileError when either file cannot be loaded.
 std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesPath,
                                         const std::filesystem::path& cataloguePath);
+// The same over several catalogues (the shipped one first, then the user's own): a favourite's
+// channel is looked up in each in turn. Only the first must load; one of the others that cannot
+// be loaded holds no channel.
+std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesPath,
+                                        const std::vector<std::filesystem::path>& cataloguePaths);
 
 } // namespace zentavo

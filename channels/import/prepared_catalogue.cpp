@@ -4,6 +4,8 @@
 #include "crypto/protected_string_cipher.h"
 #include "files/file_writer.h"
 
+#include <stdexcept>
+
 namespace zentavo {
 namespace {
 
@@ -56,8 +58,11 @@ void AppendElement(std::string& out, std::string_view name, std::string_view tex
 
 } // namespace
 
-std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase)
+std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
+                                   std::span<const std::uint64_t> ids)
 {
+    if (!ids.empty() && ids.size() != channels.size())
+        throw std::invalid_argument("one id a channel is needed");
     const ProtectedStringCipher cipher(passphrase, KeySize::Key256);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
     // Room for the whole file: the tags of an item, its texts, and its address as hex digits
@@ -67,10 +72,11 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
         size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size() + 48
             + 2 * channel.url.size() + (channel.logo.empty() ? 0 : 16 + channel.logo.size() * 2);
     out.reserve(size);
-    long id = 0;
+    std::uint64_t position = 0;
     for (const ImportedChannel& channel : channels) {
         out.append("<item>");
-        AppendElement(out, "id", std::to_string(++id), false);
+        AppendElement(out, "id", std::to_string(ids.empty() ? position + 1 : ids[position]), false);
+        ++position;
         AppendElement(out, "name", channel.name);
         AppendElement(out, "country", channel.country);
         AppendElement(out, "bandwidth", channel.bandwidth);
@@ -86,9 +92,9 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
 }
 
 void SavePreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
-                           const std::filesystem::path& path)
+                           const std::filesystem::path& path, std::span<const std::uint64_t> ids)
 {
-    ReplaceFile(path, PreparedCatalogueBytes(channels, passphrase));
+    ReplaceFile(path, PreparedCatalogueBytes(channels, passphrase, ids));
 }
 
 } // namespace zentavo

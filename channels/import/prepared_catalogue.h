@@ -4,7 +4,9 @@
 
 #include "playlist_import.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +19,14 @@ namespace zentavo {
 // passphrase with Key256. A channel without a logo has no logo element, so its item is the same as
 // before logos were kept. UTF-8, serialised as libxml2 writes such a document, so a
 // catalogue saved again by the program is unchanged. The text fields must be valid UTF-8 without
-// control characters (PlaylistImport cleans them).
-std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase);
+// control characters (PlaylistImport cleans them). With ids, channel i gets ids[i] instead of i + 1
+// (the user's own catalogues, whose ids lie in a range of their own); ids must then be one a channel.
+std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
+                                   std::span<const std::uint64_t> ids = {});
 
 // Replaces the file whole (ReplaceFile); a failed write leaves an existing file as it was.
 // Throws FileError (a std::runtime_error) with the reason in words.
 void SavePreparedCatalogue(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
-                           const std::filesystem::path& path);
+                           const std::filesystem::path& path, std::span<const std::uint64_t> ids = {});
 
 } // namespace zentavo

@@ -8,6 +8,7 @@
 #include <QString>
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 #include <string>
 
 namespace zentavo {
@@ -60,18 +61,40 @@ Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
+std::vector<std::string> ChannelListModel::FoldedCaptions(const std::vector<ListRow>& rows)
+{
+    std::vector<std::string> folded;
+    folded.reserve(rows.size());
+    for (const ListRow& row : rows)
+        folded.push_back(FoldForSearch(row.caption));
+    return folded;
+}
+
 void ChannelListModel::SetRows(std::vector<ListRow> rows)
 {
+    // Folded once here, so that every keystroke of a search only compares.
+    std::vector<std::string> folded = FoldedCaptions(rows);
+    SetRows(std::move(rows), std::move(folded));
+}
+
+void ChannelListModel::SetRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions)
+{
+    ReplaceRows(std::move(rows), std::move(foldedCaptions));
+}
+
+ChannelListModel::HeldRows ChannelListModel::ReplaceRows(std::vector<ListRow> rows,
+                                                         std::vector<std::string> foldedCaptions)
+{
+    if (foldedCaptions.size() != rows.size())
+        throw std::invalid_argument("one folded caption a row is needed");
+    HeldRows held{std::move(rows_), std::move(foldedCaptions_)};
     beginResetModel();
     rows_ = std::move(rows);
-    // Folded once here, so that every keystroke of a search only compares.
-    foldedCaptions_.clear();
-    foldedCaptions_.reserve(rows_.size());
-    for (const ListRow& row : rows_)
-        foldedCaptions_.push_back(FoldForSearch(row.caption));
+    foldedCaptions_ = std::move(foldedCaptions);
     if (filtered_)
         ApplyFilter(false);
     endResetModel();
+    return held;
 }
 
 void ChannelListModel::SetFilter(const QString& text)

@@ -8,27 +8,40 @@
 #include "list_icons.h"
 #include "visible_logos.h"
 
+#include "add_playlist_dialog.h"
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
 #include "channels/channel_lists.h"
 #include "channels/favourites_store.h"
 #include "channels/logos/logo_cache.h"
+#include "channels/playlists/combined_lists.h"
+#include "channels/playlists/playlist_job.h"
+#include "channels/playlists/playlist_reading.h"
 #include "channels/preparation.h"
+#include "playlist_progress.h"
+#include "playlists_dialog.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QNetworkAccessManager>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
+#include <QThread>
+#include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
+#include <chrono>
 #include <filesystem>
 #include <stdexcept>
 
@@ -41,6 +54,17 @@ std::filesystem::path ToPath(const QString& path)
 }
 
 } // namespace
+
+// The folded captions of the TV, radio and webcam lists, made on a playlist job's thread.
+class FoldedLists : public RowPreparation {
+public:
+    void Prepare(const ChannelLists& lists) override
+    {
+        captions = {ChannelListModel::FoldedCaptions(lists.tv), ChannelListModel::FoldedCaptions(lists.radio),
+                    ChannelListModel::FoldedCaptions(lists.webcam)};
+    }
+    std::array<std::vector<std::string>, 3> captions;
+};
 
 TListForm::TListForm(AppContext& context, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TListForm>()), context_(context),
@@ -55,7 +79,14 @@ TListForm::TListForm(AppContext& context, FavouritesPrompts& prompts, QWidget* p
     Init();
 }
 
-TListForm::~TListForm() = default;
+TListForm::~TListForm()
+{
+    // The jobs go first: a download in flight needs the network manager until it is stopped.
+    delete playlistJob_;
+    delete quietJob_;
+    if (disposal_)
+        disposal_->wait();
+}
 
 void TListForm::Init()
 {
@@ -100,6 +131,32 @@ void TListForm::Init()
     PopupMenu2->addSeparator();
     PopupMenu2->addAction(ui->MenuItem4);
     PopupMenu2->addAction(ui->MenuItem5);
+
+    // "Channels": the user's own playlists.
+    channelsButton_ = new QToolButton(this);
+    channelsButton_->setObjectName(QStringLiteral("ChannelsButton"));
+    channelsButton_->setText(QStringLiteral("Channels"));
+    channelsButton_->setPopupMode(QToolButton::InstantPopup);
+    channelsButton_->setGeometry(340, 484, 54, 33);
+    auto* channelsMenu = new QMenu(channelsButton_);
+    channelsMenu->setObjectName(QStringLiteral("ChannelsMenu"));
+    QAction* addPlaylist = channelsMenu->addAction(QStringLiteral("Add playlist..."));
+    addPlaylist->setObjectName(QStringLiteral("AddPlaylistAction"));
+    QAction* managePlaylists = channelsMenu->addAction(QStringLiteral("Manage playlists..."));
+    managePlaylists->setObjectName(QStringLiteral("ManagePlaylistsAction"));
+    channelsButton_->setMenu(channelsMenu);
+    connect(addPlaylist, &QAction::triggered, this, &TListForm::AddPlaylist);
+    connect(managePlaylists, &QAction::triggered, this, &TListForm::ManagePlaylists);
+    network_ = new QNetworkAccessManager(this);
+    playlistJob_ = new PlaylistJob(*network_, this);
+    quietJob_ = new PlaylistJob(*network_, this);
+    playlistFolded_ = std::make_shared<FoldedLists>();
+    quietFolded_ = std::make_shared<FoldedLists>();
+    connect(quietJob_, &PlaylistJob::Finished, this, [this] {
+        if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
+            ApplyPlaylistResult(quietJob_->Result(), *quietFolded_);
+        RefreshNextOldPlaylist();
+    });
 
     ui->Edit_search->installEventFilter(this);
     ConnectHandlers();
@@ -227,9 +284,11 @@ ChannelListModel* TListForm::ModelOf(const QTreeView* list) const
 
 void TListForm::LoadChannelLists()
 {
+    listsSerial_ = NextListsSerial();
     ChannelLists lists;
     try {
-        lists = BuildChannelLists(ToPath(context_.CataloguePath()));
+        lists =
+            BuildAllChannelLists(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())));
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;
@@ -246,12 +305,126 @@ void TListForm::LoadFavourites()
     models_[3]->Clear();
     std::vector<ListRow> rows;
     try {
-        rows = BuildFavouriteRows(ToPath(context_.FavouritesPath()), ToPath(context_.CataloguePath()));
+        rows = BuildFavouriteRows(
+            ToPath(context_.FavouritesPath()),
+            AllCataloguePaths(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder()))));
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;
     }
     models_[3]->SetRows(std::move(rows));
+}
+
+PlaylistJobRequest TListForm::MakePlaylistRequest(const std::shared_ptr<FoldedLists>& preparation) const
+{
+    PlaylistJobRequest request;
+    request.storeFolder = ToPath(context_.PlaylistsFolder());
+    request.shippedCatalogue = ToPath(context_.CataloguePath());
+    request.favourites = ToPath(context_.FavouritesPath());
+    request.passphrase = context_.StreamPassphrase;
+    request.preparation = preparation;
+    return request;
+}
+
+void TListForm::ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded)
+{
+    // The rows and their folded captions were made on the job's thread; only handing them to the
+    // models is left here. Rows read before those shown now are old.
+    if (result.lists && result.listsSerial < listsSerial_)
+        return;
+    if (result.lists) {
+        listsSerial_ = result.listsSerial;
+        std::array<std::vector<ListRow>*, 3> rows{&result.lists->tv, &result.lists->radio, &result.lists->webcam};
+        std::vector<ChannelListModel::HeldRows> held;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (folded.captions[i].size() != rows[i]->size())
+                folded.captions[i] = ChannelListModel::FoldedCaptions(*rows[i]);
+            held.push_back(models_[i]->ReplaceRows(std::move(*rows[i]), std::move(folded.captions[i])));
+            folded.captions[i].clear();
+        }
+        result.lists.reset();
+        // The rows shown before are freed on a thread of their own, not on the window's.
+        if (disposal_)
+            disposal_->wait();
+        disposal_.reset(QThread::create([old = std::move(held)]() mutable { old.clear(); }));
+        disposal_->start();
+    } else {
+        LoadChannelLists();
+    }
+    if (result.favourites) {
+        models_[3]->SetRows(std::move(*result.favourites));
+        result.favourites.reset();
+    } else {
+        LoadFavourites();
+    }
+}
+
+void TListForm::AddPlaylist()
+{
+    if (context_.StreamPassphrase.empty())
+        throw std::runtime_error("The stream passphrase has not been built yet");
+    AddPlaylistDialog ask(this);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    PlaylistJobRequest request = MakePlaylistRequest(playlistFolded_);
+    request.kind = PlaylistJobRequest::Kind::Add;
+    // A file is kept by its whole path, so that Refresh finds it from anywhere.
+    const QString source = ask.Source();
+    const QUrl url(source);
+    if (url.isLocalFile())
+        request.source = QFile::encodeName(url.toLocalFile()).toStdString();
+    else if (IsAddressSource(source.toStdString()) || source.contains(QStringLiteral("://")))
+        request.source = source.toStdString();
+    else
+        request.source = QFile::encodeName(QFileInfo(source).absoluteFilePath()).toStdString();
+    request.name = ask.Name().toStdString();
+    request.type = ask.Type();
+    PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));
+    if (result.outcome == PlaylistJobResult::Outcome::Done)
+        ApplyPlaylistResult(result, *playlistFolded_);
+    ShowJobResult(this, result, QStringLiteral("Add playlist"));
+}
+
+void TListForm::ManagePlaylists()
+{
+    PlaylistsDialog dialog(
+        *playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, this);
+    connect(&dialog, &PlaylistsDialog::ListsChanged, this,
+            [this] { ApplyPlaylistResult(playlistJob_->Result(), *playlistFolded_); });
+    dialog.exec();
+}
+
+void TListForm::RefreshOldPlaylists()
+{
+    if (context_.StreamPassphrase.empty() || quietJob_->Running() || !oldPlaylists_.empty())
+        return;
+    const auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    try {
+        for (const PlaylistInfo& playlist : PlaylistStore(ToPath(context_.PlaylistsFolder())).Playlists()) {
+            if (IsAddressSource(playlist.source) && now - playlist.updated > 24 * 60 * 60)
+                oldPlaylists_.push_back(playlist.key);
+        }
+    } catch (const ListFileError&) {
+        return; // the window reports the index when the user opens Manage playlists
+    }
+    RefreshNextOldPlaylist();
+}
+
+bool TListForm::RefreshingPlaylists() const
+{
+    return quietJob_->Running() || !oldPlaylists_.empty();
+}
+
+void TListForm::RefreshNextOldPlaylist()
+{
+    if (oldPlaylists_.empty())
+        return;
+    PlaylistJobRequest request = MakePlaylistRequest(quietFolded_);
+    request.kind = PlaylistJobRequest::Kind::Refresh;
+    request.key = oldPlaylists_.front();
+    oldPlaylists_.erase(oldPlaylists_.begin());
+    quietJob_->Start(std::move(request));
 }
 
 void TListForm::ShowOnTab(ChannelTab tab)

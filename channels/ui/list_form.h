@@ -7,11 +7,17 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QKeyEvent;
 class QMenu;
+class QNetworkAccessManager;
+class QThread;
+class QToolButton;
 class QTreeView;
 
 namespace Ui {
@@ -23,6 +29,9 @@ namespace zentavo {
 struct AppContext;
 class ChannelListModel;
 class FavouritesPrompts;
+class PlaylistJob;
+struct PlaylistJobRequest;
+struct PlaylistJobResult;
 
 class TListForm : public QDialog {
     Q_OBJECT
@@ -38,6 +47,16 @@ public:
     void LoadChannelLists();
     // Rebuilds the "My Favorites" list from the favourites file (created empty when missing).
     void LoadFavourites();
+    // "Channels > Add playlist...": asks for a file or an address, imports it behind a progress
+    // dialog and shows what was imported and what was left out.
+    void AddPlaylist();
+    // "Channels > Manage playlists...".
+    void ManagePlaylists();
+    // Reads again, quietly and one after another, the address playlists last read more than a day
+    // ago; one that fails keeps its channels. Returns at once.
+    void RefreshOldPlaylists();
+    // Whether the quiet refresh is still at work.
+    bool RefreshingPlaylists() const;
     // Sets the active tab and shows the window modally.
     void ShowOnTab(ChannelTab tab);
     // "Original size" (RadioButton1) is the chosen video size.
@@ -78,6 +97,9 @@ private:
     bool SearchFieldKey(QKeyEvent* event);
     std::optional<QString> SelectedFavouriteId() const;
     ChannelListModel* ModelOf(const QTreeView* list) const;
+    PlaylistJobRequest MakePlaylistRequest(const std::shared_ptr<class FoldedLists>& preparation) const;
+    void ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded);
+    void RefreshNextOldPlaylist();
 
     std::unique_ptr<Ui::TListForm> ui;
     AppContext& context_;
@@ -88,6 +110,16 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
     int sortColumn_ = 0;
+    QToolButton* channelsButton_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
+    PlaylistJob* playlistJob_ = nullptr; // the user's additions and changes
+    PlaylistJob* quietJob_ = nullptr; // the refresh at start-up
+    std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
+    std::shared_ptr<FoldedLists> quietFolded_;
+    std::unique_ptr<QThread> disposal_;
+    std::uint64_t listsSerial_ =
+        0; // NextListsSerial of the rows shown (a job's result shows when newer) // frees the rows the lists held before a playlist change
+    std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
 };
 
 } // namespace zentavo

@@ -12,6 +12,7 @@
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
 #include "channels/channel_id.h"
+#include "channels/playlists/playlist_store.h"
 #include "channels/ui/list_form.h"
 #include "crypto/stream_passphrase.h"
 #include "player/objects/host_names.h"
@@ -294,6 +295,9 @@ void TMainForm::LoadSettings()
     // The passphrase owes nothing to the settings store: it is built first, so that a broken
     // config folder costs the stored option only, never playback.
     context_.StreamPassphrase = BuildStreamPassphrase();
+    // Address playlists older than a day are read again in the background; the lists follow.
+    if (listForm_)
+        listForm_->RefreshOldPlaylists();
     services_.options.CreateKey();
     const QString stored = services_.options.ReadChannelStart();
     if (stored == QLatin1String("1")) {
@@ -429,8 +433,13 @@ void TMainForm::PlayChannel()
     options.channelName = context_.CurrentChannelName.toStdString();
     std::optional<PreparedPlay> play;
     try {
-        play = PreparePlay(std::filesystem::path(QFile::encodeName(context_.CataloguePath()).toStdString()),
-                           context_.CurrentChannelId.toStdString(), context_.StreamPassphrase, options);
+        // A channel of the user's own playlists is played from the catalogue that holds it.
+        std::filesystem::path catalogue(QFile::encodeName(context_.CataloguePath()).toStdString());
+        const PlaylistStore playlists(
+            std::filesystem::path(QFile::encodeName(context_.PlaylistsFolder()).toStdString()));
+        if (const auto own = playlists.CatalogueHolding(context_.CurrentChannelId.toStdString()))
+            catalogue = *own;
+        play = PreparePlay(catalogue, context_.CurrentChannelId.toStdString(), context_.StreamPassphrase, options);
     } catch (const ListFileError&) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Zentavo Player"), QString::fromLatin1(kListFileMessage),
                         QMessageBox::Ok);

@@ -4,6 +4,8 @@
 #include "app/preference_form.h"
 #include "shell_fixture.h"
 
+#include "channels/playlists/own_channel_id.h"
+#include "channels/playlists/playlist_store.h"
 #include "crypto/stream_passphrase.h"
 #include "player/scratch_folder.h"
 #include "player/ui/splash_form.h"
@@ -641,6 +643,38 @@ private slots:
         QVERIFY(!Child<>(f, "ToolBar_player")->isHidden());
         QVERIFY(!f.form->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
         QCOMPARE(f.form->Page()->url(), radioPage);
+    }
+
+    // A channel of the user's own playlists plays from the catalogue that holds it; an id of their
+    // range that no playlist holds any more says so, like any other.
+    void anOwnChannelPlaysFromItsOwnCatalogue()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        const std::string address = "http://127.0.0.1:9/own-channel.mp4";
+        PlaylistStore store(f.context.PlaylistsFolder().toStdString());
+        ImportedChannel channel;
+        channel.name = "Own";
+        channel.country = "Testland";
+        channel.type2 = "tv";
+        channel.url = address;
+        store.Add("Mine", "mine.m3u", {channel}, f.context.StreamPassphrase, 1);
+        const QString id = QString::number(PreferredOwnId(address));
+        f.Play(id, QStringLiteral("Own"));
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player - [ Own ]"));
+        QCOMPARE(ScratchFiles().size(), 1);
+        QFile page(QDir(QString::fromStdString(ScratchFolderPath().string())).filePath(ScratchFiles().at(0)));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QVERIFY(page.readAll().contains("own-channel.mp4"));
+
+        store.Remove(store.Playlists().at(0).key);
+        try {
+            f.Play(id, QStringLiteral("Own"));
+            QFAIL("the play did not fail");
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("The channel %1 is not in the channel list any more").arg(id));
+        }
     }
 
     void pauseShowsTheStartPageAndTurnsTheControlsOff()

@@ -1,0 +1,49 @@
+#pragma once
+// Fetches a playlist from an http(s) address for the window: asynchronous on the caller's thread
+// (the network never blocks it), with a time limit on the whole download and a limit on its size,
+// and the reason for a failure in words.
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace zentavo {
+
+struct DownloadLimits {
+    int timeoutMs = 60'000;
+    qint64 maxBytes = 64LL * 1024 * 1024;
+};
+
+class PlaylistDownload : public QObject {
+    Q_OBJECT
+public:
+    // Starts at once; exactly one of Finished and Failed follows, unless Abort comes first.
+    PlaylistDownload(QNetworkAccessManager& network, const QUrl& address, DownloadLimits limits,
+                     QObject* parent = nullptr);
+    ~PlaylistDownload() override;
+
+    // Stops the download; no signal follows.
+    void Abort();
+
+signals:
+    void Progress(qint64 received, qint64 total); // total -1 when the server does not say
+    void Finished(const QByteArray& bytes);
+    void Failed(const QString& reason);
+
+private:
+    void Fail(const QString& reason);
+    void OnFinished();
+
+    QPointer<QNetworkReply> reply_; // the network manager may go first and take its replies along
+    DownloadLimits limits_;
+    QTimer timer_;
+    QByteArray bytes_;
+};
+
+} // namespace zentavo

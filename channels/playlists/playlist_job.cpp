@@ -1,0 +1,188 @@
+#include "playlist_job.h"
+
+#include "combined_lists.h"
+#include "playlist_reading.h"
+
+#include "channels/catalogue.h"
+#include "channels/favourites_store.h"
+#include "channels/import/file_bytes.h"
+#include "channels/import/playlist_error.h"
+#include "channels/xml_document.h"
+
+#include <QNetworkAccessManager>
+#include <QThread>
+#include <chrono>
+#include <stdexcept>
+
+namespace zentavo {
+namespace {
+
+std::int64_t Now()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+std::uint64_t NextListsSerial()
+{
+    static std::atomic<std::uint64_t> serial{0};
+    return ++serial;
+}
+
+PlaylistJob::PlaylistJob(QNetworkAccessManager& network, QObject* parent) : QObject(parent), network_(network) {}
+
+PlaylistJob::~PlaylistJob()
+{
+    cancelled_ = true;
+    if (download_)
+        download_->Abort();
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void PlaylistJob::Start(PlaylistJobRequest request)
+{
+    if (running_)
+        throw std::logic_error("a playlist job is running already");
+    running_ = true;
+    cancelled_ = false;
+    request_ = std::move(request);
+    if (request_.kind == PlaylistJobRequest::Kind::Refresh) {
+        // The source is the one listed; a playlist removed meanwhile fails in the worker.
+        try {
+            if (const auto listed = PlaylistStore(request_.storeFolder).Find(request_.key))
+                request_.source = listed->source;
+        } catch (const ListFileError&) {
+        }
+    }
+    if (request_.kind != PlaylistJobRequest::Kind::Remove && IsAddressSource(request_.source)) {
+        emit Progress(QStringLiteral("Downloading the playlist..."), 0, 0);
+        download_ =
+            new PlaylistDownload(network_, QUrl(QString::fromStdString(request_.source)), request_.limits, this);
+        connect(download_, &PlaylistDownload::Progress, this, [this](qint64 received, qint64 total) {
+            emit Progress(QStringLiteral("Downloading the playlist..."), received, total > 0 ? total : 0);
+        });
+        connect(download_, &PlaylistDownload::Finished, this, [this](const QByteArray& bytes) {
+            download_->deleteLater();
+            download_.clear(); // Cancel now reaches the worker
+            RunWorker(bytes);
+        });
+        connect(download_, &PlaylistDownload::Failed, this, [this](const QString& reason) {
+            download_->deleteLater();
+            download_.clear();
+            PlaylistJobResult result;
+            result.outcome = PlaylistJobResult::Outcome::Failed;
+            result.message = reason;
+            Finish(std::move(result));
+        });
+        return;
+    }
+    RunWorker(std::nullopt);
+}
+
+void PlaylistJob::Cancel()
+{
+    if (!running_)
+        return;
+    cancelled_ = true;
+    if (download_) {
+        download_->Abort();
+        download_->deleteLater();
+        download_.clear();
+        PlaylistJobResult result;
+        result.outcome = PlaylistJobResult::Outcome::Cancelled;
+        Finish(std::move(result));
+    }
+    // A worker that runs finishes as Cancelled unless it is writing already.
+}
+
+void PlaylistJob::RunWorker(std::optional<QByteArray> downloaded)
+{
+    emit Progress(request_.kind == PlaylistJobRequest::Kind::Remove ? QStringLiteral("Removing the playlist...")
+                                                                    : QStringLiteral("Reading the playlist..."),
+                  0, 0);
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+    }
+    thread_ = QThread::create([this, bytes = std::move(downloaded)] { workerResult_ = Work(bytes); });
+    connect(thread_, &QThread::finished, this, [this] { Finish(std::move(workerResult_)); });
+    thread_->start();
+}
+
+PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
+{
+    PlaylistJobResult result;
+    PlaylistStore store(request_.storeFolder);
+    try {
+        if (request_.kind == PlaylistJobRequest::Kind::Remove) {
+            store.Remove(request_.key);
+        } else {
+            std::string name = request_.name;
+            std::optional<ChannelType> type = request_.type;
+            if (request_.kind == PlaylistJobRequest::Kind::Refresh) {
+                const auto listed = store.Find(request_.key);
+                if (!listed)
+                    throw std::runtime_error("The playlist is not in the list of playlists any more.");
+                name = listed->name;
+                type = ChannelTypeFromWord(listed->type);
+            } else if (name.empty()) {
+                name = DefaultPlaylistName(request_.source);
+            }
+            if (!downloaded && request_.source.find("://") != std::string::npos)
+                throw std::runtime_error("Only http:// and https:// addresses can be downloaded.");
+            const std::string bytes = downloaded ? downloaded->toStdString() : ReadFileBytes(request_.source);
+            const std::string sourceName = IsAddressSource(request_.source)
+                ? request_.source
+                : std::filesystem::path(request_.source).filename().string();
+            PlaylistReading reading = ReadPlaylist(bytes, sourceName, type);
+            if (reading.channels.empty())
+                throw std::runtime_error("The playlist has no channel that can be played.\n\n"
+                                         + SummaryInWords(name, reading.summary));
+            if (cancelled_) {
+                result.outcome = PlaylistJobResult::Outcome::Cancelled;
+                return result;
+            }
+            result.playlist = request_.kind == PlaylistJobRequest::Kind::Add
+                ? store.Add(name, request_.source, reading.channels, request_.passphrase, Now(),
+                            type ? ChannelTypeWord(*type) : std::string_view())
+                : store.Replace(request_.key, reading.channels, request_.passphrase, Now());
+            result.summary = reading.summary;
+            result.message = QString::fromStdString(SummaryInWords(name, reading.summary));
+        }
+    } catch (const PlaylistError& error) {
+        result.message =
+            QStringLiteral("This is not a playlist that can be read: %1.").arg(QString::fromUtf8(error.what()));
+        return result;
+    } catch (const std::exception& error) {
+        result.message = QString::fromUtf8(error.what());
+        return result;
+    }
+    result.outcome = PlaylistJobResult::Outcome::Done;
+    try {
+        result.listsSerial = NextListsSerial();
+        result.lists = BuildAllChannelLists(request_.shippedCatalogue, store);
+        if (request_.preparation)
+            request_.preparation->Prepare(*result.lists);
+        result.favourites =
+            BuildFavouriteRows(request_.favourites, AllCataloguePaths(request_.shippedCatalogue, store));
+    } catch (const std::exception&) {
+        // Left for the window, which reports a catalogue it cannot load in its own words.
+    }
+    return result;
+}
+
+void PlaylistJob::Finish(PlaylistJobResult result)
+{
+    if (!running_)
+        return;
+    running_ = false;
+    result_ = std::move(result);
+    emit Finished();
+}
+
+} // namespace zentavo

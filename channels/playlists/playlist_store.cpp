@@ -1,0 +1,242 @@
+#include "playlist_store.h"
+
+#include "own_channel_id.h"
+
+#include "channels/catalogue.h"
+#include "channels/channel_id.h"
+#include "channels/import/address_check.h"
+#include "channels/import/prepared_catalogue.h"
+#include "channels/xml_document.h"
+#include "crypto/protected_string_cipher.h"
+#include "crypto/string_cipher.h"
+
+#include <charconv>
+#include <mutex>
+#include <system_error>
+
+namespace zentavo {
+namespace {
+
+// The window's imports and the quiet refresh at start-up run on threads of their own; one change
+// of the folder at a time keeps the index whole.
+std::mutex& StoreMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+template <typename Number> Number ParseNumber(const std::optional<std::string>& text)
+{
+    Number value = 0;
+    if (text)
+        std::from_chars(text->data(), text->data() + text->size(), value);
+    return value;
+}
+
+std::uint64_t IdNumber(std::string_view id)
+{
+    std::uint64_t value = 0;
+    std::from_chars(id.data(), id.data() + id.size(), value);
+    return value;
+}
+
+// The own ids of a catalogue file, optionally with the address each one names.
+void ReadIds(const std::filesystem::path& path, std::unordered_set<std::uint64_t>* ids,
+             std::unordered_map<std::string, std::uint64_t>* byAddress, std::string_view passphrase)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return;
+    const Catalogue catalogue = Catalogue::Load(path);
+    std::optional<ProtectedStringCipher> cipher;
+    if (byAddress)
+        cipher.emplace(passphrase, KeySize::Key256);
+    catalogue.ForEachItem([&](const XmlElement& item, std::string_view id) {
+        if (!IsOwnChannelId(id))
+            return;
+        if (ids)
+            ids->insert(IdNumber(id));
+        if (byAddress) {
+            try {
+                const std::string address = TrimControlBytes(cipher->Decipher(item.ChildText("url")));
+                byAddress->emplace(AddressKey(address), IdNumber(id));
+            } catch (const std::exception&) {
+                // An address that cannot be read back gives its channel a fresh id.
+            }
+        }
+    });
+}
+
+} // namespace
+
+PlaylistStore::PlaylistStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+std::filesystem::path PlaylistStore::IndexPath() const
+{
+    return folder_ / "playlists.xml";
+}
+
+std::filesystem::path PlaylistStore::CataloguePath(const PlaylistInfo& playlist) const
+{
+    return folder_ / (playlist.key + ".xml");
+}
+
+std::vector<PlaylistInfo> PlaylistStore::Playlists() const
+{
+    std::error_code error;
+    if (!std::filesystem::exists(IndexPath(), error))
+        return {};
+    XmlDocument index = [this] {
+        try {
+            return XmlDocument::LoadFile(IndexPath());
+        } catch (const XmlError& e) {
+            throw ListFileError(e.what());
+        }
+    }();
+    std::vector<PlaylistInfo> playlists;
+    for (auto item = index.Root().FirstChildElement("playlist"); item; item = item->NextSiblingElement()) {
+        PlaylistInfo info;
+        info.key = item->Attribute("key").value_or(std::string());
+        // A key names a file in the folder: nothing but letters, digits and '-'.
+        if (info.key.empty()
+            || info.key.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") != std::string::npos)
+            continue;
+        info.name = item->Attribute("name").value_or(std::string());
+        info.source = item->Attribute("source").value_or(std::string());
+        info.count = ParseNumber<long>(item->Attribute("count"));
+        info.updated = ParseNumber<std::int64_t>(item->Attribute("updated"));
+        info.type = item->Attribute("type").value_or(std::string());
+        playlists.push_back(std::move(info));
+    }
+    return playlists;
+}
+
+std::optional<PlaylistInfo> PlaylistStore::Find(std::string_view key) const
+{
+    for (PlaylistInfo& playlist : Playlists()) {
+        if (playlist.key == key)
+            return std::move(playlist);
+    }
+    return std::nullopt;
+}
+
+void PlaylistStore::SaveIndex(const std::vector<PlaylistInfo>& playlists) const
+{
+    XmlDocument index = XmlDocument::Create("playlists");
+    for (const PlaylistInfo& playlist : playlists) {
+        XmlElement item = index.Root().AppendChild("playlist");
+        item.SetAttribute("key", playlist.key);
+        item.SetAttribute("name", playlist.name);
+        item.SetAttribute("source", playlist.source);
+        item.SetAttribute("count", std::to_string(playlist.count));
+        item.SetAttribute("updated", std::to_string(playlist.updated));
+        if (!playlist.type.empty())
+            item.SetAttribute("type", playlist.type);
+    }
+    index.SaveFile(IndexPath());
+}
+
+PlaylistInfo PlaylistStore::Write(PlaylistInfo info, const std::vector<ImportedChannel>& channels,
+                                  std::string_view passphrase, const std::vector<PlaylistInfo>& listed) const
+{
+    std::unordered_set<std::uint64_t> taken;
+    std::unordered_map<std::string, std::uint64_t> previous;
+    for (const PlaylistInfo& other : listed) {
+        if (other.key == info.key)
+            ReadIds(CataloguePath(other), nullptr, &previous, passphrase);
+        else
+            ReadIds(CataloguePath(other), &taken, nullptr, passphrase);
+    }
+    const std::vector<std::uint64_t> ids = AssignOwnIds(channels, previous, std::move(taken));
+    std::filesystem::create_directories(folder_);
+    SavePreparedCatalogue(channels, passphrase, CataloguePath(info), ids);
+    info.count = static_cast<long>(channels.size());
+    return info;
+}
+
+PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
+                                const std::vector<ImportedChannel>& channels, std::string_view passphrase,
+                                std::int64_t now, std::string_view type)
+{
+    const std::lock_guard lock(StoreMutex());
+    std::vector<PlaylistInfo> playlists = Playlists();
+    // The first number whose key no listed playlist and no file in the folder has.
+    PlaylistInfo info;
+    for (long number = 1;; ++number) {
+        info.key = "playlist-" + std::to_string(number);
+        bool used = false;
+        for (const PlaylistInfo& playlist : playlists)
+            used = used || playlist.key == info.key;
+        std::error_code error;
+        if (!used && !std::filesystem::exists(CataloguePath(info), error))
+            break;
+    }
+    info.name = name;
+    info.source = source;
+    info.updated = now;
+    info.type = type;
+    info = Write(std::move(info), channels, passphrase, playlists);
+    playlists.push_back(info);
+    SaveIndex(playlists);
+    return info;
+}
+
+PlaylistInfo PlaylistStore::Replace(std::string_view key, const std::vector<ImportedChannel>& channels,
+                                    std::string_view passphrase, std::int64_t now)
+{
+    const std::lock_guard lock(StoreMutex());
+    std::vector<PlaylistInfo> playlists = Playlists();
+    for (PlaylistInfo& playlist : playlists) {
+        if (playlist.key != key)
+            continue;
+        PlaylistInfo info = playlist;
+        info.updated = now;
+        playlist = Write(std::move(info), channels, passphrase, playlists);
+        SaveIndex(playlists);
+        return playlist;
+    }
+    throw std::invalid_argument("The playlist is not in the list of playlists any more");
+}
+
+void PlaylistStore::Remove(std::string_view key)
+{
+    const std::lock_guard lock(StoreMutex());
+    std::vector<PlaylistInfo> playlists = Playlists();
+    std::vector<PlaylistInfo> kept;
+    std::optional<PlaylistInfo> removed;
+    for (PlaylistInfo& playlist : playlists) {
+        if (playlist.key == key)
+            removed = std::move(playlist);
+        else
+            kept.push_back(std::move(playlist));
+    }
+    if (!removed)
+        return;
+    SaveIndex(kept);
+    std::error_code error;
+    std::filesystem::remove(CataloguePath(*removed), error);
+}
+
+std::optional<std::filesystem::path> PlaylistStore::CatalogueHolding(std::string_view id) const
+{
+    const std::string_view trimmed = TrimXmlSpace(id);
+    if (!IsOwnChannelId(trimmed))
+        return std::nullopt;
+    std::vector<PlaylistInfo> playlists;
+    try {
+        playlists = Playlists();
+    } catch (const ListFileError&) {
+        return std::nullopt; // an index that cannot be read lists no playlist
+    }
+    for (const PlaylistInfo& playlist : playlists) {
+        try {
+            if (Catalogue::Load(CataloguePath(playlist)).FindChannel(trimmed))
+                return CataloguePath(playlist);
+        } catch (const ListFileError&) {
+            // A catalogue that cannot be read holds no channel to play.
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace zentavo

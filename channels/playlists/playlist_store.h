@@ -1,0 +1,62 @@
+#pragma once
+// The user's own catalogues: one per playlist added, in the same format as the shipped catalogue
+// (addresses protected with the stream passphrase), in one folder with an index (playlists.xml)
+// that names each playlist, where it came from, how many channels it has and when it was read.
+// The shipped catalogue is never written. Every operation reads the folder afresh; writes replace
+// files whole, the catalogue before the index, so an interrupted one leaves the old state listed.
+
+#include "channels/import/playlist_import.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zentavo {
+
+struct PlaylistInfo {
+    std::string key; // names the catalogue file: KEY.xml
+    std::string name; // as the user named it
+    std::string source; // the file's path or the http(s) address it was read from
+    long count = 0; // channels in its catalogue
+    std::int64_t updated = 0; // when it was last read, seconds since 1970 (UTC)
+    std::string type; // "tv", "radio" or "webcam" when every channel goes to that list; empty: as the list says
+};
+
+class PlaylistStore {
+public:
+    // The folder is created when something is first written.
+    explicit PlaylistStore(std::filesystem::path folder);
+
+    // In the order they were added; none when the index is missing. Throws ListFileError when the
+    // index cannot be read.
+    std::vector<PlaylistInfo> Playlists() const;
+    std::optional<PlaylistInfo> Find(std::string_view key) const;
+    std::filesystem::path CataloguePath(const PlaylistInfo& playlist) const;
+
+    // Writes a new playlist's catalogue and lists it. Throws FileError / XmlError when it cannot.
+    PlaylistInfo Add(std::string_view name, std::string_view source, const std::vector<ImportedChannel>& channels,
+                     std::string_view passphrase, std::int64_t now, std::string_view type = {});
+    // A new reading of a listed playlist: channels whose address it had keep their ids.
+    PlaylistInfo Replace(std::string_view key, const std::vector<ImportedChannel>& channels,
+                         std::string_view passphrase, std::int64_t now);
+    // Unlists the playlist and deletes its catalogue; nothing else (favourites stay as they are).
+    void Remove(std::string_view key);
+
+    // The catalogue of a listed playlist that holds that id, if any.
+    std::optional<std::filesystem::path> CatalogueHolding(std::string_view id) const;
+
+    const std::filesystem::path& Folder() const { return folder_; }
+
+private:
+    std::filesystem::path IndexPath() const;
+    void SaveIndex(const std::vector<PlaylistInfo>& playlists) const;
+    PlaylistInfo Write(PlaylistInfo info, const std::vector<ImportedChannel>& channels, std::string_view passphrase,
+                       const std::vector<PlaylistInfo>& listed) const;
+
+    std::filesystem::path folder_;
+};
+
+} // namespace zentavo

@@ -1,0 +1,304 @@
+// The user's own playlists without a window: ids of their own range, the store's round trip, ids and
+// favourites across a new reading, removal, and the lists and favourites over both catalogues.
+#include "channels/catalogue.h"
+#include "channels/favourites_store.h"
+#include "channels/playlists/combined_lists.h"
+#include "channels/playlists/own_channel_id.h"
+#include "channels/playlists/playlist_reading.h"
+#include "channels/playlists/playlist_store.h"
+#include "crypto/string_cipher.h"
+
+#include "core_test_files.h"
+
+#include <QTest>
+
+#include <map>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+constexpr const char* kPassphrase = "own playlists test passphrase";
+
+ImportedChannel Channel(std::string name, std::string url, std::string type2 = "tv")
+{
+    ImportedChannel channel;
+    channel.name = std::move(name);
+    channel.country = "Germany";
+    channel.type2 = std::move(type2);
+    channel.url = std::move(url);
+    return channel;
+}
+
+// id -> plain address of every item of an own catalogue.
+std::map<std::string, std::string> IdsAndAddresses(const std::filesystem::path& catalogue)
+{
+    std::map<std::string, std::string> result;
+    Catalogue::Load(catalogue).ForEachChannel([&](const ChannelRecord& record) {
+        result[record.id] = TrimControlBytes(DecipherString(record.url, kPassphrase, KeySize::Key256));
+    });
+    return result;
+}
+
+std::string IdOf(const std::map<std::string, std::string>& ids, const std::string& address)
+{
+    for (const auto& [id, url] : ids) {
+        if (url == address)
+            return id;
+    }
+    return {};
+}
+
+using Strings = std::vector<std::string>;
+
+Strings Captions(const std::vector<ListRow>& rows)
+{
+    Strings captions;
+    for (const ListRow& row : rows)
+        captions.push_back(row.caption);
+    return captions;
+}
+
+struct Files {
+    Folder folder;
+    std::filesystem::path shipped = folder / "tv-all.xml";
+    std::filesystem::path favourites = folder / "tv-list-fav.xml";
+    PlaylistStore store{folder / "playlists"};
+    Files()
+    {
+        WriteBytes(shipped,
+                   CatalogueXml({ItemXml({"1", "Alpha TV", "Germany", "", "tv", "0", "u"}),
+                                 ItemXml({"2", "Beta FM", "France", "64k", "radio", "1", "u"})}));
+    }
+};
+
+} // namespace
+
+class TestPlaylistStore : public QObject {
+    Q_OBJECT
+private slots:
+    void ownIdsAreTheirOwnRange_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("own");
+        QTest::newRow("first") << QStringLiteral("1000000000000000") << true;
+        QTest::newRow("last") << QStringLiteral("1999999999999999") << true;
+        QTest::newRow("past the end") << QStringLiteral("2000000000000000") << false;
+        QTest::newRow("below") << QStringLiteral("999999999999999") << false;
+        QTest::newRow("shipped") << QStringLiteral("542") << false;
+        QTest::newRow("leading zero") << QStringLiteral("01000000000000000") << false;
+        QTest::newRow("beyond 64 bits") << QStringLiteral("100000000000000000000") << false;
+        QTest::newRow("empty") << QStringLiteral("") << false;
+        QTest::newRow("sign") << QStringLiteral("+1000000000000000") << false;
+    }
+    void ownIdsAreTheirOwnRange()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, own);
+        QCOMPARE(IsOwnChannelId(id.toStdString()), own);
+    }
+
+    void preferredIdComesFromTheAddressAlone()
+    {
+        // A fixed value: a change of the hash would lose every favourite of the user's playlists.
+        QCOMPARE(PreferredOwnId("http://example.com/live.m3u8"), std::uint64_t{1361434940027978});
+        QCOMPARE(PreferredOwnId("HTTP://Example.COM/live.m3u8"), PreferredOwnId("http://example.com/live.m3u8"));
+        QVERIFY(PreferredOwnId("http://example.com/Live.m3u8") != PreferredOwnId("http://example.com/live.m3u8"));
+        QVERIFY(IsOwnChannelId(std::to_string(PreferredOwnId(""))));
+    }
+
+    void idsKeepPreviousOnesAndProbePastTakenOnes()
+    {
+        const std::vector<ImportedChannel> channels{
+            Channel("A", "http://a.example/1"), Channel("B", "http://b.example/2"), Channel("C", "http://c.example/3")};
+        const std::uint64_t a = PreferredOwnId("http://a.example/1");
+        const std::uint64_t c = PreferredOwnId("http://c.example/3");
+        // B had A's preferred id before: it keeps it, and A, coming first, moves on to the next one.
+        // C's preferred id belongs to another playlist: C takes the next free one.
+        const std::unordered_map<std::string, std::uint64_t> previous{{"http://b.example/2", a}};
+        const std::vector<std::uint64_t> ids = AssignOwnIds(channels, previous, {c, c + 1});
+        QCOMPARE(ids, (std::vector<std::uint64_t>{a + 1, a, c + 2}));
+        QCOMPARE(AssignOwnIds(channels, previous, {c, c + 1}), ids);
+        // Without history each takes its preferred id, whatever the order.
+        const std::vector<std::uint64_t> fresh = AssignOwnIds(channels, {}, {});
+        QCOMPARE(fresh[0], a);
+        QCOMPARE(AssignOwnIds({channels[2], channels[0]}, {}, {}), (std::vector<std::uint64_t>{fresh[2], fresh[0]}));
+    }
+
+    void storeRoundTrip()
+    {
+        Files files;
+        QVERIFY(files.store.Playlists().empty());
+        const std::vector<ImportedChannel> channels{Channel("One", "http://one.example/live"),
+                                                    Channel("Two & Co", "https://two.example/a.mp3", "radio")};
+        const PlaylistInfo added =
+            files.store.Add("My radios", "/home/me/radios.m3u", channels, kPassphrase, 1700000000);
+        QCOMPARE(added.count, 2L);
+
+        const std::vector<PlaylistInfo> listed = PlaylistStore(files.folder / "playlists").Playlists();
+        QCOMPARE(listed.size(), size_t{1});
+        QCOMPARE(listed[0].key, added.key);
+        QCOMPARE(listed[0].name, std::string("My radios"));
+        QCOMPARE(listed[0].source, std::string("/home/me/radios.m3u"));
+        QCOMPARE(listed[0].count, 2L);
+        QCOMPARE(listed[0].updated, std::int64_t{1700000000});
+
+        // The catalogue is what the import command writes, ids of the own range in place of 1..n.
+        const auto ids = IdsAndAddresses(files.store.CataloguePath(listed[0]));
+        QCOMPARE(ids.size(), size_t{2});
+        QCOMPARE(IdOf(ids, "http://one.example/live"), std::to_string(PreferredOwnId("http://one.example/live")));
+        QCOMPARE(IdOf(ids, "https://two.example/a.mp3"), std::to_string(PreferredOwnId("https://two.example/a.mp3")));
+        const auto record = Catalogue::Load(files.store.CataloguePath(listed[0]))
+                                .FindChannelRecord(IdOf(ids, "https://two.example/a.mp3"));
+        QVERIFY(record);
+        QCOMPARE(record->name, std::string("Two & Co"));
+        QCOMPARE(record->type2, std::string("radio"));
+        QVERIFY(record->url != "https://two.example/a.mp3");
+    }
+
+    void sameAddressInTwoPlaylistsGetsTwoIds()
+    {
+        Files files;
+        const std::vector<ImportedChannel> channels{Channel("One", "http://one.example/live")};
+        const PlaylistInfo first = files.store.Add("First", "a.m3u", channels, kPassphrase, 1);
+        const PlaylistInfo second = files.store.Add("Second", "b.m3u", channels, kPassphrase, 2);
+        QVERIFY(first.key != second.key);
+        const std::string firstId = IdsAndAddresses(files.store.CataloguePath(first)).begin()->first;
+        const std::string secondId = IdsAndAddresses(files.store.CataloguePath(second)).begin()->first;
+        QCOMPARE(firstId, std::to_string(PreferredOwnId("http://one.example/live")));
+        QCOMPARE(secondId, std::to_string(PreferredOwnId("http://one.example/live") + 1));
+        // Reading the first again leaves both ids where they were.
+        files.store.Replace(first.key, channels, kPassphrase, 3);
+        QCOMPARE(IdsAndAddresses(files.store.CataloguePath(first)).begin()->first, firstId);
+        QCOMPARE(files.store.CatalogueHolding(secondId), std::optional(files.store.CataloguePath(second)));
+        QCOMPARE(files.store.CatalogueHolding("1"), std::nullopt);
+    }
+
+    void refreshKeepsIdsAndFavourites()
+    {
+        Files files;
+        const PlaylistInfo added =
+            files.store.Add("List", "http://lists.example/tv.m3u",
+                            {Channel("One", "http://one.example/live"), Channel("Two", "http://two.example/live"),
+                             Channel("Gone", "http://gone.example/live")},
+                            kPassphrase, 10);
+        const auto before = IdsAndAddresses(files.store.CataloguePath(added));
+        const std::string twoId = IdOf(before, "http://two.example/live");
+        const std::string goneId = IdOf(before, "http://gone.example/live");
+        QCOMPARE(AddFavourite(files.favourites, twoId), EditResult::Changed);
+        QCOMPARE(SetFavouriteComment(files.favourites, twoId, "evening news"), EditResult::Changed);
+        QCOMPARE(AddFavourite(files.favourites, goneId), EditResult::Changed);
+        QCOMPARE(AddFavourite(files.favourites, "2"), EditResult::Changed);
+
+        // The new reading has a new channel first, the others in another order, one gone.
+        const PlaylistInfo refreshed = files.store.Replace(added.key,
+                                                           {Channel("New", "http://new.example/live"),
+                                                            Channel("Two (renamed)", "HTTP://TWO.example/live"),
+                                                            Channel("One", "http://one.example/live")},
+                                                           kPassphrase, 20);
+        QCOMPARE(refreshed.count, 3L);
+        QCOMPARE(refreshed.updated, std::int64_t{20});
+        QCOMPARE(files.store.Playlists().size(), size_t{1});
+        const auto after = IdsAndAddresses(files.store.CataloguePath(refreshed));
+        QCOMPARE(IdOf(after, "http://one.example/live"), IdOf(before, "http://one.example/live"));
+        QCOMPARE(IdOf(after, "HTTP://TWO.example/live"), twoId);
+
+        const std::vector<ListRow> rows =
+            BuildFavouriteRows(files.favourites, AllCataloguePaths(files.shipped, files.store));
+        QCOMPARE(Captions(rows), (Strings{"Germany - Two (renamed)  [ evening news ]", "France - Beta FM"}));
+        // The favourite of the channel that went is left out of the rows but kept in the file.
+        QVERIFY(ReadBytes(files.favourites).contains(QByteArray::fromStdString(goneId)));
+    }
+
+    void removeHidesChannelsAndKeepsFavourites()
+    {
+        Files files;
+        const PlaylistInfo kept =
+            files.store.Add("Kept", "k.m3u", {Channel("Kept", "http://kept.example/1")}, kPassphrase, 1);
+        const PlaylistInfo removed =
+            files.store.Add("Removed", "r.m3u", {Channel("Removed", "http://removed.example/1")}, kPassphrase, 1);
+        const std::string removedId = IdsAndAddresses(files.store.CataloguePath(removed)).begin()->first;
+        QCOMPARE(AddFavourite(files.favourites, removedId), EditResult::Changed);
+        const QByteArray favouritesBefore = ReadBytes(files.favourites);
+
+        files.store.Remove(removed.key);
+        const std::vector<PlaylistInfo> listed = files.store.Playlists();
+        QCOMPARE(listed.size(), size_t{1});
+        QCOMPARE(listed[0].key, kept.key);
+        QVERIFY(!std::filesystem::exists(files.store.CataloguePath(removed)));
+        QCOMPARE(files.store.CatalogueHolding(removedId), std::nullopt);
+        QCOMPARE(ReadBytes(files.favourites), favouritesBefore);
+        QVERIFY(BuildFavouriteRows(files.favourites, AllCataloguePaths(files.shipped, files.store)).empty());
+        const ChannelLists lists = BuildAllChannelLists(files.shipped, files.store);
+        QCOMPARE(Captions(lists.tv), (Strings{" Germany - Alpha TV", std::string(" Germany - Kept") + kOwnRowMarker}));
+        // Removing what is gone already changes nothing; a new playlist does not take the old key's file.
+        files.store.Remove(removed.key);
+        QCOMPARE(files.store.Playlists().size(), size_t{1});
+    }
+
+    void listsShowBothCataloguesOwnRowsMarked()
+    {
+        Files files;
+        files.store.Add("Mine", "m.m3u",
+                        {Channel("Own TV", "http://own.example/tv"),
+                         Channel("Own FM", "http://own.example/fm", "radio"),
+                         Channel("Own cam", "http://own.example/cam.jpg", "webcam")},
+                        kPassphrase, 1);
+        const PlaylistInfo broken =
+            files.store.Add("Broken", "b.m3u", {Channel("B", "http://b.example/")}, kPassphrase, 1);
+        WriteBytes(files.store.CataloguePath(broken), "<items><item>");
+        const ChannelLists lists = BuildAllChannelLists(files.shipped, files.store);
+        const std::string marker = kOwnRowMarker;
+        QCOMPARE(Captions(lists.tv), (Strings{" Germany - Alpha TV", " Germany - Own TV" + marker}));
+        QCOMPARE(Captions(lists.radio), (Strings{" France - Beta FM  (64k)", " Germany - Own FM" + marker}));
+        QCOMPARE(Captions(lists.webcam), (Strings{" Germany - Own cam" + marker}));
+        QCOMPARE(lists.tv[1].id, std::to_string(PreferredOwnId("http://own.example/tv")));
+
+        // An index that cannot be read lists no playlist; the shipped lists stay.
+        WriteBytes(files.folder / "playlists" / "playlists.xml", "<playlists");
+        QVERIFY_THROWS_EXCEPTION(ListFileError, files.store.Playlists());
+        QCOMPARE(Captions(BuildAllChannelLists(files.shipped, files.store).tv), (Strings{" Germany - Alpha TV"}));
+        QCOMPARE(AllCataloguePaths(files.shipped, files.store), (std::vector<std::filesystem::path>{files.shipped}));
+    }
+
+    void summaryInWords()
+    {
+        const PlaylistReading reading =
+            ReadPlaylist("#EXTM3U\n#EXTINF:-1,One\nhttp://one.example/a\n"
+                         "#EXTINF:-1,Again\nhttp://one.example/a\n#EXTINF:-1,Typo\nhhttps://x.example/\n"
+                         "#EXTINF:-1,None\n",
+                         "list.m3u");
+        QCOMPARE(reading.channels.size(), size_t{1});
+        const QString text = QString::fromStdString(SummaryInWords("Mine", reading.summary));
+        QVERIFY2(text.startsWith(QStringLiteral("Imported 1 channel from \u201CMine\u201D.\nLeft out 3 of 4 entries:")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("broken scheme: 1"))
+                     && text.contains(QStringLiteral("duplicate address: 1"))
+                     && text.contains(QStringLiteral("no address: 1")),
+                 qPrintable(text));
+        ImportSummary clean;
+        clean.read = clean.imported = 2;
+        QCOMPARE(SummaryInWords("X", clean), std::string("Imported 2 channels from \u201CX\u201D."));
+    }
+
+    void defaultNames_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("file") << QStringLiteral("/home/me/Radio Stations.m3u8") << QStringLiteral("Radio Stations");
+        QTest::newRow("address") << QStringLiteral("https://iptv.example.org/lists/de.m3u?x=1")
+                                 << QStringLiteral("iptv.example.org");
+        QTest::newRow("address, upper-case scheme")
+            << QStringLiteral("HTTP://Lists.example") << QStringLiteral("Lists.example");
+    }
+    void defaultNames()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, name);
+        QCOMPARE(QString::fromStdString(DefaultPlaylistName(source.toStdString())), name);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlaylistStore)
+#include "test_playlist_store.moc"
