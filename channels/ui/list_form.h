@@ -116,9 +116,9 @@ private:
     PlaylistJob* quietJob_ = nullptr; // the refresh at start-up
     std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
     std::shared_ptr<FoldedLists> quietFolded_;
-    std::unique_ptr<QThread> disposal_;
-    std::uint64_t listsSerial_ =
-        0; // NextListsSerial of the rows shown (a job's result shows when newer) // frees the rows the lists held before a playlist change
+    std::unique_ptr<QThread> disposal_; // frees the rows the lists held before a playlist change
+    // NextListsSerial of the rows shown: a job's result shows only when it is newer.
+    std::uint64_t listsSerial_ = 0;
     std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
 };
 

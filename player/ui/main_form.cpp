@@ -107,6 +107,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->Webcam1, &QAction::triggered, this, &TMainForm::Webcam1Click);
     connect(ui->MyFavorites1, &QAction::triggered, this, &TMainForm::MyFavorites1Click);
     connect(ui->AddthischanneltoMyFavorites1, &QAction::triggered, this, &TMainForm::AddthischanneltoMyFavorites1Click);
+    connect(ui->AddPlaylist1, &QAction::triggered, this, &TMainForm::AddPlaylist1Click);
+    connect(ui->ManagePlaylists1, &QAction::triggered, this, &TMainForm::ManagePlaylists1Click);
     connect(ui->Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
     connect(ui->Showcontrol1, &QAction::triggered, this, &TMainForm::Showcontrol1Click);
     connect(ui->alwaysontop1, &QAction::triggered, this, &TMainForm::alwaysontop1Click);
@@ -416,6 +418,18 @@ void TMainForm::AddthischanneltoMyFavorites1Click()
 {
     if (listForm_)
         listForm_->EditFavourites(FavouritesCommand::Add);
+}
+
+void TMainForm::AddPlaylist1Click()
+{
+    if (listForm_)
+        listForm_->AddPlaylist();
+}
+
+void TMainForm::ManagePlaylists1Click()
+{
+    if (listForm_)
+        listForm_->ManagePlaylists();
 }
 
 // ---- playback ---------------------------------------------------------------------------------

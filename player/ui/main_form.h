@@ -86,6 +86,9 @@ public slots:
     void Webcam1Click();
     void MyFavorites1Click();
     void AddthischanneltoMyFavorites1Click();
+    // The user's own playlists, kept by the channel list window.
+    void AddPlaylist1Click();
+    void ManagePlaylists1Click();
     void Showcontrol1Click();
     void alwaysontop1Click();
     void ShowChannelswindowwhenstartup1Click();

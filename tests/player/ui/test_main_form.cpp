@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -108,6 +109,12 @@ private slots:
                              << "AddthischanneltoMyFavorites1"
                              << "Add this channel to My Favorites"
                              << "Ctrl+D" << false << -1 << false;
+        QTest::newRow("AddPlaylist1") << "Channels1"
+                                      << "AddPlaylist1"
+                                      << "Add playlist..." << none << true << -1 << false;
+        QTest::newRow("ManagePlaylists1") << "Channels1"
+                                          << "ManagePlaylists1"
+                                          << "Manage playlists..." << none << true << -1 << false;
         QTest::newRow("Exit1") << "Channels1"
                                << "Exit1"
                                << " E&xit" << none << true << -1 << false;
@@ -178,6 +185,36 @@ private slots:
         QCOMPARE(shown, tab);
     }
 
+    // The playlist items of the Channels menu open the list window's own dialogs.
+    void playlistMenuItemsOpenTheirDialogs_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("add") << QStringLiteral("AddPlaylist1") << QStringLiteral("Add playlist");
+        QTest::newRow("manage") << QStringLiteral("ManagePlaylists1") << QStringLiteral("Manage playlists");
+    }
+    void playlistMenuItemsOpenTheirDialogs()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        ShellFixture f;
+        f.ShowAndActivate();
+        QString shown;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, f.form.get(), [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            closer.stop();
+            shown = dialog->windowTitle();
+            dialog->reject();
+        });
+        closer.start(20);
+        f.form->findChild<QAction*>(name)->trigger(); // modal until closed
+        QCOMPARE(shown, title);
+        QVERIFY(!f.list->isVisible());
+    }
+
     void menusHoldTheirItemsInOrder()
     {
         ShellFixture f;
@@ -193,7 +230,7 @@ private slots:
         QCOMPARE(bar, (QStringList{QStringLiteral("Channels"), QStringLiteral("Options"), QStringLiteral("Help")}));
         QCOMPARE(names("Channels1"),
                  QStringLiteral("V1 N2- Radio1 N3- Webcam1 N4- MyFavorites1 N1- "
-                                "AddthischanneltoMyFavorites1 N5- Exit1"));
+                                "AddthischanneltoMyFavorites1 N8- AddPlaylist1 ManagePlaylists1 N5- Exit1"));
         QCOMPARE(names("View1"),
                  QStringLiteral("Showcontrol1 alwaysontop1 ShowChannelswindowwhenstartup1 N7- Preferences1"));
         QCOMPARE(names("Help1"), QStringLiteral("Homepage1 N6- About1"));
