@@ -1,5 +1,6 @@
 // Plays one address on a media element: natively, or through hls.js, mpegts.js or dash.js, after
-// resolving playlist files. Reports its state ('connecting', 'buffering', 'playing', 'paused',
+// resolving playlist files; what none of them opens or decodes plays through the host's media
+// gateway (MPEG-TS read by mpegts.js). Reports its state ('connecting', 'buffering', 'playing', 'paused',
 // 'stopped') and, once per address, the failure that stops it, to its listener.
 const StallSeconds = 15;
 const PlaylistDepth = 4;
@@ -46,9 +47,11 @@ class MediaEngine {
     window.addEventListener('pagehide', () => this.close());
   }
 
-  // Starts loading the address; plays it as soon as it can when autoplay is set.
-  open(address, autoplay) {
+  // Starts loading the address; plays it as soon as it can when autoplay is set. viaGateway: straight
+  // to the host's gateway (an address known to need it).
+  open(address, autoplay, viaGateway) {
     this.close();
+    this.pausedGateway = '';
     performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
@@ -57,7 +60,8 @@ class MediaEngine {
     this.setState('connecting');
     this.markActivity();
     this.watchdog = setInterval(() => this.checkStall(token), 1000);
-    this.openAddress(address, token, []);
+    if (viaGateway) this.openGateway(viaGateway, token).catch(() => this.fail(token, Failure.failed));
+    else this.openAddress(address, token, []);
   }
 
   // Stops and releases whatever plays.
@@ -72,6 +76,10 @@ class MediaEngine {
   play() {
     if (this.failed) return;
     if (!this.address) return;
+    if (this.pausedGateway) {
+      this.open(this.address, true, this.pausedGateway);
+      return;
+    }
     if (this.state === 'stopped') {
       this.open(this.address, true);
       return;
@@ -83,6 +91,14 @@ class MediaEngine {
 
   pause() {
     this.autoplay = false;
+    if (this.player && this.player.kind === 'gateway') {
+      // A paused gateway stream ends its session on the host: live sources are not held open.
+      const address = this.player.url;
+      this.close();
+      this.pausedGateway = address;
+      this.setState('paused');
+      return;
+    }
     if (this.player && this.player.kind === 'mpegts') this.player.instance.pause();
     else this.video.pause();
   }
@@ -100,6 +116,7 @@ class MediaEngine {
       switch (target.kind) {
         case 'invalid': return this.fail(token, Failure.noHost);
         case 'unsupported': return this.fail(token, unsupportedSchemeFailure(target.scheme));
+        case 'gateway': return await this.openGateway(target.url, token);
         case 'playlist': return await this.openPlaylist(target.url, token, seen);
         case 'hls': return await this.openHls(target.url, token);
         case 'mpegts': return await this.openMpegts(target.url, token, 'mpegts');
@@ -202,12 +219,50 @@ class MediaEngine {
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
       if (token !== this.token) return;
       if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code, true);
-      this.fail(token, Failure.format);
+      // A codec that the page cannot decode: the gateway transcodes it.
+      this.playThroughGateway(token, url);
     });
     performance.mark('zentavo-attach');
     player.attachMediaElement(this.video);
     player.load();
     this.startPlayback();
+  }
+
+  // The host's gateway opens the address with FFmpeg and hands over MPEG-TS of codecs the page
+  // decodes; one read of it is one session on the host, ended by ending the read.
+  async openGateway(url, token) {
+    const mpegts = await loadLibrary('mpegts.js', 'mpegts');
+    if (token !== this.token) return;
+    if (!mpegts.isSupported()) return this.fail(token, Failure.format);
+    const key = gatewayKey();
+    const source = {type: 'mpegts', isLive: true, url: HostNames.gatewayScheme + ':chunk?id=' + key};
+    const settings = Object.assign({customLoader: gatewayLoaderClass(mpegts, key, url)}, MpegtsSettings);
+    const player = mpegts.createPlayer(source, settings);
+    this.player = {kind: 'gateway', url, instance: player};
+    player.on(mpegts.Events.STATISTICS_INFO, (info) => {
+      if (info && info.speed > 0) this.markActivity();
+    });
+    player.on(mpegts.Events.ERROR, async (type) => {
+      if (token !== this.token || this.failed) return;
+      if (type !== mpegts.ErrorTypes.NETWORK_ERROR) return this.fail(token, Failure.format);
+      const result = await gatewayFailure(key);
+      this.fail(token, failureFromGateway(result));
+    });
+    performance.mark('zentavo-attach');
+    player.attachMediaElement(this.video);
+    player.load();
+    this.startPlayback();
+  }
+
+  // The page's own engines could not play an address that the host reads: the gateway plays it.
+  async playThroughGateway(token, url) {
+    this.releasePlayer();
+    this.markActivity();
+    try {
+      await this.openGateway(url, token);
+    } catch (error) {
+      this.fail(token, Failure.failed);
+    }
   }
 
   async openDash(url, token, relay) {
@@ -243,7 +298,7 @@ class MediaEngine {
       return;
     }
     let started;
-    if (this.player && this.player.kind === 'mpegts') started = this.player.instance.play();
+    if (usesMpegts(this.player)) started = this.player.instance.play();
     else started = this.video.play();
     if (started && started.catch) {
       started.catch((error) => {
@@ -258,7 +313,7 @@ class MediaEngine {
     if (!player) return;
     try {
       if (player.kind === 'hls') player.instance.destroy();
-      else if (player.kind === 'mpegts') {
+      else if (usesMpegts(player)) {
         player.instance.unload();
         player.instance.detachMediaElement();
         player.instance.destroy();
@@ -320,9 +375,16 @@ class MediaEngine {
 
   // The page cannot see why a load failed: the host fetches the address and says. When the host
   // reads it fine but a library could not, the server refused the page's cross-origin read (CORS).
+  // A stream that the host reads fine but the page could not play (a format or codec it cannot
+  // decode, a server refusing cross-origin reads) plays through the gateway.
   async diagnose(token, url, crossOriginRead) {
     if (token !== this.token || this.failed) return;
+    const player = this.player;
     const probe = await probeAddress(url, {watch: true});
+    if (token !== this.token || this.failed) return;
+    if (probe && probe.outcome === 'ok' && player && player.kind !== 'gateway') {
+      return this.playThroughGateway(token, player.url);
+    }
     const failure = failureFromProbe(probe);
     this.fail(token, crossOriginRead && probe && probe.outcome === 'ok' ? Failure.crossOrigin : failure);
   }
@@ -342,4 +404,9 @@ class MediaEngine {
     this.state = state;
     this.listener.onState(state);
   }
+}
+
+// Whether the player reads through mpegts.js (which has its own play and pause).
+function usesMpegts(player) {
+  return !!player && (player.kind === 'mpegts' || player.kind === 'gateway');
 }
