@@ -216,6 +216,15 @@ class MediaEngine {
     player.on(mpegts.Events.STATISTICS_INFO, (info) => {
       if (info && info.speed > 0) this.markActivity();
     });
+    // The library plays H.264 and HEVC pictures only and passes over any other kind in silence: a
+    // stream that starts without a picture is looked at, and one with a picture the library skipped
+    // plays through the gateway.
+    if (type === 'mpegts') {
+      this.video.addEventListener('loadedmetadata', async () => {
+        if (token !== this.token || this.video.videoWidth > 0) return;
+        if (await hasUndecodableVideo(url) && token === this.token && !this.failed) this.playThroughGateway(token, url);
+      }, {once: true});
+    }
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
       if (token !== this.token) return;
       if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code, true);
