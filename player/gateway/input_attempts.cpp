@@ -11,9 +11,8 @@ std::string AddressScheme(const std::string& address)
     if (colon == std::string::npos || colon == 0)
         return {};
     std::string scheme = address.substr(0, colon);
-    const bool plain = std::all_of(scheme.begin(), scheme.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '+' || c == '-' || c == '.';
-    });
+    const bool plain = std::all_of(scheme.begin(), scheme.end(),
+                                   [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
     if (!plain || !std::isalpha(static_cast<unsigned char>(scheme.front())))
         return {};
     std::transform(scheme.begin(), scheme.end(), scheme.begin(),

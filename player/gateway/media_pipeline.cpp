@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 
 namespace zentavo {
 namespace {
@@ -20,6 +21,9 @@ constexpr int kAudioBitRate = 128000;
 // Enough of the source to know its streams, short so that the picture comes soon.
 constexpr char kAnalyzeMicroseconds[] = "2000000";
 constexpr char kProbeBytes[] = "1000000";
+// What an address and the addresses inside it (HLS playlists, RTSP's transports) may use.
+constexpr char kProtocols[] = "http,https,tls,tcp,udp,rtp,srtp,rtsp,rtsps,rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,"
+                              "httpproxy,crypto";
 
 int64_t NowNanoseconds()
 {
@@ -52,8 +56,7 @@ struct MediaPipeline::Track {
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                              std::chrono::milliseconds networkTimeout)
     : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout)
-{
-}
+{}
 
 MediaPipeline::~MediaPipeline() = default;
 
@@ -91,15 +94,19 @@ bool MediaPipeline::Stopped() const
 void MediaPipeline::Fail(int error, const std::string& step)
 {
     if (timedOut_)
-        throw GatewayError("timeout", "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
+        throw GatewayError("timeout",
+                           "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
     switch (error) {
     case AVERROR_PROTOCOL_NOT_FOUND:
-        throw GatewayError("protocol",
-                           "Cannot play: the " + AddressScheme(address_) + ": protocol of this address is not supported.");
+        if (AddressScheme(address_).empty())
+            throw GatewayError("protocol", "Cannot play: this is not the address of a network stream.");
+        throw GatewayError(
+            "protocol", "Cannot play: the " + AddressScheme(address_) + ": protocol of this address is not supported.");
     case AVERROR(ECONNREFUSED):
         throw GatewayError("refused", "Cannot play: the server refused the connection.");
     case AVERROR(ETIMEDOUT):
-        throw GatewayError("timeout", "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
+        throw GatewayError("timeout",
+                           "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
     case AVERROR_HTTP_NOT_FOUND:
         throw GatewayError("notfound", "Cannot play: the server has no stream at this address (not found).");
     case AVERROR_HTTP_BAD_REQUEST:
@@ -125,6 +132,11 @@ void MediaPipeline::Fail(int error, const std::string& step)
 
 void MediaPipeline::Open()
 {
+    // Network streams only: a page must not reach local files or devices through the gateway.
+    static const std::set<std::string> allowed = {"http", "https", "mms",  "mmsh",  "mmst",
+                                                  "rtsp", "rtsps", "rtmp", "rtmps", "rtmpt"};
+    if (!allowed.contains(AddressScheme(address_)))
+        Fail(AVERROR_PROTOCOL_NOT_FOUND, "opening the address");
     int error = AVERROR(EINVAL);
     // One time limit for all the ways of opening: a server that accepts and never answers is
     // reported once, not once per way.
@@ -137,6 +149,7 @@ void MediaPipeline::Open()
         AVDictionary* options = nullptr;
         for (const auto& [name, value] : attempt.options)
             av_dict_set(&options, name.c_str(), value.c_str(), 0);
+        av_dict_set(&options, "protocol_whitelist", kProtocols, 0);
         av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
         av_dict_set(&options, "probesize", kProbeBytes, 0);
         error = avformat_open_input(&context, attempt.url.c_str(), nullptr, &options); // frees context on failure
@@ -167,7 +180,8 @@ void MediaPipeline::Plan()
     const int video = av_find_best_stream(in, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const int audio = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (video < 0 && audio < 0)
-        throw GatewayError("format", "Cannot play: the stream carries neither sound nor picture that the player knows.");
+        throw GatewayError("format",
+                           "Cannot play: the stream carries neither sound nor picture that the player knows.");
     AVFormatContext* muxer = nullptr;
     if (avformat_alloc_output_context2(&muxer, nullptr, "mpegts", nullptr) < 0 || !muxer)
         throw GatewayError("error", "Cannot play: the MPEG-TS writer is missing.");
@@ -208,16 +222,18 @@ ffmpeg::Codec OpenDecoder(AVStream* in)
 {
     const AVCodec* codec = avcodec_find_decoder(in->codecpar->codec_id);
     if (!codec)
-        throw GatewayError("decoder", std::string("Cannot play: the player has no decoder for the ")
-                                          + avcodec_get_name(in->codecpar->codec_id) + " codec of this stream.");
+        throw GatewayError("decoder",
+                           std::string("Cannot play: the player has no decoder for the ")
+                               + avcodec_get_name(in->codecpar->codec_id) + " codec of this stream.");
     ffmpeg::Codec decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), in->codecpar) < 0)
         throw GatewayError("error", "Cannot play: out of memory.");
     decoder->pkt_timebase = in->time_base;
     decoder->thread_count = 2;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        throw GatewayError("decoder", std::string("Cannot play: the ") + avcodec_get_name(in->codecpar->codec_id)
-                                          + " codec of this stream could not be decoded.");
+        throw GatewayError("decoder",
+                           std::string("Cannot play: the ") + avcodec_get_name(in->codecpar->codec_id)
+                               + " codec of this stream could not be decoded.");
     return decoder;
 }
 
@@ -390,10 +406,9 @@ void MediaPipeline::EncodeVideo(Track& track, AVFrame* frame)
     track.lastVideoPts = frame->pts;
     AVFrame* picture = frame;
     if (frame->format != AV_PIX_FMT_YUV420P || frame->width != encoder->width || frame->height != encoder->height) {
-        track.scaler.reset(sws_getCachedContext(track.scaler.release(), frame->width, frame->height,
-                                                static_cast<AVPixelFormat>(frame->format), encoder->width,
-                                                encoder->height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
-                                                nullptr));
+        track.scaler.reset(sws_getCachedContext(
+            track.scaler.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+            encoder->width, encoder->height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr));
         if (!track.scaler)
             throw GatewayError("decoder", "Cannot play: the picture of this stream cannot be converted.");
         AVFrame* converted = track.converted.get();
@@ -416,15 +431,14 @@ void MediaPipeline::EncodeAudio(Track& track, AVFrame* frame)
 {
     AVCodecContext* encoder = track.encoder.get();
     if (track.nextAudioPts == AV_NOPTS_VALUE)
-        track.nextAudioPts = frame->pts == AV_NOPTS_VALUE
-            ? 0
-            : av_rescale_q(frame->pts, track.in->time_base, encoder->time_base);
+        track.nextAudioPts =
+            frame->pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(frame->pts, track.in->time_base, encoder->time_base);
     const int room = swr_get_out_samples(track.resampler.get(), frame->nb_samples);
     if (room <= 0)
         return;
     uint8_t** samples = nullptr;
-    if (av_samples_alloc_array_and_samples(&samples, nullptr, encoder->ch_layout.nb_channels, room,
-                                           encoder->sample_fmt, 0)
+    if (av_samples_alloc_array_and_samples(&samples, nullptr, encoder->ch_layout.nb_channels, room, encoder->sample_fmt,
+                                           0)
         < 0)
         throw GatewayError("error", "Cannot play: out of memory.");
     const int count = swr_convert(track.resampler.get(), samples, room,

@@ -16,6 +16,7 @@
 #include "tests/support/test_media.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -280,10 +281,14 @@ void GatewayPlayback::channelPlaysThroughTheGateway()
     if (rtmp)
         StartRtmpServer();
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    const qint64 started = QDateTime::currentMSecsSinceEpoch();
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QVERIFY2(ShowsPictures(), qPrintable(MediaState()));
+    const double firstPlaying = RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.firstPlaying")).toDouble();
+    qInfo("%s: playing %lld ms after the page was asked for", QTest::currentDataTag(),
+          static_cast<qint64>(firstPlaying) - started);
     QCOMPARE(alerts.count(), 0);
 }
 

@@ -97,7 +97,9 @@ void GatewaySessionTest::initTestCase()
 {
     QVERIFY(media_.isValid());
     TestMedia::Generate(media_.path());
-    WriteTextFile(media_.path(), QStringLiteral("notes.txt"), QStringLiteral("Not a stream, only words.\n").repeated(50));
+    // A login page where the stream should be.
+    WriteTextFile(media_.path(), QStringLiteral("login.html"),
+                  QStringLiteral("<html><body>Log in</body></html>\n").repeated(50));
     server_ = std::make_unique<MediaServer>(media_.path());
     QVERIFY(silent_.listen(QHostAddress::LocalHost));
     connect(&silent_, &QTcpServer::newConnection, this, [this] {
@@ -133,9 +135,8 @@ void GatewaySessionTest::streamsAreCopiedOrTranscoded()
     QFETCH(int, codec);
     QFETCH(int, format);
     QFETCH(bool, copied);
-    const StreamAction action = video
-        ? VideoAction(static_cast<AVCodecID>(codec), static_cast<AVPixelFormat>(format))
-        : AudioAction(static_cast<AVCodecID>(codec));
+    const StreamAction action = video ? VideoAction(static_cast<AVCodecID>(codec), static_cast<AVPixelFormat>(format))
+                                      : AudioAction(static_cast<AVCodecID>(codec));
     QCOMPARE(action == StreamAction::Copy, copied);
 }
 
@@ -143,14 +144,18 @@ void GatewaySessionTest::addressesAreOpenedInTheirWays_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("attempts"); // url [name=value ...] | ...
-    QTest::newRow("mms: tries MMS over TCP, then over HTTP")
-        << "mms://host/live" << "mmst://host/live | mmsh://host/live";
-    QTest::newRow("MMS: in capitals") << "MMS://host/live" << "mmst://host/live | mmsh://host/live";
-    QTest::newRow("rtsp: asks for TCP first") << "rtsp://host/a" << "rtsp://host/a rtsp_transport=tcp | rtsp://host/a";
-    QTest::newRow("http: read as a live stream")
-        << "http://host/a.wmv" << "http://host/a.wmv seekable=0 icy=1";
-    QTest::newRow("rtmp: live or recorded") << "rtmp://host/live/x" << "rtmp://host/live/x rtmp_live=any";
-    QTest::newRow("mmsh: as it is") << "mmsh://host/live" << "mmsh://host/live";
+    QTest::newRow("mms: tries MMS over TCP, then over HTTP") << "mms://host/live"
+                                                             << "mmst://host/live | mmsh://host/live";
+    QTest::newRow("MMS: in capitals") << "MMS://host/live"
+                                      << "mmst://host/live | mmsh://host/live";
+    QTest::newRow("rtsp: asks for TCP first") << "rtsp://host/a"
+                                              << "rtsp://host/a rtsp_transport=tcp | rtsp://host/a";
+    QTest::newRow("http: read as a live stream") << "http://host/a.wmv"
+                                                 << "http://host/a.wmv seekable=0 icy=1";
+    QTest::newRow("rtmp: live or recorded") << "rtmp://host/live/x"
+                                            << "rtmp://host/live/x rtmp_live=any";
+    QTest::newRow("mmsh: as it is") << "mmsh://host/live"
+                                    << "mmsh://host/live";
 }
 
 void GatewaySessionTest::addressesAreOpenedInTheirWays()
@@ -203,14 +208,21 @@ void GatewaySessionTest::failuresAreToldInWords_data()
     QTest::addColumn<QString>("words");
     QTest::newRow("nothing listens") << MediaServer::RefusedUrl(QStringLiteral("live.wmv")).toString() << "refused"
                                      << "Cannot play: the server refused the connection.";
-    QTest::newRow("mms: where neither MMS way listens")
-        << "mms://127.0.0.1:1/live" << "refused" << "Cannot play: the server refused the connection.";
-    QTest::newRow("no such protocol")
-        << "xyz://127.0.0.1/live" << "protocol" << "Cannot play: the xyz: protocol of this address is not supported.";
+    QTest::newRow("mms: where neither MMS way listens") << "mms://127.0.0.1:1/live"
+                                                        << "refused"
+                                                        << "Cannot play: the server refused the connection.";
+    QTest::newRow("no such protocol") << "xyz://127.0.0.1/live"
+                                      << "protocol"
+                                      << "Cannot play: the xyz: protocol of this address is not supported.";
+    QTest::newRow("a local file") << QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4)) << "protocol"
+                                  << "Cannot play: this is not the address of a network stream.";
+    QTest::newRow("a local file by its address")
+        << QUrl::fromLocalFile(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4))).toString() << "protocol"
+        << "Cannot play: the file: protocol of this address is not supported.";
     QTest::newRow("404") << server_->Url(QStringLiteral("missing.wmv")).toString() << "notfound"
                          << "Cannot play: the server has no stream at this address (not found).";
-    QTest::newRow("not media at all") << server_->Url(QStringLiteral("notes.txt")).toString() << "format"
-                                      << "Cannot play: the format of this stream is not recognised.";
+    QTest::newRow("a web page, not media") << server_->Url(QStringLiteral("login.html")).toString() << "format"
+                                           << "Cannot play: the format of this stream is not recognised.";
     QTest::newRow("accepts and never answers (RTSP)")
         << QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent_.serverPort()) << "timeout"
         << "Cannot play: the server gave no answer within 2 seconds.";
