@@ -19,7 +19,7 @@ namespace {
 constexpr int kOutputChunk = 16 * 1024;
 constexpr int kAudioBitRate = 128000;
 // Enough of the source to know its streams, short so that the picture comes soon.
-constexpr char kAnalyzeMicroseconds[] = "2000000";
+constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
 // What an address and the addresses inside it (HLS playlists, RTSP's transports) may use.
 constexpr char kProtocols[] = "http,https,tls,tcp,udp,rtp,srtp,rtsp,rtsps,rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,"
