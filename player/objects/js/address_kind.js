@@ -2,7 +2,7 @@
 const PlaylistExtensions = new Set(['asx', 'wax', 'wvx', 'pls', 'm3u', 'ram', 'rpm', 'smil']);
 const PlayableSchemes = new Set(['http:', 'https:', 'blob:', 'data:']);
 // Streaming protocols that no browser opens: played through the host's media gateway.
-const GatewaySchemes = new Set(['mms:', 'mmsh:', 'mmst:', 'rtsp:', 'rtmp:', 'rtmps:']);
+const GatewaySchemes = new Set(['mms:', 'mmsh:', 'mmst:', 'rtsp:', 'rtsps:', 'rtmp:', 'rtmps:', 'rtmpt:']);
 
 // -> {kind, url, scheme}; kind is one of 'native', 'hls', 'mpegts', 'flv', 'dash', 'playlist',
 // 'gateway' (a streaming protocol the host's gateway opens), 'unsupported' (a scheme nothing here
