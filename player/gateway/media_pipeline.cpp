@@ -495,6 +495,10 @@ void MediaPipeline::Run()
         const int error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
+        // A live source (no known length) that ends after it played broke off: the page may open it again.
+        const bool live = input_->duration == AV_NOPTS_VALUE || input_->duration <= 0;
+        if (error < 0 && any && live && !timedOut_)
+            throw GatewayError("dropped", "Cannot play: the stream broke off.");
         if (error == AVERROR_EOF) {
             if (!any)
                 Fail(error, "reading the stream");

@@ -70,6 +70,7 @@ function failureFromGateway(result) {
     case 'protocol': failure = unsupportedSchemeFailure('this'); break;
     case 'decoder': case 'format': failure = Failure.format; break;
     case 'timeout': failure = Failure.stalled; break;
+    case 'dropped': failure = Failure.closed; break;
     case 'http': failure = Failure.notFound; break;
     default: failure = failureFromProbe(result); break;
   }

@@ -3,6 +3,8 @@
 // gateway (MPEG-TS read by mpegts.js). Reports its state ('connecting', 'buffering', 'playing', 'paused',
 // 'stopped') and, once per address, the failure that stops it, to its listener.
 const StallSeconds = 15;
+// A live stream through the gateway that breaks off is opened again this many times, after growing waits.
+const ReconnectWaitsMs = Object.freeze([1000, 2000, 4000]);
 const PlaylistDepth = 4;
 
 // Start-up settings tuned for a short time to the first picture (see bench/zap).
@@ -52,6 +54,7 @@ class MediaEngine {
   open(address, autoplay, viaGateway) {
     this.close();
     this.pausedGateway = '';
+    this.reconnects = 0;
     performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
@@ -255,12 +258,30 @@ class MediaEngine {
       if (token !== this.token || this.failed) return;
       if (type !== mpegts.ErrorTypes.NETWORK_ERROR) return this.fail(token, Failure.format);
       const result = await gatewayFailure(key);
+      if (token !== this.token || this.failed) return;
+      const played = this.player && this.player.played;
+      const outcome = result && result.outcome;
+      if ((outcome === 'dropped' || (played && outcome === 'timeout')) || (this.reconnects > 0 && outcome !== 'protocol')) {
+        if (this.reconnects < ReconnectWaitsMs.length) return this.reconnect(token, url);
+      }
       this.fail(token, failureFromGateway(result));
     });
     performance.mark('zentavo-attach');
     player.attachMediaElement(this.video);
     player.load();
     this.startPlayback();
+  }
+
+  // Opens a broken-off gateway stream again after a wait; pause and a new channel (a new token) stop it.
+  reconnect(token, url) {
+    const wait = ReconnectWaitsMs[this.reconnects++];
+    this.releasePlayer();
+    this.setState('reconnecting');
+    setTimeout(() => {
+      if (token !== this.token || this.failed) return;
+      this.markActivity();
+      this.openGateway(url, token).catch(() => this.fail(token, Failure.failed));
+    }, wait);
   }
 
   // The page's own engines could not play an address that the host reads: the gateway plays it.
@@ -343,7 +364,12 @@ class MediaEngine {
   onMediaEvent(event) {
     const token = this.token;
     switch (event.type) {
-      case 'playing': this.markActivity(); this.setState('playing'); break;
+      case 'playing':
+        this.markActivity();
+        if (this.player) this.player.played = true;
+        this.reconnects = 0;
+        this.setState('playing');
+        break;
       case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
       case 'pause': if (!this.failed && this.player && this.state !== 'stopped') this.setState('paused'); break;
       case 'ended': this.setState('stopped'); break;

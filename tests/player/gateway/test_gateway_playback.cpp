@@ -126,6 +126,7 @@ private slots:
     void realChannelThatCannotConnectBringsItsAlert();
     void pauseEndsTheSessionAndPlayStartsAnother();
     void newChannelEndsTheSession();
+    void liveStreamThatBreaksOffIsOpenedAgain();
 
 private:
     void Play(const char* id);
@@ -351,6 +352,31 @@ void GatewayPlayback::newChannelEndsTheSession()
     QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, 5000);
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+}
+
+void GatewayPlayback::liveStreamThatBreaksOffIsOpenedAgain()
+{
+    StartRtmpServer();
+    Play("4");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    // Remember every text the status bar shows from now on.
+    RunJavaScript(*page_,
+                  QStringLiteral("window.statusTexts = []; var bar = document.querySelector('.zentavo-status');"
+                                 "new MutationObserver(function () { statusTexts.push(bar.textContent); })"
+                                 ".observe(bar, {childList: true, characterData: true, subtree: true});"
+                                 "zentavoMediaWatch.firstPlaying = 0; true"));
+    StartRtmpServer(); // the server goes away, and a new one takes its place
+    QTRY_VERIFY_WITH_TIMEOUT(
+        RunJavaScript(*page_, QStringLiteral("statusTexts.indexOf('Reconnecting ...') >= 0")).toBool(), 15000);
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(ShowsPictures());
+    QCOMPARE(SocketsTo(rtmpPort_), 1);
+    // A server that stays away: three tries, then the failure in words.
+    rtmp_->kill();
+    rtmp_->waitForFinished(5000);
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), 30000);
+    QVERIFY2(MediaState().contains(QLatin1String("refused")), qPrintable(MediaState()));
 }
 
 int main(int argc, char** argv)
