@@ -36,6 +36,42 @@ std::string Seconds(std::chrono::milliseconds timeout)
     return std::to_string((timeout.count() + 999) / 1000);
 }
 
+// Tells a live source from a file: a file has a length, or comes faster than it plays; a live
+// stream comes as fast as it plays. A live source that ends after it played has broken off.
+class SourcePace {
+public:
+    void Note(const AVPacket& packet)
+    {
+        if (packet.dts == AV_NOPTS_VALUE || (stream_ >= 0 && packet.stream_index != stream_))
+            return;
+        if (stream_ < 0) {
+            stream_ = packet.stream_index;
+            first_ = packet.dts;
+            start_ = std::chrono::steady_clock::now();
+        }
+        last_ = packet.dts;
+    }
+
+    bool Live(const AVFormatContext* input) const
+    {
+        if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
+            return false;
+        if (stream_ < 0)
+            return true;
+        const double media = static_cast<double>(last_ - first_) * av_q2d(input->streams[stream_]->time_base);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        return media < wall + kLeadSeconds;
+    }
+
+private:
+    static constexpr double kLeadSeconds = 5; // what a live server may send ahead at the start
+
+    int stream_ = -1;
+    int64_t first_ = 0;
+    int64_t last_ = 0;
+    std::chrono::steady_clock::time_point start_;
+};
+
 } // namespace
 
 struct MediaPipeline::Track {
@@ -490,14 +526,13 @@ void MediaPipeline::Run()
     if (!packet)
         throw GatewayError("error", "Cannot play: out of memory.");
     bool any = false;
+    SourcePace pace;
     while (!Stopped()) {
         ArmDeadline();
         const int error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
-        // A live source (no known length) that ends after it played broke off: the page may open it again.
-        const bool live = input_->duration == AV_NOPTS_VALUE || input_->duration <= 0;
-        if (error < 0 && any && live && !timedOut_)
+        if (error < 0 && any && !timedOut_ && pace.Live(input_.get()))
             throw GatewayError("dropped", "Cannot play: the stream broke off.");
         if (error == AVERROR_EOF) {
             if (!any)
@@ -507,6 +542,7 @@ void MediaPipeline::Run()
         if (error < 0)
             Fail(error, "reading the stream");
         any = true;
+        pace.Note(*packet);
         HandlePacket(packet.get());
         av_packet_unref(packet.get());
     }

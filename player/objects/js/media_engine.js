@@ -1,7 +1,7 @@
 // Plays one address on a media element: natively, or through hls.js, mpegts.js or dash.js, after
 // resolving playlist files; what none of them opens or decodes plays through the host's media
 // gateway (MPEG-TS read by mpegts.js). Reports its state ('connecting', 'buffering', 'playing', 'paused',
-// 'stopped') and, once per address, the failure that stops it, to its listener.
+// 'stopped', 'reconnecting') and, once per address, the failure that stops it, to its listener.
 const StallSeconds = 15;
 // A live stream through the gateway that breaks off is opened again this many times, after growing waits.
 const ReconnectWaitsMs = Object.freeze([1000, 2000, 4000]);
@@ -55,6 +55,7 @@ class MediaEngine {
     this.close();
     this.pausedGateway = '';
     this.reconnects = 0;
+    this.reconnectUrl = '';
     performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
@@ -70,6 +71,7 @@ class MediaEngine {
   // Stops and releases whatever plays.
   close() {
     this.token++;
+    this.reconnectUrl = '';
     clearInterval(this.watchdog);
     this.watchdog = 0;
     this.releasePlayer();
@@ -94,9 +96,11 @@ class MediaEngine {
 
   pause() {
     this.autoplay = false;
-    if (this.player && this.player.kind === 'gateway') {
-      // A paused gateway stream ends its session on the host: live sources are not held open.
-      const address = this.player.url;
+    const gateway = this.player && this.player.kind === 'gateway' ? this.player.url : this.reconnectUrl;
+    if (gateway) {
+      // A paused gateway stream ends its session on the host (live sources are not held open), and
+      // stops any reconnecting.
+      const address = gateway;
       this.close();
       this.pausedGateway = address;
       this.setState('paused');
@@ -259,11 +263,10 @@ class MediaEngine {
       if (type !== mpegts.ErrorTypes.NETWORK_ERROR) return this.fail(token, Failure.format);
       const result = await gatewayFailure(key);
       if (token !== this.token || this.failed) return;
-      const played = this.player && this.player.played;
       const outcome = result && result.outcome;
-      if ((outcome === 'dropped' || (played && outcome === 'timeout')) || (this.reconnects > 0 && outcome !== 'protocol')) {
-        if (this.reconnects < ReconnectWaitsMs.length) return this.reconnect(token, url);
-      }
+      const brokeOff = outcome === 'dropped' || (this.player && this.player.played && outcome === 'timeout');
+      const retrying = this.reconnects > 0 && outcome !== 'protocol';
+      if ((brokeOff || retrying) && this.reconnects < ReconnectWaitsMs.length) return this.reconnect(token, url);
       this.fail(token, failureFromGateway(result));
     });
     performance.mark('zentavo-attach');
@@ -276,9 +279,11 @@ class MediaEngine {
   reconnect(token, url) {
     const wait = ReconnectWaitsMs[this.reconnects++];
     this.releasePlayer();
+    this.reconnectUrl = url;
     this.setState('reconnecting');
     setTimeout(() => {
       if (token !== this.token || this.failed) return;
+      this.reconnectUrl = '';
       this.markActivity();
       this.openGateway(url, token).catch(() => this.fail(token, Failure.failed));
     }, wait);
@@ -408,10 +413,9 @@ class MediaEngine {
     this.diagnose(token, url, crossOriginRead);
   }
 
-  // The page cannot see why a load failed: the host fetches the address and says. When the host
-  // reads it fine but a library could not, the server refused the page's cross-origin read (CORS).
-  // A stream that the host reads fine but the page could not play (a format or codec it cannot
-  // decode, a server refusing cross-origin reads) plays through the gateway.
+  // The page cannot see why a load failed: the host fetches the address and says. A stream that the
+  // host reads fine but the page could not play (a format or codec it cannot decode, a server
+  // refusing the page's cross-origin reads) plays through the gateway.
   async diagnose(token, url, crossOriginRead) {
     if (token !== this.token || this.failed) return;
     const player = this.player;
