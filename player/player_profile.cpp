@@ -1,5 +1,6 @@
 #include "player_profile.h"
 
+#include "player/gateway/gateway_scheme_handler.h"
 #include "player/objects/player_objects.h"
 #include "player/page_request_interceptor.h"
 #include "player/page_scheme_handler.h"
@@ -21,6 +22,7 @@ void PlayerProfile::RegisterUrlSchemes()
     scheme.setFlags(QWebEngineUrlScheme::NoAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
     RegisterPlayerObjectsScheme();
+    GatewaySchemeHandler::RegisterScheme();
 }
 
 PlayerProfile::PlayerProfile(QObject* parent)
@@ -48,6 +50,7 @@ PlayerProfile::PlayerProfile(QObject* parent)
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
     InstallPlayerObjects(*this);
+    installUrlSchemeHandler(GatewaySchemeHandler::SchemeName(), new GatewaySchemeHandler(this));
 }
 
 PlayerProfile::~PlayerProfile()

@@ -15,6 +15,8 @@ inline constexpr char kObjectsScheme[] = "zentavo-objects";
 inline constexpr char kRelayPrefix[] = "zentavo-relay-";
 inline constexpr char kRelayHttpScheme[] = "zentavo-relay-http";
 inline constexpr char kRelayHttpsScheme[] = "zentavo-relay-https";
+// The scheme through which the media gateway hands a page what the page cannot open or decode itself.
+inline constexpr char kGatewayScheme[] = "zentavo-gateway";
 // What the scripts log (console.info) to ask the window for full screen and back.
 inline constexpr char kFullScreenOnMarker[] = "zentavo:fullscreen:on";
 inline constexpr char kFullScreenOffMarker[] = "zentavo:fullscreen:off";

@@ -22,6 +22,7 @@ QString HostNamesObject()
         {QStringLiteral("objectsGlobal"), QLatin1String(host_names::kObjectsGlobal)},
         {QStringLiteral("objectsScheme"), QLatin1String(host_names::kObjectsScheme)},
         {QStringLiteral("relayPrefix"), QLatin1String(host_names::kRelayPrefix)},
+        {QStringLiteral("gatewayScheme"), QLatin1String(host_names::kGatewayScheme)},
         {QStringLiteral("fullScreenOn"), QLatin1String(host_names::kFullScreenOnMarker)},
         {QStringLiteral("fullScreenOff"), QLatin1String(host_names::kFullScreenOffMarker)},
     };

@@ -168,6 +168,7 @@ void PlaybackEndToEnd::initTestCase()
         {"31", 2, url("login.jpg")},
         {"32", 2, url("stalled.jpg")},
         {"33", 1, url("loop.mp3")},
+        {"34", 0, QStringLiteral("pnm://127.0.0.1/live")},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -242,6 +243,7 @@ void PlaybackEndToEnd::windowsMediaChannelPlays_data()
     QTest::newRow("M3U playlist naming a relative MPEG-TS") << QByteArray("8");
     QTest::newRow("PLS over 256 KB, the playable entry last") << QByteArray("29");
     QTest::newRow("ASX over 256 KB in UTF-16, the playable entry last") << QByteArray("30");
+    QTest::newRow("Windows Media codecs, through the gateway") << QByteArray("22");
 }
 
 void PlaybackEndToEnd::windowsMediaChannelPlays()
@@ -277,8 +279,10 @@ void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert_data()
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("alert");
-    QTest::newRow("rtsp: address") << QByteArray("13") << -2147221417 << QString::fromLatin1(kRealNotAvailable);
-    QTest::newRow("mms: address") << QByteArray("17") << -2147221417 << QString::fromLatin1(kRealNotAvailable);
+    QTest::newRow("rtsp: address where nothing listens")
+        << QByteArray("13") << -2147221428 << QString::fromLatin1(kRealNotAvailable);
+    QTest::newRow("mms: address where nothing listens")
+        << QByteArray("17") << -2147221428 << QString::fromLatin1(kRealNotAvailable);
     QTest::newRow("404") << QByteArray("14") << -2147221496 << QString::fromLatin1(kRealNotAvailable);
     QTest::newRow("connection refused") << QByteArray("15") << -2147221428 << QString::fromLatin1(kRealNotAvailable);
     QTest::newRow("redirect loop") << QByteArray("33") << -2147221502 << QString::fromLatin1(kRealTryLater);
@@ -304,10 +308,9 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data()
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<QString>("words");
     QTest::newRow("404") << QByteArray("9") << QStringLiteral("not found");
-    QTest::newRow("mms: address") << QByteArray("18") << QStringLiteral("mms: protocol");
+    QTest::newRow("mms: address where nothing listens") << QByteArray("18") << QStringLiteral("refused");
+    QTest::newRow("a protocol nothing here opens") << QByteArray("34") << QStringLiteral("pnm: protocol");
     QTest::newRow("connection refused") << QByteArray("19") << QStringLiteral("refused");
-    QTest::newRow("Windows Media codecs")
-        << QByteArray("22") << QStringLiteral("codec of this stream is not supported");
     QTest::newRow("redirect loop") << QByteArray("23") << QStringLiteral("too many redirects");
     QTest::newRow("address refused as too long")
         << QByteArray("24") << QStringLiteral("refused the address as too long (HTTP 414)");

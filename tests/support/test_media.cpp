@@ -108,6 +108,13 @@ void TestMedia::Generate(const QString& folder)
                   {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-t"), QStringLiteral("3"),
                    QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
                    QLatin1String(kWmv)});
+    if (Missing(folder, kMpeg2Ts))
+        RunFfmpeg(folder,
+                  Sources()
+                      + QStringList{QStringLiteral("-c:v"), QStringLiteral("mpeg2video"), QStringLiteral("-q:v"),
+                                    QStringLiteral("4"), QStringLiteral("-g"), QStringLiteral("25"),
+                                    QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"),
+                                    QStringLiteral("mpegts"), QLatin1String(kMpeg2Ts)});
     if (Missing(folder, kJpeg))
         RunFfmpeg(folder,
                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

@@ -1,9 +1,12 @@
 // How an address is played, from its scheme and the extension of its path.
 const PlaylistExtensions = new Set(['asx', 'wax', 'wvx', 'pls', 'm3u', 'ram', 'rpm', 'smil']);
 const PlayableSchemes = new Set(['http:', 'https:', 'blob:', 'data:']);
+// Streaming protocols that no browser opens: played through the host's media gateway.
+const GatewaySchemes = new Set(['mms:', 'mmsh:', 'mmst:', 'rtsp:', 'rtsps:', 'rtmp:', 'rtmps:', 'rtmpt:']);
 
 // -> {kind, url, scheme}; kind is one of 'native', 'hls', 'mpegts', 'flv', 'dash', 'playlist',
-// 'unsupported' (a scheme no browser opens) or 'invalid' (not an address at all).
+// 'gateway' (a streaming protocol the host's gateway opens), 'unsupported' (a scheme nothing here
+// opens) or 'invalid' (not an address at all).
 function addressKind(address) {
   const text = String(address == null ? '' : address).trim();
   let url;
@@ -15,6 +18,7 @@ function addressKind(address) {
     return {kind: 'invalid', url: text, scheme: ''};
   }
   const scheme = url.protocol.toLowerCase();
+  if (GatewaySchemes.has(scheme)) return {kind: 'gateway', url: url.href, scheme};
   if (!text || !PlayableSchemes.has(scheme)) return {kind: text ? 'unsupported' : 'invalid', url: url.href, scheme};
   if (scheme !== 'http:' && scheme !== 'https:') return {kind: 'native', url: url.href, scheme};
   const path = url.pathname.toLowerCase();

@@ -61,3 +61,19 @@ function failureFromProbe(probe) {
     default: return Failure.failed;
   }
 }
+
+// What the host's gateway said about a stream it could not play -> the failure it shows: the code of
+// the nearest kind, the gateway's own words.
+function failureFromGateway(result) {
+  let failure;
+  switch (result && result.outcome) {
+    case 'protocol': failure = unsupportedSchemeFailure('this'); break;
+    case 'decoder': case 'format': failure = Failure.format; break;
+    case 'timeout': failure = Failure.stalled; break;
+    case 'dropped': failure = Failure.closed; break;
+    case 'http': failure = Failure.notFound; break;
+    default: failure = failureFromProbe(result); break;
+  }
+  if (!result || !result.text) return failure;
+  return Object.freeze({code: failure.code, text: result.text});
+}

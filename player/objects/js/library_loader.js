@@ -4,9 +4,10 @@
 const HostScheme = HostNames.objectsScheme + ':';
 const libraryLoads = new Map();
 
-function appendHostScript(path, onerror) {
+// scheme: the host's scheme that answers (the objects' scheme unless given).
+function appendHostScript(path, onerror, scheme) {
   const script = document.createElement('script');
-  script.src = HostScheme + path;
+  script.src = (scheme || HostScheme) + path;
   script.async = true;
   script.onerror = onerror;
   (document.head || document.documentElement).appendChild(script);
@@ -88,4 +89,104 @@ function probeAddress(url, options) {
     script = appendHostScript('probe?id=' + id + watch + '&url=' + encodeURIComponent(url),
         () => finishProbe(id, null));
   });
+}
+
+// The host's gateway: a session key per play, why a session failed, and the loader through which
+// mpegts.js reads a session's MPEG-TS (chunk after chunk: the engine cannot stream the host's
+// scheme with fetch).
+function gatewayKey() {
+  return Date.now().toString(36) + Math.random().toString(36).slice(2, 12);
+}
+
+function gatewayRequest(path) {
+  const xhr = new XMLHttpRequest();
+  xhr.open('GET', HostNames.gatewayScheme + ':' + path, true);
+  return xhr;
+}
+
+// Resolves to {outcome, text}: outcome is the kind of failure ('refused', 'timeout', 'protocol',
+// 'decoder', ...; 'error' when the host knows of none), text its words.
+function gatewayFailure(key) {
+  return new Promise((resolve) => {
+    const id = ++probeSequence;
+    let script = null;
+    const done = (result) => {
+      if (script) script.remove();
+      resolve(result || {outcome: 'error'});
+    };
+    pendingProbes.set(id, done);
+    script = appendHostScript(':failure?id=' + key + '&cb=' + id, () => finishProbe(id, null),
+        HostNames.gatewayScheme);
+  });
+}
+
+// A mpegts.js loader class that reads session key of address from the host's gateway.
+function gatewayLoaderClass(mpegts, key, address) {
+  const Status = mpegts.LoaderStatus;
+  return class GatewayLoader extends mpegts.BaseLoader {
+    static isSupported() {
+      return true;
+    }
+
+    constructor() {
+      super('zentavo-gateway-loader');
+      this._needStash = false;
+      this.sequence = 0;
+      this.received = 0;
+      this.request = null;
+      this.stopped = false;
+    }
+
+    open() {
+      this._status = Status.kConnecting;
+      this.next();
+    }
+
+    next() {
+      if (this.stopped) return;
+      let path = 'chunk?id=' + key + '&n=' + this.sequence;
+      if (this.sequence === 0) path += '&url=' + encodeURIComponent(address);
+      this.sequence++;
+      const xhr = this.request = gatewayRequest(path);
+      xhr.responseType = 'arraybuffer';
+      xhr.onload = () => {
+        if (this.stopped) return;
+        if (xhr.status !== 200) return this.failed(xhr.status);
+        const chunk = xhr.response;
+        if (!chunk || chunk.byteLength === 0) {
+          this._status = Status.kComplete;
+          if (this._onComplete) this._onComplete(0, this.received - 1);
+          return;
+        }
+        this._status = Status.kBuffering;
+        const start = this.received;
+        this.received += chunk.byteLength;
+        if (this._onDataArrival) this._onDataArrival(chunk, start, this.received);
+        this.next();
+      };
+      xhr.onerror = () => {
+        if (!this.stopped) this.failed(0);
+      };
+      xhr.send();
+    }
+
+    failed(status) {
+      this._status = Status.kError;
+      if (this._onError) this._onError(mpegts.LoaderErrors.HTTP_STATUS_CODE_INVALID, {code: status, msg: 'gateway'});
+    }
+
+    // Ends the session on the host at once (it would also end by itself once the page stops asking).
+    abort() {
+      if (this.stopped) return;
+      this.stopped = true;
+      if (this.request) this.request.abort();
+      this._status = Status.kComplete;
+      gatewayRequest('close?id=' + key).send();
+    }
+
+    destroy() {
+      this.abort();
+      super.destroy();
+    }
+  };
 }

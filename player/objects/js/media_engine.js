@@ -1,7 +1,10 @@
 // Plays one address on a media element: natively, or through hls.js, mpegts.js or dash.js, after
-// resolving playlist files. Reports its state ('connecting', 'buffering', 'playing', 'paused',
-// 'stopped') and, once per address, the failure that stops it, to its listener.
+// resolving playlist files; what none of them opens or decodes plays through the host's media
+// gateway (MPEG-TS read by mpegts.js). Reports its state ('connecting', 'buffering', 'playing', 'paused',
+// 'stopped', 'reconnecting') and, once per address, the failure that stops it, to its listener.
 const StallSeconds = 15;
+// A live stream through the gateway that breaks off is opened again this many times, after growing waits.
+const ReconnectWaitsMs = Object.freeze([1000, 2000, 4000]);
 const PlaylistDepth = 4;
 
 // Start-up settings tuned for a short time to the first picture (see bench/zap).
@@ -46,9 +49,13 @@ class MediaEngine {
     window.addEventListener('pagehide', () => this.close());
   }
 
-  // Starts loading the address; plays it as soon as it can when autoplay is set.
-  open(address, autoplay) {
+  // Starts loading the address; plays it as soon as it can when autoplay is set. viaGateway: straight
+  // to the host's gateway (an address known to need it).
+  open(address, autoplay, viaGateway) {
     this.close();
+    this.pausedGateway = '';
+    this.reconnects = 0;
+    this.reconnectUrl = '';
     performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
@@ -57,12 +64,14 @@ class MediaEngine {
     this.setState('connecting');
     this.markActivity();
     this.watchdog = setInterval(() => this.checkStall(token), 1000);
-    this.openAddress(address, token, []);
+    if (viaGateway) this.openGateway(viaGateway, token).catch(() => this.fail(token, Failure.failed));
+    else this.openAddress(address, token, []);
   }
 
   // Stops and releases whatever plays.
   close() {
     this.token++;
+    this.reconnectUrl = '';
     clearInterval(this.watchdog);
     this.watchdog = 0;
     this.releasePlayer();
@@ -72,6 +81,10 @@ class MediaEngine {
   play() {
     if (this.failed) return;
     if (!this.address) return;
+    if (this.pausedGateway) {
+      this.open(this.address, true, this.pausedGateway);
+      return;
+    }
     if (this.state === 'stopped') {
       this.open(this.address, true);
       return;
@@ -83,6 +96,16 @@ class MediaEngine {
 
   pause() {
     this.autoplay = false;
+    const gateway = this.player && this.player.kind === 'gateway' ? this.player.url : this.reconnectUrl;
+    if (gateway) {
+      // A paused gateway stream ends its session on the host (live sources are not held open), and
+      // stops any reconnecting.
+      const address = gateway;
+      this.close();
+      this.pausedGateway = address;
+      this.setState('paused');
+      return;
+    }
     if (this.player && this.player.kind === 'mpegts') this.player.instance.pause();
     else this.video.pause();
   }
@@ -100,6 +123,7 @@ class MediaEngine {
       switch (target.kind) {
         case 'invalid': return this.fail(token, Failure.noHost);
         case 'unsupported': return this.fail(token, unsupportedSchemeFailure(target.scheme));
+        case 'gateway': return await this.openGateway(target.url, token);
         case 'playlist': return await this.openPlaylist(target.url, token, seen);
         case 'hls': return await this.openHls(target.url, token);
         case 'mpegts': return await this.openMpegts(target.url, token, 'mpegts');
@@ -199,15 +223,81 @@ class MediaEngine {
     player.on(mpegts.Events.STATISTICS_INFO, (info) => {
       if (info && info.speed > 0) this.markActivity();
     });
+    // The library plays H.264 and HEVC pictures only and passes over any other kind in silence: a
+    // stream that starts without a picture is looked at, and one with a picture the library skipped
+    // plays through the gateway.
+    if (type === 'mpegts') {
+      this.video.addEventListener('loadedmetadata', async () => {
+        if (token !== this.token || this.video.videoWidth > 0) return;
+        if (await hasUndecodableVideo(url) && token === this.token && !this.failed) this.playThroughGateway(token, url);
+      }, {once: true});
+    }
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
       if (token !== this.token) return;
       if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code, true);
-      this.fail(token, Failure.format);
+      // A codec that the page cannot decode: the gateway transcodes it.
+      this.playThroughGateway(token, url);
     });
     performance.mark('zentavo-attach');
     player.attachMediaElement(this.video);
     player.load();
     this.startPlayback();
+  }
+
+  // The host's gateway opens the address with FFmpeg and hands over MPEG-TS of codecs the page
+  // decodes; one read of it is one session on the host, ended by ending the read.
+  async openGateway(url, token) {
+    const mpegts = await loadLibrary('mpegts.js', 'mpegts');
+    if (token !== this.token) return;
+    if (!mpegts.isSupported()) return this.fail(token, Failure.format);
+    const key = gatewayKey();
+    const source = {type: 'mpegts', isLive: true, url: HostNames.gatewayScheme + ':chunk?id=' + key};
+    const settings = Object.assign({customLoader: gatewayLoaderClass(mpegts, key, url)}, MpegtsSettings);
+    const player = mpegts.createPlayer(source, settings);
+    this.player = {kind: 'gateway', url, instance: player};
+    player.on(mpegts.Events.STATISTICS_INFO, (info) => {
+      if (info && info.speed > 0) this.markActivity();
+    });
+    player.on(mpegts.Events.ERROR, async (type) => {
+      if (token !== this.token || this.failed) return;
+      if (type !== mpegts.ErrorTypes.NETWORK_ERROR) return this.fail(token, Failure.format);
+      const result = await gatewayFailure(key);
+      if (token !== this.token || this.failed) return;
+      const outcome = result && result.outcome;
+      const brokeOff = outcome === 'dropped' || (this.player && this.player.played && outcome === 'timeout');
+      const retrying = this.reconnects > 0 && outcome !== 'protocol';
+      if ((brokeOff || retrying) && this.reconnects < ReconnectWaitsMs.length) return this.reconnect(token, url);
+      this.fail(token, failureFromGateway(result));
+    });
+    performance.mark('zentavo-attach');
+    player.attachMediaElement(this.video);
+    player.load();
+    this.startPlayback();
+  }
+
+  // Opens a broken-off gateway stream again after a wait; pause and a new channel (a new token) stop it.
+  reconnect(token, url) {
+    const wait = ReconnectWaitsMs[this.reconnects++];
+    this.releasePlayer();
+    this.reconnectUrl = url;
+    this.setState('reconnecting');
+    setTimeout(() => {
+      if (token !== this.token || this.failed) return;
+      this.reconnectUrl = '';
+      this.markActivity();
+      this.openGateway(url, token).catch(() => this.fail(token, Failure.failed));
+    }, wait);
+  }
+
+  // The page's own engines could not play an address that the host reads: the gateway plays it.
+  async playThroughGateway(token, url) {
+    this.releasePlayer();
+    this.markActivity();
+    try {
+      await this.openGateway(url, token);
+    } catch (error) {
+      this.fail(token, Failure.failed);
+    }
   }
 
   async openDash(url, token, relay) {
@@ -243,7 +333,7 @@ class MediaEngine {
       return;
     }
     let started;
-    if (this.player && this.player.kind === 'mpegts') started = this.player.instance.play();
+    if (usesMpegts(this.player)) started = this.player.instance.play();
     else started = this.video.play();
     if (started && started.catch) {
       started.catch((error) => {
@@ -258,7 +348,7 @@ class MediaEngine {
     if (!player) return;
     try {
       if (player.kind === 'hls') player.instance.destroy();
-      else if (player.kind === 'mpegts') {
+      else if (usesMpegts(player)) {
         player.instance.unload();
         player.instance.detachMediaElement();
         player.instance.destroy();
@@ -279,7 +369,12 @@ class MediaEngine {
   onMediaEvent(event) {
     const token = this.token;
     switch (event.type) {
-      case 'playing': this.markActivity(); this.setState('playing'); break;
+      case 'playing':
+        this.markActivity();
+        if (this.player) this.player.played = true;
+        this.reconnects = 0;
+        this.setState('playing');
+        break;
       case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
       case 'pause': if (!this.failed && this.player && this.state !== 'stopped') this.setState('paused'); break;
       case 'ended': this.setState('stopped'); break;
@@ -318,11 +413,17 @@ class MediaEngine {
     this.diagnose(token, url, crossOriginRead);
   }
 
-  // The page cannot see why a load failed: the host fetches the address and says. When the host
-  // reads it fine but a library could not, the server refused the page's cross-origin read (CORS).
+  // The page cannot see why a load failed: the host fetches the address and says. A stream that the
+  // host reads fine but the page could not play (a format or codec it cannot decode, a server
+  // refusing the page's cross-origin reads) plays through the gateway.
   async diagnose(token, url, crossOriginRead) {
     if (token !== this.token || this.failed) return;
+    const player = this.player;
     const probe = await probeAddress(url, {watch: true});
+    if (token !== this.token || this.failed) return;
+    if (probe && probe.outcome === 'ok' && player && player.kind !== 'gateway') {
+      return this.playThroughGateway(token, player.url);
+    }
     const failure = failureFromProbe(probe);
     this.fail(token, crossOriginRead && probe && probe.outcome === 'ok' ? Failure.crossOrigin : failure);
   }
@@ -342,4 +443,9 @@ class MediaEngine {
     this.state = state;
     this.listener.onState(state);
   }
+}
+
+// Whether the player reads through mpegts.js (which has its own play and pause).
+function usesMpegts(player) {
+  return !!player && (player.kind === 'mpegts' || player.kind === 'gateway');
 }

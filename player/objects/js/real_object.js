@@ -11,7 +11,7 @@ class RealPlayerObject extends PlayerObject {
     this.volume = 100;
     this.view = new PlayerView(element, {
       statusBar: false,
-      messageStates: new Set(['connecting', 'buffering']),
+      messageStates: new Set(['connecting', 'buffering', 'reconnecting']),
       background: objectParam(element, 'BACKGROUNDCOLOR', '#000000'),
     });
     this.engine = new MediaEngine(this.view.video, this);

@@ -7,5 +7,6 @@ const StatusText = Object.freeze({
   soundOnly: 'Playing (sound only)',
   paused: 'Paused',
   stopped: 'Stopped',
+  reconnecting: 'Reconnecting ...',
   clickToPlay: 'Click the picture to start playback',
 });

@@ -13,7 +13,7 @@ class WindowsMediaPlayerObject extends PlayerObject {
     this.lastSize = 'fit';
     this.view = new PlayerView(element, {
       statusBar: flagValue(objectParam(element, 'ShowStatusBar', 'false'), false),
-      messageStates: new Set(['connecting', 'buffering']),
+      messageStates: new Set(['connecting', 'buffering', 'reconnecting']),
     });
     this.engine = new MediaEngine(this.view.video, this);
     this.view.box.addEventListener('contextmenu', (event) => {

@@ -1,0 +1,204 @@
+#include "gateway_scheme_handler.h"
+
+#include "player/gateway/gateway_stream.h"
+#include "player/objects/host_names.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QUrlQuery>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+namespace zentavo {
+namespace {
+
+void ReplyWith(QWebEngineUrlRequestJob* job, const QByteArray& type, const QByteArray& body)
+{
+    auto* buffer = new QBuffer(job);
+    buffer->setData(body);
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(type, buffer);
+}
+
+qint64 Now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+QByteArray GatewaySchemeHandler::SchemeName()
+{
+    return QByteArray(host_names::kGatewayScheme);
+}
+
+void GatewaySchemeHandler::RegisterScheme()
+{
+    if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName())
+        return;
+    QWebEngineUrlScheme scheme(SchemeName());
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // Secure and CORS-enabled, so that a page's script may read it with XMLHttpRequest.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+GatewaySchemeHandler::GatewaySchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent)
+{
+    idle_.setInterval(500);
+    connect(&idle_, &QTimer::timeout, this, &GatewaySchemeHandler::EndIdle);
+}
+
+GatewaySchemeHandler::~GatewaySchemeHandler()
+{
+    for (const QString& key : sessions_.keys())
+        End(key);
+}
+
+void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
+{
+    const QString initiator = job->initiator().scheme().toLower();
+    if (job->requestMethod() != "GET" || initiator == QLatin1String("http") || initiator == QLatin1String("https")) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    static const QRegularExpression plainKey(QStringLiteral("^[A-Za-z0-9_-]{1,64}$"));
+    const QUrlQuery query(job->requestUrl());
+    const QString key = query.queryItemValue(QStringLiteral("id"));
+    if (!plainKey.match(key).hasMatch()) {
+        job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+        return;
+    }
+    const QString path = job->requestUrl().path();
+    bool numberOk = false;
+    if (path == QLatin1String("chunk")) {
+        const qint64 sequence = query.queryItemValue(QStringLiteral("n")).toLongLong(&numberOk);
+        const QString address = query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed();
+        if (!numberOk || (sequence == 0 && address.isEmpty())) {
+            job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+            return;
+        }
+        ServeChunk(job, key, sequence, address);
+    } else if (path == QLatin1String("close")) {
+        End(key);
+        ReplyWith(job, QByteArrayLiteral("text/plain"), {});
+    } else if (path == QLatin1String("failure")) {
+        const qint64 callback = query.queryItemValue(QStringLiteral("cb")).toLongLong(&numberOk);
+        if (!numberOk) {
+            job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+            return;
+        }
+        ServeFailure(job, key, callback);
+    } else {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    }
+}
+
+void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence,
+                                      const QString& address)
+{
+    auto found = sessions_.find(key);
+    if (found == sessions_.end()) {
+        if (sequence != 0) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        failures_.remove(key);
+        Session session;
+        session.stream = new GatewayStream(address, this);
+        connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
+        found = sessions_.insert(key, session);
+        idle_.start();
+    }
+    if (found->pending)
+        found->pending->fail(QWebEngineUrlRequestJob::RequestAborted);
+    found->pending = job;
+    found->lastRequest = Now();
+    Answer(key);
+}
+
+// Answers the session's waiting request when there is something to answer: bytes, the end or a failure.
+void GatewaySchemeHandler::Answer(const QString& key)
+{
+    const auto found = sessions_.find(key);
+    if (found == sessions_.end() || !found->pending)
+        return;
+    StreamBuffer& buffer = found->stream->Buffer();
+    QWebEngineUrlRequestJob* job = found->pending;
+    const size_t available = buffer.Available();
+    if (available > 0) {
+        QByteArray bytes(static_cast<qsizetype>(std::min<size_t>(available, kChunkBytes)), Qt::Uninitialized);
+        bytes.truncate(static_cast<qsizetype>(buffer.Read(bytes.data(), static_cast<size_t>(bytes.size()))));
+        found->pending = nullptr;
+        found->lastRequest = Now();
+        ReplyWith(job, QByteArrayLiteral("video/mp2t"), bytes);
+        return;
+    }
+    if (!buffer.Finished())
+        return; // the request waits for the next bytes
+    const QString words = QString::fromStdString(buffer.Error());
+    found->pending = nullptr;
+    if (words.isEmpty()) {
+        ReplyWith(job, QByteArrayLiteral("video/mp2t"), {});
+    } else {
+        Remember(key, {found->stream->FailureKind(), words});
+        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+    }
+    End(key);
+}
+
+void GatewaySchemeHandler::End(const QString& key)
+{
+    const auto found = sessions_.find(key);
+    if (found == sessions_.end())
+        return;
+    GatewayStream* stream = found->stream;
+    if (found->pending)
+        found->pending->fail(QWebEngineUrlRequestJob::RequestAborted);
+    sessions_.erase(found);
+    delete stream; // stops the worker and closes the source's connections now
+    if (sessions_.isEmpty())
+        idle_.stop();
+}
+
+// A page that stopped asking (it paused, moved on to another channel or was closed) ends its session.
+void GatewaySchemeHandler::EndIdle()
+{
+    const qint64 now = Now();
+    QStringList idle;
+    for (auto it = sessions_.cbegin(); it != sessions_.cend(); ++it) {
+        if (!it->pending && now - it->lastRequest > kIdleMs)
+            idle.append(it.key());
+    }
+    for (const QString& key : idle)
+        End(key);
+}
+
+void GatewaySchemeHandler::ServeFailure(QWebEngineUrlRequestJob* job, const QString& key, qint64 callback)
+{
+    const auto found = failures_.constFind(key);
+    QJsonObject result;
+    if (found == failures_.constEnd()) {
+        result.insert(QStringLiteral("outcome"), QStringLiteral("error"));
+    } else {
+        result.insert(QStringLiteral("outcome"), found->kind);
+        result.insert(QStringLiteral("text"), found->words);
+    }
+    ReplyWith(job, QByteArrayLiteral("text/javascript"),
+              QByteArray::fromStdString(host_names::ObjectsCall("finishProbe(")) + QByteArray::number(callback) + ", "
+                  + QJsonDocument(result).toJson(QJsonDocument::Compact) + ");\n");
+}
+
+void GatewaySchemeHandler::Remember(const QString& key, Failure failure)
+{
+    if (!failures_.contains(key))
+        failureOrder_.append(key);
+    failures_.insert(key, std::move(failure));
+    while (failureOrder_.size() > kRememberedFailures)
+        failures_.remove(failureOrder_.takeFirst());
+}
+
+} // namespace zentavo

@@ -1,0 +1,67 @@
+#pragma once
+// Serves gateway streams to player pages through the host's own URL scheme (no TCP port that other
+// local users could reach). The page's engine in this version cannot stream a custom scheme with
+// fetch, so the page reads the stream in chunks, one request after another:
+//   zentavo-gateway:chunk?id=KEY&n=0&url=ADDRESS  starts session KEY and answers its first bytes
+//   zentavo-gateway:chunk?id=KEY&n=N              the next bytes, as soon as there are any; an empty
+//                                                 answer is the end, a failed request a failure
+//   zentavo-gateway:close?id=KEY                  ends session KEY
+//   zentavo-gateway:failure?id=KEY&cb=N           a script that hands the page why KEY failed
+//                                                 (finishProbe(N, {outcome, text}))
+// A session whose page stops asking (pause, a new channel, a closed page) ends within kIdleMs.
+// Pages of http(s) origins are refused.
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWebEngineUrlSchemeHandler>
+
+class QWebEngineUrlRequestJob;
+
+namespace zentavo {
+
+class GatewayStream;
+
+class GatewaySchemeHandler : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+public:
+    static constexpr int kIdleMs = 3000;
+    static constexpr qint64 kChunkBytes = 256 * 1024;
+
+    // Must run before the QApplication exists.
+    static void RegisterScheme();
+    static QByteArray SchemeName();
+
+    explicit GatewaySchemeHandler(QObject* parent = nullptr);
+    ~GatewaySchemeHandler() override;
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+private:
+    struct Session {
+        GatewayStream* stream = nullptr;
+        QPointer<QWebEngineUrlRequestJob> pending;
+        qint64 lastRequest = 0;
+    };
+    struct Failure {
+        QString kind;
+        QString words;
+    };
+
+    void ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence, const QString& address);
+    void Answer(const QString& key);
+    void End(const QString& key);
+    void EndIdle();
+    void ServeFailure(QWebEngineUrlRequestJob* job, const QString& key, qint64 callback);
+    void Remember(const QString& key, Failure failure);
+
+    static constexpr int kRememberedFailures = 32;
+    QHash<QString, Session> sessions_;
+    QHash<QString, Failure> failures_;
+    QList<QString> failureOrder_;
+    QTimer idle_;
+};
+
+} // namespace zentavo

@@ -1,0 +1,75 @@
+#include "gateway_session.h"
+
+#include "player/gateway/gateway_error.h"
+#include "player/gateway/media_pipeline.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+}
+
+#include <pthread.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace zentavo {
+namespace {
+
+void PrepareFfmpeg()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        avformat_network_init();
+        av_log_set_level(std::getenv("ZENTAVO_GATEWAY_LOG") ? AV_LOG_INFO : AV_LOG_FATAL);
+    });
+}
+
+} // namespace
+
+GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
+                               std::chrono::milliseconds networkTimeout)
+    : address_(std::move(address)), output_(std::move(output)), timeout_(networkTimeout)
+{
+    PrepareFfmpeg();
+    worker_ = std::thread([this] { Run(); });
+}
+
+GatewaySession::~GatewaySession()
+{
+    stop_ = true;
+    output_->Close();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+std::string GatewaySession::FailureKind() const
+{
+    const std::lock_guard lock(mutex_);
+    return failureKind_;
+}
+
+void GatewaySession::Run()
+{
+    pthread_setname_np(pthread_self(), kThreadName);
+    std::string kind;
+    std::string words;
+    try {
+        MediaPipeline pipeline(address_, *output_, stop_, timeout_);
+        pipeline.Run();
+    } catch (const GatewayError& error) {
+        kind = error.Kind();
+        words = error.what();
+    } catch (const std::exception& error) {
+        kind = "error";
+        words = std::string("Cannot play this stream: ") + error.what();
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        failureKind_ = kind;
+    }
+    // The pipeline is gone (every connection closed) before the reader hears of the end.
+    output_->Finish(words);
+}
+
+} // namespace zentavo

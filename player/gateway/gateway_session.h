@@ -1,0 +1,50 @@
+#pragma once
+// One play through the gateway: a worker thread opens the address with FFmpeg, copies or transcodes
+// its sound and picture into MPEG-TS (H.264 and AAC or MP3, what the page's media engine plays) and
+// writes it into a bounded buffer. Every network step has a time limit; destroying the session stops
+// the worker and closes every connection and file it opened before the destructor returns.
+
+#include "player/gateway/stream_buffer.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace zentavo {
+
+class GatewaySession {
+public:
+    static constexpr std::chrono::seconds kNetworkTimeout{15};
+    static constexpr size_t kBufferBytes = 1024 * 1024; // about 2 s at 4 Mbit/s
+    // The name of the worker thread, and so of the threads FFmpeg starts from it (threads inherit it).
+    static constexpr const char* kThreadName = "zentavo-gateway";
+
+    // The stream goes into output; when it ends, output is finished, with the words of the failure
+    // if it failed (see GatewayError).
+    GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
+                   std::chrono::milliseconds networkTimeout = kNetworkTimeout);
+    ~GatewaySession();
+
+    GatewaySession(const GatewaySession&) = delete;
+    GatewaySession& operator=(const GatewaySession&) = delete;
+
+    // The kind of the failure that ended the stream ("timeout", "refused", ...); empty while it plays
+    // or when it ended without one.
+    std::string FailureKind() const;
+
+private:
+    void Run();
+
+    const std::string address_;
+    const std::shared_ptr<StreamBuffer> output_;
+    const std::chrono::milliseconds timeout_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::string failureKind_;
+    std::thread worker_;
+};
+
+} // namespace zentavo

@@ -1,0 +1,35 @@
+#pragma once
+// One gateway session as the host's event loop sees it: the session and its buffer, and a signal
+// (on the object's thread) whenever data or the end has come in.
+
+#include "player/gateway/gateway_session.h"
+#include "player/gateway/stream_buffer.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace zentavo {
+
+class GatewayStream : public QObject {
+    Q_OBJECT
+public:
+    explicit GatewayStream(const QString& address, QObject* parent = nullptr);
+    ~GatewayStream() override; // ends the session: its worker and connections are gone on return
+
+    StreamBuffer& Buffer() { return *buffer_; }
+    // The failure's kind (see GatewayError); empty while it plays or when it ended without one.
+    QString FailureKind() const;
+
+signals:
+    void Changed();
+
+private:
+    std::shared_ptr<StreamBuffer> buffer_;
+    std::unique_ptr<GatewaySession> session_;
+    std::atomic<bool> notifyPending_{false};
+};
+
+} // namespace zentavo

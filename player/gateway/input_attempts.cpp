@@ -1,0 +1,40 @@
+#include "input_attempts.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace zentavo {
+
+std::string AddressScheme(const std::string& address)
+{
+    const size_t colon = address.find(':');
+    if (colon == std::string::npos || colon == 0)
+        return {};
+    std::string scheme = address.substr(0, colon);
+    const bool plain = std::all_of(scheme.begin(), scheme.end(),
+                                   [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
+    if (!plain || !std::isalpha(static_cast<unsigned char>(scheme.front())))
+        return {};
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return scheme;
+}
+
+std::vector<InputAttempt> InputAttempts(const std::string& address)
+{
+    const std::string scheme = AddressScheme(address);
+    const std::string rest = address.substr(scheme.size());
+    if (scheme == "mms")
+        return {{"mmst" + rest, {}}, {"mmsh" + rest, {}}};
+    if (scheme == "rtsp" || scheme == "rtsps")
+        return {{address, {{"rtsp_transport", "tcp"}}}, {address, {}}};
+    if (scheme == "http" || scheme == "https")
+        // Live streams are read from the start to the end: no seeking requests, and the server's
+        // ICY titles are asked for.
+        return {{address, {{"seekable", "0"}, {"icy", "1"}}}};
+    if (scheme == "rtmp" || scheme == "rtmps" || scheme == "rtmpt")
+        return {{address, {{"rtmp_live", "any"}}}};
+    return {{address, {}}};
+}
+
+} // namespace zentavo

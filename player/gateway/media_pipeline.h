@@ -1,0 +1,63 @@
+#pragma once
+// The gateway's work for one address, run on its worker thread: open the source (trying each way of
+// InputAttempts), plan each stream (StreamAction), and copy or transcode packets into MPEG-TS until
+// the source ends, the reader goes away or stop is set. Failures are GatewayError.
+
+#include "player/gateway/ffmpeg_handles.h"
+#include "player/gateway/stream_buffer.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zentavo {
+
+class MediaPipeline {
+public:
+    MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
+                  std::chrono::milliseconds networkTimeout);
+    ~MediaPipeline();
+
+    MediaPipeline(const MediaPipeline&) = delete;
+    MediaPipeline& operator=(const MediaPipeline&) = delete;
+
+    // Plays to the end; returns normally when the source ended or the play was stopped.
+    void Run();
+
+private:
+    struct Track;
+
+    static int Interrupt(void* self);
+    static int WriteOutput(void* self, uint8_t* data, int size);
+
+    void ArmDeadline();
+    bool Stopped() const;
+    void Open();
+    void Plan();
+    void OpenOutput();
+    void AddCopy(AVStream* in);
+    void AddVideoTranscode(AVStream* in);
+    void AddAudioTranscode(AVStream* in);
+    void HandlePacket(AVPacket* packet);
+    void Decode(Track& track, const AVPacket* packet);
+    void EncodeVideo(Track& track, AVFrame* frame);
+    void EncodeAudio(Track& track, AVFrame* frame);
+    void Encode(Track& track, AVFrame* frame);
+    void Write(AVPacket* packet);
+    [[noreturn]] void Fail(int error, const std::string& step);
+
+    const std::string address_;
+    StreamBuffer& output_;
+    const std::atomic<bool>& stop_;
+    const std::chrono::milliseconds timeout_;
+    std::atomic<int64_t> deadline_{0};
+    std::atomic<bool> timedOut_{false};
+    ffmpeg::Input input_;
+    ffmpeg::Output muxer_;
+    std::vector<std::unique_ptr<Track>> tracks_;
+    std::vector<Track*> byInput_; // the track of each input stream, or null
+};
+
+} // namespace zentavo

@@ -1,0 +1,391 @@
+// End to end through the media gateway: channels that the page's own engines cannot play (Windows
+// Media and MPEG-2 files, MPEG-TS from a server without CORS consent, RTMP live streams) play in the
+// player's pages with the real web engine, against servers started here on 127.0.0.1. "Plays" means
+// the media element advances a second and, for TV, decodes pictures. Failures come in words, and a
+// pause, a new channel or a closed page ends the session: no gateway thread or connection remains.
+
+#include "crypto/stream_passphrase.h"
+#include "crypto/string_cipher.h"
+#include "player/gateway/gateway_session.h"
+#include "player/page_generation.h"
+#include "player/player_page.h"
+#include "player/player_profile.h"
+#include "player/scratch_folder.h"
+#include "tests/support/media_server.h"
+#include "tests/support/page_script.h"
+#include "tests/support/test_media.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+#include <memory>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+constexpr int kPlayTimeoutMs = 40000;
+const char* const kRealNotAvailable = "Sorry, this channel is not available at the moment.";
+
+struct Channel {
+    const char* id;
+    int kind; // imgindex
+    QString address;
+};
+
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+// The TCP sockets of /proc/net/tcp as "local-port remote-port state inode" rows.
+QList<QStringList> TcpSockets()
+{
+    QFile file(QStringLiteral("/proc/net/tcp"));
+    QList<QStringList> rows;
+    if (!file.open(QIODevice::ReadOnly))
+        return rows;
+    file.readLine();
+    while (!file.atEnd()) {
+        const QStringList fields = QString::fromLatin1(file.readLine()).simplified().split(QLatin1Char(' '));
+        if (fields.size() < 10)
+            continue;
+        rows.append({QString::number(fields[1].section(QLatin1Char(':'), 1).toUInt(nullptr, 16)),
+                     QString::number(fields[2].section(QLatin1Char(':'), 1).toUInt(nullptr, 16)), fields[3],
+                     fields[9]});
+    }
+    return rows;
+}
+
+bool Listening(quint16 port)
+{
+    for (const QStringList& row : TcpSockets()) {
+        if (row[0].toUInt() == port && row[2] == QLatin1String("0A"))
+            return true;
+    }
+    return false;
+}
+
+// Sockets of this process connected to a port: the gateway's connections to a source.
+int SocketsTo(quint16 port)
+{
+    QSet<QString> inodes;
+    for (const QStringList& row : TcpSockets()) {
+        if (row[1].toUInt() == port && row[3] != QLatin1String("0"))
+            inodes.insert(QStringLiteral("socket:[%1]").arg(row[3]));
+    }
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        if (inodes.contains(QFile::symLinkTarget(fds.filePath(fd)).section(QLatin1Char('/'), -1)))
+            ++count;
+    }
+    return count;
+}
+
+// The gateway's threads: the sessions' workers and the threads FFmpeg starts from them.
+int GatewayThreads()
+{
+    int count = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == GatewaySession::kThreadName)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class GatewayPlayback : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void channelPlaysThroughTheGateway_data();
+    void channelPlaysThroughTheGateway();
+    void serverThatNeverAnswersIsToldWithinFifteenSeconds();
+    void refusedMmsIsToldInWords();
+    void realChannelThatCannotConnectBringsItsAlert();
+    void pauseEndsTheSessionAndPlayStartsAnother();
+    void newChannelEndsTheSession();
+    void liveStreamThatBreaksOffIsOpenedAgain();
+
+private:
+    void Play(const char* id);
+    QString MediaState();
+    bool ShowsPictures();
+    void StartRtmpServer();
+
+    QTemporaryDir media_;
+    std::unique_ptr<MediaServer> server_;
+    std::unique_ptr<MediaServer> noCors_;
+    QTcpServer silent_;
+    QList<QTcpSocket*> held_;
+    quint16 rtmpPort_ = 0;
+    std::unique_ptr<QProcess> rtmp_;
+    QString catalogue_;
+    std::unique_ptr<PlayerProfile> profile_;
+    std::unique_ptr<PlayerPage> page_;
+    std::unique_ptr<QWebEngineView> view_;
+};
+
+void GatewayPlayback::initTestCase()
+{
+    QVERIFY(media_.isValid());
+    TestMedia::Generate(media_.path());
+    server_ = std::make_unique<MediaServer>(media_.path());
+    noCors_ = std::make_unique<MediaServer>(media_.path());
+    noCors_->SetCorsAllowed(false);
+    QVERIFY(silent_.listen(QHostAddress::LocalHost));
+    connect(&silent_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = silent_.nextPendingConnection())
+            held_.append(socket);
+    });
+    rtmpPort_ = FreePort();
+    const QString rtmp = QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_);
+    const auto url = [](MediaServer& server, const char* path) { return server.Url(QLatin1String(path)).toString(); };
+
+    const QList<Channel> channels = {
+        {"1", 0, url(*server_, TestMedia::kWmv)},
+        {"2", 0, url(*server_, TestMedia::kMpeg2Ts)},
+        {"3", 0, url(*noCors_, TestMedia::kMpegTs)},
+        {"4", 0, rtmp},
+        {"5", 1, rtmp},
+        {"6", 0, QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent_.serverPort())},
+        {"7", 0, QStringLiteral("mms://127.0.0.1:1/live")},
+        {"8", 1, QStringLiteral("rtsp://127.0.0.1:1/live.rm")},
+        {"9", 0, url(*server_, TestMedia::kMp4)},
+    };
+    const std::string passphrase = BuildStreamPassphrase();
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
+    for (const Channel& channel : channels) {
+        const std::string protectedUrl = EncipherString(channel.address.toStdString(), passphrase, KeySize::Key256);
+        xml +=
+            QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
+                           "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
+                .arg(QLatin1String(channel.id))
+                .arg(channel.kind)
+                .arg(QString::fromStdString(protectedUrl));
+    }
+    xml += QStringLiteral("</items>\n");
+    WriteTextFile(media_.path(), QStringLiteral("tv-all.xml"), xml);
+    catalogue_ = QDir(media_.path()).filePath(QStringLiteral("tv-all.xml"));
+
+    profile_ = std::make_unique<PlayerProfile>();
+    profile_->scripts()->insert(MediaWatchScript());
+}
+
+void GatewayPlayback::init()
+{
+    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
+    view_ = std::make_unique<QWebEngineView>();
+    view_->setPage(page_.get());
+    view_->resize(640, 480);
+    view_->show();
+}
+
+void GatewayPlayback::cleanup()
+{
+    view_.reset();
+    page_.reset();
+    // Closing the page ends its session.
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 10000);
+    if (rtmp_) {
+        rtmp_->kill();
+        rtmp_->waitForFinished(5000);
+        rtmp_.reset();
+    }
+}
+
+// FFmpeg as an RTMP server: one client, the test video looped as a live stream.
+void GatewayPlayback::StartRtmpServer()
+{
+    if (rtmp_) {
+        rtmp_->kill();
+        rtmp_->waitForFinished(5000);
+    }
+    rtmp_ = std::make_unique<QProcess>();
+    rtmp_->setWorkingDirectory(media_.path());
+    rtmp_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    rtmp_->start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                  QStringLiteral("-re"), QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"),
+                  QLatin1String(TestMedia::kMp4), QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
+                  QStringLiteral("flv"), QStringLiteral("-listen"), QStringLiteral("1"),
+                  QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_)});
+    QVERIFY2(rtmp_->waitForStarted(10000), "ffmpeg (Debian package ffmpeg) is needed to serve RTMP");
+    QTRY_VERIFY_WITH_TIMEOUT(Listening(rtmpPort_), 10000);
+}
+
+void GatewayPlayback::Play(const char* id)
+{
+    FillOptions options;
+    options.originalSize = true;
+    options.channelName = "Channel";
+    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
+    QVERIFY(play.has_value());
+    const auto file = WritePageFile(play->page);
+    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+}
+
+QString GatewayPlayback::MediaState()
+{
+    return RunJavaScript(*page_,
+                         QStringLiteral("Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
+                                        ".map(function (e) { return e.textContent; }).join(' | ')"))
+        .toString();
+}
+
+// The media element has a picture size and has decoded pictures, not only sound.
+bool GatewayPlayback::ShowsPictures()
+{
+    return WaitForJavaScript(*page_,
+                             QStringLiteral("zentavoMediaWatch.media && zentavoMediaWatch.media.videoWidth > 0 && "
+                                            "zentavoMediaWatch.media.getVideoPlaybackQuality().totalVideoFrames > 10"),
+                             10000);
+}
+
+void GatewayPlayback::channelPlaysThroughTheGateway_data()
+{
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<bool>("rtmp");
+    QTest::newRow("ASF with WMV 8 and WMA 2 over HTTP") << QByteArray("1") << false;
+    QTest::newRow("MPEG-TS with MPEG-2 and MP2 over HTTP") << QByteArray("2") << false;
+    QTest::newRow("MPEG-TS with H.264 and AAC from a server without CORS") << QByteArray("3") << false;
+    QTest::newRow("RTMP live stream, Windows Media page") << QByteArray("4") << true;
+    QTest::newRow("RTMP live stream, Real page") << QByteArray("5") << true;
+}
+
+void GatewayPlayback::channelPlaysThroughTheGateway()
+{
+    QFETCH(QByteArray, id);
+    QFETCH(bool, rtmp);
+    if (rtmp)
+        StartRtmpServer();
+    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    QElapsedTimer clock;
+    clock.start();
+    Play(id.constData());
+    QVERIFY(WaitForJavaScript(
+        *page_, QStringLiteral("zentavoMediaWatch.media && zentavoMediaWatch.media.videoWidth > 0"), kPlayTimeoutMs));
+    const qint64 firstPicture = clock.elapsed();
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY2(ShowsPictures(), qPrintable(MediaState()));
+    qInfo("%s: a picture %lld ms after the page was asked for", QTest::currentDataTag(), firstPicture);
+    QCOMPARE(alerts.count(), 0);
+}
+
+void GatewayPlayback::serverThatNeverAnswersIsToldWithinFifteenSeconds()
+{
+    QElapsedTimer clock;
+    clock.start();
+    Play("6");
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), 20000);
+    QVERIFY2(clock.elapsed() < 17500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(MediaState().contains(QLatin1String("15 seconds")), qPrintable(MediaState()));
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
+}
+
+void GatewayPlayback::refusedMmsIsToldInWords()
+{
+    Play("7");
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play: the server refused the connection.")),
+                             15000);
+}
+
+void GatewayPlayback::realChannelThatCannotConnectBringsItsAlert()
+{
+    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    Play("8");
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 15000);
+    QCOMPARE(alerts.at(0).at(0).toString(), QString::fromLatin1(kRealNotAvailable));
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.RPOCX.GetLastErrorRMACode()")).toInt(), -2147221428);
+    QVERIFY(MediaState().contains(QLatin1String("refused")));
+}
+
+void GatewayPlayback::pauseEndsTheSessionAndPlayStartsAnother()
+{
+    StartRtmpServer();
+    Play("4");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    QVERIFY(GatewayThreads() > 0);
+    QCOMPARE(SocketsTo(rtmpPort_), 1);
+    RunJavaScript(*page_, QStringLiteral("document.NSPlay.Pause(); true"));
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rtmp_->state(), QProcess::NotRunning, 10000); // the server saw its client go
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Paused")), 5000);
+    StartRtmpServer();
+    RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.firstPlaying = 0; document.NSPlay.Play(); true"));
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(SocketsTo(rtmpPort_), 1);
+}
+
+void GatewayPlayback::newChannelEndsTheSession()
+{
+    StartRtmpServer();
+    Play("4");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    QVERIFY(GatewayThreads() > 0);
+    RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.firstPlaying = 0; true"));
+    Play("9");
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, 5000);
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+}
+
+void GatewayPlayback::liveStreamThatBreaksOffIsOpenedAgain()
+{
+    StartRtmpServer();
+    Play("4");
+    QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
+    // Remember every text the status bar shows from now on.
+    RunJavaScript(*page_,
+                  QStringLiteral("window.statusTexts = []; var bar = document.querySelector('.zentavo-status');"
+                                 "new MutationObserver(function () { statusTexts.push(bar.textContent); })"
+                                 ".observe(bar, {childList: true, characterData: true, subtree: true});"
+                                 "zentavoMediaWatch.firstPlaying = 0; true"));
+    StartRtmpServer(); // the server goes away, and a new one takes its place
+    QTRY_VERIFY_WITH_TIMEOUT(
+        RunJavaScript(*page_, QStringLiteral("statusTexts.indexOf('Reconnecting ...') >= 0")).toBool(), 15000);
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(ShowsPictures());
+    QCOMPARE(SocketsTo(rtmpPort_), 1);
+    // A server that stays away: three tries, then the failure in words.
+    rtmp_->kill();
+    rtmp_->waitForFinished(5000);
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), 30000);
+    QVERIFY2(MediaState().contains(QLatin1String("refused")), qPrintable(MediaState()));
+}
+
+int main(int argc, char** argv)
+{
+    PlayerProfile::RegisterUrlSchemes(); // before the application exists
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    GatewayPlayback test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_gateway_playback.moc"

@@ -1,0 +1,294 @@
+// The gateway's sessions against real servers on 127.0.0.1: what each source becomes (checked by
+// reading the MPEG-TS back with FFmpeg), the bounded buffer against a reader that does not read, the
+// failures in words, and that ending a session leaves no thread or file descriptor behind.
+
+#include "player/gateway/gateway_session.h"
+#include "player/gateway/input_attempts.h"
+#include "player/gateway/stream_plan.h"
+#include "tests/support/media_server.h"
+#include "tests/support/test_media.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+int CountEntries(const char* folder)
+{
+    return static_cast<int>(QDir(QLatin1String(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+// Reads the session's stream until it ends or timeoutMs passes.
+QByteArray ReadAll(StreamBuffer& buffer, int timeoutMs)
+{
+    QByteArray bytes;
+    QElapsedTimer clock;
+    clock.start();
+    char chunk[65536];
+    while (!buffer.AtEnd() && clock.elapsed() < timeoutMs) {
+        const size_t count = buffer.Read(chunk, sizeof chunk);
+        if (count > 0)
+            bytes.append(chunk, static_cast<qsizetype>(count));
+        else
+            QTest::qWait(5);
+    }
+    return bytes;
+}
+
+// "h264+aac 20.0": the codecs of an MPEG-TS file and its length in seconds, as FFmpeg reads them.
+QString Describe(const QString& path)
+{
+    AVFormatContext* context = nullptr;
+    if (avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return QStringLiteral("unreadable");
+    avformat_find_stream_info(context, nullptr);
+    QStringList codecs;
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        codecs << QLatin1String(avcodec_get_name(context->streams[i]->codecpar->codec_id));
+    codecs.sort();
+    const QString name = QLatin1String(context->iformat->name);
+    const double seconds = context->duration > 0 ? double(context->duration) / AV_TIME_BASE : 0;
+    avformat_close_input(&context);
+    return name + QLatin1Char(' ') + codecs.join(QLatin1Char('+')) + QLatin1Char(' ')
+        + QString::number(seconds, 'f', 0);
+}
+
+} // namespace
+
+class GatewaySessionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void streamsAreCopiedOrTranscoded_data();
+    void streamsAreCopiedOrTranscoded();
+    void addressesAreOpenedInTheirWays_data();
+    void addressesAreOpenedInTheirWays();
+    void sourcesBecomeMpegTsThePageDecodes_data();
+    void sourcesBecomeMpegTsThePageDecodes();
+    void failuresAreToldInWords_data();
+    void failuresAreToldInWords();
+    void slowReaderNeverMakesTheGatewayHoldMore();
+    void endingSessionsLeavesNoThreadOrDescriptor();
+
+private:
+    QTemporaryDir media_;
+    std::unique_ptr<MediaServer> server_;
+    QTcpServer silent_; // accepts connections and never answers
+    QList<QTcpSocket*> held_;
+};
+
+void GatewaySessionTest::initTestCase()
+{
+    QVERIFY(media_.isValid());
+    TestMedia::Generate(media_.path());
+    // A login page where the stream should be.
+    WriteTextFile(media_.path(), QStringLiteral("login.html"),
+                  QStringLiteral("<html><body>Log in</body></html>\n").repeated(50));
+    server_ = std::make_unique<MediaServer>(media_.path());
+    QVERIFY(silent_.listen(QHostAddress::LocalHost));
+    connect(&silent_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = silent_.nextPendingConnection())
+            held_.append(socket);
+    });
+}
+
+void GatewaySessionTest::streamsAreCopiedOrTranscoded_data()
+{
+    QTest::addColumn<bool>("video");
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("H.264 4:2:0") << true << int(AV_CODEC_ID_H264) << int(AV_PIX_FMT_YUV420P) << true;
+    QTest::newRow("H.264 High 10") << true << int(AV_CODEC_ID_H264) << int(AV_PIX_FMT_YUV420P10LE) << false;
+    QTest::newRow("H.264 4:4:4") << true << int(AV_CODEC_ID_H264) << int(AV_PIX_FMT_YUV444P) << false;
+    QTest::newRow("HEVC") << true << int(AV_CODEC_ID_HEVC) << int(AV_PIX_FMT_YUV420P) << false;
+    QTest::newRow("MPEG-2 video") << true << int(AV_CODEC_ID_MPEG2VIDEO) << int(AV_PIX_FMT_YUV420P) << false;
+    QTest::newRow("WMV 8") << true << int(AV_CODEC_ID_WMV2) << int(AV_PIX_FMT_YUV420P) << false;
+    QTest::newRow("RealVideo 2") << true << int(AV_CODEC_ID_RV20) << int(AV_PIX_FMT_YUV420P) << false;
+    QTest::newRow("AAC") << false << int(AV_CODEC_ID_AAC) << 0 << true;
+    QTest::newRow("MP3") << false << int(AV_CODEC_ID_MP3) << 0 << true;
+    QTest::newRow("MP2") << false << int(AV_CODEC_ID_MP2) << 0 << false;
+    QTest::newRow("AC-3") << false << int(AV_CODEC_ID_AC3) << 0 << false;
+    QTest::newRow("WMA 2") << false << int(AV_CODEC_ID_WMAV2) << 0 << false;
+    QTest::newRow("cook") << false << int(AV_CODEC_ID_COOK) << 0 << false;
+}
+
+void GatewaySessionTest::streamsAreCopiedOrTranscoded()
+{
+    QFETCH(bool, video);
+    QFETCH(int, codec);
+    QFETCH(int, format);
+    QFETCH(bool, copied);
+    const StreamAction action = video ? VideoAction(static_cast<AVCodecID>(codec), static_cast<AVPixelFormat>(format))
+                                      : AudioAction(static_cast<AVCodecID>(codec));
+    QCOMPARE(action == StreamAction::Copy, copied);
+}
+
+void GatewaySessionTest::addressesAreOpenedInTheirWays_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("attempts"); // url [name=value ...] | ...
+    QTest::newRow("mms: tries MMS over TCP, then over HTTP") << "mms://host/live"
+                                                             << "mmst://host/live | mmsh://host/live";
+    QTest::newRow("MMS: in capitals") << "MMS://host/live"
+                                      << "mmst://host/live | mmsh://host/live";
+    QTest::newRow("rtsp: asks for TCP first") << "rtsp://host/a"
+                                              << "rtsp://host/a rtsp_transport=tcp | rtsp://host/a";
+    QTest::newRow("http: read as a live stream") << "http://host/a.wmv"
+                                                 << "http://host/a.wmv seekable=0 icy=1";
+    QTest::newRow("rtmp: live or recorded") << "rtmp://host/live/x"
+                                            << "rtmp://host/live/x rtmp_live=any";
+    QTest::newRow("mmsh: as it is") << "mmsh://host/live"
+                                    << "mmsh://host/live";
+}
+
+void GatewaySessionTest::addressesAreOpenedInTheirWays()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, attempts);
+    QStringList described;
+    for (const InputAttempt& attempt : InputAttempts(address.toStdString())) {
+        QString text = QString::fromStdString(attempt.url);
+        for (const auto& [name, value] : attempt.options)
+            text += QStringLiteral(" %1=%2").arg(QString::fromStdString(name), QString::fromStdString(value));
+        described << text;
+    }
+    QCOMPARE(described.join(QStringLiteral(" | ")), attempts);
+}
+
+void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ASF with WMV 8 and WMA 2: transcoded") << TestMedia::kWmv << "mpegts aac+h264 3";
+    QTest::newRow("MPEG-TS with MPEG-2 and MP2: transcoded") << TestMedia::kMpeg2Ts << "mpegts aac+h264 20";
+    QTest::newRow("MPEG-TS with H.264 and AAC: copied") << TestMedia::kMpegTs << "mpegts aac+h264 20";
+    QTest::newRow("MP4 with H.264 and AAC: copied") << TestMedia::kMp4 << "mpegts aac+h264 20";
+    QTest::newRow("MP3 alone: copied") << TestMedia::kMp3 << "mpegts mp3 20";
+}
+
+void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(server_->Url(path).toString().toStdString(), buffer);
+    const QByteArray stream = ReadAll(*buffer, 60000);
+    QVERIFY2(buffer->AtEnd(), "the stream did not end");
+    QCOMPARE(QString::fromStdString(buffer->Error()), QString());
+    QVERIFY(stream.size() > 188 && stream.at(0) == 0x47); // MPEG-TS packets
+    const QString file = QDir(media_.path()).filePath(QStringLiteral("out.ts"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(stream);
+    out.close();
+    QCOMPARE(Describe(file), expected);
+}
+
+void GatewaySessionTest::failuresAreToldInWords_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("nothing listens") << MediaServer::RefusedUrl(QStringLiteral("live.wmv")).toString() << "refused"
+                                     << "Cannot play: the server refused the connection.";
+    QTest::newRow("mms: where neither MMS way listens") << "mms://127.0.0.1:1/live"
+                                                        << "refused"
+                                                        << "Cannot play: the server refused the connection.";
+    QTest::newRow("no such protocol") << "xyz://127.0.0.1/live"
+                                      << "protocol"
+                                      << "Cannot play: the xyz: protocol of this address is not supported.";
+    QTest::newRow("a local file") << QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4)) << "protocol"
+                                  << "Cannot play: this is not the address of a network stream.";
+    QTest::newRow("a local file by its address")
+        << QUrl::fromLocalFile(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4))).toString() << "protocol"
+        << "Cannot play: the file: protocol of this address is not supported.";
+    QTest::newRow("404") << server_->Url(QStringLiteral("missing.wmv")).toString() << "notfound"
+                         << "Cannot play: the server has no stream at this address (not found).";
+    QTest::newRow("a web page, not media") << server_->Url(QStringLiteral("login.html")).toString() << "format"
+                                           << "Cannot play: the format of this stream is not recognised.";
+    QTest::newRow("accepts and never answers (RTSP)")
+        << QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent_.serverPort()) << "timeout"
+        << "Cannot play: the server gave no answer within 2 seconds.";
+    QTest::newRow("accepts and never answers (HTTP)")
+        << QStringLiteral("http://127.0.0.1:%1/live").arg(silent_.serverPort()) << "timeout"
+        << "Cannot play: the server gave no answer within 2 seconds.";
+}
+
+void GatewaySessionTest::failuresAreToldInWords()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, kind);
+    QFETCH(QString, words);
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    QElapsedTimer clock;
+    clock.start();
+    GatewaySession session(address.toStdString(), buffer, std::chrono::seconds(2));
+    QTRY_VERIFY_WITH_TIMEOUT(buffer->Finished(), 10000);
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(QString::fromStdString(buffer->Error()), words);
+    QCOMPARE(QString::fromStdString(session.FailureKind()), kind);
+    QCOMPARE(buffer->Available(), size_t(0));
+}
+
+void GatewaySessionTest::slowReaderNeverMakesTheGatewayHoldMore()
+{
+    auto buffer = std::make_shared<StreamBuffer>(256 * 1024);
+    GatewaySession session(server_->Url(QLatin1String(TestMedia::kMpeg2Ts)).toString().toStdString(), buffer);
+    QTRY_COMPARE_WITH_TIMEOUT(buffer->Available(), buffer->Capacity(), 20000);
+    QTest::qWait(500);
+    QCOMPARE(buffer->Available(), buffer->Capacity()); // the worker waits, holding no more
+    QVERIFY(!buffer->Finished());
+    // Reading on lets it go on.
+    const QByteArray rest = ReadAll(*buffer, 60000);
+    QVERIFY(buffer->AtEnd());
+    QVERIFY(rest.size() > qsizetype(buffer->Capacity()));
+}
+
+void GatewaySessionTest::endingSessionsLeavesNoThreadOrDescriptor()
+{
+    QTest::qWait(200);
+    const int descriptors = CountEntries("/proc/self/fd");
+    const int threads = CountEntries("/proc/self/task");
+    {
+        // One that plays (transcoding, so decoder and encoder threads run), one that waits for a
+        // server that never answers, one that waits for a reader.
+        auto playing = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+        auto waiting = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+        auto full = std::make_shared<StreamBuffer>(64 * 1024);
+        GatewaySession a(server_->Url(QLatin1String(TestMedia::kMpeg2Ts)).toString().toStdString(), playing);
+        GatewaySession b(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent_.serverPort()).toStdString(), waiting);
+        GatewaySession c(server_->Url(QLatin1String(TestMedia::kMp4)).toString().toStdString(), full);
+        QTRY_VERIFY_WITH_TIMEOUT(playing->Available() > 0, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(full->Available(), full->Capacity(), 20000);
+        QVERIFY(CountEntries("/proc/self/task") > threads + 3);
+        QVERIFY(CountEntries("/proc/self/fd") > descriptors);
+        QElapsedTimer clock;
+        clock.start();
+        playing->Close(); // the reader went away: the session stops writing at once
+        QTRY_VERIFY_WITH_TIMEOUT(playing->Finished(), 5000);
+    }
+    // The server's side of the connections closes in its own event loop.
+    QTRY_COMPARE_WITH_TIMEOUT(CountEntries("/proc/self/task"), threads, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(CountEntries("/proc/self/fd"), descriptors, 5000);
+}
+
+QTEST_GUILESS_MAIN(GatewaySessionTest)
+
+#include "test_gateway_session.moc"
