@@ -11,7 +11,7 @@
 namespace zentavo {
 
 VisibleLogos::VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* logos)
-    : QObject(view), view_(view), model_(model), logos_(logos)
+    : QObject(view), view_(view), viewport_(view->viewport()), model_(model), logos_(logos)
 {
     settle_.setSingleShot(true);
     settle_.setInterval(40);
@@ -31,7 +31,7 @@ VisibleLogos::VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* 
 
 bool VisibleLogos::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == view_->viewport() && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
+    if (watched == viewport_ && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
         settle_.start();
     return QObject::eventFilter(watched, event);
 }

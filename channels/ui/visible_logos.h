@@ -27,6 +27,9 @@ protected:
 
 private:
     QTreeView* view_;
+    // Kept apart from the view: the viewport still sends events while the view is being destroyed,
+    // when it can no longer be asked for its viewport.
+    const QWidget* viewport_;
     ChannelListModel* model_;
     LogoCache* logos_;
     QTimer settle_; // a burst of scrolling asks once, when it pauses
