@@ -185,6 +185,37 @@ private slots:
         QCOMPARE(shown, tab);
     }
 
+    // Ctrl+D in the main window adds the channel that plays while the list window stays hidden: the
+    // real question, answered Yes, then the channel is in the favourites file.
+    void ctrlDAddsThePlayingChannelWithTheListWindowHidden()
+    {
+        ShellFixture f;
+        f.ShowAndActivate();
+        f.Play(QStringLiteral("2"), QStringLiteral("Radio"));
+        QVERIFY(!f.list->isVisible());
+        QStringList asked;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, f.form.get(), [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked << box->windowTitle() + QLatin1Char('|') + box->text();
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->close();
+        });
+        answerer.start(20);
+        QTRY_VERIFY(QApplication::activeWindow() == f.form.get());
+        QTest::keyClick(f.form.get(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(asked, QStringList{QStringLiteral("Zentavo Player|Add this channel to My Favorites ?")});
+        QVERIFY(!f.list->isVisible());
+        QFile favourites(f.context.FavouritesPath());
+        QVERIFY(favourites.open(QIODevice::ReadOnly));
+        const QByteArray stored = favourites.readAll();
+        QVERIFY2(stored.contains("<item id=\"2\" comment=\"\"/>"), stored.constData());
+    }
+
     // The playlist items of the Channels menu open the list window's own dialogs.
     void playlistMenuItemsOpenTheirDialogs_data()
     {
