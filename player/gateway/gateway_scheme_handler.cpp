@@ -85,6 +85,10 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     } else if (path == QLatin1String("close")) {
         End(key);
         ReplyWith(job, QByteArrayLiteral("text/plain"), {});
+    } else if (path == QLatin1String("title")) {
+        const auto found = sessions_.constFind(key);
+        const QString title = found == sessions_.constEnd() ? QString() : found->stream->Title();
+        ReplyWith(job, QByteArrayLiteral("text/plain; charset=utf-8"), title.toUtf8());
     } else if (path == QLatin1String("failure")) {
         const qint64 callback = query.queryItemValue(QStringLiteral("cb")).toLongLong(&numberOk);
         if (!numberOk) {
@@ -110,6 +114,14 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QStrin
         Session session;
         session.stream = new GatewayStream(address, this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
+        // The host shows the title of the newest play only: an older session may linger a moment.
+        connect(session.stream, &GatewayStream::TitleChanged, this, [this, key](const QString& title) {
+            if (key == newestKey_)
+                emit TitleChanged(title);
+        });
+        if (!newestKey_.isEmpty() && sessions_.contains(newestKey_) && !sessions_[newestKey_].stream->Title().isEmpty())
+            emit TitleChanged(QString());
+        newestKey_ = key;
         found = sessions_.insert(key, session);
         idle_.start();
     }
@@ -159,7 +171,10 @@ void GatewaySchemeHandler::End(const QString& key)
     if (found->pending)
         found->pending->fail(QWebEngineUrlRequestJob::RequestAborted);
     sessions_.erase(found);
+    const bool titled = key == newestKey_ && !stream->Title().isEmpty();
     delete stream; // stops the worker and closes the source's connections now
+    if (titled)
+        emit TitleChanged(QString());
     if (sessions_.isEmpty())
         idle_.stop();
 }

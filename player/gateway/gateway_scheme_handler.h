@@ -6,6 +6,8 @@
 //   zentavo-gateway:chunk?id=KEY&n=N              the next bytes, as soon as there are any; an empty
 //                                                 answer is the end, a failed request a failure
 //   zentavo-gateway:close?id=KEY                  ends session KEY
+//   zentavo-gateway:title?id=KEY                  the title of what session KEY plays now (text,
+//                                                 empty when none)
 //   zentavo-gateway:failure?id=KEY&cb=N           a script that hands the page why KEY failed
 //                                                 (finishProbe(N, {outcome, text}))
 // A session whose page stops asking (pause, a new channel, a closed page) ends within kIdleMs.
@@ -39,6 +41,10 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
+signals:
+    // The title of what the newest session plays changed (empty: it names none, or it ended).
+    void TitleChanged(const QString& title);
+
 private:
     struct Session {
         GatewayStream* stream = nullptr;
@@ -59,6 +65,7 @@ private:
 
     static constexpr int kRememberedFailures = 32;
     QHash<QString, Session> sessions_;
+    QString newestKey_; // the session started last
     QHash<QString, Failure> failures_;
     QList<QString> failureOrder_;
     QTimer idle_;
