@@ -85,10 +85,10 @@ private:
 void GatewayTitles::StartIcecast()
 {
     QVERIFY(folder_.isValid());
-    QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                              | QFileDevice::ReadOther | QFileDevice::WriteOther
-                                              | QFileDevice::ExeOther | QFileDevice::ReadGroup
-                                              | QFileDevice::WriteGroup | QFileDevice::ExeGroup);
+    QFile::setPermissions(folder_.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                              | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther
+                              | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup);
     port_ = FreePort();
     const QString config =
         QStringLiteral("<icecast>\n"
@@ -110,8 +110,9 @@ void GatewayTitles::StartIcecast()
     icecast_ = std::make_unique<QProcess>();
     icecast_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (geteuid() == 0)
-        icecast_->start(QStringLiteral("runuser"), {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
-                                                    QStringLiteral("icecast2"), QStringLiteral("-c"), configPath});
+        icecast_->start(QStringLiteral("runuser"),
+                        {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                         QStringLiteral("icecast2"), QStringLiteral("-c"), configPath});
     else
         icecast_->start(QStringLiteral("icecast2"), {QStringLiteral("-c"), configPath});
     QVERIFY(icecast_->waitForStarted(10000));

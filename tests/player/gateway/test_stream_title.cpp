@@ -40,7 +40,10 @@ void StreamTitleTest::readsTheStreamTitle_data()
     row("latin-1", "StreamTitle='Bj\xf6rk - J\xf3ga';", QStringLiteral(u"Björk - Jóga"));
     row("control characters", "StreamTitle='A\r\n\x1b[31m\tB\x7f';", QStringLiteral("A [31m B"));
     row("spaces squeezed", "StreamTitle='  A    -   B  ';", QStringLiteral("A - B"));
-    row("bidi override dropped", "StreamTitle='A\xe2\x80\xae" "B';", QStringLiteral("AB"));
+    row("bidi override dropped",
+        "StreamTitle='A\xe2\x80\xae"
+        "B';",
+        QStringLiteral("AB"));
 }
 
 void StreamTitleTest::readsTheStreamTitle()
