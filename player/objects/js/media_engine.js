@@ -76,6 +76,8 @@ class MediaEngine {
     clearInterval(this.watchdog);
     this.watchdog = 0;
     this.titlePending = false;
+    if (this.titleKey) gatewayRequest('close?id=' + this.titleKey).send();
+    this.titleKey = '';
     this.releasePlayer();
     this.setTitle('');
     if (this.state !== 'stopped') this.setState('stopped');
@@ -409,13 +411,24 @@ class MediaEngine {
     if (Date.now() - this.lastActivity >= StallSeconds * 1000) this.fail(token, Failure.stalled);
   }
 
-  // Asks the host's gateway for the title of what its session plays, every other second.
+  // Asks the host for the title of what plays, every other second: of the gateway's session, or, for
+  // a sound-only http(s) stream the page plays itself, of a reader of its radio titles that the host
+  // keeps while these questions come (a paused or left page stops asking, and the reader ends).
   pollTitle(token) {
+    if (this.titlePending) return;
     const player = this.player;
-    if (!player || player.kind !== 'gateway' || !player.key || this.titlePending) return;
+    let path = '';
+    if (player && player.kind === 'gateway' && player.key) {
+      path = 'title?id=' + player.key;
+    } else if (player && player.kind === 'native' && this.state === 'playing' && !this.video.videoWidth &&
+               /^https?:/i.test(this.video.currentSrc)) {
+      if (!this.titleKey) this.titleKey = gatewayKey();
+      path = 'title?id=' + this.titleKey + '&url=' + encodeURIComponent(this.video.currentSrc);
+    }
+    if (!path) return;
     this.titleTick = (this.titleTick || 0) + 1;
     if (this.titleTick % 2) return;
-    const xhr = gatewayRequest('title?id=' + player.key);
+    const xhr = gatewayRequest(path);
     this.titlePending = true;
     xhr.onloadend = () => {
       this.titlePending = false;

@@ -2,7 +2,8 @@
 // here on 127.0.0.1 and fed by ffmpeg) sends the title of what plays in its ICY metadata; the
 // Windows Media page's status bar and the Real page's message line show it while playing, the host
 // hears it (for the desktop's media controls), and both follow when the server's title changes.
-// The sound is MP2, which the page's engine does not decode, so the channel plays through the gateway.
+// Two mounts: MP2, which the page's engine does not decode, so that it plays through the gateway; and
+// MP3, which the page plays itself while the host reads the titles beside it.
 
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
@@ -62,11 +63,13 @@ private slots:
 
     void pageAndHostShowTheTitleAndFollowItsChange_data();
     void pageAndHostShowTheTitleAndFollowItsChange();
+    void radioThatThePagePlaysItselfShowsItsTitle();
 
 private:
     void StartIcecast();
-    void StartSource();
-    void SetTitle(const QString& title);
+    std::unique_ptr<QProcess> StartSource(const QString& codec, const QString& mount);
+    void SetTitle(const QString& mount, const QString& title);
+    int SocketsToServer();
     void Play(const char* id);
     QString StatusTexts();
 
@@ -74,7 +77,8 @@ private:
     QTemporaryDir folder_{QStringLiteral("/tmp/zentavo-icecast-XXXXXX")};
     quint16 port_ = 0;
     std::unique_ptr<QProcess> icecast_;
-    std::unique_ptr<QProcess> source_;
+    std::unique_ptr<QProcess> mp2Source_;
+    std::unique_ptr<QProcess> mp3Source_;
     QString catalogue_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
@@ -128,28 +132,33 @@ void GatewayTitles::StartIcecast()
     QVERIFY2(icecast_->state() == QProcess::Running, "icecast2 did not start");
 }
 
-// ffmpeg sends a tone as MP2 to the mount /radio.
-void GatewayTitles::StartSource()
+// ffmpeg sends a tone in codec (mp2 or mp3) to the mount.
+std::unique_ptr<QProcess> GatewayTitles::StartSource(const QString& codec, const QString& mount)
 {
-    source_ = std::make_unique<QProcess>();
-    source_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    source_->start(
-        QStringLiteral("ffmpeg"),
-        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-re"),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("sine=frequency=440:sample_rate=44100"), QStringLiteral("-c:a"), QStringLiteral("mp2"),
-         QStringLiteral("-b:a"), QStringLiteral("128k"), QStringLiteral("-content_type"), QStringLiteral("audio/mpeg"),
-         QStringLiteral("-ice_name"), QStringLiteral("Test Radio"), QStringLiteral("-f"), QStringLiteral("mp2"),
-         QStringLiteral("icecast://source:%1@127.0.0.1:%2/radio").arg(QLatin1String(kSourcePassword)).arg(port_)});
-    QVERIFY2(source_->waitForStarted(10000), "ffmpeg (Debian package ffmpeg) is needed");
+    auto source = std::make_unique<QProcess>();
+    source->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    source->start(QStringLiteral("ffmpeg"),
+                  {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                   QStringLiteral("-re"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                   QStringLiteral("sine=frequency=440:sample_rate=44100"), QStringLiteral("-c:a"),
+                   codec == QLatin1String("mp3") ? QStringLiteral("libmp3lame") : codec, QStringLiteral("-b:a"),
+                   QStringLiteral("128k"), QStringLiteral("-content_type"), QStringLiteral("audio/mpeg"),
+                   QStringLiteral("-ice_name"), QStringLiteral("Test Radio"), QStringLiteral("-f"), codec,
+                   QStringLiteral("icecast://source:%1@127.0.0.1:%2%3")
+                       .arg(QLatin1String(kSourcePassword))
+                       .arg(port_)
+                       .arg(mount)});
+    if (!source->waitForStarted(10000))
+        qFatal("ffmpeg (Debian package ffmpeg) is needed");
+    return source;
 }
 
 // Through Icecast's admin interface, as a radio's playout system does.
-void GatewayTitles::SetTitle(const QString& title)
+void GatewayTitles::SetTitle(const QString& mount, const QString& title)
 {
     QUrl url(QStringLiteral("http://127.0.0.1:%1/admin/metadata").arg(port_));
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("mount"), QStringLiteral("/radio"));
+    query.addQueryItem(QStringLiteral("mount"), mount);
     query.addQueryItem(QStringLiteral("mode"), QStringLiteral("updinfo"));
     query.addQueryItem(QStringLiteral("song"), QString::fromLatin1(QUrl::toPercentEncoding(title)));
     url.setQuery(query);
@@ -168,9 +177,9 @@ void GatewayTitles::initTestCase()
 {
     StartIcecast();
     QVERIFY(!QTest::currentTestFailed());
-    // The mount exists once the source is connected.
-    StartSource();
-    QVERIFY(!QTest::currentTestFailed());
+    // The mounts exist once their sources are connected.
+    mp2Source_ = StartSource(QStringLiteral("mp2"), QStringLiteral("/radio"));
+    mp3Source_ = StartSource(QStringLiteral("mp3"), QStringLiteral("/mp3"));
     QTRY_VERIFY_WITH_TIMEOUT(
         [this] {
             QNetworkAccessManager network;
@@ -180,18 +189,21 @@ void GatewayTitles::initTestCase()
             clock.start();
             while (!reply->isFinished() && clock.elapsed() < 2000)
                 QTest::qWait(50);
-            return reply->readAll().contains("/radio");
+            const QByteArray status = reply->readAll();
+            return status.contains("/radio") && status.contains("/mp3");
         }(),
         15000);
 
-    const QString address = QStringLiteral("http://127.0.0.1:%1/radio").arg(port_);
     const std::string passphrase = BuildStreamPassphrase();
-    const std::string protectedUrl = EncipherString(address.toStdString(), passphrase, KeySize::Key256);
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
-    for (int kind : {0, 1}) {
+    const QList<std::pair<int, const char*>> channels = {{0, "/radio"}, {1, "/radio"}, {0, "/mp3"}};
+    for (int index = 0; index < channels.size(); ++index) {
+        const auto& [kind, mount] = channels[index];
+        const QString address = QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(QLatin1String(mount));
+        const std::string protectedUrl = EncipherString(address.toStdString(), passphrase, KeySize::Key256);
         xml += QStringLiteral("<item><id>%1</id><name>Radio %1</name><country>Test</country><bandwidth>128k</bandwidth>"
                               "<type2>radio</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
-                   .arg(kind + 1)
+                   .arg(index + 1)
                    .arg(kind)
                    .arg(QString::fromStdString(protectedUrl));
     }
@@ -205,7 +217,7 @@ void GatewayTitles::initTestCase()
 void GatewayTitles::cleanupTestCase()
 {
     profile_.reset();
-    for (auto* process : {source_.get(), icecast_.get()}) {
+    for (auto* process : {mp2Source_.get(), mp3Source_.get(), icecast_.get()}) {
         if (!process)
             continue;
         process->terminate();
@@ -261,7 +273,7 @@ void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange()
     QFETCH(QByteArray, id);
     const QString first = QStringLiteral(u"Guns N' Roses - Don't Cry; live at Björk's");
     const QString second = QStringLiteral("Miles Davis - So What");
-    SetTitle(first);
+    SetTitle(QStringLiteral("/radio"), first);
     QVERIFY(!QTest::currentTestFailed());
     QSignalSpy heard(profile_.get(), &PlayerProfile::NowPlayingChanged);
     Play(id.constData());
@@ -271,7 +283,7 @@ void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange()
                               10000);
     QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == first, 5000);
 
-    SetTitle(second);
+    SetTitle(QStringLiteral("/radio"), second);
     QVERIFY(!QTest::currentTestFailed());
     QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + second), qPrintable(StatusTexts()),
                               10000);
@@ -281,6 +293,60 @@ void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange()
     view_.reset();
     page_.reset();
     QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), 10000);
+}
+
+// The page plays MP3 itself; the host reads the titles in a connection of its own, which ends when
+// the page pauses or goes.
+void GatewayTitles::radioThatThePagePlaysItselfShowsItsTitle()
+{
+    const QString first = QStringLiteral("Nina Simone - Feeling Good");
+    const QString second = QStringLiteral(u"Édith Piaf - Non, je ne regrette rien");
+    SetTitle(QStringLiteral("/mp3"), first);
+    QVERIFY(!QTest::currentTestFailed());
+    QSignalSpy heard(profile_.get(), &PlayerProfile::NowPlayingChanged);
+    Play("3");
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.currentSrc.indexOf('/mp3') > 0")).toBool());
+    QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + first), qPrintable(StatusTexts()),
+                              10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == first, 5000);
+    SetTitle(QStringLiteral("/mp3"), second);
+    QVERIFY(!QTest::currentTestFailed());
+    QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + second), qPrintable(StatusTexts()),
+                              10000);
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString() == second, 5000);
+    QVERIFY(SocketsToServer() >= 1);
+
+    // Pause: the page stops asking, the reader ends, and the host hears that no title plays.
+    RunJavaScript(*page_, QStringLiteral("document.NSPlay.Pause(); true"));
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), 10000);
+    view_.reset();
+    page_.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(SocketsToServer(), 0, 10000);
+}
+
+// Connections of this process (the host's and the page engine's network) to the Icecast server.
+int GatewayTitles::SocketsToServer()
+{
+    QSet<QString> inodes;
+    QFile file(QStringLiteral("/proc/net/tcp"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    file.readLine();
+    while (!file.atEnd()) {
+        const QStringList fields = QString::fromLatin1(file.readLine()).simplified().split(QLatin1Char(' '));
+        if (fields.size() >= 10 && fields[2].section(QLatin1Char(':'), 1).toUInt(nullptr, 16) == port_
+            && fields[3] == QLatin1String("01"))
+            inodes.insert(QStringLiteral("socket:[%1]").arg(fields[9]));
+    }
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        if (inodes.contains(QFile::symLinkTarget(fds.filePath(fd)).section(QLatin1Char('/'), -1)))
+            ++count;
+    }
+    return count;
 }
 
 int main(int argc, char** argv)
