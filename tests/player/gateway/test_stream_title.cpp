@@ -1,5 +1,7 @@
 // The title of what plays, read from ICY metadata blocks and container metadata: quotes and
-// semicolons inside the title, Latin-1 servers, padding, and hostile lengths and control characters.
+// semicolons inside the title, Latin-1 servers, padding, and hostile lengths and control characters;
+// and the metadata blocks found between the sound of a radio stream, however its bytes arrive.
+#include "player/gateway/icy_metadata_parser.h"
 #include "player/gateway/stream_title.h"
 
 #include <QTest>
@@ -14,6 +16,8 @@ private slots:
     void readsTheStreamTitle_data();
     void readsTheStreamTitle();
     void cutsHostileLengths();
+    void findsTheBlocksBetweenTheSound_data();
+    void findsTheBlocksBetweenTheSound();
 };
 
 void StreamTitleTest::readsTheStreamTitle_data()
@@ -68,6 +72,57 @@ void StreamTitleTest::cutsHostileLengths()
     QCOMPARE(cut.toUtf8().size() % 4, 0);
     // Only control characters: nothing to show.
     QCOMPARE(CleanTitle("\x01\x02\n\t "), QString());
+}
+
+namespace {
+
+// Sound of interval bytes, then the block: its length byte and text padded to a multiple of 16.
+QByteArray WithBlock(qint64 interval, const QByteArray& text)
+{
+    QByteArray bytes(interval, 'a');
+    const qsizetype padded = (text.size() + 15) / 16 * 16;
+    bytes.append(static_cast<char>(padded / 16));
+    bytes.append(text);
+    bytes.append(QByteArray(padded - text.size(), '\0'));
+    return bytes;
+}
+
+} // namespace
+
+void StreamTitleTest::findsTheBlocksBetweenTheSound_data()
+{
+    QTest::addColumn<int>("piece");
+    QTest::addColumn<QStringList>("titles");
+    const QStringList every = {QStringLiteral("One"), QStringLiteral("Two; 2"), QString()};
+    // Bytes that hold several blocks give the title of the last one.
+    QTest::newRow("all at once") << 100000 << QStringList({QString()});
+    QTest::newRow("byte by byte") << 1 << every;
+    QTest::newRow("pieces across the blocks") << 7 << every;
+}
+
+void StreamTitleTest::findsTheBlocksBetweenTheSound()
+{
+    QFETCH(int, piece);
+    QFETCH(QStringList, titles);
+    constexpr qint64 kInterval = 20;
+    // A title, an empty block (unchanged), sound that looks like a block, a new title, an empty title.
+    const QByteArray stream = WithBlock(kInterval, "StreamTitle='One';") + WithBlock(kInterval, "")
+        + WithBlock(kInterval, "StreamTitle='Two; 2';StreamUrl='x';") + WithBlock(kInterval, "StreamTitle='';")
+        + QByteArray("StreamTitle='Sound'");
+    IcyMetadataParser parser(kInterval);
+    QStringList found;
+    for (qsizetype at = 0; at < stream.size(); at += piece) {
+        if (const auto title = parser.Feed(stream.constData() + at, std::min<qsizetype>(piece, stream.size() - at)))
+            found << *title;
+    }
+    QCOMPARE(found, titles);
+
+    // The longest block a length byte allows (255 * 16 bytes) is read whole.
+    IcyMetadataParser longest(kInterval);
+    const QByteArray big = WithBlock(kInterval, "StreamTitle='" + QByteArray(4062, 'y') + "';");
+    QCOMPARE(big.size(), kInterval + 1 + 255 * 16);
+    QCOMPARE(longest.Feed(big.constData(), big.size()),
+             std::optional<QString>(QString(kMaxTitleChars, QLatin1Char('y'))));
 }
 
 QTEST_MAIN(StreamTitleTest)
