@@ -113,10 +113,12 @@ void GatewayTitles::StartIcecast()
     QVERIFY2(QFile::exists(QStringLiteral("/usr/bin/icecast2")), "icecast2 (Debian package icecast2) is needed");
     icecast_ = std::make_unique<QProcess>();
     icecast_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // setpriv runs icecast2 in its own process, so that ending the process ends the server.
     if (geteuid() == 0)
-        icecast_->start(QStringLiteral("runuser"),
-                        {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
-                         QStringLiteral("icecast2"), QStringLiteral("-c"), configPath});
+        icecast_->start(QStringLiteral("setpriv"),
+                        {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                         QStringLiteral("--clear-groups"), QStringLiteral("icecast2"), QStringLiteral("-c"),
+                         configPath});
     else
         icecast_->start(QStringLiteral("icecast2"), {QStringLiteral("-c"), configPath});
     QVERIFY(icecast_->waitForStarted(10000));
