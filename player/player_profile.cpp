@@ -50,7 +50,9 @@ PlayerProfile::PlayerProfile(QObject* parent)
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
     InstallPlayerObjects(*this);
-    installUrlSchemeHandler(GatewaySchemeHandler::SchemeName(), new GatewaySchemeHandler(this));
+    auto* gateway = new GatewaySchemeHandler(this);
+    connect(gateway, &GatewaySchemeHandler::TitleChanged, this, &PlayerProfile::NowPlayingChanged);
+    installUrlSchemeHandler(GatewaySchemeHandler::SchemeName(), gateway);
 }
 
 PlayerProfile::~PlayerProfile()

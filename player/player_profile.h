@@ -31,6 +31,10 @@ public:
     // becomes servable by this call; no other local file is.
     QUrl UrlForFile(const QString& localPath) const;
 
+signals:
+    // The title of what plays through the media gateway now ("Artist - Song"); empty when none.
+    void NowPlayingChanged(const QString& title);
+
 private:
     PageSchemeHandler* pages_;
     PageRequestInterceptor* interceptor_;

@@ -76,7 +76,12 @@ QVariantMap MprisService::Metadata() const
     metadata.insert(QStringLiteral("mpris:trackid"),
                     QVariant::fromValue(
                         QDBusObjectPath(QStringLiteral("/org/zentavo/Player/Play/") + QString::number(trackNumber_))));
-    metadata.insert(QStringLiteral("xesam:title"), title_);
+    if (nowPlaying_.isEmpty()) {
+        metadata.insert(QStringLiteral("xesam:title"), title_);
+    } else {
+        metadata.insert(QStringLiteral("xesam:title"), nowPlaying_);
+        metadata.insert(QStringLiteral("xesam:album"), title_);
+    }
     return metadata;
 }
 
@@ -95,6 +100,7 @@ void MprisService::OnChannelStarted(const QString& name)
 {
     playing_ = true;
     title_ = name;
+    nowPlaying_.clear();
     ++trackNumber_;
     NotifyPlayerChanged({{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
                          {QStringLiteral("Metadata"), Metadata()},
@@ -108,10 +114,19 @@ void MprisService::OnPlaybackStopped()
         return;
     playing_ = false;
     title_.clear();
+    nowPlaying_.clear();
     NotifyPlayerChanged({{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
                          {QStringLiteral("Metadata"), Metadata()},
                          {QStringLiteral("CanPause"), false},
                          {QStringLiteral("CanPlay"), false}});
+}
+
+void MprisService::OnNowPlaying(const QString& title)
+{
+    if (!playing_ || title == nowPlaying_)
+        return;
+    nowPlaying_ = title;
+    NotifyPlayerChanged({{QStringLiteral("Metadata"), Metadata()}});
 }
 
 void MprisService::OnVolumePositionChanged(int position)

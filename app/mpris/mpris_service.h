@@ -43,6 +43,9 @@ public slots:
     // From the player.
     void OnChannelStarted(const QString& name);
     void OnPlaybackStopped();
+    // The title of what the channel plays now; empty when it names none. With a title, xesam:title
+    // is the title and xesam:album the channel; without, xesam:title is the channel.
+    void OnNowPlaying(const QString& title);
     void OnVolumePositionChanged(int position);
 
 signals:
@@ -59,6 +62,7 @@ private:
     QDBusConnection connection_;
     bool playing_ = false;
     QString title_;
+    QString nowPlaying_;
     quint64 trackNumber_ = 0;
     int volumePosition_ = 100; // the slider starts at full volume
 };

@@ -11,6 +11,7 @@ template <typename Window> void ConnectMprisToWindow(MprisService& service, Wind
 {
     QObject::connect(&window, &Window::ChannelStarted, &service, &MprisService::OnChannelStarted);
     QObject::connect(&window, &Window::PlaybackStopped, &service, &MprisService::OnPlaybackStopped);
+    QObject::connect(&window, &Window::NowPlayingChanged, &service, &MprisService::OnNowPlaying);
     QObject::connect(&window, &Window::VolumePositionChanged, &service, &MprisService::OnVolumePositionChanged);
     QObject::connect(&service, &MprisService::PauseRequested, &window, &Window::btn_stopClick);
     QObject::connect(&service, &MprisService::VolumeRequested, &window, &Window::SetVolumePosition);

@@ -1,6 +1,7 @@
 #include "gateway_scheme_handler.h"
 
 #include "player/gateway/gateway_stream.h"
+#include "player/gateway/icy_title_reader.h"
 #include "player/objects/host_names.h"
 
 #include <QBuffer>
@@ -56,6 +57,8 @@ GatewaySchemeHandler::~GatewaySchemeHandler()
 {
     for (const QString& key : sessions_.keys())
         End(key);
+    for (const QString& key : readers_.keys())
+        End(key);
 }
 
 void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
@@ -85,6 +88,8 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     } else if (path == QLatin1String("close")) {
         End(key);
         ReplyWith(job, QByteArrayLiteral("text/plain"), {});
+    } else if (path == QLatin1String("title")) {
+        ServeTitle(job, key, query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed());
     } else if (path == QLatin1String("failure")) {
         const qint64 callback = query.queryItemValue(QStringLiteral("cb")).toLongLong(&numberOk);
         if (!numberOk) {
@@ -110,8 +115,10 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QStrin
         Session session;
         session.stream = new GatewayStream(address, this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
+        connect(session.stream, &GatewayStream::TitleChanged, this,
+                [this, key](const QString& title) { EmitTitle(key, title); });
         found = sessions_.insert(key, session);
-        idle_.start();
+        BecomeNewest(key);
     }
     if (found->pending)
         found->pending->fail(QWebEngineUrlRequestJob::RequestAborted);
@@ -150,8 +157,67 @@ void GatewaySchemeHandler::Answer(const QString& key)
     End(key);
 }
 
+void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const QString& key, const QString& address)
+{
+    QString title;
+    if (const auto session = sessions_.constFind(key); session != sessions_.constEnd()) {
+        title = session->stream->Title();
+    } else if (auto reader = readers_.find(key); reader != readers_.end()) {
+        reader->lastRequest = Now();
+        title = reader->reader->Title();
+    } else if (!address.isEmpty()) {
+        const QUrl url(address);
+        const QString scheme = url.scheme().toLower();
+        if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+            job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+            return;
+        }
+        if (readers_.size() >= kMostReaders) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        Reader started{new IcyTitleReader(url, network_, this), Now()};
+        connect(started.reader, &IcyTitleReader::TitleChanged, this,
+                [this, key](const QString& changed) { EmitTitle(key, changed); });
+        readers_.insert(key, started);
+        BecomeNewest(key);
+    }
+    ReplyWith(job, QByteArrayLiteral("text/plain; charset=utf-8"), title.toUtf8());
+}
+
+// The host shows the title of the newest play only: an older one may linger a moment.
+void GatewaySchemeHandler::EmitTitle(const QString& key, const QString& title)
+{
+    if (key == newestKey_)
+        emit TitleChanged(title);
+}
+
+// A new play (a session or a title reader) becomes the newest; whatever title the one before had
+// is no longer shown.
+void GatewaySchemeHandler::BecomeNewest(const QString& key)
+{
+    QString before;
+    if (const auto session = sessions_.constFind(newestKey_); session != sessions_.constEnd() && newestKey_ != key)
+        before = session->stream->Title();
+    else if (const auto reader = readers_.constFind(newestKey_); reader != readers_.constEnd() && newestKey_ != key)
+        before = reader->reader->Title();
+    newestKey_ = key;
+    if (!before.isEmpty())
+        emit TitleChanged(QString());
+    idle_.start();
+}
+
 void GatewaySchemeHandler::End(const QString& key)
 {
+    if (auto reader = readers_.find(key); reader != readers_.end()) {
+        const bool titled = key == newestKey_ && !reader->reader->Title().isEmpty();
+        delete reader->reader; // ends its connection now
+        readers_.erase(reader);
+        if (titled)
+            emit TitleChanged(QString());
+    }
+    if (sessions_.isEmpty() && readers_.isEmpty())
+        idle_.stop();
     const auto found = sessions_.find(key);
     if (found == sessions_.end())
         return;
@@ -159,8 +225,11 @@ void GatewaySchemeHandler::End(const QString& key)
     if (found->pending)
         found->pending->fail(QWebEngineUrlRequestJob::RequestAborted);
     sessions_.erase(found);
+    const bool titled = key == newestKey_ && !stream->Title().isEmpty();
     delete stream; // stops the worker and closes the source's connections now
-    if (sessions_.isEmpty())
+    if (titled)
+        emit TitleChanged(QString());
+    if (sessions_.isEmpty() && readers_.isEmpty())
         idle_.stop();
 }
 
@@ -171,6 +240,10 @@ void GatewaySchemeHandler::EndIdle()
     QStringList idle;
     for (auto it = sessions_.cbegin(); it != sessions_.cend(); ++it) {
         if (!it->pending && now - it->lastRequest > kIdleMs)
+            idle.append(it.key());
+    }
+    for (auto it = readers_.cbegin(); it != readers_.cend(); ++it) {
+        if (now - it->lastRequest > kIdleMs)
             idle.append(it.key());
     }
     for (const QString& key : idle)

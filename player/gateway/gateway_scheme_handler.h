@@ -6,6 +6,11 @@
 //   zentavo-gateway:chunk?id=KEY&n=N              the next bytes, as soon as there are any; an empty
 //                                                 answer is the end, a failed request a failure
 //   zentavo-gateway:close?id=KEY                  ends session KEY
+//   zentavo-gateway:title?id=KEY                  the title of what session KEY plays now (text,
+//                                                 empty when none)
+//   zentavo-gateway:title?id=KEY&url=ADDRESS      the same for a radio stream the page plays itself:
+//                                                 the first request starts reading the titles of
+//                                                 ADDRESS (IcyTitleReader), close or kIdleMs end it
 //   zentavo-gateway:failure?id=KEY&cb=N           a script that hands the page why KEY failed
 //                                                 (finishProbe(N, {outcome, text}))
 // A session whose page stops asking (pause, a new channel, a closed page) ends within kIdleMs.
@@ -13,6 +18,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -23,6 +29,7 @@ class QWebEngineUrlRequestJob;
 namespace zentavo {
 
 class GatewayStream;
+class IcyTitleReader;
 
 class GatewaySchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
@@ -39,10 +46,18 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
+signals:
+    // The title of what the newest session plays changed (empty: it names none, or it ended).
+    void TitleChanged(const QString& title);
+
 private:
     struct Session {
         GatewayStream* stream = nullptr;
         QPointer<QWebEngineUrlRequestJob> pending;
+        qint64 lastRequest = 0;
+    };
+    struct Reader {
+        IcyTitleReader* reader = nullptr;
         qint64 lastRequest = 0;
     };
     struct Failure {
@@ -54,11 +69,18 @@ private:
     void Answer(const QString& key);
     void End(const QString& key);
     void EndIdle();
+    void ServeTitle(QWebEngineUrlRequestJob* job, const QString& key, const QString& address);
+    void EmitTitle(const QString& key, const QString& title);
+    void BecomeNewest(const QString& key);
     void ServeFailure(QWebEngineUrlRequestJob* job, const QString& key, qint64 callback);
     void Remember(const QString& key, Failure failure);
 
     static constexpr int kRememberedFailures = 32;
     QHash<QString, Session> sessions_;
+    QString newestKey_; // the session or title reader started last
+    static constexpr int kMostReaders = 4;
+    QHash<QString, Reader> readers_;
+    QNetworkAccessManager network_;
     QHash<QString, Failure> failures_;
     QList<QString> failureOrder_;
     QTimer idle_;

@@ -49,13 +49,34 @@ std::string GatewaySession::FailureKind() const
     return failureKind_;
 }
 
+QString GatewaySession::Title() const
+{
+    const std::lock_guard lock(mutex_);
+    return title_;
+}
+
+void GatewaySession::SetTitleListener(std::function<void()> listener)
+{
+    const std::lock_guard lock(mutex_);
+    titleListener_ = std::move(listener);
+}
+
 void GatewaySession::Run()
 {
     pthread_setname_np(pthread_self(), kThreadName);
     std::string kind;
     std::string words;
     try {
-        MediaPipeline pipeline(address_, *output_, stop_, timeout_);
+        MediaPipeline pipeline(address_, *output_, stop_, timeout_, [this](const QString& title) {
+            std::function<void()> listener;
+            {
+                const std::lock_guard lock(mutex_);
+                title_ = title;
+                listener = titleListener_;
+            }
+            if (listener)
+                listener();
+        });
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

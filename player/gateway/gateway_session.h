@@ -6,8 +6,11 @@
 
 #include "player/gateway/stream_buffer.h"
 
+#include <QString>
+
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -34,6 +37,10 @@ public:
     // The kind of the failure that ended the stream ("timeout", "refused", ...); empty while it plays
     // or when it ended without one.
     std::string FailureKind() const;
+    // The title of what plays now (an ICY StreamTitle or the container's title); empty when none.
+    QString Title() const;
+    // Called on the worker's thread whenever the title changes.
+    void SetTitleListener(std::function<void()> listener);
 
 private:
     void Run();
@@ -44,6 +51,8 @@ private:
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::string failureKind_;
+    QString title_;
+    std::function<void()> titleListener_;
     std::thread worker_;
 };
 

@@ -18,6 +18,10 @@ GatewayStream::GatewayStream(const QString& address, QObject* parent)
         }
     });
     session_ = std::make_unique<GatewaySession>(address.toStdString(), buffer_);
+    session_->SetTitleListener([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { emit TitleChanged(Title()); }, Qt::QueuedConnection);
+    });
 }
 
 GatewayStream::~GatewayStream()

@@ -22,9 +22,12 @@ public:
     StreamBuffer& Buffer() { return *buffer_; }
     // The failure's kind (see GatewayError); empty while it plays or when it ended without one.
     QString FailureKind() const;
+    // The title of what plays now; empty when the stream names none.
+    QString Title() const { return session_->Title(); }
 
 signals:
     void Changed();
+    void TitleChanged(const QString& title);
 
 private:
     std::shared_ptr<StreamBuffer> buffer_;

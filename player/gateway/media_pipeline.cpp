@@ -3,6 +3,7 @@
 #include "player/gateway/gateway_error.h"
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
+#include "player/gateway/stream_title.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -90,8 +91,9 @@ struct MediaPipeline::Track {
 };
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                             std::chrono::milliseconds networkTimeout)
-    : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout)
+                             std::chrono::milliseconds networkTimeout, TitleListener titleChanged)
+    : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout),
+      titleChanged_(std::move(titleChanged))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
@@ -543,6 +545,7 @@ void MediaPipeline::Run()
             Fail(error, "reading the stream");
         any = true;
         pace.Note(*packet);
+        PollTitle();
         HandlePacket(packet.get());
         av_packet_unref(packet.get());
     }
@@ -557,6 +560,52 @@ void MediaPipeline::Run()
     }
     av_write_trailer(muxer_.get());
     avio_flush(muxer_->pb);
+}
+
+} // namespace zentavo
+
+namespace zentavo {
+
+// Looks for a new title at most once a second, as packets come in.
+void MediaPipeline::PollTitle()
+{
+    if (!titleChanged_)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextTitlePoll_)
+        return;
+    nextTitlePoll_ = now + std::chrono::seconds(1);
+    const QString title = SourceTitle();
+    if (title == title_)
+        return;
+    title_ = title;
+    titleChanged_(title_);
+}
+
+// The latest ICY metadata block of an Icecast or Shoutcast server (FFmpeg's http protocol keeps it
+// in its "icy_metadata_packet" option), else a title in the container's metadata.
+QString MediaPipeline::SourceTitle() const
+{
+    AVFormatContext* in = input_.get();
+    if (in->pb) {
+        uint8_t* block = nullptr;
+        if (av_opt_get(in->pb, "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &block) >= 0 && block) {
+            const QString title = IcyStreamTitle(reinterpret_cast<const char*>(block));
+            const bool hasBlock = block[0] != 0;
+            av_free(block);
+            if (hasBlock)
+                return title;
+        }
+    }
+    if (const AVDictionaryEntry* entry = av_dict_get(in->metadata, "title", nullptr, 0))
+        return CleanTitle(entry->value);
+    for (unsigned index = 0; index < in->nb_streams; ++index) {
+        if (!byInput_[index])
+            continue;
+        if (const AVDictionaryEntry* entry = av_dict_get(in->streams[index]->metadata, "title", nullptr, 0))
+            return CleanTitle(entry->value);
+    }
+    return {};
 }
 
 } // namespace zentavo

@@ -6,8 +6,11 @@
 #include "player/gateway/ffmpeg_handles.h"
 #include "player/gateway/stream_buffer.h"
 
+#include <QString>
+
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,8 +19,12 @@ namespace zentavo {
 
 class MediaPipeline {
 public:
+    // titleChanged hears the title of what plays (see stream_title.h) whenever it changes, on the
+    // worker's thread.
+    using TitleListener = std::function<void(const QString&)>;
+
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                  std::chrono::milliseconds networkTimeout);
+                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {});
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -41,6 +48,8 @@ private:
     void AddVideoTranscode(AVStream* in);
     void AddAudioTranscode(AVStream* in);
     void HandlePacket(AVPacket* packet);
+    void PollTitle();
+    QString SourceTitle() const;
     void Decode(Track& track, const AVPacket* packet);
     void EncodeVideo(Track& track, AVFrame* frame);
     void EncodeAudio(Track& track, AVFrame* frame);
@@ -58,6 +67,9 @@ private:
     ffmpeg::Output muxer_;
     std::vector<std::unique_ptr<Track>> tracks_;
     std::vector<Track*> byInput_; // the track of each input stream, or null
+    const TitleListener titleChanged_;
+    QString title_;
+    std::chrono::steady_clock::time_point nextTitlePoll_{};
 };
 
 } // namespace zentavo

@@ -86,6 +86,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     page_ = std::make_unique<PlayerPage>(&services_.profile, nullptr, services_.pageAlerts);
     ui->WebBrowser1->setPage(page_.get());
     bridge_ = std::make_unique<PageBridge>(*page_, services_.errors);
+    connect(&services_.profile, &PlayerProfile::NowPlayingChanged, this, &TMainForm::NowPlayingChanged);
 
     // Client area 469 x 413 below the menu bar; narrower than 351 pixels is refused.
     resize(469, 413 + ui->MainMenu1->sizeHint().height());

@@ -110,6 +110,8 @@ public slots:
 signals:
     void ChannelStarted(const QString& name);
     void PlaybackStopped();
+    // The title of what the playing channel plays now ("Artist - Song"); empty when it names none.
+    void NowPlayingChanged(const QString& title);
     void VolumePositionChanged(int position);
 
 protected:

@@ -1,7 +1,8 @@
 // Plays one address on a media element: natively, or through hls.js, mpegts.js or dash.js, after
 // resolving playlist files; what none of them opens or decodes plays through the host's media
 // gateway (MPEG-TS read by mpegts.js). Reports its state ('connecting', 'buffering', 'playing', 'paused',
-// 'stopped', 'reconnecting') and, once per address, the failure that stops it, to its listener.
+// 'stopped', 'reconnecting'), the title of what plays when the stream names one (onTitle) and, once per
+// address, the failure that stops it, to its listener.
 const StallSeconds = 15;
 // A live stream through the gateway that breaks off is opened again this many times, after growing waits.
 const ReconnectWaitsMs = Object.freeze([1000, 2000, 4000]);
@@ -74,7 +75,11 @@ class MediaEngine {
     this.reconnectUrl = '';
     clearInterval(this.watchdog);
     this.watchdog = 0;
+    this.titlePending = false;
+    if (this.titleKey) gatewayRequest('close?id=' + this.titleKey).send();
+    this.titleKey = '';
     this.releasePlayer();
+    this.setTitle('');
     if (this.state !== 'stopped') this.setState('stopped');
   }
 
@@ -254,7 +259,7 @@ class MediaEngine {
     const source = {type: 'mpegts', isLive: true, url: HostNames.gatewayScheme + ':chunk?id=' + key};
     const settings = Object.assign({customLoader: gatewayLoaderClass(mpegts, key, url)}, MpegtsSettings);
     const player = mpegts.createPlayer(source, settings);
-    this.player = {kind: 'gateway', url, instance: player};
+    this.player = {kind: 'gateway', url, key, instance: player};
     player.on(mpegts.Events.STATISTICS_INFO, (info) => {
       if (info && info.speed > 0) this.markActivity();
     });
@@ -400,9 +405,43 @@ class MediaEngine {
 
   checkStall(token) {
     if (token !== this.token || this.failed) return;
+    this.pollTitle(token);
     if (this.state !== 'connecting' && this.state !== 'buffering' && this.state !== 'playing') return;
     if (this.state === 'connecting' && !this.autoplay) return;
     if (Date.now() - this.lastActivity >= StallSeconds * 1000) this.fail(token, Failure.stalled);
+  }
+
+  // Asks the host for the title of what plays, every other second: of the gateway's session, or, for
+  // a sound-only http(s) stream the page plays itself, of a reader of its radio titles that the host
+  // keeps while these questions come (a paused or left page stops asking, and the reader ends).
+  pollTitle(token) {
+    if (this.titlePending) return;
+    const player = this.player;
+    let path = '';
+    if (player && player.kind === 'gateway' && player.key) {
+      path = 'title?id=' + player.key;
+    } else if (player && player.kind === 'native' && this.state === 'playing' && !this.video.videoWidth &&
+               /^https?:/i.test(this.video.currentSrc)) {
+      if (!this.titleKey) this.titleKey = gatewayKey();
+      path = 'title?id=' + this.titleKey + '&url=' + encodeURIComponent(this.video.currentSrc);
+    }
+    if (!path) return;
+    this.titleTick = (this.titleTick || 0) + 1;
+    if (this.titleTick % 2) return;
+    const xhr = gatewayRequest(path);
+    this.titlePending = true;
+    xhr.onloadend = () => {
+      this.titlePending = false;
+      if (token !== this.token || xhr.status !== 200) return;
+      this.setTitle(xhr.responseText);
+    };
+    xhr.send();
+  }
+
+  setTitle(title) {
+    if ((this.title || '') === title) return;
+    this.title = title;
+    this.listener.onTitle(title);
   }
 
   // A streaming library could not load an address; crossOriginRead: the page read it itself (a

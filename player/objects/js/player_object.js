@@ -11,7 +11,20 @@ class PlayerObject {
   // --- MediaEngine listener ---
 
   onState(state) {
-    this.view.show(StatusText[state] || '', state, false);
+    this.shownState = state;
+    this.showState();
+  }
+
+  // The title of what plays ('' when none) shows with the state while it plays.
+  onTitle(title) {
+    this.nowPlaying = title;
+    if (this.shownState === 'playing') this.showState();
+  }
+
+  showState() {
+    const state = this.shownState;
+    const title = state === 'playing' ? this.nowPlaying || '' : '';
+    this.view.show(title ? StatusText.nowPlaying + title : StatusText[state] || '', state, false, !!title);
   }
 
   onNeedsGesture() {

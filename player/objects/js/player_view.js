@@ -99,14 +99,15 @@ class PlayerView {
     return true;
   }
 
-  // Shows the state in words; error: whether the words report a failure.
-  show(text, state, error) {
+  // Shows the state in words; error: whether the words report a failure; titled: the words name what
+  // plays (shown over a picture-less stream in place of "Playing (sound only)").
+  show(text, state, error, titled) {
     this.status.textContent = text;
     this.status.classList.toggle('zentavo-error', !!error);
     // A stream without a picture says so, rather than leaving a black box.
     const soundOnly = !error && state === 'playing' && !this.video.videoWidth;
     const overPicture = !!error || soundOnly || (!this.statusBar && this.messageStates.has(state));
-    this.message.textContent = overPicture ? (soundOnly ? StatusText.soundOnly : text) : '';
+    this.message.textContent = overPicture ? (soundOnly && !titled ? StatusText.soundOnly : text) : '';
     this.message.classList.toggle('zentavo-error', !!error);
   }
 }

@@ -4,6 +4,7 @@ const StatusText = Object.freeze({
   connecting: 'Connecting...',
   buffering: 'Buffering',
   playing: 'Playing',
+  nowPlaying: 'Playing: ',
   soundOnly: 'Playing (sound only)',
   paused: 'Paused',
   stopped: 'Stopped',

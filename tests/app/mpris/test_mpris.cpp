@@ -27,6 +27,7 @@ public slots:
 signals:
     void ChannelStarted(const QString& name);
     void PlaybackStopped();
+    void NowPlayingChanged(const QString& title);
     void VolumePositionChanged(int position);
 };
 
@@ -53,6 +54,7 @@ private slots:
     void cleanup();
     void tellsTheDesktopWhoItIs();
     void showsTheChannelThatPlaysAndWhenItStops();
+    void showsWhatTheChannelPlaysWithTheChannelAsAlbum();
     void pauseStopAndPlayPauseRunThePauseCommand();
     void volumeFollowsTheSliderAndTheSliderFollowsTheDesktop_data();
     void volumeFollowsTheSliderAndTheSliderFollowsTheDesktop();
@@ -144,6 +146,36 @@ void MprisTest::showsTheChannelThatPlaysAndWhenItStops()
     emit window_->PlaybackStopped();
     QTest::qWait(200);
     QCOMPARE(listener_.changes.size(), 3);
+}
+
+void MprisTest::showsWhatTheChannelPlaysWithTheChannelAsAlbum()
+{
+    const QString player = QStringLiteral("org.mpris.MediaPlayer2.Player");
+    emit window_->ChannelStarted(QStringLiteral("Radio Paradise"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, 10000);
+    emit window_->NowPlayingChanged(QStringLiteral("Miles Davis - So What"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 2, 10000);
+    QVariantMap metadata = Get(player, QStringLiteral("Metadata")).toMap();
+    QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Miles Davis - So What"));
+    QCOMPARE(metadata.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("Radio Paradise"));
+    // The same title again announces nothing; no title gives back the channel as the title.
+    emit window_->NowPlayingChanged(QStringLiteral("Miles Davis - So What"));
+    emit window_->NowPlayingChanged(QString());
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 3, 10000);
+    metadata = Get(player, QStringLiteral("Metadata")).toMap();
+    QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Radio Paradise"));
+    QVERIFY(!metadata.contains(QStringLiteral("xesam:album")));
+    // A title of the channel before does not outlive the zap to the next one.
+    emit window_->NowPlayingChanged(QStringLiteral("Old song"));
+    emit window_->ChannelStarted(QStringLiteral("FIP"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 5, 10000);
+    metadata = Get(player, QStringLiteral("Metadata")).toMap();
+    QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("FIP"));
+    // Stopped: a late title is ignored.
+    emit window_->PlaybackStopped();
+    emit window_->NowPlayingChanged(QStringLiteral("Late"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 6, 10000);
+    QVERIFY(!Get(player, QStringLiteral("Metadata")).toMap().contains(QStringLiteral("xesam:title")));
 }
 
 void MprisTest::pauseStopAndPlayPauseRunThePauseCommand()
