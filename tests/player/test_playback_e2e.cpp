@@ -10,6 +10,7 @@
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
 
 #include <QApplication>
@@ -32,12 +33,6 @@ namespace {
 constexpr int kPlayTimeoutMs = 30000;
 const char* const kRealNotAvailable = "Sorry, this channel is not available at the moment.";
 const char* const kRealTryLater = "Sorry, this channel is not available at the moment. Please try later.";
-
-struct Channel {
-    const char* id;
-    int kind; // imgindex
-    QString address;
-};
 
 } // namespace
 
@@ -134,7 +129,7 @@ void PlaybackEndToEnd::initTestCase()
     server_->SetContentType(QStringLiteral("login.jpg"), "text/html");
     server_->Stall(QStringLiteral("stalled.jpg"));
 
-    const QList<Channel> channels = {
+    const QList<TestChannel> channels = {
         {"1", 0, url(TestMedia::kMp4)},
         {"2", 0, url(TestMedia::kMp3)},
         {"3", 0, url(TestMedia::kHls)},
@@ -170,20 +165,7 @@ void PlaybackEndToEnd::initTestCase()
         {"33", 1, url("loop.mp3")},
         {"34", 0, QStringLiteral("pnm://127.0.0.1/live")},
     };
-    const std::string passphrase = BuildStreamPassphrase();
-    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
-    for (const Channel& channel : channels) {
-        const std::string protectedUrl = EncipherString(channel.address.toStdString(), passphrase, KeySize::Key256);
-        xml +=
-            QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
-                           "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
-                .arg(QLatin1String(channel.id))
-                .arg(channel.kind)
-                .arg(QString::fromStdString(protectedUrl));
-    }
-    xml += QStringLiteral("</items>\n");
-    WriteTextFile(media_.path(), QStringLiteral("tv-all.xml"), xml);
-    catalogue_ = QDir(media_.path()).filePath(QStringLiteral("tv-all.xml"));
+    catalogue_ = WriteTestCatalogue(media_.path(), channels);
 
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());

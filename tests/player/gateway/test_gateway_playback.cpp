@@ -13,6 +13,7 @@
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
+#include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
 
 #include <QApplication>
@@ -37,12 +38,6 @@ namespace {
 
 constexpr int kPlayTimeoutMs = 40000;
 const char* const kRealNotAvailable = "Sorry, this channel is not available at the moment.";
-
-struct Channel {
-    const char* id;
-    int kind; // imgindex
-    QString address;
-};
 
 quint16 FreePort()
 {
@@ -163,7 +158,7 @@ void GatewayPlayback::initTestCase()
     const QString rtmp = QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_);
     const auto url = [](MediaServer& server, const char* path) { return server.Url(QLatin1String(path)).toString(); };
 
-    const QList<Channel> channels = {
+    const QList<TestChannel> channels = {
         {"1", 0, url(*server_, TestMedia::kWmv)},
         {"2", 0, url(*server_, TestMedia::kMpeg2Ts)},
         {"3", 0, url(*noCors_, TestMedia::kMpegTs)},
@@ -174,20 +169,7 @@ void GatewayPlayback::initTestCase()
         {"8", 1, QStringLiteral("rtsp://127.0.0.1:1/live.rm")},
         {"9", 0, url(*server_, TestMedia::kMp4)},
     };
-    const std::string passphrase = BuildStreamPassphrase();
-    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
-    for (const Channel& channel : channels) {
-        const std::string protectedUrl = EncipherString(channel.address.toStdString(), passphrase, KeySize::Key256);
-        xml +=
-            QStringLiteral("<item><id>%1</id><name>Channel %1</name><country>Test</country><bandwidth>300k</bandwidth>"
-                           "<type2>tv</type2><imgindex>%2</imgindex><url>%3</url></item>\n")
-                .arg(QLatin1String(channel.id))
-                .arg(channel.kind)
-                .arg(QString::fromStdString(protectedUrl));
-    }
-    xml += QStringLiteral("</items>\n");
-    WriteTextFile(media_.path(), QStringLiteral("tv-all.xml"), xml);
-    catalogue_ = QDir(media_.path()).filePath(QStringLiteral("tv-all.xml"));
+    catalogue_ = WriteTestCatalogue(media_.path(), channels);
 
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());
