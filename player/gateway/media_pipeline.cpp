@@ -308,17 +308,7 @@ void MediaPipeline::AddVideoTranscode(AVStream* in)
     av_opt_set(encoder->priv_data, "tune", "zerolatency", 0);
     if (avcodec_open2(encoder, codec, nullptr) < 0)
         throw GatewayError("error", "Cannot play: the H.264 encoder did not start.");
-    track->out = avformat_new_stream(muxer_.get(), nullptr);
-    if (!track->out || avcodec_parameters_from_context(track->out->codecpar, encoder) < 0)
-        throw GatewayError("error", "Cannot play: out of memory.");
-    track->out->time_base = encoder->time_base;
-    track->frame.reset(av_frame_alloc());
-    track->converted.reset(av_frame_alloc());
-    track->packet.reset(av_packet_alloc());
-    if (!track->frame || !track->converted || !track->packet)
-        throw GatewayError("error", "Cannot play: out of memory.");
-    byInput_[static_cast<size_t>(in->index)] = track.get();
-    tracks_.push_back(std::move(track));
+    AddEncodingTrack(std::move(track));
 }
 
 void MediaPipeline::AddAudioTranscode(AVStream* in)
@@ -355,6 +345,14 @@ void MediaPipeline::AddAudioTranscode(AVStream* in)
     if (made < 0 || swr_init(resampler) < 0)
         throw GatewayError("decoder", "Cannot play: the sound of this stream cannot be converted.");
     track->fifo.reset(av_audio_fifo_alloc(encoder->sample_fmt, encoder->ch_layout.nb_channels, encoder->frame_size));
+    if (!track->fifo)
+        throw GatewayError("error", "Cannot play: out of memory.");
+    AddEncodingTrack(std::move(track));
+}
+
+void MediaPipeline::AddEncodingTrack(std::unique_ptr<Track> track)
+{
+    const AVCodecContext* encoder = track->encoder.get();
     track->out = avformat_new_stream(muxer_.get(), nullptr);
     if (!track->out || avcodec_parameters_from_context(track->out->codecpar, encoder) < 0)
         throw GatewayError("error", "Cannot play: out of memory.");
@@ -362,9 +360,9 @@ void MediaPipeline::AddAudioTranscode(AVStream* in)
     track->frame.reset(av_frame_alloc());
     track->converted.reset(av_frame_alloc());
     track->packet.reset(av_packet_alloc());
-    if (!track->fifo || !track->frame || !track->converted || !track->packet)
+    if (!track->frame || !track->converted || !track->packet)
         throw GatewayError("error", "Cannot play: out of memory.");
-    byInput_[static_cast<size_t>(in->index)] = track.get();
+    byInput_[static_cast<size_t>(track->in->index)] = track.get();
     tracks_.push_back(std::move(track));
 }
 

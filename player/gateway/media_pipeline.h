@@ -47,6 +47,9 @@ private:
     void AddCopy(AVStream* in);
     void AddVideoTranscode(AVStream* in);
     void AddAudioTranscode(AVStream* in);
+    // The output stream of a track whose encoder is open, its working frames, and its place among
+    // the tracks.
+    void AddEncodingTrack(std::unique_ptr<Track> track);
     void HandlePacket(AVPacket* packet);
     void PollTitle();
     QString SourceTitle() const;

@@ -201,10 +201,7 @@ void PlaybackEndToEnd::Play(const char* id, bool originalSize)
 
 QString PlaybackEndToEnd::MediaState()
 {
-    return RunJavaScript(*page_,
-                         QStringLiteral("Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
-                                        ".map(function (e) { return e.textContent; }).join(' | ')"))
-        .toString();
+    return PlayerPageTexts(*page_);
 }
 
 QString PlaybackEndToEnd::StatusBar()

@@ -68,6 +68,14 @@ bool LoadPage(QWebEnginePage& page, const QUrl& url, int timeoutMs)
     return done && ok;
 }
 
+QString PlayerPageTexts(QWebEnginePage& page)
+{
+    return RunJavaScript(page,
+                         QStringLiteral("Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
+                                        ".map(function (e) { return e.textContent; }).join(' | ')"))
+        .toString();
+}
+
 QWebEngineScript MediaWatchScript()
 {
     QWebEngineScript script;

@@ -21,6 +21,9 @@ bool WaitForJavaScript(QWebEnginePage& page, const QString& expression, int time
 // Loads the address and waits for the load to finish; returns the load's success (false on timeout).
 bool LoadPage(QWebEnginePage& page, const QUrl& url, int timeoutMs = 20000);
 
+// The texts of a player page's status bar and message line, as a person reads them, joined by " | ".
+QString PlayerPageTexts(QWebEnginePage& page);
+
 // A script to add to a test's profile (main world, at document creation): it records in
 // window.zentavoMediaWatch the time (ms since the epoch) at which a media element of the page first
 // reported `playing` (firstPlaying, 0 until then) and keeps a handle on that element (media).

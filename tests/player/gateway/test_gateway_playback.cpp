@@ -230,10 +230,7 @@ void GatewayPlayback::Play(const char* id)
 
 QString GatewayPlayback::MediaState()
 {
-    return RunJavaScript(*page_,
-                         QStringLiteral("Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
-                                        ".map(function (e) { return e.textContent; }).join(' | ')"))
-        .toString();
+    return PlayerPageTexts(*page_);
 }
 
 // The media element has a picture size and has decoded pictures, not only sound.

@@ -257,10 +257,7 @@ void GatewayTitles::Play(const char* id)
 
 QString GatewayTitles::StatusTexts()
 {
-    return RunJavaScript(*page_,
-                         QStringLiteral("Array.from(document.querySelectorAll('.zentavo-status, .zentavo-message'))"
-                                        ".map(function (e) { return e.textContent; }).join(' | ')"))
-        .toString();
+    return PlayerPageTexts(*page_);
 }
 
 void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange_data()
