@@ -115,6 +115,21 @@ void TestMedia::Generate(const QString& folder)
                                     QStringLiteral("4"), QStringLiteral("-g"), QStringLiteral("25"),
                                     QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"),
                                     QStringLiteral("mpegts"), QLatin1String(kMpeg2Ts)});
+    if (Missing(folder, kRealMedia))
+        RunFfmpeg(folder,
+                  Sources()
+                      + QStringList{QStringLiteral("-c:v"), QStringLiteral("rv20"), QStringLiteral("-b:v"),
+                                    QStringLiteral("400k"), QStringLiteral("-g"), QStringLiteral("25"),
+                                    QStringLiteral("-c:a"), QStringLiteral("ac3"), QStringLiteral("-b:a"),
+                                    QStringLiteral("96k"), QLatin1String(kRealMedia)});
+    if (Missing(folder, kHevcTs))
+        RunFfmpeg(folder,
+                  Sources()
+                      + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"),
+                                    QStringLiteral("ultrafast"), QStringLiteral("-x265-params"),
+                                    QStringLiteral("log-level=error:keyint=25"), QStringLiteral("-pix_fmt"),
+                                    QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+                                    QStringLiteral("-f"), QStringLiteral("mpegts"), QLatin1String(kHevcTs)});
     if (Missing(folder, kJpeg))
         RunFfmpeg(folder,
                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

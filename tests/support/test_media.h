@@ -3,7 +3,8 @@
 // Every stream is kSeconds long, a moving test picture with a tone where it has sound:
 //   video.mp4 (H.264 + AAC), audio.mp3, stream.ts (MPEG-TS, H.264 + AAC), hls/index.m3u8 (+ segments),
 //   dash/manifest.mpd (+ segments), cam.jpg (a still picture), video.wmv and mpeg2.ts (codecs no
-//   browser plays: WMV 8 + WMA 2, MPEG-2 video + MP2 sound as broadcast MPEG-TS carries them).
+//   browser plays: WMV 8 + WMA 2, MPEG-2 video + MP2 sound as broadcast MPEG-TS carries them),
+//   video.rm (RealVideo 2 with AC-3 sound) and hevc.ts (HEVC with AAC in MPEG-TS).
 // Playlists that must name a server's address are written by the test with WriteTextFile.
 
 #include <QString>
@@ -20,6 +21,8 @@ struct TestMedia {
     static constexpr const char* kJpeg = "cam.jpg";
     static constexpr const char* kWmv = "video.wmv"; // WMV 8 + WMA 2: codecs the web engine cannot play
     static constexpr const char* kMpeg2Ts = "mpeg2.ts"; // MPEG-2 video + MP2 sound in MPEG-TS
+    static constexpr const char* kRealMedia = "video.rm"; // RealVideo 2 (RV20) + AC-3, as RealServer sent it
+    static constexpr const char* kHevcTs = "hevc.ts"; // HEVC (H.265) + AAC in MPEG-TS
 
     // Generates whatever is missing in `folder`; throws std::runtime_error with ffmpeg's output when it fails.
     static void Generate(const QString& folder);

@@ -1,0 +1,38 @@
+#pragma once
+// Live streaming servers on 127.0.0.1 from Debian's packages, each looping one media file as a live
+// channel, for the gateway's tests and benchmarks. Each throws std::runtime_error when its program
+// is missing or does not start; the file must be readable by nobody (see SharedFolder).
+//
+//   auto rtsp = StartVlcRtsp(file, port);  // rtsp://127.0.0.1:port/live
+//   auto mmsh = StartVlcMmsh(wmvFile, port); // mmsh://127.0.0.1:port/ (and mms:// through MMS-over-HTTP)
+//   NginxRtmpServer rtmp(folder, file);     // rtmp.Url(): rtmp://127.0.0.1:PORT/live/x, many clients
+
+#include "tests/support/server_process.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace zentavo::test {
+
+// VLC's RTSP server: RTP over UDP (VLC's streaming output offers no RTP over the RTSP connection, so
+// a client that asks for TCP first is refused with 461 and falls back, as media players do).
+std::unique_ptr<ServerProcess> StartVlcRtsp(const QString& file, quint16 port);
+
+// VLC's MMS-over-HTTP server: the file as ASF (it should hold Windows Media codecs).
+std::unique_ptr<ServerProcess> StartVlcMmsh(const QString& file, quint16 port);
+
+// nginx with its rtmp module (application "live"), fed in real time by ffmpeg from the file.
+// Unlike `ffmpeg -listen`, it serves any number of clients one after another.
+class NginxRtmpServer {
+public:
+    NginxRtmpServer(const SharedFolder& folder, const QString& file);
+    QString Url() const;
+
+private:
+    quint16 port_;
+    std::unique_ptr<ServerProcess> nginx_;
+    std::unique_ptr<ServerProcess> feed_;
+};
+
+} // namespace zentavo::test
