@@ -25,7 +25,7 @@ std::vector<InputAttempt> InputAttempts(const std::string& address)
     const std::string scheme = AddressScheme(address);
     const std::string rest = address.substr(scheme.size());
     if (scheme == "mms")
-        return {{"mmst" + rest, {}}, {"mmsh" + rest, {}}};
+        return {{"mmst" + rest, {}, std::chrono::seconds(3)}, {"mmsh" + rest, {}}};
     if (scheme == "rtsp" || scheme == "rtsps")
         return {{address, {{"rtsp_transport", "tcp"}}}, {address, {}}};
     if (scheme == "http" || scheme == "https")

@@ -2,6 +2,7 @@
 // The ways to open one address, in the order they are tried: mms:// is tried as MMS over TCP, then
 // as MMS over HTTP, as Windows Media clients did; rtsp:// asks for TCP interleaved transport first.
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,10 @@ namespace zentavo {
 struct InputAttempt {
     std::string url;
     std::vector<std::pair<std::string, std::string>> options; // FFmpeg's options for opening it
+    // How long this way may wait for an answer before the next way is tried; zero: the whole time
+    // limit of opening. A server that takes the connection but does not speak this way (an MMS
+    // over HTTP server asked in MMS over TCP) says nothing, and must not use up the time of the next.
+    std::chrono::milliseconds answerLimit{0};
 };
 
 std::vector<InputAttempt> InputAttempts(const std::string& address);

@@ -179,7 +179,12 @@ void MediaPipeline::Open()
     // One time limit for all the ways of opening: a server that accepts and never answers is
     // reported once, not once per way.
     ArmDeadline();
+    const int64_t openingDeadline = deadline_;
     for (const InputAttempt& attempt : InputAttempts(address_)) {
+        if (attempt.answerLimit.count() > 0)
+            deadline_ = std::min(
+                openingDeadline,
+                NowNanoseconds() + std::chrono::duration_cast<std::chrono::nanoseconds>(attempt.answerLimit).count());
         AVFormatContext* context = avformat_alloc_context();
         if (!context)
             throw GatewayError("error", "Cannot play: out of memory.");
@@ -196,8 +201,11 @@ void MediaPipeline::Open()
             input_.reset(context);
             break;
         }
-        if (Stopped() || timedOut_)
+        if (Stopped() || (timedOut_ && NowNanoseconds() > openingDeadline))
             break;
+        // This way's own limit passed: the next way gets what is left of the time.
+        deadline_ = openingDeadline;
+        timedOut_ = false;
     }
     if (Stopped())
         return;

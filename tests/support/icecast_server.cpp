@@ -28,6 +28,8 @@ IcecastServer::IcecastServer(const SharedFolder& folder) : port_(FreeLocalPort()
                        "  <authentication><source-password>%2</source-password><admin-user>admin</admin-user>"
                        "<admin-password>%3</admin-password></authentication>\n"
                        "  <hostname>127.0.0.1</hostname>\n"
+                       // As radio servers that web players read set it up.
+                       "  <http-headers><header name=\"Access-Control-Allow-Origin\" value=\"*\" /></http-headers>\n"
                        "  <listen-socket><port>%1</port><bind-address>127.0.0.1</bind-address></listen-socket>\n"
                        "  <paths><basedir>/usr/share/icecast2</basedir><logdir>%4</logdir>"
                        "<webroot>/usr/share/icecast2/web</webroot><adminroot>/usr/share/icecast2/admin</adminroot>"

@@ -1,8 +1,15 @@
 #include "tests/support/stream_servers.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QThread>
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace zentavo::test {
 
@@ -11,31 +18,76 @@ namespace {
 const char* const kVlc = "VLC (Debian packages vlc-bin and vlc-plugin-base)";
 const char* const kRtmpModule = "/usr/lib/nginx/modules/ngx_rtmp_module.so";
 
-QStringList VlcArguments(const QString& file, const QString& output)
-{
-    return {QStringLiteral("-I"),
-            QStringLiteral("dummy"),
-            QStringLiteral("--no-stats"),
-            QStringLiteral("--loop"),
-            file,
-            QStringLiteral("--sout"),
-            output};
-}
-
 } // namespace
 
-std::unique_ptr<ServerProcess> StartVlcRtsp(const QString& file, quint16 port)
+VlcStreamServer::VlcStreamServer(const QString& file, const QString& pipeFormat, const QStringList& output,
+                                 quint16 port)
 {
-    QStringList arguments = VlcArguments(file, QStringLiteral("#rtp{sdp=rtsp://127.0.0.1:%1/live}").arg(port));
-    arguments << QStringLiteral("--rtsp-host=127.0.0.1");
-    return std::make_unique<ServerProcess>(QLatin1String(kVlc), QStringLiteral("cvlc"), arguments, port);
+    if (QStandardPaths::findExecutable(QStringLiteral("cvlc")).isEmpty())
+        throw std::runtime_error(std::string(kVlc) + " is needed: cvlc is not installed");
+    const QString pipe = QFileInfo(file).dir().filePath(QStringLiteral("vlc-%1.fifo").arg(port));
+    QFile::remove(pipe);
+    if (mkfifo(QFile::encodeName(pipe).constData(), 0666) != 0 || chmod(QFile::encodeName(pipe).constData(), 0666) != 0)
+        throw std::runtime_error("cannot make the pipe " + pipe.toStdString());
+    feed_ = std::make_unique<ServerProcess>(
+        QStringLiteral("ffmpeg (Debian package ffmpeg)"), QStringLiteral("ffmpeg"),
+        QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                    QStringLiteral("-re"), QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"),
+                    file, QStringLiteral("-c"), QStringLiteral("copy")}
+            + pipeFormat.split(QLatin1Char(' ')) + QStringList{QStringLiteral("-y"), pipe},
+        0);
+    vlc_ = std::make_unique<ServerProcess>(
+        QLatin1String(kVlc), QStringLiteral("cvlc"),
+        QStringList{QStringLiteral("-I"), QStringLiteral("dummy"), QStringLiteral("--no-stats"), pipe} + output, port);
 }
 
-std::unique_ptr<ServerProcess> StartVlcMmsh(const QString& file, quint16 port)
+// VLC listens before its stream is ready, and a client that comes then gets nothing: waits until a
+// request is answered with `expected` and at least minimumBytes.
+void VlcStreamServer::WaitUntilServing(const QByteArray& request, const QByteArray& expected, int minimumBytes,
+                                       quint16 port)
 {
-    return std::make_unique<ServerProcess>(
-        QLatin1String(kVlc), QStringLiteral("cvlc"),
-        VlcArguments(file, QStringLiteral("#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1}").arg(port)), port);
+    const QDeadlineTimer deadline(15000);
+    while (!deadline.hasExpired() && vlc_->Running()) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (socket.waitForConnected(1000)) {
+            socket.write(request);
+            QByteArray answer;
+            const QDeadlineTimer reading(1000);
+            while (answer.size() < minimumBytes && !reading.hasExpired() && socket.waitForReadyRead(200))
+                answer += socket.readAll();
+            if (answer.startsWith(expected) && answer.size() >= minimumBytes)
+                return;
+        }
+        QThread::msleep(100);
+    }
+    throw std::runtime_error("VLC did not start serving on port " + std::to_string(port) + ": "
+                             + vlc_->Output().toStdString());
+}
+
+std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port)
+{
+    auto server =
+        std::make_unique<VlcStreamServer>(file, QStringLiteral("-bsf:v h264_mp4toannexb -f mpegts"),
+                                          QStringList{QStringLiteral("--rtsp-host=127.0.0.1"), QStringLiteral("--sout"),
+                                                      QStringLiteral("#rtp{sdp=rtsp://127.0.0.1:%1/live}").arg(port)},
+                                          port);
+    server->WaitUntilServing(
+        QStringLiteral("DESCRIBE rtsp://127.0.0.1:%1/live RTSP/1.0\r\nCSeq: 1\r\n\r\n").arg(port).toLatin1(),
+        "RTSP/1.0 200", 100, port);
+    return server;
+}
+
+std::unique_ptr<VlcStreamServer> StartVlcMmsh(const QString& file, quint16 port)
+{
+    auto server = std::make_unique<VlcStreamServer>(
+        file, QStringLiteral("-f matroska"),
+        QStringList{QStringLiteral("--sout"), QStringLiteral("#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1}").arg(port)},
+        port);
+    // A Windows Media client's first request: the stream's header.
+    server->WaitUntilServing("GET / HTTP/1.0\r\nUser-Agent: NSPlayer/4.1.0.3856\r\nPragma: no-cache\r\n\r\n",
+                             "HTTP/1.0 200", 500, port);
+    return server;
 }
 
 NginxRtmpServer::NginxRtmpServer(const SharedFolder& folder, const QString& file) : port_(FreeLocalPort())

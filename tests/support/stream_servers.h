@@ -10,17 +10,32 @@
 #include "tests/support/server_process.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 namespace zentavo::test {
 
+// VLC serving a file that ffmpeg reads in real time, over and over, and hands it through a pipe: a
+// live stream without end (VLC's own --loop ends every client's stream at the end of each round).
+// VLC listens before its stream is ready, so the constructors below wait until it answers.
+class VlcStreamServer {
+public:
+    VlcStreamServer(const QString& file, const QString& pipeFormat, const QStringList& output, quint16 port);
+    // Waits up to 15 s until a request is answered with `expected` and at least minimumBytes; throws.
+    void WaitUntilServing(const QByteArray& request, const QByteArray& expected, int minimumBytes, quint16 port);
+
+private:
+    std::unique_ptr<ServerProcess> feed_;
+    std::unique_ptr<ServerProcess> vlc_;
+};
+
 // VLC's RTSP server: RTP over UDP (VLC's streaming output offers no RTP over the RTSP connection, so
 // a client that asks for TCP first is refused with 461 and falls back, as media players do).
-std::unique_ptr<ServerProcess> StartVlcRtsp(const QString& file, quint16 port);
+std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port);
 
 // VLC's MMS-over-HTTP server: the file as ASF (it should hold Windows Media codecs).
-std::unique_ptr<ServerProcess> StartVlcMmsh(const QString& file, quint16 port);
+std::unique_ptr<VlcStreamServer> StartVlcMmsh(const QString& file, quint16 port);
 
 // nginx with its rtmp module (application "live"), fed in real time by ffmpeg from the file.
 // Unlike `ffmpeg -listen`, it serves any number of clients one after another.

@@ -4,8 +4,11 @@
 // 'stopped', 'reconnecting'), the title of what plays when the stream names one (onTitle) and, once per
 // address, the failure that stops it, to its listener.
 const StallSeconds = 15;
-// A live stream through the gateway that breaks off is opened again this many times, after growing waits.
+// A live stream that breaks off is opened again this many times, after growing waits.
 const ReconnectWaitsMs = Object.freeze([1000, 2000, 4000]);
+// A stream that ever lay further ahead than this in the buffer came faster than it plays: a file,
+// whose end is its end, not a live stream that broke off.
+const LiveLeadSeconds = 30;
 const PlaylistDepth = 4;
 
 // Start-up settings tuned for a short time to the first picture (see bench/zap).
@@ -55,6 +58,7 @@ class MediaEngine {
   open(address, autoplay, viaGateway) {
     this.close();
     this.pausedGateway = '';
+    this.pausedReopen = false;
     this.reconnects = 0;
     this.reconnectUrl = '';
     performance.mark('zentavo-open');
@@ -90,6 +94,10 @@ class MediaEngine {
       this.open(this.address, true, this.pausedGateway);
       return;
     }
+    if (this.pausedReopen) {
+      this.open(this.address, true);
+      return;
+    }
     if (this.state === 'stopped') {
       this.open(this.address, true);
       return;
@@ -108,6 +116,13 @@ class MediaEngine {
       const address = gateway;
       this.close();
       this.pausedGateway = address;
+      this.setState('paused');
+      return;
+    }
+    if (this.state === 'reconnecting') {
+      // Pausing a stream that the page is opening again stops the tries; Play starts afresh.
+      this.close();
+      this.pausedReopen = true;
       this.setState('paused');
       return;
     }
@@ -189,6 +204,7 @@ class MediaEngine {
         return;
       }
       if (data.type === Hls.ErrorTypes.NETWORK_ERROR) {
+        if (this.player && this.player.played) return this.breakOff(token);
         const code = data.response && data.response.code;
         const failedUrl = (data.context && data.context.url) || url;
         if (!relay && !code) return this.retryThroughHost(token, url, failedUrl, 'hls');
@@ -239,6 +255,7 @@ class MediaEngine {
     }
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
       if (token !== this.token) return;
+      if (type === mpegts.ErrorTypes.NETWORK_ERROR && this.player && this.player.played) return this.breakOff(token);
       if (type === mpegts.ErrorTypes.NETWORK_ERROR) return this.failFromNetwork(token, url, info && info.code, true);
       // A codec that the page cannot decode: the gateway transcodes it.
       this.playThroughGateway(token, url);
@@ -278,6 +295,48 @@ class MediaEngine {
     player.attachMediaElement(this.video);
     player.load();
     this.startPlayback();
+  }
+
+  // A live stream on the page's own engines that played and then broke off (the server closed, a read
+  // failed, nothing came for a while) is opened again from its address, like the gateway's.
+  breakOff(token) {
+    if (token !== this.token || this.failed) return;
+    if (this.reconnects < ReconnectWaitsMs.length) return this.reopen(token);
+    this.fail(token, Failure.closed);
+  }
+
+  // Opens the address again after a wait, as a new try (callbacks of the broken-off one are ignored);
+  // pause and a new channel stop it.
+  reopen(token) {
+    const wait = ReconnectWaitsMs[this.reconnects++];
+    this.releasePlayer();
+    this.setState('reconnecting');
+    setTimeout(() => {
+      if (token !== this.token || this.failed) return;
+      const next = ++this.token;
+      clearInterval(this.watchdog);
+      this.markActivity();
+      this.watchdog = setInterval(() => this.checkStall(next), 1000);
+      this.openAddress(this.address, next, []);
+    }, wait);
+  }
+
+  // Whether what plays on the page's own engines is live: it had no end of its own (no length, or an
+  // HLS or DASH playlist that goes on) and never came much faster than it plays.
+  isLive() {
+    const player = this.player;
+    if (!player || player.kind === 'gateway' || player.maxLead > LiveLeadSeconds) return false;
+    try {
+      if (player.kind === 'hls') {
+        const level = player.instance.levels[player.instance.currentLevel];
+        return !!(level && level.details && level.details.live);
+      }
+      if (player.kind === 'dash') return player.instance.isDynamic();
+    } catch (e) {
+      return false;
+    }
+    // The media element learns a length when a stream without one ends: what counts is how it played.
+    return player.kind === 'mpegts' || !!player.noLength;
   }
 
   // Opens a broken-off gateway stream again after a wait; pause and a new channel (a new token) stop it.
@@ -381,17 +440,27 @@ class MediaEngine {
         this.setState('playing');
         break;
       case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
-      case 'pause': if (!this.failed && this.player && this.state !== 'stopped') this.setState('paused'); break;
-      case 'ended': this.setState('stopped'); break;
-      case 'progress': case 'loadeddata': this.markActivity(); break;
+      case 'pause':
+        // The element pauses as it reaches the end: that is the end, told below, not a pause. So does
+        // a try at opening a broken-off stream again that fails.
+        if (this.failed || !this.player || this.video.ended) break;
+        if (this.state !== 'stopped' && this.state !== 'reconnecting') this.setState('paused');
+        break;
+      case 'ended':
+        if (this.player && this.player.played && this.isLive()) this.breakOff(token);
+        else this.setState('stopped');
+        break;
+      case 'progress': case 'loadeddata': this.markActivity(); this.noteLead(); break;
       case 'timeupdate':
         if (this.video.currentTime !== this.lastTime) {
           this.lastTime = this.video.currentTime;
           this.markActivity();
         }
+        this.noteLead();
         break;
       case 'error':
         if (this.player && this.player.kind === 'native' && this.video.getAttribute('src')) {
+          if (this.player.played) return this.breakOff(token);
           const url = this.player.url;
           this.diagnose(token, url);
         }
@@ -403,12 +472,25 @@ class MediaEngine {
     this.lastActivity = Date.now();
   }
 
+  // Remembers how far ahead of the play position the stream has ever been buffered, and whether it
+  // played without a length.
+  noteLead() {
+    const buffered = this.video.buffered;
+    if (!this.player || !buffered.length) return;
+    if (!isFinite(this.video.duration)) this.player.noLength = true;
+    const lead = buffered.end(buffered.length - 1) - this.video.currentTime;
+    this.player.maxLead = Math.max(this.player.maxLead || 0, lead);
+  }
+
   checkStall(token) {
     if (token !== this.token || this.failed) return;
     this.pollTitle(token);
-    if (this.state !== 'connecting' && this.state !== 'buffering' && this.state !== 'playing') return;
+    const trying = this.state === 'reconnecting' && this.player;
+    if (this.state !== 'connecting' && this.state !== 'buffering' && this.state !== 'playing' && !trying) return;
     if (this.state === 'connecting' && !this.autoplay) return;
-    if (Date.now() - this.lastActivity >= StallSeconds * 1000) this.fail(token, Failure.stalled);
+    if (Date.now() - this.lastActivity < StallSeconds * 1000) return;
+    if (this.player && this.player.played && this.player.kind !== 'gateway') this.breakOff(token);
+    else this.fail(token, Failure.stalled);
   }
 
   // Asks the host for the title of what plays, every other second: of the gateway's session, or, for
@@ -469,6 +551,10 @@ class MediaEngine {
 
   fail(token, failure) {
     if (token !== this.token || this.failed) return;
+    // A try at opening a broken-off stream again failed: the next try follows, until none is left.
+    if (this.reconnects > 0 && this.reconnects < ReconnectWaitsMs.length && mayRetry(failure)) {
+      return this.reopen(token);
+    }
     this.failed = true;
     clearInterval(this.watchdog);
     this.watchdog = 0;
@@ -482,6 +568,13 @@ class MediaEngine {
     this.state = state;
     this.listener.onState(state);
   }
+}
+
+// Whether a stream that failed this way may come back: the server went away or the network broke,
+// not an address, a format or a protocol that no try will change.
+function mayRetry(failure) {
+  return failure !== Failure.format && failure !== Failure.selfReference && failure !== Failure.redirects &&
+    failure !== Failure.tooLong && failure.code !== unsupportedSchemeFailure('').code;
 }
 
 // Whether the player reads through mpegts.js (which has its own play and pause).

@@ -13,6 +13,7 @@
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
+#include "tests/support/stream_servers.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
 
@@ -37,6 +38,9 @@ using namespace zentavo::test;
 namespace {
 
 constexpr int kPlayTimeoutMs = 40000;
+
+// The live server a channel needs, started when its case runs.
+enum class LiveServer { None, FfmpegRtmp, VlcRtsp, VlcMmsh };
 const char* const kRealNotAvailable = "Sorry, this channel is not available at the moment.";
 
 quint16 FreePort()
@@ -106,6 +110,8 @@ int GatewayThreads()
 
 } // namespace
 
+Q_DECLARE_METATYPE(LiveServer)
+
 class GatewayPlayback : public QObject {
     Q_OBJECT
 
@@ -128,8 +134,13 @@ private:
     QString MediaState();
     bool ShowsPictures();
     void StartRtmpServer();
+    void StartServer(LiveServer server);
 
     QTemporaryDir media_;
+    std::unique_ptr<SharedFolder> shared_;
+    quint16 rtspPort_ = 0;
+    quint16 mmshPort_ = 0;
+    std::unique_ptr<VlcStreamServer> vlc_;
     std::unique_ptr<MediaServer> server_;
     std::unique_ptr<MediaServer> noCors_;
     QTcpServer silent_;
@@ -155,6 +166,8 @@ void GatewayPlayback::initTestCase()
             held_.append(socket);
     });
     rtmpPort_ = FreePort();
+    rtspPort_ = FreePort();
+    mmshPort_ = FreePort();
     const QString rtmp = QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_);
     const auto url = [](MediaServer& server, const char* path) { return server.Url(QLatin1String(path)).toString(); };
 
@@ -168,6 +181,11 @@ void GatewayPlayback::initTestCase()
         {"7", 0, QStringLiteral("mms://127.0.0.1:1/live")},
         {"8", 1, QStringLiteral("rtsp://127.0.0.1:1/live.rm")},
         {"9", 0, url(*server_, TestMedia::kMp4)},
+        {"10", 1, url(*server_, TestMedia::kRealMedia)},
+        {"11", 0, url(*server_, TestMedia::kHevcTs)},
+        {"12", 1, QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort_)},
+        {"13", 0, QStringLiteral("mms://127.0.0.1:%1/").arg(mmshPort_)},
+        {"14", 0, QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort_)},
     };
     catalogue_ = WriteTestCatalogue(media_.path(), channels);
 
@@ -194,6 +212,28 @@ void GatewayPlayback::cleanup()
         rtmp_->kill();
         rtmp_->waitForFinished(5000);
         rtmp_.reset();
+    }
+    vlc_.reset();
+}
+
+// VLC refuses to run as root, so it runs as nobody and reads copies of the media from a shared folder.
+void GatewayPlayback::StartServer(LiveServer server)
+{
+    try {
+        if (server == LiveServer::FfmpegRtmp) {
+            StartRtmpServer();
+        } else if (server != LiveServer::None) {
+            if (!shared_)
+                shared_ = std::make_unique<SharedFolder>();
+            if (server == LiveServer::VlcRtsp)
+                vlc_ =
+                    StartVlcRtsp(shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4))), rtspPort_);
+            else
+                vlc_ =
+                    StartVlcMmsh(shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kWmv))), mmshPort_);
+        }
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
     }
 }
 
@@ -245,26 +285,34 @@ bool GatewayPlayback::ShowsPictures()
 void GatewayPlayback::channelPlaysThroughTheGateway_data()
 {
     QTest::addColumn<QByteArray>("id");
-    QTest::addColumn<bool>("rtmp");
-    QTest::newRow("ASF with WMV 8 and WMA 2 over HTTP") << QByteArray("1") << false;
-    QTest::newRow("MPEG-TS with MPEG-2 and MP2 over HTTP") << QByteArray("2") << false;
-    QTest::newRow("MPEG-TS with H.264 and AAC from a server without CORS") << QByteArray("3") << false;
-    QTest::newRow("RTMP live stream, Windows Media page") << QByteArray("4") << true;
-    QTest::newRow("RTMP live stream, Real page") << QByteArray("5") << true;
+    QTest::addColumn<LiveServer>("server");
+    QTest::newRow("ASF with WMV 8 and WMA 2 over HTTP") << QByteArray("1") << LiveServer::None;
+    QTest::newRow("MPEG-TS with MPEG-2 and MP2 over HTTP") << QByteArray("2") << LiveServer::None;
+    QTest::newRow("MPEG-TS with H.264 and AAC from a server without CORS") << QByteArray("3") << LiveServer::None;
+    QTest::newRow("RealMedia with RealVideo 2 and AC-3 over HTTP, Real page") << QByteArray("10") << LiveServer::None;
+    QTest::newRow("MPEG-TS with HEVC and AAC over HTTP") << QByteArray("11") << LiveServer::None;
+    QTest::newRow("RTMP live stream, Windows Media page") << QByteArray("4") << LiveServer::FfmpegRtmp;
+    QTest::newRow("RTMP live stream, Real page") << QByteArray("5") << LiveServer::FfmpegRtmp;
+    QTest::newRow("RTSP live stream from VLC, Real page") << QByteArray("12") << LiveServer::VlcRtsp;
+    QTest::newRow("mms:// live stream from VLC (MMS over HTTP)") << QByteArray("13") << LiveServer::VlcMmsh;
+    QTest::newRow("mmsh:// live stream from VLC") << QByteArray("14") << LiveServer::VlcMmsh;
 }
 
 void GatewayPlayback::channelPlaysThroughTheGateway()
 {
     QFETCH(QByteArray, id);
-    QFETCH(bool, rtmp);
-    if (rtmp)
-        StartRtmpServer();
+    QFETCH(LiveServer, server);
+    StartServer(server);
+    if (QTest::currentTestFailed())
+        return;
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
     QElapsedTimer clock;
     clock.start();
     Play(id.constData());
-    QVERIFY(WaitForJavaScript(
-        *page_, QStringLiteral("zentavoMediaWatch.media && zentavoMediaWatch.media.videoWidth > 0"), kPlayTimeoutMs));
+    QVERIFY2(WaitForJavaScript(*page_,
+                               QStringLiteral("zentavoMediaWatch.media && zentavoMediaWatch.media.videoWidth > 0"),
+                               kPlayTimeoutMs),
+             qPrintable(MediaState()));
     const qint64 firstPicture = clock.elapsed();
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
