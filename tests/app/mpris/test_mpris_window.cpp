@@ -1,10 +1,12 @@
 // The media controls wired to the real main window (real web engine, offscreen), driven from a
 // second connection on a private session bus as the desktop would: the playing channel's name
-// reaches the desktop, the desktop's pause runs the Pause command, the volume goes both ways.
+// reaches the desktop, and the title of what a radio plays (from an Icecast server started here)
+// with it; the desktop's pause runs the Pause command, the volume goes both ways.
 #include "app/mpris/mpris_service.h"
 #include "app/mpris/mpris_wiring.h"
 #include "mpris_client.h"
 #include "tests/player/ui/shell_fixture.h"
+#include "tests/support/icecast_server.h"
 
 #include <QSlider>
 #include <QtTest>
@@ -17,6 +19,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void desktopSeesTheChannelThatPlays();
+    void desktopSeesTheTitleOfWhatTheRadioPlays();
     void desktopPauseRunsThePauseCommand();
     void volumeGoesBothWays();
 
@@ -58,6 +61,39 @@ void MprisWindowTest::desktopSeesTheChannelThatPlays()
     const QVariantMap metadata = desktop_->Get(player_, QStringLiteral("Metadata")).toMap();
     QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Channel 1"));
     QCOMPARE(f_->form->windowTitle(), QStringLiteral("Zentavo Player - [ Channel 1 ]"));
+}
+
+void MprisWindowTest::desktopSeesTheTitleOfWhatTheRadioPlays()
+{
+    std::unique_ptr<test::SharedFolder> folder;
+    std::unique_ptr<test::IcecastServer> icecast;
+    std::unique_ptr<test::ServerProcess> source;
+    try {
+        folder = std::make_unique<test::SharedFolder>();
+        icecast = std::make_unique<test::IcecastServer>(*folder);
+        source = icecast->StartToneSource(QStringLiteral("/radio"), QStringLiteral("mp3"));
+        icecast->WaitForMount(QStringLiteral("/radio"));
+        icecast->SetTitle(QStringLiteral("/radio"), QStringLiteral("Nina Simone - Feeling Good"));
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    f_->AddChannel(5, "radio", 0, icecast->Url(QStringLiteral("/radio")));
+    f_->Play(QStringLiteral("5"), QStringLiteral("Channel 5"));
+    const auto metadata = [this] { return desktop_->Get(player_, QStringLiteral("Metadata")).toMap(); };
+    QTRY_COMPARE_WITH_TIMEOUT(metadata().value(QStringLiteral("xesam:title")).toString(),
+                              QStringLiteral("Nina Simone - Feeling Good"), 20000);
+    QCOMPARE(metadata().value(QStringLiteral("xesam:album")).toString(), QStringLiteral("Channel 5"));
+    try {
+        icecast->SetTitle(QStringLiteral("/radio"), QStringLiteral("Miles Davis - So What"));
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(metadata().value(QStringLiteral("xesam:title")).toString(),
+                              QStringLiteral("Miles Davis - So What"), 20000);
+    // Another channel: its name, not the radio's last title.
+    f_->Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
+    QTRY_COMPARE_WITH_TIMEOUT(metadata().value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Channel 1"),
+                              10000);
 }
 
 void MprisWindowTest::desktopPauseRunsThePauseCommand()

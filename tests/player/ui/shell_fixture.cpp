@@ -60,15 +60,9 @@ ShellFixture::ShellFixture() : settings(configDir.filePath(QStringLiteral("zenta
     QDir(programDir.path()).mkpath(QStringLiteral("data"));
     QFile::copy(QString::fromLocal8Bit(qgetenv("ZENTAVO_SOURCE_DIR")) + QStringLiteral("/data/start.zvo"),
                 DataPath(QStringLiteral("start.zvo")));
-    QFile catalogue(DataPath(QStringLiteral("tv-all.xml")));
-    if (catalogue.open(QIODevice::WriteOnly)) {
-        catalogue.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
-        catalogue.write(Item(1, "tv", 0, "http://127.0.0.1:9/wmp.mp4"));
-        catalogue.write(Item(2, "radio", 1, "http://127.0.0.1:9/real.mp3"));
-        catalogue.write(Item(3, "webcam", 2, "http://127.0.0.1:9/cam.jpg"));
-        catalogue.write(Item(4, "tv", 7, "http://127.0.0.1:9/odd"));
-        catalogue.write("</items>\n");
-    }
+    items_ = Item(1, "tv", 0, "http://127.0.0.1:9/wmp.mp4") + Item(2, "radio", 1, "http://127.0.0.1:9/real.mp3")
+        + Item(3, "webcam", 2, "http://127.0.0.1:9/cam.jpg") + Item(4, "tv", 7, "http://127.0.0.1:9/odd");
+    WriteCatalogue();
     form = std::make_unique<TMainForm>(context,
                                        MainFormServices{settings, TestErrorReporter(), browser, profile,
                                                         programDir.path() + QLatin1Char('/'),
@@ -85,6 +79,19 @@ ShellFixture::~ShellFixture()
     preferences.reset();
     list.reset();
     form.reset();
+}
+
+void ShellFixture::WriteCatalogue()
+{
+    QFile catalogue(DataPath(QStringLiteral("tv-all.xml")));
+    QVERIFY(catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    catalogue.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n" + items_ + "</items>\n");
+}
+
+void ShellFixture::AddChannel(int id, const char* type2, int kind, const QString& address)
+{
+    items_ += Item(id, type2, kind, address.toUtf8());
+    WriteCatalogue();
 }
 
 QString ShellFixture::DataPath(const QString& name) const

@@ -42,6 +42,8 @@ struct ShellFixture {
     void ShowAndActivate();
     // Sets the current channel as the list window would and plays it.
     void Play(const QString& id, const QString& name);
+    // Adds a channel "Channel <id>" to the catalogue (ids from 5 on).
+    void AddChannel(int id, const char* type2, int kind, const QString& address);
 
     QTemporaryDir programDir;
     QTemporaryDir configDir;
@@ -52,6 +54,10 @@ struct ShellFixture {
     std::unique_ptr<TMainForm> form;
     std::unique_ptr<TListForm> list;
     std::unique_ptr<TPreferenceForm> preferences;
+
+private:
+    void WriteCatalogue();
+    QByteArray items_;
 };
 
 } // namespace zentavo
