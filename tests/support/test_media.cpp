@@ -107,6 +107,7 @@ void TestMedia::Generate(const QString& folder)
         RunFfmpeg(folder,
                   {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-t"), QStringLiteral("3"),
                    QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                   QStringLiteral("-metadata"), QStringLiteral("title=") + QLatin1String(kWmvTitle),
                    QLatin1String(kWmv)});
     if (Missing(folder, kMpeg2Ts))
         RunFfmpeg(folder,

@@ -176,20 +176,28 @@ void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ASF with WMV 8 and WMA 2: transcoded") << TestMedia::kWmv << "mpegts aac+h264 3";
-    QTest::newRow("MPEG-TS with MPEG-2 and MP2: transcoded") << TestMedia::kMpeg2Ts << "mpegts aac+h264 20";
-    QTest::newRow("MPEG-TS with H.264 and AAC: copied") << TestMedia::kMpegTs << "mpegts aac+h264 20";
-    QTest::newRow("MP4 with H.264 and AAC: copied") << TestMedia::kMp4 << "mpegts aac+h264 20";
-    QTest::newRow("MP3 alone: copied") << TestMedia::kMp3 << "mpegts mp3 20";
+    QTest::addColumn<QString>("title"); // the container's title, told as what plays
+    const QString none;
+    QTest::newRow("ASF with WMV 8 and WMA 2: transcoded")
+        << TestMedia::kWmv << "mpegts aac+h264 3" << QString::fromLatin1(TestMedia::kWmvTitle);
+    QTest::newRow("RealMedia with RealVideo 2 and AC-3: transcoded")
+        << TestMedia::kRealMedia << "mpegts aac+h264 20" << none;
+    QTest::newRow("MPEG-TS with HEVC and AAC: video transcoded") << TestMedia::kHevcTs << "mpegts aac+h264 20" << none;
+    QTest::newRow("MPEG-TS with MPEG-2 and MP2: transcoded") << TestMedia::kMpeg2Ts << "mpegts aac+h264 20" << none;
+    QTest::newRow("MPEG-TS with H.264 and AAC: copied") << TestMedia::kMpegTs << "mpegts aac+h264 20" << none;
+    QTest::newRow("MP4 with H.264 and AAC: copied") << TestMedia::kMp4 << "mpegts aac+h264 20" << none;
+    QTest::newRow("MP3 alone: copied") << TestMedia::kMp3 << "mpegts mp3 20" << none;
 }
 
 void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes()
 {
     QFETCH(QString, path);
     QFETCH(QString, expected);
+    QFETCH(QString, title);
     auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
     GatewaySession session(server_->Url(path).toString().toStdString(), buffer);
     const QByteArray stream = ReadAll(*buffer, 60000);
+    QCOMPARE(session.Title(), title);
     QVERIFY2(buffer->AtEnd(), "the stream did not end");
     QCOMPARE(QString::fromStdString(buffer->Error()), QString());
     QVERIFY(stream.size() > 188 && stream.at(0) == 0x47); // MPEG-TS packets
