@@ -37,10 +37,31 @@ GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer
 
 GatewaySession::~GatewaySession()
 {
-    stop_ = true;
-    output_->Close();
+    RequestStop();
     if (worker_.joinable())
         worker_.join();
+}
+
+void GatewaySession::RequestStop()
+{
+    stop_ = true;
+    output_->Close();
+}
+
+bool GatewaySession::WaitUntilEnded(std::chrono::milliseconds wait)
+{
+    std::unique_lock lock(mutex_);
+    return endedChanged_.wait_for(lock, wait, [this] { return ended_; });
+}
+
+void GatewaySession::EndSoon(std::unique_ptr<GatewaySession> session)
+{
+    if (!session)
+        return;
+    session->RequestStop();
+    if (session->WaitUntilEnded(kEndWait))
+        return; // the destructor joins a worker that has ended
+    std::thread([ending = std::move(session)]() mutable { ending.reset(); }).detach();
 }
 
 std::string GatewaySession::FailureKind() const
@@ -91,6 +112,11 @@ void GatewaySession::Run()
     }
     // The pipeline is gone (every connection closed) before the reader hears of the end.
     output_->Finish(words);
+    {
+        const std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    endedChanged_.notify_all();
 }
 
 } // namespace zentavo

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -42,8 +43,16 @@ public:
     // Called on the worker's thread whenever the title changes.
     void SetTitleListener(std::function<void()> listener);
 
+    // Ends a session without holding up the caller (the window's thread) for more than a moment:
+    // the worker is told to stop, and when it has not ended within kEndWait (a host name lookup
+    // cannot be interrupted), the rest of the ending waits on a thread of its own.
+    static void EndSoon(std::unique_ptr<GatewaySession> session);
+    static constexpr std::chrono::milliseconds kEndWait{250};
+
 private:
     void Run();
+    void RequestStop();
+    bool WaitUntilEnded(std::chrono::milliseconds wait);
 
     const std::string address_;
     const std::shared_ptr<StreamBuffer> output_;
@@ -53,6 +62,8 @@ private:
     std::string failureKind_;
     QString title_;
     std::function<void()> titleListener_;
+    bool ended_ = false;
+    std::condition_variable endedChanged_;
     std::thread worker_;
 };
 

@@ -17,7 +17,9 @@ class GatewayStream : public QObject {
     Q_OBJECT
 public:
     explicit GatewayStream(const QString& address, QObject* parent = nullptr);
-    ~GatewayStream() override; // ends the session: its worker and connections are gone on return
+    // Ends the session: its worker and connections are gone on return, or, when the worker cannot
+    // be interrupted at once (a host name lookup), soon after on a thread of their own.
+    ~GatewayStream() override;
 
     StreamBuffer& Buffer() { return *buffer_; }
     // The failure's kind (see GatewayError); empty while it plays or when it ended without one.
@@ -30,9 +32,11 @@ signals:
     void TitleChanged(const QString& title);
 
 private:
+    struct Relay;
+
     std::shared_ptr<StreamBuffer> buffer_;
+    std::shared_ptr<Relay> relay_;
     std::unique_ptr<GatewaySession> session_;
-    std::atomic<bool> notifyPending_{false};
 };
 
 } // namespace zentavo

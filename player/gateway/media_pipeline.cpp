@@ -190,11 +190,11 @@ void MediaPipeline::Open()
             throw GatewayError("error", "Cannot play: out of memory.");
         context->interrupt_callback = {&MediaPipeline::Interrupt, this};
         AVDictionary* options = nullptr;
-        for (const auto& [name, value] : attempt.options)
-            av_dict_set(&options, name.c_str(), value.c_str(), 0);
-        av_dict_set(&options, "protocol_whitelist", kProtocols, 0);
         av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
         av_dict_set(&options, "probesize", kProbeBytes, 0);
+        for (const auto& [name, value] : attempt.options) // a way's own options come over the defaults
+            av_dict_set(&options, name.c_str(), value.c_str(), 0);
+        av_dict_set(&options, "protocol_whitelist", kProtocols, 0);
         error = avformat_open_input(&context, attempt.url.c_str(), nullptr, &options); // frees context on failure
         av_dict_free(&options);
         if (error >= 0) {
@@ -603,13 +603,15 @@ QString MediaPipeline::SourceTitle() const
                 return title;
         }
     }
-    if (const AVDictionaryEntry* entry = av_dict_get(in->metadata, "title", nullptr, 0))
-        return CleanTitle(entry->value);
+    if (const AVDictionaryEntry* entry = av_dict_get(in->metadata, "title", nullptr, 0);
+        entry && !ContainerTitle(entry->value).isEmpty())
+        return ContainerTitle(entry->value);
     for (unsigned index = 0; index < in->nb_streams; ++index) {
         if (!byInput_[index])
             continue;
-        if (const AVDictionaryEntry* entry = av_dict_get(in->streams[index]->metadata, "title", nullptr, 0))
-            return CleanTitle(entry->value);
+        if (const AVDictionaryEntry* entry = av_dict_get(in->streams[index]->metadata, "title", nullptr, 0);
+            entry && !ContainerTitle(entry->value).isEmpty())
+            return ContainerTitle(entry->value);
     }
     return {};
 }

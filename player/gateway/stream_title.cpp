@@ -1,6 +1,7 @@
 #include "stream_title.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <algorithm>
 #include <cctype>
@@ -85,6 +86,18 @@ QString IcyStreamTitle(std::string_view block)
             end = quote;
     }
     return CleanTitle(block.substr(start, end - start));
+}
+
+QString ContainerTitle(std::string_view raw)
+{
+    const QString title = CleanTitle(raw);
+    static const QStringList placeholders = {QStringLiteral("Unnamed"), QStringLiteral("N/A"),
+                                             QStringLiteral("No Name"), QStringLiteral("Media Presentation"),
+                                             QStringLiteral("Untitled")};
+    if (placeholders.contains(title, Qt::CaseInsensitive)
+        || title.startsWith(QLatin1String("Session streamed by"), Qt::CaseInsensitive))
+        return {};
+    return title;
 }
 
 } // namespace zentavo

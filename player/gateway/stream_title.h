@@ -21,4 +21,8 @@ QString IcyStreamTitle(std::string_view block);
 // it is cut at kMaxTitleChars.
 QString CleanTitle(std::string_view raw);
 
+// A container's title cleaned (see CleanTitle), or empty when it is one of the names that streaming
+// servers fill in when nobody gave one ("Unnamed", "N/A", "Session streamed by ...").
+QString ContainerTitle(std::string_view raw);
+
 } // namespace zentavo

@@ -87,7 +87,7 @@ void LiveReconnect::initTestCase()
     TestMedia::Generate(media_.path());
     try {
         shared_ = std::make_unique<SharedFolder>();
-        shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4)));
+        shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs)));
         icecast_ = std::make_unique<IcecastServer>(*shared_);
     } catch (const std::exception& error) {
         QFAIL(error.what());
@@ -120,7 +120,7 @@ void LiveReconnect::StartSource(const QString& mount)
     try {
         source_ = mount == QLatin1String(kRadioMount)
             ? icecast_->StartToneSource(mount, QStringLiteral("mp3"))
-            : icecast_->StartTransportStreamSource(mount, shared_->filePath(QLatin1String(TestMedia::kMp4)));
+            : icecast_->StartTransportStreamSource(mount, shared_->filePath(QLatin1String(TestMedia::kMpegTs)));
         icecast_->WaitForMount(mount);
     } catch (const std::exception& error) {
         QFAIL(error.what());

@@ -82,8 +82,7 @@ std::unique_ptr<ServerProcess> IcecastServer::StartTransportStreamSource(const Q
 {
     return StartSource(mount,
                        {QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"), file,
-                        QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-bsf:v"),
-                        QStringLiteral("h264_mp4toannexb"), QStringLiteral("-content_type"),
+                        QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-content_type"),
                         QStringLiteral("video/mp2t"), QStringLiteral("-f"), QStringLiteral("mpegts")});
 }
 

@@ -27,8 +27,8 @@ public:
 
     // ffmpeg sends a 440 Hz tone to the mount in real time, as codec ("mp3" or "mp2").
     std::unique_ptr<ServerProcess> StartToneSource(const QString& mount, const QString& codec) const;
-    // ffmpeg sends a media file (readable by nobody), looped in real time, to the mount as MPEG-TS
-    // with its streams copied (H.264 and AAC for a TV channel that the page plays itself).
+    // ffmpeg sends an MPEG-TS file (readable by nobody), looped in real time, to the mount with its
+    // streams copied (H.264 and AAC for a TV channel that the page plays itself).
     std::unique_ptr<ServerProcess> StartTransportStreamSource(const QString& mount, const QString& file) const;
     // Waits up to 15 s until the mount has its source; throws otherwise.
     void WaitForMount(const QString& mount) const;

@@ -68,7 +68,7 @@ void VlcStreamServer::WaitUntilServing(const QByteArray& request, const QByteArr
 std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port)
 {
     auto server =
-        std::make_unique<VlcStreamServer>(file, QStringLiteral("-bsf:v h264_mp4toannexb -f mpegts"),
+        std::make_unique<VlcStreamServer>(file, QStringLiteral("-f mpegts"),
                                           QStringList{QStringLiteral("--rtsp-host=127.0.0.1"), QStringLiteral("--sout"),
                                                       QStringLiteral("#rtp{sdp=rtsp://127.0.0.1:%1/live}").arg(port)},
                                           port);

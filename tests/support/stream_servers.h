@@ -30,7 +30,8 @@ private:
     std::unique_ptr<ServerProcess> vlc_;
 };
 
-// VLC's RTSP server: RTP over UDP (VLC's streaming output offers no RTP over the RTSP connection, so
+// VLC's RTSP server of an MPEG-TS file (an MP4 loses its pictures after the first round of the
+// loop, where the H.264 stream filter that MPEG-TS needs ends): RTP over UDP (VLC's streaming output offers no RTP over the RTSP connection, so
 // a client that asks for TCP first is refused with 461 and falls back, as media players do).
 std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port);
 

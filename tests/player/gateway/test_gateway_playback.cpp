@@ -117,6 +117,7 @@ class GatewayPlayback : public QObject {
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -140,7 +141,9 @@ private:
     std::unique_ptr<SharedFolder> shared_;
     quint16 rtspPort_ = 0;
     quint16 mmshPort_ = 0;
-    std::unique_ptr<VlcStreamServer> vlc_;
+    // Started by the first case that needs them, and kept: VLC serves many clients.
+    std::unique_ptr<VlcStreamServer> rtspServer_;
+    std::unique_ptr<VlcStreamServer> mmshServer_;
     std::unique_ptr<MediaServer> server_;
     std::unique_ptr<MediaServer> noCors_;
     QTcpServer silent_;
@@ -193,6 +196,12 @@ void GatewayPlayback::initTestCase()
     profile_->scripts()->insert(MediaWatchScript());
 }
 
+void GatewayPlayback::cleanupTestCase()
+{
+    rtspServer_.reset();
+    mmshServer_.reset();
+}
+
 void GatewayPlayback::init()
 {
     page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
@@ -213,7 +222,6 @@ void GatewayPlayback::cleanup()
         rtmp_->waitForFinished(5000);
         rtmp_.reset();
     }
-    vlc_.reset();
 }
 
 // VLC refuses to run as root, so it runs as nobody and reads copies of the media from a shared folder.
@@ -225,11 +233,11 @@ void GatewayPlayback::StartServer(LiveServer server)
         } else if (server != LiveServer::None) {
             if (!shared_)
                 shared_ = std::make_unique<SharedFolder>();
-            if (server == LiveServer::VlcRtsp)
-                vlc_ =
-                    StartVlcRtsp(shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMp4))), rtspPort_);
-            else
-                vlc_ =
+            if (server == LiveServer::VlcRtsp && !rtspServer_)
+                rtspServer_ = StartVlcRtsp(
+                    shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs))), rtspPort_);
+            else if (server == LiveServer::VlcMmsh && !mmshServer_)
+                mmshServer_ =
                     StartVlcMmsh(shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kWmv))), mmshPort_);
         }
     } catch (const std::exception& error) {

@@ -16,6 +16,7 @@ private slots:
     void readsTheStreamTitle_data();
     void readsTheStreamTitle();
     void cutsHostileLengths();
+    void containerTitlesLeaveOutServersPlaceholders();
     void findsTheBlocksBetweenTheSound_data();
     void findsTheBlocksBetweenTheSound();
 };
@@ -72,6 +73,15 @@ void StreamTitleTest::cutsHostileLengths()
     QCOMPARE(cut.toUtf8().size() % 4, 0);
     // Only control characters: nothing to show.
     QCOMPARE(CleanTitle("\x01\x02\n\t "), QString());
+}
+
+void StreamTitleTest::containerTitlesLeaveOutServersPlaceholders()
+{
+    // What RTSP servers put in the session name when nobody named the stream.
+    for (const char* placeholder : {"Unnamed", "N/A", "untitled", "Session streamed by \"nessyMediaServer\""})
+        QVERIFY2(ContainerTitle(placeholder).isEmpty(), placeholder);
+    QCOMPARE(ContainerTitle("Evening News"), QStringLiteral("Evening News"));
+    QCOMPARE(ContainerTitle("Unnamed Road - Live"), QStringLiteral("Unnamed Road - Live"));
 }
 
 namespace {
