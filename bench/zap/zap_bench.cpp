@@ -1,7 +1,10 @@
 // Zap time: from the play command (PreparePlay, page file, navigation, as PlayChannel does it) to the
-// page's media element reporting `playing`, for local HLS, MPEG-TS, MP4 and MP3 streams, channel after
-// channel in alternating order; beside mpv's time from opening the same address to its first frame,
-// measured in the same run. Prints the median of each.
+// page's media element reporting `playing`, channel after channel in alternating order; beside mpv's
+// time from opening the same address to its first frame, measured in the same run. Prints the median
+// of each. The kinds: what the page plays itself (local HLS, MPEG-TS, MP4 and MP3 over HTTP), then
+// what goes through the media gateway: RTSP (VLC, H.264 + AAC copied), RTMP (nginx's rtmp module,
+// copied), MMS over HTTP (VLC, WMV transcoded), WMV and MPEG-2 TS over HTTP (transcoded after the
+// page's own try). Live servers run as nobody when this runs as root.
 //
 //   zap_bench [runs]        (default 9; the first round of each kind warms up and is not counted)
 
@@ -13,6 +16,7 @@
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
+#include "tests/support/stream_servers.h"
 #include "tests/support/test_media.h"
 
 #include <QApplication>
@@ -40,7 +44,8 @@ namespace {
 struct Kind {
     const char* name;
     const char* id;
-    const char* path;
+    QString address;
+    double target; // the most this may take against mpv (gateway: 2 where it copies, 3 where it transcodes)
     std::vector<double> prepare; // PreparePlay + page file + navigation started
     std::vector<double> zap; // command -> playing
     std::vector<double> mpv; // mpv: opening -> playback restart complete
@@ -62,7 +67,9 @@ double MpvFirstFrameMs(const QUrl& url)
     mpv.setProcessChannelMode(QProcess::MergedChannels);
     mpv.start(QStringLiteral("mpv"),
               {QStringLiteral("--no-config"), QStringLiteral("--msg-time"), QStringLiteral("--msg-level=all=v"),
-               QStringLiteral("--vo=null"), QStringLiteral("--ao=null"), QStringLiteral("--length=1"), url.toString()});
+               QStringLiteral("--vo=null"), QStringLiteral("--ao=null"), QStringLiteral("--length=1"),
+               // mpv asks RTSP servers for TCP only; FFmpeg's own order (UDP, then TCP) plays them all.
+               QStringLiteral("--rtsp-transport=lavf"), url.toString()});
     // The media server runs on this thread: wait with the event loop running, never block it.
     QEventLoop loop;
     QObject::connect(&mpv, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -104,16 +111,33 @@ int main(int argc, char** argv)
     QTemporaryDir folder;
     TestMedia::Generate(folder.path());
     MediaServer server(folder.path());
+    const auto http = [&server](const char* path) { return server.Url(QLatin1String(path)).toString(); };
+    // The live servers read copies of the media from a folder that nobody may read. A server that
+    // cannot start ends the benchmark with the reason (std::runtime_error names the package).
+    SharedFolder shared;
+    const QString liveTs = shared.Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kMpegTs)));
+    const QString liveFlv = shared.Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kMp4)));
+    const QString liveWmv = shared.Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kWmvLive)));
+    const quint16 rtspPort = FreeLocalPort();
+    const quint16 mmshPort = FreeLocalPort();
+    std::unique_ptr<VlcStreamServer> rtsp;
+    std::unique_ptr<VlcStreamServer> mmsh;
+    NginxRtmpServer rtmp(shared, liveFlv);
     std::vector<Kind> kinds = {
-        {"HLS", "1", TestMedia::kHls, {}, {}, {}},
-        {"MPEG-TS", "2", TestMedia::kMpegTs, {}, {}, {}},
-        {"MP4", "3", TestMedia::kMp4, {}, {}, {}},
-        {"MP3", "4", TestMedia::kMp3, {}, {}, {}},
+        {"HLS", "1", http(TestMedia::kHls), 0, {}, {}, {}},
+        {"MPEG-TS", "2", http(TestMedia::kMpegTs), 0, {}, {}, {}},
+        {"MP4", "3", http(TestMedia::kMp4), 0, {}, {}, {}},
+        {"MP3", "4", http(TestMedia::kMp3), 0, {}, {}, {}},
+        {"RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2, {}, {}, {}},
+        {"RTMP", "6", rtmp.Url(), 2, {}, {}, {}},
+        {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, {}, {}, {}},
+        {"WMV", "8", http(TestMedia::kWmv), 3, {}, {}, {}},
+        {"MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3, {}, {}, {}},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
     for (const Kind& kind : kinds) {
-        const std::string address = server.Url(QLatin1String(kind.path)).toString().toStdString();
+        const std::string address = kind.address.toStdString();
         xml += QStringLiteral("<item><id>%1</id><name>%2</name><country>-</country><bandwidth>-</bandwidth>"
                               "<type2>tv</type2><imgindex>0</imgindex><url>%3</url></item>\n")
                    .arg(QLatin1String(kind.id), QLatin1String(kind.name),
@@ -131,6 +155,11 @@ int main(int argc, char** argv)
     view.show();
 
     for (int round = 0; round <= runs; ++round) {
+        // VLC's streams of a file end with it: new servers each round, started before the clock runs.
+        rtsp.reset();
+        mmsh.reset();
+        rtsp = StartVlcRtsp(liveTs, rtspPort);
+        mmsh = StartVlcMmsh(liveWmv, mmshPort);
         for (Kind& kind : kinds) {
             const qint64 command = QDateTime::currentMSecsSinceEpoch();
             QElapsedTimer clock;
@@ -151,7 +180,7 @@ int main(int argc, char** argv)
             }
             const double playing =
                 RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstPlaying")).toDouble() - double(command);
-            const double mpv = haveMpv ? MpvFirstFrameMs(server.Url(QLatin1String(kind.path))) : -1;
+            const double mpv = haveMpv ? MpvFirstFrameMs(QUrl(kind.address)) : -1;
             if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
                 // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
                 // player opened, source attached (library loaded), playing; and the renderer process.
@@ -182,12 +211,13 @@ int main(int argc, char** argv)
     page.load(QUrl(QStringLiteral("about:blank")));
 
     std::printf("zap time, median of %d runs (ms)\n", runs);
-    std::printf("%-8s %10s %10s %10s %8s\n", "stream", "command", "playing", "mpv", "ratio");
+    std::printf("%-8s %10s %10s %10s %8s %8s\n", "stream", "command", "playing", "mpv", "ratio", "target");
     for (const Kind& kind : kinds) {
         const double zap = Median(kind.zap);
         const double mpv = Median(kind.mpv);
-        std::printf("%-8s %10.1f %10.1f %10.1f %8.2f\n", kind.name, Median(kind.prepare), zap, mpv,
-                    mpv > 0 ? zap / mpv : 0.0);
+        const QString target = kind.target > 0 ? QString::number(kind.target, 'f', 1) : QStringLiteral("-");
+        std::printf("%-8s %10.1f %10.1f %10.1f %8.2f %8s\n", kind.name, Median(kind.prepare), zap, mpv,
+                    mpv > 0 ? zap / mpv : 0.0, qPrintable(target));
     }
     return 0;
 }

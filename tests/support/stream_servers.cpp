@@ -25,20 +25,29 @@ VlcStreamServer::VlcStreamServer(const QString& file, const QString& pipeFormat,
 {
     if (QStandardPaths::findExecutable(QStringLiteral("cvlc")).isEmpty())
         throw std::runtime_error(std::string(kVlc) + " is needed: cvlc is not installed");
-    const QString pipe = QFileInfo(file).dir().filePath(QStringLiteral("vlc-%1.fifo").arg(port));
-    QFile::remove(pipe);
-    if (mkfifo(QFile::encodeName(pipe).constData(), 0666) != 0 || chmod(QFile::encodeName(pipe).constData(), 0666) != 0)
-        throw std::runtime_error("cannot make the pipe " + pipe.toStdString());
-    feed_ = std::make_unique<ServerProcess>(
-        QStringLiteral("ffmpeg (Debian package ffmpeg)"), QStringLiteral("ffmpeg"),
-        QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                    QStringLiteral("-re"), QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"),
-                    file, QStringLiteral("-c"), QStringLiteral("copy")}
-            + pipeFormat.split(QLatin1Char(' ')) + QStringList{QStringLiteral("-y"), pipe},
-        0);
+    QString input = file;
+    QStringList demux;
+    if (!pipeFormat.isEmpty()) {
+        input = QFileInfo(file).dir().filePath(QStringLiteral("vlc-%1.fifo").arg(port));
+        QFile::remove(input);
+        const QByteArray path = QFile::encodeName(input);
+        if (mkfifo(path.constData(), 0666) != 0 || chmod(path.constData(), 0666) != 0)
+            throw std::runtime_error("cannot make the pipe " + input.toStdString());
+        feed_ = std::make_unique<ServerProcess>(
+            QStringLiteral("ffmpeg (Debian package ffmpeg)"), QStringLiteral("ffmpeg"),
+            QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                        QStringLiteral("-re"), QStringLiteral("-stream_loop"), QStringLiteral("-1"),
+                        QStringLiteral("-i"), file, QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
+                        pipeFormat, QStringLiteral("-y"), input},
+            0);
+        // VLC is told the format: probing a pipe that fills in real time can take it many seconds.
+        demux = {QStringLiteral("--demux=ts"), QStringLiteral("--file-caching=300")};
+    }
     vlc_ = std::make_unique<ServerProcess>(
         QLatin1String(kVlc), QStringLiteral("cvlc"),
-        QStringList{QStringLiteral("-I"), QStringLiteral("dummy"), QStringLiteral("--no-stats"), pipe} + output, port);
+        QStringList{QStringLiteral("-I"), QStringLiteral("dummy"), QStringLiteral("--no-stats")} + demux
+            + QStringList{input} + output,
+        port);
 }
 
 // VLC listens before its stream is ready, and a client that comes then gets nothing: waits until a
@@ -68,7 +77,7 @@ void VlcStreamServer::WaitUntilServing(const QByteArray& request, const QByteArr
 std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port)
 {
     auto server =
-        std::make_unique<VlcStreamServer>(file, QStringLiteral("-f mpegts"),
+        std::make_unique<VlcStreamServer>(file, QStringLiteral("mpegts"),
                                           QStringList{QStringLiteral("--rtsp-host=127.0.0.1"), QStringLiteral("--sout"),
                                                       QStringLiteral("#rtp{sdp=rtsp://127.0.0.1:%1/live}").arg(port)},
                                           port);
@@ -81,7 +90,7 @@ std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port)
 std::unique_ptr<VlcStreamServer> StartVlcMmsh(const QString& file, quint16 port)
 {
     auto server = std::make_unique<VlcStreamServer>(
-        file, QStringLiteral("-f matroska"),
+        file, QString(),
         QStringList{QStringLiteral("--sout"), QStringLiteral("#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1}").arg(port)},
         port);
     // A Windows Media client's first request: the stream's header.

@@ -16,11 +16,13 @@
 
 namespace zentavo::test {
 
-// VLC serving a file that ffmpeg reads in real time, over and over, and hands it through a pipe: a
-// live stream without end (VLC's own --loop ends every client's stream at the end of each round).
-// VLC listens before its stream is ready, so the constructors below wait until it answers.
+// VLC serving a file as a live stream: as it is (the stream ends with the file), or, with a pipe
+// format, as ffmpeg reads it in real time over and over and hands it through a pipe, a stream
+// without end (VLC's own --loop ends every client's stream at the end of each round). VLC listens
+// before its stream is ready, so the functions below wait until it answers.
 class VlcStreamServer {
 public:
+    // pipeFormat: empty, or "mpegts" for the looped pipe; output: VLC's options for serving.
     VlcStreamServer(const QString& file, const QString& pipeFormat, const QStringList& output, quint16 port);
     // Waits up to 15 s until a request is answered with `expected` and at least minimumBytes; throws.
     void WaitUntilServing(const QByteArray& request, const QByteArray& expected, int minimumBytes, quint16 port);
@@ -35,7 +37,8 @@ private:
 // a client that asks for TCP first is refused with 461 and falls back, as media players do).
 std::unique_ptr<VlcStreamServer> StartVlcRtsp(const QString& file, quint16 port);
 
-// VLC's MMS-over-HTTP server: the file as ASF (it should hold Windows Media codecs).
+// VLC's MMS-over-HTTP server: the file as ASF (it should hold Windows Media codecs), once, as it
+// comes. (Through a pipe VLC takes from seconds to never to serve it.)
 std::unique_ptr<VlcStreamServer> StartVlcMmsh(const QString& file, quint16 port);
 
 // nginx with its rtmp module (application "live"), fed in real time by ffmpeg from the file.

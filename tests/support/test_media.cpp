@@ -109,6 +109,11 @@ void TestMedia::Generate(const QString& folder)
                    QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
                    QStringLiteral("-metadata"), QStringLiteral("title=") + QLatin1String(kWmvTitle),
                    QLatin1String(kWmv)});
+    if (Missing(folder, kWmvLive))
+        RunFfmpeg(folder,
+                  {QStringLiteral("-i"), QLatin1String(kMp4), QStringLiteral("-c:v"), QStringLiteral("wmv2"),
+                   QStringLiteral("-g"), QStringLiteral("25"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                   QLatin1String(kWmvLive)});
     if (Missing(folder, kMpeg2Ts))
         RunFfmpeg(folder,
                   Sources()

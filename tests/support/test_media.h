@@ -21,6 +21,7 @@ struct TestMedia {
     static constexpr const char* kJpeg = "cam.jpg";
     static constexpr const char* kWmv = "video.wmv"; // WMV 8 + WMA 2: codecs the web engine cannot play
     static constexpr const char* kWmvTitle = "Test Pattern"; // the title in the WMV file's header
+    static constexpr const char* kWmvLive = "live.wmv"; // the same codecs, kSeconds long, for live servers
     static constexpr const char* kMpeg2Ts = "mpeg2.ts"; // MPEG-2 video + MP2 sound in MPEG-TS
     static constexpr const char* kRealMedia = "video.rm"; // RealVideo 2 (RV20) + AC-3, as RealServer sent it
     static constexpr const char* kHevcTs = "hevc.ts"; // HEVC (H.265) + AAC in MPEG-TS

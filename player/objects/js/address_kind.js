@@ -3,6 +3,9 @@ const PlaylistExtensions = new Set(['asx', 'wax', 'wvx', 'pls', 'm3u', 'ram', 'r
 const PlayableSchemes = new Set(['http:', 'https:', 'blob:', 'data:']);
 // Streaming protocols that no browser opens: played through the host's media gateway.
 const GatewaySchemes = new Set(['mms:', 'mmsh:', 'mmst:', 'rtsp:', 'rtsps:', 'rtmp:', 'rtmps:', 'rtmpt:']);
+// Containers that no browser plays (Windows Media, RealMedia, AVI, MPEG program streams): straight to
+// the gateway, without the page's own try and the host's look at why it failed.
+const GatewayExtensions = new Set(['asf', 'wmv', 'wma', 'rm', 'rmvb', 'ra', 'avi', 'mpg', 'mpeg', 'vob']);
 
 // -> {kind, url, scheme}; kind is one of 'native', 'hls', 'mpegts', 'flv', 'dash', 'playlist',
 // 'gateway' (a streaming protocol the host's gateway opens), 'unsupported' (a scheme nothing here
@@ -30,5 +33,6 @@ function addressKind(address) {
   else if (extension === 'flv') kind = 'flv';
   else if (extension === 'mpd') kind = 'dash';
   else if (PlaylistExtensions.has(extension)) kind = 'playlist';
+  else if (GatewayExtensions.has(extension)) kind = 'gateway';
   return {kind, url: url.href, scheme};
 }

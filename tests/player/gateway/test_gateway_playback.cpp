@@ -141,7 +141,7 @@ private:
     std::unique_ptr<SharedFolder> shared_;
     quint16 rtspPort_ = 0;
     quint16 mmshPort_ = 0;
-    // Started by the first case that needs them, and kept: VLC serves many clients.
+    // Started by the first case that needs them (RTSP is kept: it never ends).
     std::unique_ptr<VlcStreamServer> rtspServer_;
     std::unique_ptr<VlcStreamServer> mmshServer_;
     std::unique_ptr<MediaServer> server_;
@@ -236,9 +236,11 @@ void GatewayPlayback::StartServer(LiveServer server)
             if (server == LiveServer::VlcRtsp && !rtspServer_)
                 rtspServer_ = StartVlcRtsp(
                     shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs))), rtspPort_);
-            else if (server == LiveServer::VlcMmsh && !mmshServer_)
-                mmshServer_ =
-                    StartVlcMmsh(shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kWmv))), mmshPort_);
+            else if (server == LiveServer::VlcMmsh) { // its stream ends with its file: a new one each time
+                mmshServer_.reset();
+                mmshServer_ = StartVlcMmsh(
+                    shared_->Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kWmvLive))), mmshPort_);
+            }
         }
     } catch (const std::exception& error) {
         QFAIL(error.what());
