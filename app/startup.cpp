@@ -10,6 +10,7 @@
 #include "channels/app_context.h"
 #include "channels/ui/list_form.h"
 #include "player/player_profile.h"
+#include "player/scene_graph_backend.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
 #include "player/ui/main_form.h"
@@ -64,6 +65,7 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     const ErrorReporter errors(hooks.errorSink);
     ZentavoApplication app(argc, argv, errors);
+    ChooseSceneGraphBackend(); // before the first web view
     step("application");
 
     ZentavoApplication::SetIdentity();

@@ -1,0 +1,238 @@
+// Processor time per minute of playing: the player (its own process and every web engine process it
+// started) against mpv drawing in a window of the same size, for 720p streams: an H.264 MP4 that the
+// page plays itself, an H.264 MPEG-TS from a server without CORS consent that the gateway copies, and
+// an MPEG-2 MPEG-TS that the gateway transcodes. Run it under Xvfb (bench/zap/cpu.sh does).
+//
+//   cpu_bench [seconds]     (default 30: each case is measured for that long after it plays)
+
+#include "crypto/stream_passphrase.h"
+#include "player/page_generation.h"
+#include "player/player_page.h"
+#include "player/player_profile.h"
+#include "player/scene_graph_backend.h"
+#include "player/scratch_folder.h"
+#include "tests/support/media_server.h"
+#include "tests/support/page_script.h"
+#include "tests/support/test_catalogue.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace zentavo;
+using namespace zentavo::test;
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 720;
+
+void Wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// utime + stime of one process, in seconds; 0 when it is gone.
+double ProcessSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// The process and all its descendants, as /proc says now.
+QList<qint64> ProcessTree(qint64 root)
+{
+    QHash<qint64, qint64> parents;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            parents.insert(pid, fields[1].toLongLong());
+    }
+    QList<qint64> tree{root};
+    for (int i = 0; i < tree.size(); ++i) {
+        for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
+            if (it.value() == tree[i])
+                tree.append(it.key());
+        }
+    }
+    return tree;
+}
+
+double TreeSeconds(qint64 root, QHash<qint64, double>* perProcess = nullptr)
+{
+    double total = 0;
+    for (qint64 pid : ProcessTree(root)) {
+        const double seconds = ProcessSeconds(pid);
+        if (perProcess)
+            perProcess->insert(pid, seconds);
+        total += seconds;
+    }
+    return total;
+}
+
+void Ffmpeg(const QString& folder, const QStringList& arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.setWorkingDirectory(folder);
+    ffmpeg.setProcessChannelMode(QProcess::ForwardedChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                             QStringLiteral("-y")}
+                     + arguments);
+    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0)
+        qFatal("ffmpeg failed: %s", qPrintable(arguments.join(QLatin1Char(' '))));
+}
+
+// mpv in a window of the same size, sound to nowhere as the player's has no device under Xvfb.
+double MpvSecondsPerMinute(const QUrl& url, int seconds)
+{
+    QProcess mpv;
+    mpv.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    mpv.start(QStringLiteral("mpv"),
+              {QStringLiteral("--no-config"), QStringLiteral("--really-quiet"), QStringLiteral("--vo=x11"),
+               QStringLiteral("--ao=null"), QStringLiteral("--geometry=%1x%2").arg(kWidth).arg(kHeight),
+               QStringLiteral("--loop-file=inf"), url.toString()});
+    if (!mpv.waitForStarted(10000))
+        return -1;
+    Wait(5000); // opened and playing
+    const double start = TreeSeconds(mpv.processId());
+    Wait(seconds * 1000);
+    const double used = TreeSeconds(mpv.processId()) - start;
+    mpv.kill();
+    mpv.waitForFinished();
+    return used * 60.0 / seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    PlayerProfile::RegisterUrlSchemes();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    // As the player chooses (QT_QUICK_BACKEND=rhi measures the OpenGL way).
+    const QString renderer = OpenGlRendererName();
+    const bool software = ChooseSceneGraphBackend();
+    std::fprintf(stderr, "cpu: OpenGL renderer '%s'; Qt Quick draws %s\n", qPrintable(renderer),
+                 software ? "in software" : "with OpenGL");
+    const int seconds = argc > 1 ? std::max(5, atoi(argv[1])) : 30;
+
+    QTemporaryDir folder;
+    const QString source =
+        QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3").arg(kWidth).arg(kHeight).arg(seconds + 40);
+    const QStringList sound = {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds + 40)};
+    std::fprintf(stderr, "cpu: making 720p media\n");
+    Ffmpeg(folder.path(),
+           QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source} + sound
+               + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                             QStringLiteral("veryfast"), QStringLiteral("-profile:v"), QStringLiteral("main"),
+                             QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"),
+                             QStringLiteral("50"), QStringLiteral("-b:v"), QStringLiteral("3M"), QStringLiteral("-c:a"),
+                             QStringLiteral("aac"), QStringLiteral("-movflags"), QStringLiteral("+faststart"),
+                             QStringLiteral("720p.mp4")});
+    Ffmpeg(folder.path(),
+           {QStringLiteral("-i"), QStringLiteral("720p.mp4"), QStringLiteral("-c"), QStringLiteral("copy"),
+            QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("720p.ts")});
+    Ffmpeg(folder.path(),
+           {QStringLiteral("-i"), QStringLiteral("720p.mp4"), QStringLiteral("-c:v"), QStringLiteral("mpeg2video"),
+            QStringLiteral("-b:v"), QStringLiteral("6M"), QStringLiteral("-g"), QStringLiteral("25"),
+            QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mpegts"),
+            QStringLiteral("720p-mpeg2.ts")});
+
+    MediaServer server(folder.path());
+    MediaServer noCors(folder.path());
+    noCors.SetCorsAllowed(false);
+    struct Case {
+        const char* name;
+        const char* id;
+        QUrl url;
+    };
+    const QList<Case> cases = {
+        {"720p H.264 MP4, page's own engine", "1", server.Url(QStringLiteral("720p.mp4"))},
+        {"720p H.264 TS, gateway copies", "2", noCors.Url(QStringLiteral("720p.ts"))},
+        {"720p MPEG-2 TS, gateway transcodes", "3", server.Url(QStringLiteral("720p-mpeg2.ts"))},
+    };
+    QList<TestChannel> channels;
+    for (const Case& each : cases)
+        channels.append({each.id, 0, each.url.toString()});
+    const QString catalogue = WriteTestCatalogue(folder.path(), channels);
+
+    PlayerProfile profile;
+    profile.scripts()->insert(MediaWatchScript());
+    std::printf("processor time per minute of playing, %d s measured (s/min)\n", seconds);
+    std::printf("%-38s %8s %8s %7s   %s\n", "case", "player", "mpv", "ratio", "player by process");
+    for (const Case& each : cases) {
+        PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
+        QWebEngineView view;
+        view.setPage(&page);
+        view.resize(kWidth, kHeight);
+        view.show();
+        FillOptions options;
+        options.originalSize = true;
+        options.channelName = each.name;
+        const auto play = PreparePlay(catalogue.toStdString(), each.id, BuildStreamPassphrase(), options);
+        const auto file = WritePageFile(play->page);
+        page.load(profile.UrlForFile(QString::fromStdString(file.string())));
+        const QString failure = WaitUntilPlaying(page, 60000);
+        if (!failure.isEmpty()) {
+            std::printf("%-38s did not play: %s\n", each.name, qPrintable(failure));
+            continue;
+        }
+        Wait(3000);
+        QHash<qint64, double> before;
+        QHash<qint64, double> after;
+        const double start = TreeSeconds(getpid(), &before);
+        Wait(seconds * 1000);
+        const double used = TreeSeconds(getpid(), &after) - start;
+        QStringList split;
+        for (auto it = after.cbegin(); it != after.cend(); ++it) {
+            const double share = (it.value() - before.value(it.key())) * 60.0 / seconds;
+            if (share < 0.05)
+                continue;
+            QFile comm(QStringLiteral("/proc/%1/cmdline").arg(it.key()));
+            comm.open(QIODevice::ReadOnly);
+            const QList<QByteArray> words = comm.readAll().split('\0');
+            QString role = it.key() == getpid() ? QStringLiteral("host") : QStringLiteral("engine");
+            for (const QByteArray& word : words) {
+                if (word.startsWith("--type="))
+                    role = QString::fromLatin1(word.mid(7));
+            }
+            split << QStringLiteral("%1 %2").arg(role).arg(share, 0, 'f', 1);
+        }
+        const double player = used * 60.0 / seconds;
+        page.load(QUrl(QStringLiteral("about:blank")));
+        Wait(2000);
+        const double mpv = MpvSecondsPerMinute(each.url, seconds);
+        std::printf("%-38s %8.1f %8.1f %7.2f   %s\n", each.name, player, mpv, mpv > 0 ? player / mpv : 0.0,
+                    qPrintable(split.join(QStringLiteral(", "))));
+        std::fflush(stdout);
+    }
+    return 0;
+}
