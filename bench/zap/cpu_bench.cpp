@@ -14,6 +14,7 @@
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_catalogue.h"
+#include "tests/support/test_media.h"
 
 #include <QApplication>
 #include <QDir>
@@ -96,19 +97,6 @@ double TreeSeconds(qint64 root, QHash<qint64, double>* perProcess = nullptr)
     return total;
 }
 
-void Ffmpeg(const QString& folder, const QStringList& arguments)
-{
-    QProcess ffmpeg;
-    ffmpeg.setWorkingDirectory(folder);
-    ffmpeg.setProcessChannelMode(QProcess::ForwardedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                             QStringLiteral("-y")}
-                     + arguments);
-    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0)
-        qFatal("ffmpeg failed: %s", qPrintable(arguments.join(QLatin1Char(' '))));
-}
-
 // mpv in a window of the same size, sound to nowhere as the player's has no device under Xvfb.
 double MpvSecondsPerMinute(const QUrl& url, int seconds)
 {
@@ -149,22 +137,22 @@ int main(int argc, char** argv)
     const QStringList sound = {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                                QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds + 40)};
     std::fprintf(stderr, "cpu: making 720p media\n");
-    Ffmpeg(folder.path(),
-           QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source} + sound
-               + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-                             QStringLiteral("veryfast"), QStringLiteral("-profile:v"), QStringLiteral("main"),
-                             QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"),
-                             QStringLiteral("50"), QStringLiteral("-b:v"), QStringLiteral("3M"), QStringLiteral("-c:a"),
-                             QStringLiteral("aac"), QStringLiteral("-movflags"), QStringLiteral("+faststart"),
-                             QStringLiteral("720p.mp4")});
-    Ffmpeg(folder.path(),
-           {QStringLiteral("-i"), QStringLiteral("720p.mp4"), QStringLiteral("-c"), QStringLiteral("copy"),
-            QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("720p.ts")});
-    Ffmpeg(folder.path(),
-           {QStringLiteral("-i"), QStringLiteral("720p.mp4"), QStringLiteral("-c:v"), QStringLiteral("mpeg2video"),
-            QStringLiteral("-b:v"), QStringLiteral("6M"), QStringLiteral("-g"), QStringLiteral("25"),
-            QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mpegts"),
-            QStringLiteral("720p-mpeg2.ts")});
+    RunFfmpeg(folder.path(),
+              QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source} + sound
+                  + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                                QStringLiteral("veryfast"), QStringLiteral("-profile:v"), QStringLiteral("main"),
+                                QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"),
+                                QStringLiteral("50"), QStringLiteral("-b:v"), QStringLiteral("3M"),
+                                QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-movflags"),
+                                QStringLiteral("+faststart"), QStringLiteral("720p.mp4")});
+    RunFfmpeg(folder.path(),
+              {QStringLiteral("-i"), QStringLiteral("720p.mp4"), QStringLiteral("-c"), QStringLiteral("copy"),
+               QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("720p.ts")});
+    RunFfmpeg(folder.path(),
+              {QStringLiteral("-i"), QStringLiteral("720p.mp4"), QStringLiteral("-c:v"), QStringLiteral("mpeg2video"),
+               QStringLiteral("-b:v"), QStringLiteral("6M"), QStringLiteral("-g"), QStringLiteral("25"),
+               QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mpegts"),
+               QStringLiteral("720p-mpeg2.ts")});
 
     MediaServer server(folder.path());
     MediaServer noCors(folder.path());

@@ -36,17 +36,10 @@ constexpr int kPlayTimeoutMs = 40000;
 const char* const kRadioMount = "/radio.mp3";
 const char* const kTvMount = "/tv.ts";
 
-// Threads of the media gateway in this process: none, when the page plays the stream itself.
+// The gateway's threads: the sessions' workers and the threads FFmpeg starts from them.
 int GatewayThreads()
 {
-    int count = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == GatewaySession::kThreadName)
-            ++count;
-    }
-    return count;
+    return ThreadsNamed(GatewaySession::kThreadName);
 }
 
 } // namespace

@@ -54,6 +54,9 @@ private:
 
 // A TCP port on 127.0.0.1 that nothing listens on now.
 quint16 FreeLocalPort();
+// How many threads of this process carry this name (threads inherit the name of the one that starts
+// them, so this counts a worker and the threads it started).
+int ThreadsNamed(const QByteArray& name);
 // Whether something listens on 127.0.0.1:port (or any address with that port), as /proc/net/tcp says.
 bool ListeningOn(quint16 port);
 

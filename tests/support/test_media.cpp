@@ -9,9 +9,8 @@
 #include <stdexcept>
 
 namespace zentavo::test {
-namespace {
 
-void RunFfmpeg(const QString& folder, const QStringList& arguments)
+void RunFfmpeg(const QString& folder, const QStringList& arguments, int timeoutMs)
 {
     QProcess ffmpeg;
     ffmpeg.setWorkingDirectory(folder);
@@ -20,11 +19,13 @@ void RunFfmpeg(const QString& folder, const QStringList& arguments)
                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
                              QStringLiteral("-y")}
                      + arguments);
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+    if (!ffmpeg.waitForFinished(timeoutMs) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
         throw std::runtime_error("ffmpeg failed (" + arguments.join(QLatin1Char(' ')).toStdString()
                                  + "): " + ffmpeg.readAll().toStdString() + ffmpeg.errorString().toStdString());
     }
 }
+
+namespace {
 
 QStringList Sources()
 {

@@ -8,6 +8,7 @@
 // Playlists that must name a server's address are written by the test with WriteTextFile.
 
 #include <QString>
+#include <QStringList>
 
 namespace zentavo::test {
 
@@ -29,6 +30,10 @@ struct TestMedia {
     // Generates whatever is missing in `folder`; throws std::runtime_error with ffmpeg's output when it fails.
     static void Generate(const QString& folder);
 };
+
+// Runs ffmpeg in folder with these arguments (after -hide_banner -loglevel error -y); throws
+// std::runtime_error with its output when it fails or takes longer than timeoutMs.
+void RunFfmpeg(const QString& folder, const QStringList& arguments, int timeoutMs = 120000);
 
 // Writes `text` (UTF-8) to folder/relativePath, creating folders; throws on failure.
 void WriteTextFile(const QString& folder, const QString& relativePath, const QString& text);

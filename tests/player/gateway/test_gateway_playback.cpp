@@ -43,13 +43,6 @@ constexpr int kPlayTimeoutMs = 40000;
 enum class LiveServer { None, FfmpegRtmp, VlcRtsp, VlcMmsh };
 const char* const kRealNotAvailable = "Sorry, this channel is not available at the moment.";
 
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
 // The TCP sockets of /proc/net/tcp as "local-port remote-port state inode" rows.
 QList<QStringList> TcpSockets()
 {
@@ -67,15 +60,6 @@ QList<QStringList> TcpSockets()
                      fields[9]});
     }
     return rows;
-}
-
-bool Listening(quint16 port)
-{
-    for (const QStringList& row : TcpSockets()) {
-        if (row[0].toUInt() == port && row[2] == QLatin1String("0A"))
-            return true;
-    }
-    return false;
 }
 
 // Sockets of this process connected to a port: the gateway's connections to a source.
@@ -98,14 +82,7 @@ int SocketsTo(quint16 port)
 // The gateway's threads: the sessions' workers and the threads FFmpeg starts from them.
 int GatewayThreads()
 {
-    int count = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == GatewaySession::kThreadName)
-            ++count;
-    }
-    return count;
+    return ThreadsNamed(GatewaySession::kThreadName);
 }
 
 } // namespace
@@ -168,9 +145,9 @@ void GatewayPlayback::initTestCase()
         while (QTcpSocket* socket = silent_.nextPendingConnection())
             held_.append(socket);
     });
-    rtmpPort_ = FreePort();
-    rtspPort_ = FreePort();
-    mmshPort_ = FreePort();
+    rtmpPort_ = FreeLocalPort();
+    rtspPort_ = FreeLocalPort();
+    mmshPort_ = FreeLocalPort();
     const QString rtmp = QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_);
     const auto url = [](MediaServer& server, const char* path) { return server.Url(QLatin1String(path)).toString(); };
 
@@ -264,7 +241,7 @@ void GatewayPlayback::StartRtmpServer()
                   QStringLiteral("flv"), QStringLiteral("-listen"), QStringLiteral("1"),
                   QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_)});
     QVERIFY2(rtmp_->waitForStarted(10000), "ffmpeg (Debian package ffmpeg) is needed to serve RTMP");
-    QTRY_VERIFY_WITH_TIMEOUT(Listening(rtmpPort_), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ListeningOn(rtmpPort_), 10000);
 }
 
 void GatewayPlayback::Play(const char* id)
