@@ -9,6 +9,7 @@
 #include "app/mpris/mpris_wiring.h"
 #include "channels/app_context.h"
 #include "channels/ui/list_form.h"
+#include "crypto/stream_passphrase.h"
 #include "player/player_profile.h"
 #include "player/scene_graph_backend.h"
 #include "player/ui/browser_launcher.h"
@@ -90,6 +91,9 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     step("splash");
 
     AppContext context;
+    // Built before any window exists: every window that plays or imports needs it, whichever the
+    // user opens first.
+    context.StreamPassphrase = BuildStreamPassphrase();
     SettingsStore settings;
     BrowserLauncher browser;
     // The web engine profile of the player pages; it outlives the main window that shows them.

@@ -16,7 +16,7 @@ struct AppContext {
     QString AppFolder; // executable's folder, with a trailing '/'
     QString CurrentChannelId; // id of the row selected last in the channel list window
     QString CurrentChannelName; // caption of that row
-    std::string StreamPassphrase; // empty until LoadSettings builds it
+    std::string StreamPassphrase; // built by start-up before the windows exist
 
     QString CataloguePath() const { return AppFolder + QStringLiteral("data/tv-all.xml"); }
     // The favourites live in the data folder beside the program. When that folder is not the

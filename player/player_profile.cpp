@@ -1,5 +1,7 @@
 #include "player_profile.h"
 
+#include "chromium_flags.h"
+
 #include "player/gateway/gateway_scheme_handler.h"
 #include "player/objects/player_objects.h"
 #include "player/page_request_interceptor.h"
@@ -23,6 +25,7 @@ void PlayerProfile::RegisterUrlSchemes()
     QWebEngineUrlScheme::registerScheme(scheme);
     RegisterPlayerObjectsScheme();
     GatewaySchemeHandler::RegisterScheme();
+    SetChromiumFlags();
 }
 
 PlayerProfile::PlayerProfile(QObject* parent)

@@ -17,7 +17,8 @@ class PageRequestInterceptor;
 class PlayerProfile : public QWebEngineProfile {
     Q_OBJECT
 public:
-    // Must run before the QApplication exists.
+    // Must run before the QApplication exists: registers the URL schemes and sets the web engine's
+    // flags (SetChromiumFlags).
     static void RegisterUrlSchemes();
 
     // The bound of the profile's in-memory HTTP cache.

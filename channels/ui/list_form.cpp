@@ -145,8 +145,8 @@ void TListForm::Init()
     QAction* managePlaylists = channelsMenu->addAction(QStringLiteral("Manage playlists..."));
     managePlaylists->setObjectName(QStringLiteral("ManagePlaylistsAction"));
     channelsButton_->setMenu(channelsMenu);
-    connect(addPlaylist, &QAction::triggered, this, &TListForm::AddPlaylist);
-    connect(managePlaylists, &QAction::triggered, this, &TListForm::ManagePlaylists);
+    connect(addPlaylist, &QAction::triggered, this, [this] { AddPlaylist(); });
+    connect(managePlaylists, &QAction::triggered, this, [this] { ManagePlaylists(); });
     network_ = new QNetworkAccessManager(this);
     playlistJob_ = new PlaylistJob(*network_, this);
     quietJob_ = new PlaylistJob(*network_, this);
@@ -317,6 +317,8 @@ void TListForm::LoadFavourites()
 
 PlaylistJobRequest TListForm::MakePlaylistRequest(const std::shared_ptr<FoldedLists>& preparation) const
 {
+    if (context_.StreamPassphrase.empty())
+        throw std::logic_error("The stream passphrase has not been built yet");
     PlaylistJobRequest request;
     request.storeFolder = ToPath(context_.PlaylistsFolder());
     request.shippedCatalogue = ToPath(context_.CataloguePath());
@@ -359,11 +361,12 @@ void TListForm::ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& fold
     }
 }
 
-void TListForm::AddPlaylist()
+void TListForm::AddPlaylist(QWidget* over)
 {
-    if (context_.StreamPassphrase.empty())
-        throw std::runtime_error("The stream passphrase has not been built yet");
-    AddPlaylistDialog ask(this);
+    // The dialogs open over the window the user is looking at: the main window's menu reaches
+    // here while this window is hidden.
+    QWidget* owner = over ? over : this;
+    AddPlaylistDialog ask(owner);
     if (ask.exec() != QDialog::Accepted)
         return;
     PlaylistJobRequest request = MakePlaylistRequest(playlistFolded_);
@@ -379,16 +382,16 @@ void TListForm::AddPlaylist()
         request.source = QFile::encodeName(QFileInfo(source).absoluteFilePath()).toStdString();
     request.name = ask.Name().toStdString();
     request.type = ask.Type();
-    PlaylistJobResult& result = RunWithProgress(this, *playlistJob_, std::move(request));
+    PlaylistJobResult& result = RunWithProgress(owner, *playlistJob_, std::move(request));
     if (result.outcome == PlaylistJobResult::Outcome::Done)
         ApplyPlaylistResult(result, *playlistFolded_);
-    ShowJobResult(this, result, QStringLiteral("Add playlist"));
+    ShowJobResult(owner, result, QStringLiteral("Add playlist"));
 }
 
-void TListForm::ManagePlaylists()
+void TListForm::ManagePlaylists(QWidget* over)
 {
     PlaylistsDialog dialog(
-        *playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, this);
+        *playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, over ? over : this);
     connect(&dialog, &PlaylistsDialog::ListsChanged, this,
             [this] { ApplyPlaylistResult(playlistJob_->Result(), *playlistFolded_); });
     dialog.exec();

@@ -48,10 +48,11 @@ public:
     // Rebuilds the "My Favorites" list from the favourites file (created empty when missing).
     void LoadFavourites();
     // "Channels > Add playlist...": asks for a file or an address, imports it behind a progress
-    // dialog and shows what was imported and what was left out.
-    void AddPlaylist();
+    // dialog and shows what was imported and what was left out. The dialogs open over `over`, or
+    // over this window.
+    void AddPlaylist(QWidget* over = nullptr);
     // "Channels > Manage playlists...".
-    void ManagePlaylists();
+    void ManagePlaylists(QWidget* over = nullptr);
     // Reads again, quietly and one after another, the address playlists last read more than a day
     // ago; one that fails keeps its channels. Returns at once.
     void RefreshOldPlaylists();

@@ -67,13 +67,6 @@ QList<QWebEngineScript> PlayerObjectScripts()
 void RegisterPlayerObjectsScheme()
 {
     PlayerObjectsSchemeHandler::RegisterScheme();
-    const QByteArray processPerSite("--process-per-site");
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.split(' ').contains(processPerSite)) {
-        if (!flags.isEmpty())
-            flags += ' ';
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + processPerSite);
-    }
 }
 
 void InstallPlayerObjects(QWebEngineProfile& profile)

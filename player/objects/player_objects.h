@@ -15,10 +15,7 @@ namespace zentavo {
 // creation) and a pass over the finished document (main world, when the document is ready).
 QList<QWebEngineScript> PlayerObjectScripts();
 
-// Must run before the QApplication exists: registers the objects' URL scheme, and asks the web engine
-// to keep one renderer process for all pages of a site ("--process-per-site" added to
-// QTWEBENGINE_CHROMIUM_FLAGS). Each player page has an opaque origin of its own, so without it every
-// channel change would start a new renderer process, with cold caches, before anything plays.
+// Must run before the QApplication exists: registers the objects' URL scheme.
 void RegisterPlayerObjectsScheme();
 
 // Adds PlayerObjectScripts() to the profile and installs the scheme handler (owned by the profile).

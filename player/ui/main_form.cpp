@@ -424,13 +424,13 @@ void TMainForm::AddthischanneltoMyFavorites1Click()
 void TMainForm::AddPlaylist1Click()
 {
     if (listForm_)
-        listForm_->AddPlaylist();
+        listForm_->AddPlaylist(this);
 }
 
 void TMainForm::ManagePlaylists1Click()
 {
     if (listForm_)
-        listForm_->ManagePlaylists();
+        listForm_->ManagePlaylists(this);
 }
 
 // ---- playback ---------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace zentavo;
 
@@ -41,6 +43,28 @@ template <typename T> T* Find()
         if (auto* t = qobject_cast<T*>(w))
             return t;
     return nullptr;
+}
+
+// What a new user may do first: the main window's Channels > Add playlist... and Manage
+// playlists..., before the window was ever activated and before the channel list window was ever
+// shown. Says the title of each dialog that comes up and whether it is centred on the main window.
+void OpenPlaylistDialogsFirst(TMainForm& form)
+{
+    Say(QStringLiteral("first activation pending: %1").arg(form.FirstActivationPending() ? 1 : 0));
+    QTimer dialogs;
+    QObject::connect(&dialogs, &QTimer::timeout, &form, [&form] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || qobject_cast<QMessageBox*>(dialog) || !dialog->isVisible())
+            return;
+        const QPoint offset = dialog->frameGeometry().center() - form.frameGeometry().center();
+        Say(QStringLiteral("dialog: %1, centred: %2")
+                .arg(dialog->windowTitle())
+                .arg(std::abs(offset.x()) <= 40 && std::abs(offset.y()) <= 40 ? 1 : 0));
+        dialog->reject();
+    });
+    dialogs.start(50);
+    for (const char* action : {"AddPlaylist1", "ManagePlaylists1"})
+        form.findChild<QAction*>(QLatin1String(action))->trigger();
 }
 
 // The child: runs the player and says what it sees. mode "close" closes the main window after
@@ -74,6 +98,8 @@ int RunChild(int argc, char** argv, const QString& mode)
         if (name != QLatin1String("loop"))
             return;
         TMainForm* form = Find<TMainForm>();
+        if (mode == QLatin1String("first-menus"))
+            OpenPlaylistDialogsFirst(*form);
         auto* poll = new QTimer(form);
         QObject::connect(poll, &QTimer::timeout, form, [form, poll, mode] {
             if (!form->isVisible() || form->FirstActivationPending())
@@ -168,6 +194,18 @@ private slots:
                      QStringLiteral("message: Sorry. The list file error, please reinstall this application.        "));
         QVERIFY2(lines.filter(QStringLiteral("error:")).isEmpty(), qPrintable(lines.join(u'\n')));
         QVERIFY(!QFileInfo::exists(programDir.filePath(QStringLiteral("data"))));
+    }
+
+    void playlistDialogsOpenFromTheMainWindowFirst()
+    {
+        const QStringList lines = RunStartup(QStringLiteral("first-menus"));
+        const QString all = lines.join(u'\n');
+        QVERIFY2(lines.contains(QStringLiteral("first activation pending: 1")), qPrintable(all));
+        QVERIFY2(lines.filter(QStringLiteral("error:")).isEmpty(), qPrintable(all));
+        QCOMPARE(lines.filter(QStringLiteral("dialog: ")),
+                 (QStringList{QStringLiteral("dialog: Add playlist, centred: 1"),
+                              QStringLiteral("dialog: Manage playlists, centred: 1")}));
+        QVERIFY2(lines.contains(QStringLiteral("status: 0")), qPrintable(all));
     }
 
     void closingTheMainWindowClearsTheScratchFolder()

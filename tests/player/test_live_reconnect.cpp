@@ -15,6 +15,7 @@
 #include "tests/support/page_script.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
+#include "tests/support/waits.h"
 
 #include <QApplication>
 #include <QDir>
@@ -164,7 +165,7 @@ void LiveReconnect::streamThatBreaksOffIsOpenedAgain()
     RecordStatusTexts();
 
     source_.reset(); // the server ends the stream of every listener
-    QTRY_VERIFY_WITH_TIMEOUT(StatusShowed(QStringLiteral("Reconnecting ...")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(StatusShowed(QStringLiteral("Reconnecting ...")), test::Limit(20000));
     StartSource(mount);
     failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure + PlayerPageTexts(*page_)));
@@ -182,7 +183,7 @@ void LiveReconnect::streamThatStaysAwayEndsInWordsAfterThreeTries()
     QElapsedTimer clock;
     clock.start();
     source_.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(PlayerPageTexts(*page_).contains(QLatin1String("Cannot play")), 45000);
+    QTRY_VERIFY_WITH_TIMEOUT(PlayerPageTexts(*page_).contains(QLatin1String("Cannot play")), test::Limit(45000));
     QVERIFY(StatusShowed(QStringLiteral("Reconnecting ...")));
     // Three tries after 1, 2 and 4 s, within the time a stalled stream is allowed.
     QVERIFY2(clock.elapsed() < 40000, qPrintable(QString::number(clock.elapsed())));
@@ -197,13 +198,17 @@ void LiveReconnect::pauseStopsTheTries()
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     RecordStatusTexts();
     source_.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(StatusShowed(QStringLiteral("Reconnecting ...")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(StatusShowed(QStringLiteral("Reconnecting ...")), test::Limit(20000));
     RunJavaScript(*page_, QStringLiteral("document.NSPlay.Pause(); true"));
-    QTRY_VERIFY_WITH_TIMEOUT(PlayerPageTexts(*page_).contains(QLatin1String("Paused")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(PlayerPageTexts(*page_).contains(QLatin1String("Paused")), test::Limit(5000));
     // Longer than all the tries together: a paused page neither tries nor fails.
-    QTest::qWait(8000);
-    QVERIFY2(PlayerPageTexts(*page_).contains(QLatin1String("Paused")), qPrintable(PlayerPageTexts(*page_)));
-    QVERIFY(!PlayerPageTexts(*page_).contains(QLatin1String("Cannot play")));
+    QVERIFY2(test::StaysFor(std::chrono::milliseconds(8000),
+                            [this] {
+                                const QString texts = PlayerPageTexts(*page_);
+                                return texts.contains(QLatin1String("Paused"))
+                                    && !texts.contains(QLatin1String("Cannot play"));
+                            }),
+             qPrintable(PlayerPageTexts(*page_)));
 
     StartSource(QLatin1String(kRadioMount));
     RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.firstPlaying = 0; document.NSPlay.Play(); true"));

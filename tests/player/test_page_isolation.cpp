@@ -11,6 +11,7 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
+#include "tests/support/waits.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -205,7 +206,8 @@ private slots:
         Evaluate(*page_, QStringLiteral("probe(%1, %2, %3)").arg(Js(key), Js(kind), Js(target)));
         QString result;
         QTRY_VERIFY_WITH_TIMEOUT(
-            !(result = Evaluate(*page_, QStringLiteral("results[%1] || ''").arg(Js(key))).toString()).isEmpty(), 15000);
+            !(result = Evaluate(*page_, QStringLiteral("results[%1] || ''").arg(Js(key))).toString()).isEmpty(),
+            test::Limit(15000));
         const bool reached = result.startsWith(QLatin1String("read:")) || result == QLatin1String("loaded");
         QVERIFY2(reached == reaches, qPrintable(result));
         QCOMPARE(Evaluate(*page_, QStringLiteral("String(window.hacked)")).toString(), QStringLiteral("undefined"));
@@ -219,8 +221,8 @@ private slots:
                 QStringLiteral("String(window.open(%1))").arg(Js(server_->Url(QStringLiteral("popup")).toString())))
                 .toString(),
             QStringLiteral("null"));
-        QTest::qWait(300);
-        QCOMPARE(server_->RequestCount(QStringLiteral("popup")), 0);
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000),
+                               [this] { return server_->RequestCount(QStringLiteral("popup")) == 0; }));
     }
 
     void pagesCannotNavigateToLocalFilesOrOtherPages_data()
@@ -236,8 +238,7 @@ private slots:
         QFETCH(QString, target);
         const QUrl before = page_->url();
         Evaluate(*page_, QStringLiteral("location.href = %1").arg(Js(target)));
-        QTest::qWait(500);
-        QCOMPARE(page_->url(), before);
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [this, &before] { return page_->url() == before; }));
         QVERIFY(Evaluate(*page_, QStringLiteral("typeof probe")).toString() == QLatin1String("function"));
     }
 
@@ -304,8 +305,9 @@ private slots:
         const std::string encoded = EncodeAddressForPage(address.toStdString());
         const std::string html = FillTemplate(PlayerTemplate(static_cast<MediaKind>(kind)), encoded, {});
         QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(html).string()))));
-        QTest::qWait(500);
-        QCOMPARE(Evaluate(page, QStringLiteral("String(window.hacked)")).toString(), QStringLiteral("undefined"));
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&page] {
+            return Evaluate(page, QStringLiteral("String(window.hacked)")).toString() == QLatin1String("undefined");
+        }));
         if (kind == 2) {
             // The picture's address is the encoded address, whole, and nothing local shows.
             QCOMPARE(Evaluate(page, QStringLiteral("document.images.length")).toInt(), 1);
@@ -355,8 +357,10 @@ private slots:
             kind == 3 ? std::string(kEveryPlacePage) : PlayerTemplate(static_cast<MediaKind>(kind));
         QVERIFY(
             Load(page, profile_->UrlForFile(Q(WritePageFile(FillTemplate(templateText, encoded, options)).string()))));
-        QTest::qWait(300); // lets an injected image fail and its handler run
-        QCOMPARE(Evaluate(page, QStringLiteral("String(window.hacked)")).toString(), QStringLiteral("undefined"));
+        // Long enough for an injected image to fail and its handler to run.
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&page] {
+            return Evaluate(page, QStringLiteral("String(window.hacked)")).toString() == QLatin1String("undefined");
+        }));
         switch (kind) {
         case 0:
         case 1:
@@ -426,7 +430,7 @@ private slots:
         // The page on show reloads; the first one, long left, is no longer served.
         QSignalSpy reloaded(&page, &QWebEnginePage::loadFinished);
         page.triggerAction(QWebEnginePage::Reload);
-        QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, kLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(reloaded.size(), 1, test::Limit(kLoadTimeoutMs));
         QVERIFY(reloaded.at(0).at(0).toBool());
         QCOMPARE(Evaluate(page, QStringLiteral("document.body.innerText")).toString(),
                  QStringLiteral("PAGE %1").arg(PageSchemeHandler::kRemembered));
@@ -440,13 +444,14 @@ private slots:
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Snapshot),
                                               server_->Url(QStringLiteral("cam.png")).toString().toStdString(), {});
         QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(html).string()))));
-        QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), 1, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), 1, test::Limit(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 1,
+                                  test::Limit(10000));
         for (int round = 2; round <= 3; ++round) {
             QSignalSpy finished(&page, &QWebEnginePage::loadFinished);
             page.RefreshPage();
             QVERIFY(finished.wait(kLoadTimeoutMs));
-            QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), round, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), round, test::Limit(10000));
         }
     }
 
@@ -455,17 +460,16 @@ private slots:
         QSignalSpy alerts(page_, &PlayerPage::AlertShown);
         QSignalSpy fullScreen(page_, &PlayerPage::FullScreenRequested);
         Evaluate(*page_, QStringLiteral("alert('Sorry, this channel is not available at the moment.')"));
-        QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(10000));
         QCOMPARE(alerts.at(0).at(0).toString(), QStringLiteral("Sorry, this channel is not available at the moment."));
         Evaluate(*page_, QStringLiteral("console.info('zentavo:fullscreen:on')"));
-        QTRY_COMPARE_WITH_TIMEOUT(fullScreen.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(fullScreen.size(), 1, test::Limit(10000));
         QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
         Evaluate(*page_, QStringLiteral("console.info('zentavo:fullscreen:off')"));
-        QTRY_COMPARE_WITH_TIMEOUT(fullScreen.size(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(fullScreen.size(), 2, test::Limit(10000));
         QCOMPARE(fullScreen.at(1).at(0).toBool(), false);
         Evaluate(*page_, QStringLiteral("console.info('zentavo:fullscreen:maybe')"));
-        QTest::qWait(200);
-        QCOMPARE(fullScreen.size(), 2);
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&fullScreen] { return fullScreen.size() == 2; }));
     }
 
     void realPageDrivesItsObject()
@@ -527,7 +531,7 @@ private slots:
         QVERIFY(Load(*bare.page, bare.handler.Register(Q(WritePageFile(html).string()))));
         QSignalSpy alerts(bare.page.get(), &PlayerPage::AlertShown);
         Evaluate(*bare.page, QStringLiteral("rmaCode = %1; RPOCX_OnErrorMessage(0, 0, 0, '', '', '')").arg(code));
-        QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(10000));
         QCOMPARE(alerts.at(0).at(0).toString(), alert);
     }
 
@@ -537,11 +541,12 @@ private slots:
         QSignalSpy alerts(bare.page.get(), &PlayerPage::AlertShown);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), "http://h/x", {});
         bare.page->load(bare.handler.Register(Q(WritePageFile(html).string())));
-        QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, kLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(kLoadTimeoutMs));
         QCOMPARE(alerts.at(0).at(0).toString(),
                  QStringLiteral("RealPlayer was not detected on your PC. This free software is required to watch "
                                 "Internet TV stations. \n\n Please click OK to download RealPlayer"));
-        QTRY_VERIFY_WITH_TIMEOUT(bare.interceptor.requested.contains(QString::fromLatin1(kHomePageUrl)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(bare.interceptor.requested.contains(QString::fromLatin1(kHomePageUrl)),
+                                 test::Limit(10000));
     }
 
 private:

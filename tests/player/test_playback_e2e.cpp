@@ -12,6 +12,7 @@
 #include "tests/support/page_script.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
+#include "tests/support/waits.h"
 
 #include <QApplication>
 #include <QDir>
@@ -231,7 +232,7 @@ void PlaybackEndToEnd::windowsMediaChannelPlays()
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
-    QTRY_COMPARE_WITH_TIMEOUT(StatusBar(), QStringLiteral("Playing"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusBar(), QStringLiteral("Playing"), test::Limit(5000));
 }
 
 void PlaybackEndToEnd::realChannelPlays_data()
@@ -274,12 +275,12 @@ void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert()
     QFETCH(QString, alert);
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
     Play(id.constData());
-    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, test::Limit(20000));
     QCOMPARE(alerts.at(0).at(0).toString(), alert);
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.RPOCX.GetLastErrorRMACode()")).toInt(), code);
     QVERIFY(MediaState().startsWith(QLatin1String("Cannot play")));
-    QTest::qWait(500);
-    QCOMPARE(alerts.count(), 1); // one alert per failure, never a stream of them
+    // One alert per failure, never a stream of them.
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(2000), [&alerts] { return alerts.count() == 1; }));
 }
 
 void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens_data()
@@ -306,7 +307,7 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens()
     QFETCH(QByteArray, id);
     QFETCH(QString, words);
     Play(id.constData());
-    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(words), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(words), test::Limit(20000));
     const QString status = StatusBar();
     QVERIFY2(status.startsWith(QLatin1String("Cannot play")), qPrintable(status));
     QVERIFY(RunJavaScript(*page_, QStringLiteral("!document.querySelector('.zentavo-status').hidden")).toBool());
@@ -316,10 +317,10 @@ void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds()
 {
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
     Play("16");
-    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("stalled.mp3")) > 0, 10000);
-    QTest::qWait(10000);
-    QCOMPARE(alerts.count(), 0); // still waiting: no data is no failure yet
-    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("stalled.mp3")) > 0, test::Limit(10000));
+    // Still waiting: no data is no failure yet, for most of the 15 seconds.
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(10000), [&alerts] { return alerts.count() == 0; }));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, test::Limit(15000));
     QCOMPARE(alerts.at(0).at(0).toString(), QString::fromLatin1(kRealTryLater));
     QVERIFY(MediaState().contains(QLatin1String("15 seconds")));
 }
@@ -348,7 +349,7 @@ void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen()
     click("HTML_SetOFFSound");
     QCOMPARE(media("muted").toBool(), false);
     click("HTML_Full");
-    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, test::Limit(5000));
     QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.NSPlay.DisplaySize")).toInt(), 3);
     // The picture then covers the whole page, status bar included.
@@ -357,9 +358,9 @@ void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen()
                       QStringLiteral("var r = zentavoMediaWatch.media.getBoundingClientRect();"
                                      "innerWidth > 0 && r.width === innerWidth && r.height === innerHeight"))
             .toBool(),
-        5000);
+        test::Limit(5000));
     RunJavaScript(*page_, QStringLiteral("zentavoPlayers.leaveFullScreen(); true"));
-    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 2, test::Limit(5000));
     QCOMPARE(fullScreen.at(1).at(0).toBool(), false);
 }
 
@@ -374,7 +375,7 @@ void PlaybackEndToEnd::realHiddenButtonsDriveVolumeMuteAndFullScreen()
     RunJavaScript(*page_, QStringLiteral("document.getElementsByName('HTML_SetONSound')[0].click(); true"));
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.muted")).toBool(), true);
     RunJavaScript(*page_, QStringLiteral("document.getElementsByName('HTML_Full')[0].click(); true"));
-    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(fullScreen.count(), 1, test::Limit(5000));
     QCOMPARE(fullScreen.at(0).at(0).toBool(), true);
     // The page pauses and plays again after asking for full screen: the stream goes on.
     const QString failure = WaitUntilPlaying(*page_, 10000);
@@ -404,7 +405,8 @@ void PlaybackEndToEnd::videoSizeChoiceSetsThePictureSize()
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     const QString size = QStringLiteral("(function () { var r = zentavoMediaWatch.media.getBoundingClientRect();"
                                         " return Math.round(r.width) + 'x' + Math.round(r.height); })()");
-    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, size).toString(), RunJavaScript(*page_, expected).toString(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, size).toString(), RunJavaScript(*page_, expected).toString(),
+                              test::Limit(5000));
 }
 
 void PlaybackEndToEnd::hlsFromServerWithoutCorsPlaysThroughTheHost()
@@ -433,7 +435,7 @@ void PlaybackEndToEnd::webcamChannelShowsPictureAndRefreshFetchesItAgain()
                               20000));
     QCOMPARE(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 1);
     page_->RefreshPage();
-    QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QLatin1String(TestMedia::kJpeg)), 2, test::Limit(20000));
     QVERIFY(WaitForJavaScript(*page_, QStringLiteral("document.images[0] && document.images[0].naturalWidth === 320"),
                               20000));
 }
@@ -462,7 +464,7 @@ void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn()
         " return shown ? m.textContent : ''; })()");
     const QString brokenIconHidden = QStringLiteral("getComputedStyle(document.images[0]).visibility === 'hidden'");
     Play(id.constData());
-    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, test::Limit(20000));
     QVERIFY(RunJavaScript(*page_, brokenIconHidden).toBool());
     // The page is still the snapshot page as described: one image in a table, no player object.
     QCOMPARE(RunJavaScript(*page_,
@@ -473,8 +475,8 @@ void PlaybackEndToEnd::webcamFailureIsShownInWordsAndRefreshGoesOn()
     // The refresh reloads it, fetching the picture again, and the words come back.
     const int requests = server_->RequestCount(path);
     page_->RefreshPage();
-    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(path) > requests, 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(path) > requests, test::Limit(20000));
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(*page_, message).toString(), words, test::Limit(20000));
 }
 
 void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt()

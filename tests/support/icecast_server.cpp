@@ -1,4 +1,5 @@
 #include "tests/support/icecast_server.h"
+#include "waits.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -103,7 +104,7 @@ QByteArray IcecastServer::Get(const QString& path, bool asAdmin) const
 
 void IcecastServer::WaitForMount(const QString& mount) const
 {
-    const QDeadlineTimer deadline(15000);
+    const QDeadlineTimer deadline(Limit(15000));
     const QByteArray quoted = "\"" + Url(mount).toUtf8() + "\"";
     while (!Get(QStringLiteral("/status-json.xsl"), false).contains(quoted)) {
         if (deadline.hasExpired())

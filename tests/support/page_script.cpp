@@ -1,4 +1,5 @@
 #include "page_script.h"
+#include "waits.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -14,6 +15,7 @@ namespace zentavo::test {
 
 QVariant RunJavaScript(QWebEnginePage& page, const QString& script, int timeoutMs)
 {
+    timeoutMs = Limit(timeoutMs);
     QEventLoop loop;
     auto answer = std::make_shared<std::optional<QVariant>>();
     QPointer<QEventLoop> waiting(&loop);
@@ -33,7 +35,7 @@ QVariant RunJavaScript(QWebEnginePage& page, const QString& script, int timeoutM
 
 bool WaitForJavaScript(QWebEnginePage& page, const QString& expression, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(Limit(timeoutMs));
     const QString script =
         QStringLiteral("(function(){ try { return !!(%1); } catch (e) { return false; } })()").arg(expression);
     while (!deadline.hasExpired()) {
@@ -52,6 +54,7 @@ bool WaitForJavaScript(QWebEnginePage& page, const QString& expression, int time
 
 bool LoadPage(QWebEnginePage& page, const QUrl& url, int timeoutMs)
 {
+    timeoutMs = Limit(timeoutMs);
     QEventLoop loop;
     bool ok = false;
     bool done = false;
@@ -104,7 +107,7 @@ QWebEngineScript MediaWatchScript()
 
 QString WaitUntilPlaying(QWebEnginePage& page, int timeoutMs, double advanceSeconds)
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(Limit(timeoutMs));
     if (!WaitForJavaScript(page, QStringLiteral("window.zentavoMediaWatch && zentavoMediaWatch.firstPlaying > 0"),
                            int(deadline.remainingTime()))) {
         return QStringLiteral("no media element reported playing; seen: ")

@@ -1,4 +1,5 @@
 #include "tests/support/server_process.h"
+#include "waits.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -45,7 +46,7 @@ ServerProcess::ServerProcess(QString what, const QString& program, const QString
         throw std::runtime_error(what_.toStdString() + " did not start: " + process_->errorString().toStdString());
     if (port == 0)
         return;
-    const QDeadlineTimer deadline(kListenWaitMs);
+    const QDeadlineTimer deadline(Limit(kListenWaitMs));
     while (!ListeningOn(port)) {
         if (process_->state() == QProcess::NotRunning || deadline.hasExpired()) {
             const QString output = Output();

@@ -1,4 +1,5 @@
 #include "tests/support/stream_servers.h"
+#include "waits.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -55,7 +56,7 @@ VlcStreamServer::VlcStreamServer(const QString& file, const QString& pipeFormat,
 void VlcStreamServer::WaitUntilServing(const QByteArray& request, const QByteArray& expected, int minimumBytes,
                                        quint16 port)
 {
-    const QDeadlineTimer deadline(15000);
+    const QDeadlineTimer deadline(Limit(15000));
     while (!deadline.hasExpired() && vlc_->Running()) {
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, port);

@@ -3,6 +3,7 @@
 #include "app/mpris/mpris_service.h"
 #include "app/mpris/mpris_wiring.h"
 #include "mpris_client.h"
+#include "tests/support/waits.h"
 
 #include <QWidget>
 #include <QtDBus>
@@ -118,7 +119,7 @@ void MprisTest::showsTheChannelThatPlaysAndWhenItStops()
 {
     const QString player = QStringLiteral("org.mpris.MediaPlayer2.Player");
     emit window_->ChannelStarted(QStringLiteral("Das Erste"));
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, test::Limit(10000));
     QCOMPARE(listener_.changes[0].value(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
     const QVariantMap announced =
         test::MprisClient::Unwrap(listener_.changes[0].value(QStringLiteral("Metadata"))).toMap();
@@ -133,48 +134,48 @@ void MprisTest::showsTheChannelThatPlaysAndWhenItStops()
 
     // Zapping to the next channel: a new title and a new track id.
     emit window_->ChannelStarted(QStringLiteral("ZDF"));
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 2, test::Limit(10000));
     metadata = Get(player, QStringLiteral("Metadata")).toMap();
     QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("ZDF"));
     QVERIFY(metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path() != firstTrack);
 
     emit window_->PlaybackStopped();
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 3, test::Limit(10000));
     QCOMPARE(Get(player, QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Stopped"));
     QVERIFY(!Get(player, QStringLiteral("Metadata")).toMap().contains(QStringLiteral("xesam:title")));
     // A second stop announces nothing new.
     emit window_->PlaybackStopped();
-    QTest::qWait(200);
-    QCOMPARE(listener_.changes.size(), 3);
+    // A change would be on the bus within a round trip or two.
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [this] { return listener_.changes.size() == 3; }));
 }
 
 void MprisTest::showsWhatTheChannelPlaysWithTheChannelAsAlbum()
 {
     const QString player = QStringLiteral("org.mpris.MediaPlayer2.Player");
     emit window_->ChannelStarted(QStringLiteral("Radio Paradise"));
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, test::Limit(10000));
     emit window_->NowPlayingChanged(QStringLiteral("Miles Davis - So What"));
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 2, test::Limit(10000));
     QVariantMap metadata = Get(player, QStringLiteral("Metadata")).toMap();
     QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Miles Davis - So What"));
     QCOMPARE(metadata.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("Radio Paradise"));
     // The same title again announces nothing; no title gives back the channel as the title.
     emit window_->NowPlayingChanged(QStringLiteral("Miles Davis - So What"));
     emit window_->NowPlayingChanged(QString());
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 3, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 3, test::Limit(10000));
     metadata = Get(player, QStringLiteral("Metadata")).toMap();
     QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("Radio Paradise"));
     QVERIFY(!metadata.contains(QStringLiteral("xesam:album")));
     // A title of the channel before does not outlive the zap to the next one.
     emit window_->NowPlayingChanged(QStringLiteral("Old song"));
     emit window_->ChannelStarted(QStringLiteral("FIP"));
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 5, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 5, test::Limit(10000));
     metadata = Get(player, QStringLiteral("Metadata")).toMap();
     QCOMPARE(metadata.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("FIP"));
     // Stopped: a late title is ignored.
     emit window_->PlaybackStopped();
     emit window_->NowPlayingChanged(QStringLiteral("Late"));
-    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 6, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 6, test::Limit(10000));
     QVERIFY(!Get(player, QStringLiteral("Metadata")).toMap().contains(QStringLiteral("xesam:title")));
 }
 
@@ -212,7 +213,7 @@ void MprisTest::volumeFollowsTheSliderAndTheSliderFollowsTheDesktop()
 
     // The slider moves: the desktop hears of it.
     emit window_->VolumePositionChanged(sliderPosition == 70 ? 71 : 70);
-    QTRY_VERIFY_WITH_TIMEOUT(!listener_.changes.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!listener_.changes.isEmpty(), test::Limit(10000));
     QCOMPARE(listener_.changes.last().value(QStringLiteral("Volume")).toDouble(),
              (sliderPosition == 70 ? 71 : 70) / 100.0);
     QCOMPARE(Get(player, QStringLiteral("Volume")).toDouble(), (sliderPosition == 70 ? 71 : 70) / 100.0);

@@ -4,6 +4,7 @@
 #include "channels/logos/logo_decoder.h"
 #include "channels/logos/logo_disk_cache.h"
 #include "tests/support/media_server.h"
+#include "tests/support/waits.h"
 
 #include <QtTest>
 
@@ -131,7 +132,7 @@ void LogoCacheTest::fetchesAShownLogoOnceAndKeepsItOnDisk()
         QSignalSpy ready(&cache, &LogoCache::LogoReady);
         QVERIFY(cache.Logo(address).isNull());
         cache.Show({address, address});
-        QTRY_COMPARE(ready.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ready.size(), 1, test::Limit(5000));
         QCOMPARE(ready.first().first().toString(), address);
         const QImage shown = cache.Logo(address).pixmap(32, 32).toImage();
         QCOMPARE(shown.size(), QSize(32, 32));
@@ -199,10 +200,10 @@ void LogoCacheTest::failedLogosAreNotAskedForAgain()
     cache.Show({address});
     if (path == QLatin1String("moved.png")) {
         // A redirect to another http address is followed.
-        QTRY_COMPARE(ready.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ready.size(), 1, test::Limit(5000));
         return;
     }
-    QTRY_COMPARE(failed.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, test::Limit(5000));
     QVERIFY2(clock.elapsed() < 3000, "a fetch outlived its time limit");
     if (!reason.isEmpty())
         QCOMPARE(failed.first().at(1).toString(), reason);
@@ -212,8 +213,8 @@ void LogoCacheTest::failedLogosAreNotAskedForAgain()
     const int requests = server_->RequestCount(path);
     QVERIFY(requests >= 1);
     cache.Show({address});
-    QTest::qWait(100);
-    QCOMPARE(server_->RequestCount(path), requests);
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000),
+                           [this, &path, requests] { return server_->RequestCount(path) == requests; }));
     QCOMPARE(failed.size(), 1);
     QCOMPARE(cache.Fetcher().Running(), 0);
 }
@@ -228,24 +229,26 @@ void LogoCacheTest::fetchesFourAtATimeAndOnlyWhatIsShownNow()
     }
     LogoCache cache(Options(cache_->path(), 20000));
     cache.Show(first);
-    QTRY_COMPARE(cache.Fetcher().Running(), 4);
-    QTRY_COMPARE(server_->RequestCount(QStringLiteral("slow3.png")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(cache.Fetcher().Running(), 4, test::Limit(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("slow3.png")), 1, test::Limit(5000));
     QCOMPARE(cache.Fetcher().Waiting(), 2);
     // The list scrolled on: the two waiting rows are off screen now and never fetched.
     cache.Show(later);
     QCOMPARE(cache.Fetcher().Waiting(), 1);
-    QTest::qWait(200);
-    int requested = 0;
-    for (int i = 0; i < 7; ++i)
-        requested += server_->RequestCount(QStringLiteral("slow%1.png").arg(i));
-    QCOMPARE(requested, 4);
+    const auto requested = [this] {
+        int count = 0;
+        for (int i = 0; i < 7; ++i)
+            count += server_->RequestCount(QStringLiteral("slow%1.png").arg(i));
+        return count;
+    };
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&requested] { return requested() == 4; }));
     QCOMPARE(server_->RequestCount(QStringLiteral("slow4.png")), 0);
     QCOMPARE(server_->RequestCount(QStringLiteral("slow6.png")), 0);
 
     // Addresses that are no http(s) addresses fail without a request.
     QSignalSpy failed(&cache, &LogoCache::LogoFailed);
     cache.Show({QStringLiteral("file:///etc/hostname"), QStringLiteral("ftp://127.0.0.1/a.png")});
-    QTRY_COMPARE(failed.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 2, test::Limit(5000));
 }
 
 void LogoCacheTest::diskCacheStaysWithinItsBound()

@@ -8,6 +8,7 @@
 #include "tests/support/media_server.h"
 
 #include "core_test_files.h"
+#include "tests/support/waits.h"
 
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -50,7 +51,7 @@ struct Setup {
     {
         QSignalSpy finished(&job, &PlaylistJob::Finished);
         job.Start(std::move(request));
-        if (!finished.wait(20000))
+        if (!finished.wait(test::Limit(20000)))
             qFatal("the playlist job did not finish");
         return job.Result();
     }
@@ -156,7 +157,7 @@ private slots:
         request.source = setup.Address("list.m3u");
         QSignalSpy finished(&setup.job, &PlaylistJob::Finished);
         setup.job.Start(request);
-        QTRY_COMPARE(setup.server.RequestCount(QStringLiteral("list.m3u")), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(setup.server.RequestCount(QStringLiteral("list.m3u")), 1, test::Limit(5000));
         setup.job.Cancel();
         QCOMPARE(finished.size(), 1);
         QCOMPARE(setup.job.Result().outcome, PlaylistJobResult::Outcome::Cancelled);
@@ -186,7 +187,7 @@ private slots:
                 setup.job.Cancel();
         });
         setup.job.Start(request);
-        QVERIFY(finished.wait(60000));
+        QVERIFY(finished.wait(test::Limit(60000)));
         QCOMPARE(setup.job.Result().outcome, PlaylistJobResult::Outcome::Cancelled);
         QVERIFY(setup.store.Playlists().empty());
         QVERIFY(!std::filesystem::exists(setup.store.Folder()));

@@ -3,6 +3,7 @@
 #include "scripted_prompts.h"
 
 #include "channels/ui/list_form.h"
+#include "tests/support/waits.h"
 
 #include <stdexcept>
 
@@ -529,7 +530,7 @@ void ListFormTest::popupOpensOnRightReleaseAndMenuKey()
     QApplication::sendEvent(list->viewport(), &pressRequest);
     QVERIFY(!tvMenu->isVisible());
     QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, onRow);
-    QTRY_VERIFY(tvMenu->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(tvMenu->isVisible(), test::Limit(5000));
     QVERIFY(!list->selectionModel()->hasSelection());
     tvMenu->close();
 
@@ -537,7 +538,7 @@ void ListFormTest::popupOpensOnRightReleaseAndMenuKey()
     List(form, 4)->setFocus();
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), List(form, 4)->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(List(form, 4), &menuKey);
-    QTRY_VERIFY(favouritesMenu->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(favouritesMenu->isVisible(), test::Limit(5000));
     QVERIFY(!tvMenu->isVisible());
     favouritesMenu->close();
 }

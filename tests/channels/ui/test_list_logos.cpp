@@ -8,6 +8,7 @@
 #include "channels/ui/list_form.h"
 #include "channels/ui/list_icons.h"
 #include "tests/support/media_server.h"
+#include "tests/support/waits.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -132,15 +133,15 @@ void ListLogosTest::rowShowsItsLogoOnceFetched()
             paintsBefore = paints->count;
     });
     form.show();
-    QTRY_COMPARE(Middle(List(form, 1), 0), QColor(Qt::red).rgb());
+    QTRY_COMPARE_WITH_TIMEOUT(Middle(List(form, 1), 0), QColor(Qt::red).rgb(), test::Limit(5000));
     // The list repaints by itself when the logo arrives, and the row then shows it.
-    QTRY_VERIFY(paints->count > paintsBefore);
+    QTRY_VERIFY_WITH_TIMEOUT(paints->count > paintsBefore, test::Limit(5000));
     QVERIFY(PaintsRed(List(form, 1), 0));
-    QTRY_COMPARE(server.RequestCount(QStringLiteral("missing.png")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(QStringLiteral("missing.png")), 1, test::Limit(5000));
     // A logo that failed and a channel without one keep the kind icon.
-    QTest::qWait(100);
-    QCOMPARE(Middle(List(form, 1), 1), kindIcon);
-    QCOMPARE(Middle(List(form, 1), 2), kindIcon);
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&form, kindIcon] {
+        return Middle(List(form, 1), 1) == kindIcon && Middle(List(form, 1), 2) == kindIcon;
+    }));
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
         + QStringLiteral("/zentavo-player/logos");
     QVERIFY(folder.startsWith(cacheHome_.path()));
@@ -148,13 +149,13 @@ void ListLogosTest::rowShowsItsLogoOnceFetched()
 
     // The other lists show the same logo as soon as they are on screen, without a second request.
     form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
-    QTRY_COMPARE(Middle(List(form, 2), 0), QColor(Qt::red).rgb());
+    QTRY_COMPARE_WITH_TIMEOUT(Middle(List(form, 2), 0), QColor(Qt::red).rgb(), test::Limit(5000));
     form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
-    QTRY_COMPARE(Middle(List(form, 4), 0), QColor(Qt::red).rgb());
+    QTRY_COMPARE_WITH_TIMEOUT(Middle(List(form, 4), 0), QColor(Qt::red).rgb(), test::Limit(5000));
     QCOMPARE(server.RequestCount(QStringLiteral("red.png")), 1);
     form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
-    QTest::qWait(200);
-    QCOMPARE(server.RequestCount(QStringLiteral("missing.png")), 1);
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000),
+                           [&server] { return server.RequestCount(QStringLiteral("missing.png")) == 1; }));
 }
 
 void ListLogosTest::onlyRowsOnScreenAreFetchedAmongAHundredThousand()
@@ -179,26 +180,30 @@ void ListLogosTest::onlyRowsOnScreenAreFetchedAmongAHundredThousand()
 
     const int shown = list->indexAt(QPoint(1, list->viewport()->height() - 2)).row() + 1;
     QVERIFY(shown > 5 && shown < 100);
-    QTRY_COMPARE(server.RequestCount(QStringLiteral("l%1.png").arg(shown - 1)), 1);
-    QTest::qWait(200);
-    // The rows on screen, give or take one partly shown while the window took its final size.
-    int requested = 0;
-    for (int i = 0; i < 4 * shown; ++i)
-        requested += server.RequestCount(QStringLiteral("l%1.png").arg(i));
-    QVERIFY2(requested >= shown && requested <= shown + 2, qPrintable(QString::number(requested)));
+    QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(QStringLiteral("l%1.png").arg(shown - 1)), 1, test::Limit(5000));
+    // The rows on screen, give or take one partly shown while the window took its final size; no
+    // more come later.
+    const auto requested = [&server, shown] {
+        int count = 0;
+        for (int i = 0; i < 4 * shown; ++i)
+            count += server.RequestCount(QStringLiteral("l%1.png").arg(i));
+        return count;
+    };
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&] { return requested() <= shown + 2; }));
+    QVERIFY2(requested() >= shown, qPrintable(QString::number(requested())));
 
     list->scrollToBottom();
-    QTRY_COMPARE(server.RequestCount(QStringLiteral("l%1.png").arg(kRows - 1)), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(QStringLiteral("l%1.png").arg(kRows - 1)), 1, test::Limit(5000));
     QCOMPARE(server.RequestCount(QStringLiteral("l%1.png").arg(kRows / 2)), 0);
     // Back at the top: the rows whose logos failed are not asked for again.
     list->scrollToTop();
-    QTest::qWait(300);
-    QCOMPARE(server.RequestCount(QStringLiteral("l0.png")), 1);
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1000),
+                           [&server] { return server.RequestCount(QStringLiteral("l0.png")) == 1; }));
     // A search brings a row from the middle on screen: its logo is fetched then.
     QCOMPARE(server.RequestCount(QStringLiteral("l49999.png")), 0);
     form.findChild<QLineEdit*>(QStringLiteral("Edit_search"))->setText(QStringLiteral("channel 50000"));
     QCOMPARE(list->model()->rowCount(), 1);
-    QTRY_COMPARE(server.RequestCount(QStringLiteral("l49999.png")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(QStringLiteral("l49999.png")), 1, test::Limit(5000));
 }
 
 QTEST_MAIN(ListLogosTest)

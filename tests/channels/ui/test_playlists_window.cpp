@@ -9,6 +9,7 @@
 #include "channels/playlists/playlist_store.h"
 #include "channels/ui/list_form.h"
 #include "tests/support/media_server.h"
+#include "tests/support/waits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -322,7 +323,7 @@ private slots:
         window.form->LoadChannelLists();
         QVERIFY(!Captions(*window.form, 2).contains(Own(" Austria - Welle")));
         window.form->RefreshOldPlaylists();
-        QTRY_VERIFY(!window.form->RefreshingPlaylists());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.form->RefreshingPlaylists(), test::Limit(5000));
         QVERIFY(Captions(*window.form, 2).contains(Own(" Austria - Welle")));
         QVERIFY(Captions(*window.form, 1).contains(Own(" Spain - Kept")));
         QVERIFY(Captions(*window.form, 1).contains(Own(" Italy - Local")));
@@ -339,14 +340,14 @@ private slots:
                                 {TvChannel("Erste", "Germany", "http://erste.example/live.m3u8")},
                                 closing.fixture.context.StreamPassphrase, 1);
             closing.form->RefreshOldPlaylists();
-            QTRY_COMPARE(closing.server.RequestCount(QStringLiteral("list.m3u")), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(closing.server.RequestCount(QStringLiteral("list.m3u")), 1, test::Limit(5000));
             QVERIFY(closing.form->RefreshingPlaylists());
             closing.form.reset();
         }
         qputenv("XDG_DATA_HOME", window.fixture.dir.filePath(QStringLiteral("xdg-data")).toLocal8Bit());
         // Read a moment ago: nothing to do.
         window.form->RefreshOldPlaylists();
-        QTRY_VERIFY(!window.form->RefreshingPlaylists());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.form->RefreshingPlaylists(), test::Limit(5000));
         QCOMPARE(window.server.RequestCount(QStringLiteral("list.m3u")), 1);
     }
 };

@@ -16,6 +16,7 @@
 #include "tests/support/stream_servers.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
+#include "tests/support/waits.h"
 
 #include <QApplication>
 #include <QDir>
@@ -193,7 +194,7 @@ void GatewayPlayback::cleanup()
     view_.reset();
     page_.reset();
     // Closing the page ends its session.
-    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, test::Limit(10000));
     if (rtmp_) {
         rtmp_->kill();
         rtmp_->waitForFinished(5000);
@@ -241,7 +242,7 @@ void GatewayPlayback::StartRtmpServer()
                   QStringLiteral("flv"), QStringLiteral("-listen"), QStringLiteral("1"),
                   QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(rtmpPort_)});
     QVERIFY2(rtmp_->waitForStarted(10000), "ffmpeg (Debian package ffmpeg) is needed to serve RTMP");
-    QTRY_VERIFY_WITH_TIMEOUT(ListeningOn(rtmpPort_), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ListeningOn(rtmpPort_), test::Limit(10000));
 }
 
 void GatewayPlayback::Play(const char* id)
@@ -313,24 +314,24 @@ void GatewayPlayback::serverThatNeverAnswersIsToldWithinFifteenSeconds()
     QElapsedTimer clock;
     clock.start();
     Play("6");
-    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), test::Limit(20000));
     QVERIFY2(clock.elapsed() < 17500, qPrintable(QString::number(clock.elapsed())));
     QVERIFY2(MediaState().contains(QLatin1String("15 seconds")), qPrintable(MediaState()));
-    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, test::Limit(5000));
 }
 
 void GatewayPlayback::refusedMmsIsToldInWords()
 {
     Play("7");
     QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play: the server refused the connection.")),
-                             15000);
+                             test::Limit(15000));
 }
 
 void GatewayPlayback::realChannelThatCannotConnectBringsItsAlert()
 {
     QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
     Play("8");
-    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, test::Limit(15000));
     QCOMPARE(alerts.at(0).at(0).toString(), QString::fromLatin1(kRealNotAvailable));
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("document.RPOCX.GetLastErrorRMACode()")).toInt(), -2147221428);
     QVERIFY(MediaState().contains(QLatin1String("refused")));
@@ -344,10 +345,10 @@ void GatewayPlayback::pauseEndsTheSessionAndPlayStartsAnother()
     QVERIFY(GatewayThreads() > 0);
     QCOMPARE(SocketsTo(rtmpPort_), 1);
     RunJavaScript(*page_, QStringLiteral("document.NSPlay.Pause(); true"));
-    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(rtmp_->state(), QProcess::NotRunning, 10000); // the server saw its client go
-    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Paused")), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, test::Limit(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, test::Limit(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(rtmp_->state(), QProcess::NotRunning, test::Limit(10000)); // the server saw its client go
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Paused")), test::Limit(5000));
     StartRtmpServer();
     RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.firstPlaying = 0; document.NSPlay.Play(); true"));
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
@@ -363,8 +364,8 @@ void GatewayPlayback::newChannelEndsTheSession()
     QVERIFY(GatewayThreads() > 0);
     RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.firstPlaying = 0; true"));
     Play("9");
-    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, test::Limit(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(SocketsTo(rtmpPort_), 0, test::Limit(5000));
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
 }
 
@@ -381,7 +382,8 @@ void GatewayPlayback::liveStreamThatBreaksOffIsOpenedAgain()
                                  "zentavoMediaWatch.firstPlaying = 0; true"));
     StartRtmpServer(); // the server goes away, and a new one takes its place
     QTRY_VERIFY_WITH_TIMEOUT(
-        RunJavaScript(*page_, QStringLiteral("statusTexts.indexOf('Reconnecting ...') >= 0")).toBool(), 15000);
+        RunJavaScript(*page_, QStringLiteral("statusTexts.indexOf('Reconnecting ...') >= 0")).toBool(),
+        test::Limit(15000));
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QVERIFY(ShowsPictures());
@@ -389,7 +391,7 @@ void GatewayPlayback::liveStreamThatBreaksOffIsOpenedAgain()
     // A server that stays away: three tries, then the failure in words.
     rtmp_->kill();
     rtmp_->waitForFinished(5000);
-    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(MediaState().contains(QLatin1String("Cannot play")), test::Limit(30000));
     QVERIFY2(MediaState().contains(QLatin1String("refused")), qPrintable(MediaState()));
 }
 

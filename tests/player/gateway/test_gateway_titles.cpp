@@ -14,6 +14,7 @@
 #include "tests/support/icecast_server.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_media.h"
+#include "tests/support/waits.h"
 
 #include <QApplication>
 #include <QDir>
@@ -163,19 +164,19 @@ void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange()
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + first), qPrintable(StatusTexts()),
-                              10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == first, 5000);
+                              test::Limit(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == first, test::Limit(5000));
 
     SetTitle(QStringLiteral("/radio"), second);
     QVERIFY(!QTest::currentTestFailed());
     QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + second), qPrintable(StatusTexts()),
-                              10000);
-    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString() == second, 5000);
+                              test::Limit(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString() == second, test::Limit(5000));
 
     // The page goes: the host hears that nothing plays a title any more.
     view_.reset();
     page_.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), test::Limit(10000));
 }
 
 // The page plays MP3 itself; the host reads the titles in a connection of its own, which ends when
@@ -192,21 +193,21 @@ void GatewayTitles::radioThatThePagePlaysItselfShowsItsTitle()
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QVERIFY(RunJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.currentSrc.indexOf('/mp3') > 0")).toBool());
     QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + first), qPrintable(StatusTexts()),
-                              10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == first, 5000);
+                              test::Limit(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == first, test::Limit(5000));
     SetTitle(QStringLiteral("/mp3"), second);
     QVERIFY(!QTest::currentTestFailed());
     QTRY_VERIFY2_WITH_TIMEOUT(StatusTexts().contains(QStringLiteral("Playing: ") + second), qPrintable(StatusTexts()),
-                              10000);
-    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString() == second, 5000);
+                              test::Limit(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString() == second, test::Limit(5000));
     QVERIFY(SocketsToServer() >= 1);
 
     // Pause: the page stops asking, the reader ends, and the host hears that no title plays.
     RunJavaScript(*page_, QStringLiteral("document.NSPlay.Pause(); true"));
-    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), test::Limit(10000));
     view_.reset();
     page_.reset();
-    QTRY_COMPARE_WITH_TIMEOUT(SocketsToServer(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(SocketsToServer(), 0, test::Limit(10000));
 }
 
 // Connections of this process (the host's and the page engine's network) to the Icecast server.

@@ -2,6 +2,7 @@
 
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
+#include "tests/support/waits.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,7 +105,7 @@ void ShellFixture::ShowAndActivate()
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     form->activateWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(!form->FirstActivationPending(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->FirstActivationPending(), zentavo::test::Limit(10000));
 }
 
 void ShellFixture::Play(const QString& id, const QString& name)

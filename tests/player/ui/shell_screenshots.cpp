@@ -6,6 +6,7 @@
 #include "app/zentavo_application.h"
 #include "player/player_profile.h"
 #include "player/ui/splash_form.h"
+#include "tests/support/waits.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -74,17 +75,17 @@ int main(int argc, char** argv)
     QSignalSpy loaded(f.form->Page(), &QWebEnginePage::loadFinished);
     f.form->move(40, 40);
     f.ShowAndActivate();
-    loaded.wait(20000);
+    loaded.wait(test::Limit(20000));
     Save(QStringLiteral("main-start-page"), Frame(f.form.get()));
     ShootMenu(f, "Channels1", QStringLiteral("menu-channels"));
     ShootMenu(f, "View1", QStringLiteral("menu-options"));
     ShootMenu(f, "Help1", QStringLiteral("menu-help"));
 
     f.Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
-    loaded.wait(20000);
+    loaded.wait(test::Limit(20000));
     Save(QStringLiteral("main-stream"), Frame(f.form.get()));
     f.Play(QStringLiteral("3"), QStringLiteral("Cam"));
-    loaded.wait(20000);
+    loaded.wait(test::Limit(20000));
     Save(QStringLiteral("main-snapshot"), Frame(f.form.get()));
 
     f.preferences->move(80, 80);

@@ -16,6 +16,7 @@
 #include "player/ui/main_form.h"
 #include "player/ui/option_store.h"
 #include "player/ui/right_button_filter.h"
+#include "tests/support/waits.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,6 +37,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
+#include <QWindow>
 #include <memory>
 
 using namespace zentavo;
@@ -172,7 +174,7 @@ void BridgeEndToEnd::init()
     mainForm_->show();
     mainForm_->FormActivate();
     QVERIFY(!context_->StreamPassphrase.empty());
-    QTRY_VERIFY_WITH_TIMEOUT(Page().url().isValid() && !Page().isLoading(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(Page().url().isValid() && !Page().isLoading(), test::Limit(20000));
 }
 
 void BridgeEndToEnd::cleanup()
@@ -214,12 +216,12 @@ void BridgeEndToEnd::muteMutesThePageAndSecondClickUnmutes()
 
     auto* mute = Control<QToolButton>("btn_mute");
     mute->click();
-    QTRY_COMPARE_WITH_TIMEOUT(MediaNumber("muted"), 1.0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(MediaNumber("muted"), 1.0, test::Limit(5000));
     QVERIFY(!mainForm_->SoundOn());
     QVERIFY(mute->isChecked());
 
     mute->click();
-    QTRY_COMPARE_WITH_TIMEOUT(MediaNumber("muted"), 0.0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(MediaNumber("muted"), 0.0, test::Limit(5000));
     QVERIFY(mainForm_->SoundOn());
     QVERIFY(!mute->isChecked());
 }
@@ -254,7 +256,7 @@ void BridgeEndToEnd::sliderSetsMediaVolumeOnBothScales()
     slider->setValue(position == 100 ? 10 : 100);
     slider->setValue(position);
     QTRY_VERIFY2_WITH_TIMEOUT(qAbs(MediaNumber("volume") - volume) < 0.001,
-                              qPrintable(QString::number(MediaNumber("volume"))), 5000);
+                              qPrintable(QString::number(MediaNumber("volume"))), test::Limit(5000));
 }
 
 void BridgeEndToEnd::pauseShowsStartPageAndStreamStopsBeingFetched()
@@ -264,18 +266,21 @@ void BridgeEndToEnd::pauseShowsStartPageAndStreamStopsBeingFetched()
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     // A live stream: the playlist is fetched again and again while the page plays.
     const int before = server_->RequestCount(QStringLiteral("live.m3u8"));
-    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("live.m3u8")) >= before + 2, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("live.m3u8")) >= before + 2, test::Limit(15000));
 
     Control<QToolButton>("btn_stop")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!Page().isLoading() && Page().url().path().endsWith(QLatin1String("start.zvo")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Page().isLoading() && Page().url().path().endsWith(QLatin1String("start.zvo")),
+                             test::Limit(10000));
     QCOMPARE(RunJavaScript(Page(), QStringLiteral("document.querySelectorAll('video, audio').length")).toInt(), 0);
     QVERIFY(!Control<QToolButton>("btn_mute")->isEnabled());
     QVERIFY(!Control<QSlider>("JvTrackBar1")->isEnabled());
 
-    QTest::qWait(1000); // a request already under way may still arrive
+    // Playing, the page reads the live playlist every few seconds; paused, at most a request that
+    // was already under way arrives.
     const int afterPause = server_->RequestCount(QStringLiteral("live.m3u8"));
-    QTest::qWait(6000);
-    QCOMPARE(server_->RequestCount(QStringLiteral("live.m3u8")), afterPause);
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(7000), [this, afterPause] {
+        return server_->RequestCount(QStringLiteral("live.m3u8")) <= afterPause + 1;
+    }));
 }
 
 void BridgeEndToEnd::fullScreenFillsTheScreenAndEscLeavesIt()
@@ -290,16 +295,16 @@ void BridgeEndToEnd::fullScreenFillsTheScreenAndEscLeavesIt()
         " return box.classList.contains('zentavo-full') && r.left <= 0 && r.top <= 0"
         " && r.right >= window.innerWidth && r.bottom >= window.innerHeight; })()");
     Control<QToolButton>("btn_full")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(mainForm_->PlayerFillsScreen(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(mainForm_->isFullScreen(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(mainForm_->PlayerFillsScreen(), test::Limit(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(mainForm_->isFullScreen(), test::Limit(5000));
     QVERIFY(!Control<QToolBar>("ToolBar_player")->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(RunJavaScript(Page(), playerFillsPage).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(RunJavaScript(Page(), playerFillsPage).toBool(), test::Limit(5000));
 
     QTest::keyClick(mainForm_.get(), Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->PlayerFillsScreen(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->isFullScreen(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->PlayerFillsScreen(), test::Limit(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->isFullScreen(), test::Limit(5000));
     QVERIFY(Control<QToolBar>("ToolBar_player")->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!RunJavaScript(Page(), playerFillsPage).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!RunJavaScript(Page(), playerFillsPage).toBool(), test::Limit(5000));
 }
 
 void BridgeEndToEnd::webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared()
@@ -308,21 +313,22 @@ void BridgeEndToEnd::webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared()
     interval->setValue(5);
     PlayFromList(3, "3");
     QVERIFY(mainForm_->SnapshotMode());
-    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.jpg")) >= 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.jpg")) >= 1, test::Limit(10000));
     const int first = server_->RequestCount(QStringLiteral("cam.jpg"));
 
-    QTest::qWait(12000);
-    QVERIFY2(server_->RequestCount(QStringLiteral("cam.jpg")) >= first + 2,
-             qPrintable(QString::number(server_->RequestCount(QStringLiteral("cam.jpg")))));
+    QTRY_VERIFY2_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.jpg")) >= first + 2,
+                              qPrintable(QString::number(server_->RequestCount(QStringLiteral("cam.jpg")))),
+                              test::Limit(20000));
 
     auto* autoRefresh = Control<QCheckBox>("CheckBox1");
     QVERIFY(autoRefresh->isChecked());
     autoRefresh->click();
     QVERIFY(!interval->isEnabled());
-    QTest::qWait(1000); // a reload already under way may still fetch
+    // Longer than the 5 s interval; at most a reload that was already under way still fetches.
     const int cleared = server_->RequestCount(QStringLiteral("cam.jpg"));
-    QTest::qWait(7000);
-    QCOMPARE(server_->RequestCount(QStringLiteral("cam.jpg")), cleared);
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(7000), [this, cleared] {
+        return server_->RequestCount(QStringLiteral("cam.jpg")) <= cleared + 1;
+    }));
 }
 
 void BridgeEndToEnd::webcamFailureIsReportedInWordsAndRefreshGoesOn()
@@ -331,28 +337,42 @@ void BridgeEndToEnd::webcamFailureIsReportedInWordsAndRefreshGoesOn()
     PlayFromList(3, "5");
     const QString words = QStringLiteral("The picture could not be shown: the server sent a web page, not a picture.");
     const QString message = QStringLiteral("(document.querySelector('.zentavo-snapshot-message') || {}).textContent");
-    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(Page(), message).toString(), words, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(Page(), message).toString(), words, test::Limit(10000));
     // The refresh timer keeps reloading the page: each load fetches the picture again and says so again.
     QSignalSpy loads(&Page(), &QWebEnginePage::loadFinished);
-    QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 2, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 2, test::Limit(15000));
     QVERIFY(Control<QCheckBox>("CheckBox1")->isChecked());
-    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(Page(), message).toString(), words, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(RunJavaScript(Page(), message).toString(), words, test::Limit(10000));
 }
 
 void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()
 {
+    // The clicks go through the window system, as a person's do, so that the application-wide
+    // filter and Qt's routing of the release to the widget that had the press both take part.
     listForm_->show();
-    QTest::qWait(50);
+    QVERIFY(QTest::qWaitForWindowExposed(listForm_.get()));
     auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView1"));
     auto* popup = listForm_->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
-    const QPoint onRow = view->visualRect(view->model()->index(0, 0)).center();
-    QTest::mousePress(view->viewport(), Qt::RightButton, {}, onRow);
+    QVERIFY(view->model()->rowCount() >= 2);
+    const auto inWindow = [this, view](int row) {
+        return view->viewport()->mapTo(listForm_.get(), view->visualRect(view->model()->index(row, 0)).center());
+    };
+    QWindow* window = listForm_->windowHandle();
+    QTest::mouseClick(window, Qt::LeftButton, {}, inWindow(1));
+    QTRY_COMPARE_WITH_TIMEOUT(view->selectionModel()->selectedRows().value(0).row(), 1, test::Limit(5000));
+    const QString selectedName = view->model()->index(1, 0).data().toString();
+
+    QTest::mousePress(window, Qt::RightButton, {}, inWindow(0));
     QVERIFY(!popup->isVisible());
-    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, onRow);
-    QTRY_VERIFY(popup->isVisible());
-    QVERIFY(!view->selectionModel()->hasSelection());
+    QTest::mouseRelease(window, Qt::RightButton, {}, inWindow(0));
+    QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), test::Limit(5000));
+    // The row under the pointer is not selected: the popup acts on the channel selected before.
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(view->selectionModel()->selectedRows().first().row(), 1);
+    popup->actions().first()->trigger();
     popup->close();
-    listForm_->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!listForm_->isVisible(), test::Limit(5000));
+    QCOMPARE(mainForm_->windowTitle(), QStringLiteral("Zentavo Player - [ ") + selectedName + QStringLiteral(" ]"));
 }
 
 void BridgeEndToEnd::channelsMenuShortcutsOpenListOnTheirTab()
@@ -361,7 +381,7 @@ void BridgeEndToEnd::channelsMenuShortcutsOpenListOnTheirTab()
         {Qt::Key_R, 1}, {Qt::Key_F, 3}, {Qt::Key_W, 2}, {Qt::Key_T, 0}, {Qt::Key_R, 1}};
     for (const auto& [key, tab] : shortcuts) {
         mainForm_->activateWindow();
-        QTRY_VERIFY(mainForm_->isActiveWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(mainForm_->isActiveWindow(), test::Limit(5000));
         int shownTab = -1;
         QTimer::singleShot(100, listForm_.get(), [&] {
             shownTab = listForm_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex();

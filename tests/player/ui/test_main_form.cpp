@@ -10,6 +10,7 @@
 #include "player/scratch_folder.h"
 #include "player/ui/splash_form.h"
 #include "player/ui/volume_scale.h"
+#include "tests/support/waits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -206,7 +207,7 @@ private slots:
                 box->close();
         });
         answerer.start(20);
-        QTRY_VERIFY(QApplication::activeWindow() == f.form.get());
+        QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeWindow() == f.form.get(), test::Limit(5000));
         QTest::keyClick(f.form.get(), Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(asked, QStringList{QStringLiteral("Zentavo Player|Add this channel to My Favorites ?")});
         QVERIFY(!f.list->isVisible());
@@ -305,7 +306,7 @@ private slots:
         QVERIFY(f.form->SoundOn());
         for (const char* name : {"btn_play", "btn_stop", "btn_full", "btn_mute", "JvTrackBar1"})
             QVERIFY2(!Child<>(f, name)->isEnabled(), name);
-        QTRY_VERIFY_WITH_TIMEOUT(loaded.size() >= 1, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(loaded.size() >= 1, test::Limit(20000));
         QVERIFY(loaded.first().first().toBool());
         QVERIFY(f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player"));
@@ -329,8 +330,7 @@ private slots:
         QCOMPARE(shown, 1);
         QVERIFY(Item(f, "ShowChannelswindowwhenstartup1")->isChecked());
         f.form->activateWindow();
-        QTest::qWait(500);
-        QCOMPARE(shown, 1);
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&shown] { return shown == 1; }));
     }
 
     void storedOptionOtherThanOneLeavesItOff_data()
@@ -367,7 +367,7 @@ private slots:
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         f.form->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(!ReportedErrors().isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!ReportedErrors().isEmpty(), test::Limit(10000));
         QCOMPARE(ReportedErrors().first(), QStringLiteral("Failed to create key Software/Zentavo."));
         QVERIFY(f.form->FirstActivationPending());
         // Playback does not depend on the settings store: the passphrase is there.
@@ -377,12 +377,11 @@ private slots:
         // again at once, or the box would come back forever.
         f.preferences->show();
         f.preferences->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(f.preferences->isActiveWindow(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.preferences->isActiveWindow(), test::Limit(5000));
         f.preferences->hide();
         f.form->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->isActiveWindow(), 5000);
-        QTest::qWait(100);
-        QCOMPARE(ReportedErrors().size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->isActiveWindow(), test::Limit(5000));
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [] { return ReportedErrors().size() == 1; }));
 
         QFile::remove(folder);
         f.form->FormActivate();
@@ -401,7 +400,7 @@ private slots:
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         f.form->activateWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(!ReportedErrors().isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!ReportedErrors().isEmpty(), test::Limit(10000));
         QCOMPARE(ReportedErrors().first(), QStringLiteral("Invalid data type for 'channel-start'."));
         QCOMPARE(f.context.StreamPassphrase, BuildStreamPassphrase());
         QVERIFY(!Item(f, "ShowChannelswindowwhenstartup1")->isChecked());
@@ -562,26 +561,28 @@ private slots:
         const auto shownFile = [&] { return f.form->Page()->url().fileName(); };
 
         f.Play(QStringLiteral("3"), QStringLiteral("Cam"));
-        QTRY_COMPARE(shownFile(), ScratchFiles().value(0));
-        QTRY_VERIFY(!loaded.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(shownFile(), ScratchFiles().value(0), test::Limit(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), test::Limit(5000));
         const QStringList cam = ScratchFiles();
         QCOMPARE(cam.size(), 1);
 
         loaded.clear();
         Child<QPushButton>(f, "BitBtn1")->click();
-        QTRY_VERIFY(!loaded.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), test::Limit(5000));
         QCOMPARE(ScratchFiles(), cam);
 
         for (const char* id : {"1", "2", "1"}) {
             f.Play(QString::fromLatin1(id), QStringLiteral("Channel"));
             QCOMPARE(ScratchFiles().size(), 2);
-            QTRY_COMPARE(ScratchFiles().size(), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(ScratchFiles().size(), 1, test::Limit(5000));
             QCOMPARE(ScratchFiles().value(0), shownFile());
         }
         const QStringList last = ScratchFiles();
         loaded.clear();
         Child<QToolButton>(f, "btn_stop")->click();
-        QTRY_VERIFY(!loaded.isEmpty() && f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty()
+                                     && f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")),
+                                 test::Limit(5000));
         QCOMPARE(ScratchFiles(), last);
     }
 
@@ -685,7 +686,8 @@ private slots:
         ShellFixture f;
         f.ShowAndActivate();
         f.Play(QStringLiteral("2"), QStringLiteral("Radio"));
-        QTRY_VERIFY(!f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")),
+                                 test::Limit(5000));
         const QUrl radioPage = f.form->Page()->url();
 
         QTemporaryDir runtime;
@@ -762,7 +764,8 @@ private slots:
         QVERIFY(!f.form->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
         QVERIFY(f.form->SnapshotMode());
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player - [ Cam ]"));
-        QTRY_VERIFY_WITH_TIMEOUT(f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->Page()->url().toString().endsWith(QLatin1String("start.zvo")),
+                                 test::Limit(10000));
     }
 
     void alwaysOnTopClickedTwiceLeavesTheWindowsNormal()
@@ -807,7 +810,7 @@ private slots:
         ShellFixture f;
         f.ShowAndActivate();
         auto* view = Child<QWebEngineView>(f, "WebBrowser1");
-        QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy() != nullptr, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy() != nullptr, test::Limit(10000));
         for (QWidget* target : {view->focusProxy(), static_cast<QWidget*>(f.list.get())}) {
             MouseRecorder recorder;
             target->installEventFilter(&recorder);

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "app/zentavo_application.h"
 #include "channels/ui/dialog_prompts.h"
+#include "tests/support/waits.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -87,9 +88,10 @@ private slots:
     {
         ShellFixture f;
         f.ShowAndActivate();
-        QTRY_COMPARE_WITH_TIMEOUT(NetWmName(f.form.get()), QStringLiteral("Zentavo Player"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(NetWmName(f.form.get()), QStringLiteral("Zentavo Player"), test::Limit(10000));
         f.Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
-        QTRY_COMPARE_WITH_TIMEOUT(NetWmName(f.form.get()), QStringLiteral("Zentavo Player - [ Channel 1 ]"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(NetWmName(f.form.get()), QStringLiteral("Zentavo Player - [ Channel 1 ]"),
+                                  test::Limit(10000));
 
         f.list->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.list.get()));
