@@ -12,6 +12,7 @@
 #include "crypto/stream_passphrase.h"
 #include "player/player_profile.h"
 #include "player/scene_graph_backend.h"
+#include "player/scratch_folder.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
 #include "player/ui/main_form.h"
@@ -98,8 +99,12 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     BrowserLauncher browser;
     // The web engine profile of the player pages; it outlives the main window that shows them.
     PlayerProfile profile;
+    // The player pages of this process; its list of them stays locked while the program runs.
+    ScratchFolder scratch;
+    if (hooks.scratchFolder)
+        hooks.scratchFolder(scratch);
     TMainForm mainForm(context,
-                       MainFormServices{settings, errors, browser, profile,
+                       MainFormServices{settings, errors, browser, profile, scratch,
                                         QCoreApplication::applicationDirPath() + QLatin1Char('/')});
     mainForm.SetSplashForm(splash);
     step("main window");

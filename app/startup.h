@@ -6,6 +6,8 @@
 
 namespace zentavo {
 
+class ScratchFolder;
+
 struct StartupHooks {
     // Where errors that escape a handler go; without one they are shown in the error box.
     std::function<void(const QString& text)> errorSink;
@@ -14,6 +16,8 @@ struct StartupHooks {
     // Told each step of the sequence as it is done: "application", "title", "gate", "refused",
     // "splash", "main window", "list window", "preferences", "loop", "end".
     std::function<void(const char* step)> onStep;
+    // Given the folder that start-up made for the player pages, before the main window exists.
+    std::function<void(ScratchFolder& scratch)> scratchFolder;
 };
 
 // The "Application Error" box of a start-up that may not go on (modal, error icon, OK).

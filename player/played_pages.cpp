@@ -19,7 +19,7 @@ void PlayedPages::Loaded(const QUrl& shown)
     const auto replaced = std::stable_partition(
         pages_.begin(), pages_.end(), [&](const Page& page) { return page.url == newest || page.url == shown; });
     for (auto page = replaced; page != pages_.end(); ++page)
-        RemovePageFile(page->file);
+        scratch_.RemovePage(page->file);
     pages_.erase(replaced, pages_.end());
 }
 

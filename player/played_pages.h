@@ -10,8 +10,13 @@
 
 namespace zentavo {
 
+class ScratchFolder;
+
 class PlayedPages {
 public:
+    // The page files are in `scratch`, which must outlive this.
+    explicit PlayedPages(ScratchFolder& scratch) : scratch_(scratch) {}
+
     // The browser is being sent to the page at `url`, held in `file`.
     void Add(const QUrl& url, std::filesystem::path file);
     // A load has finished and the browser now shows `shown` (a player page or the start page).
@@ -22,6 +27,7 @@ private:
         QUrl url;
         std::filesystem::path file;
     };
+    ScratchFolder& scratch_;
     std::vector<Page> pages_;
 };
 

@@ -315,35 +315,4 @@ void ScratchFolder::RemoveLeftovers()
     }
 }
 
-ScratchFolder& ProcessScratchFolder()
-{
-    static ScratchFolder folder;
-    return folder;
-}
-
-fs::path ScratchFolderPath()
-{
-    return ProcessScratchFolder().Path();
-}
-
-fs::path WritePageFile(std::string_view page)
-{
-    return ProcessScratchFolder().WritePage(page);
-}
-
-void RemovePageFile(const fs::path& page)
-{
-    ProcessScratchFolder().RemovePage(page);
-}
-
-void ClearScratchFolder()
-{
-    ProcessScratchFolder().Clear();
-}
-
-void ClearScratchLeftovers()
-{
-    ProcessScratchFolder().RemoveLeftovers();
-}
-
 } // namespace zentavo

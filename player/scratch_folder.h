@@ -52,16 +52,4 @@ private:
     std::vector<std::string> pages_;
 };
 
-// The scratch folder of this process, the one the main window writes its pages into; its list is
-// locked for as long as the process runs.
-ScratchFolder& ProcessScratchFolder();
-
-std::filesystem::path ScratchFolderPath();
-std::filesystem::path WritePageFile(std::string_view page);
-void RemovePageFile(const std::filesystem::path& page);
-// This process's pages, then the folder when it is empty (when the main window closes).
-void ClearScratchFolder();
-// The pages that ended players left behind (at start-up).
-void ClearScratchLeftovers();
-
 } // namespace zentavo

@@ -15,6 +15,7 @@
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 #include "player/player_profile.h"
+#include "player/scratch_folder.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
 #include "player/ui/main_form.h"
@@ -199,8 +200,9 @@ int RunPlayer(int switches, MediaServer& server)
     const ErrorReporter errors([](const QString& text) { std::fprintf(stderr, "player: %s\n", qPrintable(text)); });
     BrowserLauncher browser;
     PlayerProfile profile;
+    ScratchFolder scratch;
     TMainForm form(context,
-                   MainFormServices{settings, errors, browser, profile, programDir.path() + QLatin1Char('/'),
+                   MainFormServices{settings, errors, browser, profile, scratch, programDir.path() + QLatin1Char('/'),
                                     PlayerPage::AlertDisplay::SignalOnly});
     form.Page()->profile()->scripts()->insert(MediaWatchScript());
     form.show();

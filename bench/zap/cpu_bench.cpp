@@ -173,6 +173,7 @@ int main(int argc, char** argv)
     const QString catalogue = WriteTestCatalogue(folder.path(), channels);
 
     PlayerProfile profile;
+    ScratchFolder scratch;
     profile.scripts()->insert(MediaWatchScript());
     std::printf("processor time per minute of playing, %d s measured (s/min)\n", seconds);
     std::printf("%-38s %8s %8s %7s   %s\n", "case", "player", "mpv", "ratio", "player by process");
@@ -186,7 +187,7 @@ int main(int argc, char** argv)
         options.originalSize = true;
         options.channelName = each.name;
         const auto play = PreparePlay(catalogue.toStdString(), each.id, BuildStreamPassphrase(), options);
-        const auto file = WritePageFile(play->page);
+        const auto file = scratch.WritePage(play->page);
         page.load(profile.UrlForFile(QString::fromStdString(file.string())));
         const QString failure = WaitUntilPlaying(page, 60000);
         if (!failure.isEmpty()) {

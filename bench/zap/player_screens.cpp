@@ -88,6 +88,7 @@ int main(int argc, char** argv)
     const std::string catalogue = QDir(folder.path()).filePath(QStringLiteral("tv-all.xml")).toStdString();
 
     PlayerProfile profile;
+    ScratchFolder scratch;
     PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
     QString lastAlert;
     QObject::connect(&page, &PlayerPage::AlertShown, &page, [&](const QString& text) { lastAlert = text; });
@@ -101,7 +102,7 @@ int main(int argc, char** argv)
         FillOptions options;
         options.originalSize = false; // "Fit to window"
         const auto play = PreparePlay(catalogue, std::to_string(i + 1), passphrase, options);
-        LoadPage(page, profile.UrlForFile(QString::fromStdString(WritePageFile(play->page).string())));
+        LoadPage(page, profile.UrlForFile(QString::fromStdString(scratch.WritePage(play->page).string())));
         Wait(shots[i].waitMs);
         const QString path = QDir(output).filePath(QLatin1String(shots[i].file));
         view.grab().save(path);

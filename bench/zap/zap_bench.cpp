@@ -147,6 +147,7 @@ int main(int argc, char** argv)
     const std::string catalogue = QDir(folder.path()).filePath(QStringLiteral("tv-all.xml")).toStdString();
 
     PlayerProfile profile;
+    ScratchFolder scratch;
     profile.scripts()->insert(MediaWatchScript());
     PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
     QWebEngineView view;
@@ -167,7 +168,7 @@ int main(int argc, char** argv)
             FillOptions options;
             options.channelName = kind.name;
             const auto play = PreparePlay(catalogue, kind.id, passphrase, options);
-            const auto file = WritePageFile(play->page);
+            const auto file = scratch.WritePage(play->page);
             const QUrl url = profile.UrlForFile(QString::fromStdString(file.string()));
             page.load(url);
             const double prepared = clock.nsecsElapsed() / 1e6;

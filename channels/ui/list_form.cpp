@@ -557,7 +557,7 @@ void TListForm::PlayAndClose()
         TListForm* form;
         ~Closer() { form->close(); }
     } closer{this};
-    emit PlayChannelRequested();
+    emit PlayChannelRequested(context_.CurrentChannelId, context_.CurrentChannelName);
 }
 
 void TListForm::Popup_PlayClick()

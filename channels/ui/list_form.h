@@ -67,8 +67,9 @@ public:
     int SortColumn() const { return sortColumn_; }
 
 signals:
-    // A play command: the main window's PlayChannel runs (direct connection) before the window closes.
-    void PlayChannelRequested();
+    // A play command for the channel selected last (CurrentChannelId, CurrentChannelName): the main
+    // window plays it (direct connection) before this window closes.
+    void PlayChannelRequested(const QString& id, const QString& name);
 
 private slots:
     void ListView1SelectItem(QTreeView* list, int row, bool selected);

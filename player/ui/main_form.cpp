@@ -11,8 +11,6 @@
 
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
-#include "channels/channel_id.h"
-#include "channels/playlists/playlist_store.h"
 #include "channels/ui/list_form.h"
 #include "crypto/stream_passphrase.h"
 #include "player/objects/host_names.h"
@@ -80,7 +78,7 @@ private:
 
 TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), context_(context), services_(std::move(services)),
-      Timer1(this), Timer2(this)
+      Timer1(this), Timer2(this), playback_(context, services_.scratch), playedPages_(services_.scratch)
 {
     ui->setupUi(this);
     page_ = std::make_unique<PlayerPage>(&services_.profile, nullptr, services_.pageAlerts);
@@ -183,7 +181,7 @@ void TMainForm::SetListForm(TListForm* listForm)
         disconnect(listForm_, nullptr, this, nullptr);
     listForm_ = listForm;
     if (listForm_)
-        connect(listForm_, &TListForm::PlayChannelRequested, this, &TMainForm::PlayChannel);
+        connect(listForm_, &TListForm::PlayChannelRequested, this, &TMainForm::PlayChannelById);
 }
 
 void TMainForm::SetSplashForm(QWidget* splash)
@@ -248,7 +246,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::FormShow()
 {
     // Pages that players ended by Exit, a signal or a crash left behind.
-    ClearScratchLeftovers();
+    services_.scratch.RemoveLeftovers();
     firstActivationPending_ = true;
     soundOn_ = true;
     soundWanted_ = true;
@@ -282,7 +280,7 @@ void TMainForm::FormActivate()
 
 void TMainForm::FormClose()
 {
-    ClearScratchFolder();
+    services_.scratch.Clear();
 }
 
 void TMainForm::Exit1Click()
@@ -442,40 +440,33 @@ void TMainForm::ShowStartPage()
 
 void TMainForm::PlayChannel()
 {
+    PlayChannelById(context_.CurrentChannelId, context_.CurrentChannelName);
+}
+
+void TMainForm::PlayChannelById(const QString& id, const QString& name)
+{
     LeaveFullScreen();
     FillOptions options;
     options.originalSize = listForm_ ? listForm_->OriginalSizeChosen() : true;
-    options.channelName = context_.CurrentChannelName.toStdString();
-    std::optional<PreparedPlay> play;
+    options.channelName = name.toStdString();
+    ChannelPlay play;
     try {
-        // A channel of the user's own playlists is played from the catalogue that holds it.
-        std::filesystem::path catalogue(QFile::encodeName(context_.CataloguePath()).toStdString());
-        const PlaylistStore playlists(
-            std::filesystem::path(QFile::encodeName(context_.PlaylistsFolder()).toStdString()));
-        if (const auto own = playlists.CatalogueHolding(context_.CurrentChannelId.toStdString()))
-            catalogue = *own;
-        play = PreparePlay(catalogue, context_.CurrentChannelId.toStdString(), context_.StreamPassphrase, options);
+        // The page is written before anything changes: a play that fails leaves the window as it
+        // was, with the reason in words.
+        play = playback_.Play(id.toStdString(), options);
     } catch (const ListFileError&) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Zentavo Player"), QString::fromLatin1(kListFileMessage),
                         QMessageBox::Ok);
         box.exec();
         return;
     }
-    if (!play) {
-        const std::string id = context_.CurrentChannelId.toStdString();
-        // A lookup compares ids as written: text that is not a plain number finds no channel.
-        if (!IsCanonicalChannelId(id))
-            throw std::runtime_error(
-                "The channel id '" + id
-                + "' is not a number (digits only, without leading zeros), so it names no channel");
-        throw std::runtime_error("The channel " + id + " is not in the channel list any more");
-    }
+    ShowPlay(play, name);
+}
 
-    // The page is written before anything changes: a scratch folder that cannot take it leaves the
-    // window as it was, with the reason in words.
-    const std::filesystem::path pageFile = WritePageFile(play->page);
+void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
+{
     snapshotMode_ = false;
-    currentMediaKind_ = play->mediaKind;
+    currentMediaKind_ = play.mediaKind;
     switch (currentMediaKind_) {
     case static_cast<int>(MediaKind::WindowsMedia):
     case static_cast<int>(MediaKind::Real):
@@ -497,9 +488,9 @@ void TMainForm::PlayChannel()
     default:
         break;
     }
-    ShowPlayerPage(pageFile);
-    setWindowTitle(QStringLiteral("Zentavo Player - [ ") + context_.CurrentChannelName + QStringLiteral(" ]"));
-    emit ChannelStarted(context_.CurrentChannelName);
+    ShowPlayerPage(play.page);
+    setWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]"));
+    emit ChannelStarted(name);
 }
 
 void TMainForm::ShowPlayerPage(const std::filesystem::path& file)

@@ -4,6 +4,7 @@
 // the settings store and the browser launcher are classes of their own that the handlers call.
 
 #include "channels/ui/channel_tab.h"
+#include "player/channel_playback.h"
 #include "player/played_pages.h"
 #include "player/player_page.h"
 
@@ -31,6 +32,7 @@ class ErrorReporter;
 class OptionStore;
 class PageBridge;
 class PlayerProfile;
+class ScratchFolder;
 class TListForm;
 
 // What the main window needs from the rest of the program.
@@ -40,6 +42,8 @@ struct MainFormServices {
     BrowserLauncher& browser;
     // The web engine profile the player pages run in; it outlives the window.
     PlayerProfile& profile;
+    // Where the player pages of this process are written; it outlives the window.
+    ScratchFolder& scratch;
     QString appFolder; // the executable's folder with a trailing '/', set as AppFolder on first show
     PlayerPage::AlertDisplay pageAlerts = PlayerPage::AlertDisplay::Dialog;
 };
@@ -70,7 +74,10 @@ public:
     static bool FormCanResize(const QSize& proposed);
 
 public slots:
+    // Plays CurrentChannelId under CurrentChannelName.
     void PlayChannel();
+    // Plays the channel with that id: the play requests of the channel list window carry it.
+    void PlayChannelById(const QString& id, const QString& name);
     void SetVolumePosition(int position);
 
     void FormShow();
@@ -123,6 +130,7 @@ private:
     void FormClose();
     void PlaceIntervalBox();
     void ShowStartPage();
+    void ShowPlay(const ChannelPlay& play, const QString& name);
     void ShowPlayerPage(const std::filesystem::path& file);
     void RestartLoadingIndicator();
     void SetMuteImage(int imageIndex);
@@ -142,6 +150,7 @@ private:
     QTimer Timer1;
     QTimer Timer2;
     QShortcut* escape_ = nullptr;
+    ChannelPlayback playback_;
     PlayedPages playedPages_;
 
     bool firstShowDone_ = false;

@@ -29,6 +29,12 @@ void Say(const QString& line)
     std::fflush(stdout);
 }
 
+// Where every player of this user writes its pages.
+QString ScratchPath()
+{
+    return QString::fromStdString(ScratchFolder().Path().string());
+}
+
 template <typename T> int VisibleCount()
 {
     int count = 0;
@@ -77,6 +83,8 @@ int RunChild(int argc, char** argv, const QString& mode)
         Say(QStringLiteral("box: ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char('|')));
         Say(QStringLiteral("windows: %1").arg(QApplication::topLevelWidgets().size()));
     };
+    static ScratchFolder* scratch = nullptr;
+    hooks.scratchFolder = [](ScratchFolder& folder) { scratch = &folder; };
     hooks.onStep = [mode](const char* step) {
         const QString name = QString::fromLatin1(step);
         Say(QStringLiteral("step: ") + name);
@@ -106,7 +114,7 @@ int RunChild(int argc, char** argv, const QString& mode)
                 return;
             poll->stop();
             Say(QStringLiteral("activated; splash alive: %1").arg(Find<TSplashForm>() ? 1 : 0));
-            WritePageFile("<html></html>");
+            scratch->WritePage("<html></html>");
             if (mode == QLatin1String("exit"))
                 form->findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
             else
@@ -210,10 +218,10 @@ private slots:
 
     void closingTheMainWindowClearsTheScratchFolder()
     {
-        QDir(QString::fromStdString(ScratchFolderPath().string())).removeRecursively();
+        QDir(ScratchPath()).removeRecursively();
         const QStringList lines = RunStartup(QStringLiteral("close"));
         QVERIFY(lines.contains(QStringLiteral("status: 0")));
-        QVERIFY(!QDir(QString::fromStdString(ScratchFolderPath().string())).exists());
+        QVERIFY(!QDir(ScratchPath()).exists());
     }
 
     // Exit leaves its page behind; the next start-up removes it, and nothing that is not a page of
@@ -222,7 +230,7 @@ private slots:
     {
         const QStringList lines = RunStartup(QStringLiteral("exit"));
         QVERIFY2(lines.contains(QStringLiteral("status: 0")), qPrintable(lines.join(u'\n')));
-        QDir scratch(QString::fromStdString(ScratchFolderPath().string()));
+        QDir scratch(ScratchPath());
         QCOMPARE(scratch.entryList(QDir::Files).size(), 1);
 
         QFile notOurs(scratch.filePath(QStringLiteral("notes.txt")));

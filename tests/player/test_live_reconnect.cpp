@@ -12,6 +12,7 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/icecast_server.h"
+#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
@@ -69,7 +70,7 @@ private:
     std::unique_ptr<SharedFolder> shared_;
     std::unique_ptr<IcecastServer> icecast_;
     std::unique_ptr<ServerProcess> source_;
-    QString catalogue_;
+    std::unique_ptr<test::PagePlays> plays_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<QWebEngineView> view_;
@@ -86,9 +87,9 @@ void LiveReconnect::initTestCase()
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }
-    catalogue_ = WriteTestCatalogue(
+    plays_ = std::make_unique<test::PagePlays>(WriteTestCatalogue(
         media_.path(),
-        {{"1", 0, icecast_->Url(QLatin1String(kRadioMount))}, {"2", 0, icecast_->Url(QLatin1String(kTvMount))}});
+        {{"1", 0, icecast_->Url(QLatin1String(kRadioMount))}, {"2", 0, icecast_->Url(QLatin1String(kTvMount))}}));
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());
 }
@@ -123,12 +124,7 @@ void LiveReconnect::StartSource(const QString& mount)
 
 void LiveReconnect::Play(const char* id)
 {
-    FillOptions options;
-    options.channelName = "Channel";
-    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
-    QVERIFY(play.has_value());
-    const auto file = WritePageFile(play->page);
-    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+    plays_->Play(*page_, *profile_, id);
 }
 
 void LiveReconnect::RecordStatusTexts()

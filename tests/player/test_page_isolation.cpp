@@ -166,14 +166,14 @@ private slots:
         profile_ = new PlayerProfile(this);
         page_ = new PlayerPage(profile_, this, PlayerPage::AlertDisplay::SignalOnly);
 
-        sibling_ = profile_->UrlForFile(Q(WritePageFile("<html><body>SIBLING-SECRET</body></html>").string()));
-        QVERIFY(Load(*page_, profile_->UrlForFile(Q(WritePageFile(kProbePage).string()))));
+        sibling_ = profile_->UrlForFile(Q(scratch_.WritePage("<html><body>SIBLING-SECRET</body></html>").string()));
+        QVERIFY(Load(*page_, profile_->UrlForFile(Q(scratch_.WritePage(kProbePage).string()))));
     }
 
     void cleanupTestCase()
     {
         delete page_;
-        ClearScratchFolder();
+        scratch_.Clear();
     }
 
     void pagesReachRemoteHttpButNothingLocal_data()
@@ -304,7 +304,7 @@ private slots:
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         const std::string encoded = EncodeAddressForPage(address.toStdString());
         const std::string html = FillTemplate(PlayerTemplate(static_cast<MediaKind>(kind)), encoded, {});
-        QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(html).string()))));
+        QVERIFY(Load(page, profile_->UrlForFile(Q(scratch_.WritePage(html).string()))));
         QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&page] {
             return Evaluate(page, QStringLiteral("String(window.hacked)")).toString() == QLatin1String("undefined");
         }));
@@ -355,8 +355,8 @@ private slots:
         const std::string encoded = kind == 3 ? address.toStdString() : EncodeAddressForPage(address.toStdString());
         const std::string templateText =
             kind == 3 ? std::string(kEveryPlacePage) : PlayerTemplate(static_cast<MediaKind>(kind));
-        QVERIFY(
-            Load(page, profile_->UrlForFile(Q(WritePageFile(FillTemplate(templateText, encoded, options)).string()))));
+        QVERIFY(Load(
+            page, profile_->UrlForFile(Q(scratch_.WritePage(FillTemplate(templateText, encoded, options)).string()))));
         // Long enough for an injected image to fail and its handler to run.
         QVERIFY(test::StaysFor(std::chrono::milliseconds(1000), [&page] {
             return Evaluate(page, QStringLiteral("String(window.hacked)")).toString() == QLatin1String("undefined");
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(Evaluate(page, QStringLiteral("document.contentType")).toString(), QStringLiteral("text/html"));
         QCOMPARE(page.title(), QStringLiteral("Zentavo Player"));
 
-        const auto file = WritePageFile(PlayerTemplate(MediaKind::Snapshot));
+        const auto file = scratch_.WritePage(PlayerTemplate(MediaKind::Snapshot));
         QVERIFY(Load(page, profile_->UrlForFile(Q(file.string()))));
         QCOMPARE(Evaluate(page, QStringLiteral("document.contentType")).toString(), QStringLiteral("text/html"));
         QCOMPARE(page.title(), QStringLiteral("Untitled Document"));
@@ -421,7 +421,7 @@ private slots:
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         QList<QUrl> shown;
         for (int i = 0; i <= PageSchemeHandler::kRemembered; ++i) {
-            const auto file = WritePageFile("<html><body>PAGE " + std::to_string(i) + "</body></html>");
+            const auto file = scratch_.WritePage("<html><body>PAGE " + std::to_string(i) + "</body></html>");
             shown.append(profile_->UrlForFile(Q(file.string())));
             QVERIFY(Load(page, shown.last()));
             QCOMPARE(page.history()->count(), 1);
@@ -443,7 +443,7 @@ private slots:
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Snapshot),
                                               server_->Url(QStringLiteral("cam.png")).toString().toStdString(), {});
-        QVERIFY(Load(page, profile_->UrlForFile(Q(WritePageFile(html).string()))));
+        QVERIFY(Load(page, profile_->UrlForFile(Q(scratch_.WritePage(html).string()))));
         QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), 1, test::Limit(10000));
         QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 1,
                                   test::Limit(10000));
@@ -477,7 +477,7 @@ private slots:
         BareProfile bare(true);
         const QString address = QStringLiteral("http://h/live.rm");
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), address.toStdString(), {});
-        const QUrl url = bare.handler.Register(Q(WritePageFile(html).string()));
+        const QUrl url = bare.handler.Register(Q(scratch_.WritePage(html).string()));
         QVERIFY(Load(*bare.page, url));
         // Object set-up while the page is parsed, then the load handler's playy(srcc).
         QCOMPARE(Evaluate(*bare.page, QStringLiteral("calls.join(' ')")).toString(),
@@ -528,7 +528,7 @@ private slots:
         QFETCH(QString, alert);
         BareProfile bare(true);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), "http://h/x", {});
-        QVERIFY(Load(*bare.page, bare.handler.Register(Q(WritePageFile(html).string()))));
+        QVERIFY(Load(*bare.page, bare.handler.Register(Q(scratch_.WritePage(html).string()))));
         QSignalSpy alerts(bare.page.get(), &PlayerPage::AlertShown);
         Evaluate(*bare.page, QStringLiteral("rmaCode = %1; RPOCX_OnErrorMessage(0, 0, 0, '', '', '')").arg(code));
         QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(10000));
@@ -540,7 +540,7 @@ private slots:
         BareProfile bare(false);
         QSignalSpy alerts(bare.page.get(), &PlayerPage::AlertShown);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), "http://h/x", {});
-        bare.page->load(bare.handler.Register(Q(WritePageFile(html).string())));
+        bare.page->load(bare.handler.Register(Q(scratch_.WritePage(html).string())));
         QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(kLoadTimeoutMs));
         QCOMPARE(alerts.at(0).at(0).toString(),
                  QStringLiteral("RealPlayer was not detected on your PC. This free software is required to watch "
@@ -595,6 +595,7 @@ private:
 
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
+    ScratchFolder scratch_;
     PlayerProfile* profile_ = nullptr;
     PlayerPage* page_ = nullptr;
     QUrl sibling_;

@@ -9,6 +9,7 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
+#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
@@ -75,7 +76,7 @@ private:
 
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
-    QString catalogue_;
+    std::unique_ptr<test::PagePlays> plays_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<QWebEngineView> view_; // gives the page a size, as the main window's browser does
@@ -166,7 +167,7 @@ void PlaybackEndToEnd::initTestCase()
         {"33", 1, url("loop.mp3")},
         {"34", 0, QStringLiteral("pnm://127.0.0.1/live")},
     };
-    catalogue_ = WriteTestCatalogue(media_.path(), channels);
+    plays_ = std::make_unique<test::PagePlays>(WriteTestCatalogue(media_.path(), channels));
 
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());
@@ -191,13 +192,7 @@ void PlaybackEndToEnd::cleanup()
 
 void PlaybackEndToEnd::Play(const char* id, bool originalSize)
 {
-    FillOptions options;
-    options.originalSize = originalSize;
-    options.channelName = "Channel";
-    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
-    QVERIFY(play.has_value());
-    const auto file = WritePageFile(play->page);
-    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+    plays_->Play(*page_, *profile_, id, originalSize);
 }
 
 QString PlaybackEndToEnd::MediaState()
@@ -495,12 +490,7 @@ void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress()
 {
     // The page of channel 9 is filled with an address that answers 404; the text behind "?" in the
     // page's own address is what the Windows Media page plays.
-    FillOptions options;
-    options.channelName = "Channel";
-    const auto play = PreparePlay(catalogue_.toStdString(), "9", BuildStreamPassphrase(), options);
-    QVERIFY(play.has_value());
-    const auto file = WritePageFile(play->page);
-    QUrl address = profile_->UrlForFile(QString::fromStdString(file.string()));
+    QUrl address = profile_->UrlForFile(QString::fromStdString(plays_->Prepare("9").page.string()));
     address.setQuery(server_->Url(QLatin1String(TestMedia::kMp3)).toString(QUrl::FullyEncoded));
     page_->load(address);
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);

@@ -84,11 +84,12 @@ QStringList HiddenNames(const fs::path& folder)
 int RunOtherPlayer(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    std::cout << WritePageFile("their page").string() << std::endl;
+    ScratchFolder scratch;
+    std::cout << scratch.WritePage("their page").string() << std::endl;
     std::string command;
     while (std::getline(std::cin, command)) {
         if (command == "clear") {
-            ClearScratchFolder();
+            scratch.Clear();
             std::cout << "cleared" << std::endl;
         }
     }
@@ -148,10 +149,12 @@ fs::path PrivateBase()
 class ScratchFolderTest : public QObject {
     Q_OBJECT
 
+    ScratchFolder scratch_; // this player's pages
+
 private slots:
     void cleanup()
     {
-        ClearScratchFolder();
+        scratch_.Clear();
         std::error_code ignored;
         fs::remove_all(PrivateBase(), ignored);
     }
@@ -160,14 +163,14 @@ private slots:
     {
         const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
         QVERIFY(!runtime.isEmpty());
-        QCOMPARE(QString::fromStdString(ScratchFolderPath().string()),
+        QCOMPARE(QString::fromStdString(scratch_.Path().string()),
                  QString::fromLocal8Bit(runtime) + QStringLiteral("/zvoplayer"));
     }
 
     void otherwiseLiesInAPrivateFolderOfTheUser()
     {
         WithoutRuntimeFolder without;
-        const fs::path folder = ScratchFolderPath();
+        const fs::path folder = scratch_.Path();
         QCOMPARE(QString::fromStdString(folder.string()),
                  QString::fromStdString((PrivateBase() / "zvoplayer").string()));
         struct stat info {};
@@ -176,7 +179,7 @@ private slots:
         QCOMPARE(info.st_mode & 0777, 0700u);
         QCOMPARE(info.st_uid, ::getuid());
 
-        const fs::path page = WritePageFile("x");
+        const fs::path page = scratch_.WritePage("x");
         QCOMPARE(QString::fromStdString(page.parent_path().string()), QString::fromStdString(folder.string()));
     }
 
@@ -186,14 +189,14 @@ private slots:
         QTemporaryDir elsewhere;
         // Another user could have planted a link to a folder of their choice ...
         fs::create_directory_symlink(elsewhere.path().toStdString(), PrivateBase());
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ScratchFolderPath());
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, WritePageFile("x"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, scratch_.Path());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, scratch_.WritePage("x"));
         QVERIFY(QDir(elsewhere.path()).isEmpty());
         fs::remove(PrivateBase());
         // ... or a folder that others may write into.
         fs::create_directory(PrivateBase());
         fs::permissions(PrivateBase(), fs::perms(0777));
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ScratchFolderPath());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, scratch_.Path());
     }
 
     void pageFileEndsEveryLineWithCrLf_data()
@@ -218,19 +221,19 @@ private slots:
     {
         QFETCH(std::string, page);
         QFETCH(std::string, file);
-        QCOMPARE(Bytes(ReadBytes(WritePageFile(page))), Bytes(file));
+        QCOMPARE(Bytes(ReadBytes(scratch_.WritePage(page))), Bytes(file));
     }
 
     void everyPageGetsANewGuidName()
     {
         static const QRegularExpression guid(
             QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"));
-        const fs::path first = WritePageFile("same page");
-        const fs::path second = WritePageFile("same page");
+        const fs::path first = scratch_.WritePage("same page");
+        const fs::path second = scratch_.WritePage("same page");
         QVERIFY(first != second);
         for (const fs::path& page : {first, second}) {
             QCOMPARE(QString::fromStdString(page.parent_path().string()),
-                     QString::fromStdString(ScratchFolderPath().string()));
+                     QString::fromStdString(scratch_.Path().string()));
             const QString name = QString::fromStdString(page.filename().string());
             QCOMPARE(name.size(), 38);
             QVERIFY2(guid.match(name).hasMatch(), qPrintable(name));
@@ -263,7 +266,7 @@ private slots:
         const fs::path target = fs::path(outside.path().toStdString()) / "target";
         fs::create_directory(target);
         WriteBytes(target / "someone's file", "keep");
-        const fs::path folder = ScratchFolderPath();
+        const fs::path folder = scratch_.Path();
         fs::remove_all(folder);
         if (kind == QLatin1String("link")) {
             fs::create_directory_symlink(target, folder);
@@ -282,14 +285,14 @@ private slots:
         QCOMPARE(::lstat(folder.c_str(), &before), 0);
 
         try {
-            WritePageFile("page");
+            scratch_.WritePage("page");
             QFAIL("the page must not be written");
         } catch (const std::runtime_error& error) {
             QCOMPARE(QString::fromUtf8(error.what()),
                      QStringLiteral("The scratch folder \"%1\" %2; remove it and try again")
                          .arg(QString::fromStdString(folder.string()), words));
         }
-        ClearScratchFolder();
+        scratch_.Clear();
 
         struct stat after {};
         QCOMPARE(::lstat(folder.c_str(), &after), 0);
@@ -312,9 +315,9 @@ private slots:
         const fs::path target = outside.path().toStdString();
         WriteBytes(target / "file.txt", "keep");
 
-        const fs::path folder = ScratchFolderPath();
-        const fs::path first = WritePageFile("ours");
-        const fs::path second = WritePageFile("ours too");
+        const fs::path folder = scratch_.Path();
+        const fs::path first = scratch_.WritePage("ours");
+        const fs::path second = scratch_.WritePage("ours too");
         fs::create_directories(folder / "sub" / "deeper");
         WriteBytes(folder / "sub" / "deeper" / "left by someone", "x");
         WriteBytes(folder / "readme.txt", "not ours");
@@ -322,7 +325,7 @@ private slots:
         WriteBytes(folder / "{00000000-0000-0000-0000-000000000000}", "not ours");
         fs::create_symlink(target / "file.txt", folder / "link-to-file");
         fs::create_directory_symlink(target, folder / "sub" / "link-to-outside");
-        ClearScratchFolder();
+        scratch_.Clear();
 
         QVERIFY(!fs::exists(first));
         QVERIFY(!fs::exists(second));
@@ -335,10 +338,10 @@ private slots:
 
         // With only its own pages in it, the folder goes too; a folder that does not exist is no error.
         fs::remove_all(folder);
-        WritePageFile("ours");
-        ClearScratchFolder();
+        scratch_.WritePage("ours");
+        scratch_.Clear();
         QVERIFY(!fs::exists(fs::symlink_status(folder)));
-        ClearScratchFolder();
+        scratch_.Clear();
         QVERIFY(!fs::exists(fs::symlink_status(folder)));
     }
 
@@ -346,19 +349,19 @@ private slots:
     // pages; the pages of a player that was killed go with the next player's start-up clearing.
     void twoPlayersNeverRemoveEachOthersPages()
     {
-        const fs::path folder = ScratchFolderPath();
+        const fs::path folder = scratch_.Path();
         PlayerProcess other;
         const fs::path theirs = other.WritePage();
         WriteBytes(folder / "not ours", "keep");
-        const fs::path mine = WritePageFile("mine");
+        const fs::path mine = scratch_.WritePage("mine");
 
-        ClearScratchLeftovers();
+        scratch_.RemoveLeftovers();
         QVERIFY(fs::exists(theirs));
-        ClearScratchFolder();
+        scratch_.Clear();
         QVERIFY(!fs::exists(mine));
         QVERIFY(fs::exists(theirs));
 
-        const fs::path mineAgain = WritePageFile("mine again");
+        const fs::path mineAgain = scratch_.WritePage("mine again");
         other.Clear();
         QVERIFY(!fs::exists(theirs));
         QVERIFY(fs::exists(mineAgain));
@@ -368,7 +371,7 @@ private slots:
         const fs::path left = killed.WritePage();
         killed.Kill();
         QVERIFY(fs::exists(left));
-        ClearScratchLeftovers();
+        scratch_.RemoveLeftovers();
         QVERIFY(!fs::exists(left));
         QVERIFY(fs::exists(mineAgain));
         QCOMPARE(ScratchNames(folder),

@@ -325,7 +325,11 @@ void ListFormTest::listTakesTheKeyboardWhenOpened()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
     QStringList seen;
-    connect(&form, &TListForm::PlayChannelRequested, this, [&] { seen << fixture.context.CurrentChannelId; });
+    // The request carries the channel that the window selected last.
+    connect(&form, &TListForm::PlayChannelRequested, this, [&](const QString& id, const QString&) {
+        QCOMPARE(id, fixture.context.CurrentChannelId);
+        seen << id;
+    });
     QWidget* focused = nullptr;
     QTimer::singleShot(0, &form, [&] {
         focused = form.focusWidget();
@@ -428,7 +432,7 @@ void ListFormTest::searchKeepsTheSelectedRowAndArrowsLeadToTheRowsFound()
 
     // Down from the field selects the first row found; Enter plays it.
     QStringList played;
-    connect(&form, &TListForm::PlayChannelRequested, this, [&] { played << fixture.context.CurrentChannelId; });
+    connect(&form, &TListForm::PlayChannelRequested, this, [&](const QString& id, const QString&) { played << id; });
     search->clear();
     QTest::keyClicks(search, QStringLiteral("o"));
     List(form, 1)->clearSelection();

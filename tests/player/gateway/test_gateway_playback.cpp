@@ -12,6 +12,7 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
+#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
 #include "tests/support/stream_servers.h"
 #include "tests/support/test_catalogue.h"
@@ -128,7 +129,7 @@ private:
     QList<QTcpSocket*> held_;
     quint16 rtmpPort_ = 0;
     std::unique_ptr<QProcess> rtmp_;
-    QString catalogue_;
+    std::unique_ptr<test::PagePlays> plays_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<QWebEngineView> view_;
@@ -168,7 +169,7 @@ void GatewayPlayback::initTestCase()
         {"13", 0, QStringLiteral("mms://127.0.0.1:%1/").arg(mmshPort_)},
         {"14", 0, QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort_)},
     };
-    catalogue_ = WriteTestCatalogue(media_.path(), channels);
+    plays_ = std::make_unique<test::PagePlays>(WriteTestCatalogue(media_.path(), channels));
 
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());
@@ -247,13 +248,7 @@ void GatewayPlayback::StartRtmpServer()
 
 void GatewayPlayback::Play(const char* id)
 {
-    FillOptions options;
-    options.originalSize = true;
-    options.channelName = "Channel";
-    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
-    QVERIFY(play.has_value());
-    const auto file = WritePageFile(play->page);
-    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+    plays_->Play(*page_, *profile_, id);
 }
 
 QString GatewayPlayback::MediaState()

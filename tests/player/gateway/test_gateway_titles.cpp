@@ -12,6 +12,7 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/icecast_server.h"
+#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
@@ -57,7 +58,7 @@ private:
     std::unique_ptr<IcecastServer> icecast_;
     std::unique_ptr<ServerProcess> mp2Source_;
     std::unique_ptr<ServerProcess> mp3Source_;
-    QString catalogue_;
+    std::unique_ptr<test::PagePlays> plays_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<QWebEngineView> view_;
@@ -102,7 +103,7 @@ void GatewayTitles::initTestCase()
     }
     xml += QStringLiteral("</items>\n");
     WriteTextFile(folder_->path(), QStringLiteral("radio-all.xml"), xml);
-    catalogue_ = folder_->filePath(QStringLiteral("radio-all.xml"));
+    plays_ = std::make_unique<test::PagePlays>(folder_->filePath(QStringLiteral("radio-all.xml")));
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());
 }
@@ -132,12 +133,7 @@ void GatewayTitles::cleanup()
 
 void GatewayTitles::Play(const char* id)
 {
-    FillOptions options;
-    options.channelName = "Radio";
-    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
-    QVERIFY(play.has_value());
-    const auto file = WritePageFile(play->page);
-    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+    plays_->Play(*page_, *profile_, id);
 }
 
 QString GatewayTitles::StatusTexts()

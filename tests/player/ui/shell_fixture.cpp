@@ -65,7 +65,7 @@ ShellFixture::ShellFixture() : settings(configDir.filePath(QStringLiteral("zenta
         + Item(3, "webcam", 2, "http://127.0.0.1:9/cam.jpg") + Item(4, "tv", 7, "http://127.0.0.1:9/odd");
     WriteCatalogue();
     form = std::make_unique<TMainForm>(context,
-                                       MainFormServices{settings, TestErrorReporter(), browser, profile,
+                                       MainFormServices{settings, TestErrorReporter(), browser, profile, scratch,
                                                         programDir.path() + QLatin1Char('/'),
                                                         PlayerPage::AlertDisplay::SignalOnly});
     list = std::make_unique<TListForm>(context);
@@ -80,6 +80,7 @@ ShellFixture::~ShellFixture()
     preferences.reset();
     list.reset();
     form.reset();
+    scratch.Clear();
 }
 
 void ShellFixture::WriteCatalogue()

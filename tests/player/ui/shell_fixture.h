@@ -7,6 +7,7 @@
 #include "channels/app_context.h"
 #include "channels/ui/list_form.h"
 #include "player/player_profile.h"
+#include "player/scratch_folder.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
 #include "player/ui/main_form.h"
@@ -51,6 +52,7 @@ struct ShellFixture {
     SettingsStore settings;
     RecordingLauncher browser;
     PlayerProfile profile;
+    ScratchFolder scratch; // its pages go when the fixture does
     std::unique_ptr<TMainForm> form;
     std::unique_ptr<TListForm> list;
     std::unique_ptr<TPreferenceForm> preferences;

@@ -11,6 +11,7 @@
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 #include "player/player_profile.h"
+#include "player/scratch_folder.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
 #include "player/ui/main_form.h"
@@ -106,6 +107,7 @@ private:
     QTemporaryDir program_;
     std::unique_ptr<MediaServer> server_;
     std::unique_ptr<RightButtonFilter> rightButtonFilter_;
+    ScratchFolder scratch_;
     QStringList errors_;
     MemoryOptions options_;
     NoBrowser browser_;
@@ -166,7 +168,8 @@ void BridgeEndToEnd::init()
     context_ = std::make_unique<AppContext>();
     profile_ = std::make_unique<PlayerProfile>();
     mainForm_ = std::make_unique<TMainForm>(
-        *context_, MainFormServices{options_, *reporter_, browser_, *profile_, program_.path() + QLatin1Char('/')});
+        *context_,
+        MainFormServices{options_, *reporter_, browser_, *profile_, scratch_, program_.path() + QLatin1Char('/')});
     listForm_ = std::make_unique<TListForm>(*context_, prompts_);
     mainForm_->SetListForm(listForm_.get());
     mainForm_->Page()->profile()->scripts()->insert(MediaWatchScript());

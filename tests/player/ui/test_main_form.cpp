@@ -67,9 +67,15 @@ public:
     }
 };
 
+// Where every player of this user writes its pages.
+QString ScratchPath()
+{
+    return QString::fromStdString(ScratchFolder().Path().string());
+}
+
 QStringList ScratchFiles()
 {
-    return QDir(QString::fromStdString(ScratchFolderPath().string())).entryList(QDir::Files);
+    return QDir(ScratchPath()).entryList(QDir::Files);
 }
 
 } // namespace
@@ -78,7 +84,6 @@ class MainFormTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { ClearScratchFolder(); }
 
     void menuItemsMatchTheTable_data()
     {
@@ -733,7 +738,7 @@ private slots:
         f.Play(id, QStringLiteral("Own"));
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Zentavo Player - [ Own ]"));
         QCOMPARE(ScratchFiles().size(), 1);
-        QFile page(QDir(QString::fromStdString(ScratchFolderPath().string())).filePath(ScratchFiles().at(0)));
+        QFile page(QDir(ScratchPath()).filePath(ScratchFiles().at(0)));
         QVERIFY(page.open(QIODevice::ReadOnly));
         QVERIFY(page.readAll().contains("own-channel.mp4"));
 
@@ -916,7 +921,7 @@ private slots:
         f.Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
         QCOMPARE(ScratchFiles().size(), 1);
         f.form->close();
-        QVERIFY(!QDir(QString::fromStdString(ScratchFolderPath().string())).exists());
+        QVERIFY(!QDir(ScratchPath()).exists());
     }
 
     void volumeTextFollowsTheKindsScale_data()

@@ -1,0 +1,46 @@
+#include "channel_playback.h"
+
+#include "scratch_folder.h"
+
+#include "channels/app_context.h"
+#include "channels/channel_id.h"
+#include "channels/playlists/playlist_store.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace zentavo {
+
+namespace {
+
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+ChannelPlayback::ChannelPlayback(const AppContext& context, ScratchFolder& scratch)
+    : context_(context), scratch_(scratch)
+{}
+
+ChannelPlay ChannelPlayback::Play(const std::string& channelId, const FillOptions& options) const
+{
+    // A channel of the user's own playlists is played from the catalogue that holds it.
+    std::filesystem::path catalogue = ToPath(context_.CataloguePath());
+    if (const auto own = PlaylistStore(ToPath(context_.PlaylistsFolder())).CatalogueHolding(channelId))
+        catalogue = *own;
+    const std::optional<PreparedPlay> play = PreparePlay(catalogue, channelId, context_.StreamPassphrase, options);
+    if (!play) {
+        // A lookup compares ids as written: text that is not a plain number finds no channel.
+        if (!IsCanonicalChannelId(channelId))
+            throw std::runtime_error(
+                "The channel id '" + channelId
+                + "' is not a number (digits only, without leading zeros), so it names no channel");
+        throw std::runtime_error("The channel " + channelId + " is not in the channel list any more");
+    }
+    return ChannelPlay{play->mediaKind, scratch_.WritePage(play->page)};
+}
+
+} // namespace zentavo
