@@ -61,6 +61,9 @@ class MediaEngine {
     this.pausedReopen = false;
     this.reconnects = 0;
     this.reconnectUrl = '';
+    // What the live list of this address last showed, kept across the tries of opening it again: a
+    // try that finds the list where it stopped is told at once.
+    this.liveEdge = null;
     performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
@@ -195,8 +198,22 @@ class MediaEngine {
     const hls = new Hls(settings);
     this.player = {kind: 'hls', url, instance: hls};
     let mediaRecoveries = 0;
-    hls.on(Hls.Events.FRAG_LOADED, () => this.markActivity());
+    // Only a segment newer than any before is new media: a live list that no longer moves on has
+    // its last segments loaded again and again.
+    let newestSegment = -Infinity;
+    hls.on(Hls.Events.FRAG_LOADED, (event, data) => {
+      const sn = data && data.frag && data.frag.sn;
+      if (typeof sn === 'number' && sn <= newestSegment) return;
+      if (typeof sn === 'number') newestSegment = sn;
+      this.markActivity();
+    });
     hls.on(Hls.Events.MANIFEST_LOADED, () => this.markActivity());
+    hls.on(Hls.Events.LEVEL_LOADED, (event, data) => {
+      const details = data && data.details;
+      if (token !== this.token || !details || !details.live) return;
+      const last = details.fragments && details.fragments[details.fragments.length - 1];
+      this.watchLiveEdge(token, details.endSN + ' ' + (last ? last.url : ''), details.targetduration);
+    });
     hls.on(Hls.Events.ERROR, (event, data) => {
       if (!data || !data.fatal || token !== this.token) return;
       if (data.type === Hls.ErrorTypes.MEDIA_ERROR && mediaRecoveries++ < 1) {
@@ -298,11 +315,30 @@ class MediaEngine {
   }
 
   // A live stream on the page's own engines that played and then broke off (the server closed, a read
-  // failed, nothing came for a while) is opened again from its address, like the gateway's.
-  breakOff(token) {
+  // failed, nothing came for a while) is opened again from its address, like the gateway's; failure:
+  // what is told when no try is left.
+  breakOff(token, failure = Failure.closed) {
     if (token !== this.token || this.failed) return;
     if (this.reconnects < ReconnectWaitsMs.length) return this.reopen(token);
-    this.fail(token, Failure.closed);
+    this.fail(token, failure);
+  }
+
+  // Another look at the live list of what plays (see live_edge.js): a list that stopped moving on is a
+  // broken stream, opened again like one that broke off, and told in words when no try brings it back.
+  watchLiveEdge(token, edge, targetSeconds) {
+    if (token !== this.token || this.failed || !this.player) return;
+    this.liveEdge = noteLiveEdge(this.liveEdge, edge, targetSeconds, Date.now());
+    this.player.watchesLiveEdge = true;
+    // A paused or stopped page leaves the list alone (the watchdog does the same).
+    if (['connecting', 'buffering', 'playing', 'reconnecting'].includes(this.state)) this.checkLiveEdge(token);
+  }
+
+  // Whether the live list that this try looked at has stopped moving on; breaks the stream off if so.
+  checkLiveEdge(token) {
+    if (!this.player || !this.player.watchesLiveEdge || !liveEdgeStopped(this.liveEdge, Date.now())) return false;
+    console.warn('zentavo: the live list of ' + this.address + ' has stopped moving on');
+    this.breakOff(token, Failure.liveStopped);
+    return true;
   }
 
   // Opens the address again after a wait, as a new try (callbacks of the broken-off one are ignored);
@@ -378,6 +414,13 @@ class MediaEngine {
     }
     const events = dashjs.MediaPlayer.events;
     player.on(events.FRAGMENT_LOADING_COMPLETED, () => this.markActivity());
+    // Fired for the first manifest and for every refresh of a live one.
+    player.on(events.MANIFEST_LOADED, (event) => {
+      const manifest = event && event.data;
+      if (token !== this.token || !manifest || manifest.type !== 'dynamic') return;
+      const timeline = dashTimelineEdge(manifest);
+      if (timeline) this.watchLiveEdge(token, timeline.edge, timeline.targetSeconds);
+    });
     player.on(events.ERROR, (event) => {
       if (token !== this.token) return;
       const error = (event && event.error) || {};
@@ -436,7 +479,8 @@ class MediaEngine {
       case 'playing':
         this.markActivity();
         if (this.player) this.player.played = true;
-        this.reconnects = 0;
+        // Old segments of a list that stopped moving on do not make the stream whole again.
+        if (!liveEdgeStopped(this.liveEdge, Date.now())) this.reconnects = 0;
         this.setState('playing');
         break;
       case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
@@ -452,10 +496,9 @@ class MediaEngine {
         break;
       case 'progress': case 'loadeddata': this.markActivity(); this.noteLead(); break;
       case 'timeupdate':
-        if (this.video.currentTime !== this.lastTime) {
-          this.lastTime = this.video.currentTime;
-          this.markActivity();
-        }
+        // Time that moves on is activity; a jump back (the same segments played again) is not.
+        if (this.video.currentTime > this.lastTime) this.markActivity();
+        this.lastTime = this.video.currentTime;
         this.noteLead();
         break;
       case 'error':
@@ -488,6 +531,7 @@ class MediaEngine {
     const trying = this.state === 'reconnecting' && this.player;
     if (this.state !== 'connecting' && this.state !== 'buffering' && this.state !== 'playing' && !trying) return;
     if (this.state === 'connecting' && !this.autoplay) return;
+    if (this.checkLiveEdge(token)) return;
     if (Date.now() - this.lastActivity < StallSeconds * 1000) return;
     if (this.player && this.player.played && this.player.kind !== 'gateway') this.breakOff(token);
     else this.fail(token, Failure.stalled);
