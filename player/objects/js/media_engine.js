@@ -413,18 +413,25 @@ class MediaEngine {
       });
     }
     const events = dashjs.MediaPlayer.events;
-    player.on(events.FRAGMENT_LOADING_COMPLETED, () => this.markActivity());
-    // Fired for the first manifest and for every refresh of a live one.
-    player.on(events.MANIFEST_LOADED, (event) => {
-      const manifest = event && event.data;
-      if (token !== this.token || !manifest || manifest.type !== 'dynamic') return;
-      const timeline = dashTimelineEdge(manifest);
-      if (timeline) this.watchLiveEdge(token, timeline.edge, timeline.targetSeconds);
+    // A live manifest is refreshed only now and then (when its segments run out, or after a long
+    // update period): what shows a live stream moving on is a segment that ends later than any before,
+    // in this try or an earlier one; the same segments loaded again are no new media.
+    player.on(events.FRAGMENT_LOADING_COMPLETED, (event) => {
+      const request = event && event.request;
+      if (token !== this.token || !request || request.type !== 'MediaSegment') return this.markActivity();
+      const end = request.startTime + request.duration;
+      if (!isLiveDash(player) || !isFinite(end)) return this.markActivity();
+      const newest = furthestLiveEdge(this.liveEdge, end);
+      if (!this.liveEdge || newest !== this.liveEdge.edge) this.markActivity();
+      this.watchLiveEdge(token, newest, request.duration);
     });
     player.on(events.ERROR, (event) => {
       if (token !== this.token) return;
       const error = (event && event.error) || {};
-      if (!DashNetworkErrors.has(error.code)) return this.fail(token, Failure.format);
+      if (!DashNetworkErrors.has(error.code)) {
+        console.warn('zentavo: dash.js cannot play ' + url + ': ' + error.code + ' ' + error.message);
+        return this.fail(token, Failure.format);
+      }
       const code = error.data && error.data.response && error.data.response.status;
       if (!relay && !code) return this.retryThroughHost(token, url, url, 'dash');
       this.failFromNetwork(token, url, code, !relay);
@@ -477,8 +484,10 @@ class MediaEngine {
     const token = this.token;
     switch (event.type) {
       case 'playing':
+        // A stream let go of (on the way to opening it again) may still tell of what it had buffered.
+            if (!this.player) break;
         this.markActivity();
-        if (this.player) this.player.played = true;
+        this.player.played = true;
         // Old segments of a list that stopped moving on do not make the stream whole again.
         if (!liveEdgeStopped(this.liveEdge, Date.now())) this.reconnects = 0;
         this.setState('playing');
@@ -619,6 +628,15 @@ class MediaEngine {
 function mayRetry(failure) {
   return failure !== Failure.format && failure !== Failure.selfReference && failure !== Failure.redirects &&
     failure !== Failure.tooLong && failure.code !== unsupportedSchemeFailure('').code;
+}
+
+// Whether dash.js plays a live (dynamic) manifest; false while it cannot tell yet.
+function isLiveDash(player) {
+  try {
+    return player.isDynamic();
+  } catch (e) {
+    return false;
+  }
 }
 
 // Whether the player reads through mpegts.js (which has its own play and pause).

@@ -1,6 +1,5 @@
 // The rule that tells a live list that stopped moving on (player/objects/js/live_edge.js), run with
-// Node's own test runner. The page script defines plain names; it is run in a context of its own
-// (whose objects are copied into this one before a deep comparison).
+// Node's own test runner. The page script defines plain names; it is run in a context of its own.
 import {test} from 'node:test';
 import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
@@ -8,8 +7,8 @@ import {runInNewContext} from 'node:vm';
 
 const sourceDir = process.env.ZENTAVO_SOURCE_DIR ?? new URL('../../..', import.meta.url).pathname;
 const script = readFileSync(`${sourceDir}/player/objects/js/live_edge.js`, 'utf8');
-const {noteLiveEdge, liveEdgeStopped, dashTimelineEdge} =
-  runInNewContext(`${script}\n({noteLiveEdge, liveEdgeStopped, dashTimelineEdge});`, {});
+const {noteLiveEdge, liveEdgeStopped, furthestLiveEdge} =
+  runInNewContext(`${script}\n({noteLiveEdge, liveEdgeStopped, furthestLiveEdge});`, {});
 
 // Looks at a list at these times (ms), with these edges; returns the observation after the last look.
 function watch(looks, targetSeconds) {
@@ -66,34 +65,21 @@ test('an observation kept across tries tells a try that finds the same list at o
   assert.equal(liveEdgeStopped(cameBack, 11500), false);
 });
 
-test('the edge of a DASH manifest is where its timelines end', () => {
-  // Shaped as dash.js parses ffmpeg's live manifests: one template per representation.
-  const representation = (timescale, segments) =>
-    ({SegmentTemplate: {timescale, SegmentTimeline: {S: segments}}});
-  const manifest = (video, audio) => ({
-    type: 'dynamic',
-    Period: [{AdaptationSet: [{Representation: [video]}, {Representation: [audio]}]}],
-  });
-  const first = dashTimelineEdge(manifest(
-    representation(90000, [{t: 900000, d: 180000, r: 2}]), // 3 segments of 2 s from 10 s
-    representation(48000, [{t: 480000, d: 96000}, {d: 96000}]),
-  ));
-  assert.deepEqual({...first}, {edge: `${900000 + 3 * 180000} ${480000 + 2 * 96000}`, targetSeconds: 2});
+test('a stream known by segment ends moves on only with a segment that ends later', () => {
+  const cases = [
+    // name, observation so far, end of the segment just loaded, edge to note
+    ['first segment', null, 12, 12],
+    ['a later segment', {edge: 12}, 14, 14],
+    ['the same segment again', {edge: 14}, 14, 14],
+    ['an older segment (a new try starts behind the edge)', {edge: 14}, 8, 14],
+    ['an edge of another kind is not compared', {edge: '7 seg7.ts'}, 8, 8],
+  ];
+  for (const [name, observation, end, edge] of cases) assert.equal(furthestLiveEdge(observation, end), edge, name);
 
-  const grown = dashTimelineEdge(manifest(
-    representation(90000, [{t: 900000, d: 180000, r: 3}]),
-    representation(48000, [{t: 480000, d: 96000}, {d: 96000}]),
-  ));
-  assert.notEqual(grown.edge, first.edge, 'one more video segment');
-
-  // A template on the adaptation set gives its timescale to the timeline below it.
-  const inherited = dashTimelineEdge({Period: [{AdaptationSet: [{
-    SegmentTemplate: {timescale: 1000, SegmentTimeline: {S: [{t: 0, d: 4000, r: -1}]}},
-    Representation: [{id: 'v'}],
-  }]}]});
-  assert.deepEqual({...inherited}, {edge: '4000', targetSeconds: 4});
-
-  assert.equal(dashTimelineEdge({Period: [{AdaptationSet: [{SegmentTemplate: {duration: 2}}]}]}), null,
-    'segments reckoned from the clock');
-  assert.equal(dashTimelineEdge(null), null);
+  // A try that loads the last segments again finds the stream stopped at once.
+  let observation = noteLiveEdge(null, 20, 2, 0);
+  observation = noteLiveEdge(observation, furthestLiveEdge(observation, 16), 2, 11000);
+  observation = noteLiveEdge(observation, furthestLiveEdge(observation, 18), 2, 11500);
+  assert.equal(observation.since, 0);
+  assert.equal(liveEdgeStopped(observation, 11500), true);
 });
