@@ -421,9 +421,13 @@ class MediaEngine {
       if (token !== this.token || !request || request.type !== 'MediaSegment') return this.markActivity();
       const end = request.startTime + request.duration;
       if (!isLiveDash(player) || !isFinite(end)) return this.markActivity();
-      const newest = furthestLiveEdge(this.liveEdge, end);
-      if (!this.liveEdge || newest !== this.liveEdge.edge) this.markActivity();
-      this.watchLiveEdge(token, newest, request.duration);
+      // Out of dash.js's own event: a stream broken off here is torn down after dash.js is done with it.
+      setTimeout(() => {
+        if (token !== this.token) return;
+        const newest = furthestLiveEdge(this.liveEdge, end);
+        if (!this.liveEdge || newest !== this.liveEdge.edge) this.markActivity();
+        this.watchLiveEdge(token, newest, request.duration);
+      }, 0);
     });
     player.on(events.ERROR, (event) => {
       if (token !== this.token) return;
@@ -485,7 +489,7 @@ class MediaEngine {
     switch (event.type) {
       case 'playing':
         // A stream let go of (on the way to opening it again) may still tell of what it had buffered.
-            if (!this.player) break;
+        if (!this.player) break;
         this.markActivity();
         this.player.played = true;
         // Old segments of a list that stopped moving on do not make the stream whole again.
