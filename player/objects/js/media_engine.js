@@ -413,9 +413,9 @@ class MediaEngine {
       });
     }
     const events = dashjs.MediaPlayer.events;
-    // A live manifest is refreshed only now and then (when its segments run out, or after a long
-    // update period): what shows a live stream moving on is a segment that ends later than any before,
-    // in this try or an earlier one; the same segments loaded again are no new media.
+    // dash.js tells of a live manifest when it first loads it, not of its refreshes: what shows a live
+    // stream moving on is a segment that ends later than any before, in this try or an earlier one;
+    // the same segments loaded again are no new media.
     player.on(events.FRAGMENT_LOADING_COMPLETED, (event) => {
       const request = event && event.request;
       if (token !== this.token || !request || request.type !== 'MediaSegment') return this.markActivity();
