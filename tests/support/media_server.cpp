@@ -1,8 +1,10 @@
 #include "media_server.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTcpSocket>
@@ -98,6 +100,10 @@ void MediaServer::CloseAfter(const QString& path, int delayMs, Closing how)
 {
     closing_.insert(NormalPath(path), qMakePair(delayMs, how));
 }
+void MediaServer::GoSilentAfter(const QString& path, qint64 bytes)
+{
+    silentAfter_.insert(NormalPath(path), bytes);
+}
 void MediaServer::SetContentType(const QString& path, const QByteArray& type)
 {
     types_.insert(NormalPath(path), type);
@@ -164,6 +170,14 @@ void MediaServer::OnReadyRead(QTcpSocket* socket)
                           + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
             continue;
         }
+        if (silentAfter_.contains(path)) {
+            QFile file(QDir(root_).filePath(path));
+            const QByteArray bytes =
+                file.open(QIODevice::ReadOnly) ? file.read(silentAfter_.value(path)) : QByteArray();
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + ContentType(path) + "\r\n" + cors
+                          + "Cache-Control: no-store\r\nConnection: close\r\n\r\n" + bytes);
+            return; // keep the connection, send nothing more
+        }
         if (closing_.contains(path)) {
             const auto [delayMs, how] = closing_.value(path);
             if (how == Closing::MidStream) {
@@ -226,7 +240,11 @@ void MediaServer::Answer(QTcpSocket* socket, const QByteArray& method, const QSt
             + cacheControls_.value(path, QByteArrayLiteral("no-store")) + "\r\n";
     }
     if (cors_)
-        head += "Access-Control-Allow-Origin: *\r\n";
+        head += "Access-Control-Allow-Origin: *\r\nAccess-Control-Expose-Headers: Date\r\n";
+    // The time of the answer, as HTTP servers give it: dash.js sets its clock for live DASH from it.
+    head += "Date: "
+        + QLocale::c().toString(QDateTime::currentDateTimeUtc(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss")).toLatin1()
+        + " GMT\r\n";
     head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: keep-alive\r\n\r\n";
     socket->write(head);
     if (method != "HEAD")

@@ -11,7 +11,7 @@
 //
 // Hostile answers, per path: Redirect (a loop when the target is the path itself), AnswerStatus (an
 // error status such as 414), CloseAfter (the connection closed, before or a while into the answer),
-// SetContentType (a type other than the file's, such as a web page under a picture's name).
+// GoSilentAfter (the connection kept open but silent after some bytes), SetContentType (a type other than the file's, such as a web page under a picture's name).
 
 #include <QHash>
 #include <QObject>
@@ -50,6 +50,10 @@ public:
     };
     // Requests for this path end with the server closing the connection after delayMs.
     void CloseAfter(const QString& path, int delayMs, Closing how);
+    // Requests for this path are answered 200 (no length) with the file's first `bytes` bytes, and
+    // then the connection stays open with nothing more on it: a live source that died behind a
+    // server that keeps its listeners. 0 bytes: the answer's head only.
+    void GoSilentAfter(const QString& path, qint64 bytes);
     // Answers for this path carry this Content-Type, whatever the file is.
     void SetContentType(const QString& path, const QByteArray& type);
     // The Cache-Control value of a path's answers ("no-store" unless set), such as a picture that
@@ -70,6 +74,7 @@ private:
     QHash<QString, QString> redirects_;
     QHash<QString, int> statuses_;
     QHash<QString, QPair<int, Closing>> closing_;
+    QHash<QString, qint64> silentAfter_;
     QHash<QString, QByteArray> types_;
     QHash<QString, QByteArray> cacheControls_;
     QHash<QTcpSocket*, QByteArray> pending_;

@@ -21,6 +21,8 @@ const Failure = Object.freeze({
     code: -2147221502, text: 'Cannot play: too many redirects (the server keeps sending the player elsewhere).'}),
   closed: Object.freeze({
     code: -2147221502, text: 'Cannot play: the server closed the connection.'}),
+  liveStopped: Object.freeze({
+    code: -2147221435, text: 'Cannot play: the live stream has stopped (its server adds nothing new to it).'}),
   tooLong: Object.freeze({
     code: -2147221496, text: 'Cannot play: the server refused the address as too long (HTTP 414).'}),
   failed: Object.freeze({

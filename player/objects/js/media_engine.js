@@ -61,6 +61,9 @@ class MediaEngine {
     this.pausedReopen = false;
     this.reconnects = 0;
     this.reconnectUrl = '';
+    // What the live list of this address last showed, kept across the tries of opening it again: a
+    // try that finds the list where it stopped is told at once.
+    this.liveEdge = null;
     performance.mark('zentavo-open');
     const token = ++this.token;
     this.address = address;
@@ -195,8 +198,22 @@ class MediaEngine {
     const hls = new Hls(settings);
     this.player = {kind: 'hls', url, instance: hls};
     let mediaRecoveries = 0;
-    hls.on(Hls.Events.FRAG_LOADED, () => this.markActivity());
+    // Only a segment newer than any before is new media: a live list that no longer moves on has
+    // its last segments loaded again and again.
+    let newestSegment = -Infinity;
+    hls.on(Hls.Events.FRAG_LOADED, (event, data) => {
+      const sn = data && data.frag && data.frag.sn;
+      if (typeof sn === 'number' && sn <= newestSegment) return;
+      if (typeof sn === 'number') newestSegment = sn;
+      this.markActivity();
+    });
     hls.on(Hls.Events.MANIFEST_LOADED, () => this.markActivity());
+    hls.on(Hls.Events.LEVEL_LOADED, (event, data) => {
+      const details = data && data.details;
+      if (token !== this.token || !details || !details.live) return;
+      const last = details.fragments && details.fragments[details.fragments.length - 1];
+      this.watchLiveEdge(token, details.endSN + ' ' + (last ? last.url : ''), details.targetduration);
+    });
     hls.on(Hls.Events.ERROR, (event, data) => {
       if (!data || !data.fatal || token !== this.token) return;
       if (data.type === Hls.ErrorTypes.MEDIA_ERROR && mediaRecoveries++ < 1) {
@@ -298,11 +315,30 @@ class MediaEngine {
   }
 
   // A live stream on the page's own engines that played and then broke off (the server closed, a read
-  // failed, nothing came for a while) is opened again from its address, like the gateway's.
-  breakOff(token) {
+  // failed, nothing came for a while) is opened again from its address, like the gateway's; failure:
+  // what is told when no try is left.
+  breakOff(token, failure = Failure.closed) {
     if (token !== this.token || this.failed) return;
     if (this.reconnects < ReconnectWaitsMs.length) return this.reopen(token);
-    this.fail(token, Failure.closed);
+    this.fail(token, failure);
+  }
+
+  // Another look at the live list of what plays (see live_edge.js): a list that stopped moving on is a
+  // broken stream, opened again like one that broke off, and told in words when no try brings it back.
+  watchLiveEdge(token, edge, targetSeconds) {
+    if (token !== this.token || this.failed || !this.player) return;
+    this.liveEdge = noteLiveEdge(this.liveEdge, edge, targetSeconds, Date.now());
+    this.player.watchesLiveEdge = true;
+    // A paused or stopped page leaves the list alone (the watchdog does the same).
+    if (['connecting', 'buffering', 'playing', 'reconnecting'].includes(this.state)) this.checkLiveEdge(token);
+  }
+
+  // Whether the live list that this try looked at has stopped moving on; breaks the stream off if so.
+  checkLiveEdge(token) {
+    if (!this.player || !this.player.watchesLiveEdge || !liveEdgeStopped(this.liveEdge, Date.now())) return false;
+    console.warn('zentavo: the live list of ' + this.address + ' has stopped moving on');
+    this.breakOff(token, Failure.liveStopped);
+    return true;
   }
 
   // Opens the address again after a wait, as a new try (callbacks of the broken-off one are ignored);
@@ -377,11 +413,29 @@ class MediaEngine {
       });
     }
     const events = dashjs.MediaPlayer.events;
-    player.on(events.FRAGMENT_LOADING_COMPLETED, () => this.markActivity());
+    // dash.js tells of a live manifest when it first loads it, not of its refreshes: what shows a live
+    // stream moving on is a segment that ends later than any before, in this try or an earlier one;
+    // the same segments loaded again are no new media.
+    player.on(events.FRAGMENT_LOADING_COMPLETED, (event) => {
+      const request = event && event.request;
+      if (token !== this.token || !request || request.type !== 'MediaSegment') return this.markActivity();
+      const end = request.startTime + request.duration;
+      if (!isLiveDash(player) || !isFinite(end)) return this.markActivity();
+      // Out of dash.js's own event: a stream broken off here is torn down after dash.js is done with it.
+      setTimeout(() => {
+        if (token !== this.token) return;
+        const newest = furthestLiveEdge(this.liveEdge, end);
+        if (!this.liveEdge || newest !== this.liveEdge.edge) this.markActivity();
+        this.watchLiveEdge(token, newest, request.duration);
+      }, 0);
+    });
     player.on(events.ERROR, (event) => {
       if (token !== this.token) return;
       const error = (event && event.error) || {};
-      if (!DashNetworkErrors.has(error.code)) return this.fail(token, Failure.format);
+      if (!DashNetworkErrors.has(error.code)) {
+        console.warn('zentavo: dash.js cannot play ' + url + ': ' + error.code + ' ' + error.message);
+        return this.fail(token, Failure.format);
+      }
       const code = error.data && error.data.response && error.data.response.status;
       if (!relay && !code) return this.retryThroughHost(token, url, url, 'dash');
       this.failFromNetwork(token, url, code, !relay);
@@ -434,9 +488,12 @@ class MediaEngine {
     const token = this.token;
     switch (event.type) {
       case 'playing':
+        // A stream let go of (on the way to opening it again) may still tell of what it had buffered.
+        if (!this.player) break;
         this.markActivity();
-        if (this.player) this.player.played = true;
-        this.reconnects = 0;
+        this.player.played = true;
+        // Old segments of a list that stopped moving on do not make the stream whole again.
+        if (!liveEdgeStopped(this.liveEdge, Date.now())) this.reconnects = 0;
         this.setState('playing');
         break;
       case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
@@ -452,10 +509,9 @@ class MediaEngine {
         break;
       case 'progress': case 'loadeddata': this.markActivity(); this.noteLead(); break;
       case 'timeupdate':
-        if (this.video.currentTime !== this.lastTime) {
-          this.lastTime = this.video.currentTime;
-          this.markActivity();
-        }
+        // Time that moves on is activity; a jump back (the same segments played again) is not.
+        if (this.video.currentTime > this.lastTime) this.markActivity();
+        this.lastTime = this.video.currentTime;
         this.noteLead();
         break;
       case 'error':
@@ -488,6 +544,7 @@ class MediaEngine {
     const trying = this.state === 'reconnecting' && this.player;
     if (this.state !== 'connecting' && this.state !== 'buffering' && this.state !== 'playing' && !trying) return;
     if (this.state === 'connecting' && !this.autoplay) return;
+    if (this.checkLiveEdge(token)) return;
     if (Date.now() - this.lastActivity < StallSeconds * 1000) return;
     if (this.player && this.player.played && this.player.kind !== 'gateway') this.breakOff(token);
     else this.fail(token, Failure.stalled);
@@ -575,6 +632,15 @@ class MediaEngine {
 function mayRetry(failure) {
   return failure !== Failure.format && failure !== Failure.selfReference && failure !== Failure.redirects &&
     failure !== Failure.tooLong && failure.code !== unsupportedSchemeFailure('').code;
+}
+
+// Whether dash.js plays a live (dynamic) manifest; false while it cannot tell yet.
+function isLiveDash(player) {
+  try {
+    return player.isDynamic();
+  } catch (e) {
+    return false;
+  }
 }
 
 // Whether the player reads through mpegts.js (which has its own play and pause).
