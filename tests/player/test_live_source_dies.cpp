@@ -4,15 +4,14 @@
 // must take it for a broken stream: "Reconnecting ...", the tries of opening it again, then the
 // failure in words; never "Playing" again from the segments that are left.
 
-#include "crypto/stream_passphrase.h"
-#include "player/page_generation.h"
 #include "player/player_page.h"
 #include "player/player_profile.h"
-#include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
+#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
+#include "tests/support/waits.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,7 +69,7 @@ private:
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
     std::unique_ptr<QProcess> source_;
-    QString catalogue_;
+    std::unique_ptr<test::PagePlays> plays_;
     std::unique_ptr<PlayerProfile> profile_;
     std::unique_ptr<PlayerPage> page_;
     std::unique_ptr<QWebEngineView> view_;
@@ -85,10 +84,11 @@ void LiveSourceDies::initTestCase()
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }
-    catalogue_ = WriteTestCatalogue(media_.path(),
-                                    {{"1", 0, server_->Url(QLatin1String(kHlsList)).toString()},
-                                     {"2", 0, server_->Url(QLatin1String(kDashList)).toString()},
-                                     {"3", 0, server_->Url(QLatin1String(TestMedia::kMpegTs)).toString()}});
+    plays_ = std::make_unique<test::PagePlays>(
+        WriteTestCatalogue(media_.path(),
+                           {{"1", 0, server_->Url(QLatin1String(kHlsList)).toString()},
+                            {"2", 0, server_->Url(QLatin1String(kDashList)).toString()},
+                            {"3", 0, server_->Url(QLatin1String(TestMedia::kMpegTs)).toString()}}));
     profile_ = std::make_unique<PlayerProfile>();
     profile_->scripts()->insert(MediaWatchScript());
 }
@@ -174,17 +174,12 @@ void LiveSourceDies::StartSource(const QString& format)
     QTRY_VERIFY2_WITH_TIMEOUT(
         QFileInfo::exists(live.filePath(third)),
         qPrintable(QStringLiteral("ffmpeg wrote no live list: ") + QString::fromLocal8Bit(source_->readAll())),
-        kSourceTimeoutMs);
+        test::Limit(kSourceTimeoutMs));
 }
 
 void LiveSourceDies::Play(const char* id)
 {
-    FillOptions options;
-    options.channelName = "Channel";
-    const auto play = PreparePlay(catalogue_.toStdString(), id, BuildStreamPassphrase(), options);
-    QVERIFY(play.has_value());
-    const auto file = WritePageFile(play->page);
-    page_->load(profile_->UrlForFile(QString::fromStdString(file.string())));
+    plays_->Play(*page_, *profile_, id);
 }
 
 void LiveSourceDies::RecordStatusTexts()
@@ -232,7 +227,7 @@ void LiveSourceDies::listThatStopsMovingOnEndsInWords()
     source_->kill();
     QVERIFY(source_->waitForFinished(10000));
     QTRY_VERIFY2_WITH_TIMEOUT(PlayerPageTexts(*page_).contains(QLatin1String("Cannot play")),
-                              qPrintable(PlayerPageTexts(*page_)), kListFailureTimeoutMs);
+                              qPrintable(PlayerPageTexts(*page_)), test::Limit(kListFailureTimeoutMs));
     const QString texts = PlayerPageTexts(*page_);
     QVERIFY2(texts.contains(QLatin1String("the live stream has stopped")), qPrintable(texts));
     QVERIFY(StatusShowed(QStringLiteral("Reconnecting ...")));
@@ -266,7 +261,7 @@ void LiveSourceDies::silentConnectionEndsInWords()
     server_->GoSilentAfter(path, 0); // the tries find the same silence from the start
 
     QTRY_VERIFY2_WITH_TIMEOUT(PlayerPageTexts(*page_).contains(QLatin1String("Cannot play")),
-                              qPrintable(PlayerPageTexts(*page_)), kSilenceFailureTimeoutMs);
+                              qPrintable(PlayerPageTexts(*page_)), test::Limit(kSilenceFailureTimeoutMs));
     const QString texts = PlayerPageTexts(*page_);
     QVERIFY2(texts.contains(QLatin1String("no data has come")), qPrintable(texts));
     QVERIFY(StatusShowed(QStringLiteral("Reconnecting ...")));
