@@ -2,6 +2,8 @@
 // Serves the player pages and the start page as HTML under our own URL scheme. Only files that the
 // host has registered can be fetched, by their file name; nothing else on the disk is reachable.
 
+#include "player/contract/host_names.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -13,7 +15,7 @@ namespace zentavo {
 class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 public:
-    static constexpr const char* kScheme = "zvo";
+    static constexpr const char* kScheme = host_names::kPageScheme;
     static constexpr const char* kHost = "pages";
 
     explicit PageSchemeHandler(QObject* parent = nullptr);

@@ -3,7 +3,7 @@
 // schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
 // full-screen wishes as signals.
 
-#include "player/objects/host_names.h"
+#include "player/contract/host_names.h"
 
 #include <QWebEnginePage>
 

@@ -2,29 +2,19 @@
 
 #include "chromium_flags.h"
 
+#include "player/contract/url_schemes.h"
 #include "player/gateway/gateway_scheme_handler.h"
 #include "player/objects/player_objects.h"
 #include "player/page_request_interceptor.h"
 #include "player/page_scheme_handler.h"
 
 #include <QWebEngineSettings>
-#include <QWebEngineUrlScheme>
 
 namespace zentavo {
 
 void PlayerProfile::RegisterUrlSchemes()
 {
-    const QByteArray name(PageSchemeHandler::kScheme);
-    if (QWebEngineUrlScheme::schemeByName(name).name() == name)
-        return;
-    QWebEngineUrlScheme scheme(name);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    // Every page gets an opaque origin of its own: it cannot read another page file, and it is no
-    // "secure" or "local" origin, so remote http media is neither mixed content nor refused.
-    scheme.setFlags(QWebEngineUrlScheme::NoAccessAllowed);
-    QWebEngineUrlScheme::registerScheme(scheme);
-    RegisterPlayerObjectsScheme();
-    GatewaySchemeHandler::RegisterScheme();
+    RegisterPlayerUrlSchemes();
     SetChromiumFlags();
 }
 
@@ -55,7 +45,7 @@ PlayerProfile::PlayerProfile(QObject* parent)
     InstallPlayerObjects(*this);
     auto* gateway = new GatewaySchemeHandler(this);
     connect(gateway, &GatewaySchemeHandler::TitleChanged, this, &PlayerProfile::NowPlayingChanged);
-    installUrlSchemeHandler(GatewaySchemeHandler::SchemeName(), gateway);
+    installUrlSchemeHandler(QByteArray(host_names::kGatewayScheme), gateway);
 }
 
 PlayerProfile::~PlayerProfile()

@@ -9,8 +9,7 @@ namespace zentavo {
 
 class GatewayError : public std::runtime_error {
 public:
-    // kind: "protocol", "refused", "timeout", "notfound", "nohost", "http", "closed", "dropped" (a
-    // live stream that broke off after it played), "decoder", "format" or "error".
+    // kind: one of failure_kinds (player/contract/host_names.h).
     GatewayError(std::string kind, const std::string& words) : std::runtime_error(words), kind_(std::move(kind)) {}
 
     const std::string& Kind() const { return kind_; }

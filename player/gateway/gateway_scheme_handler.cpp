@@ -1,8 +1,8 @@
 #include "gateway_scheme_handler.h"
 
+#include "player/contract/host_names.h"
 #include "player/gateway/gateway_stream.h"
 #include "player/gateway/icy_title_reader.h"
-#include "player/objects/host_names.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
 
 namespace zentavo {
 namespace {
@@ -30,22 +29,6 @@ qint64 Now()
 }
 
 } // namespace
-
-QByteArray GatewaySchemeHandler::SchemeName()
-{
-    return QByteArray(host_names::kGatewayScheme);
-}
-
-void GatewaySchemeHandler::RegisterScheme()
-{
-    if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName())
-        return;
-    QWebEngineUrlScheme scheme(SchemeName());
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    // Secure and CORS-enabled, so that a page's script may read it with XMLHttpRequest.
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
-    QWebEngineUrlScheme::registerScheme(scheme);
-}
 
 GatewaySchemeHandler::GatewaySchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent)
 {
@@ -77,7 +60,7 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
     const QString path = job->requestUrl().path();
     bool numberOk = false;
-    if (path == QLatin1String("chunk")) {
+    if (path == QLatin1String(host_names::kGatewayChunkPath)) {
         const qint64 sequence = query.queryItemValue(QStringLiteral("n")).toLongLong(&numberOk);
         const QString address = query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed();
         if (!numberOk || (sequence == 0 && address.isEmpty())) {
@@ -85,18 +68,11 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
             return;
         }
         ServeChunk(job, key, sequence, address);
-    } else if (path == QLatin1String("close")) {
+    } else if (path == QLatin1String(host_names::kGatewayClosePath)) {
         End(key);
         ReplyWith(job, QByteArrayLiteral("text/plain"), {});
-    } else if (path == QLatin1String("title")) {
+    } else if (path == QLatin1String(host_names::kGatewayTitlePath)) {
         ServeTitle(job, key, query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed());
-    } else if (path == QLatin1String("failure")) {
-        const qint64 callback = query.queryItemValue(QStringLiteral("cb")).toLongLong(&numberOk);
-        if (!numberOk) {
-            job->fail(QWebEngineUrlRequestJob::UrlInvalid);
-            return;
-        }
-        ServeFailure(job, key, callback);
     } else {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
     }
@@ -111,7 +87,6 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QStrin
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
-        failures_.remove(key);
         Session session;
         session.stream = new GatewayStream(address, this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
@@ -151,8 +126,11 @@ void GatewaySchemeHandler::Answer(const QString& key)
     if (words.isEmpty()) {
         ReplyWith(job, QByteArrayLiteral("video/mp2t"), {});
     } else {
-        Remember(key, {found->stream->FailureKind(), words});
-        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        // Why it failed goes to the page over the same request, as data.
+        const QJsonObject failure{{QStringLiteral("outcome"), found->stream->FailureKind()},
+                                  {QStringLiteral("text"), words}};
+        ReplyWith(job, QByteArray(host_names::kGatewayFailureType),
+                  QJsonDocument(failure).toJson(QJsonDocument::Compact));
     }
     End(key);
 }
@@ -248,30 +226,6 @@ void GatewaySchemeHandler::EndIdle()
     }
     for (const QString& key : idle)
         End(key);
-}
-
-void GatewaySchemeHandler::ServeFailure(QWebEngineUrlRequestJob* job, const QString& key, qint64 callback)
-{
-    const auto found = failures_.constFind(key);
-    QJsonObject result;
-    if (found == failures_.constEnd()) {
-        result.insert(QStringLiteral("outcome"), QStringLiteral("error"));
-    } else {
-        result.insert(QStringLiteral("outcome"), found->kind);
-        result.insert(QStringLiteral("text"), found->words);
-    }
-    ReplyWith(job, QByteArrayLiteral("text/javascript"),
-              QByteArray::fromStdString(host_names::ObjectsCall("finishProbe(")) + QByteArray::number(callback) + ", "
-                  + QJsonDocument(result).toJson(QJsonDocument::Compact) + ");\n");
-}
-
-void GatewaySchemeHandler::Remember(const QString& key, Failure failure)
-{
-    if (!failures_.contains(key))
-        failureOrder_.append(key);
-    failures_.insert(key, std::move(failure));
-    while (failureOrder_.size() > kRememberedFailures)
-        failures_.remove(failureOrder_.takeFirst());
 }
 
 } // namespace zentavo

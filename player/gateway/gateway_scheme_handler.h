@@ -4,15 +4,15 @@
 // fetch, so the page reads the stream in chunks, one request after another:
 //   zentavo-gateway:chunk?id=KEY&n=0&url=ADDRESS  starts session KEY and answers its first bytes
 //   zentavo-gateway:chunk?id=KEY&n=N              the next bytes, as soon as there are any; an empty
-//                                                 answer is the end, a failed request a failure
+//                                                 answer is the end; an answer of the failure type
+//                                                 (kGatewayFailureType) says why the session failed,
+//                                                 as {outcome: kind, text: words}
 //   zentavo-gateway:close?id=KEY                  ends session KEY
 //   zentavo-gateway:title?id=KEY                  the title of what session KEY plays now (text,
 //                                                 empty when none)
 //   zentavo-gateway:title?id=KEY&url=ADDRESS      the same for a radio stream the page plays itself:
 //                                                 the first request starts reading the titles of
 //                                                 ADDRESS (IcyTitleReader), close or kIdleMs end it
-//   zentavo-gateway:failure?id=KEY&cb=N           a script that hands the page why KEY failed
-//                                                 (finishProbe(N, {outcome, text}))
 // A session whose page stops asking (pause, a new channel, a closed page) ends within kIdleMs.
 // Pages of http(s) origins are refused.
 
@@ -37,10 +37,6 @@ public:
     static constexpr int kIdleMs = 3000;
     static constexpr qint64 kChunkBytes = 256 * 1024;
 
-    // Must run before the QApplication exists.
-    static void RegisterScheme();
-    static QByteArray SchemeName();
-
     explicit GatewaySchemeHandler(QObject* parent = nullptr);
     ~GatewaySchemeHandler() override;
 
@@ -60,10 +56,6 @@ private:
         IcyTitleReader* reader = nullptr;
         qint64 lastRequest = 0;
     };
-    struct Failure {
-        QString kind;
-        QString words;
-    };
 
     void ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence, const QString& address);
     void Answer(const QString& key);
@@ -72,17 +64,11 @@ private:
     void ServeTitle(QWebEngineUrlRequestJob* job, const QString& key, const QString& address);
     void EmitTitle(const QString& key, const QString& title);
     void BecomeNewest(const QString& key);
-    void ServeFailure(QWebEngineUrlRequestJob* job, const QString& key, qint64 callback);
-    void Remember(const QString& key, Failure failure);
-
-    static constexpr int kRememberedFailures = 32;
     QHash<QString, Session> sessions_;
     QString newestKey_; // the session or title reader started last
     static constexpr int kMostReaders = 4;
     QHash<QString, Reader> readers_;
     QNetworkAccessManager network_;
-    QHash<QString, Failure> failures_;
-    QList<QString> failureOrder_;
     QTimer idle_;
 };
 

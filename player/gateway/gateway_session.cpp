@@ -1,5 +1,6 @@
 #include "gateway_session.h"
 
+#include "player/contract/host_names.h"
 #include "player/gateway/gateway_error.h"
 #include "player/gateway/media_pipeline.h"
 
@@ -103,7 +104,7 @@ void GatewaySession::Run()
         kind = error.Kind();
         words = error.what();
     } catch (const std::exception& error) {
-        kind = "error";
+        kind = failure_kinds::kError;
         words = std::string("Cannot play this stream: ") + error.what();
     }
     {

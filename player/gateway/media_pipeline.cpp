@@ -1,5 +1,6 @@
 #include "media_pipeline.h"
 
+#include "player/contract/host_names.h"
 #include "player/gateway/gateway_error.h"
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
@@ -132,40 +133,42 @@ bool MediaPipeline::Stopped() const
 void MediaPipeline::Fail(int error, const std::string& step)
 {
     if (timedOut_)
-        throw GatewayError("timeout",
+        throw GatewayError(failure_kinds::kTimeout,
                            "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
     switch (error) {
     case AVERROR_PROTOCOL_NOT_FOUND:
         if (AddressScheme(address_).empty())
-            throw GatewayError("protocol", "Cannot play: this is not the address of a network stream.");
-        throw GatewayError(
-            "protocol", "Cannot play: the " + AddressScheme(address_) + ": protocol of this address is not supported.");
+            throw GatewayError(failure_kinds::kProtocol, "Cannot play: this is not the address of a network stream.");
+        throw GatewayError(failure_kinds::kProtocol,
+                           "Cannot play: the " + AddressScheme(address_)
+                               + ": protocol of this address is not supported.");
     case AVERROR(ECONNREFUSED):
-        throw GatewayError("refused", "Cannot play: the server refused the connection.");
+        throw GatewayError(failure_kinds::kRefused, "Cannot play: the server refused the connection.");
     case AVERROR(ETIMEDOUT):
-        throw GatewayError("timeout",
+        throw GatewayError(failure_kinds::kTimeout,
                            "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
     case AVERROR_HTTP_NOT_FOUND:
-        throw GatewayError("notfound", "Cannot play: the server has no stream at this address (not found).");
+        throw GatewayError(failure_kinds::kNotFound,
+                           "Cannot play: the server has no stream at this address (not found).");
     case AVERROR_HTTP_BAD_REQUEST:
     case AVERROR_HTTP_UNAUTHORIZED:
     case AVERROR_HTTP_FORBIDDEN:
     case AVERROR_HTTP_OTHER_4XX:
-        throw GatewayError("http", "Cannot play: the server refused the request.");
+        throw GatewayError(failure_kinds::kHttp, "Cannot play: the server refused the request.");
     case AVERROR_HTTP_SERVER_ERROR:
-        throw GatewayError("http", "Cannot play: the server reported an error.");
+        throw GatewayError(failure_kinds::kHttp, "Cannot play: the server reported an error.");
     case AVERROR_INVALIDDATA:
-        throw GatewayError("format", "Cannot play: the format of this stream is not recognised.");
+        throw GatewayError(failure_kinds::kFormat, "Cannot play: the format of this stream is not recognised.");
     case AVERROR(ECONNRESET):
     case AVERROR(EPIPE):
     case AVERROR_EOF:
-        throw GatewayError("closed", "Cannot play: the server closed the connection.");
+        throw GatewayError(failure_kinds::kClosed, "Cannot play: the server closed the connection.");
     default:
         break;
     }
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
-    throw GatewayError("error", "Cannot play this stream: " + step + " failed (" + text + ").");
+    throw GatewayError(failure_kinds::kError, "Cannot play this stream: " + step + " failed (" + text + ").");
 }
 
 void MediaPipeline::Open()
@@ -187,7 +190,7 @@ void MediaPipeline::Open()
                 NowNanoseconds() + std::chrono::duration_cast<std::chrono::nanoseconds>(attempt.answerLimit).count());
         AVFormatContext* context = avformat_alloc_context();
         if (!context)
-            throw GatewayError("error", "Cannot play: out of memory.");
+            throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
         context->interrupt_callback = {&MediaPipeline::Interrupt, this};
         AVDictionary* options = nullptr;
         av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
@@ -226,11 +229,11 @@ void MediaPipeline::Plan()
     const int video = av_find_best_stream(in, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const int audio = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (video < 0 && audio < 0)
-        throw GatewayError("format",
+        throw GatewayError(failure_kinds::kFormat,
                            "Cannot play: the stream carries neither sound nor picture that the player knows.");
     AVFormatContext* muxer = nullptr;
     if (avformat_alloc_output_context2(&muxer, nullptr, "mpegts", nullptr) < 0 || !muxer)
-        throw GatewayError("error", "Cannot play: the MPEG-TS writer is missing.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: the MPEG-TS writer is missing.");
     muxer_.reset(muxer);
     if (video >= 0) {
         AVStream* stream = in->streams[video];
@@ -255,7 +258,7 @@ void MediaPipeline::AddCopy(AVStream* in)
     track->in = in;
     track->out = avformat_new_stream(muxer_.get(), nullptr);
     if (!track->out || avcodec_parameters_copy(track->out->codecpar, in->codecpar) < 0)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     track->out->codecpar->codec_tag = 0;
     track->out->time_base = in->time_base;
     byInput_[static_cast<size_t>(in->index)] = track.get();
@@ -268,16 +271,16 @@ ffmpeg::Codec OpenDecoder(AVStream* in)
 {
     const AVCodec* codec = avcodec_find_decoder(in->codecpar->codec_id);
     if (!codec)
-        throw GatewayError("decoder",
+        throw GatewayError(failure_kinds::kDecoder,
                            std::string("Cannot play: the player has no decoder for the ")
                                + avcodec_get_name(in->codecpar->codec_id) + " codec of this stream.");
     ffmpeg::Codec decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), in->codecpar) < 0)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     decoder->pkt_timebase = in->time_base;
     decoder->thread_count = 2;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        throw GatewayError("decoder",
+        throw GatewayError(failure_kinds::kDecoder,
                            std::string("Cannot play: the ") + avcodec_get_name(in->codecpar->codec_id)
                                + " codec of this stream could not be decoded.");
     return decoder;
@@ -292,15 +295,16 @@ void MediaPipeline::AddVideoTranscode(AVStream* in)
     track->decoder = OpenDecoder(in);
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
-        throw GatewayError("decoder", "Cannot play: the player has no H.264 encoder (libx264) for this stream.");
+        throw GatewayError(failure_kinds::kDecoder,
+                           "Cannot play: the player has no H.264 encoder (libx264) for this stream.");
     track->encoder.reset(avcodec_alloc_context3(codec));
     AVCodecContext* encoder = track->encoder.get();
     if (!encoder)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     encoder->width = track->decoder->width > 0 ? track->decoder->width : in->codecpar->width;
     encoder->height = track->decoder->height > 0 ? track->decoder->height : in->codecpar->height;
     if (encoder->width <= 0 || encoder->height <= 0)
-        throw GatewayError("format", "Cannot play: the picture of this stream has no size.");
+        throw GatewayError(failure_kinds::kFormat, "Cannot play: the picture of this stream has no size.");
     encoder->width &= ~1;
     encoder->height &= ~1;
     encoder->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -315,7 +319,7 @@ void MediaPipeline::AddVideoTranscode(AVStream* in)
     av_opt_set(encoder->priv_data, "preset", "veryfast", 0);
     av_opt_set(encoder->priv_data, "tune", "zerolatency", 0);
     if (avcodec_open2(encoder, codec, nullptr) < 0)
-        throw GatewayError("error", "Cannot play: the H.264 encoder did not start.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: the H.264 encoder did not start.");
     AddEncodingTrack(std::move(track));
 }
 
@@ -326,11 +330,11 @@ void MediaPipeline::AddAudioTranscode(AVStream* in)
     track->decoder = OpenDecoder(in);
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
     if (!codec)
-        throw GatewayError("decoder", "Cannot play: the player has no AAC encoder for this stream.");
+        throw GatewayError(failure_kinds::kDecoder, "Cannot play: the player has no AAC encoder for this stream.");
     track->encoder.reset(avcodec_alloc_context3(codec));
     AVCodecContext* encoder = track->encoder.get();
     if (!encoder)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     AVCodecContext* decoder = track->decoder.get();
     const int channels = decoder->ch_layout.nb_channels > 0 ? decoder->ch_layout.nb_channels : 2;
     av_channel_layout_default(&encoder->ch_layout, std::min(channels, 2));
@@ -339,7 +343,7 @@ void MediaPipeline::AddAudioTranscode(AVStream* in)
     encoder->bit_rate = kAudioBitRate;
     encoder->time_base = {1, encoder->sample_rate};
     if (avcodec_open2(encoder, codec, nullptr) < 0)
-        throw GatewayError("error", "Cannot play: the AAC encoder did not start.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: the AAC encoder did not start.");
     AVChannelLayout sourceLayout{};
     if (decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || decoder->ch_layout.nb_channels <= 0)
         av_channel_layout_default(&sourceLayout, channels);
@@ -351,10 +355,10 @@ void MediaPipeline::AddAudioTranscode(AVStream* in)
     av_channel_layout_uninit(&sourceLayout);
     track->resampler.reset(resampler);
     if (made < 0 || swr_init(resampler) < 0)
-        throw GatewayError("decoder", "Cannot play: the sound of this stream cannot be converted.");
+        throw GatewayError(failure_kinds::kDecoder, "Cannot play: the sound of this stream cannot be converted.");
     track->fifo.reset(av_audio_fifo_alloc(encoder->sample_fmt, encoder->ch_layout.nb_channels, encoder->frame_size));
     if (!track->fifo)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     AddEncodingTrack(std::move(track));
 }
 
@@ -363,13 +367,13 @@ void MediaPipeline::AddEncodingTrack(std::unique_ptr<Track> track)
     const AVCodecContext* encoder = track->encoder.get();
     track->out = avformat_new_stream(muxer_.get(), nullptr);
     if (!track->out || avcodec_parameters_from_context(track->out->codecpar, encoder) < 0)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     track->out->time_base = encoder->time_base;
     track->frame.reset(av_frame_alloc());
     track->converted.reset(av_frame_alloc());
     track->packet.reset(av_packet_alloc());
     if (!track->frame || !track->converted || !track->packet)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     byInput_[static_cast<size_t>(track->in->index)] = track.get();
     tracks_.push_back(std::move(track));
 }
@@ -378,11 +382,11 @@ void MediaPipeline::OpenOutput()
 {
     auto* chunk = static_cast<unsigned char*>(av_malloc(kOutputChunk));
     if (!chunk)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     muxer_->pb = avio_alloc_context(chunk, kOutputChunk, 1, this, nullptr, &MediaPipeline::WriteOutput, nullptr);
     if (!muxer_->pb) {
         av_free(chunk);
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     }
     // Each packet goes to the page at once, and one stream never waits long for another.
     muxer_->flush_packets = 1;
@@ -390,7 +394,7 @@ void MediaPipeline::OpenOutput()
     if (avformat_write_header(muxer_.get(), nullptr) < 0) {
         if (Stopped())
             return;
-        throw GatewayError("error", "Cannot play: the MPEG-TS writer did not start.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: the MPEG-TS writer did not start.");
     }
 }
 
@@ -454,14 +458,14 @@ void MediaPipeline::EncodeVideo(Track& track, AVFrame* frame)
             track.scaler.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
             encoder->width, encoder->height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr));
         if (!track.scaler)
-            throw GatewayError("decoder", "Cannot play: the picture of this stream cannot be converted.");
+            throw GatewayError(failure_kinds::kDecoder, "Cannot play: the picture of this stream cannot be converted.");
         AVFrame* converted = track.converted.get();
         av_frame_unref(converted);
         converted->format = AV_PIX_FMT_YUV420P;
         converted->width = encoder->width;
         converted->height = encoder->height;
         if (av_frame_get_buffer(converted, 0) < 0)
-            throw GatewayError("error", "Cannot play: out of memory.");
+            throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
         sws_scale(track.scaler.get(), frame->data, frame->linesize, 0, frame->height, converted->data,
                   converted->linesize);
         converted->pts = frame->pts;
@@ -484,7 +488,7 @@ void MediaPipeline::EncodeAudio(Track& track, AVFrame* frame)
     if (av_samples_alloc_array_and_samples(&samples, nullptr, encoder->ch_layout.nb_channels, room, encoder->sample_fmt,
                                            0)
         < 0)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     const int count = swr_convert(track.resampler.get(), samples, room,
                                   const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
     if (count > 0)
@@ -499,7 +503,7 @@ void MediaPipeline::EncodeAudio(Track& track, AVFrame* frame)
         chunk->format = encoder->sample_fmt;
         chunk->sample_rate = encoder->sample_rate;
         if (av_channel_layout_copy(&chunk->ch_layout, &encoder->ch_layout) < 0 || av_frame_get_buffer(chunk, 0) < 0)
-            throw GatewayError("error", "Cannot play: out of memory.");
+            throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
         av_audio_fifo_read(track.fifo.get(), reinterpret_cast<void**>(chunk->data), size);
         chunk->pts = track.nextAudioPts;
         track.nextAudioPts += size;
@@ -532,7 +536,7 @@ void MediaPipeline::Run()
     OpenOutput();
     ffmpeg::Packet packet(av_packet_alloc());
     if (!packet)
-        throw GatewayError("error", "Cannot play: out of memory.");
+        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     bool any = false;
     SourcePace pace;
     while (!Stopped()) {
@@ -541,7 +545,7 @@ void MediaPipeline::Run()
         if (Stopped())
             return;
         if (error < 0 && any && !timedOut_ && pace.Live(input_.get()))
-            throw GatewayError("dropped", "Cannot play: the stream broke off.");
+            throw GatewayError(failure_kinds::kDropped, "Cannot play: the stream broke off.");
         if (error == AVERROR_EOF) {
             if (!any)
                 Fail(error, "reading the stream");

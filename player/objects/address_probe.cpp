@@ -1,6 +1,7 @@
 #include "address_probe.h"
 
 #include "first_playable_entry.h"
+#include "player/contract/host_names.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -42,21 +43,21 @@ QString ErrorOutcome(QNetworkReply::NetworkError error)
 {
     switch (error) {
     case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("nohost");
+        return QLatin1String(failure_kinds::kNoHost);
     case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("refused");
+        return QLatin1String(failure_kinds::kRefused);
     case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("closed");
+        return QLatin1String(failure_kinds::kClosed);
     case QNetworkReply::TooManyRedirectsError:
-        return QStringLiteral("redirects");
+        return QLatin1String(failure_kinds::kRedirects);
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError:
-        return QStringLiteral("timeout");
+        return QLatin1String(failure_kinds::kTimeout);
     case QNetworkReply::ContentNotFoundError:
     case QNetworkReply::ContentGoneError:
-        return QStringLiteral("notfound");
+        return QLatin1String(failure_kinds::kNotFound);
     default:
-        return QStringLiteral("error");
+        return QLatin1String(failure_kinds::kError);
     }
 }
 
@@ -84,7 +85,7 @@ AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, 
     if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         QTimer::singleShot(0, this, [this] {
             ProbeResult result;
-            result.outcome = QStringLiteral("error");
+            result.outcome = QLatin1String(failure_kinds::kError);
             Finish(result);
         });
         return;
@@ -131,19 +132,19 @@ void AddressProbe::OnMetaData()
         return; // a redirect being followed
     ProbeResult result = Answered();
     if (code == 404 || code == 410) {
-        result.outcome = QStringLiteral("notfound");
+        result.outcome = QLatin1String(failure_kinds::kNotFound);
         Finish(result);
         return;
     }
     if (code >= 400) {
-        result.outcome = QStringLiteral("http");
+        result.outcome = QLatin1String(failure_kinds::kHttp);
         Finish(result);
         return;
     }
     wantsBody_ =
         HasPlaylistExtension(reply_->url()) || HasPlaylistExtension(address_) || IsPlaylistType(result.contentType);
     if (!wantsBody_) {
-        result.outcome = QStringLiteral("ok");
+        result.outcome = QLatin1String(failure_kinds::kOk);
         result.kind = QStringLiteral("media");
         StartWatching(result);
     }
@@ -177,7 +178,7 @@ void AddressProbe::OnReadyRead()
     // Binary data, or far too long for a playlist: a stream that merely has a playlist's name.
     if (LooksBinary(body_) || body_.size() > kMaxPlaylistBytes) {
         ProbeResult result = Answered();
-        result.outcome = QStringLiteral("ok");
+        result.outcome = QLatin1String(failure_kinds::kOk);
         result.kind = QStringLiteral("media");
         StartWatching(result);
     }
@@ -200,7 +201,7 @@ void AddressProbe::OnFinished()
         || reply_->rawHeader("Transfer-Encoding").toLower().contains("chunked");
     const auto finishMedia = [this, announced](ProbeResult media) {
         if (mode_ == Mode::Watch && !announced) {
-            media.outcome = QStringLiteral("closed");
+            media.outcome = QLatin1String(failure_kinds::kClosed);
             media.kind.clear();
         }
         Finish(media);
@@ -210,18 +211,18 @@ void AddressProbe::OnFinished()
         return;
     }
     if (result.status == 404 || result.status == 410) {
-        result.outcome = QStringLiteral("notfound");
+        result.outcome = QLatin1String(failure_kinds::kNotFound);
         Finish(result);
         return;
     }
     if (result.status >= 400) {
-        result.outcome = QStringLiteral("http");
+        result.outcome = QLatin1String(failure_kinds::kHttp);
         Finish(result);
         return;
     }
     body_ += reply_->readAll();
     const PlaylistReading reading = FirstPlayableEntry(body_, reply_->url(), address_);
-    result.outcome = QStringLiteral("ok");
+    result.outcome = QLatin1String(failure_kinds::kOk);
     switch (reading.kind) {
     case PlaylistReading::Kind::Hls:
         result.kind = QStringLiteral("hls");
@@ -231,7 +232,7 @@ void AddressProbe::OnFinished()
         result.entry = reading.entry.toString(QUrl::FullyEncoded);
         break;
     case PlaylistReading::Kind::RefersToItself:
-        result.outcome = QStringLiteral("selfref");
+        result.outcome = QLatin1String(failure_kinds::kSelfReference);
         break;
     case PlaylistReading::Kind::NotPlaylist:
         result.kind = QStringLiteral("media");

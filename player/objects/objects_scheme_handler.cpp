@@ -1,7 +1,7 @@
 #include "objects_scheme_handler.h"
 
 #include "address_probe.h"
-#include "host_names.h"
+#include "player/contract/host_names.h"
 #include "stream_relay.h"
 
 #include <QBuffer>
@@ -11,37 +11,13 @@
 #include <QResource>
 #include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
 
 namespace zentavo {
 
-QByteArray PlayerObjectsSchemeHandler::SchemeName()
-{
-    return QByteArray(host_names::kObjectsScheme);
-}
-
-void PlayerObjectsSchemeHandler::RegisterScheme()
-{
-    if (QWebEngineUrlScheme::schemeByName(SchemeName()).name() == SchemeName())
-        return;
-    QWebEngineUrlScheme scheme(SchemeName());
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    // Secure, so that pages of a secure scheme may load its scripts as well.
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
-    QWebEngineUrlScheme::registerScheme(scheme);
-    for (const char* name : {StreamRelay::kHttpScheme, StreamRelay::kHttpsScheme}) {
-        // Host and port like the addresses they mirror, so that relative addresses resolve alike.
-        QWebEngineUrlScheme relay(name);
-        relay.setSyntax(QWebEngineUrlScheme::Syntax::HostAndPort);
-        relay.setDefaultPort(QByteArray(name) == StreamRelay::kHttpScheme ? 80 : 443);
-        relay.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
-        QWebEngineUrlScheme::registerScheme(relay);
-    }
-}
-
 QList<QByteArray> PlayerObjectsSchemeHandler::SchemeNames()
 {
-    return {SchemeName(), QByteArray(StreamRelay::kHttpScheme), QByteArray(StreamRelay::kHttpsScheme)};
+    return {QByteArray(host_names::kObjectsScheme), QByteArray(host_names::kRelayHttpScheme),
+            QByteArray(host_names::kRelayHttpsScheme)};
 }
 
 PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}

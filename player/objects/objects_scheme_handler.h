@@ -15,11 +15,8 @@ namespace zentavo {
 class PlayerObjectsSchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
 public:
-    static QByteArray SchemeName();
     // Every scheme this handler serves (install it for each).
     static QList<QByteArray> SchemeNames();
-    // Must run before the QApplication exists.
-    static void RegisterScheme();
 
     explicit PlayerObjectsSchemeHandler(QObject* parent = nullptr);
     ~PlayerObjectsSchemeHandler() override;

@@ -1,7 +1,7 @@
 #include "player_objects.h"
 
-#include "host_names.h"
 #include "objects_scheme_handler.h"
+#include "player/contract/host_names.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -18,13 +18,37 @@ namespace {
 // The names the scripts share with the host, as the object that replaces their token.
 QString HostNamesObject()
 {
+    using namespace failure_kinds;
+    const QJsonObject kinds{
+        {QStringLiteral("ok"), QLatin1String(kOk)},
+        {QStringLiteral("notFound"), QLatin1String(kNotFound)},
+        {QStringLiteral("noHost"), QLatin1String(kNoHost)},
+        {QStringLiteral("refused"), QLatin1String(kRefused)},
+        {QStringLiteral("timeout"), QLatin1String(kTimeout)},
+        {QStringLiteral("closed"), QLatin1String(kClosed)},
+        {QStringLiteral("redirects"), QLatin1String(kRedirects)},
+        {QStringLiteral("selfReference"), QLatin1String(kSelfReference)},
+        {QStringLiteral("http"), QLatin1String(kHttp)},
+        {QStringLiteral("protocol"), QLatin1String(kProtocol)},
+        {QStringLiteral("dropped"), QLatin1String(kDropped)},
+        {QStringLiteral("decoder"), QLatin1String(kDecoder)},
+        {QStringLiteral("format"), QLatin1String(kFormat)},
+        {QStringLiteral("error"), QLatin1String(kError)},
+    };
     const QJsonObject names{
         {QStringLiteral("objectsGlobal"), QLatin1String(host_names::kObjectsGlobal)},
         {QStringLiteral("objectsScheme"), QLatin1String(host_names::kObjectsScheme)},
+        {QStringLiteral("objectsLibraryPath"), QLatin1String(host_names::kObjectsLibraryPath)},
+        {QStringLiteral("objectsProbePath"), QLatin1String(host_names::kObjectsProbePath)},
         {QStringLiteral("relayPrefix"), QLatin1String(host_names::kRelayPrefix)},
         {QStringLiteral("gatewayScheme"), QLatin1String(host_names::kGatewayScheme)},
+        {QStringLiteral("gatewayChunkPath"), QLatin1String(host_names::kGatewayChunkPath)},
+        {QStringLiteral("gatewayClosePath"), QLatin1String(host_names::kGatewayClosePath)},
+        {QStringLiteral("gatewayTitlePath"), QLatin1String(host_names::kGatewayTitlePath)},
+        {QStringLiteral("gatewayFailureType"), QLatin1String(host_names::kGatewayFailureType)},
         {QStringLiteral("fullScreenOn"), QLatin1String(host_names::kFullScreenOnMarker)},
         {QStringLiteral("fullScreenOff"), QLatin1String(host_names::kFullScreenOffMarker)},
+        {QStringLiteral("failureKinds"), kinds},
     };
     return QString::fromUtf8(QJsonDocument(names).toJson(QJsonDocument::Compact));
 }
@@ -62,11 +86,6 @@ QList<QWebEngineScript> PlayerObjectScripts()
         MainWorldScript(QStringLiteral("zentavo-player-objects-scan"),
                         QString::fromStdString(host_names::ObjectsCall("scan();")), QWebEngineScript::DocumentReady),
     };
-}
-
-void RegisterPlayerObjectsScheme()
-{
-    PlayerObjectsSchemeHandler::RegisterScheme();
 }
 
 void InstallPlayerObjects(QWebEngineProfile& profile)

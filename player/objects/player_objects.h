@@ -15,9 +15,6 @@ namespace zentavo {
 // creation) and a pass over the finished document (main world, when the document is ready).
 QList<QWebEngineScript> PlayerObjectScripts();
 
-// Must run before the QApplication exists: registers the objects' URL scheme.
-void RegisterPlayerObjectsScheme();
-
 // Adds PlayerObjectScripts() to the profile and installs the scheme handler (owned by the profile).
 void InstallPlayerObjects(QWebEngineProfile& profile);
 

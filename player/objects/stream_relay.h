@@ -4,7 +4,7 @@
 // The relay addresses mirror the real ones ("zentavo-relay-http://host:port/path" for
 // "http://host:port/path"), so the addresses a playlist names relative to its own resolve as usual.
 
-#include "player/objects/host_names.h"
+#include "player/contract/host_names.h"
 
 #include <QByteArray>
 #include <QObject>

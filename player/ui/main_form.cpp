@@ -13,7 +13,7 @@
 #include "channels/catalogue.h"
 #include "channels/ui/list_form.h"
 #include "crypto/stream_passphrase.h"
-#include "player/objects/host_names.h"
+#include "player/contract/host_names.h"
 #include "player/page_generation.h"
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"

@@ -48,18 +48,18 @@ function refusedRequestFailure(status) {
 // The host's probe of an address (see probeAddress) -> the failure it shows.
 function failureFromProbe(probe) {
   switch (probe && probe.outcome) {
-    case 'notfound': return Failure.notFound;
-    case 'nohost': return Failure.noHost;
-    case 'refused': return Failure.refused;
-    case 'timeout': return Failure.stalled;
-    case 'selfref': return Failure.selfReference;
-    case 'redirects': return Failure.redirects;
-    case 'closed': return Failure.closed;
-    case 'http':
+    case FailureKind.notFound: return Failure.notFound;
+    case FailureKind.noHost: return Failure.noHost;
+    case FailureKind.refused: return Failure.refused;
+    case FailureKind.timeout: return Failure.stalled;
+    case FailureKind.selfReference: return Failure.selfReference;
+    case FailureKind.redirects: return Failure.redirects;
+    case FailureKind.closed: return Failure.closed;
+    case FailureKind.http:
       if (probe.status >= 500) return Failure.serverError;
       if (probe.status === 414) return Failure.tooLong;
       return refusedRequestFailure(probe.status);
-    case 'ok': return Failure.format;
+    case FailureKind.ok: return Failure.format;
     default: return Failure.failed;
   }
 }
@@ -69,11 +69,11 @@ function failureFromProbe(probe) {
 function failureFromGateway(result) {
   let failure;
   switch (result && result.outcome) {
-    case 'protocol': failure = unsupportedSchemeFailure('this'); break;
-    case 'decoder': case 'format': failure = Failure.format; break;
-    case 'timeout': failure = Failure.stalled; break;
-    case 'dropped': failure = Failure.closed; break;
-    case 'http': failure = Failure.notFound; break;
+    case FailureKind.protocol: failure = unsupportedSchemeFailure('this'); break;
+    case FailureKind.decoder: case FailureKind.format: failure = Failure.format; break;
+    case FailureKind.timeout: failure = Failure.stalled; break;
+    case FailureKind.dropped: failure = Failure.closed; break;
+    case FailureKind.http: failure = Failure.notFound; break;
     default: failure = failureFromProbe(result); break;
   }
   if (!result || !result.text) return failure;

@@ -20,7 +20,7 @@ function loadLibrary(file, globalName) {
   let load = libraryLoads.get(file);
   if (!load) {
     load = new Promise((resolve, reject) => {
-      const script = appendHostScript('lib/' + file, () => reject(new Error('cannot load ' + file)));
+      const script = appendHostScript(HostNames.objectsLibraryPath + file, () => reject(new Error('cannot load ' + file)));
       script.onload = () => {
         if (window[globalName]) resolve(window[globalName]);
         else reject(new Error(file + ' defined no ' + globalName));
@@ -83,12 +83,23 @@ function probeAddress(url, options) {
     let script = null;
     const done = (result) => {
       if (script) script.remove();
-      resolve(result || {outcome: 'error'});
+      resolve(result || {outcome: FailureKind.error});
     };
     pendingProbes.set(id, done);
-    script = appendHostScript('probe?id=' + id + watch + '&url=' + encodeURIComponent(url),
+    script = appendHostScript(HostNames.objectsProbePath + '?id=' + id + watch + '&url=' + encodeURIComponent(url),
         () => finishProbe(id, null));
   });
+}
+
+// Why a gateway session failed, from the failure answer's body.
+function readGatewayFailure(body) {
+  try {
+    const result = JSON.parse(new TextDecoder().decode(body));
+    if (result && typeof result.outcome === 'string') return result;
+  } catch (e) {
+    // An answer that is no failure object says no more than that it failed.
+  }
+  return {outcome: FailureKind.error};
 }
 
 // The host's gateway: a session key per play, why a session failed, and the loader through which
@@ -104,24 +115,10 @@ function gatewayRequest(path) {
   return xhr;
 }
 
-// Resolves to {outcome, text}: outcome is the kind of failure ('refused', 'timeout', 'protocol',
-// 'decoder', ...; 'error' when the host knows of none), text its words.
-function gatewayFailure(key) {
-  return new Promise((resolve) => {
-    const id = ++probeSequence;
-    let script = null;
-    const done = (result) => {
-      if (script) script.remove();
-      resolve(result || {outcome: 'error'});
-    };
-    pendingProbes.set(id, done);
-    script = appendHostScript(':failure?id=' + key + '&cb=' + id, () => finishProbe(id, null),
-        HostNames.gatewayScheme);
-  });
-}
-
-// A mpegts.js loader class that reads session key of address from the host's gateway.
-function gatewayLoaderClass(mpegts, key, address) {
+// A mpegts.js loader class that reads session key of address from the host's gateway; a session
+// that fails hands why to onFailure ({outcome, text}: the kind of failure and its words) before the
+// loader reports its error.
+function gatewayLoaderClass(mpegts, key, address, onFailure) {
   const Status = mpegts.LoaderStatus;
   return class GatewayLoader extends mpegts.BaseLoader {
     static isSupported() {
@@ -144,7 +141,7 @@ function gatewayLoaderClass(mpegts, key, address) {
 
     next() {
       if (this.stopped) return;
-      let path = 'chunk?id=' + key + '&n=' + this.sequence;
+      let path = HostNames.gatewayChunkPath + '?id=' + key + '&n=' + this.sequence;
       if (this.sequence === 0) path += '&url=' + encodeURIComponent(address);
       this.sequence++;
       const xhr = this.request = gatewayRequest(path);
@@ -153,6 +150,10 @@ function gatewayLoaderClass(mpegts, key, address) {
         if (this.stopped) return;
         if (xhr.status !== 200) return this.failed(xhr.status);
         const chunk = xhr.response;
+        if (String(xhr.getResponseHeader('Content-Type')).startsWith(HostNames.gatewayFailureType)) {
+          onFailure(readGatewayFailure(chunk));
+          return this.failed(0);
+        }
         if (!chunk || chunk.byteLength === 0) {
           this._status = Status.kComplete;
           if (this._onComplete) this._onComplete(0, this.received - 1);
@@ -181,7 +182,7 @@ function gatewayLoaderClass(mpegts, key, address) {
       this.stopped = true;
       if (this.request) this.request.abort();
       this._status = Status.kComplete;
-      gatewayRequest('close?id=' + key).send();
+      gatewayRequest(HostNames.gatewayClosePath + '?id=' + key).send();
     }
 
     destroy() {

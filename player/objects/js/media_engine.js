@@ -83,7 +83,7 @@ class MediaEngine {
     clearInterval(this.watchdog);
     this.watchdog = 0;
     this.titlePending = false;
-    if (this.titleKey) gatewayRequest('close?id=' + this.titleKey).send();
+    if (this.titleKey) gatewayRequest(HostNames.gatewayClosePath + '?id=' + this.titleKey).send();
     this.titleKey = '';
     this.releasePlayer();
     this.setTitle('');
@@ -164,7 +164,7 @@ class MediaEngine {
     const probe = await probeAddress(url);
     if (token !== this.token) return;
     this.markActivity();
-    if (probe.outcome !== 'ok') return this.fail(token, failureFromProbe(probe));
+    if (probe.outcome !== FailureKind.ok) return this.fail(token, failureFromProbe(probe));
     if (probe.kind === 'hls') return this.openHls(url, token);
     if (probe.kind === 'playlist' && probe.entry) {
       const chain = seen.concat([url]);
@@ -241,7 +241,7 @@ class MediaEngine {
   async retryThroughHost(token, url, failedUrl, kind) {
     const probe = await probeAddress(failedUrl);
     if (token !== this.token || this.failed) return;
-    if (!probe || probe.outcome !== 'ok') return this.fail(token, failureFromProbe(probe));
+    if (!probe || probe.outcome !== FailureKind.ok) return this.fail(token, failureFromProbe(probe));
     this.releasePlayer();
     this.markActivity();
     try {
@@ -290,21 +290,25 @@ class MediaEngine {
     if (token !== this.token) return;
     if (!mpegts.isSupported()) return this.fail(token, Failure.format);
     const key = gatewayKey();
-    const source = {type: 'mpegts', isLive: true, url: HostNames.gatewayScheme + ':chunk?id=' + key};
-    const settings = Object.assign({customLoader: gatewayLoaderClass(mpegts, key, url)}, MpegtsSettings);
+    const source = {type: 'mpegts', isLive: true, url: HostNames.gatewayScheme + ':' + HostNames.gatewayChunkPath + '?id=' + key};
+    // Why the host's session failed, as its last answer said (none: the request itself failed).
+    let failure = null;
+    const loader = gatewayLoaderClass(mpegts, key, url, (result) => {
+      failure = result;
+    });
+    const settings = Object.assign({customLoader: loader}, MpegtsSettings);
     const player = mpegts.createPlayer(source, settings);
     this.player = {kind: 'gateway', url, key, instance: player};
     player.on(mpegts.Events.STATISTICS_INFO, (info) => {
       if (info && info.speed > 0) this.markActivity();
     });
-    player.on(mpegts.Events.ERROR, async (type) => {
+    player.on(mpegts.Events.ERROR, (type) => {
       if (token !== this.token || this.failed) return;
       if (type !== mpegts.ErrorTypes.NETWORK_ERROR) return this.fail(token, Failure.format);
-      const result = await gatewayFailure(key);
-      if (token !== this.token || this.failed) return;
-      const outcome = result && result.outcome;
-      const brokeOff = outcome === 'dropped' || (this.player && this.player.played && outcome === 'timeout');
-      const retrying = this.reconnects > 0 && outcome !== 'protocol';
+      const result = failure || {outcome: FailureKind.error};
+      const outcome = result.outcome;
+      const brokeOff = outcome === FailureKind.dropped || (this.player && this.player.played && outcome === FailureKind.timeout);
+      const retrying = this.reconnects > 0 && outcome !== FailureKind.protocol;
       if ((brokeOff || retrying) && this.reconnects < ReconnectWaitsMs.length) return this.reconnect(token, url);
       this.fail(token, failureFromGateway(result));
     });
@@ -558,11 +562,11 @@ class MediaEngine {
     const player = this.player;
     let path = '';
     if (player && player.kind === 'gateway' && player.key) {
-      path = 'title?id=' + player.key;
+      path = HostNames.gatewayTitlePath + '?id=' + player.key;
     } else if (player && player.kind === 'native' && this.state === 'playing' && !this.video.videoWidth &&
                /^https?:/i.test(this.video.currentSrc)) {
       if (!this.titleKey) this.titleKey = gatewayKey();
-      path = 'title?id=' + this.titleKey + '&url=' + encodeURIComponent(this.video.currentSrc);
+      path = HostNames.gatewayTitlePath + '?id=' + this.titleKey + '&url=' + encodeURIComponent(this.video.currentSrc);
     }
     if (!path) return;
     this.titleTick = (this.titleTick || 0) + 1;
@@ -599,11 +603,11 @@ class MediaEngine {
     const player = this.player;
     const probe = await probeAddress(url, {watch: true});
     if (token !== this.token || this.failed) return;
-    if (probe && probe.outcome === 'ok' && player && player.kind !== 'gateway') {
+    if (probe && probe.outcome === FailureKind.ok && player && player.kind !== 'gateway') {
       return this.playThroughGateway(token, player.url);
     }
     const failure = failureFromProbe(probe);
-    this.fail(token, crossOriginRead && probe && probe.outcome === 'ok' ? Failure.crossOrigin : failure);
+    this.fail(token, crossOriginRead && probe && probe.outcome === FailureKind.ok ? Failure.crossOrigin : failure);
   }
 
   fail(token, failure) {

@@ -28,19 +28,19 @@ const SnapshotText = Object.freeze({
 // What the probe of a picture's address says went wrong.
 function snapshotProblem(probe) {
   switch (probe && probe.outcome) {
-    case 'ok': {
+    case FailureKind.ok: {
       const type = probe.contentType || '';
       if (type === 'text/html' || type === 'application/xhtml+xml') return SnapshotText.webPage;
       if (type && !type.startsWith('image/') && !type.startsWith('multipart/')) return SnapshotText.notPicture;
       return SnapshotText.damaged;
     }
-    case 'notfound': return SnapshotText.notFound;
-    case 'nohost': return SnapshotText.noHost;
-    case 'refused': return SnapshotText.refused;
-    case 'timeout': return SnapshotText.noAnswer;
-    case 'closed': return SnapshotText.closed;
-    case 'redirects': return SnapshotText.redirects;
-    case 'http':
+    case FailureKind.notFound: return SnapshotText.notFound;
+    case FailureKind.noHost: return SnapshotText.noHost;
+    case FailureKind.refused: return SnapshotText.refused;
+    case FailureKind.timeout: return SnapshotText.noAnswer;
+    case FailureKind.closed: return SnapshotText.closed;
+    case FailureKind.redirects: return SnapshotText.redirects;
+    case FailureKind.http:
       if (probe.status === 414) return SnapshotText.tooLong;
       if (probe.status >= 500) return 'the server reported an error (HTTP ' + probe.status + ').';
       return 'the server refused the request (HTTP ' + probe.status + ').';
