@@ -1,25 +1,20 @@
 #include "media_pipeline.h"
 
 #include "player/contract/host_names.h"
+#include "player/gateway/audio_transcoder.h"
+#include "player/gateway/ffmpeg_failure.h"
 #include "player/gateway/gateway_error.h"
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
-#include "player/gateway/stream_title.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-}
+#include "player/gateway/video_transcoder.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <set>
 
 namespace zentavo {
 namespace {
 
 constexpr int kOutputChunk = 16 * 1024;
-constexpr int kAudioBitRate = 128000;
 // Enough of the source to know its streams, short so that the picture comes soon.
 constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
@@ -31,11 +26,6 @@ int64_t NowNanoseconds()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-std::string Seconds(std::chrono::milliseconds timeout)
-{
-    return std::to_string((timeout.count() + 999) / 1000);
 }
 
 // Tells a live source from a file: a file has a length, or comes faster than it plays; a live
@@ -76,25 +66,17 @@ private:
 
 } // namespace
 
+// One stream of the source that plays: copied as it is, or through its transcoder.
 struct MediaPipeline::Track {
     AVStream* in = nullptr;
     AVStream* out = nullptr;
-    ffmpeg::Codec decoder;
-    ffmpeg::Codec encoder;
-    ffmpeg::Frame frame;
-    ffmpeg::Frame converted;
-    ffmpeg::Scaler scaler;
-    ffmpeg::Resampler resampler;
-    ffmpeg::Fifo fifo;
-    ffmpeg::Packet packet;
-    int64_t nextAudioPts = AV_NOPTS_VALUE;
-    int64_t lastVideoPts = AV_NOPTS_VALUE;
+    std::unique_ptr<StreamTranscoder> transcoder; // null: copied
 };
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                              std::chrono::milliseconds networkTimeout, TitleListener titleChanged)
     : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout),
-      titleChanged_(std::move(titleChanged))
+      title_(std::move(titleChanged))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
@@ -132,43 +114,7 @@ bool MediaPipeline::Stopped() const
 
 void MediaPipeline::Fail(int error, const std::string& step)
 {
-    if (timedOut_)
-        throw GatewayError(failure_kinds::kTimeout,
-                           "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
-    switch (error) {
-    case AVERROR_PROTOCOL_NOT_FOUND:
-        if (AddressScheme(address_).empty())
-            throw GatewayError(failure_kinds::kProtocol, "Cannot play: this is not the address of a network stream.");
-        throw GatewayError(failure_kinds::kProtocol,
-                           "Cannot play: the " + AddressScheme(address_)
-                               + ": protocol of this address is not supported.");
-    case AVERROR(ECONNREFUSED):
-        throw GatewayError(failure_kinds::kRefused, "Cannot play: the server refused the connection.");
-    case AVERROR(ETIMEDOUT):
-        throw GatewayError(failure_kinds::kTimeout,
-                           "Cannot play: the server gave no answer within " + Seconds(timeout_) + " seconds.");
-    case AVERROR_HTTP_NOT_FOUND:
-        throw GatewayError(failure_kinds::kNotFound,
-                           "Cannot play: the server has no stream at this address (not found).");
-    case AVERROR_HTTP_BAD_REQUEST:
-    case AVERROR_HTTP_UNAUTHORIZED:
-    case AVERROR_HTTP_FORBIDDEN:
-    case AVERROR_HTTP_OTHER_4XX:
-        throw GatewayError(failure_kinds::kHttp, "Cannot play: the server refused the request.");
-    case AVERROR_HTTP_SERVER_ERROR:
-        throw GatewayError(failure_kinds::kHttp, "Cannot play: the server reported an error.");
-    case AVERROR_INVALIDDATA:
-        throw GatewayError(failure_kinds::kFormat, "Cannot play: the format of this stream is not recognised.");
-    case AVERROR(ECONNRESET):
-    case AVERROR(EPIPE):
-    case AVERROR_EOF:
-        throw GatewayError(failure_kinds::kClosed, "Cannot play: the server closed the connection.");
-    default:
-        break;
-    }
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    throw GatewayError(failure_kinds::kError, "Cannot play this stream: " + step + " failed (" + text + ").");
+    throw FfmpegFailure(error, step, AddressScheme(address_), timeout_, timedOut_);
 }
 
 void MediaPipeline::Open()
@@ -226,6 +172,7 @@ void MediaPipeline::Plan()
 {
     AVFormatContext* in = input_.get();
     byInput_.assign(in->nb_streams, nullptr);
+    played_.assign(in->nb_streams, false);
     const int video = av_find_best_stream(in, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     const int audio = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (video < 0 && audio < 0)
@@ -241,14 +188,14 @@ void MediaPipeline::Plan()
         if (VideoAction(stream->codecpar->codec_id, format) == StreamAction::Copy)
             AddCopy(stream);
         else
-            AddVideoTranscode(stream);
+            AddTranscode(stream, std::make_unique<VideoTranscoder>(stream, av_guess_frame_rate(in, stream, nullptr)));
     }
     if (audio >= 0) {
         AVStream* stream = in->streams[audio];
         if (AudioAction(stream->codecpar->codec_id) == StreamAction::Copy)
             AddCopy(stream);
         else
-            AddAudioTranscode(stream);
+            AddTranscode(stream, std::make_unique<AudioTranscoder>(stream));
     }
 }
 
@@ -261,120 +208,26 @@ void MediaPipeline::AddCopy(AVStream* in)
         throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     track->out->codecpar->codec_tag = 0;
     track->out->time_base = in->time_base;
-    byInput_[static_cast<size_t>(in->index)] = track.get();
-    tracks_.push_back(std::move(track));
+    AddTrack(std::move(track));
 }
 
-namespace {
-
-ffmpeg::Codec OpenDecoder(AVStream* in)
-{
-    const AVCodec* codec = avcodec_find_decoder(in->codecpar->codec_id);
-    if (!codec)
-        throw GatewayError(failure_kinds::kDecoder,
-                           std::string("Cannot play: the player has no decoder for the ")
-                               + avcodec_get_name(in->codecpar->codec_id) + " codec of this stream.");
-    ffmpeg::Codec decoder(avcodec_alloc_context3(codec));
-    if (!decoder || avcodec_parameters_to_context(decoder.get(), in->codecpar) < 0)
-        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-    decoder->pkt_timebase = in->time_base;
-    decoder->thread_count = 2;
-    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        throw GatewayError(failure_kinds::kDecoder,
-                           std::string("Cannot play: the ") + avcodec_get_name(in->codecpar->codec_id)
-                               + " codec of this stream could not be decoded.");
-    return decoder;
-}
-
-} // namespace
-
-void MediaPipeline::AddVideoTranscode(AVStream* in)
+void MediaPipeline::AddTranscode(AVStream* in, std::unique_ptr<StreamTranscoder> transcoder)
 {
     auto track = std::make_unique<Track>();
     track->in = in;
-    track->decoder = OpenDecoder(in);
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-    if (!codec)
-        throw GatewayError(failure_kinds::kDecoder,
-                           "Cannot play: the player has no H.264 encoder (libx264) for this stream.");
-    track->encoder.reset(avcodec_alloc_context3(codec));
-    AVCodecContext* encoder = track->encoder.get();
-    if (!encoder)
-        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-    encoder->width = track->decoder->width > 0 ? track->decoder->width : in->codecpar->width;
-    encoder->height = track->decoder->height > 0 ? track->decoder->height : in->codecpar->height;
-    if (encoder->width <= 0 || encoder->height <= 0)
-        throw GatewayError(failure_kinds::kFormat, "Cannot play: the picture of this stream has no size.");
-    encoder->width &= ~1;
-    encoder->height &= ~1;
-    encoder->pix_fmt = AV_PIX_FMT_YUV420P;
-    encoder->sample_aspect_ratio = in->codecpar->sample_aspect_ratio;
-    encoder->time_base = in->time_base;
-    AVRational rate = av_guess_frame_rate(input_.get(), in, nullptr);
-    if (rate.num <= 0 || rate.den <= 0)
-        rate = {25, 1};
-    encoder->framerate = rate;
-    encoder->gop_size = std::clamp(2 * rate.num / rate.den, 10, 120); // a key picture every 2 s
-    encoder->thread_count = 2;
-    av_opt_set(encoder->priv_data, "preset", "veryfast", 0);
-    av_opt_set(encoder->priv_data, "tune", "zerolatency", 0);
-    if (avcodec_open2(encoder, codec, nullptr) < 0)
-        throw GatewayError(failure_kinds::kError, "Cannot play: the H.264 encoder did not start.");
-    AddEncodingTrack(std::move(track));
-}
-
-void MediaPipeline::AddAudioTranscode(AVStream* in)
-{
-    auto track = std::make_unique<Track>();
-    track->in = in;
-    track->decoder = OpenDecoder(in);
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
-    if (!codec)
-        throw GatewayError(failure_kinds::kDecoder, "Cannot play: the player has no AAC encoder for this stream.");
-    track->encoder.reset(avcodec_alloc_context3(codec));
-    AVCodecContext* encoder = track->encoder.get();
-    if (!encoder)
-        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-    AVCodecContext* decoder = track->decoder.get();
-    const int channels = decoder->ch_layout.nb_channels > 0 ? decoder->ch_layout.nb_channels : 2;
-    av_channel_layout_default(&encoder->ch_layout, std::min(channels, 2));
-    encoder->sample_rate = decoder->sample_rate > 0 ? decoder->sample_rate : 48000;
-    encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    encoder->bit_rate = kAudioBitRate;
-    encoder->time_base = {1, encoder->sample_rate};
-    if (avcodec_open2(encoder, codec, nullptr) < 0)
-        throw GatewayError(failure_kinds::kError, "Cannot play: the AAC encoder did not start.");
-    AVChannelLayout sourceLayout{};
-    if (decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || decoder->ch_layout.nb_channels <= 0)
-        av_channel_layout_default(&sourceLayout, channels);
-    else
-        av_channel_layout_copy(&sourceLayout, &decoder->ch_layout);
-    SwrContext* resampler = nullptr;
-    const int made = swr_alloc_set_opts2(&resampler, &encoder->ch_layout, encoder->sample_fmt, encoder->sample_rate,
-                                         &sourceLayout, decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&sourceLayout);
-    track->resampler.reset(resampler);
-    if (made < 0 || swr_init(resampler) < 0)
-        throw GatewayError(failure_kinds::kDecoder, "Cannot play: the sound of this stream cannot be converted.");
-    track->fifo.reset(av_audio_fifo_alloc(encoder->sample_fmt, encoder->ch_layout.nb_channels, encoder->frame_size));
-    if (!track->fifo)
-        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-    AddEncodingTrack(std::move(track));
-}
-
-void MediaPipeline::AddEncodingTrack(std::unique_ptr<Track> track)
-{
-    const AVCodecContext* encoder = track->encoder.get();
+    track->transcoder = std::move(transcoder);
+    const AVCodecContext* encoder = track->transcoder->Encoder();
     track->out = avformat_new_stream(muxer_.get(), nullptr);
     if (!track->out || avcodec_parameters_from_context(track->out->codecpar, encoder) < 0)
         throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     track->out->time_base = encoder->time_base;
-    track->frame.reset(av_frame_alloc());
-    track->converted.reset(av_frame_alloc());
-    track->packet.reset(av_packet_alloc());
-    if (!track->frame || !track->converted || !track->packet)
-        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
+    AddTrack(std::move(track));
+}
+
+void MediaPipeline::AddTrack(std::unique_ptr<Track> track)
+{
     byInput_[static_cast<size_t>(track->in->index)] = track.get();
+    played_[static_cast<size_t>(track->in->index)] = true;
     tracks_.push_back(std::move(track));
 }
 
@@ -412,119 +265,26 @@ void MediaPipeline::HandlePacket(AVPacket* packet)
         : nullptr;
     if (!track)
         return;
-    if (!track->decoder) {
+    if (!track->transcoder) {
         av_packet_rescale_ts(packet, track->in->time_base, track->out->time_base);
         packet->stream_index = track->out->index;
         packet->pos = -1;
         Write(packet);
         return;
     }
-    Decode(*track, packet);
+    Transcode(*track, packet);
 }
 
-void MediaPipeline::Decode(Track& track, const AVPacket* packet)
+void MediaPipeline::Transcode(Track& track, const AVPacket* packet)
 {
-    // A damaged packet is skipped, as players do; the stream goes on.
-    if (avcodec_send_packet(track.decoder.get(), packet) < 0 && packet)
-        return;
-    while (!Stopped()) {
-        const int got = avcodec_receive_frame(track.decoder.get(), track.frame.get());
-        if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
-            break;
-        if (got < 0)
-            break;
-        AVFrame* frame = track.frame.get();
-        frame->pts = frame->best_effort_timestamp;
-        if (track.in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            EncodeVideo(track, frame);
-        else
-            EncodeAudio(track, frame);
-        av_frame_unref(frame);
-    }
-}
-
-void MediaPipeline::EncodeVideo(Track& track, AVFrame* frame)
-{
-    AVCodecContext* encoder = track.encoder.get();
-    // The encoder needs times that always grow; a source without them gets one frame's step.
-    if (frame->pts == AV_NOPTS_VALUE || (track.lastVideoPts != AV_NOPTS_VALUE && frame->pts <= track.lastVideoPts)) {
-        const int64_t step = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(encoder->framerate), encoder->time_base));
-        frame->pts = track.lastVideoPts == AV_NOPTS_VALUE ? 0 : track.lastVideoPts + step;
-    }
-    track.lastVideoPts = frame->pts;
-    AVFrame* picture = frame;
-    if (frame->format != AV_PIX_FMT_YUV420P || frame->width != encoder->width || frame->height != encoder->height) {
-        track.scaler.reset(sws_getCachedContext(
-            track.scaler.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-            encoder->width, encoder->height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr));
-        if (!track.scaler)
-            throw GatewayError(failure_kinds::kDecoder, "Cannot play: the picture of this stream cannot be converted.");
-        AVFrame* converted = track.converted.get();
-        av_frame_unref(converted);
-        converted->format = AV_PIX_FMT_YUV420P;
-        converted->width = encoder->width;
-        converted->height = encoder->height;
-        if (av_frame_get_buffer(converted, 0) < 0)
-            throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-        sws_scale(track.scaler.get(), frame->data, frame->linesize, 0, frame->height, converted->data,
-                  converted->linesize);
-        converted->pts = frame->pts;
-        picture = converted;
-    }
-    picture->pict_type = AV_PICTURE_TYPE_NONE;
-    Encode(track, picture);
-}
-
-void MediaPipeline::EncodeAudio(Track& track, AVFrame* frame)
-{
-    AVCodecContext* encoder = track.encoder.get();
-    if (track.nextAudioPts == AV_NOPTS_VALUE)
-        track.nextAudioPts =
-            frame->pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(frame->pts, track.in->time_base, encoder->time_base);
-    const int room = swr_get_out_samples(track.resampler.get(), frame->nb_samples);
-    if (room <= 0)
-        return;
-    uint8_t** samples = nullptr;
-    if (av_samples_alloc_array_and_samples(&samples, nullptr, encoder->ch_layout.nb_channels, room, encoder->sample_fmt,
-                                           0)
-        < 0)
-        throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-    const int count = swr_convert(track.resampler.get(), samples, room,
-                                  const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-    if (count > 0)
-        av_audio_fifo_write(track.fifo.get(), reinterpret_cast<void**>(samples), count);
-    av_freep(&samples[0]);
-    av_freep(&samples);
-    const int size = encoder->frame_size > 0 ? encoder->frame_size : 1024;
-    while (av_audio_fifo_size(track.fifo.get()) >= size && !Stopped()) {
-        AVFrame* chunk = track.converted.get();
-        av_frame_unref(chunk);
-        chunk->nb_samples = size;
-        chunk->format = encoder->sample_fmt;
-        chunk->sample_rate = encoder->sample_rate;
-        if (av_channel_layout_copy(&chunk->ch_layout, &encoder->ch_layout) < 0 || av_frame_get_buffer(chunk, 0) < 0)
-            throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
-        av_audio_fifo_read(track.fifo.get(), reinterpret_cast<void**>(chunk->data), size);
-        chunk->pts = track.nextAudioPts;
-        track.nextAudioPts += size;
-        Encode(track, chunk);
-    }
-}
-
-void MediaPipeline::Encode(Track& track, AVFrame* frame)
-{
-    if (avcodec_send_frame(track.encoder.get(), frame) < 0)
-        return;
-    AVPacket* packet = track.packet.get();
-    while (!Stopped()) {
-        const int got = avcodec_receive_packet(track.encoder.get(), packet);
-        if (got < 0)
-            break;
-        av_packet_rescale_ts(packet, track.encoder->time_base, track.out->time_base);
-        packet->stream_index = track.out->index;
-        Write(packet);
-        av_packet_unref(packet);
-    }
+    track.transcoder->Transcode(
+        packet,
+        [this, &track](AVPacket* encoded) {
+            av_packet_rescale_ts(encoded, track.transcoder->Encoder()->time_base, track.out->time_base);
+            encoded->stream_index = track.out->index;
+            Write(encoded);
+        },
+        [this] { return Stopped(); });
 }
 
 void MediaPipeline::Run()
@@ -555,7 +315,7 @@ void MediaPipeline::Run()
             Fail(error, "reading the stream");
         any = true;
         pace.Note(*packet);
-        PollTitle();
+        title_.Poll(input_.get(), played_);
         HandlePacket(packet.get());
         av_packet_unref(packet.get());
     }
@@ -563,61 +323,11 @@ void MediaPipeline::Run()
         return;
     // The source ended: what the decoders and encoders still hold goes out, then the end.
     for (const auto& track : tracks_) {
-        if (!track->decoder)
-            continue;
-        Decode(*track, nullptr);
-        Encode(*track, nullptr);
+        if (track->transcoder)
+            Transcode(*track, nullptr);
     }
     av_write_trailer(muxer_.get());
     avio_flush(muxer_->pb);
-}
-
-} // namespace zentavo
-
-namespace zentavo {
-
-// Looks for a new title at most once a second, as packets come in.
-void MediaPipeline::PollTitle()
-{
-    if (!titleChanged_)
-        return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now < nextTitlePoll_)
-        return;
-    nextTitlePoll_ = now + std::chrono::seconds(1);
-    const QString title = SourceTitle();
-    if (title == title_)
-        return;
-    title_ = title;
-    titleChanged_(title_);
-}
-
-// The latest ICY metadata block of an Icecast or Shoutcast server (FFmpeg's http protocol keeps it
-// in its "icy_metadata_packet" option), else a title in the container's metadata.
-QString MediaPipeline::SourceTitle() const
-{
-    AVFormatContext* in = input_.get();
-    if (in->pb) {
-        uint8_t* block = nullptr;
-        if (av_opt_get(in->pb, "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &block) >= 0 && block) {
-            const QString title = IcyStreamTitle(reinterpret_cast<const char*>(block));
-            const bool hasBlock = block[0] != 0;
-            av_free(block);
-            if (hasBlock)
-                return title;
-        }
-    }
-    if (const AVDictionaryEntry* entry = av_dict_get(in->metadata, "title", nullptr, 0);
-        entry && !ContainerTitle(entry->value).isEmpty())
-        return ContainerTitle(entry->value);
-    for (unsigned index = 0; index < in->nb_streams; ++index) {
-        if (!byInput_[index])
-            continue;
-        if (const AVDictionaryEntry* entry = av_dict_get(in->streams[index]->metadata, "title", nullptr, 0);
-            entry && !ContainerTitle(entry->value).isEmpty())
-            return ContainerTitle(entry->value);
-    }
-    return {};
 }
 
 } // namespace zentavo

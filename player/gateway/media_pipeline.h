@@ -1,10 +1,14 @@
 #pragma once
 // The gateway's work for one address, run on its worker thread: open the source (trying each way of
-// InputAttempts), plan each stream (StreamAction), and copy or transcode packets into MPEG-TS until
-// the source ends, the reader goes away or stop is set. Failures are GatewayError.
+// InputAttempts), plan each stream (StreamAction), and copy its packets, or transcode them
+// (VideoTranscoder, AudioTranscoder), into MPEG-TS until the source ends, the reader goes away or
+// stop is set; the source's title is told as it changes (SourceTitlePoll). Failures are
+// GatewayError (FfmpegFailure for FFmpeg's errors).
 
 #include "player/gateway/ffmpeg_handles.h"
+#include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
+#include "player/gateway/stream_transcoder.h"
 
 #include <QString>
 
@@ -45,18 +49,12 @@ private:
     void Plan();
     void OpenOutput();
     void AddCopy(AVStream* in);
-    void AddVideoTranscode(AVStream* in);
-    void AddAudioTranscode(AVStream* in);
-    // The output stream of a track whose encoder is open, its working frames, and its place among
-    // the tracks.
-    void AddEncodingTrack(std::unique_ptr<Track> track);
+    // The output stream of a transcoded stream, of its encoder's codec.
+    void AddTranscode(AVStream* in, std::unique_ptr<StreamTranscoder> transcoder);
+    void AddTrack(std::unique_ptr<Track> track);
     void HandlePacket(AVPacket* packet);
-    void PollTitle();
-    QString SourceTitle() const;
-    void Decode(Track& track, const AVPacket* packet);
-    void EncodeVideo(Track& track, AVFrame* frame);
-    void EncodeAudio(Track& track, AVFrame* frame);
-    void Encode(Track& track, AVFrame* frame);
+    // A packet of the source (null: its end) through the track's transcoder into the output.
+    void Transcode(Track& track, const AVPacket* packet);
     void Write(AVPacket* packet);
     [[noreturn]] void Fail(int error, const std::string& step);
 
@@ -70,9 +68,8 @@ private:
     ffmpeg::Output muxer_;
     std::vector<std::unique_ptr<Track>> tracks_;
     std::vector<Track*> byInput_; // the track of each input stream, or null
-    const TitleListener titleChanged_;
-    QString title_;
-    std::chrono::steady_clock::time_point nextTitlePoll_{};
+    std::vector<bool> played_; // whether each input stream plays
+    SourceTitlePoll title_;
 };
 
 } // namespace zentavo
