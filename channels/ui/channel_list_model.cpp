@@ -1,7 +1,7 @@
 #include "channel_list_model.h"
 
-#include "list_compare.h"
-#include "search_text.h"
+#include "channels/list_compare.h"
+#include "channels/search_text.h"
 
 #include "channels/logos/logo_cache.h"
 

@@ -8,24 +8,21 @@
 #include "list_icons.h"
 #include "visible_logos.h"
 
-#include "add_playlist_dialog.h"
+#include "own_playlists.h"
+
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
 #include "channels/channel_lists.h"
 #include "channels/favourites_store.h"
 #include "channels/logos/logo_cache.h"
 #include "channels/playlists/combined_lists.h"
-#include "channels/playlists/playlist_job.h"
-#include "channels/playlists/playlist_reading.h"
+#include "channels/playlists/playlist_store.h"
 #include "channels/preparation.h"
-#include "playlist_progress.h"
-#include "playlists_dialog.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -33,15 +30,11 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
-#include <QThread>
 #include <QToolButton>
 #include <QTreeView>
-#include <QUrl>
-#include <chrono>
 #include <filesystem>
 #include <stdexcept>
 
@@ -54,17 +47,6 @@ std::filesystem::path ToPath(const QString& path)
 }
 
 } // namespace
-
-// The folded captions of the TV, radio and webcam lists, made on a playlist job's thread.
-class FoldedLists : public RowPreparation {
-public:
-    void Prepare(const ChannelLists& lists) override
-    {
-        captions = {ChannelListModel::FoldedCaptions(lists.tv), ChannelListModel::FoldedCaptions(lists.radio),
-                    ChannelListModel::FoldedCaptions(lists.webcam)};
-    }
-    std::array<std::vector<std::string>, 3> captions;
-};
 
 TListForm::TListForm(AppContext& context, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TListForm>()), context_(context),
@@ -79,14 +61,7 @@ TListForm::TListForm(AppContext& context, FavouritesPrompts& prompts, QWidget* p
     Init();
 }
 
-TListForm::~TListForm()
-{
-    // The jobs go first: a download in flight needs the network manager until it is stopped.
-    delete playlistJob_;
-    delete quietJob_;
-    if (disposal_)
-        disposal_->wait();
-}
+TListForm::~TListForm() = default;
 
 void TListForm::Init()
 {
@@ -147,16 +122,8 @@ void TListForm::Init()
     channelsButton_->setMenu(channelsMenu);
     connect(addPlaylist, &QAction::triggered, this, [this] { AddPlaylist(); });
     connect(managePlaylists, &QAction::triggered, this, [this] { ManagePlaylists(); });
-    network_ = new QNetworkAccessManager(this);
-    playlistJob_ = new PlaylistJob(*network_, this);
-    quietJob_ = new PlaylistJob(*network_, this);
-    playlistFolded_ = std::make_shared<FoldedLists>();
-    quietFolded_ = std::make_shared<FoldedLists>();
-    connect(quietJob_, &PlaylistJob::Finished, this, [this] {
-        if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
-            ApplyPlaylistResult(quietJob_->Result(), *quietFolded_);
-        RefreshNextOldPlaylist();
-    });
+    ownPlaylists_ = new OwnPlaylists(
+        context_, models_, [this] { LoadChannelLists(); }, [this] { LoadFavourites(); }, this);
 
     ui->Edit_search->installEventFilter(this);
     ConnectHandlers();
@@ -284,7 +251,7 @@ ChannelListModel* TListForm::ModelOf(const QTreeView* list) const
 
 void TListForm::LoadChannelLists()
 {
-    listsSerial_ = NextListsSerial();
+    ownPlaylists_->ListsRead();
     ChannelLists lists;
     try {
         lists =
@@ -315,119 +282,26 @@ void TListForm::LoadFavourites()
     models_[3]->SetRows(std::move(rows));
 }
 
-PlaylistJobRequest TListForm::MakePlaylistRequest(const std::shared_ptr<FoldedLists>& preparation) const
-{
-    if (context_.StreamPassphrase.empty())
-        throw std::logic_error("The stream passphrase has not been built yet");
-    PlaylistJobRequest request;
-    request.storeFolder = ToPath(context_.PlaylistsFolder());
-    request.shippedCatalogue = ToPath(context_.CataloguePath());
-    request.favourites = ToPath(context_.FavouritesPath());
-    request.passphrase = context_.StreamPassphrase;
-    request.preparation = preparation;
-    return request;
-}
-
-void TListForm::ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded)
-{
-    // The rows and their folded captions were made on the job's thread; only handing them to the
-    // models is left here. Rows read before those shown now are old.
-    if (result.lists && result.listsSerial < listsSerial_)
-        return;
-    if (result.lists) {
-        listsSerial_ = result.listsSerial;
-        std::array<std::vector<ListRow>*, 3> rows{&result.lists->tv, &result.lists->radio, &result.lists->webcam};
-        std::vector<ChannelListModel::HeldRows> held;
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (folded.captions[i].size() != rows[i]->size())
-                folded.captions[i] = ChannelListModel::FoldedCaptions(*rows[i]);
-            held.push_back(models_[i]->ReplaceRows(std::move(*rows[i]), std::move(folded.captions[i])));
-            folded.captions[i].clear();
-        }
-        result.lists.reset();
-        // The rows shown before are freed on a thread of their own, not on the window's.
-        if (disposal_)
-            disposal_->wait();
-        disposal_.reset(QThread::create([old = std::move(held)]() mutable { old.clear(); }));
-        disposal_->start();
-    } else {
-        LoadChannelLists();
-    }
-    if (result.favourites) {
-        models_[3]->SetRows(std::move(*result.favourites));
-        result.favourites.reset();
-    } else {
-        LoadFavourites();
-    }
-}
-
 void TListForm::AddPlaylist(QWidget* over)
 {
     // The dialogs open over the window the user is looking at: the main window's menu reaches
     // here while this window is hidden.
-    QWidget* owner = over ? over : this;
-    AddPlaylistDialog ask(owner);
-    if (ask.exec() != QDialog::Accepted)
-        return;
-    PlaylistJobRequest request = MakePlaylistRequest(playlistFolded_);
-    request.kind = PlaylistJobRequest::Kind::Add;
-    // A file is kept by its whole path, so that Refresh finds it from anywhere.
-    const QString source = ask.Source();
-    const QUrl url(source);
-    if (url.isLocalFile())
-        request.source = QFile::encodeName(url.toLocalFile()).toStdString();
-    else if (IsAddressSource(source.toStdString()) || source.contains(QStringLiteral("://")))
-        request.source = source.toStdString();
-    else
-        request.source = QFile::encodeName(QFileInfo(source).absoluteFilePath()).toStdString();
-    request.name = ask.Name().toStdString();
-    request.type = ask.Type();
-    PlaylistJobResult& result = RunWithProgress(owner, *playlistJob_, std::move(request));
-    if (result.outcome == PlaylistJobResult::Outcome::Done)
-        ApplyPlaylistResult(result, *playlistFolded_);
-    ShowJobResult(owner, result, QStringLiteral("Add playlist"));
+    ownPlaylists_->Add(over ? over : this);
 }
 
 void TListForm::ManagePlaylists(QWidget* over)
 {
-    PlaylistsDialog dialog(
-        *playlistJob_, [this] { return MakePlaylistRequest(playlistFolded_); }, over ? over : this);
-    connect(&dialog, &PlaylistsDialog::ListsChanged, this,
-            [this] { ApplyPlaylistResult(playlistJob_->Result(), *playlistFolded_); });
-    dialog.exec();
+    ownPlaylists_->Manage(over ? over : this);
 }
 
 void TListForm::RefreshOldPlaylists()
 {
-    if (context_.StreamPassphrase.empty() || quietJob_->Running() || !oldPlaylists_.empty())
-        return;
-    const auto now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
-    try {
-        for (const PlaylistInfo& playlist : PlaylistStore(ToPath(context_.PlaylistsFolder())).Playlists()) {
-            if (IsAddressSource(playlist.source) && now - playlist.updated > 24 * 60 * 60)
-                oldPlaylists_.push_back(playlist.key);
-        }
-    } catch (const ListFileError&) {
-        return; // the window reports the index when the user opens Manage playlists
-    }
-    RefreshNextOldPlaylist();
+    ownPlaylists_->RefreshOld();
 }
 
 bool TListForm::RefreshingPlaylists() const
 {
-    return quietJob_->Running() || !oldPlaylists_.empty();
-}
-
-void TListForm::RefreshNextOldPlaylist()
-{
-    if (oldPlaylists_.empty())
-        return;
-    PlaylistJobRequest request = MakePlaylistRequest(quietFolded_);
-    request.kind = PlaylistJobRequest::Kind::Refresh;
-    request.key = oldPlaylists_.front();
-    oldPlaylists_.erase(oldPlaylists_.begin());
-    quietJob_->Start(std::move(request));
+    return ownPlaylists_->Refreshing();
 }
 
 void TListForm::ShowOnTab(ChannelTab tab)

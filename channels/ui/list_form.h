@@ -15,8 +15,6 @@
 
 class QKeyEvent;
 class QMenu;
-class QNetworkAccessManager;
-class QThread;
 class QToolButton;
 class QTreeView;
 
@@ -29,9 +27,7 @@ namespace zentavo {
 struct AppContext;
 class ChannelListModel;
 class FavouritesPrompts;
-class PlaylistJob;
-struct PlaylistJobRequest;
-struct PlaylistJobResult;
+class OwnPlaylists;
 
 class TListForm : public QDialog {
     Q_OBJECT
@@ -99,9 +95,6 @@ private:
     bool SearchFieldKey(QKeyEvent* event);
     std::optional<QString> SelectedFavouriteId() const;
     ChannelListModel* ModelOf(const QTreeView* list) const;
-    PlaylistJobRequest MakePlaylistRequest(const std::shared_ptr<class FoldedLists>& preparation) const;
-    void ApplyPlaylistResult(PlaylistJobResult& result, FoldedLists& folded);
-    void RefreshNextOldPlaylist();
 
     std::unique_ptr<Ui::TListForm> ui;
     AppContext& context_;
@@ -113,15 +106,7 @@ private:
     QMenu* PopupMenu2 = nullptr;
     int sortColumn_ = 0;
     QToolButton* channelsButton_ = nullptr;
-    QNetworkAccessManager* network_ = nullptr;
-    PlaylistJob* playlistJob_ = nullptr; // the user's additions and changes
-    PlaylistJob* quietJob_ = nullptr; // the refresh at start-up
-    std::shared_ptr<FoldedLists> playlistFolded_; // what each job's thread prepared for the models
-    std::shared_ptr<FoldedLists> quietFolded_;
-    std::unique_ptr<QThread> disposal_; // frees the rows the lists held before a playlist change
-    // NextListsSerial of the rows shown: a job's result shows only when it is newer.
-    std::uint64_t listsSerial_ = 0;
-    std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
+    OwnPlaylists* ownPlaylists_ = nullptr;
 };
 
 } // namespace zentavo

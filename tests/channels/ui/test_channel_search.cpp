@@ -1,7 +1,7 @@
 // How the channel list's search compares (case and accents folded away, every word must be found),
 // and the list model that shows only the rows found.
+#include "channels/search_text.h"
 #include "channels/ui/channel_list_model.h"
-#include "channels/ui/search_text.h"
 
 #include <QPersistentModelIndex>
 #include <QTest>

@@ -1,5 +1,5 @@
 // The sort rule of the channel lists.
-#include "channels/ui/list_compare.h"
+#include "channels/list_compare.h"
 
 #include <QTest>
 
