@@ -9,6 +9,7 @@
 #include "app/mpris/mpris_wiring.h"
 #include "channels/app_context.h"
 #include "channels/ui/list_form.h"
+#include "channels/ui/plain_text.h"
 #include "crypto/stream_passphrase.h"
 #include "player/player_profile.h"
 #include "player/scene_graph_backend.h"
@@ -20,7 +21,6 @@
 #include "player/ui/splash_form.h"
 
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -30,7 +30,7 @@ namespace zentavo {
 
 void ShowStartupFailureBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), text, QMessageBox::Ok);
+    PlainMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), text, QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -11,14 +11,20 @@ namespace {
 // The rows a message names one by one; the rest are counted.
 constexpr std::size_t kNamedLeftOutRows = 20;
 
-} // namespace
-
-ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath)
+ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* held, IdFilter takes)
 {
     const Catalogue catalogue = Catalogue::Load(cataloguePath);
     const ChannelIdIndex index(catalogue);
     ChannelLists lists;
-    catalogue.ForEachChannel([&lists, &index](const XmlElement& element, const ChannelRecord& record) {
+    // Ids of this catalogue join held once it is read: within it, the index decides.
+    std::vector<std::string> ids;
+    catalogue.ForEachChannel([&](const XmlElement& element, const ChannelRecord& record) {
+        const std::string_view id = TrimXmlSpace(record.id);
+        if (takes && !takes(id))
+            return;
+        const bool canonical = IsCanonicalChannelId(id);
+        if (held && canonical)
+            ids.emplace_back(id);
         // type2 is compared exactly; an item of any other type has no list and is skipped.
         std::vector<ListRow>* list = nullptr;
         if (record.type2 == "tv")
@@ -29,12 +35,12 @@ ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath)
             list = &lists.webcam;
         else
             return;
-        const std::string_view id = TrimXmlSpace(record.id);
         // Playing looks the id up: when that finds another item (an earlier one with the same
-        // id), the row would play that item's stream under this row's name.
-        if (IsCanonicalChannelId(id)) {
+        // id, in this catalogue or in one read before), the row would play that item's stream under
+        // this row's name.
+        if (canonical) {
             const auto found = index.Find(id);
-            if (found && !(*found == element))
+            if ((found && !(*found == element)) || (held && held->contains(std::string(id))))
                 list = &lists.leftOut;
         }
         ListRow& row = list->emplace_back();
@@ -48,7 +54,23 @@ ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath)
         row.iconIndex = IconIndexOf(record.imgindex);
         row.logo = TrimXmlSpace(record.logo);
     });
+    if (held) {
+        for (std::string& id : ids)
+            held->insert(std::move(id));
+    }
     return lists;
+}
+
+} // namespace
+
+ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath)
+{
+    return BuildLists(cataloguePath, nullptr, nullptr);
+}
+
+ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath, HeldIds& held, IdFilter takes)
+{
+    return BuildLists(cataloguePath, &held, takes);
 }
 
 std::string LeftOutRowsMessage(const std::vector<ListRow>& leftOut)

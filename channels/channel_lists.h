@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace zentavo {
@@ -14,6 +16,18 @@ namespace zentavo {
 // already has is left out of the lists and put into leftOut. Row ids are the id text without
 // the XML white space around it.
 ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath);
+
+// The ids (channel_id.h) that the items of the catalogues read so far have, when the lists of
+// several catalogues are built as one.
+using HeldIds = std::unordered_set<std::string>;
+// Whether a catalogue's item with that id belongs in the lists at all; the others are skipped as if
+// the catalogue did not hold them.
+using IdFilter = bool (*)(std::string_view id);
+
+// One catalogue of several read in turn, with the rule of one catalogue over all of them: a row
+// whose id an item of an earlier catalogue has (held) is left out as well; then the ids of this
+// catalogue's items are added to held. With a filter, only items whose id it takes count.
+ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath, HeldIds& held, IdFilter takes = nullptr);
 
 // The words that tell the user which rows were left out; empty when none was.
 std::string LeftOutRowsMessage(const std::vector<ListRow>& leftOut);

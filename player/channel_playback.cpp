@@ -4,6 +4,7 @@
 
 #include "channels/app_context.h"
 #include "channels/channel_id.h"
+#include "channels/playlists/combined_lists.h"
 #include "channels/playlists/playlist_store.h"
 
 #include <QFile>
@@ -27,10 +28,10 @@ ChannelPlayback::ChannelPlayback(const AppContext& context, ScratchFolder& scrat
 
 ChannelPlay ChannelPlayback::Play(const std::string& channelId, const FillOptions& options) const
 {
-    // A channel of the user's own playlists is played from the catalogue that holds it.
-    std::filesystem::path catalogue = ToPath(context_.CataloguePath());
-    if (const auto own = PlaylistStore(ToPath(context_.PlaylistsFolder())).CatalogueHolding(channelId))
-        catalogue = *own;
+    // A channel of the user's own playlists is played from the catalogue that holds it: the one
+    // whose row the lists show for that id, never another that holds the id as well.
+    const std::filesystem::path catalogue = CatalogueShowing(
+        ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())), channelId);
     const std::optional<PreparedPlay> play = PreparePlay(catalogue, channelId, context_.StreamPassphrase, options);
     if (!play) {
         // A lookup compares ids as written: text that is not a plain number finds no channel.

@@ -10,6 +10,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace zentavo {
 
 QString DefaultLogoFolder()
@@ -18,7 +22,61 @@ QString DefaultLogoFolder()
         + QStringLiteral("/zentavo-player/logos");
 }
 
-LogoDiskCache::LogoDiskCache(QString folder, qint64 maxBytes) : folder_(std::move(folder)), maxBytes_(maxBytes) {}
+namespace {
+
+constexpr qsizetype kHashDigits = 64; // SHA-256 in hexadecimal
+
+// A name FilePath gives: the lower-case hexadecimal hash of an address and ".png".
+bool IsLogoFileName(const QString& name)
+{
+    if (name.size() != kHashDigits + 4 || !name.endsWith(QLatin1String(".png")))
+        return false;
+    for (qsizetype i = 0; i < kHashDigits; ++i) {
+        const char16_t c = name[i].unicode();
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    }
+    return true;
+}
+
+// The files the cache wrote, in that order: regular files (a link is none of ours) of its naming.
+QFileInfoList OwnFiles(const QString& folder, QDir::SortFlags order)
+{
+    QFileInfoList own;
+    for (const QFileInfo& info :
+         QDir(folder).entryInfoList({QStringLiteral("*.png")}, QDir::Files | QDir::NoSymLinks, order)) {
+        if (IsLogoFileName(info.fileName()))
+            own.append(info);
+    }
+    return own;
+}
+
+} // namespace
+
+LogoDiskCache::LogoDiskCache(QString folder, qint64 maxBytes) : folder_(QDir::cleanPath(folder)), maxBytes_(maxBytes) {}
+
+bool LogoDiskCache::FolderUsable() const
+{
+    if (refused_)
+        return false;
+    struct stat info {};
+    // lstat: the folder itself, not what a link names.
+    if (::lstat(QFile::encodeName(folder_).constData(), &info) != 0)
+        return false; // missing: nothing stored yet
+    const char* reason = nullptr;
+    if (S_ISLNK(info.st_mode))
+        reason = "is a symbolic link, not a folder";
+    else if (!S_ISDIR(info.st_mode))
+        reason = "is not a folder";
+    else if (info.st_uid != ::getuid())
+        reason = "belongs to another user";
+    if (!reason)
+        return true;
+    // Once a session: every row on screen asks for its logo.
+    refused_ = true;
+    qWarning("zentavo: the logo folder \"%s\" %s; logos are not kept on disk", qUtf8Printable(folder_), reason);
+    return false;
+}
 
 QString LogoDiskCache::FilePath(const QString& address) const
 {
@@ -28,7 +86,12 @@ QString LogoDiskCache::FilePath(const QString& address) const
 
 std::optional<QImage> LogoDiskCache::Load(const QString& address) const
 {
-    QFile file(FilePath(address));
+    if (!FolderUsable())
+        return std::nullopt;
+    const QString path = FilePath(address);
+    if (QFileInfo(path).isSymLink())
+        return std::nullopt; // not a file the cache wrote
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::ExistingOnly))
         return std::nullopt;
     QImageReader reader(&file, "png");
@@ -46,8 +109,9 @@ void LogoDiskCache::ReadFolderOnce() const
         return;
     folderRead_ = true;
     total_ = 0;
-    const QFileInfoList files = QDir(folder_).entryInfoList({QStringLiteral("*.png")}, QDir::Files);
-    for (const QFileInfo& info : files)
+    if (!FolderUsable())
+        return;
+    for (const QFileInfo& info : OwnFiles(folder_, QDir::NoSort))
         total_ += info.size();
 }
 
@@ -59,15 +123,26 @@ qint64 LogoDiskCache::TotalBytes() const
 
 bool LogoDiskCache::Store(const QString& address, const QImage& logo)
 {
+    if (refused_)
+        return false;
     ReadFolderOnce();
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!logo.save(&buffer, "PNG"))
         return false;
-    if (!QDir().mkpath(folder_))
+    // The folder is the cache's own, closed to other users; the folders above it are as the user has
+    // them.
+    if (!QDir().mkpath(QFileInfo(folder_).path()))
+        return false;
+    if (::mkdir(QFile::encodeName(folder_).constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    if (!FolderUsable())
         return false;
     const QString path = FilePath(address);
+    // A link of the cache's naming is none of its files; replacing it must not write where it points.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        return false;
     const qint64 before = QFileInfo(path).exists() ? QFileInfo(path).size() : 0;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
@@ -82,8 +157,7 @@ void LogoDiskCache::Evict()
 {
     // Down to nine tenths of the bound, so that the next few logos do not each start a new round.
     const qint64 target = maxBytes_ - maxBytes_ / 10;
-    QFileInfoList files =
-        QDir(folder_).entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Time | QDir::Reversed);
+    const QFileInfoList files = OwnFiles(folder_, QDir::Time | QDir::Reversed);
     total_ = 0;
     for (const QFileInfo& info : files)
         total_ += info.size();

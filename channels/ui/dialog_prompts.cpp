@@ -1,11 +1,12 @@
 #include "dialog_prompts.h"
 
+#include "plain_text.h"
+
 #include "channels/catalogue.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 
 namespace zentavo {
 
@@ -21,8 +22,9 @@ QWidget* Owner()
 
 bool DialogPrompts::ConfirmAdd()
 {
-    return QMessageBox::question(Owner(), kAppTitle, QStringLiteral("Add this channel to My Favorites ?"),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return ShowPlainMessage(Owner(), QMessageBox::Question, kAppTitle,
+                            QStringLiteral("Add this channel to My Favorites ?"), QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::Yes)
         == QMessageBox::Yes;
 }
 
@@ -39,12 +41,13 @@ std::optional<QString> DialogPrompts::AskComment(const QString& currentComment)
 
 void DialogPrompts::ShowListFileError()
 {
-    QMessageBox::critical(Owner(), kAppTitle, QString::fromUtf8(kListFileMessage));
+    ShowPlainMessage(Owner(), QMessageBox::Critical, kAppTitle, QString::fromUtf8(kListFileMessage));
 }
 
 void DialogPrompts::ShowLeftOutRows(const QString& message)
 {
-    QMessageBox::warning(Owner(), kAppTitle, message);
+    // The names of the rows come from the catalogues.
+    ShowPlainMessage(Owner(), QMessageBox::Warning, kAppTitle, message);
 }
 
 } // namespace zentavo

@@ -1,7 +1,8 @@
 #include "playlist_progress.h"
 
+#include "plain_text.h"
+
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QProgressDialog>
 
 namespace zentavo {
@@ -50,13 +51,13 @@ void ShowJobResult(QWidget* parent, const PlaylistJobResult& result, const QStri
     case PlaylistJobResult::Outcome::Done: {
         if (result.message.isEmpty())
             return;
-        QMessageBox box(QMessageBox::Information, title, result.message, QMessageBox::Ok, parent);
+        PlainMessageBox box(QMessageBox::Information, title, result.message, QMessageBox::Ok, parent);
         box.setObjectName(QStringLiteral("PlaylistSummary"));
         box.exec();
         return;
     }
     case PlaylistJobResult::Outcome::Failed: {
-        QMessageBox box(QMessageBox::Warning, title, result.message, QMessageBox::Ok, parent);
+        PlainMessageBox box(QMessageBox::Warning, title, result.message, QMessageBox::Ok, parent);
         box.setObjectName(QStringLiteral("PlaylistFailure"));
         box.exec();
         return;

@@ -1,5 +1,6 @@
 #include "playlists_dialog.h"
 
+#include "plain_text.h"
 #include "playlist_progress.h"
 
 #include "channels/catalogue.h"
@@ -8,7 +9,6 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -52,15 +52,15 @@ void PlaylistsDialog::Reload()
     try {
         playlists = PlaylistStore(makeRequest_().storeFolder).Playlists();
     } catch (const ListFileError& error) {
-        QMessageBox::warning(
-            this, windowTitle(),
+        ShowPlainMessage(
+            this, QMessageBox::Warning, windowTitle(),
             QStringLiteral("The list of playlists cannot be read: %1").arg(QString::fromStdString(error.detail())));
     }
     for (const PlaylistInfo& playlist : playlists) {
         auto* item = new QTreeWidgetItem(table_);
         item->setText(0, QString::fromStdString(playlist.name));
         item->setText(1, QString::fromStdString(playlist.source));
-        item->setToolTip(1, item->text(1));
+        item->setToolTip(1, PlainToolTip(item->text(1)));
         item->setText(2, QString::number(playlist.count));
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(3, QDateTime::fromSecsSinceEpoch(playlist.updated).toString(QStringLiteral("yyyy-MM-dd HH:mm")));
@@ -86,12 +86,13 @@ void PlaylistsDialog::Run(PlaylistJobRequest::Kind kind)
     if (!item || job_.Running())
         return;
     if (kind == PlaylistJobRequest::Kind::Remove) {
-        QMessageBox question(QMessageBox::Question, windowTitle(),
-                             QStringLiteral("Remove the playlist \u201C%1\u201D and its %2 channels from the lists?\n"
-                                            "Favourites of its channels stay in the favourites file; they show again "
-                                            "when the same playlist is added again.")
-                                 .arg(item->text(0), item->text(2)),
-                             QMessageBox::Yes | QMessageBox::No, this);
+        PlainMessageBox question(
+            QMessageBox::Question, windowTitle(),
+            QStringLiteral("Remove the playlist \u201C%1\u201D and its %2 channels from the lists?\n"
+                           "Favourites of its channels stay in the favourites file; they show again "
+                           "when the same playlist is added again.")
+                .arg(item->text(0), item->text(2)),
+            QMessageBox::Yes | QMessageBox::No, this);
         question.setObjectName(QStringLiteral("RemovePlaylistQuestion"));
         question.setDefaultButton(QMessageBox::No);
         if (question.exec() != QMessageBox::Yes)

@@ -1,6 +1,6 @@
 #include "error_report.h"
 
-#include <QMessageBox>
+#include "channels/ui/plain_text.h"
 
 namespace zentavo {
 
@@ -15,7 +15,8 @@ namespace {
 
 void ShowErrorBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Zentavo Player"), text, QMessageBox::Ok);
+    // What an error says can come from outside: a file's name, a server's answer.
+    PlainMessageBox box(QMessageBox::Critical, QStringLiteral("Zentavo Player"), text, QMessageBox::Ok);
     box.exec();
 }
 

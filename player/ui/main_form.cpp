@@ -12,6 +12,7 @@
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
 #include "channels/ui/list_form.h"
+#include "channels/ui/plain_text.h"
 #include "crypto/stream_passphrase.h"
 #include "player/contract/host_names.h"
 #include "player/page_generation.h"
@@ -23,7 +24,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
@@ -455,9 +455,8 @@ void TMainForm::PlayChannelById(const QString& id, const QString& name)
         // was, with the reason in words.
         play = playback_.Play(id.toStdString(), options);
     } catch (const ListFileError&) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Zentavo Player"), QString::fromLatin1(kListFileMessage),
-                        QMessageBox::Ok);
-        box.exec();
+        ShowPlainMessage(nullptr, QMessageBox::Critical, QStringLiteral("Zentavo Player"),
+                         QString::fromLatin1(kListFileMessage));
         return;
     }
     ShowPlay(play, name);
@@ -489,7 +488,8 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
         break;
     }
     ShowPlayerPage(play.page);
-    setWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]"));
+    // The name comes from a catalogue or a playlist.
+    setWindowTitle(PlainWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]")));
     emit ChannelStarted(name);
 }
 

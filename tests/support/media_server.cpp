@@ -92,9 +92,9 @@ void MediaServer::Redirect(const QString& path, const QString& target)
 {
     redirects_.insert(NormalPath(path), NormalPath(target));
 }
-void MediaServer::AnswerStatus(const QString& path, int status)
+void MediaServer::AnswerStatus(const QString& path, int status, const QByteArray& reason)
 {
-    statuses_.insert(NormalPath(path), status);
+    statuses_.insert(NormalPath(path), qMakePair(status, reason));
 }
 void MediaServer::CloseAfter(const QString& path, int delayMs, Closing how)
 {
@@ -165,9 +165,9 @@ void MediaServer::OnReadyRead(QTcpSocket* socket)
         }
         if (statuses_.contains(path)) {
             const QByteArray body = "refused\n";
-            socket->write("HTTP/1.1 " + QByteArray::number(statuses_.value(path))
-                          + " Refused\r\nContent-Type: text/plain\r\n" + cors
-                          + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            const auto [status, reason] = statuses_.value(path);
+            socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\nContent-Type: text/plain\r\n"
+                          + cors + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
             continue;
         }
         if (silentAfter_.contains(path)) {

@@ -42,8 +42,9 @@ public:
     void SetCorsAllowed(bool allowed);
     // Requests for this path are answered "302 Found" to the target path (relative to the folder).
     void Redirect(const QString& path, const QString& target);
-    // Requests for this path are answered with this status and a short text body.
-    void AnswerStatus(const QString& path, int status);
+    // Requests for this path are answered with this status, reason phrase and a short text body
+    // (such as markup in the reason, as a hostile server sends it).
+    void AnswerStatus(const QString& path, int status, const QByteArray& reason = "Refused");
     enum class Closing {
         BeforeAnswer, // read the request, answer nothing, close
         MidStream, // answer 200 (no length) with a few bytes of the file or of zeros, then close
@@ -72,7 +73,7 @@ private:
     QHash<QString, int> counts_;
     QSet<QString> stalled_;
     QHash<QString, QString> redirects_;
-    QHash<QString, int> statuses_;
+    QHash<QString, QPair<int, QByteArray>> statuses_;
     QHash<QString, QPair<int, Closing>> closing_;
     QHash<QString, qint64> silentAfter_;
     QHash<QString, QByteArray> types_;

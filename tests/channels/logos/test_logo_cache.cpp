@@ -1,5 +1,5 @@
 // Channel logos: what is fetched and from where, the limits of a fetch, failures that are not tried
-// again, the disk cache and its bound.
+// again, the disk cache and its bound, and the files and folders the disk cache leaves alone.
 #include "channels/logos/logo_cache.h"
 #include "channels/logos/logo_decoder.h"
 #include "channels/logos/logo_disk_cache.h"
@@ -11,7 +11,11 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMap>
 #include <QRandomGenerator>
+
+#include <cstdio>
+#include <utility>
 
 using namespace zentavo;
 using zentavo::test::MediaServer;
@@ -52,6 +56,36 @@ void Write(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+// The names and contents of the files in a folder.
+QMap<QString, QByteArray> Contents(const QString& folder)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
+        QFile file(info.filePath());
+        contents.insert(info.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable"));
+    }
+    return contents;
+}
+
+// Counts the warnings logged while it lives.
+class WarningCount {
+public:
+    WarningCount() : previous_(qInstallMessageHandler(&WarningCount::Handle)) { count_ = 0; }
+    ~WarningCount() { qInstallMessageHandler(previous_); }
+    int Count() const { return count_; }
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type == QtWarningMsg) {
+            ++count_;
+            std::fprintf(stderr, "warning: %s\n", qPrintable(message));
+        }
+    }
+    QtMessageHandler previous_;
+    static inline int count_ = 0;
+};
+
 LogoCacheOptions Options(const QString& folder, int timeoutMs = 5000)
 {
     LogoCacheOptions options;
@@ -73,6 +107,9 @@ private slots:
     void failedLogosAreNotAskedForAgain();
     void fetchesFourAtATimeAndOnlyWhatIsShownNow();
     void diskCacheStaysWithinItsBound();
+    void evictionTakesOnlyTheCachesOwnFiles();
+    void refusesAFolderThatIsNotItsOwn_data();
+    void refusesAFolderThatIsNotItsOwn();
 
 private:
     std::unique_ptr<QTemporaryDir> served_, cache_;
@@ -281,6 +318,111 @@ void LogoCacheTest::diskCacheStaysWithinItsBound()
     // A new session counts what the folder holds.
     LogoDiskCache again(cache_->path() + QStringLiteral("/logos"), disk.MaxBytes());
     QCOMPARE(again.TotalBytes(), total);
+}
+
+void LogoCacheTest::evictionTakesOnlyTheCachesOwnFiles()
+{
+    const QString folder = cache_->path() + QStringLiteral("/logos");
+    QVERIFY(QDir().mkpath(folder));
+    // Pictures of the user's and files near the cache's naming, all used long ago; a link of the
+    // cache's naming to a picture elsewhere.
+    const QString hash(64, QLatin1Char('a'));
+    const QByteArray picture = Encoded(Noise(64, 3), "PNG");
+    for (const QString& name : {QStringLiteral("holiday.png"), QString(64, QLatin1Char('A')) + QStringLiteral(".png"),
+                                hash + QStringLiteral(".jpg"), hash.left(63) + QStringLiteral(".png")})
+        Write(QDir(folder).filePath(name), picture);
+    Write(cache_->filePath(QStringLiteral("elsewhere.png")), picture);
+    QVERIFY(QFile::link(cache_->filePath(QStringLiteral("elsewhere.png")),
+                        QDir(folder).filePath(hash + QStringLiteral(".png"))));
+    const QDateTime longAgo = QDateTime::currentDateTimeUtc().addDays(-100);
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::NoSymLinks)) {
+        QFile file(info.filePath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+    }
+    const QMap<QString, QByteArray> before = Contents(folder);
+
+    const qint64 one = Encoded(Noise(32, 7), "PNG").size();
+    LogoDiskCache disk(folder, 5 * one + one / 2);
+    QCOMPARE(disk.TotalBytes(), qint64{0});
+    for (int i = 0; i < 12; ++i) {
+        QVERIFY(disk.Store(QStringLiteral("https://logos.example/%1.png").arg(i), Noise(32, 100 + quint32(i))));
+        QVERIFY(disk.TotalBytes() <= disk.MaxBytes());
+    }
+    QMap<QString, QByteArray> after = Contents(folder);
+    qint64 own = 0;
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        QCOMPARE(after.value(it.key()), it.value());
+        after.remove(it.key());
+    }
+    for (const QByteArray& bytes : std::as_const(after))
+        own += bytes.size();
+    QCOMPARE(own, disk.TotalBytes());
+    QVERIFY(after.size() <= 5);
+    QVERIFY(QFileInfo(QDir(folder).filePath(hash + QStringLiteral(".png"))).isSymLink());
+    QCOMPARE(Contents(cache_->path()).value(QStringLiteral("elsewhere.png")), picture);
+    // The link is no logo of the cache: its address finds nothing, and storing it replaces the
+    // link, not the picture it points to.
+    const QString linked = QStringLiteral("https://logos.example/linked.png");
+    LogoDiskCache named(cache_->path() + QStringLiteral("/named"), disk.MaxBytes());
+    QVERIFY(QDir().mkpath(cache_->path() + QStringLiteral("/named")));
+    QVERIFY(QFile::link(cache_->filePath(QStringLiteral("elsewhere.png")), named.FilePath(linked)));
+    QVERIFY(!named.Load(linked));
+    QVERIFY(named.Store(linked, Noise(32, 5)));
+    QVERIFY(!QFileInfo(named.FilePath(linked)).isSymLink());
+    QCOMPARE(Contents(cache_->path()).value(QStringLiteral("elsewhere.png")), picture);
+}
+
+void LogoCacheTest::refusesAFolderThatIsNotItsOwn_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("a link to a folder of pictures") << true;
+    QTest::newRow("a file") << false;
+}
+
+void LogoCacheTest::refusesAFolderThatIsNotItsOwn()
+{
+    QFETCH(bool, link);
+    const QString address = server_->Url(QStringLiteral("red.png")).toString();
+    const QString folder = cache_->path() + QStringLiteral("/logos");
+    const QString pictures = cache_->path() + QStringLiteral("/pictures");
+    QVERIFY(QDir().mkpath(pictures));
+    // The pictures include one of the cache's naming for the address asked for.
+    for (int i = 0; i < 8; ++i)
+        Write(QDir(pictures).filePath(QStringLiteral("photo-%1.png").arg(i)), Encoded(Noise(32, quint32(i)), "PNG"));
+    const QString ownName = QFileInfo(LogoDiskCache(folder, 0).FilePath(address)).fileName();
+    Write(QDir(pictures).filePath(ownName), Encoded(Filled({32, 32}, Qt::blue), "PNG"));
+    if (link)
+        QVERIFY(QFile::link(pictures, folder));
+    else
+        Write(folder, "not a folder");
+    const QMap<QString, QByteArray> before = Contents(pictures);
+
+    const WarningCount warnings;
+    {
+        // A bound below one logo: anything the cache may remove, it would.
+        LogoDiskCache disk(folder, 1);
+        QCOMPARE(disk.TotalBytes(), qint64{0});
+        QVERIFY(!disk.Load(address));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(!disk.Store(QStringLiteral("https://logos.example/%1.png").arg(i), Noise(32, quint32(i))));
+        QVERIFY(disk.Refused());
+    }
+    QCOMPARE(warnings.Count(), 1);
+
+    // The lists still show the logo, from memory; one warning again for the session.
+    LogoCacheOptions options = Options(folder);
+    options.maxDiskBytes = 1;
+    LogoCache cache(options);
+    QSignalSpy ready(&cache, &LogoCache::LogoReady);
+    cache.Show({address});
+    QTRY_COMPARE_WITH_TIMEOUT(ready.size(), 1, test::Limit(5000));
+    QCOMPARE(cache.Logo(address).pixmap(32, 32).toImage().pixelColor(16, 16).rgb(), QColor(Qt::red).rgb());
+    QCOMPARE(server_->RequestCount(QStringLiteral("red.png")), 1);
+    QCOMPARE(warnings.Count(), 2);
+
+    QCOMPARE(Contents(pictures), before);
+    QCOMPARE(QFileInfo(folder).isSymLink(), link);
 }
 
 QTEST_MAIN(LogoCacheTest)

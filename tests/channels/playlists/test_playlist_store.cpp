@@ -1,6 +1,9 @@
 // The user's own playlists without a window: ids of their own range, the store's round trip, ids and
-// favourites across a new reading, removal, and the lists and favourites over both catalogues.
+// favourites across a new reading, removal, the lists and favourites over both catalogues, and ids
+// that collide across catalogues.
 #include "channels/catalogue.h"
+#include "channels/channel_id.h"
+#include "channels/channel_lists.h"
 #include "channels/favourites_store.h"
 #include "channels/playlists/combined_lists.h"
 #include "channels/playlists/own_channel_id.h"
@@ -260,6 +263,65 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ListFileError, files.store.Playlists());
         QCOMPARE(Captions(BuildAllChannelLists(files.shipped, files.store).tv), (Strings{" Germany - Alpha TV"}));
         QCOMPARE(AllCataloguePaths(files.shipped, files.store), (std::vector<std::filesystem::path>{files.shipped}));
+    }
+
+    // One id in two catalogues (a playlist file edited by hand, or by an older version): the lists
+    // show the first holder's row only and name the others, and playing the id plays that row.
+    void collidingIdsShowAndPlayTheFirstHolder()
+    {
+        Files files;
+        const PlaylistInfo first =
+            files.store.Add("First", "f.m3u", {Channel("One", "http://one.example/live")}, kPassphrase, 1);
+        const PlaylistInfo second =
+            files.store.Add("Second", "s.m3u",
+                            {Channel("Other", "http://other.example/live"), Channel("Two", "http://two.example/live"),
+                             Channel("Four", "http://four.example/live", "radio")},
+                            kPassphrase, 2);
+        const auto secondIds = IdsAndAddresses(files.store.CataloguePath(second));
+        const std::string oneId = IdsAndAddresses(files.store.CataloguePath(first)).begin()->first;
+        const std::string otherId = IdOf(secondIds, "http://other.example/live");
+        const std::string twoId = IdOf(secondIds, "http://two.example/live");
+        const std::string fourId = IdOf(secondIds, "http://four.example/live");
+        // Other takes One's id; the shipped catalogue holds Two's id, on an item of no list.
+        QByteArray edited = ReadBytes(files.store.CataloguePath(second));
+        edited.replace(QByteArray::fromStdString(otherId), QByteArray::fromStdString(oneId));
+        QVERIFY(WriteBytes(files.store.CataloguePath(second), edited));
+        WriteBytes(files.shipped,
+                   CatalogueXml({ItemXml({"1", "Alpha TV", "Germany", "", "tv", "0", "u"}),
+                                 ItemXml({twoId, "Gamma", "Italy", "", "other", "0", "u"})}));
+
+        const ChannelLists lists = BuildAllChannelLists(files.shipped, files.store);
+        const std::string marker = kOwnRowMarker;
+        QCOMPARE(Captions(lists.tv), (Strings{" Germany - Alpha TV", " Germany - One" + marker}));
+        QCOMPARE(Captions(lists.radio), (Strings{" Germany - Four" + marker}));
+        QCOMPARE(Captions(lists.leftOut), (Strings{" Germany - Other" + marker, " Germany - Two" + marker}));
+        const std::string message = LeftOutRowsMessage(lists.leftOut);
+        QVERIFY2(message.find("Germany - Other" + marker + " (id " + oneId + ")") != std::string::npos,
+                 message.c_str());
+        QVERIFY2(message.find("Germany - Two" + marker + " (id " + twoId + ")") != std::string::npos, message.c_str());
+
+        // Playing an id plays the row shown for it, from the catalogue that holds that row.
+        const struct {
+            std::string id;
+            std::filesystem::path catalogue;
+            std::string address; // empty: an item of the shipped catalogue
+        } plays[] = {
+            {oneId, files.store.CataloguePath(first), "http://one.example/live"},
+            {" " + oneId + "\n", files.store.CataloguePath(first), "http://one.example/live"},
+            {fourId, files.store.CataloguePath(second), "http://four.example/live"},
+            {twoId, files.shipped, ""},
+            {"1", files.shipped, ""},
+        };
+        for (const auto& play : plays) {
+            const std::filesystem::path catalogue = CatalogueShowing(files.shipped, files.store, play.id);
+            QCOMPARE(catalogue, play.catalogue);
+            if (!play.address.empty())
+                QCOMPARE(IdsAndAddresses(catalogue).at(std::string(TrimXmlSpace(play.id))), play.address);
+        }
+        // The favourites rows name the same channel.
+        QCOMPARE(AddFavourite(files.favourites, oneId), EditResult::Changed);
+        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, AllCataloguePaths(files.shipped, files.store))),
+                 (Strings{"Germany - One"}));
     }
 
     void summaryInWords()

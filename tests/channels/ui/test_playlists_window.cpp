@@ -1,7 +1,8 @@
 // The user's own playlists from the channel list window, with the real dialogs answered by the test:
 // Channels > Add playlist... from a file and from an address on 127.0.0.1, the summary, a failed
 // download, Cancel, Manage playlists (Refresh keeping ids and favourites, Remove), and the quiet
-// refresh of old address playlists.
+// refresh of old address playlists; and text from outside (a server's reason phrase, a playlist's
+// name, a file's path) shown as written in the boxes and tooltips.
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -16,11 +17,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -90,6 +93,37 @@ std::unique_ptr<Answer> AnswerMessage(const QString& objectName, QString& text)
         text = box->text();
         box->button(QMessageBox::Ok)->click();
     });
+}
+
+// What a message box showed: its text, and whether its label took that text as plain text (a label
+// left to guess takes text that looks like markup for rich text).
+struct Shown {
+    QString text;
+    bool plain = false;
+};
+
+std::unique_ptr<Answer> AnswerShown(const QString& objectName, Shown& shown,
+                                    QMessageBox::StandardButton button = QMessageBox::Ok)
+{
+    return std::make_unique<Answer>(objectName, [&shown, button](QWidget* widget) {
+        auto* box = static_cast<QMessageBox*>(widget);
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        shown.text = label->text();
+        shown.plain = label->textFormat() == Qt::PlainText
+            || (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
+        box->button(button)->click();
+    });
+}
+
+// The text a tooltip shows: QToolTip lays it out as rich text when it looks like it.
+QString ToolTipShows(const QString& tooltip)
+{
+    if (!Qt::mightBeRichText(tooltip))
+        return tooltip;
+    QTextDocument document;
+    document.setHtml(tooltip);
+    return document.toPlainText();
 }
 
 QStringList Captions(TListForm& form, int number)
@@ -306,6 +340,56 @@ private slots:
         QVERIFY(!Captions(*window.form, 2).contains(Own("  - Only Radio")));
         QCOMPARE(Captions(*window.form, 4), (QStringList{QStringLiteral("Germany - Erste")}));
         QVERIFY(window.fixture.Favourites().contains(onlyId.toLatin1()));
+    }
+
+    void outsideTextShowsAsWritten()
+    {
+        Window window;
+        // A heading that claims success, a local file as a picture, a link for the desktop's opener.
+        const QByteArray markup = "<h1 style=\"color:red\">Imported 999 channels</h1><img src=\"file:///etc/hostname\">"
+                                  "<a href=\"file:///etc/\">Details</a>";
+        window.server.AnswerStatus(QStringLiteral("hostile.m3u"), 500, markup);
+        Shown failure;
+        auto add = AnswerAddDialog(window.server.Url(QStringLiteral("hostile.m3u")).toString());
+        auto done = AnswerShown(QStringLiteral("PlaylistFailure"), failure);
+        window.TriggerAdd();
+        QVERIFY(done->Answered());
+        QCOMPARE(failure.text, QStringLiteral("The server answered 500 %1.").arg(QString::fromLatin1(markup)));
+        QVERIFY(failure.plain);
+
+        // A playlist whose name and file name carry markup.
+        const QString name = QStringLiteral("<b>Imported 999 channels</b>");
+        const QString file = window.served.filePath(QStringLiteral("<i>list.m3u"));
+        ListFixture::WriteFile(file, kList);
+        Shown summary;
+        add = AnswerAddDialog(file, name);
+        done = AnswerShown(QStringLiteral("PlaylistSummary"), summary);
+        window.TriggerAdd();
+        QVERIFY2(summary.text.startsWith(QStringLiteral("Imported 2 channels from \u201C%1\u201D.").arg(name)),
+                 qPrintable(summary.text));
+        QVERIFY(summary.plain);
+
+        QString nameShown;
+        QString sourceTip;
+        Shown question;
+        const auto manage = std::make_unique<Answer>(QStringLiteral("PlaylistsDialog"), [&](QWidget* dialog) {
+            auto* table = dialog->findChild<QTreeWidget*>(QStringLiteral("PlaylistTable"));
+            nameShown = table->topLevelItem(0)->text(0);
+            sourceTip = table->topLevelItem(0)->toolTip(1);
+            table->setCurrentItem(table->topLevelItem(0));
+            const auto no = AnswerShown(QStringLiteral("RemovePlaylistQuestion"), question, QMessageBox::No);
+            dialog->findChild<QPushButton*>(QStringLiteral("RemoveButton"))->click();
+            QVERIFY(no->Answered());
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        window.form->findChild<QAction*>(QStringLiteral("ManagePlaylistsAction"))->trigger();
+        QVERIFY(manage->Answered());
+        QCOMPARE(nameShown, name);
+        QCOMPARE(ToolTipShows(sourceTip), file);
+        QVERIFY2(question.text.startsWith(QStringLiteral("Remove the playlist \u201C%1\u201D").arg(name)),
+                 qPrintable(question.text));
+        QVERIFY(question.plain);
+        QCOMPARE(window.Store().Playlists().size(), size_t{1});
     }
 
     void quietRefreshOfOldAddressPlaylists()

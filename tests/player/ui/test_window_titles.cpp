@@ -1,6 +1,6 @@
 // What the desktop shows: the titles of the real windows and boxes as the X server holds them
 // (_NET_WM_NAME, read with xprop under Xvfb), and the texts, buttons and icons of the real question
-// and input dialogs of the favourites commands.
+// and input dialogs of the favourites commands; text from outside shown as written in them.
 #include "shell_fixture.h"
 
 #include "app/startup.h"
@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -124,6 +125,47 @@ private slots:
                                 [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
         QCOMPARE(errorTitle, QStringLiteral("Zentavo Player"));
         QCOMPARE(errorText, QStringLiteral("Something went wrong."));
+    }
+
+    // Text from outside (an error's words, the names of left-out rows, a start-up failure) shows as
+    // written: the label of the box takes it as plain text however much it looks like markup, and a
+    // channel's name in the window title keeps Qt's "[*]" placeholder as written.
+    void outsideTextShowsAsWritten()
+    {
+        const QString markup = QStringLiteral("<h1 style=\"color:red\">Imported 999 channels</h1>"
+                                              "<img src=\"file:///etc/hostname\"><a href=\"file:///etc/\">open</a>");
+        const ErrorReporter errors;
+        DialogPrompts prompts;
+        const struct {
+            const char* box;
+            std::function<void()> open;
+            QString shows;
+        } cases[] = {
+            {"error report", [&] { errors.Report(markup); }, markup + QLatin1Char('.')},
+            {"left-out rows", [&] { prompts.ShowLeftOutRows(markup); }, markup},
+            {"start-up failure", [&] { ShowStartupFailureBox(markup); }, markup},
+        };
+        for (const auto& each : cases) {
+            QString text;
+            Qt::TextFormat format = Qt::AutoText;
+            WhileModal<QMessageBox>(
+                each.open,
+                [&](QMessageBox* box) {
+                    const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                    QVERIFY(label);
+                    text = label->text();
+                    format = label->textFormat();
+                },
+                [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+            QVERIFY2(format == Qt::PlainText, each.box);
+            QCOMPARE(text, each.shows);
+        }
+
+        ShellFixture f;
+        f.ShowAndActivate();
+        f.Play(QStringLiteral("1"), QStringLiteral("<b>News</b> [*] 24"));
+        QTRY_COMPARE_WITH_TIMEOUT(NetWmName(f.form.get()), QStringLiteral("Zentavo Player - [ <b>News</b> [*] 24 ]"),
+                                  test::Limit(10000));
     }
 
     void addQuestionIsAYesNoQuestionBox_data()
