@@ -55,6 +55,7 @@ void ShowJobResult(QWidget* parent, const PlaylistJobResult& result, const QStri
         box.exec();
         return;
     }
+    case PlaylistJobResult::Outcome::Kept: // nothing changed, for the reason given
     case PlaylistJobResult::Outcome::Failed: {
         QMessageBox box(QMessageBox::Warning, title, result.message, QMessageBox::Ok, parent);
         box.setObjectName(QStringLiteral("PlaylistFailure"));
