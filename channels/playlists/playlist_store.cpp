@@ -9,11 +9,10 @@
 #include "channels/xml_document.h"
 #include "crypto/protected_string_cipher.h"
 #include "crypto/string_cipher.h"
-#include "text/format_characters.h"
-
 #include "files/file_descriptor.h"
 #include "files/folder_entries.h"
 #include "files/temporary_names.h"
+#include "text/format_characters.h"
 
 #include <cerrno>
 #include <charconv>
