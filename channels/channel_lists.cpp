@@ -4,6 +4,8 @@
 #include "channel_id.h"
 #include "channel_id_index.h"
 
+#include "text/format_characters.h"
+
 namespace zentavo {
 
 namespace {
@@ -48,6 +50,9 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
         row.caption.append(" ").append(record.country).append(" - ").append(record.name);
         if (!record.bandwidth.empty())
             row.caption.append("  (").append(record.bandwidth).append(")");
+        // A direction override in a name (lists written before the import removed them, or by
+        // hand) would reverse the rest of the row, the marks the lists add after it included.
+        RemoveHiddenFormatCharacters(row.caption);
         row.id = id;
         // An imgindex that is not a decimal integer leaves the row without an icon; the row
         // itself, and every other row, is listed as usual.

@@ -5,6 +5,8 @@
 #include "channel_id_index.h"
 #include "xml_document.h"
 
+#include "text/format_characters.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <system_error>
@@ -177,6 +179,8 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
             continue;
         ListRow& row = rows.emplace_back();
         row.caption = channel->ChildText("country") + " - " + channel->ChildText("name") + decoration;
+        // A direction override in a name would reverse the rest of the row.
+        RemoveHiddenFormatCharacters(row.caption);
         row.id = TrimXmlSpace(channel->ChildText("id"));
         row.iconIndex = IconIndexOf(channel->ChildText("imgindex"));
         row.logo = TrimXmlSpace(channel->ChildText("logo"));

@@ -67,7 +67,7 @@ int RunImport(const Args& args)
     PlaylistImport import(options);
     for (const std::string& input : inputs) {
         try {
-            import.AddPlaylist(ReadFileBytes(input), input);
+            import.AddPlaylist(ReadFileBytes(input, kMaxPlaylistBytes), input);
         } catch (const std::exception& error) {
             std::cerr << "zentavo-catalog import: " << input << ": " << error.what() << "\n";
             return kExitBadData;

@@ -26,7 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 std::string ReadFile(const std::string& path)
 {
-    return zentavo::ReadFileBytes(path);
+    return zentavo::ReadFileBytes(path, zentavo::kMaxPlaylistBytes);
 }
 
 double CpuMs()

@@ -1,7 +1,11 @@
 #include "file_bytes.h"
 
+#include "files/file_descriptor.h"
+#include "files/file_error.h"
+
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -10,56 +14,81 @@
 namespace zentavo {
 namespace {
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void Fail(const std::filesystem::path& path, int error)
+[[noreturn]] void Fail(const std::filesystem::path& path, const std::string& reason)
 {
-    throw std::runtime_error("cannot read " + path.string() + ": " + std::strerror(error));
+    throw std::runtime_error("cannot read " + path.string() + ": " + reason);
+}
+
+std::string TooLarge(std::int64_t maxBytes)
+{
+    return "it is more than the " + MegabytesText(maxBytes) + " MB a playlist may have";
+}
+
+// What a file that is not a regular one is, in words.
+std::string NotAFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "it is a folder, not a file";
+    if (S_ISFIFO(mode))
+        return "it is a pipe (FIFO), not a file";
+    if (S_ISSOCK(mode))
+        return "it is a socket, not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "it is a device, not a file";
+    return "it is not a regular file";
 }
 
 } // namespace
 
-std::string ReadFileBytes(const std::filesystem::path& path)
+std::string MegabytesText(std::int64_t bytes)
 {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0)
-        Fail(path, errno);
+    // Three digits at most below 100 MB ("0.5", "64", "99.5"), whole megabytes above ("1024").
+    const double megabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    char text[32];
+    std::snprintf(text, sizeof text, megabytes < 100 ? "%.3g" : "%.0f", megabytes);
+    return text;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path, std::int64_t maxBytes)
+{
+    // O_NONBLOCK: the open of a FIFO would otherwise wait for a writer for good. A regular file
+    // reads as usual with it.
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.IsOpen())
+        Fail(path, ErrnoWords(errno));
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0)
-        Fail(path, errno);
-    if (S_ISDIR(info.st_mode))
-        Fail(path, EISDIR);
+        Fail(path, ErrnoWords(errno));
+    if (!S_ISREG(info.st_mode))
+        Fail(path, NotAFile(info.st_mode));
+    if (info.st_size > maxBytes)
+        Fail(path,
+             "it is " + MegabytesText(info.st_size) + " MB, more than the " + MegabytesText(maxBytes)
+                 + " MB a playlist may have");
+    // The size is a hint: a file that grows while it is read is read up to one byte past the limit,
+    // which tells that it has passed it.
+    const auto limit = static_cast<size_t>(maxBytes) + 1;
     std::string bytes;
-    // The size is a hint: a file that grows or shrinks while it is read (or a pipe) still reads whole.
-    bytes.resize(S_ISREG(info.st_mode) && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 65536);
+    bytes.resize(std::min(limit, info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : size_t{65536}));
     size_t filled = 0;
     for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(bytes.size() * 2);
+        if (filled == bytes.size()) {
+            if (bytes.size() >= limit)
+                break;
+            bytes.resize(std::min(limit, bytes.size() * 2));
+        }
         const ssize_t got = ::read(fd.Get(), bytes.data() + filled, bytes.size() - filled);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            Fail(path, errno);
+            Fail(path, ErrnoWords(errno));
         }
         if (got == 0)
             break;
         filled += static_cast<size_t>(got);
     }
+    if (filled > static_cast<size_t>(maxBytes))
+        Fail(path, TooLarge(maxBytes));
     bytes.resize(filled);
     return bytes;
 }

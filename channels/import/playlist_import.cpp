@@ -5,6 +5,8 @@
 #include "playlist_format.h"
 #include "text_util.h"
 
+#include "text/format_characters.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -13,9 +15,11 @@ namespace {
 
 // Catalogue text must not hold control characters (XML 1.0 cannot carry most of them, and the
 // lists show one line per channel): they become blanks, runs of blanks become one, and blanks at
-// both ends go. Done in place: most names are clean already and cost one pass.
+// both ends go. Invisible format characters go altogether: a direction override would reverse the
+// rest of the channel's row. Done in place: most names are clean already and cost one pass each.
 void CleanText(std::string& text)
 {
+    RemoveHiddenFormatCharacters(text);
     size_t out = 0;
     bool blank = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -204,6 +208,8 @@ void PlaylistImport::AddPlaylist(std::string_view bytes, std::string_view source
 {
     if (bytes.find('\0') != std::string_view::npos && !bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF"))
         throw PlaylistError("not a playlist: the file holds binary data");
+    if (IsWebPage(bytes))
+        throw PlaylistError("not a playlist: this is a web page (HTML)");
     AddEntries(ParsePlaylist(bytes, source), source);
 }
 

@@ -108,14 +108,9 @@ std::optional<ChannelType> TypeFromWord(std::string_view word)
     return std::nullopt;
 }
 
-} // namespace
-
-std::vector<PlaylistEntry> ParseTsv(std::string_view text)
+// Where each column is in the header line; -1 for those it does not name.
+std::array<int, kColumnCount> ColumnIndexes(std::string_view line)
 {
-    LineReader reader(text);
-    std::string_view line;
-    while (reader.Next(line) && TrimBlanks(line).empty()) {
-    }
     std::array<int, kColumnCount> index;
     index.fill(-1);
     const std::vector<std::string_view> header = SplitTabs(line);
@@ -124,6 +119,23 @@ std::vector<PlaylistEntry> ParseTsv(std::string_view text)
         if (column && index[*column] < 0)
             index[*column] = static_cast<int>(i);
     }
+    return index;
+}
+
+} // namespace
+
+bool IsTsvHeader(std::string_view line)
+{
+    return line.find('\t') != std::string_view::npos && ColumnIndexes(line)[kUrl] >= 0;
+}
+
+std::vector<PlaylistEntry> ParseTsv(std::string_view text)
+{
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.Next(line) && TrimBlanks(line).empty()) {
+    }
+    const std::array<int, kColumnCount> index = ColumnIndexes(line);
     if (index[kUrl] < 0)
         throw PlaylistError("the header line names no url column");
 

@@ -17,4 +17,7 @@ namespace zentavo {
 // is one entry. Throws PlaylistError when the header has no address column.
 std::vector<PlaylistEntry> ParseTsv(std::string_view text);
 
+// Whether the line is such a header: tab-separated names of which one names the address column.
+bool IsTsvHeader(std::string_view line);
+
 } // namespace zentavo

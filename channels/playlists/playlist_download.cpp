@@ -97,10 +97,11 @@ void PlaylistDownload::OnFinished()
         return;
     }
     timer_.stop();
+    const QString contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toString();
     QNetworkReply* reply = std::exchange(reply_, QPointer<QNetworkReply>()).data();
     reply->disconnect(this);
     reply->deleteLater();
-    emit Finished(bytes_);
+    emit Finished(bytes_, contentType);
 }
 
 } // namespace zentavo

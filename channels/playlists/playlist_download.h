@@ -3,6 +3,8 @@
 // (the network never blocks it), with a time limit on the whole download and a limit on its size,
 // and the reason for a failure in words.
 
+#include "channels/import/file_bytes.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -17,7 +19,7 @@ namespace zentavo {
 
 struct DownloadLimits {
     int timeoutMs = 60'000;
-    qint64 maxBytes = 64LL * 1024 * 1024;
+    qint64 maxBytes = kMaxPlaylistBytes; // a file is held to the same
 };
 
 class PlaylistDownload : public QObject {
@@ -33,7 +35,7 @@ public:
 
 signals:
     void Progress(qint64 received, qint64 total); // total -1 when the server does not say
-    void Finished(const QByteArray& bytes);
+    void Finished(const QByteArray& bytes, const QString& contentType); // contentType empty when not sent
     void Failed(const QString& reason);
 
 private:

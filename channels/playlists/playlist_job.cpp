@@ -7,7 +7,9 @@
 #include "channels/favourites_store.h"
 #include "channels/import/file_bytes.h"
 #include "channels/import/playlist_error.h"
+#include "channels/import/playlist_format.h"
 #include "channels/xml_document.h"
+#include "text/format_characters.h"
 
 #include <QNetworkAccessManager>
 #include <QThread>
@@ -21,6 +23,18 @@ std::int64_t Now()
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
+}
+
+// A new reading that loses most of a playlist: fewer than half its channels, and a few at least
+// (a list of three that loses two is no sign of a broken source).
+bool LosesMost(long listed, long read)
+{
+    return read * 2 < listed && listed - read >= 3;
+}
+
+std::string ChannelsInWords(long count)
+{
+    return count == 1 ? std::string("1 channel") : std::to_string(count) + " channels";
 }
 
 } // namespace
@@ -66,11 +80,12 @@ void PlaylistJob::Start(PlaylistJobRequest request)
         connect(download_, &PlaylistDownload::Progress, this, [this](qint64 received, qint64 total) {
             emit Progress(QStringLiteral("Downloading the playlist..."), received, total > 0 ? total : 0);
         });
-        connect(download_, &PlaylistDownload::Finished, this, [this](const QByteArray& bytes) {
-            download_->deleteLater();
-            download_.clear(); // Cancel now reaches the worker
-            RunWorker(bytes);
-        });
+        connect(download_, &PlaylistDownload::Finished, this,
+                [this](const QByteArray& bytes, const QString& contentType) {
+                    download_->deleteLater();
+                    download_.clear(); // Cancel now reaches the worker
+                    RunWorker(Downloaded{bytes, contentType});
+                });
         connect(download_, &PlaylistDownload::Failed, this, [this](const QString& reason) {
             download_->deleteLater();
             download_.clear();
@@ -100,7 +115,7 @@ void PlaylistJob::Cancel()
     // A worker that runs finishes as Cancelled unless it is writing already.
 }
 
-void PlaylistJob::RunWorker(std::optional<QByteArray> downloaded)
+void PlaylistJob::RunWorker(std::optional<Downloaded> downloaded)
 {
     emit Progress(request_.kind == PlaylistJobRequest::Kind::Remove ? QStringLiteral("Removing the playlist...")
                                                                     : QStringLiteral("Reading the playlist..."),
@@ -114,7 +129,7 @@ void PlaylistJob::RunWorker(std::optional<QByteArray> downloaded)
     thread_->start();
 }
 
-PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
+PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
 {
     PlaylistJobResult result;
     PlaylistStore store(request_.storeFolder);
@@ -122,27 +137,65 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<QByteArray>& downloaded)
         if (request_.kind == PlaylistJobRequest::Kind::Remove) {
             store.Remove(request_.key);
         } else {
+            const bool refresh = request_.kind == PlaylistJobRequest::Kind::Refresh;
             std::string name = request_.name;
             std::optional<ChannelType> type = request_.type;
-            if (request_.kind == PlaylistJobRequest::Kind::Refresh) {
+            long listedCount = 0;
+            if (refresh) {
                 const auto listed = store.Find(request_.key);
                 if (!listed)
                     throw std::runtime_error("The playlist is not in the list of playlists any more.");
                 name = listed->name;
                 type = ChannelTypeFromWord(listed->type);
+                listedCount = listed->count;
             } else if (name.empty()) {
                 name = DefaultPlaylistName(request_.source);
             }
+            RemoveHiddenFormatCharacters(name);
+            // Said after each reason a refresh gives up for: nothing of the playlist was lost.
+            const std::string keeps = refresh ? "\n\nThe playlist keeps its " + ChannelsInWords(listedCount) + "." : "";
             if (!downloaded && request_.source.find("://") != std::string::npos)
                 throw std::runtime_error("Only http:// and https:// addresses can be downloaded.");
-            const std::string bytes = downloaded ? downloaded->toStdString() : ReadFileBytes(request_.source);
+            const std::string bytes =
+                downloaded ? downloaded->bytes.toStdString() : ReadFileBytes(request_.source, request_.limits.maxBytes);
+            const std::string contentType = downloaded ? downloaded->contentType.toStdString() : std::string();
+            const std::optional<PlaylistFormat> shown = FormatShownByContent(bytes);
+            // A server that sends a playlist as text/html (a script's default) still has it read;
+            // a page that is HTML by its content never is.
+            if (IsWebPage(bytes) || (IsWebPageType(contentType) && !shown)) {
+                throw std::runtime_error(
+                    (downloaded ? "The address answered with a web page, not a playlist. A network that wants you to "
+                                  "sign in first (in a hotel or a caf\u00E9, say) answers every address with its own "
+                                  "page: sign in with a web browser, then try again."
+                                : "This file is a web page, not a playlist.")
+                    + keeps);
+            }
             const std::string sourceName = IsAddressSource(request_.source)
                 ? request_.source
                 : std::filesystem::path(request_.source).filename().string();
             PlaylistReading reading = ReadPlaylist(bytes, sourceName, type);
             if (reading.channels.empty())
                 throw std::runtime_error("The playlist has no channel that can be played.\n\n"
-                                         + SummaryInWords(name, reading.summary));
+                                         + SummaryInWords(name, reading.summary) + keeps);
+            // A refresh replaces what the user has only with what is a playlist beyond doubt, and
+            // not with a small part of it, unless the user says so.
+            if (refresh && !request_.replaceAnyway) {
+                std::string doubt;
+                if (!shown && !IsPlaylistType(contentType))
+                    doubt = "The new reading of \u201C" + name
+                        + "\u201D does not show that it is a playlist: it has no #EXTM3U header, no PLS, XSPF or ASX "
+                          "structure and no header line of a tab-separated list.";
+                else if (LosesMost(listedCount, static_cast<long>(reading.channels.size())))
+                    doubt = "The new reading of \u201C" + name + "\u201D has "
+                        + ChannelsInWords(static_cast<long>(reading.channels.size())) + " where the playlist had "
+                        + std::to_string(listedCount) + ".";
+                if (!doubt.empty()) {
+                    result.outcome = PlaylistJobResult::Outcome::Kept;
+                    result.message = QString::fromStdString(doubt + keeps);
+                    result.summary = reading.summary;
+                    return result;
+                }
+            }
             if (cancelled_) {
                 result.outcome = PlaylistJobResult::Outcome::Cancelled;
                 return result;

@@ -47,14 +47,19 @@ struct PlaylistJobRequest {
     std::filesystem::path shippedCatalogue;
     std::filesystem::path favourites;
     std::string passphrase;
-    DownloadLimits limits;
+    DownloadLimits limits; // a file is held to the same size
     std::shared_ptr<RowPreparation> preparation; // optional
+    // Refresh: replace the channels even with a reading that does not show it is a playlist or that
+    // loses most of them (the user said so when asked); otherwise such a reading keeps them (Kept).
+    bool replaceAnyway = false;
 };
 
 struct PlaylistJobResult {
-    enum class Outcome { Done, Failed, Cancelled };
+    // Kept: a refresh left the playlist as it was, since the new reading does not show that it is a
+    // playlist or has fewer than half its channels; asked again with replaceAnyway, it replaces them.
+    enum class Outcome { Done, Failed, Cancelled, Kept };
     Outcome outcome = Outcome::Failed;
-    QString message; // Failed: why, in words; Done: what was imported (SummaryInWords)
+    QString message; // Failed, Kept: why, in words; Done: what was imported (SummaryInWords)
     PlaylistInfo playlist; // Add, Refresh: the playlist as listed now
     ImportSummary summary;
     // The lists and favourites over all catalogues after the change; missing when the shipped
@@ -89,8 +94,12 @@ signals:
     void Finished();
 
 private:
-    void RunWorker(std::optional<QByteArray> downloaded);
-    PlaylistJobResult Work(const std::optional<QByteArray>& downloaded);
+    struct Downloaded {
+        QByteArray bytes;
+        QString contentType; // as the server said, empty when it did not
+    };
+    void RunWorker(std::optional<Downloaded> downloaded);
+    PlaylistJobResult Work(const std::optional<Downloaded>& downloaded);
     void Finish(PlaylistJobResult result);
 
     QNetworkAccessManager& network_;

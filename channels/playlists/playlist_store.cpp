@@ -9,10 +9,19 @@
 #include "channels/xml_document.h"
 #include "crypto/protected_string_cipher.h"
 #include "crypto/string_cipher.h"
+#include "files/file_descriptor.h"
+#include "files/folder_entries.h"
+#include "files/temporary_names.h"
+#include "text/format_characters.h"
 
+#include <cerrno>
 #include <charconv>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unordered_set>
 
 namespace zentavo {
 namespace {
@@ -23,6 +32,64 @@ std::mutex& StoreMutex()
 {
     static std::mutex mutex;
     return mutex;
+}
+
+// The folder, held locked while a change writes into it, so that the clean-up of a player starting
+// meanwhile (RemoveLeftovers) never takes a catalogue whose index is still to be written. An flock
+// on the folder itself: nothing is created for it, and it goes with the process that held it.
+class FolderLock {
+public:
+    enum class Wait { Yes, No };
+    FolderLock(const std::filesystem::path& folder, Wait wait)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))
+    {
+        if (!fd_.IsOpen())
+            return;
+        int locked = -1;
+        while ((locked = ::flock(fd_.Get(), LOCK_EX | (wait == Wait::No ? LOCK_NB : 0))) != 0 && errno == EINTR) {
+        }
+        // A file system without locks leaves the writes as they were before the lock.
+        held_ = locked == 0 || errno == ENOLCK || errno == EOPNOTSUPP;
+    }
+    // The folder is open and no one else is changing it.
+    bool Held() const { return held_; }
+    int Fd() const { return fd_.Get(); }
+
+private:
+    FileDescriptor fd_;
+    bool held_ = false;
+};
+
+// "playlist-N.xml": the name of an own catalogue file, N a number from 1 (PlaylistStore::Add).
+bool IsCatalogueName(std::string_view name)
+{
+    constexpr std::string_view kStart = "playlist-";
+    constexpr std::string_view kEnd = ".xml";
+    if (name.size() <= kStart.size() + kEnd.size() || !name.starts_with(kStart) || !name.ends_with(kEnd))
+        return false;
+    const std::string_view number = name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size());
+    return number.front() != '0' && number.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The file of the store whose temporary file (file_writer's ".NAME.save-PID-XXXXXX") the name could
+// be: the index or a catalogue. RemoveStaleTemporaryFiles decides whether it is one.
+std::optional<std::string> TemporaryFileTarget(std::string_view name)
+{
+    const size_t end = name.find(".xml.");
+    if (!name.starts_with('.') || end == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view target = name.substr(1, end + 3);
+    if (target == "playlists.xml" || IsCatalogueName(target))
+        return std::string(target);
+    return std::nullopt;
+}
+
+// Removes the name when it is a regular file; a link (never followed), a folder or anything else stays.
+void RemoveRegularFile(int folderFd, const std::string& name)
+{
+    struct stat info {};
+    if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+        ::unlinkat(folderFd, name.c_str(), 0);
 }
 
 template <typename Number> Number ParseNumber(const std::optional<std::string>& text)
@@ -102,6 +169,7 @@ std::vector<PlaylistInfo> PlaylistStore::Playlists() const
             || info.key.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") != std::string::npos)
             continue;
         info.name = item->Attribute("name").value_or(std::string());
+        RemoveHiddenFormatCharacters(info.name); // a direction override would reverse the rest of its row
         info.source = item->Attribute("source").value_or(std::string());
         info.count = ParseNumber<long>(item->Attribute("count"));
         info.updated = ParseNumber<std::int64_t>(item->Attribute("updated"));
@@ -109,6 +177,36 @@ std::vector<PlaylistInfo> PlaylistStore::Playlists() const
         playlists.push_back(std::move(info));
     }
     return playlists;
+}
+
+void PlaylistStore::RemoveLeftovers() const
+{
+    // Never waits: a change under way (of this player or of another one) is no leftover, and the
+    // clean-up can wait for the next start.
+    const std::unique_lock lock(StoreMutex(), std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
+    const FolderLock folder(folder_, FolderLock::Wait::No);
+    if (!folder.Held())
+        return;
+    std::vector<PlaylistInfo> listed;
+    try {
+        listed = Playlists();
+    } catch (const ListFileError&) {
+        return; // an index that cannot be read may name any of them
+    }
+    std::unordered_set<std::string> named;
+    for (const PlaylistInfo& playlist : listed)
+        named.insert(CataloguePath(playlist).filename().string());
+    std::unordered_set<std::string> targets;
+    for (const std::string& entry : FolderEntryNames(folder.Fd())) {
+        if (IsCatalogueName(entry) && !named.contains(entry))
+            RemoveRegularFile(folder.Fd(), entry);
+        else if (auto target = TemporaryFileTarget(entry))
+            targets.insert(std::move(*target));
+    }
+    for (const std::string& target : targets)
+        RemoveStaleTemporaryFiles(folder.Fd(), target);
 }
 
 std::optional<PlaylistInfo> PlaylistStore::Find(std::string_view key) const
@@ -159,6 +257,8 @@ PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
                                 std::int64_t now, std::string_view type)
 {
     const std::lock_guard lock(StoreMutex());
+    std::filesystem::create_directories(folder_);
+    const FolderLock folder(folder_, FolderLock::Wait::Yes);
     std::vector<PlaylistInfo> playlists = Playlists();
     // The first number whose key no listed playlist and no file in the folder has.
     PlaylistInfo info;
@@ -185,6 +285,7 @@ PlaylistInfo PlaylistStore::Replace(std::string_view key, const std::vector<Impo
                                     std::string_view passphrase, std::int64_t now)
 {
     const std::lock_guard lock(StoreMutex());
+    const FolderLock folder(folder_, FolderLock::Wait::Yes);
     std::vector<PlaylistInfo> playlists = Playlists();
     for (PlaylistInfo& playlist : playlists) {
         if (playlist.key != key)
@@ -201,6 +302,7 @@ PlaylistInfo PlaylistStore::Replace(std::string_view key, const std::vector<Impo
 void PlaylistStore::Remove(std::string_view key)
 {
     const std::lock_guard lock(StoreMutex());
+    const FolderLock folder(folder_, FolderLock::Wait::Yes);
     std::vector<PlaylistInfo> playlists = Playlists();
     std::vector<PlaylistInfo> kept;
     std::optional<PlaylistInfo> removed;
@@ -215,6 +317,9 @@ void PlaylistStore::Remove(std::string_view key)
     SaveIndex(kept);
     std::error_code error;
     std::filesystem::remove(CataloguePath(*removed), error);
+    // And what a save of its catalogue that was killed left behind.
+    if (folder.Held())
+        RemoveStaleTemporaryFiles(folder.Fd(), CataloguePath(*removed).filename().string());
 }
 
 std::optional<std::filesystem::path> PlaylistStore::CatalogueHolding(std::string_view id) const

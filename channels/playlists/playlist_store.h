@@ -3,7 +3,8 @@
 // (addresses protected with the stream passphrase), in one folder with an index (playlists.xml)
 // that names each playlist, where it came from, how many channels it has and when it was read.
 // The shipped catalogue is never written. Every operation reads the folder afresh; writes replace
-// files whole, the catalogue before the index, so an interrupted one leaves the old state listed.
+// files whole, the catalogue before the index, so an interrupted one leaves the old state listed,
+// and what it wrote besides goes at the next start (RemoveLeftovers).
 
 #include "channels/import/playlist_import.h"
 
@@ -34,6 +35,13 @@ public:
     // index cannot be read.
     std::vector<PlaylistInfo> Playlists() const;
     std::optional<PlaylistInfo> Find(std::string_view key) const;
+
+    // Removes what a change that was interrupted (a player killed, a crash) left in the folder: the
+    // catalogues (playlist-N.xml) that the index does not name, and the temporary files of saves of
+    // the index or a catalogue that no save still writes. Only regular files of those names; links
+    // are not followed and nothing else is touched. Does nothing when the index cannot be read or
+    // when a change is under way, here or in another player. For start-up, before any change.
+    void RemoveLeftovers() const;
     std::filesystem::path CataloguePath(const PlaylistInfo& playlist) const;
 
     // Writes a new playlist's catalogue and lists it. Throws FileError / XmlError when it cannot.

@@ -154,6 +154,8 @@ void OwnPlaylists::RefreshOld()
 {
     if (context_.StreamPassphrase.empty() || quietJob_->Running() || !oldPlaylists_.empty())
         return;
+    // What a player that was killed while it changed a playlist left behind goes first.
+    PlaylistStore(ToPath(context_.PlaylistsFolder())).RemoveLeftovers();
     const auto now =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     try {

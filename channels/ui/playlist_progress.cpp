@@ -56,6 +56,7 @@ void ShowJobResult(QWidget* parent, const PlaylistJobResult& result, const QStri
         box.exec();
         return;
     }
+    case PlaylistJobResult::Outcome::Kept: // nothing changed, for the reason given
     case PlaylistJobResult::Outcome::Failed: {
         PlainMessageBox box(QMessageBox::Warning, title, result.message, QMessageBox::Ok, parent);
         box.setObjectName(QStringLiteral("PlaylistFailure"));

@@ -5,6 +5,7 @@
 
 #include "channels/catalogue.h"
 #include "channels/playlists/playlist_store.h"
+#include "text/format_characters.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -59,7 +60,10 @@ void PlaylistsDialog::Reload()
     for (const PlaylistInfo& playlist : playlists) {
         auto* item = new QTreeWidgetItem(table_);
         item->setText(0, QString::fromStdString(playlist.name));
-        item->setText(1, QString::fromStdString(playlist.source));
+        // The source stays as it is for reading it again; only what is shown loses direction overrides.
+        std::string source = playlist.source;
+        RemoveHiddenFormatCharacters(source);
+        item->setText(1, QString::fromStdString(source));
         item->setToolTip(1, PlainToolTip(item->text(1)));
         item->setText(2, QString::number(playlist.count));
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
@@ -101,14 +105,33 @@ void PlaylistsDialog::Run(PlaylistJobRequest::Kind kind)
     PlaylistJobRequest request = makeRequest_();
     request.kind = kind;
     request.key = item->data(0, Qt::UserRole).toString().toStdString();
-    const PlaylistJobResult& result = RunWithProgress(this, job_, std::move(request));
-    if (result.outcome == PlaylistJobResult::Outcome::Done)
+    const PlaylistJobResult* result = &RunWithProgress(this, job_, request);
+    // A new reading that does not look like the playlist it replaces is written only when the user says so.
+    if (result->outcome == PlaylistJobResult::Outcome::Kept) {
+        if (!AskToReplace(result->message))
+            return;
+        request.replaceAnyway = true;
+        result = &RunWithProgress(this, job_, std::move(request));
+    }
+    if (result->outcome == PlaylistJobResult::Outcome::Done)
         emit ListsChanged();
     Reload();
     if (kind == PlaylistJobRequest::Kind::Refresh)
-        ShowJobResult(this, result, windowTitle());
-    else if (result.outcome == PlaylistJobResult::Outcome::Failed)
-        ShowJobResult(this, result, windowTitle());
+        ShowJobResult(this, *result, windowTitle());
+    else if (result->outcome == PlaylistJobResult::Outcome::Failed)
+        ShowJobResult(this, *result, windowTitle());
+}
+
+bool PlaylistsDialog::AskToReplace(const QString& why)
+{
+    QMessageBox question(QMessageBox::Question, windowTitle(),
+                         why + QStringLiteral("\n\nReplace its channels with the new reading all the same?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(QStringLiteral("ReplacePlaylistQuestion"));
+    question.button(QMessageBox::Yes)->setText(QStringLiteral("Replace"));
+    question.button(QMessageBox::No)->setText(QStringLiteral("Keep"));
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
 }
 
 } // namespace zentavo

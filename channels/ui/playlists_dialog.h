@@ -1,7 +1,8 @@
 #pragma once
 // "Manage playlists": the playlists the user added (name, source, channels, last update) with
 // Refresh and Remove. Each change runs as a playlist job behind a progress dialog; the lists it
-// leaves are handed on through ListsChanged.
+// leaves are handed on through ListsChanged. A Refresh whose new reading does not look like the
+// playlist (no playlist by its content, or most channels gone) asks before it replaces the channels.
 
 #include "channels/playlists/playlist_job.h"
 
@@ -28,6 +29,8 @@ signals:
 
 private:
     void Run(PlaylistJobRequest::Kind kind);
+    // Whether the user wants the channels replaced all the same; why says what is wrong with the reading.
+    bool AskToReplace(const QString& why);
     void UpdateButtons();
 
     PlaylistJob& job_;

@@ -1,5 +1,7 @@
 #include "stream_title.h"
 
+#include "text/format_characters.h"
+
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -38,7 +40,7 @@ QString CleanTitle(std::string_view raw)
     for (const QChar c : text) {
         // Invisible format characters (direction overrides and the like) go; line breaks, tabs and
         // other control characters part words.
-        if (c.category() == QChar::Other_Format)
+        if (IsHiddenFormatCharacter(c.unicode()))
             continue;
         const bool space = c.category() == QChar::Other_Control || c.isSpace();
         if (space && (clean.isEmpty() || clean.back() == QLatin1Char(' ')))

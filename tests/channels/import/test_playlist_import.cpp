@@ -2,6 +2,7 @@
 // and how it counts, the prepared catalogue it writes, and every real list of the channel folder.
 #include "channels/catalogue.h"
 #include "channels/channel_lists.h"
+#include "channels/import/file_bytes.h"
 #include "channels/import/playlist_import.h"
 #include "channels/import/prepared_catalogue.h"
 #include "channels/preparation.h"
@@ -10,11 +11,18 @@
 
 #include "shared_lists.h"
 
+#include "tests/support/waits.h"
+
 #include <QtTest>
 
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zentavo;
 
@@ -68,6 +76,7 @@ private slots:
     void decidesTypeCountryNameAndBandwidth();
     void leavesOutUnusableAndDuplicateEntriesAndCountsEach();
     void noPlaylistAtAllTakesNothing();
+    void readsOnlyRegularFilesWithinTheLimit();
     void preparedCatalogueIsWhatAnnotateThenEncipherLeave();
     void preparedCatalogueOfARealListMatchesTheDocumentSteps();
     void preparedCatalogueReadsBackThroughTheCatalogue();
@@ -132,6 +141,19 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
         << QString() << QString()
         << Rows({"Stream.Example:8000|||tv|http://Stream.Example:8000/live", "A B C|||tv|http://h/b",
                  "h||1080p|tv|http://h/c"});
+    // A direction override would reverse the rest of the row in the lists, "[my list]" included;
+    // joiners belong to the letters and emoji they join and stay.
+    QTest::newRow("names: direction overrides, isolates and other hidden format characters go")
+        << QStringLiteral("a.m3u")
+        << QByteArray("#EXTINF:-1 group-title=\"\xE2\x80\xADNews\",\xE2\x80\xAE"
+                      "Evil\xE2\x81\xA6 TV\xE2\x81\xA9 \xE2\x80\x8BOne\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC "
+                      "(720p\xE2\x81\xA7)\nhttp://h/1\n"
+                      "#EXTINF:-1,Family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xD9\x85\xE2\x80\x8C\xD9\x8A"
+                      "\xE2\x81\xA8\nhttp://h/2\n")
+        << QString() << QString()
+        << Rows({"Evil TV One|News|720p|tv|http://h/1",
+                 "Family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xD9\x85\xE2\x80\x8C\xD9\x8A||"
+                 "|tv|http://h/2"});
 }
 
 void PlaylistImportTest::decidesTypeCountryNameAndBandwidth()
@@ -196,8 +218,59 @@ void PlaylistImportTest::noPlaylistAtAllTakesNothing()
     PlaylistImport import({});
     QVERIFY_THROWS_EXCEPTION(PlaylistError, import.AddPlaylist(std::string("ID3\x03\0\0\0\0\x0f\x76", 10), "song.mp3"));
     QVERIFY_THROWS_EXCEPTION(PlaylistError, import.AddPlaylist("title\tcountry\nA\tB\n", "list.tsv"));
+    // A sign-in page of a hotel's network that holds an address on a line of its own.
+    QVERIFY_THROWS_EXCEPTION(PlaylistError,
+                             import.AddPlaylist("<!DOCTYPE html>\n<html><body><p>Please sign in at\n"
+                                                "http://login.hotel.example/\n</p></body></html>\n",
+                                                "list.m3u"));
     QCOMPARE(import.Summary().read, 0L);
     QVERIFY(import.Channels().empty());
+}
+
+void PlaylistImportTest::readsOnlyRegularFilesWithinTheLimit()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)).toStdString(); };
+    const auto failure = [](const std::string& file, std::int64_t maxBytes) {
+        try {
+            ReadFileBytes(file, maxBytes);
+            return std::string("read");
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+    };
+
+    // A FIFO without a writer is refused at once; an open that waited for a writer would hang the
+    // import for good. Should it wait all the same, a writer comes and goes after the limit, so that
+    // the test ends and says so.
+    const std::string fifo = path("fifo.m3u");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    auto reading = std::async(std::launch::async, [&] { return failure(fifo, kMaxPlaylistBytes); });
+    if (reading.wait_for(std::chrono::milliseconds(test::Limit(5000))) != std::future_status::ready) {
+        ::close(::open(fifo.c_str(), O_RDWR | O_CLOEXEC));
+        QFAIL("reading a FIFO waited for a writer");
+    }
+    QCOMPARE(reading.get(), "cannot read " + fifo + ": it is a pipe (FIFO), not a file");
+
+    // A file far beyond the limit is refused before a byte of it is read (a sparse file: no disk used).
+    const std::string huge = path("huge.m3u");
+    std::ofstream(huge, std::ios::binary).put('#');
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
+    QVERIFY(std::filesystem::create_directory(path("folder.m3u")));
+    QCOMPARE(failure(huge, kMaxPlaylistBytes),
+             "cannot read " + huge + ": it is 1024 MB, more than the 64 MB a playlist may have");
+    QCOMPARE(failure(path("folder.m3u"), kMaxPlaylistBytes),
+             "cannot read " + path("folder.m3u") + ": it is a folder, not a file");
+    QCOMPARE(failure("/dev/zero", kMaxPlaylistBytes), std::string("cannot read /dev/zero: it is a device, not a file"));
+    QVERIFY(failure(path("missing.m3u"), kMaxPlaylistBytes).ends_with("No such file or directory"));
+
+    // Up to the limit the file reads whole, through a link too.
+    const std::string list = path("list.m3u");
+    std::ofstream(list, std::ios::binary) << "#EXTM3U\nhttp://h/a\n";
+    std::filesystem::create_symlink(list, path("link.m3u"));
+    QCOMPARE(ReadFileBytes(path("link.m3u"), 19), std::string("#EXTM3U\nhttp://h/a\n"));
+    QVERIFY(failure(list, 18).ends_with("MB a playlist may have"));
 }
 
 void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()

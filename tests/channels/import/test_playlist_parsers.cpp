@@ -58,6 +58,9 @@ private slots:
     void detectsFormatByContentBeforeName_data();
     void detectsFormatByContentBeforeName();
     void tsvWithoutAddressColumnIsNoPlaylist();
+    void tellsPlaylistsFromWebPagesByContent_data();
+    void tellsPlaylistsFromWebPagesByContent();
+    void tellsPlaylistsFromWebPagesByContentType();
     void decodesEncodings_data();
     void decodesEncodings();
     void checksAddresses_data();
@@ -228,6 +231,60 @@ void PlaylistParsersTest::tsvWithoutAddressColumnIsNoPlaylist()
 {
     QVERIFY_THROWS_EXCEPTION(PlaylistError, ParsePlaylist("name\tcountry\nA\tB\n", "a.tsv"));
     QVERIFY_THROWS_EXCEPTION(PlaylistError, ParsePlaylist("", "empty.tsv"));
+}
+
+void PlaylistParsersTest::tellsPlaylistsFromWebPagesByContent_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("shown"); // the format the content shows, -1 for none
+    QTest::addColumn<bool>("webPage");
+    const auto row = [](const char* name, const QByteArray& bytes, int shown, bool webPage) {
+        QTest::newRow(name) << bytes << shown << webPage;
+    };
+    row("m3u header", "\xEF\xBB\xBF\n#EXTM3U\nhttp://h/a\n", int(PlaylistFormat::M3u), false);
+    row("m3u entry first", "#EXTINF:-1,A\nhttp://h/a\n", int(PlaylistFormat::M3u), false);
+    row("pls", "[playlist]\nFile1=http://h/a\n", int(PlaylistFormat::Pls), false);
+    row("xspf", "<?xml version=\"1.0\"?>\n<playlist version=\"1\">", int(PlaylistFormat::Xspf), false);
+    row("asx", "<ASX version=\"3.0\">", int(PlaylistFormat::Asx), false);
+    row("tsv header", "\nname\tURL\nA\thttp://h/a\n", int(PlaylistFormat::Tsv), false);
+    row("tabs without an address column", "name\tcountry\n", -1, false);
+    row("addresses one a line", "http://h/a\nhttp://h/b\n", -1, false);
+    // Sign-in pages of the networks of hotels and cafés, each holding an address on a line of its own.
+    row("doctype", "<!DOCTYPE html>\n<p>Sign in:\nhttp://login.example/\n", -1, true);
+    row("html after a mark, blanks and a comment",
+        "\xEF\xBB\xBF \r\n<!-- portal -->\n<HTML lang=\"en\">\nhttp://login.example/\n", -1, true);
+    row("xhtml", "<?xml version=\"1.0\"?>\n<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0//EN\">\n<html>", -1, true);
+    row("html in UTF-16", QByteArray("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14), -1, true);
+    row("html element only", "<html>", -1, true);
+    row("another element", "<htmlish>\nhttp://h/a\n", -1, false);
+    row("html later in a playlist", "#EXTM3U\n#EXTINF:-1,<html>\nhttp://h/a\n", int(PlaylistFormat::M3u), false);
+}
+
+void PlaylistParsersTest::tellsPlaylistsFromWebPagesByContent()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, shown);
+    QFETCH(bool, webPage);
+    const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const std::optional<PlaylistFormat> format = FormatShownByContent(view);
+    QCOMPARE(format ? int(*format) : -1, shown);
+    QCOMPARE(IsWebPage(view), webPage);
+}
+
+void PlaylistParsersTest::tellsPlaylistsFromWebPagesByContentType()
+{
+    for (const char* type : {"text/html", "Text/HTML; charset=utf-8", "application/xhtml+xml"}) {
+        QVERIFY2(IsWebPageType(type), type);
+        QVERIFY2(!IsPlaylistType(type), type);
+    }
+    for (const char* type : {"audio/x-mpegurl", "application/vnd.apple.mpegurl; charset=UTF-8", "audio/x-scpls",
+                             "application/xspf+xml", "video/x-ms-asf", "text/tab-separated-values"}) {
+        QVERIFY2(IsPlaylistType(type), type);
+        QVERIFY2(!IsWebPageType(type), type);
+    }
+    for (const char* type : {"", "text/plain", "application/octet-stream", "text/htmlx"}) {
+        QVERIFY2(!IsPlaylistType(type) && !IsWebPageType(type), type);
+    }
 }
 
 void PlaylistParsersTest::decodesEncodings_data()

@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace zentavo;
 using namespace zentavo::test;
 
@@ -60,6 +62,20 @@ struct Setup {
         return server.Url(QString::fromLatin1(path)).toString().toStdString();
     }
 };
+
+// An M3U list of count channels, with its header or as bare addresses one a line.
+QByteArray Channels(int count, bool header = true)
+{
+    QByteArray list = header ? "#EXTM3U\n" : "";
+    for (int i = 0; i < count; ++i)
+        list += (header ? "#EXTINF:-1,Channel " + QByteArray::number(i) + "\n" : QByteArray()) + "http://c.example/"
+            + QByteArray::number(i) + "\n";
+    return list;
+}
+
+// What the network of a hotel or a café answers for every address until one signs in.
+const QByteArray kSignInPage = "<!DOCTYPE html>\n<html><body><p>Welcome! Sign in at\n"
+                               "http://login.hotel.example/\n</p></body></html>\n";
 
 std::vector<std::string> Ids(const std::vector<ListRow>& rows)
 {
@@ -147,6 +163,109 @@ private slots:
         QCOMPARE(result.outcome, PlaylistJobResult::Outcome::Failed);
         QVERIFY2(result.message.contains(words), qPrintable(result.message));
         QVERIFY(setup.store.Playlists().empty());
+    }
+
+    // A page is refused in words whether the server calls it one or its content shows it; a
+    // playlist that a script sends as text/html is still read.
+    void webPagesAreNoPlaylists()
+    {
+        Setup setup;
+        WriteBytes(setup.served / "page.m3u", kSignInPage);
+        WriteBytes(setup.served / "typed.m3u", "Sign in first:\nhttp://login.hotel.example/\n");
+        setup.server.SetContentType(QStringLiteral("page.m3u"), "text/plain");
+        setup.server.SetContentType(QStringLiteral("typed.m3u"), "text/html; charset=utf-8");
+        const std::pair<std::string, QString> pages[] = {
+            {setup.Address("page.m3u"), QStringLiteral("The address answered with a web page, not a playlist.")},
+            {setup.Address("typed.m3u"), QStringLiteral("The address answered with a web page, not a playlist.")},
+            {(setup.served / "page.m3u").string(), QStringLiteral("This file is a web page, not a playlist.")},
+        };
+        for (const auto& [source, words] : pages) {
+            PlaylistJobRequest request = setup.Request();
+            request.source = source;
+            const PlaylistJobResult& result = setup.Run(request);
+            QCOMPARE(result.outcome, PlaylistJobResult::Outcome::Failed);
+            QVERIFY2(result.message.startsWith(words), qPrintable(result.message));
+            QVERIFY(!std::filesystem::exists(setup.store.Folder()));
+        }
+        setup.server.SetContentType(QStringLiteral("list.m3u"), "text/html");
+        PlaylistJobRequest script = setup.Request();
+        script.source = setup.Address("list.m3u");
+        QCOMPARE(setup.Run(script).outcome, PlaylistJobResult::Outcome::Done);
+    }
+
+    // A file that is no regular file, or one beyond the limit, fails in words before it is read.
+    void onlyRegularFilesWithinTheLimit()
+    {
+        Setup setup;
+        const std::filesystem::path fifo = setup.served / "fifo.m3u";
+        QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        PlaylistJobRequest request = setup.Request();
+        request.source = fifo.string();
+        QCOMPARE(setup.Run(request).outcome, PlaylistJobResult::Outcome::Failed);
+        QVERIFY2(setup.job.Result().message.endsWith(QStringLiteral("it is a pipe (FIFO), not a file")),
+                 qPrintable(setup.job.Result().message));
+        request.source = (setup.served / "list.m3u").string();
+        request.limits.maxBytes = 40;
+        QCOMPARE(setup.Run(request).outcome, PlaylistJobResult::Outcome::Failed);
+        QVERIFY2(setup.job.Result().message.endsWith(QStringLiteral("MB a playlist may have")),
+                 qPrintable(setup.job.Result().message));
+        QVERIFY(setup.store.Playlists().empty());
+    }
+
+    // A new reading replaces a playlist's channels only when it is a playlist by its content (or its
+    // server says so) and keeps at least half of them or all but a few; else they stay, and the
+    // result says why. Asked again with replaceAnyway, the reading replaces them.
+    void refreshKeepsTheChannelsOfADoubtfulReading()
+    {
+        Setup setup;
+        WriteBytes(setup.served / "list.m3u", Channels(12));
+        PlaylistJobRequest add = setup.Request();
+        add.source = setup.Address("list.m3u");
+        const std::string key = setup.Run(add).playlist.key;
+        QCOMPARE(setup.store.Find(key)->count, 12L);
+        struct Step {
+            const char* what;
+            QByteArray body;
+            QByteArray type;
+            bool replaceAnyway;
+            PlaylistJobResult::Outcome outcome;
+            const char* words; // in the message
+            long count; // listed after the step
+        };
+        using Outcome = PlaylistJobResult::Outcome;
+        const Step steps[] = {
+            {"sign-in page", kSignInPage, "text/html", false, Outcome::Failed, "keeps its 12 channels.", 12},
+            {"sign-in page, replace anyway", kSignInPage, "text/plain", true, Outcome::Failed, "web page", 12},
+            {"bare address", Channels(1, false), "text/plain", false, Outcome::Kept,
+             "does not show that it is a playlist", 12},
+            {"5 of 12", Channels(5), "text/plain", false, Outcome::Kept,
+             "has 5 channels where the playlist had 12.\n\nThe playlist keeps its 12 channels.", 12},
+            {"6 of 12: half is not most", Channels(6), "text/plain", false, Outcome::Done, "Imported 6", 6},
+            {"1 of 6", Channels(1), "audio/x-mpegurl", false, Outcome::Kept, "has 1 channel where", 6},
+            {"1 of 6, replace anyway", Channels(1), "audio/x-mpegurl", true, Outcome::Done, "Imported 1", 1},
+            {"bare addresses the server calls a playlist", Channels(3, false), "audio/x-mpegurl", false, Outcome::Done,
+             "Imported 3", 3},
+            {"1 of 3: a few only", Channels(1), "text/plain", false, Outcome::Done, "Imported 1", 1},
+        };
+        for (const Step& step : steps) {
+            WriteBytes(setup.served / "list.m3u", step.body);
+            setup.server.SetContentType(QStringLiteral("list.m3u"), step.type);
+            const QByteArray before = ReadBytes(setup.store.CataloguePath(*setup.store.Find(key)));
+            const std::int64_t updated = setup.store.Find(key)->updated;
+            PlaylistJobRequest refresh = setup.Request(PlaylistJobRequest::Kind::Refresh);
+            refresh.key = key;
+            refresh.replaceAnyway = step.replaceAnyway;
+            const PlaylistJobResult& result = setup.Run(refresh);
+            QVERIFY2(result.outcome == step.outcome, step.what);
+            QVERIFY2(result.message.contains(QString::fromUtf8(step.words)),
+                     qPrintable(QString::fromUtf8(step.what) + QStringLiteral(": ") + result.message));
+            QVERIFY2(setup.store.Find(key)->count == step.count, step.what);
+            if (step.outcome != Outcome::Done) {
+                QVERIFY2(ReadBytes(setup.store.CataloguePath(*setup.store.Find(key))) == before, step.what);
+                QVERIFY2(setup.store.Find(key)->updated == updated, step.what);
+                QVERIFY2(!result.lists, step.what);
+            }
+        }
     }
 
     void cancelDuringDownload()

@@ -10,12 +10,18 @@
 #include "channels/playlists/playlist_reading.h"
 #include "channels/playlists/playlist_store.h"
 #include "crypto/string_cipher.h"
+#include "files/file_descriptor.h"
 
 #include "core_test_files.h"
 
 #include <QTest>
 
+#include <ctime>
+#include <fcntl.h>
 #include <map>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zentavo;
 using namespace zentavo::test;
@@ -238,6 +244,91 @@ private slots:
         // Removing what is gone already changes nothing; a new playlist does not take the old key's file.
         files.store.Remove(removed.key);
         QCOMPARE(files.store.Playlists().size(), size_t{1});
+    }
+
+    // What a player killed in the middle of a change leaves: the catalogue of an Add whose index was
+    // never written, the temporary files of saves. They go at the next start; nothing else does.
+    void leftoversOfInterruptedChangesGoAtStart()
+    {
+        Files files;
+        const std::vector<ImportedChannel> channels{Channel("One", "http://one.example/live")};
+        files.store.Add("A", "a.m3u", channels, kPassphrase, 1);
+        files.store.Add("B", "b.m3u", channels, kPassphrase, 1);
+        const std::filesystem::path folder = files.store.Folder();
+        const auto write = [&folder](const char* name, std::int64_t secondsAgo = 0) {
+            QVERIFY(WriteBytes(folder / name, "left"));
+            const timespec times[2] = {{::time(nullptr) - secondsAgo, 0}, {::time(nullptr) - secondsAgo, 0}};
+            QCOMPARE(::utimensat(AT_FDCWD, (folder / name).c_str(), times, 0), 0);
+        };
+        write("playlist-3.xml"); // an Add killed before its index
+        write(".playlist-2.xml.save-99-Ab12Cd", 120); // a Refresh killed while it saved
+        write(".playlists.xml.save-99-Zz9Yy8", 120);
+        write(".playlist-3.xml.Qw3Er4", 120); // the earlier naming of temporary files
+        // A save under way in this very process holds its temporary file locked.
+        const std::string live = ".playlist-1.xml.save-" + std::to_string(::getpid()) + "-Live01";
+        write(live.c_str());
+        const FileDescriptor liveFd(::open((folder / live).c_str(), O_RDONLY | O_CLOEXEC));
+        QCOMPARE(::flock(liveFd.Get(), LOCK_EX), 0);
+        // Nothing of any other name, and nothing but regular files: a link is not followed.
+        Folder outside;
+        QVERIFY(WriteBytes(outside / "precious.xml", "precious"));
+        std::filesystem::create_symlink(outside / "precious.xml", folder / "playlist-4.xml");
+        std::filesystem::create_directory(folder / "playlist-5.xml");
+        for (const char* name : {"notes.txt", "playlist-03.xml", "playlist-6.xml.bak", ".other.xml.save-99-Ab12Cd"})
+            write(name, 120);
+        const QStringList kept{QStringLiteral(".other.xml.save-99-Ab12Cd"),
+                               QString::fromStdString(live),
+                               QStringLiteral("notes.txt"),
+                               QStringLiteral("playlist-03.xml"),
+                               QStringLiteral("playlist-1.xml"),
+                               QStringLiteral("playlist-2.xml"),
+                               QStringLiteral("playlist-4.xml"),
+                               QStringLiteral("playlist-5.xml"),
+                               QStringLiteral("playlist-6.xml.bak"),
+                               QStringLiteral("playlists.xml")};
+        const QStringList before = FolderEntries(folder);
+        QCOMPARE(before.size(), kept.size() + 4);
+
+        // Not while another player changes the folder, nor when the index cannot be read.
+        {
+            const FileDescriptor busy(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            QCOMPARE(::flock(busy.Get(), LOCK_EX), 0);
+            PlaylistStore(folder).RemoveLeftovers();
+            QCOMPARE(FolderEntries(folder), before);
+        }
+        const QByteArray index = ReadBytes(folder / "playlists.xml");
+        QVERIFY(WriteBytes(folder / "playlists.xml", "<playlists"));
+        PlaylistStore(folder).RemoveLeftovers();
+        QCOMPARE(FolderEntries(folder), before);
+        QVERIFY(WriteBytes(folder / "playlists.xml", index));
+
+        PlaylistStore(folder).RemoveLeftovers();
+        QCOMPARE(FolderEntries(folder), kept);
+        QCOMPARE(ReadBytes(outside / "precious.xml"), QByteArray("precious"));
+        QCOMPARE(files.store.Playlists().size(), size_t{2});
+        // A new playlist takes the number that the leftover had.
+        QCOMPARE(files.store.Add("C", "c.m3u", channels, kPassphrase, 1).key, std::string("playlist-3"));
+        // Remove takes the temporary files of its catalogue along.
+        write(".playlist-2.xml.save-99-Ab12Cd", 120);
+        files.store.Remove("playlist-2");
+        QVERIFY(!FolderEntries(folder).contains(QStringLiteral(".playlist-2.xml.save-99-Ab12Cd")));
+    }
+
+    // Catalogues written before the import removed direction overrides, or by hand, still show rows
+    // in order: the lists read names without them.
+    void namesLoseDirectionOverridesWhenRead()
+    {
+        Files files;
+        const std::string rlo = "\u202E";
+        ImportedChannel evil = Channel(rlo + "Evil \u2067TV\u2069", "http://evil.example/live");
+        evil.country = "\u202AGermany\u202C";
+        const PlaylistInfo added = files.store.Add(rlo + "Mine", "m.m3u", {evil}, kPassphrase, 1);
+        QCOMPARE(files.store.Playlists().at(0).name, std::string("Mine"));
+        const ChannelLists lists = BuildAllChannelLists(files.shipped, files.store);
+        QCOMPARE(lists.tv.back().caption, std::string(" Germany - Evil TV") + kOwnRowMarker);
+        QCOMPARE(AddFavourite(files.favourites, lists.tv.back().id), EditResult::Changed);
+        QCOMPARE(Captions(BuildFavouriteRows(files.favourites, AllCataloguePaths(files.shipped, files.store))),
+                 (Strings{"Germany - Evil TV"}));
     }
 
     void listsShowBothCataloguesOwnRowsMarked()

@@ -392,6 +392,69 @@ private slots:
         QCOMPARE(window.Store().Playlists().size(), size_t{1});
     }
 
+    // The network of a hotel answers every address with its sign-in page: the quiet refresh at
+    // start-up keeps the playlist's channels. A Refresh whose reading lost most of them asks, and
+    // replaces them only when the user says so.
+    void doubtfulReadingsKeepTheChannels()
+    {
+        Window window;
+        std::vector<ImportedChannel> twelve;
+        for (int i = 0; i < 12; ++i) {
+            const std::string number = std::to_string(i);
+            twelve.push_back(
+                TvChannel(("Channel " + number).c_str(), "Germany", ("http://c.example/" + number).c_str()));
+        }
+        window.Store().Add("Hotel", window.server.Url(QStringLiteral("list.m3u")).toString().toStdString(), twelve,
+                           window.fixture.context.StreamPassphrase, 1);
+        ListFixture::WriteFile(
+            window.served.filePath(QStringLiteral("list.m3u")),
+            "<!DOCTYPE html>\n<html><body>Sign in at\nhttp://login.hotel.example/\n</body></html>\n");
+        window.server.SetContentType(QStringLiteral("list.m3u"), "text/html");
+        window.form->LoadChannelLists();
+        const QStringList rows = Captions(*window.form, 1);
+        QCOMPARE(rows.size(), 2 + 12);
+        window.form->RefreshOldPlaylists();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.form->RefreshingPlaylists(), test::Limit(5000));
+        QCOMPARE(window.server.RequestCount(QStringLiteral("list.m3u")), 1);
+        QCOMPARE(Captions(*window.form, 1), rows);
+        QCOMPARE(window.Store().Playlists().at(0).updated, std::int64_t{1});
+
+        // Signed in, the server sends the list, but with one channel left.
+        ListFixture::WriteFile(window.served.filePath(QStringLiteral("list.m3u")),
+                               "#EXTM3U\n#EXTINF:-1,Channel 0\nhttp://c.example/0\n");
+        window.server.SetContentType(QStringLiteral("list.m3u"), "audio/x-mpegurl");
+        QString question;
+        QString summary;
+        QString failure;
+        const auto noFailure = AnswerMessage(QStringLiteral("PlaylistFailure"), failure);
+        const auto manage = std::make_unique<Answer>(QStringLiteral("PlaylistsDialog"), [&](QWidget* dialog) {
+            auto* table = dialog->findChild<QTreeWidget*>(QStringLiteral("PlaylistTable"));
+            table->setCurrentItem(table->topLevelItem(0));
+            for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
+                const Answer ask(QStringLiteral("ReplacePlaylistQuestion"), [&question, button](QWidget* box) {
+                    question = static_cast<QMessageBox*>(box)->text();
+                    static_cast<QMessageBox*>(box)->button(button)->click();
+                });
+                const auto done = AnswerMessage(QStringLiteral("PlaylistSummary"), summary);
+                dialog->findChild<QPushButton*>(QStringLiteral("RefreshButton"))->click();
+                QVERIFY(ask.Answered());
+                QCOMPARE(done->Answered(), button == QMessageBox::Yes);
+                QCOMPARE(table->topLevelItem(0)->text(2),
+                         button == QMessageBox::Yes ? QStringLiteral("1") : QStringLiteral("12"));
+            }
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        window.form->findChild<QAction*>(QStringLiteral("ManagePlaylistsAction"))->trigger();
+        QVERIFY(manage->Answered());
+        QVERIFY(!noFailure->Answered());
+        QCOMPARE(question,
+                 QStringLiteral("The new reading of \u201CHotel\u201D has 1 channel where the playlist had 12.\n\n"
+                                "The playlist keeps its 12 channels.\n\n"
+                                "Replace its channels with the new reading all the same?"));
+        QCOMPARE(summary, QStringLiteral("Imported 1 channel from \u201CHotel\u201D."));
+        QCOMPARE(Captions(*window.form, 1).size(), 2 + 1);
+    }
+
     void quietRefreshOfOldAddressPlaylists()
     {
         Window window;
