@@ -6,15 +6,18 @@
 #include "player/gateway/gateway_error.h"
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
+#include "player/gateway/timestamp_repair.h"
 #include "player/gateway/video_transcoder.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace zentavo {
 namespace {
 
 constexpr int kOutputChunk = 16 * 1024;
+constexpr int64_t kTimestampJumpSeconds = 10;
 // Enough of the source to know its streams, short so that the picture comes soon.
 constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
@@ -71,6 +74,7 @@ struct MediaPipeline::Track {
     AVStream* in = nullptr;
     AVStream* out = nullptr;
     std::unique_ptr<StreamTranscoder> transcoder; // null: copied
+    std::optional<TimestampRepair> times; // once the writer has fixed the output's time base
 };
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
@@ -141,6 +145,8 @@ void MediaPipeline::Open()
         AVDictionary* options = nullptr;
         av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
         av_dict_set(&options, "probesize", kProbeBytes, 0);
+        // Containers whose packets carry no presentation times (AVI with B-frames) get them made.
+        av_dict_set(&options, "fflags", "+genpts", 0);
         for (const auto& [name, value] : attempt.options) // a way's own options come over the defaults
             av_dict_set(&options, name.c_str(), value.c_str(), 0);
         av_dict_set(&options, "protocol_whitelist", kProtocols, 0);
@@ -249,10 +255,15 @@ void MediaPipeline::OpenOutput()
             return;
         throw GatewayError(failure_kinds::kError, "Cannot play: the MPEG-TS writer did not start.");
     }
+    // A step of more than this is a jump of the source's clock, not a gap in what it sends.
+    for (const auto& track : tracks_)
+        track->times.emplace(av_rescale_q(kTimestampJumpSeconds, AVRational{1, 1}, track->out->time_base));
 }
 
-void MediaPipeline::Write(AVPacket* packet)
+void MediaPipeline::Write(Track& track, AVPacket* packet)
 {
+    if (track.times)
+        track.times->Fix(*packet);
     const int error = av_interleaved_write_frame(muxer_.get(), packet);
     if (error < 0 && !Stopped())
         Fail(error, "writing the stream");
@@ -269,7 +280,7 @@ void MediaPipeline::HandlePacket(AVPacket* packet)
         av_packet_rescale_ts(packet, track->in->time_base, track->out->time_base);
         packet->stream_index = track->out->index;
         packet->pos = -1;
-        Write(packet);
+        Write(*track, packet);
         return;
     }
     Transcode(*track, packet);
@@ -282,7 +293,7 @@ void MediaPipeline::Transcode(Track& track, const AVPacket* packet)
         [this, &track](AVPacket* encoded) {
             av_packet_rescale_ts(encoded, track.transcoder->Encoder()->time_base, track.out->time_base);
             encoded->stream_index = track.out->index;
-            Write(encoded);
+            Write(track, encoded);
         },
         [this] { return Stopped(); });
 }

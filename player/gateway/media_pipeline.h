@@ -55,7 +55,8 @@ private:
     void HandlePacket(AVPacket* packet);
     // A packet of the source (null: its end) through the track's transcoder into the output.
     void Transcode(Track& track, const AVPacket* packet);
-    void Write(AVPacket* packet);
+    // Writes a packet of the track (in its output time base) with its times repaired.
+    void Write(Track& track, AVPacket* packet);
     [[noreturn]] void Fail(int error, const std::string& step);
 
     const std::string address_;

@@ -101,6 +101,25 @@ void GatewaySessionTest::initTestCase()
     // A login page where the stream should be.
     WriteTextFile(media_.path(), QStringLiteral("login.html"),
                   QStringLiteral("<html><body>Log in</body></html>\n").repeated(50));
+    // A source whose clock starts again, as a looped file or a restarted encoder sends it: the same
+    // MPEG-TS twice in a row.
+    QFile once(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs)));
+    QFile twice(QDir(media_.path()).filePath(QStringLiteral("looped.ts")));
+    QVERIFY(once.open(QIODevice::ReadOnly) && twice.open(QIODevice::WriteOnly));
+    const QByteArray bytes = once.readAll();
+    twice.write(bytes + bytes);
+    twice.close();
+    // x264's usual output in AVI: B-frames, and packets without presentation times.
+    try {
+        RunFfmpeg(media_.path(),
+                  {QStringLiteral("-i"), QLatin1String(TestMedia::kMp4), QStringLiteral("-t"), QStringLiteral("5"),
+                   QStringLiteral("-vf"), QStringLiteral("scale=320:-2"), QStringLiteral("-c:v"),
+                   QStringLiteral("libx264"), QStringLiteral("-bf"), QStringLiteral("2"), QStringLiteral("-c:a"),
+                   QStringLiteral("libmp3lame"), QStringLiteral("-f"), QStringLiteral("avi"),
+                   QStringLiteral("bframes.avi")});
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
     server_ = std::make_unique<MediaServer>(media_.path());
     QVERIFY(silent_.listen(QHostAddress::LocalHost));
     connect(&silent_, &QTcpServer::newConnection, this, [this] {
@@ -188,6 +207,10 @@ void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes_data()
     QTest::newRow("MPEG-TS with H.264 and AAC: copied") << TestMedia::kMpegTs << "mpegts aac+h264 20" << none;
     QTest::newRow("MP4 with H.264 and AAC: copied") << TestMedia::kMp4 << "mpegts aac+h264 20" << none;
     QTest::newRow("MP3 alone: copied") << TestMedia::kMp3 << "mpegts mp3 20" << none;
+    QTest::newRow("MPEG-TS whose clock starts again: copied, its times going on") << "looped.ts"
+                                                                                  << "mpegts aac+h264 40" << none;
+    QTest::newRow("AVI with H.264 B-frames: copied, its times made") << "bframes.avi"
+                                                                     << "mpegts h264+mp3 5" << none;
 }
 
 void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes()
