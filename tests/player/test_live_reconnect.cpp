@@ -12,8 +12,8 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/icecast_server.h"
-#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
+#include "tests/support/player_page_fixture.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
@@ -70,10 +70,9 @@ private:
     std::unique_ptr<SharedFolder> shared_;
     std::unique_ptr<IcecastServer> icecast_;
     std::unique_ptr<ServerProcess> source_;
-    std::unique_ptr<test::PagePlays> plays_;
-    std::unique_ptr<PlayerProfile> profile_;
-    std::unique_ptr<PlayerPage> page_;
-    std::unique_ptr<QWebEngineView> view_;
+    std::unique_ptr<test::PlayerPageFixture> pages_;
+    PlayerProfile* profile_ = nullptr;
+    PlayerPage* page_ = nullptr;
 };
 
 void LiveReconnect::initTestCase()
@@ -87,26 +86,21 @@ void LiveReconnect::initTestCase()
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }
-    plays_ = std::make_unique<test::PagePlays>(WriteTestCatalogue(
+    pages_ = std::make_unique<test::PlayerPageFixture>(WriteTestCatalogue(
         media_.path(),
         {{"1", 0, icecast_->Url(QLatin1String(kRadioMount))}, {"2", 0, icecast_->Url(QLatin1String(kTvMount))}}));
-    profile_ = std::make_unique<PlayerProfile>();
-    profile_->scripts()->insert(MediaWatchScript());
+    profile_ = &pages_->Profile();
 }
 
 void LiveReconnect::init()
 {
-    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
-    view_ = std::make_unique<QWebEngineView>();
-    view_->setPage(page_.get());
-    view_->resize(640, 480);
-    view_->show();
+    page_ = &pages_->Open();
 }
 
 void LiveReconnect::cleanup()
 {
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
     source_.reset();
 }
 
@@ -124,7 +118,7 @@ void LiveReconnect::StartSource(const QString& mount)
 
 void LiveReconnect::Play(const char* id)
 {
-    plays_->Play(*page_, *profile_, id);
+    pages_->Play(id);
 }
 
 void LiveReconnect::RecordStatusTexts()

@@ -7,8 +7,8 @@
 #include "player/player_page.h"
 #include "player/player_profile.h"
 #include "tests/support/media_server.h"
-#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
+#include "tests/support/player_page_fixture.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
@@ -69,10 +69,9 @@ private:
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
     std::unique_ptr<QProcess> source_;
-    std::unique_ptr<test::PagePlays> plays_;
-    std::unique_ptr<PlayerProfile> profile_;
-    std::unique_ptr<PlayerPage> page_;
-    std::unique_ptr<QWebEngineView> view_;
+    std::unique_ptr<test::PlayerPageFixture> pages_;
+    PlayerProfile* profile_ = nullptr;
+    PlayerPage* page_ = nullptr;
 };
 
 void LiveSourceDies::initTestCase()
@@ -84,28 +83,23 @@ void LiveSourceDies::initTestCase()
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }
-    plays_ = std::make_unique<test::PagePlays>(
+    pages_ = std::make_unique<test::PlayerPageFixture>(
         WriteTestCatalogue(media_.path(),
                            {{"1", 0, server_->Url(QLatin1String(kHlsList)).toString()},
                             {"2", 0, server_->Url(QLatin1String(kDashList)).toString()},
                             {"3", 0, server_->Url(QLatin1String(TestMedia::kMpegTs)).toString()}}));
-    profile_ = std::make_unique<PlayerProfile>();
-    profile_->scripts()->insert(MediaWatchScript());
+    profile_ = &pages_->Profile();
 }
 
 void LiveSourceDies::init()
 {
-    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
-    view_ = std::make_unique<QWebEngineView>();
-    view_->setPage(page_.get());
-    view_->resize(640, 480);
-    view_->show();
+    page_ = &pages_->Open();
 }
 
 void LiveSourceDies::cleanup()
 {
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
     if (source_) {
         source_->kill();
         source_->waitForFinished(10000);
@@ -179,7 +173,7 @@ void LiveSourceDies::StartSource(const QString& format)
 
 void LiveSourceDies::Play(const char* id)
 {
-    plays_->Play(*page_, *profile_, id);
+    pages_->Play(id);
 }
 
 void LiveSourceDies::RecordStatusTexts()

@@ -9,8 +9,8 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
-#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
+#include "tests/support/player_page_fixture.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
@@ -76,10 +76,9 @@ private:
 
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
-    std::unique_ptr<test::PagePlays> plays_;
-    std::unique_ptr<PlayerProfile> profile_;
-    std::unique_ptr<PlayerPage> page_;
-    std::unique_ptr<QWebEngineView> view_; // gives the page a size, as the main window's browser does
+    std::unique_ptr<test::PlayerPageFixture> pages_;
+    PlayerProfile* profile_ = nullptr;
+    PlayerPage* page_ = nullptr;
 };
 
 void PlaybackEndToEnd::initTestCase()
@@ -167,32 +166,27 @@ void PlaybackEndToEnd::initTestCase()
         {"33", 1, url("loop.mp3")},
         {"34", 0, QStringLiteral("pnm://127.0.0.1/live")},
     };
-    plays_ = std::make_unique<test::PagePlays>(WriteTestCatalogue(media_.path(), channels));
+    pages_ = std::make_unique<test::PlayerPageFixture>(WriteTestCatalogue(media_.path(), channels));
 
-    profile_ = std::make_unique<PlayerProfile>();
-    profile_->scripts()->insert(MediaWatchScript());
+    profile_ = &pages_->Profile();
 }
 
 void PlaybackEndToEnd::init()
 {
-    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
-    view_ = std::make_unique<QWebEngineView>();
-    view_->setPage(page_.get());
-    view_->resize(640, 480);
-    view_->show();
+    page_ = &pages_->Open();
 }
 
 void PlaybackEndToEnd::cleanup()
 {
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
     server_->SetCorsAllowed(true);
     server_->ResetCounts();
 }
 
 void PlaybackEndToEnd::Play(const char* id, bool originalSize)
 {
-    plays_->Play(*page_, *profile_, id, originalSize);
+    pages_->Play(id, originalSize);
 }
 
 QString PlaybackEndToEnd::MediaState()
@@ -241,7 +235,7 @@ void PlaybackEndToEnd::realChannelPlays_data()
 void PlaybackEndToEnd::realChannelPlays()
 {
     QFETCH(QByteArray, id);
-    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    QSignalSpy alerts(page_, &PlayerPage::AlertShown);
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
@@ -268,7 +262,7 @@ void PlaybackEndToEnd::realChannelThatCannotPlayBringsItsAlert()
     QFETCH(QByteArray, id);
     QFETCH(int, code);
     QFETCH(QString, alert);
-    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    QSignalSpy alerts(page_, &PlayerPage::AlertShown);
     Play(id.constData());
     QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, test::Limit(20000));
     QCOMPARE(alerts.at(0).at(0).toString(), alert);
@@ -310,7 +304,7 @@ void PlaybackEndToEnd::windowsMediaStatusBarSaysWhatHappens()
 
 void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds()
 {
-    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    QSignalSpy alerts(page_, &PlayerPage::AlertShown);
     Play("16");
     QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("stalled.mp3")) > 0, test::Limit(10000));
     // Still waiting: no data is no failure yet, for most of the 15 seconds.
@@ -322,7 +316,7 @@ void PlaybackEndToEnd::stalledStreamIsReportedAfterFifteenSeconds()
 
 void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen()
 {
-    QSignalSpy fullScreen(page_.get(), &PlayerPage::FullScreenRequested);
+    QSignalSpy fullScreen(page_, &PlayerPage::FullScreenRequested);
     Play("1");
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     const auto click = [this](const char* name, const QString& value = {}) {
@@ -361,7 +355,7 @@ void PlaybackEndToEnd::hiddenButtonsDriveVolumeMuteAndFullScreen()
 
 void PlaybackEndToEnd::realHiddenButtonsDriveVolumeMuteAndFullScreen()
 {
-    QSignalSpy fullScreen(page_.get(), &PlayerPage::FullScreenRequested);
+    QSignalSpy fullScreen(page_, &PlayerPage::FullScreenRequested);
     Play("21");
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     RunJavaScript(
@@ -490,7 +484,7 @@ void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress()
 {
     // The page of channel 9 is filled with an address that answers 404; the text behind "?" in the
     // page's own address is what the Windows Media page plays.
-    QUrl address = profile_->UrlForFile(QString::fromStdString(plays_->Prepare("9").page.string()));
+    QUrl address = profile_->UrlForFile(QString::fromStdString(pages_->Prepare("9").page.string()));
     address.setQuery(server_->Url(QLatin1String(TestMedia::kMp3)).toString(QUrl::FullyEncoded));
     page_->load(address);
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);

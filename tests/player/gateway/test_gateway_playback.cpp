@@ -12,8 +12,8 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/media_server.h"
-#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
+#include "tests/support/player_page_fixture.h"
 #include "tests/support/stream_servers.h"
 #include "tests/support/test_catalogue.h"
 #include "tests/support/test_media.h"
@@ -129,10 +129,9 @@ private:
     QList<QTcpSocket*> held_;
     quint16 rtmpPort_ = 0;
     std::unique_ptr<QProcess> rtmp_;
-    std::unique_ptr<test::PagePlays> plays_;
-    std::unique_ptr<PlayerProfile> profile_;
-    std::unique_ptr<PlayerPage> page_;
-    std::unique_ptr<QWebEngineView> view_;
+    std::unique_ptr<test::PlayerPageFixture> pages_;
+    PlayerProfile* profile_ = nullptr;
+    PlayerPage* page_ = nullptr;
 };
 
 void GatewayPlayback::initTestCase()
@@ -169,10 +168,9 @@ void GatewayPlayback::initTestCase()
         {"13", 0, QStringLiteral("mms://127.0.0.1:%1/").arg(mmshPort_)},
         {"14", 0, QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort_)},
     };
-    plays_ = std::make_unique<test::PagePlays>(WriteTestCatalogue(media_.path(), channels));
+    pages_ = std::make_unique<test::PlayerPageFixture>(WriteTestCatalogue(media_.path(), channels));
 
-    profile_ = std::make_unique<PlayerProfile>();
-    profile_->scripts()->insert(MediaWatchScript());
+    profile_ = &pages_->Profile();
 }
 
 void GatewayPlayback::cleanupTestCase()
@@ -183,17 +181,13 @@ void GatewayPlayback::cleanupTestCase()
 
 void GatewayPlayback::init()
 {
-    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
-    view_ = std::make_unique<QWebEngineView>();
-    view_->setPage(page_.get());
-    view_->resize(640, 480);
-    view_->show();
+    page_ = &pages_->Open();
 }
 
 void GatewayPlayback::cleanup()
 {
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
     // Closing the page ends its session.
     QTRY_COMPARE_WITH_TIMEOUT(GatewayThreads(), 0, test::Limit(10000));
     if (rtmp_) {
@@ -248,7 +242,7 @@ void GatewayPlayback::StartRtmpServer()
 
 void GatewayPlayback::Play(const char* id)
 {
-    plays_->Play(*page_, *profile_, id);
+    pages_->Play(id);
 }
 
 QString GatewayPlayback::MediaState()
@@ -288,7 +282,7 @@ void GatewayPlayback::channelPlaysThroughTheGateway()
     StartServer(server);
     if (QTest::currentTestFailed())
         return;
-    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    QSignalSpy alerts(page_, &PlayerPage::AlertShown);
     QElapsedTimer clock;
     clock.start();
     Play(id.constData());
@@ -324,7 +318,7 @@ void GatewayPlayback::refusedMmsIsToldInWords()
 
 void GatewayPlayback::realChannelThatCannotConnectBringsItsAlert()
 {
-    QSignalSpy alerts(page_.get(), &PlayerPage::AlertShown);
+    QSignalSpy alerts(page_, &PlayerPage::AlertShown);
     Play("8");
     QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, test::Limit(15000));
     QCOMPARE(alerts.at(0).at(0).toString(), QString::fromLatin1(kRealNotAvailable));

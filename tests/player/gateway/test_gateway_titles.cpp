@@ -12,8 +12,8 @@
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
 #include "tests/support/icecast_server.h"
-#include "tests/support/page_plays.h"
 #include "tests/support/page_script.h"
+#include "tests/support/player_page_fixture.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
 
@@ -58,10 +58,9 @@ private:
     std::unique_ptr<IcecastServer> icecast_;
     std::unique_ptr<ServerProcess> mp2Source_;
     std::unique_ptr<ServerProcess> mp3Source_;
-    std::unique_ptr<test::PagePlays> plays_;
-    std::unique_ptr<PlayerProfile> profile_;
-    std::unique_ptr<PlayerPage> page_;
-    std::unique_ptr<QWebEngineView> view_;
+    std::unique_ptr<test::PlayerPageFixture> pages_;
+    PlayerProfile* profile_ = nullptr;
+    PlayerPage* page_ = nullptr;
 };
 
 // Through Icecast's admin interface, as a radio's playout system does.
@@ -103,14 +102,14 @@ void GatewayTitles::initTestCase()
     }
     xml += QStringLiteral("</items>\n");
     WriteTextFile(folder_->path(), QStringLiteral("radio-all.xml"), xml);
-    plays_ = std::make_unique<test::PagePlays>(folder_->filePath(QStringLiteral("radio-all.xml")));
-    profile_ = std::make_unique<PlayerProfile>();
-    profile_->scripts()->insert(MediaWatchScript());
+    pages_ = std::make_unique<test::PlayerPageFixture>(folder_->filePath(QStringLiteral("radio-all.xml")));
+    profile_ = &pages_->Profile();
 }
 
 void GatewayTitles::cleanupTestCase()
 {
-    profile_.reset();
+    profile_ = nullptr;
+    pages_.reset();
     mp2Source_.reset();
     mp3Source_.reset();
     icecast_.reset();
@@ -118,22 +117,18 @@ void GatewayTitles::cleanupTestCase()
 
 void GatewayTitles::init()
 {
-    page_ = std::make_unique<PlayerPage>(profile_.get(), nullptr, PlayerPage::AlertDisplay::SignalOnly);
-    view_ = std::make_unique<QWebEngineView>();
-    view_->setPage(page_.get());
-    view_->resize(640, 480);
-    view_->show();
+    page_ = &pages_->Open();
 }
 
 void GatewayTitles::cleanup()
 {
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
 }
 
 void GatewayTitles::Play(const char* id)
 {
-    plays_->Play(*page_, *profile_, id);
+    pages_->Play(id);
 }
 
 QString GatewayTitles::StatusTexts()
@@ -155,7 +150,7 @@ void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange()
     const QString second = QStringLiteral("Miles Davis - So What");
     SetTitle(QStringLiteral("/radio"), first);
     QVERIFY(!QTest::currentTestFailed());
-    QSignalSpy heard(profile_.get(), &PlayerProfile::NowPlayingChanged);
+    QSignalSpy heard(profile_, &PlayerProfile::NowPlayingChanged);
     Play(id.constData());
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
@@ -170,8 +165,8 @@ void GatewayTitles::pageAndHostShowTheTitleAndFollowItsChange()
     QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString() == second, test::Limit(5000));
 
     // The page goes: the host hears that nothing plays a title any more.
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), test::Limit(10000));
 }
 
@@ -183,7 +178,7 @@ void GatewayTitles::radioThatThePagePlaysItselfShowsItsTitle()
     const QString second = QStringLiteral(u"Édith Piaf - Non, je ne regrette rien");
     SetTitle(QStringLiteral("/mp3"), first);
     QVERIFY(!QTest::currentTestFailed());
-    QSignalSpy heard(profile_.get(), &PlayerProfile::NowPlayingChanged);
+    QSignalSpy heard(profile_, &PlayerProfile::NowPlayingChanged);
     Play("3");
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
@@ -201,8 +196,8 @@ void GatewayTitles::radioThatThePagePlaysItselfShowsItsTitle()
     // Pause: the page stops asking, the reader ends, and the host hears that no title plays.
     RunJavaScript(*page_, QStringLiteral("document.NSPlay.Pause(); true"));
     QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), test::Limit(10000));
-    view_.reset();
-    page_.reset();
+    pages_->Close();
+    page_ = nullptr;
     QTRY_COMPARE_WITH_TIMEOUT(SocketsToServer(), 0, test::Limit(10000));
 }
 
