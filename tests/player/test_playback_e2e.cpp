@@ -66,6 +66,7 @@ private slots:
     void webcamFailureIsShownInWordsAndRefreshGoesOn();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
     void windowsMediaPageQueryWinsOverTheFilledAddress();
+    void hlsPlaysOnAcrossDiscontinuities();
     void leftPageReleasesItsStream_data();
     void leftPageReleasesItsStream();
 
@@ -91,6 +92,20 @@ void PlaybackEndToEnd::initTestCase()
     WriteTextFile(media_.path(), QStringLiteral("radio.ram"),
                   QStringLiteral("rtsp://127.0.0.1:1/live.rm\r\n%1\r\n").arg(url(TestMedia::kMp3)));
     WriteTextFile(media_.path(), QStringLiteral("tv.ram"), url(TestMedia::kHls) + QStringLiteral("\n"));
+    // Three 2-second segments, each starting its clock again, marked as discontinuities (adverts
+    // put in, an encoder restarted).
+    try {
+        RunFfmpeg(media_.path(),
+                  {QStringLiteral("-i"), QLatin1String(TestMedia::kMpegTs), QStringLiteral("-t"), QStringLiteral("2"),
+                   QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), QStringLiteral("mpegts"),
+                   QStringLiteral("short.ts")});
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    WriteTextFile(media_.path(), QStringLiteral("discontinuity.m3u8"),
+                  QStringLiteral("#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:2\n#EXTINF:2.0,\nshort.ts\n"
+                                 "#EXT-X-DISCONTINUITY\n#EXTINF:2.0,\nshort.ts\n#EXT-X-DISCONTINUITY\n"
+                                 "#EXTINF:2.0,\nshort.ts\n#EXT-X-ENDLIST\n"));
     WriteTextFile(
         media_.path(), QStringLiteral("tv.asx"),
         QStringLiteral("<ASX version=\"3.0\"><Entry><Ref href=\"%1\"/></Entry></ASX>\r\n").arg(url(TestMedia::kMp4)));
@@ -165,6 +180,7 @@ void PlaybackEndToEnd::initTestCase()
         {"32", 2, url("stalled.jpg")},
         {"33", 1, url("loop.mp3")},
         {"34", 0, QStringLiteral("pnm://127.0.0.1/live")},
+        {"35", 0, url("discontinuity.m3u8")},
     };
     pages_ = std::make_unique<test::PlayerPageFixture>(WriteTestCatalogue(media_.path(), channels));
 
@@ -491,6 +507,17 @@ void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress()
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("srcc")).toString(),
              server_->Url(QLatin1String(TestMedia::kMp3)).toString());
+}
+
+void PlaybackEndToEnd::hlsPlaysOnAcrossDiscontinuities()
+{
+    Play("35");
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    // Past both places where the clock starts again, and still playing.
+    QVERIFY2(WaitForJavaScript(*page_, QStringLiteral("zentavoMediaWatch.media.currentTime > 4.5"), 20000),
+             qPrintable(MediaState()));
+    QVERIFY2(!MediaState().startsWith(QLatin1String("Cannot play")), qPrintable(MediaState()));
 }
 
 void PlaybackEndToEnd::leftPageReleasesItsStream_data()

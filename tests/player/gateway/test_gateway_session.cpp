@@ -109,6 +109,11 @@ void GatewaySessionTest::initTestCase()
     const QByteArray bytes = once.readAll();
     twice.write(bytes + bytes);
     twice.close();
+    // HLS whose second segment starts the clock again, marked as a discontinuity (an advert put in).
+    WriteTextFile(media_.path(), QStringLiteral("discontinuity.m3u8"),
+                  QStringLiteral("#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:20\n#EXT-X-MEDIA-SEQUENCE:0\n"
+                                 "#EXTINF:20.0,\n%1\n#EXT-X-DISCONTINUITY\n#EXTINF:20.0,\n%1\n#EXT-X-ENDLIST\n")
+                      .arg(QLatin1String(TestMedia::kMpegTs)));
     // x264's usual output in AVI: B-frames, and packets without presentation times.
     try {
         RunFfmpeg(media_.path(),
@@ -209,6 +214,8 @@ void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes_data()
     QTest::newRow("MP3 alone: copied") << TestMedia::kMp3 << "mpegts mp3 20" << none;
     QTest::newRow("MPEG-TS whose clock starts again: copied, its times going on") << "looped.ts"
                                                                                   << "mpegts aac+h264 40" << none;
+    QTest::newRow("HLS with a discontinuity: copied, its times going on") << "discontinuity.m3u8"
+                                                                          << "mpegts aac+h264 40" << none;
     QTest::newRow("AVI with H.264 B-frames: copied, its times made") << "bframes.avi"
                                                                      << "mpegts h264+mp3 5" << none;
 }
