@@ -15,6 +15,7 @@
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 #include "player/player_profile.h"
+#include "player/scene_graph_backend.h"
 #include "player/scratch_folder.h"
 #include "player/ui/browser_launcher.h"
 #include "player/ui/error_report.h"
@@ -279,6 +280,8 @@ int main(int argc, char** argv)
         PlayerProfile::RegisterUrlSchemes();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         QApplication app(argc, argv);
+        // The player and the bare page both draw the way the player chooses.
+        ChooseSceneGraphBackend();
         QTemporaryDir folder;
         TestMedia::Generate(folder.path());
         MediaServer server(folder.path());
