@@ -7,6 +7,7 @@
 #include "player/objects/player_objects.h"
 #include "player/page_request_interceptor.h"
 #include "player/page_scheme_handler.h"
+#include "player/title_rate_limit.h"
 
 #include <QWebEngineSettings>
 
@@ -44,7 +45,11 @@ PlayerProfile::PlayerProfile(QObject* parent)
     setUrlRequestInterceptor(interceptor_);
     InstallPlayerObjects(*this);
     auto* gateway = new GatewaySchemeHandler(this);
-    connect(gateway, &GatewaySchemeHandler::TitleChanged, this, &PlayerProfile::NowPlayingChanged);
+    // Both paths of the titles meet here: the gateway's reading of what it plays, and the titles
+    // the page asks it to read. One limit for both before the window and MPRIS hear them.
+    auto* titles = new TitleRateLimiter(this);
+    connect(gateway, &GatewaySchemeHandler::TitleChanged, titles, &TitleRateLimiter::Offer);
+    connect(titles, &TitleRateLimiter::Changed, this, &PlayerProfile::NowPlayingChanged);
     installUrlSchemeHandler(QByteArray(host_names::kGatewayScheme), gateway);
 }
 

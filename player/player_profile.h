@@ -33,7 +33,8 @@ public:
     QUrl UrlForFile(const QString& localPath) const;
 
 signals:
-    // The title of what plays through the media gateway now ("Artist - Song"); empty when none.
+    // The title of what plays through the media gateway now ("Artist - Song"); empty when none. At
+    // most one change a second, the latest winning (TitleRateLimiter), whichever path it came by.
     void NowPlayingChanged(const QString& title);
 
 private:

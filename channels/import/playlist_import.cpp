@@ -169,6 +169,63 @@ bool IsImageAddress(std::string_view address)
 
 namespace {
 
+bool IsAlnum(char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Whether one of the path's words (its runs of letters and digits) is the name of an audio codec.
+bool NamesAudioCodec(std::string_view path)
+{
+    size_t i = 0;
+    while (i < path.size()) {
+        if (!IsAlnum(path[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < path.size() && IsAlnum(path[end]))
+            ++end;
+        const std::string_view word = path.substr(i, end - i);
+        for (const std::string_view codec : {"mp3", "aac", "aacp", "ogg", "opus", "vorbis", "flac"}) {
+            if (EqualsNoCase(word, codec))
+                return true;
+        }
+        i = end;
+    }
+    return false;
+}
+
+// A playlist is a list of radio stations when enough of its unmarked entries say so by their
+// address (at least this many, and at least a fifth of those that are no pictures) and none says
+// it is video. Its other unmarked entries then go to Radio as well: radio lists are mostly
+// "/stream", "/listen" and bare ports, which say nothing by themselves.
+constexpr long kRadioListMinAudio = 5;
+constexpr long kRadioListShareDivisor = 5;
+
+bool IsRadioList(const std::vector<PlaylistEntry>& entries)
+{
+    long considered = 0;
+    long audio = 0;
+    for (const PlaylistEntry& entry : entries) {
+        if (entry.type || entry.url.empty())
+            continue;
+        switch (MediaOfAddress(entry.url)) {
+        case AddressMedia::Video:
+            return false;
+        case AddressMedia::Picture:
+            continue;
+        case AddressMedia::Audio:
+            ++audio;
+            break;
+        case AddressMedia::Unknown:
+            break;
+        }
+        ++considered;
+    }
+    return audio >= kRadioListMinAudio && audio * kRadioListShareDivisor >= considered;
+}
+
 // Where the part of an address that is compared without regard to case ends: after the scheme and
 // the host ("HTTP://Example.COM" and "http://example.com" are one address, their paths are not).
 size_t CaseFoldedPrefix(std::string_view address)
@@ -181,6 +238,36 @@ size_t CaseFoldedPrefix(std::string_view address)
 }
 
 } // namespace
+
+AddressMedia MediaOfAddress(std::string_view address)
+{
+    if (IsImageAddress(address))
+        return AddressMedia::Picture;
+    const size_t scheme = address.find("://");
+    const size_t pathEnd = std::min(FindPathEnd(address), address.size());
+    size_t pathStart = scheme == std::string_view::npos ? 0 : FindHostEnd(address, scheme + 3);
+    if (pathStart == std::string_view::npos || pathStart > pathEnd)
+        pathStart = pathEnd;
+    const std::string_view path = address.substr(pathStart, pathEnd - pathStart);
+    const std::string_view last = path.substr(path.rfind('/') + 1);
+    if (path.find("/;") != std::string_view::npos) // Shoutcast: "/;", "/;stream.nsv", "/;stream/1"
+        return AddressMedia::Audio;
+    const size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos)
+        return NamesAudioCodec(path) ? AddressMedia::Audio : AddressMedia::Unknown;
+    const std::string_view ending = last.substr(dot);
+    for (const std::string_view audio :
+         {".mp3", ".aac", ".aacp", ".ogg", ".oga", ".opus", ".m4a", ".flac", ".wma", ".mp2", ".spx", ".pls"}) {
+        if (EqualsNoCase(ending, audio))
+            return AddressMedia::Audio;
+    }
+    for (const std::string_view video : {".mp4", ".m4v", ".mkv", ".webm", ".ts", ".mpd", ".flv", ".avi", ".mov", ".wmv",
+                                         ".mpg", ".mpeg", ".3gp", ".ogv"}) {
+        if (EqualsNoCase(ending, video))
+            return AddressMedia::Video;
+    }
+    return AddressMedia::Unknown;
+}
 
 size_t PlaylistImport::AddressHash::operator()(std::string_view address) const
 {
@@ -227,6 +314,7 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
     firstSeen_.reserve(firstSeen_.size() + entries.size());
     hashes_.reserve(hashes_.size() + entries.size());
     seen_.reserve(seen_.size() + entries.size());
+    const bool radioList = !options_.type && IsRadioList(entries);
     for (PlaylistEntry& entry : entries) {
         ++summary_.read;
         if (const auto reason = CheckStreamAddress(entry.url)) {
@@ -251,11 +339,20 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
             channel.name = CleanText(HostOf(entry.url));
         channel.country = options_.country.empty() ? CountryOf(entry) : options_.country;
         CleanText(channel.country);
-        const ChannelType type = options_.type ? *options_.type
-            : entry.type                       ? *entry.type
-            : IsImageAddress(entry.url)        ? ChannelType::Webcam
-                                               : ChannelType::Tv;
+        ChannelType type = ChannelType::Tv;
+        if (options_.type) {
+            type = *options_.type;
+        } else if (entry.type) {
+            type = *entry.type;
+        } else {
+            const AddressMedia media = MediaOfAddress(entry.url);
+            type = media == AddressMedia::Picture             ? ChannelType::Webcam
+                : media == AddressMedia::Audio                ? ChannelType::Radio
+                : radioList && media == AddressMedia::Unknown ? ChannelType::Radio
+                                                              : ChannelType::Tv;
+        }
         channel.type2 = ChannelTypeWord(type);
+        ++summary_.byType[static_cast<size_t>(type)];
         channel.url = std::move(entry.url);
         channel.logo = KeptLogoAddress(entry.logo);
         channels_.push_back(std::move(channel));

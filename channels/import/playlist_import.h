@@ -41,6 +41,7 @@ struct ImportSummary {
     long read = 0;
     long imported = 0;
     std::array<long, kLeftOutReasonCount> leftOut{};
+    std::array<long, 3> byType{}; // of the imported channels, indexed by ChannelType
 
     long LeftOutTotal() const;
 };
@@ -110,6 +111,15 @@ std::string KeptLogoAddress(std::string_view logo);
 
 // True for the address of a still picture (.jpg, .jpeg, .png, .gif, .bmp, .webp before any query).
 bool IsImageAddress(std::string_view address);
+
+// What an address says it carries by its form alone. Audio: an audio file's ending (.mp3, .aac,
+// .aacp, .ogg, .oga, .opus, .m4a, .flac, .wma, .mp2, .spx) or a .pls; a Shoutcast address, whose
+// path holds "/;" ("/;", "/;stream.nsv"); a path without an ending that names an audio
+// codec as a word of its own ("/stream/mp3", "/aac-128"). Video: a video file's ending (.mp4,
+// .mkv, .ts, .mpd, .flv...). Anything else, HLS (.m3u8) and "/stream" included, is Unknown: a
+// false radio is worse than a missed one.
+enum class AddressMedia { Unknown, Audio, Video, Picture };
+AddressMedia MediaOfAddress(std::string_view address);
 
 // "list.m3u:12: left out (broken scheme): hhttps://example.com/live"
 std::string DescribeLeftOut(const LeftOutEntry& entry);

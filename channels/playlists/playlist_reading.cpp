@@ -3,6 +3,7 @@
 #include "channels/import/address_check.h"
 #include "channels/import/text_util.h"
 
+#include <array>
 #include <filesystem>
 
 namespace zentavo {
@@ -22,6 +23,17 @@ std::string SummaryInWords(std::string_view name, const ImportSummary& summary)
         return count == 1 ? std::string("1 channel") : std::to_string(count) + " channels";
     };
     std::string text = "Imported " + channels(summary.imported) + " from \u201C" + std::string(name) + "\u201D.";
+    // Which tab they went to, in the tabs' order: "TV Stations: 2, Radio Stations: 10."
+    std::string tabs;
+    const std::array<std::pair<ChannelType, const char*>, 3> tabNames{
+        {{ChannelType::Tv, "TV Stations"}, {ChannelType::Radio, "Radio Stations"}, {ChannelType::Webcam, "Webcams"}}};
+    for (const auto& [type, tab] : tabNames) {
+        const long count = summary.byType[static_cast<size_t>(type)];
+        if (count > 0)
+            tabs += (tabs.empty() ? "" : ", ") + std::string(tab) + ": " + std::to_string(count);
+    }
+    if (!tabs.empty())
+        text += "\n" + tabs + ".";
     if (summary.LeftOutTotal() == 0)
         return text;
     text +=

@@ -22,7 +22,8 @@ struct PlaylistReading {
 PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source,
                              std::optional<ChannelType> type = std::nullopt);
 
-// "Imported 12 channels from “Radios”." and, when entries were left out, how many for each reason.
+// "Imported 12 channels from “Radios”.", then how many went to each tab ("Radio Stations: 12.")
+// and, when entries were left out, how many for each reason.
 std::string SummaryInWords(std::string_view name, const ImportSummary& summary);
 
 // An http or https address (any case of the scheme), as opposed to a file.

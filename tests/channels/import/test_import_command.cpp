@@ -213,7 +213,7 @@ void ImportCommandTest::importsPlaylistsIntoAPreparedCatalogue()
              (QStringList{QStringLiteral(
                               "1|ORF 1|Austria|720p|tv|0|https://orf.example/orf1.m3u8|https://logo.example/orf1.png"),
                           QStringLiteral("2|Cam|||webcam|2|https://cam.example/now.jpg|"),
-                          QStringLiteral("3|Radio A|||tv|0|http://radio.example/a.mp3|")}));
+                          QStringLiteral("3|Radio A|||radio|0|http://radio.example/a.mp3|")}));
 
     // --type and --country apply to every channel.
     const Run typed = Import({QStringLiteral("--type"), QStringLiteral("radio"), QStringLiteral("--country"),

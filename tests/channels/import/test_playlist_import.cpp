@@ -27,6 +27,7 @@
 using namespace zentavo;
 
 Q_DECLARE_METATYPE(std::optional<ChannelType>)
+Q_DECLARE_METATYPE(ChannelType)
 
 namespace {
 
@@ -85,6 +86,10 @@ private slots:
     void logoReadsBackIntoTheListRows();
     void everyRealListIsAccountedFor_data();
     void everyRealListIsAccountedFor();
+    void addressSaysWhatItCarries_data();
+    void addressSaysWhatItCarries();
+    void realListsLandInTheirTabs_data();
+    void realListsLandInTheirTabs();
     void allRealListsTogetherAreAccountedFor();
 };
 
@@ -122,6 +127,52 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
         << QString() << QString()
         << Rows({"R|||radio|http://h/r", "Cam|||webcam|http://h/cam.JPG?t=1", "Png|||webcam|http://h/p.png",
                  "Jpeg in path only|||tv|http://h/a.jpg/live.m3u8"});
+    QTest::newRow("audio address without a mark is radio; HLS and /stream say nothing")
+        << QStringLiteral("a.m3u")
+        << QByteArray("#EXTINF:-1,A\nhttp://h/a.mp3\n#EXTINF:-1,S\nhttp://h:8000/;\n"
+                      "#EXTINF:-1,H\nhttp://h/live.m3u8\n#EXTINF:-1,I\nhttp://h:8000/stream\n")
+        << QString() << QString()
+        << Rows({"A|||radio|http://h/a.mp3", "S|||radio|http://h:8000/;", "H|||tv|http://h/live.m3u8",
+                 "I|||tv|http://h:8000/stream"});
+    // Five audio addresses, a fifth of the list, no video: a list of radio stations, whose other
+    // unmarked entries are radio too; pictures stay webcams.
+    QTest::newRow("radio list: unmarked entries that say nothing go to radio")
+        << QStringLiteral("a.m3u")
+        << QByteArray("http://h/1.mp3\nhttp://h/2.aac\nhttp://h/3.ogg\nhttp://h/4.pls\nhttp://h:8000/;stream.nsv\n"
+                      "http://h/listen\nhttp://h/hls/x.m3u8\n#EXTINF:-1,Cam\nhttp://h/c.jpg\n")
+        << QString() << QString()
+        << Rows({"h|||radio|http://h/1.mp3", "h|||radio|http://h/2.aac", "h|||radio|http://h/3.ogg",
+                 "h|||radio|http://h/4.pls", "h:8000|||radio|http://h:8000/;stream.nsv", "h|||radio|http://h/listen",
+                 "h|||radio|http://h/hls/x.m3u8", "Cam|||webcam|http://h/c.jpg"});
+    QTest::newRow("one video address: no radio list")
+        << QStringLiteral("a.m3u")
+        << QByteArray("http://h/1.mp3\nhttp://h/2.mp3\nhttp://h/3.mp3\nhttp://h/4.mp3\nhttp://h/5.mp3\n"
+                      "http://h/live\nhttp://h/v.mp4\n")
+        << QString() << QString()
+        << Rows({"h|||radio|http://h/1.mp3", "h|||radio|http://h/2.mp3", "h|||radio|http://h/3.mp3",
+                 "h|||radio|http://h/4.mp3", "h|||radio|http://h/5.mp3", "h|||tv|http://h/live",
+                 "h|||tv|http://h/v.mp4"});
+    // Five radios among forty channels of a TV service (an eighth): below a fifth, no radio list.
+    {
+        QByteArray playlist;
+        QStringList rows;
+        for (int i = 1; i <= 5; ++i) {
+            playlist += "http://h/" + QByteArray::number(i) + ".mp3\n";
+            rows << QStringLiteral("h|||radio|http://h/%1.mp3").arg(i);
+        }
+        for (int i = 1; i <= 40; ++i) {
+            playlist += "http://h:8080/u/p/" + QByteArray::number(i) + "\n";
+            rows << QStringLiteral("h:8080|||tv|http://h:8080/u/p/%1").arg(i);
+        }
+        QTest::newRow("a few radios in a TV list stay the only radios")
+            << QStringLiteral("a.m3u") << playlist << QString() << QString() << rows;
+    }
+    QTest::newRow("radio list with a type option: the option wins")
+        << QStringLiteral("a.m3u")
+        << QByteArray("http://h/1.mp3\nhttp://h/2.mp3\nhttp://h/3.mp3\nhttp://h/4.mp3\nhttp://h/5.mp3\n")
+        << QStringLiteral("tv") << QString()
+        << Rows({"h|||tv|http://h/1.mp3", "h|||tv|http://h/2.mp3", "h|||tv|http://h/3.mp3", "h|||tv|http://h/4.mp3",
+                 "h|||tv|http://h/5.mp3"});
     QTest::newRow("options win over the entry")
         << QStringLiteral("a.m3u")
         << QByteArray("#EXTINF:-1 radio=\"true\" tvg-id=\"a.de\" "
@@ -493,6 +544,78 @@ void PlaylistImportTest::everyRealListIsAccountedFor()
         QVERIFY2(!channel.name.empty(), channel.url.c_str());
         QVERIFY2(!CheckStreamAddress(channel.url), channel.url.c_str());
     }
+}
+
+void PlaylistImportTest::addressSaysWhatItCarries_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("media");
+    const auto row = [](const char* address, AddressMedia media) {
+        QTest::newRow(address) << QString::fromUtf8(address) << int(media);
+    };
+    using enum AddressMedia;
+    for (const char* audio :
+         {"http://h/a.mp3", "http://h/a.MP3?x=1", "https://h/x/a.aac", "http://h/a.aacp", "http://h/a.ogg#t",
+          "http://h/a.oga", "http://h/a.opus", "http://h/a.m4a", "http://h/a.flac", "mms://h/a.wma",
+          "http://h/list.pls", "http://h:8000/;", "http://h:8000/;stream.nsv", "http://h:8000/;stream/1",
+          "https://h/stream/mp3", "http://h/aac-128", "http://h/live/AAC_64"})
+        row(audio, Audio);
+    for (const char* video : {"http://h/a.mp4", "http://h/u/p/1234.ts", "http://h/m.mpd", "rtmp://h/live/x.flv",
+                              "http://h/a.MKV?token=1.mp3"})
+        row(video, Video);
+    for (const char* picture : {"http://h/cam.jpg", "http://h/mp3/snapshot.png"})
+        row(picture, Picture);
+    // Nothing about them says audio: HLS, Icecast-like mounts, a codec word only in the host, the
+    // query or beside an ending, a ';' inside the path.
+    for (const char* unknown : {"http://h/live.m3u8", "http://h:8000/stream", "http://h/listen", "http://h:8000/",
+                                "http://h", "http://mp3.h/live", "http://h/play?format=mp3", "http://h/mp3/index.m3u8",
+                                "http://h/a;b/c", "http://h/stream.audio", "http://h/radiomp3"})
+        row(unknown, Unknown);
+}
+
+void PlaylistImportTest::addressSaysWhatItCarries()
+{
+    QFETCH(QString, address);
+    QFETCH(int, media);
+    QCOMPARE(int(MediaOfAddress(address.toStdString())), media);
+}
+
+// The real lists, imported as they say: the radio lists mark nothing, yet land in Radio; the TV
+// lists keep (nearly) all their channels in TV; the cameras are webcams.
+void PlaylistImportTest::realListsLandInTheirTabs_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<ChannelType>("tab");
+    QTest::addColumn<double>("share"); // of the imported channels, at least
+    const QString root = QStringLiteral(ZENTAVO_CHANNEL_LISTS);
+    if (!QFileInfo::exists(root + QStringLiteral("/README.md")))
+        QFAIL("the channel lists are missing: " ZENTAVO_CHANNEL_LISTS);
+    QTest::newRow("deroverda") << root + QStringLiteral("/radio/deroverda.m3u") << ChannelType::Radio << 0.98;
+    QTest::newRow("pyradio") << root + QStringLiteral("/radio/pyradio.m3u") << ChannelType::Radio << 0.98;
+    QTest::newRow("tdtchannels") << root + QStringLiteral("/radio/tdtchannels.m3u") << ChannelType::Radio << 0.98;
+    QTest::newRow("iptv-org index") << root + QStringLiteral("/tv/iptv-org-index.m3u") << ChannelType::Tv << 0.999;
+    QTest::newRow("iptv-org by country") << root + QStringLiteral("/tv/iptv-org-by-country.m3u") << ChannelType::Tv
+                                         << 0.999;
+    QTest::newRow("traffic cameras") << root + QStringLiteral("/webcams/usa-traffic-snapshots.tsv")
+                                     << ChannelType::Webcam << 0.99;
+}
+
+void PlaylistImportTest::realListsLandInTheirTabs()
+{
+    QFETCH(QString, path);
+    QFETCH(ChannelType, tab);
+    QFETCH(double, share);
+    PlaylistImport import({});
+    import.AddPlaylist(ReadFile(path), path.toStdString());
+    const ImportSummary& summary = import.Summary();
+    std::array<long, 3> counted{};
+    for (const ImportedChannel& channel : import.Channels())
+        ++counted[size_t(*ChannelTypeFromWord(channel.type2))];
+    QCOMPARE(counted, summary.byType);
+    qInfo("%s: imported %ld: tv %ld, radio %ld, webcam %ld", qPrintable(QFileInfo(path).fileName()), summary.imported,
+          counted[0], counted[1], counted[2]);
+    QVERIFY(summary.imported > 0);
+    QVERIFY2(double(counted[size_t(tab)]) >= share * double(summary.imported), QTest::currentDataTag());
 }
 
 void PlaylistImportTest::allRealListsTogetherAreAccountedFor()

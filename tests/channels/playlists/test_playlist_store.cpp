@@ -424,7 +424,8 @@ private slots:
                          "list.m3u");
         QCOMPARE(reading.channels.size(), size_t{1});
         const QString text = QString::fromStdString(SummaryInWords("Mine", reading.summary));
-        QVERIFY2(text.startsWith(QStringLiteral("Imported 1 channel from \u201CMine\u201D.\nLeft out 3 of 4 entries:")),
+        QVERIFY2(text.startsWith(QStringLiteral(
+                     "Imported 1 channel from \u201CMine\u201D.\nTV Stations: 1.\nLeft out 3 of 4 entries:")),
                  qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("broken scheme: 1"))
                      && text.contains(QStringLiteral("duplicate address: 1"))
@@ -433,6 +434,12 @@ private slots:
         ImportSummary clean;
         clean.read = clean.imported = 2;
         QCOMPARE(SummaryInWords("X", clean), std::string("Imported 2 channels from \u201CX\u201D."));
+        // Each tab that got channels, in the tabs' order.
+        ImportSummary mixed;
+        mixed.read = mixed.imported = 6;
+        mixed.byType = {1, 0, 5};
+        QCOMPARE(SummaryInWords("X", mixed),
+                 std::string("Imported 6 channels from \u201CX\u201D.\nTV Stations: 1, Webcams: 5."));
     }
 
     void defaultNames_data()

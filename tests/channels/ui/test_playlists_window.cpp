@@ -198,7 +198,8 @@ private slots:
         window.TriggerAdd();
         QVERIFY(add->Answered());
         QCOMPARE(summary,
-                 QStringLiteral("Imported 2 channels from \u201CStations\u201D.\nLeft out 2 of 4 entries:\n"
+                 QStringLiteral("Imported 2 channels from \u201CStations\u201D.\nTV Stations: 1, Radio Stations: 1.\n"
+                                "Left out 2 of 4 entries:\n"
                                 "  broken scheme: 1\n  duplicate address: 1"));
         QCOMPARE(Captions(*window.form, 1),
                  (QStringList{QStringLiteral(" France - News One  (300k)"), QStringLiteral(" Andorra - Çanal Sud"),
@@ -251,8 +252,24 @@ private slots:
         const auto add = AnswerAddDialog(window.served.filePath(QStringLiteral("radios.pls")), {}, 2);
         const auto done = AnswerMessage(QStringLiteral("PlaylistSummary"), summary);
         window.TriggerAdd();
-        QCOMPARE(summary, QStringLiteral("Imported 1 channel from \u201Cradios\u201D."));
+        QCOMPARE(summary, QStringLiteral("Imported 1 channel from \u201Cradios\u201D.\nRadio Stations: 1."));
         QCOMPARE(Captions(*window.form, 2).last(), Own("  - Bremen Zwei"));
+        QCOMPARE(Captions(*window.form, 1).size(), 2);
+
+        // A radio list that marks nothing, as the playlist says: its audio addresses make it one, and
+        // the "/stream" beside them goes to Radio too.
+        const qsizetype radios = Captions(*window.form, 2).size();
+        ListFixture::WriteFile(window.served.filePath(QStringLiteral("unmarked.m3u")),
+                               "#EXTM3U\n#EXTINF:-1,One\nhttp://r.example/one.mp3\n#EXTINF:-1,Two\n"
+                               "http://r.example/two.aac\n#EXTINF:-1,Three\nhttp://r.example:8000/;\n"
+                               "#EXTINF:-1,Four\nhttp://r.example/four.pls\n#EXTINF:-1,Five\n"
+                               "http://r.example/stream/mp3\n#EXTINF:-1,Six\nhttp://r.example:8000/stream\n");
+        const auto addUnmarked = AnswerAddDialog(window.served.filePath(QStringLiteral("unmarked.m3u")), {}, 0);
+        const auto doneUnmarked = AnswerMessage(QStringLiteral("PlaylistSummary"), summary);
+        window.TriggerAdd();
+        QCOMPARE(summary, QStringLiteral("Imported 6 channels from \u201Cunmarked\u201D.\nRadio Stations: 6."));
+        QCOMPARE(Captions(*window.form, 2).size(), radios + 6);
+        QVERIFY(Captions(*window.form, 2).contains(Own("  - Six")));
         QCOMPARE(Captions(*window.form, 1).size(), 2);
     }
 
@@ -451,7 +468,7 @@ private slots:
                  QStringLiteral("The new reading of \u201CHotel\u201D has 1 channel where the playlist had 12.\n\n"
                                 "The playlist keeps its 12 channels.\n\n"
                                 "Replace its channels with the new reading all the same?"));
-        QCOMPARE(summary, QStringLiteral("Imported 1 channel from \u201CHotel\u201D."));
+        QCOMPARE(summary, QStringLiteral("Imported 1 channel from \u201CHotel\u201D.\nTV Stations: 1."));
         QCOMPARE(Captions(*window.form, 1).size(), 2 + 1);
     }
 

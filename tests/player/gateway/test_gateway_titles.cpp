@@ -7,6 +7,7 @@
 
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
+#include "player/gateway/gateway_scheme_handler.h"
 #include "player/page_generation.h"
 #include "player/player_page.h"
 #include "player/player_profile.h"
@@ -19,9 +20,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
@@ -47,6 +50,7 @@ private slots:
     void pageAndHostShowTheTitleAndFollowItsChange_data();
     void pageAndHostShowTheTitleAndFollowItsChange();
     void radioThatThePagePlaysItselfShowsItsTitle();
+    void fastTitlesReachTheHostOnceASecondEndingOnTheLast();
 
 private:
     void SetTitle(const QString& mount, const QString& title);
@@ -199,6 +203,38 @@ void GatewayTitles::radioThatThePagePlaysItselfShowsItsTitle()
     pages_->Close();
     page_ = nullptr;
     QTRY_COMPARE_WITH_TIMEOUT(SocketsToServer(), 0, test::Limit(10000));
+}
+
+// Both paths of the titles (the gateway's reading, the reader the page asks for) leave the gateway
+// by its TitleChanged; fifty titles a second from there reach the host at most once a second, and
+// the last one is never lost.
+void GatewayTitles::fastTitlesReachTheHostOnceASecondEndingOnTheLast()
+{
+    auto* gateway = profile_->findChild<GatewaySchemeHandler*>();
+    QVERIFY(gateway);
+    QSignalSpy heard(profile_.get(), &PlayerProfile::NowPlayingChanged);
+    constexpr int kTitles = 100;
+    int sent = 0;
+    QTimer source;
+    source.setInterval(20);
+    connect(&source, &QTimer::timeout, this, [&] {
+        emit gateway->TitleChanged(QStringLiteral("Fast Radio - Song %1").arg(++sent));
+        if (sent == kTitles)
+            source.stop();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    source.start();
+    const QString last = QStringLiteral("Fast Radio - Song %1").arg(kTitles);
+    QTRY_VERIFY_WITH_TIMEOUT(!heard.isEmpty() && heard.last().at(0).toString() == last, test::Limit(15000));
+    QCOMPARE(sent, kTitles);
+    QVERIFY2(heard.size() <= 2 + clock.elapsed() / 1000, qPrintable(QString::number(heard.size())));
+    QVERIFY(heard.size() >= 2);
+    // Nothing follows the last title.
+    const qsizetype count = heard.size();
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(1500), [&] { return heard.size() == count; }));
+    emit gateway->TitleChanged(QString());
+    QTRY_VERIFY_WITH_TIMEOUT(heard.last().at(0).toString().isEmpty(), test::Limit(5000));
 }
 
 // Connections of this process (the host's and the page engine's network) to the Icecast server.
