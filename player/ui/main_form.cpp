@@ -136,7 +136,10 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
     connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
     // The page file of a play goes once the next page has loaded.
-    connect(page_.get(), &QWebEnginePage::loadFinished, this, [this] { playedPages_.Loaded(page_->url()); });
+    connect(page_.get(), &QWebEnginePage::loadFinished, this, [this] {
+        playedPages_.Loaded(page_->url());
+        KeepStartPage();
+    });
     // Esc belongs to the page except while the player fills the screen.
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setEnabled(false);
@@ -435,7 +438,20 @@ void TMainForm::ManagePlaylists1Click()
 
 void TMainForm::ShowStartPage()
 {
-    page_->load(services_.profile.UrlForFile(context_.StartPagePath()));
+    startPage_ = services_.profile.UrlForFile(context_.StartPagePath());
+    startPageTries_ = 1;
+    page_->load(startPage_);
+}
+
+void TMainForm::KeepStartPage()
+{
+    // A player page that was still on its way in when the start page was asked for can win the
+    // race and be shown after all, playing on behind a stopped player: the start page goes in
+    // again (once; a start page that cannot load is not asked for forever).
+    if (startPage_.isEmpty() || page_->url() == startPage_ || startPageTries_ >= 2)
+        return;
+    ++startPageTries_;
+    page_->load(startPage_);
 }
 
 void TMainForm::PlayChannel()
@@ -495,6 +511,7 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
 
 void TMainForm::ShowPlayerPage(const std::filesystem::path& file)
 {
+    startPage_.clear();
     const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()));
     playedPages_.Add(url, file);
     page_->load(url);

@@ -130,6 +130,7 @@ private:
     void FormClose();
     void PlaceIntervalBox();
     void ShowStartPage();
+    void KeepStartPage();
     void ShowPlay(const ChannelPlay& play, const QString& name);
     void ShowPlayerPage(const std::filesystem::path& file);
     void RestartLoadingIndicator();
@@ -152,6 +153,8 @@ private:
     QShortcut* escape_ = nullptr;
     ChannelPlayback playback_;
     PlayedPages playedPages_;
+    QUrl startPage_; // the start page last asked for, until a player page is
+    int startPageTries_ = 0;
 
     bool firstShowDone_ = false;
     bool firstActivationPending_ = false;

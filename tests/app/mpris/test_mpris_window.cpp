@@ -151,8 +151,10 @@ void MprisWindowTest::desktopPauseRunsThePauseCommand()
         // The Pause command shows the start page again and turns the player controls off.
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Stopped"), test::Limit(10000));
         QVERIFY2(!slider_->isEnabled(), method);
-        QTRY_VERIFY_WITH_TIMEOUT(f_->form->Page()->url().toString().contains(QStringLiteral("start.zvo")),
-                                 test::Limit(10000));
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            f_->form->Page()->url().toString().contains(QStringLiteral("start.zvo")),
+            qPrintable(QString::fromLatin1(method) + QStringLiteral(": ") + f_->form->Page()->url().toString()),
+            test::Limit(10000));
     }
 }
 

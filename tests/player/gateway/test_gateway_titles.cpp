@@ -212,7 +212,7 @@ void GatewayTitles::fastTitlesReachTheHostOnceASecondEndingOnTheLast()
 {
     auto* gateway = profile_->findChild<GatewaySchemeHandler*>();
     QVERIFY(gateway);
-    QSignalSpy heard(profile_.get(), &PlayerProfile::NowPlayingChanged);
+    QSignalSpy heard(profile_, &PlayerProfile::NowPlayingChanged);
     constexpr int kTitles = 100;
     int sent = 0;
     QTimer source;
