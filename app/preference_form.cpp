@@ -26,6 +26,7 @@ TPreferenceForm::~TPreferenceForm() = default;
 void TPreferenceForm::showEvent(QShowEvent* event)
 {
     ui->CheckBox1->setChecked(mainForm_.ShowChannelsAtStartup());
+    ui->CheckBox2->setChecked(mainForm_.PlayLastChannelAtStartup());
     QDialog::showEvent(event);
 }
 
@@ -46,6 +47,7 @@ void TPreferenceForm::Button1Click()
 {
     mainForm_.SetShowChannelsAtStartup(ui->CheckBox1->isChecked());
     mainForm_.SaveSettings();
+    mainForm_.SetPlayLastChannelAtStartup(ui->CheckBox2->isChecked());
     accept();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The preferences dialog (Options > Preferences...): one check box for the start-up option. It shows
-// the option's state when it opens; OK stores the box's state through the main window, Cancel
+// The preferences dialog (Options > Preferences...): check boxes for the start-up option and for
+// playing the last channel at start-up. It shows the options' state when it opens; OK stores the box's state through the main window, Cancel
 // and the window frame store nothing.
 
 #include <QDialog>

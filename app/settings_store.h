@@ -1,6 +1,8 @@
 #pragma once
 // The stored option in an INI file of the user's config folder ($XDG_CONFIG_HOME/zentavo/player.ini),
-// key "channel-start" in the group Software/Zentavo.
+// key "channel-start" in the group Software/Zentavo; beside it, in the same group, what the player
+// remembers between runs (volume, muted, window-geometry, window-maximized, last-channel-id,
+// last-channel-name, last-channel-tab) and the option play-last-channel. All values are strings.
 
 #include "player/ui/option_store.h"
 
@@ -20,6 +22,7 @@ class SettingsStore : public OptionStore {
 public:
     static constexpr const char* kGroup = "Software/Zentavo";
     static constexpr const char* kChannelStart = "channel-start";
+    static constexpr const char* kPlayLastChannel = "play-last-channel";
 
     // The file in the user's config folder.
     static QString DefaultFilePath();
@@ -31,6 +34,10 @@ public:
     void CreateKey() override;
     QString ReadChannelStart() override;
     void WriteChannelStart(bool on) override;
+    RememberedState ReadRemembered() override;
+    bool WriteRemembered(const RememberedState& state) override;
+    bool ReadPlayLastChannel() override;
+    void WritePlayLastChannel(bool on) override;
 
 private:
     QString filePath_;

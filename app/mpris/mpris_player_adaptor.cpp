@@ -31,6 +31,21 @@ bool MprisPlayerAdaptor::Playing() const
     return service_->Playing();
 }
 
+bool MprisPlayerAdaptor::CanStep() const
+{
+    return service_->CanStep();
+}
+
+void MprisPlayerAdaptor::Next()
+{
+    service_->RequestStep(1);
+}
+
+void MprisPlayerAdaptor::Previous()
+{
+    service_->RequestStep(-1);
+}
+
 void MprisPlayerAdaptor::Pause()
 {
     service_->RequestPause();

@@ -1,7 +1,7 @@
 #pragma once
-// org.mpris.MediaPlayer2.Player: what plays, pause, and the volume. A channel is a live stream:
-// no seeking, no next or previous, and "pause" unloads it, so Pause, Stop and PlayPause all run
-// the player's Pause command.
+// org.mpris.MediaPlayer2.Player: what plays, pause, the volume, and next and previous. A channel
+// is a live stream: no seeking, and "pause" unloads it, so Pause, Stop and PlayPause all run the
+// player's Pause command. Next and Previous step through the list the channel was played from.
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusObjectPath>
@@ -21,8 +21,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(double MinimumRate READ Rate)
     Q_PROPERTY(double MaximumRate READ Rate)
-    Q_PROPERTY(bool CanGoNext READ No)
-    Q_PROPERTY(bool CanGoPrevious READ No)
+    Q_PROPERTY(bool CanGoNext READ CanStep)
+    Q_PROPERTY(bool CanGoPrevious READ CanStep)
     Q_PROPERTY(bool CanPlay READ Playing)
     Q_PROPERTY(bool CanPause READ Playing)
     Q_PROPERTY(bool CanSeek READ No)
@@ -38,6 +38,7 @@ public:
     void SetVolume(double volume);
     qlonglong Position() const { return 0; }
     bool Playing() const;
+    bool CanStep() const;
     bool No() const { return false; }
     bool Yes() const { return true; }
 
@@ -47,8 +48,8 @@ public slots:
     void Stop();
     // Nothing to resume: the paused channel was unloaded. Play while playing changes nothing.
     void Play() {}
-    void Next() {}
-    void Previous() {}
+    void Next();
+    void Previous();
     void Seek(qlonglong) {}
     void SetPosition(const QDBusObjectPath&, qlonglong) {}
     void OpenUri(const QString&) {}

@@ -138,6 +138,14 @@ void MprisService::OnVolumePositionChanged(int position)
     NotifyPlayerChanged({{QStringLiteral("Volume"), Volume()}});
 }
 
+void MprisService::OnCanStepChanged(bool canStep)
+{
+    if (canStep == canStep_)
+        return;
+    canStep_ = canStep;
+    NotifyPlayerChanged({{QStringLiteral("CanGoNext"), canStep_}, {QStringLiteral("CanGoPrevious"), canStep_}});
+}
+
 void MprisService::NotifyPlayerChanged(const QVariantMap& changed)
 {
     if (serviceName_.isEmpty())

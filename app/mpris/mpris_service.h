@@ -33,11 +33,19 @@ public:
     QString PlaybackStatus() const;
     QVariantMap Metadata() const;
     double Volume() const { return volumePosition_ / 100.0; }
+    // CanGoNext and CanGoPrevious: a channel of a list plays.
+    bool CanStep() const { return canStep_; }
 
     // From the desktop: the new volume (0.0 to 1.0, clamped) becomes a slider position.
     void RequestVolume(double volume);
     void RequestPause() { emit PauseRequested(); }
     void RequestRaise() { emit RaiseRequested(); }
+    // Next (1) or Previous (-1); nothing while CanStep is false.
+    void RequestStep(int step)
+    {
+        if (canStep_)
+            emit StepRequested(step);
+    }
 
 public slots:
     // From the player.
@@ -47,12 +55,15 @@ public slots:
     // is the title and xesam:album the channel; without, xesam:title is the channel.
     void OnNowPlaying(const QString& title);
     void OnVolumePositionChanged(int position);
+    void OnCanStepChanged(bool canStep);
 
 signals:
     // To the player: run the Pause command; move the volume slider to 0..100; show the window.
     void PauseRequested();
     void VolumeRequested(int position);
     void RaiseRequested();
+    // To the player: the next (1) or previous (-1) channel of its list.
+    void StepRequested(int step);
 
 private:
     void NotifyPlayerChanged(const QVariantMap& changed);
@@ -65,6 +76,7 @@ private:
     QString nowPlaying_;
     quint64 trackNumber_ = 0;
     int volumePosition_ = 100; // the slider starts at full volume
+    bool canStep_ = false;
 };
 
 } // namespace zentavo

@@ -1,6 +1,7 @@
 #pragma once
-// Connects the media controls to the main window: what plays and the volume slider go out to the
-// desktop; pause, stop and the desktop's volume come back as the window's own commands.
+// Connects the media controls to the main window: what plays, the volume slider and whether channel
+// up and down can go anywhere go out to the desktop; pause, stop, next, previous and the desktop's
+// volume come back as the window's own commands.
 // A template, so that this library does not depend on the window's library.
 
 #include "mpris_service.h"
@@ -13,6 +14,13 @@ template <typename Window> void ConnectMprisToWindow(MprisService& service, Wind
     QObject::connect(&window, &Window::PlaybackStopped, &service, &MprisService::OnPlaybackStopped);
     QObject::connect(&window, &Window::NowPlayingChanged, &service, &MprisService::OnNowPlaying);
     QObject::connect(&window, &Window::VolumePositionChanged, &service, &MprisService::OnVolumePositionChanged);
+    QObject::connect(&window, &Window::ChannelStepsChanged, &service, &MprisService::OnCanStepChanged);
+    QObject::connect(&service, &MprisService::StepRequested, &window, [&window](int step) {
+        if (step > 0)
+            window.NextChannel();
+        else
+            window.PreviousChannel();
+    });
     QObject::connect(&service, &MprisService::PauseRequested, &window, &Window::btn_stopClick);
     QObject::connect(&service, &MprisService::VolumeRequested, &window, &Window::SetVolumePosition);
     QObject::connect(&service, &MprisService::RaiseRequested, &window, [&window] {

@@ -35,6 +35,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -313,6 +314,30 @@ void TListForm::ShowOnTab(ChannelTab tab)
     // The list of the tab takes the keyboard, so arrows and Enter work at once.
     lists_[static_cast<std::size_t>(tabIndex)]->setFocus(Qt::OtherFocusReason);
     exec();
+}
+
+ChannelTab TListForm::CurrentTab() const
+{
+    return static_cast<ChannelTab>(std::clamp(ui->PageControl1->currentIndex(), 0, 3));
+}
+
+std::vector<ListRow> TListForm::ShownRows(ChannelTab tab) const
+{
+    const ChannelListModel* model = models_.at(static_cast<std::size_t>(tab));
+    std::vector<ListRow> rows;
+    rows.reserve(static_cast<std::size_t>(model->rowCount()));
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows.push_back(model->Row(row));
+    return rows;
+}
+
+std::optional<ListRow> TListForm::FindRow(ChannelTab tab, const std::string& id) const
+{
+    for (const ListRow& row : models_.at(static_cast<std::size_t>(tab))->Rows()) {
+        if (row.id == id)
+            return row;
+    }
+    return std::nullopt;
 }
 
 bool TListForm::OriginalSizeChosen() const

@@ -4,6 +4,8 @@
 
 #include "channel_tab.h"
 
+#include "channels/list_row.h"
+
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -59,6 +61,12 @@ public:
     // "Original size" (RadioButton1) is the chosen video size.
     bool OriginalSizeChosen() const;
     void EditFavourites(FavouritesCommand command);
+    // The tab shown (or shown last).
+    ChannelTab CurrentTab() const;
+    // The rows a tab's list shows now, in its order and through its search filter.
+    std::vector<ListRow> ShownRows(ChannelTab tab) const;
+    // The row of the channel with that id in a tab's list, shown or not; none when it has none.
+    std::optional<ListRow> FindRow(ChannelTab tab, const std::string& id) const;
     // Index of the column by which a list was sorted last; one value for all four lists.
     int SortColumn() const { return sortColumn_; }
 

@@ -6,8 +6,10 @@
 #include "full_screen_mode.h"
 #include "option_store.h"
 #include "page_bridge.h"
+#include "player_keys.h"
 #include "splash_form.h"
 #include "volume_scale.h"
+#include "window_place.h"
 
 #include "channels/app_context.h"
 #include "channels/catalogue.h"
@@ -24,6 +26,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMenu>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
@@ -96,6 +99,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     fullScreen_ =
         std::make_unique<FullScreenMode>(*this, QList<QWidget*>{ui->MainMenu1, ui->ToolBar_player, ui->Panel_foto});
     SetMuteImage(kSpeakerSoundImage);
+    remembered_ = services_.options.ReadRemembered();
+    RestoreGeometry();
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer2.setObjectName(QStringLiteral("Timer2"));
@@ -116,6 +121,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
     connect(ui->Homepage1, &QAction::triggered, this, &TMainForm::Homepage1Click);
     connect(ui->About1, &QAction::triggered, this, &TMainForm::About1Click);
+    connect(ui->Keyboard1, &QAction::triggered, this, &TMainForm::Keyboard1Click);
 
     connect(ui->btn_play, &QToolButton::clicked, this, &TMainForm::btn_playClick);
     connect(ui->btn_stop, &QToolButton::clicked, this, &TMainForm::btn_stopClick);
@@ -139,11 +145,137 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(page_.get(), &QWebEnginePage::loadFinished, this, [this] {
         playedPages_.Loaded(page_->url());
         KeepStartPage();
+        // The first page is the start page: the remembered channel may play once it shows.
+        if (!startPageShown_ && firstShowDone_) {
+            startPageShown_ = true;
+            PlayRememberedChannel();
+            return;
+        }
+        // A new stream page starts at full volume with sound: it takes the slider and mute state.
+        const bool streamPage = currentMediaKind_ == static_cast<int>(MediaKind::WindowsMedia)
+            || currentMediaKind_ == static_cast<int>(MediaKind::Real);
+        if (ui->JvTrackBar1->isEnabled() && !snapshotMode_ && streamPage) {
+            if (ui->JvTrackBar1->value() != ui->JvTrackBar1->maximum())
+                JvTrackBar1Change(ui->JvTrackBar1->value());
+            if (!soundWanted_)
+                bridge_->ClickPageButton(QStringLiteral("HTML_SetONSound"), [this] {
+                    soundOn_ = false;
+                    SetMuteImage(kSpeakerSilentImage);
+                    ui->btn_mute->setChecked(true);
+                });
+        }
     });
-    // Esc belongs to the page except while the player fills the screen.
-    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape_->setEnabled(false);
-    connect(escape_, &QShortcut::activated, this, &TMainForm::LeaveFullScreen);
+    SetUpKeys();
+}
+
+void TMainForm::SetUpKeys()
+{
+    // Every key of the window's own is in the PlayerKeys table; the menu items keep theirs.
+    for (const PlayerKey& key : PlayerKeys()) {
+        std::function<void()> run;
+        switch (key.command) {
+        case PlayerCommand::NextChannel:
+            run = [this] { NextChannel(); };
+            break;
+        case PlayerCommand::PreviousChannel:
+            run = [this] { PreviousChannel(); };
+            break;
+        case PlayerCommand::LastChannel:
+            run = [this] { BackToLastChannel(); };
+            break;
+        case PlayerCommand::FullScreen:
+            run = [this] { ToggleFullScreen(); };
+            break;
+        case PlayerCommand::LeaveFullScreen:
+            run = [this] { LeaveFullScreen(); };
+            break;
+        case PlayerCommand::Mute:
+            run = [this] {
+                // Only a stream page has the sound buttons.
+                if (ui->btn_mute->isEnabled() && !snapshotMode_)
+                    btn_muteClick();
+            };
+            break;
+        case PlayerCommand::VolumeUp:
+            run = [this] { StepVolume(kVolumeKeyStep); };
+            break;
+        case PlayerCommand::VolumeDown:
+            run = [this] { StepVolume(-kVolumeKeyStep); };
+            break;
+        case PlayerCommand::MenuBar:
+            run = [this] { OpenMenuBar(); };
+            break;
+        }
+        for (const QKeySequence& sequence : key.keys) {
+            auto* shortcut = new QShortcut(sequence, this);
+            shortcut->setObjectName(QStringLiteral("Key ") + sequence.toString(QKeySequence::PortableText));
+            connect(shortcut, &QShortcut::activated, this, run);
+            if (key.command == PlayerCommand::LeaveFullScreen) {
+                // Esc belongs to the page except while the player fills the screen.
+                escape_ = shortcut;
+                escape_->setEnabled(false);
+            }
+        }
+    }
+}
+
+void TMainForm::RestoreGeometry()
+{
+    // A stored place that no screen shows any more (a screen gone, a smaller resolution) is left
+    // alone: the window stays centred.
+    if (!remembered_.geometry)
+        return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    if (!ReachableOnScreens(*remembered_.geometry, screens))
+        return;
+    QRect rect = *remembered_.geometry;
+    rect.setWidth(std::max(rect.width(), minimumWidth()));
+    setGeometry(rect);
+    if (remembered_.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainForm::RestoreSound()
+{
+    // The slider is off until a stream page shows: moving it tells no page, only the desktop.
+    if (remembered_.volume)
+        ui->JvTrackBar1->setValue(*remembered_.volume);
+    if (remembered_.muted.value_or(false)) {
+        soundOn_ = false;
+        soundWanted_ = false;
+        SetMuteImage(kSpeakerSilentImage);
+        ui->btn_mute->setChecked(true);
+    }
+}
+
+void TMainForm::PlayRememberedChannel()
+{
+    // Once the start page shows and the first activation has loaded the settings (the lists were
+    // filled at the first show); not when the user has played a channel meanwhile. A channel that
+    // the lists no longer hold is skipped without a word.
+    if (!rememberedPlayPending_ || !startPageShown_ || firstActivationPending_)
+        return;
+    rememberedPlayPending_ = false;
+    if (steps_.Current() || !listForm_)
+        return;
+    const std::string id = remembered_.lastChannelId.toStdString();
+    std::optional<ChannelTab> tab;
+    std::optional<ListRow> row;
+    if (remembered_.lastChannelTab) {
+        tab = static_cast<ChannelTab>(*remembered_.lastChannelTab);
+        row = listForm_->FindRow(*tab, id);
+    }
+    for (int index = 0; !row && index < 4; ++index)
+        row = listForm_->FindRow(static_cast<ChannelTab>(index), id);
+    if (!row)
+        return;
+    try {
+        PlayChannelFromList(remembered_.lastChannelId, QString::fromStdString(row->caption), tab);
+    } catch (const std::exception&) {
+        // A channel that cannot play any more says nothing at start-up.
+    }
 }
 
 void TMainForm::PlaceIntervalBox()
@@ -184,7 +316,9 @@ void TMainForm::SetListForm(TListForm* listForm)
         disconnect(listForm_, nullptr, this, nullptr);
     listForm_ = listForm;
     if (listForm_)
-        connect(listForm_, &TListForm::PlayChannelRequested, this, &TMainForm::PlayChannelById);
+        connect(listForm_, &TListForm::PlayChannelRequested, this, [this](const QString& id, const QString& name) {
+            PlayChannelFromList(id, name, listForm_ ? std::optional(listForm_->CurrentTab()) : std::nullopt);
+        });
 }
 
 void TMainForm::SetSplashForm(QWidget* splash)
@@ -205,6 +339,16 @@ bool TMainForm::ShowChannelsAtStartup() const
 void TMainForm::SetShowChannelsAtStartup(bool on)
 {
     ui->ShowChannelswindowwhenstartup1->setChecked(on);
+}
+
+bool TMainForm::PlayLastChannelAtStartup() const
+{
+    return services_.options.ReadPlayLastChannel();
+}
+
+void TMainForm::SetPlayLastChannelAtStartup(bool on)
+{
+    services_.options.WritePlayLastChannel(on);
 }
 
 PlayerPage* TMainForm::Page() const
@@ -257,6 +401,8 @@ void TMainForm::FormShow()
     ui->btn_mute->setChecked(false);
     context_.CurrentChannelId.clear();
     SetPlayerControlsEnabled(false);
+    RestoreSound();
+    rememberedPlayPending_ = !remembered_.lastChannelId.isEmpty() && services_.options.ReadPlayLastChannel();
     context_.AppFolder = services_.appFolder;
     ShowStartPage();
     if (listForm_) {
@@ -279,15 +425,18 @@ void TMainForm::FormActivate()
     LoadSettings();
     settingsRetryWaits_ = false;
     firstActivationPending_ = false;
+    PlayRememberedChannel();
 }
 
 void TMainForm::FormClose()
 {
+    SaveRemembered();
     services_.scratch.Clear();
 }
 
 void TMainForm::Exit1Click()
 {
+    SaveRemembered();
     // Ends the loop at once: the windows are not closed, so the page stays until the next start-up.
     QCoreApplication::exit(0);
 }
@@ -310,6 +459,26 @@ void TMainForm::LoadSettings()
         ui->ShowChannelswindowwhenstartup1->setChecked(true);
     } else {
         ui->ShowChannelswindowwhenstartup1->setChecked(false);
+    }
+}
+
+void TMainForm::SaveRemembered()
+{
+    RememberedState state;
+    state.volume = ui->JvTrackBar1->value();
+    state.muted = !soundWanted_;
+    state.maximized = isMaximized();
+    state.geometry = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    if (const std::optional<PlayedChannel>& channel = steps_.Current()) {
+        state.lastChannelId = channel->id;
+        state.lastChannelName = channel->name;
+        if (channel->tab)
+            state.lastChannelTab = static_cast<int>(*channel->tab);
+    }
+    try {
+        services_.options.WriteRemembered(state);
+    } catch (...) {
+        // Remembering is a convenience: a store that fails costs the next start its old place.
     }
 }
 
@@ -393,6 +562,46 @@ void TMainForm::About1Click()
     about.exec();
 }
 
+void TMainForm::Keyboard1Click()
+{
+    QList<QAction*> items;
+    for (const QAction* menu : ui->MainMenu1->actions()) {
+        if (menu->menu())
+            items << menu->menu()->actions();
+    }
+    ShowKeyboardDialog(this, KeyboardListText(items));
+}
+
+void TMainForm::OpenMenuBar()
+{
+    // The menu bar is hidden while the player fills the screen.
+    LeaveFullScreen();
+    const QList<QAction*> menus = ui->MainMenu1->actions();
+    if (!menus.isEmpty())
+        ui->MainMenu1->setActiveAction(menus.first());
+}
+
+void TMainForm::StepVolume(int positions)
+{
+    // As the slider itself: only while a stream page shows.
+    if (ui->JvTrackBar1->isEnabled())
+        ui->JvTrackBar1->setValue(ui->JvTrackBar1->value() + positions);
+}
+
+void TMainForm::ToggleFullScreen()
+{
+    if (fullScreen_->IsOn()) {
+        LeaveFullScreen();
+        return;
+    }
+    // A stream page's player fills the screen through its own button, as the toolbar's does; a
+    // picture or the start page fill it as they are.
+    if (ui->btn_full->isEnabled() && !snapshotMode_)
+        btn_fullClick();
+    else
+        FullScreenRequested(true);
+}
+
 void TMainForm::OpenChannelList(ChannelTab tab)
 {
     if (listForm_)
@@ -461,6 +670,47 @@ void TMainForm::PlayChannel()
 
 void TMainForm::PlayChannelById(const QString& id, const QString& name)
 {
+    PlayChannelFromList(id, name, std::nullopt);
+}
+
+void TMainForm::NoteSteps(const std::function<void()>& change)
+{
+    const bool before = steps_.CanStep();
+    change();
+    if (steps_.CanStep() != before)
+        emit ChannelStepsChanged(steps_.CanStep());
+}
+
+void TMainForm::NextChannel()
+{
+    StepChannel(1);
+}
+
+void TMainForm::PreviousChannel()
+{
+    StepChannel(-1);
+}
+
+void TMainForm::StepChannel(int step)
+{
+    if (!listForm_ || !steps_.CanStep())
+        return;
+    const PlayedChannel current = *steps_.Current();
+    std::vector<StepRow> rows;
+    for (const ListRow& row : listForm_->ShownRows(*current.tab))
+        rows.push_back({QString::fromStdString(row.id), QString::fromStdString(row.caption)});
+    if (const std::optional<StepRow> next = ChannelSteps::Neighbour(rows, current.id, step))
+        PlayChannelFromList(next->id, next->name, current.tab);
+}
+
+void TMainForm::BackToLastChannel()
+{
+    if (const std::optional<PlayedChannel> last = steps_.Last())
+        PlayChannelFromList(last->id, last->name, last->tab);
+}
+
+void TMainForm::PlayChannelFromList(const QString& id, const QString& name, std::optional<ChannelTab> tab)
+{
     LeaveFullScreen();
     FillOptions options;
     options.originalSize = listForm_ ? listForm_->OriginalSizeChosen() : true;
@@ -476,6 +726,11 @@ void TMainForm::PlayChannelById(const QString& id, const QString& name)
         return;
     }
     ShowPlay(play, name);
+    // What plays is the current channel, also when it came by a key: Ctrl+D adds this one.
+    context_.CurrentChannelId = id;
+    context_.CurrentChannelName = name;
+    NoteSteps([&] { steps_.Played({id, name, tab}); });
+    SaveRemembered();
 }
 
 void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
@@ -548,6 +803,7 @@ void TMainForm::btn_stopClick()
     ui->AddthischanneltoMyFavorites1->setEnabled(false);
     ui->Panel_foto->hide();
     ui->ToolBar_player->show();
+    NoteSteps([this] { steps_.Stopped(); });
     emit PlaybackStopped();
 }
 

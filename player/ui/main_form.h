@@ -3,16 +3,21 @@
 // the snapshot bar, the loading indicator and the menus. Playback preparation, the page bridge,
 // the settings store and the browser launcher are classes of their own that the handlers call.
 
+#include "channel_steps.h"
+
 #include "channels/ui/channel_tab.h"
 #include "player/channel_playback.h"
 #include "player/played_pages.h"
 #include "player/player_page.h"
+#include "player/ui/option_store.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TMainForm;
@@ -68,6 +73,12 @@ public:
     bool ShowChannelsAtStartup() const;
     void SetShowChannelsAtStartup(bool on);
     bool PlayerFillsScreen() const;
+    // Whether a channel of a list plays, so that channel up and down have a list to go by.
+    bool CanStepChannels() const { return steps_.CanStep(); }
+    // The Preferences option "Play the last channel at start-up" as stored.
+    bool PlayLastChannelAtStartup() const;
+    // Stores the option; throws the store's error when it cannot.
+    void SetPlayLastChannelAtStartup(bool on);
     PlayerPage* Page() const;
 
     // A proposed size is accepted only when its width is more than 350 pixels.
@@ -78,6 +89,23 @@ public slots:
     void PlayChannel();
     // Plays the channel with that id: the play requests of the channel list window carry it.
     void PlayChannelById(const QString& id, const QString& name);
+    // The same for a channel of a list (tab): channel up and down then go by that list.
+    void PlayChannelFromList(const QString& id, const QString& name, std::optional<zentavo::ChannelTab> tab);
+    // Channel up and down: the next or previous channel of the list the channel that plays was
+    // played from, in the list's order and search filter, wrapping around. Nothing while no
+    // channel of a list plays.
+    void NextChannel();
+    void PreviousChannel();
+    // Plays the channel played before the one that plays (after Pause: the one paused).
+    void BackToLastChannel();
+    // Full screen on and off from the keyboard (F11, F).
+    void ToggleFullScreen();
+    // Moves the volume slider by that many positions while it is on.
+    void StepVolume(int positions);
+    // Opens the first menu of the menu bar (F10).
+    void OpenMenuBar();
+    // Stores the volume, mute, the window's place and the last channel; quietly, never throws.
+    void SaveRemembered();
     void SetVolumePosition(int position);
 
     void FormShow();
@@ -102,6 +130,7 @@ public slots:
     void Preferences1Click();
     void Homepage1Click();
     void About1Click();
+    void Keyboard1Click();
 
     void btn_playClick();
     void btn_stopClick();
@@ -120,6 +149,8 @@ signals:
     // The title of what the playing channel plays now ("Artist - Song"); empty when it names none.
     void NowPlayingChanged(const QString& title);
     void VolumePositionChanged(int position);
+    // Whether channel up and down can go anywhere (CanStepChannels) changed.
+    void ChannelStepsChanged(bool canStep);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -139,6 +170,12 @@ private:
     void FullScreenRequested(bool on);
     void PageFullScreenRequested(QWebEngineFullScreenRequest request);
     void LeaveFullScreen();
+    void SetUpKeys();
+    void StepChannel(int step);
+    void NoteSteps(const std::function<void()>& change);
+    void RestoreGeometry();
+    void RestoreSound();
+    void PlayRememberedChannel();
 
     std::unique_ptr<Ui::TMainForm> ui;
     AppContext& context_;
@@ -165,6 +202,10 @@ private:
     bool snapshotMode_ = false;
     int currentMediaKind_ = 0;
     std::unique_ptr<FullScreenMode> fullScreen_;
+    ChannelSteps steps_;
+    RememberedState remembered_; // as read at construction
+    bool startPageShown_ = false;
+    bool rememberedPlayPending_ = false;
 };
 
 } // namespace zentavo

@@ -1,6 +1,9 @@
 // The start-up sequence, run as a child process of this test (one start-up per process):
-// the order of its steps, the refusal of a blocked language, and the two ways to end.
+// the order of its steps, the refusal of a blocked language, the two ways to end, and what the
+// player remembers from one run to the next.
 #include "app/startup.h"
+#include "crypto/stream_passphrase.h"
+#include "crypto/string_cipher.h"
 #include "player/scratch_folder.h"
 #include "player/ui/main_form.h"
 #include "player/ui/splash_form.h"
@@ -13,9 +16,13 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSettings>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QWebEnginePage>
 #include <cstdio>
 #include <cstdlib>
 
@@ -73,6 +80,52 @@ void OpenPlaylistDialogsFirst(TMainForm& form)
         form.findChild<QAction*>(QLatin1String(action))->trigger();
 }
 
+// A first run that leaves something to remember: the Preferences option on, channel 1 played from
+// the TV list, the volume at 30, the sound muted and the window moved; then the window closes.
+void LeaveSomethingToRemember(TMainForm& form)
+{
+    form.SetPlayLastChannelAtStartup(true);
+    form.PlayChannelFromList(QStringLiteral("1"), QStringLiteral("Remembered TV"), ChannelTab::Tv);
+    auto* mute = form.findChild<QToolButton*>(QStringLiteral("btn_mute"));
+    // The volume and mute need the player page's elements: once it has loaded.
+    auto* page = form.Page();
+    QObject::connect(page, &QWebEnginePage::loadFinished, &form, [&form, page, mute] {
+        if (page->url().toString().endsWith(QLatin1String("start.zvo")) || mute->isChecked())
+            return;
+        form.findChild<QSlider*>(QStringLiteral("JvTrackBar1"))->setValue(30);
+        mute->click();
+    });
+    auto* poll = new QTimer(&form);
+    QObject::connect(poll, &QTimer::timeout, &form, [&form, mute, poll] {
+        if (!mute->isChecked())
+            return;
+        poll->stop();
+        form.setGeometry(60, 50, 620, 430);
+        QTimer::singleShot(0, &form, &QWidget::close);
+    });
+    poll->start(50);
+}
+
+// A second run: says what it finds once the remembered channel plays.
+void ReportWhatCameBack(TMainForm& form)
+{
+    auto* poll = new QTimer(&form);
+    QObject::connect(poll, &QTimer::timeout, &form, [&form, poll] {
+        if (form.windowTitle() == QLatin1String("Zentavo Player"))
+            return;
+        poll->stop();
+        const QRect place = form.geometry();
+        Say(QStringLiteral("title: ") + form.windowTitle());
+        Say(QStringLiteral("volume: %1").arg(form.findChild<QSlider*>(QStringLiteral("JvTrackBar1"))->value()));
+        Say(QStringLiteral("muted: %1").arg(form.findChild<QToolButton*>(QStringLiteral("btn_mute"))->isChecked()));
+        Say(QStringLiteral("place: %1 %2 %3 %4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()));
+        Say(QStringLiteral("page is the start page: %1")
+                .arg(form.Page()->requestedUrl().toString().endsWith(QLatin1String("start.zvo"))));
+        QTimer::singleShot(0, &form, &QWidget::close);
+    });
+    poll->start(50);
+}
+
 // The child: runs the player and says what it sees. mode "close" closes the main window after
 // the first activation, "exit" chooses Exit; both first write a page into the scratch folder.
 int RunChild(int argc, char** argv, const QString& mode)
@@ -108,11 +161,19 @@ int RunChild(int argc, char** argv, const QString& mode)
         TMainForm* form = Find<TMainForm>();
         if (mode == QLatin1String("first-menus"))
             OpenPlaylistDialogsFirst(*form);
+        if (mode == QLatin1String("report")) {
+            ReportWhatCameBack(*form);
+            return;
+        }
         auto* poll = new QTimer(form);
         QObject::connect(poll, &QTimer::timeout, form, [form, poll, mode] {
             if (!form->isVisible() || form->FirstActivationPending())
                 return;
             poll->stop();
+            if (mode == QLatin1String("remember")) {
+                LeaveSomethingToRemember(*form);
+                return;
+            }
             Say(QStringLiteral("activated; splash alive: %1").arg(Find<TSplashForm>() ? 1 : 0));
             scratch->WritePage("<html></html>");
             if (mode == QLatin1String("exit"))
@@ -133,10 +194,13 @@ class StartupTest : public QObject {
     Q_OBJECT
 
     QStringList RunStartup(const QString& mode, const QString& language = QStringLiteral("en_GB.UTF-8"),
-                           const QString& program = QCoreApplication::applicationFilePath())
+                           const QString& program = QCoreApplication::applicationFilePath(),
+                           const QString& configFolder = {})
     {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!configFolder.isEmpty())
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
         env.remove(QStringLiteral("LC_ALL"));
         env.remove(QStringLiteral("LC_MESSAGES"));
         env.remove(QStringLiteral("LANGUAGE"));
@@ -214,6 +278,51 @@ private slots:
                  (QStringList{QStringLiteral("dialog: Add playlist, centred: 1"),
                               QStringLiteral("dialog: Manage playlists, centred: 1")}));
         QVERIFY2(lines.contains(QStringLiteral("status: 0")), qPrintable(all));
+    }
+
+    // The volume, mute, the window's place and the last channel survive a restart of the program;
+    // the stored option's key is left alone.
+    void rememberedValuesSurviveARestart()
+    {
+        QTemporaryDir programDir;
+        QTemporaryDir configDir;
+        const QString program = programDir.filePath(QStringLiteral("zentavo-player"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), program));
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QDir(programDir.path()).mkpath(QStringLiteral("data")));
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/data/start.zvo"),
+                            programDir.filePath(QStringLiteral("data/start.zvo"))));
+        QFile catalogue(programDir.filePath(QStringLiteral("data/tv-all.xml")));
+        QVERIFY(catalogue.open(QIODevice::WriteOnly));
+        const std::string url = EncipherString("http://127.0.0.1:9/tv.mp4", BuildStreamPassphrase(), KeySize::Key256);
+        catalogue.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items><item><id>1</id><name>Remembered "
+                        "TV</name><country>Nowhere</country><bandwidth>300k</bandwidth><type2>tv</type2><imgindex>0"
+                        "</imgindex><url>"
+                        + QByteArray::fromStdString(url) + "</url></item></items>\n");
+        catalogue.close();
+
+        const QStringList first =
+            RunStartup(QStringLiteral("remember"), QStringLiteral("en_GB.UTF-8"), program, configDir.path());
+        QVERIFY2(first.contains(QStringLiteral("status: 0")), qPrintable(first.join(u'\n')));
+        QVERIFY2(first.filter(QStringLiteral("error:")).isEmpty(), qPrintable(first.join(u'\n')));
+
+        const QStringList second =
+            RunStartup(QStringLiteral("report"), QStringLiteral("en_GB.UTF-8"), program, configDir.path());
+        const QString all = second.join(u'\n');
+        QVERIFY2(second.contains(QStringLiteral("title: Zentavo Player - [  Nowhere - Remembered TV  (300k) ]")),
+                 qPrintable(all));
+        QVERIFY2(second.contains(QStringLiteral("volume: 30")), qPrintable(all));
+        QVERIFY2(second.contains(QStringLiteral("muted: 1")), qPrintable(all));
+        QVERIFY2(second.contains(QStringLiteral("place: 60 50 620 430")), qPrintable(all));
+        QVERIFY2(second.contains(QStringLiteral("page is the start page: 0")), qPrintable(all));
+        QVERIFY2(second.filter(QStringLiteral("error:")).isEmpty()
+                     && second.filter(QStringLiteral("message:")).isEmpty(),
+                 qPrintable(all));
+        QVERIFY2(second.contains(QStringLiteral("status: 0")), qPrintable(all));
+
+        const QSettings ini(configDir.filePath(QStringLiteral("zentavo/player.ini")), QSettings::IniFormat);
+        QVERIFY(!ini.contains(QStringLiteral("Software/Zentavo/channel-start")));
+        QCOMPARE(ini.value(QStringLiteral("Software/Zentavo/last-channel-id")).toString(), QStringLiteral("1"));
     }
 
     void closingTheMainWindowClearsTheScratchFolder()

@@ -20,16 +20,20 @@ class WindowSide : public QWidget {
 public:
     int pauseCommands = 0;
     QList<int> volumePositions;
+    QList<int> steps; // 1 next, -1 previous
 
 public slots:
     void btn_stopClick() { ++pauseCommands; }
     void SetVolumePosition(int position) { volumePositions << position; }
+    void NextChannel() { steps << 1; }
+    void PreviousChannel() { steps << -1; }
 
 signals:
     void ChannelStarted(const QString& name);
     void PlaybackStopped();
     void NowPlayingChanged(const QString& title);
     void VolumePositionChanged(int position);
+    void ChannelStepsChanged(bool canStep);
 };
 
 // Collects the PropertiesChanged signals of the player interface.

@@ -1,7 +1,8 @@
 // The media controls wired to the real main window (real web engine, offscreen), driven from a
 // second connection on a private session bus as the desktop would: the playing channel's name
 // reaches the desktop, and the title of what a radio plays (from an Icecast server started here)
-// with it; the desktop's pause runs the Pause command, the volume goes both ways.
+// with it; the desktop's pause runs the Pause command, the volume goes both ways, and Next and
+// Previous step through the list the channel was played from while one of a list plays.
 #include "app/mpris/mpris_service.h"
 #include "app/mpris/mpris_wiring.h"
 #include "mpris_client.h"
@@ -16,6 +17,24 @@
 
 using namespace zentavo;
 
+namespace {
+
+// The PropertiesChanged signals of the player interface, as the desktop receives them.
+class ChangeListener : public QObject {
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+
+public slots:
+    void onPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (interface == QLatin1String("org.mpris.MediaPlayer2.Player"))
+            changes << changed;
+    }
+};
+
+} // namespace
+
 class MprisWindowTest : public QObject {
     Q_OBJECT
 private slots:
@@ -26,6 +45,7 @@ private slots:
     void desktopSeesOnlyThePlayersOwnMediaControls();
     void desktopPauseRunsThePauseCommand();
     void volumeGoesBothWays();
+    void nextAndPreviousStepThroughTheListOfThePlay();
 
 private:
     struct Radio;
@@ -165,6 +185,54 @@ void MprisWindowTest::volumeGoesBothWays()
     QCOMPARE(slider_->value(), 40);
     slider_->setValue(65);
     QCOMPARE(desktop_->Get(player_, QStringLiteral("Volume")).toDouble(), 0.65);
+}
+
+void MprisWindowTest::nextAndPreviousStepThroughTheListOfThePlay()
+{
+    ChangeListener listener;
+    QVERIFY(desktop_->Bus().connect(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
+                                    QStringLiteral("org.freedesktop.DBus.Properties"),
+                                    QStringLiteral("PropertiesChanged"), &listener,
+                                    SLOT(onPropertiesChanged(QString, QVariantMap, QStringList))));
+    const auto can = [this](const char* name) { return desktop_->Get(player_, QLatin1String(name)).toBool(); };
+    const auto canStepChanges = [&listener] {
+        QList<bool> seen;
+        for (const QVariantMap& change : listener.changes) {
+            if (change.contains(QStringLiteral("CanGoNext")) && change.contains(QStringLiteral("CanGoPrevious"))
+                && change.value(QStringLiteral("CanGoNext")) == change.value(QStringLiteral("CanGoPrevious")))
+                seen << change.value(QStringLiteral("CanGoNext")).toBool();
+        }
+        return seen;
+    };
+    const auto title = [this] { return f_->form->windowTitle(); };
+    f_->AddChannel(7, "tv", 0, QStringLiteral("http://127.0.0.1:9/seven.mp4")); // TV list: 1, 4, 7
+    f_->list->LoadChannelLists();
+
+    // A channel played by its id comes from no list: nothing to step through.
+    f_->Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
+    QVERIFY(!can("CanGoNext"));
+    QVERIFY(!can("CanGoPrevious"));
+    QVERIFY(desktop_->Call(player_, QStringLiteral("Next")));
+    QVERIFY(test::StaysFor(std::chrono::milliseconds(500),
+                           [&] { return title().contains(QLatin1String("[ Channel 1 ]")); }));
+
+    f_->form->PlayChannelFromList(QStringLiteral("1"), QStringLiteral("Channel 1"), ChannelTab::Tv);
+    QTRY_COMPARE_WITH_TIMEOUT(canStepChanges(), QList<bool>{true}, test::Limit(5000));
+    QVERIFY(can("CanGoNext"));
+    QVERIFY(can("CanGoPrevious"));
+    QStringList seen;
+    for (const char* method : {"Next", "Next", "Next", "Previous"}) {
+        QVERIFY(desktop_->Call(player_, QString::fromLatin1(method)));
+        const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("Channel (\\d+)")).match(title());
+        seen << match.captured(1);
+    }
+    QCOMPARE(seen, (QStringList{QStringLiteral("4"), QStringLiteral("7"), QStringLiteral("1"), QStringLiteral("7")}));
+    // Stepping keeps a list channel playing: no change to announce.
+    QCOMPARE(canStepChanges(), QList<bool>{true});
+
+    QVERIFY(desktop_->Call(player_, QStringLiteral("Stop")));
+    QTRY_COMPARE_WITH_TIMEOUT(canStepChanges(), (QList<bool>{true, false}), test::Limit(5000));
+    QVERIFY(!can("CanGoNext"));
 }
 
 int main(int argc, char** argv)

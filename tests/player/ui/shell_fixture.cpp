@@ -64,6 +64,12 @@ ShellFixture::ShellFixture() : settings(configDir.filePath(QStringLiteral("zenta
     items_ = Item(1, "tv", 0, "http://127.0.0.1:9/wmp.mp4") + Item(2, "radio", 1, "http://127.0.0.1:9/real.mp3")
         + Item(3, "webcam", 2, "http://127.0.0.1:9/cam.jpg") + Item(4, "tv", 7, "http://127.0.0.1:9/odd");
     WriteCatalogue();
+    MakeWindows();
+    ReportedErrors().clear();
+}
+
+void ShellFixture::MakeWindows()
+{
     form = std::make_unique<TMainForm>(context,
                                        MainFormServices{settings, TestErrorReporter(), browser, profile, scratch,
                                                         programDir.path() + QLatin1Char('/'),
@@ -72,7 +78,15 @@ ShellFixture::ShellFixture() : settings(configDir.filePath(QStringLiteral("zenta
     form->SetListForm(list.get());
     preferences = std::make_unique<TPreferenceForm>(*form);
     form->SetPreferenceForm(preferences.get());
-    ReportedErrors().clear();
+}
+
+void ShellFixture::Restart()
+{
+    form->close();
+    preferences.reset();
+    list.reset();
+    form.reset();
+    MakeWindows();
 }
 
 ShellFixture::~ShellFixture()

@@ -43,6 +43,9 @@ struct ShellFixture {
     void ShowAndActivate();
     // Sets the current channel as the list window would and plays it.
     void Play(const QString& id, const QString& name);
+    // Closes the windows as the program's end does and makes them anew over the same folders and
+    // settings file, as the next run of the program would.
+    void Restart();
     // Adds a channel "Channel <id>" to the catalogue (ids from 5 on).
     void AddChannel(int id, const char* type2, int kind, const QString& address);
 
@@ -58,6 +61,7 @@ struct ShellFixture {
     std::unique_ptr<TPreferenceForm> preferences;
 
 private:
+    void MakeWindows();
     void WriteCatalogue();
     QByteArray items_;
 };

@@ -136,6 +136,9 @@ private slots:
         QTest::newRow("Homepage1") << "Help1"
                                    << "Homepage1"
                                    << "Visit Home Page" << none << true << -1 << false;
+        QTest::newRow("Keyboard1") << "Help1"
+                                   << "Keyboard1"
+                                   << "Keyboard" << none << true << -1 << false;
         QTest::newRow("About1") << "Help1"
                                 << "About1"
                                 << "About" << none << true << -1 << false;
@@ -270,7 +273,7 @@ private slots:
                                 "AddthischanneltoMyFavorites1 N8- AddPlaylist1 ManagePlaylists1 N5- Exit1"));
         QCOMPARE(names("View1"),
                  QStringLiteral("Showcontrol1 alwaysontop1 ShowChannelswindowwhenstartup1 N7- Preferences1"));
-        QCOMPARE(names("Help1"), QStringLiteral("Homepage1 N6- About1"));
+        QCOMPARE(names("Help1"), QStringLiteral("Homepage1 Keyboard1 N6- About1"));
     }
 
     void toolbarHoldsItsControlsInOrder()
