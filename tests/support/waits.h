@@ -38,11 +38,13 @@ inline int Limit(int milliseconds)
 // request's round trip), and is not scaled, since waiting longer only makes the check stronger.
 inline bool StaysFor(std::chrono::milliseconds duration, const std::function<bool()>& predicate)
 {
+    // How often the predicate is checked; events are handled in between.
+    constexpr int kCheckEveryMs = 20;
     QDeadlineTimer deadline(duration);
     while (!deadline.hasExpired()) {
         if (!predicate())
             return false;
-        QTest::qWait(20);
+        QTest::qWait(kCheckEveryMs);
     }
     return predicate();
 }

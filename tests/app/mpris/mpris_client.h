@@ -75,4 +75,18 @@ private:
     QDBusConnection bus_;
 };
 
+// Collects the PropertiesChanged signals of the player interface, as the desktop receives them.
+class ChangeListener : public QObject {
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+
+public slots:
+    void onPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (interface == QLatin1String("org.mpris.MediaPlayer2.Player"))
+            changes << changed;
+    }
+};
+
 } // namespace zentavo::test

@@ -36,20 +36,6 @@ signals:
     void ChannelStepsChanged(bool canStep);
 };
 
-// Collects the PropertiesChanged signals of the player interface.
-class ChangeListener : public QObject {
-    Q_OBJECT
-public:
-    QList<QVariantMap> changes;
-
-public slots:
-    void onPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
-    {
-        if (interface == QLatin1String("org.mpris.MediaPlayer2.Player"))
-            changes << changed;
-    }
-};
-
 } // namespace
 
 class MprisTest : public QObject {
@@ -80,7 +66,7 @@ private:
     std::unique_ptr<test::MprisClient> desktop_;
     std::unique_ptr<MprisService> service_;
     std::unique_ptr<WindowSide> window_;
-    ChangeListener listener_;
+    test::ChangeListener listener_;
 };
 
 void MprisTest::initTestCase()

@@ -17,24 +17,6 @@
 
 using namespace zentavo;
 
-namespace {
-
-// The PropertiesChanged signals of the player interface, as the desktop receives them.
-class ChangeListener : public QObject {
-    Q_OBJECT
-public:
-    QList<QVariantMap> changes;
-
-public slots:
-    void onPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
-    {
-        if (interface == QLatin1String("org.mpris.MediaPlayer2.Player"))
-            changes << changed;
-    }
-};
-
-} // namespace
-
 class MprisWindowTest : public QObject {
     Q_OBJECT
 private slots:
@@ -189,7 +171,7 @@ void MprisWindowTest::volumeGoesBothWays()
 
 void MprisWindowTest::nextAndPreviousStepThroughTheListOfThePlay()
 {
-    ChangeListener listener;
+    test::ChangeListener listener;
     QVERIFY(desktop_->Bus().connect(service_->ServiceName(), QString::fromLatin1(MprisService::kObjectPath),
                                     QStringLiteral("org.freedesktop.DBus.Properties"),
                                     QStringLiteral("PropertiesChanged"), &listener,
