@@ -6,7 +6,11 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zentavo {
 
@@ -73,7 +77,15 @@ void ShowKeyboardDialog(QWidget* parent, const QString& text)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(520, 360);
+    // Wide and tall enough for the whole list, so that nothing is cut off or scrolled.
+    const QFontMetrics metrics(list->font());
+    int widest = 0;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int frame = 2 * (list->frameWidth() + static_cast<int>(list->document()->documentMargin()))
+        + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + metrics.averageCharWidth() * 2;
+    list->setMinimumSize(widest + frame, static_cast<int>(lines.size() + 1) * metrics.lineSpacing() + frame);
     dialog.exec();
 }
 

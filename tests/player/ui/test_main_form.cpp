@@ -138,7 +138,7 @@ private slots:
                                    << "Visit Home Page" << none << true << -1 << false;
         QTest::newRow("Keyboard1") << "Help1"
                                    << "Keyboard1"
-                                   << "Keyboard" << none << true << -1 << false;
+                                   << "Keyboard..." << none << true << -1 << false;
         QTest::newRow("About1") << "Help1"
                                 << "About1"
                                 << "About" << none << true << -1 << false;
