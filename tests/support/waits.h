@@ -6,8 +6,9 @@
 // sets for the sanitizer build, whose code runs several times slower) multiplies them all.
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdlib>
@@ -38,15 +39,22 @@ inline int Limit(int milliseconds)
 // request's round trip), and is not scaled, since waiting longer only makes the check stronger.
 inline bool StaysFor(std::chrono::milliseconds duration, const std::function<bool()>& predicate)
 {
-    // How often the predicate is checked; events are handled in between.
-    constexpr int kCheckEveryMs = 20;
-    QDeadlineTimer deadline(duration);
-    while (!deadline.hasExpired()) {
+    if (!predicate())
+        return false;
+    // The predicate is checked on every tick while events are handled; the loop ends at the end
+    // of the duration, or at the first tick that finds it false.
+    constexpr std::chrono::milliseconds kCheckEvery(20);
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&loop, &predicate] {
         if (!predicate())
-            return false;
-        QTest::qWait(kCheckEveryMs);
-    }
-    return predicate();
+            loop.exit(1);
+    });
+    QTimer::singleShot(duration, &loop, [&loop] { loop.exit(0); });
+    tick.start(kCheckEvery);
+    const bool held = loop.exec() == 0;
+    tick.stop();
+    return held && predicate();
 }
 
 } // namespace zentavo::test
