@@ -57,6 +57,17 @@ void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         emit FullScreenRequested(false);
         return;
     }
+    if (message.startsWith(QLatin1String(host_names::kPictureRoomMarker))) {
+        const QStringList parts = message.mid(int(qstrlen(host_names::kPictureRoomMarker))).split(QLatin1Char('x'));
+        bool widthRead = false;
+        bool heightRead = false;
+        const int width = parts.size() == 2 ? parts[0].toInt(&widthRead) : 0;
+        const int height = parts.size() == 2 ? parts[1].toInt(&heightRead) : 0;
+        if (widthRead && heightRead && width > 0 && height > 0 && width <= kLargestPictureRoom
+            && height <= kLargestPictureRoom)
+            emit PictureRoomWanted(QSize(width, height));
+        return;
+    }
     QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
 }
 

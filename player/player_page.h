@@ -1,10 +1,11 @@
 #pragma once
 // The page shown in WebBrowser1: no windows of its own, no navigation to local files or foreign
 // schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
-// full-screen wishes as signals.
+// full-screen wishes and the room its picture needs as signals.
 
 #include "player/contract/host_names.h"
 
+#include <QSize>
 #include <QWebEnginePage>
 
 namespace zentavo {
@@ -20,6 +21,8 @@ public:
     // What the injected player objects log (console.info) to ask the window for full screen.
     static constexpr const char* kFullScreenOnMarker = host_names::kFullScreenOnMarker;
     static constexpr const char* kFullScreenOffMarker = host_names::kFullScreenOffMarker;
+    // The largest room a page may ask for, in either direction (larger asks are ignored).
+    static constexpr int kLargestPictureRoom = 16384;
 
     explicit PlayerPage(QWebEngineProfile* profile, QObject* parent = nullptr,
                         AlertDisplay alertDisplay = AlertDisplay::Dialog);
@@ -31,6 +34,8 @@ public slots:
 signals:
     void AlertShown(const QString& message);
     void FullScreenRequested(bool on);
+    // The page draws a picture at its own size when it gets this much room (CSS pixels).
+    void PictureRoomWanted(QSize room);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

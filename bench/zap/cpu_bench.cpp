@@ -3,7 +3,11 @@
 // page plays itself, an H.264 MPEG-TS from a server without CORS consent that the gateway copies, and
 // an MPEG-2 MPEG-TS that the gateway transcodes. Run it under Xvfb (bench/zap/cpu.sh does).
 //
-//   cpu_bench [seconds]     (default 30: each case is measured for that long after it plays)
+//   cpu_bench [seconds [rounds]]   (default 30 and 3: each case is measured for that long after it
+//                                   plays, that many times, each round beside mpv)
+//
+// The player's view grows when the page asks for room for its picture, as the main window does; the
+// H.264 MP4 is also played by a plain <video> element at the picture's size, the engine's floor.
 
 #include "crypto/stream_passphrase.h"
 #include "player/page_generation.h"
@@ -27,6 +31,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -117,6 +122,57 @@ double MpvSecondsPerMinute(const QUrl& url, int seconds)
     return used * 60.0 / seconds;
 }
 
+// Processor time of this process and its engine processes over `seconds`, per minute; `split` gets
+// each process's share.
+double MeasuredSeconds(int seconds, QString* split)
+{
+    QHash<qint64, double> before;
+    QHash<qint64, double> after;
+    const double start = TreeSeconds(getpid(), &before);
+    Wait(seconds * 1000);
+    const double used = TreeSeconds(getpid(), &after) - start;
+    QStringList parts;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const double share = (it.value() - before.value(it.key())) * 60.0 / seconds;
+        if (share < 0.05)
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/cmdline").arg(it.key()));
+        comm.open(QIODevice::ReadOnly);
+        const QList<QByteArray> words = comm.readAll().split('\0');
+        QString role = it.key() == getpid() ? QStringLiteral("host") : QStringLiteral("engine");
+        for (const QByteArray& word : words) {
+            if (word.startsWith("--type="))
+                role = QString::fromLatin1(word.mid(7));
+        }
+        parts << QStringLiteral("%1 %2").arg(role).arg(share, 0, 'f', 1);
+    }
+    *split = parts.join(QStringLiteral(", "));
+    return used * 60.0 / seconds;
+}
+
+// Each round's ratio; a round where either side failed counts as no figure.
+QList<double> Ratios(const QList<double>& above, const QList<double>& below)
+{
+    QList<double> ratios;
+    for (int i = 0; i < std::min(above.size(), below.size()); ++i) {
+        if (above[i] > 0 && below[i] > 0)
+            ratios.append(above[i] / below[i]);
+    }
+    return ratios;
+}
+
+// "min / median / max" of the figures that were measured.
+QString Spread(QList<double> figures)
+{
+    figures.removeIf([](double figure) { return figure <= 0; });
+    if (figures.isEmpty())
+        return QStringLiteral("(no figure)");
+    std::sort(figures.begin(), figures.end());
+    const auto text = [](double figure) { return QString::number(figure, 'f', 2); };
+    return QStringLiteral("%1 / %2 / %3")
+        .arg(text(figures.front()), text(figures[figures.size() / 2]), text(figures.back()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -130,6 +186,7 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "cpu: OpenGL renderer '%s'; Qt Quick draws %s\n", qPrintable(renderer),
                  software ? "in software" : "with OpenGL");
     const int seconds = argc > 1 ? std::max(5, atoi(argv[1])) : 30;
+    const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
 
     QTemporaryDir folder;
     const QString source =
@@ -161,11 +218,12 @@ int main(int argc, char** argv)
         const char* name;
         const char* id;
         QUrl url;
+        bool bareBaseline; // a plain <video> element can play it
     };
     const QList<Case> cases = {
-        {"720p H.264 MP4, page's own engine", "1", server.Url(QStringLiteral("720p.mp4"))},
-        {"720p H.264 TS, gateway copies", "2", noCors.Url(QStringLiteral("720p.ts"))},
-        {"720p MPEG-2 TS, gateway transcodes", "3", server.Url(QStringLiteral("720p-mpeg2.ts"))},
+        {"720p H.264 MP4, page's own engine", "1", server.Url(QStringLiteral("720p.mp4")), true},
+        {"720p H.264 TS, gateway copies", "2", noCors.Url(QStringLiteral("720p.ts")), false},
+        {"720p MPEG-2 TS, gateway transcodes", "3", server.Url(QStringLiteral("720p-mpeg2.ts")), false},
     };
     QList<TestChannel> channels;
     for (const Case& each : cases)
@@ -175,52 +233,77 @@ int main(int argc, char** argv)
     PlayerProfile profile;
     ScratchFolder scratch;
     profile.scripts()->insert(MediaWatchScript());
-    std::printf("processor time per minute of playing, %d s measured (s/min)\n", seconds);
-    std::printf("%-38s %8s %8s %7s   %s\n", "case", "player", "mpv", "ratio", "player by process");
-    for (const Case& each : cases) {
+    const auto passphrase = BuildStreamPassphrase();
+
+    // The player's page in a view that grows when the page asks for room, as the main window does.
+    const auto playerSeconds = [&](const Case& each, QString* split) -> double {
         PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         QWebEngineView view;
         view.setPage(&page);
         view.resize(kWidth, kHeight);
+        QObject::connect(&page, &PlayerPage::PictureRoomWanted, &view,
+                         [&view](QSize room) { view.resize(view.size().expandedTo(room)); });
         view.show();
         FillOptions options;
         options.originalSize = true;
         options.channelName = each.name;
-        const auto play = PreparePlay(catalogue.toStdString(), each.id, BuildStreamPassphrase(), options);
+        const auto play = PreparePlay(catalogue.toStdString(), each.id, passphrase, options);
         const auto file = scratch.WritePage(play->page);
         page.load(profile.UrlForFile(QString::fromStdString(file.string())));
         const QString failure = WaitUntilPlaying(page, 60000);
         if (!failure.isEmpty()) {
-            std::printf("%-38s did not play: %s\n", each.name, qPrintable(failure));
-            continue;
+            *split = QStringLiteral("did not play: ") + failure;
+            return -1;
         }
         Wait(3000);
-        QHash<qint64, double> before;
-        QHash<qint64, double> after;
-        const double start = TreeSeconds(getpid(), &before);
-        Wait(seconds * 1000);
-        const double used = TreeSeconds(getpid(), &after) - start;
-        QStringList split;
-        for (auto it = after.cbegin(); it != after.cend(); ++it) {
-            const double share = (it.value() - before.value(it.key())) * 60.0 / seconds;
-            if (share < 0.05)
-                continue;
-            QFile comm(QStringLiteral("/proc/%1/cmdline").arg(it.key()));
-            comm.open(QIODevice::ReadOnly);
-            const QList<QByteArray> words = comm.readAll().split('\0');
-            QString role = it.key() == getpid() ? QStringLiteral("host") : QStringLiteral("engine");
-            for (const QByteArray& word : words) {
-                if (word.startsWith("--type="))
-                    role = QString::fromLatin1(word.mid(7));
-            }
-            split << QStringLiteral("%1 %2").arg(role).arg(share, 0, 'f', 1);
-        }
-        const double player = used * 60.0 / seconds;
+        const double used = MeasuredSeconds(seconds, split);
         page.load(QUrl(QStringLiteral("about:blank")));
         Wait(2000);
-        const double mpv = MpvSecondsPerMinute(each.url, seconds);
-        std::printf("%-38s %8.1f %8.1f %7.2f   %s\n", each.name, player, mpv, mpv > 0 ? player / mpv : 0.0,
-                    qPrintable(split.join(QStringLiteral(", "))));
+        return used;
+    };
+    // A plain <video> element at the picture's size in a bare view: the engine's own floor.
+    const auto bareSeconds = [&](const QUrl& url) -> double {
+        QWebEnginePage page(&profile);
+        QWebEngineView view;
+        view.setPage(&page);
+        view.resize(kWidth, kHeight);
+        view.show();
+        page.setHtml(QStringLiteral("<body style='margin:0;background:#000'><video src='%1' autoplay loop "
+                                    "style='display:block;width:%2px;height:%3px'></video></body>")
+                         .arg(url.toString())
+                         .arg(kWidth)
+                         .arg(kHeight),
+                     url);
+        if (!WaitUntilPlaying(page, 60000).isEmpty())
+            return -1;
+        Wait(3000);
+        QString split;
+        const double used = MeasuredSeconds(seconds, &split);
+        page.load(QUrl(QStringLiteral("about:blank")));
+        Wait(2000);
+        return used;
+    };
+
+    std::printf("processor time per minute of playing, %d s measured, %d rounds (s/min; min / median / max)\n", seconds,
+                rounds);
+    for (const Case& each : cases) {
+        QList<double> player;
+        QList<double> mpv;
+        QList<double> bare;
+        QString split;
+        for (int round = 0; round < rounds; ++round) {
+            player.append(playerSeconds(each, &split));
+            mpv.append(MpvSecondsPerMinute(each.url, seconds));
+            if (each.bareBaseline)
+                bare.append(bareSeconds(each.url));
+        }
+        std::printf("%s\n  player %s\n  mpv    %s\n  player / mpv %s\n", each.name, qPrintable(Spread(player)),
+                    qPrintable(Spread(mpv)), qPrintable(Spread(Ratios(player, mpv))));
+        if (each.bareBaseline) {
+            std::printf("  bare page %s\n  player / bare page %s\n", qPrintable(Spread(bare)),
+                        qPrintable(Spread(Ratios(player, bare))));
+        }
+        std::printf("  last round by process: %s\n", qPrintable(split));
         std::fflush(stdout);
     }
     return 0;

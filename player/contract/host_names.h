@@ -35,6 +35,9 @@ inline constexpr char kGatewayFailureType[] = "application/json";
 // What the scripts log (console.info) to ask the window for full screen and back.
 inline constexpr char kFullScreenOnMarker[] = "zentavo:fullscreen:on";
 inline constexpr char kFullScreenOffMarker[] = "zentavo:fullscreen:off";
+// What the scripts log to ask for room to draw a picture at its own size: this prefix, then the
+// page's width and height in CSS pixels as "WxH" (the picture plus the page's status bar).
+inline constexpr char kPictureRoomMarker[] = "zentavo:picture-room:";
 
 // A script that calls the player objects of the page when it has them: call is what follows the
 // global, as "scan();".

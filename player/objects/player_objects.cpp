@@ -48,6 +48,7 @@ QString HostNamesObject()
         {QStringLiteral("gatewayFailureType"), QLatin1String(host_names::kGatewayFailureType)},
         {QStringLiteral("fullScreenOn"), QLatin1String(host_names::kFullScreenOnMarker)},
         {QStringLiteral("fullScreenOff"), QLatin1String(host_names::kFullScreenOffMarker)},
+        {QStringLiteral("pictureRoom"), QLatin1String(host_names::kPictureRoomMarker)},
         {QStringLiteral("failureKinds"), kinds},
     };
     return QString::fromUtf8(QJsonDocument(names).toJson(QJsonDocument::Compact));

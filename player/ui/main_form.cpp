@@ -6,6 +6,7 @@
 #include "full_screen_mode.h"
 #include "option_store.h"
 #include "page_bridge.h"
+#include "picture_room.h"
 #include "player_keys.h"
 #include "splash_form.h"
 #include "volume_scale.h"
@@ -141,6 +142,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
 
     connect(page_.get(), &QWebEnginePage::fullScreenRequested, this, &TMainForm::PageFullScreenRequested);
     connect(page_.get(), &PlayerPage::FullScreenRequested, this, &TMainForm::FullScreenRequested);
+    connect(page_.get(), &PlayerPage::PictureRoomWanted, this, &TMainForm::PictureRoomWanted);
     // The page file of a play goes once the next page has loaded.
     connect(page_.get(), &QWebEnginePage::loadFinished, this, [this] {
         playedPages_.Loaded(page_->url());
@@ -894,6 +896,18 @@ void TMainForm::FullScreenRequested(bool on)
     else
         fullScreen_->Leave();
     escape_->setEnabled(fullScreen_->IsOn());
+}
+
+void TMainForm::PictureRoomWanted(QSize room)
+{
+    const QScreen* screen = this->screen();
+    if (fullScreen_->IsOn() || isMaximized() || isFullScreen() || !screen)
+        return;
+    const auto frame = FrameForPictureRoom(frameGeometry(), ui->WebBrowser1->size(), room, screen->availableGeometry());
+    if (!frame)
+        return;
+    resize(size() + (frame->size() - frameGeometry().size()));
+    move(frame->topLeft());
 }
 
 void TMainForm::LeaveFullScreen()

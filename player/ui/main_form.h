@@ -170,6 +170,8 @@ private:
     void FullScreenRequested(bool on);
     void PageFullScreenRequested(QWebEngineFullScreenRequest request);
     void LeaveFullScreen();
+    // Grows the window so that the page's picture shows at its own size, when the screen has room.
+    void PictureRoomWanted(QSize room);
     void SetUpKeys();
     void StepChannel(int step);
     void NoteSteps(const std::function<void()>& change);

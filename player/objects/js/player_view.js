@@ -2,12 +2,13 @@
 // object with ShowStatusBar) or a message over the picture, and the page-filling full screen mode.
 // The view lives inside the <object> element (its fallback content), so the element stays where the
 // page put it.
+const StatusBarHeight = 22;
 const PlayerStyle = `
 object.zentavo-object { display: block; }
 object.zentavo-object > :not(.zentavo-player):not(.zentavo-status) { display: none !important; }
 .zentavo-player { position: fixed; left: 0; top: 0; right: 0; bottom: 0; z-index: 1;
   display: flex; align-items: center; justify-content: center; overflow: hidden; background: #000; }
-.zentavo-player.zentavo-with-status { bottom: 22px; }
+.zentavo-player.zentavo-with-status { bottom: ${StatusBarHeight}px; }
 .zentavo-player.zentavo-full { bottom: 0; z-index: 2147483647; }
 .zentavo-player video { display: block; background: #000; }
 .zentavo-player.zentavo-fit video { width: 100%; height: 100%; object-fit: contain; }
@@ -18,7 +19,7 @@ object.zentavo-object > :not(.zentavo-player):not(.zentavo-status) { display: no
   font: 14px sans-serif; color: #c8c8c8; text-align: center; pointer-events: none; }
 .zentavo-message:empty { display: none; }
 .zentavo-message.zentavo-error { color: #ff8c8c; }
-.zentavo-status { position: fixed; left: 0; right: 0; bottom: 0; height: 22px; z-index: 1;
+.zentavo-status { position: fixed; left: 0; right: 0; bottom: 0; height: ${StatusBarHeight}px; z-index: 1;
   box-sizing: border-box; padding: 3px 8px; background: #202020; border-top: 1px solid #3a3a3a;
   font: 12px sans-serif; color: #e0e0e0; white-space: nowrap; overflow: hidden; text-overflow: ellipsis; }
 .zentavo-status.zentavo-error { color: #ff8c8c; }
@@ -81,12 +82,26 @@ class PlayerView {
   layout() {
     const scale = this.size === 'half' ? 0.5 : 1;
     if (!this.fullScreen && (this.size === 'original' || this.size === 'half') && this.video.videoWidth) {
-      this.video.style.width = Math.round(this.video.videoWidth * scale) + 'px';
-      this.video.style.height = Math.round(this.video.videoHeight * scale) + 'px';
+      // CSS pixels that cover the picture's own pixels one to one on this screen.
+      const ratio = window.devicePixelRatio || 1;
+      const width = Math.round((this.video.videoWidth * scale) / ratio);
+      const height = Math.round((this.video.videoHeight * scale) / ratio);
+      this.video.style.width = width + 'px';
+      this.video.style.height = height + 'px';
+      this.askForRoom(width, height + (this.statusBar ? StatusBarHeight : 0));
     } else {
       this.video.style.width = '';
       this.video.style.height = '';
     }
+  }
+
+  // A picture shown smaller than its own size is rescaled on every frame, which costs more than
+  // the rest of the play together: the page asks the window for the room once per picture size.
+  askForRoom(width, height) {
+    const room = width + 'x' + height;
+    if (room === this.roomAsked) return;
+    this.roomAsked = room;
+    if (window.innerWidth < width || window.innerHeight < height) console.info(HostNames.pictureRoom + room);
   }
 
   // Returns whether the mode changed.

@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
@@ -91,6 +92,8 @@ private slots:
     void sliderSetsMediaVolumeOnBothScales();
     void pauseShowsStartPageAndStreamStopsBeingFetched();
     void fullScreenFillsTheScreenAndEscLeavesIt();
+    void originalSizeGrowsTheWindowToDrawThePictureOneToOne_data();
+    void originalSizeGrowsTheWindowToDrawThePictureOneToOne();
     void webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared();
     void webcamFailureIsReportedInWordsAndRefreshGoesOn();
     void rightClickInListOpensPopupWithoutSelecting();
@@ -102,6 +105,7 @@ private:
     QWebEnginePage& Page() { return *mainForm_->Page(); }
     template <typename T> T* Control(const char* name) { return mainForm_->findChild<T*>(QLatin1String(name)); }
     double MediaNumber(const char* property);
+    QString DrawnPictureSize();
 
     QTemporaryDir media_;
     QTemporaryDir program_;
@@ -210,6 +214,17 @@ double BridgeEndToEnd::MediaNumber(const char* property)
         .toDouble();
 }
 
+// The size at which the page draws its picture, in device pixels, as "WxH".
+QString BridgeEndToEnd::DrawnPictureSize()
+{
+    return RunJavaScript(Page(),
+                         QStringLiteral("(() => { const box = document.querySelector('video')"
+                                        ".getBoundingClientRect(); const ratio = window.devicePixelRatio;"
+                                        " return Math.round(box.width * ratio) + 'x' + "
+                                        "Math.round(box.height * ratio); })()"))
+        .toString();
+}
+
 void BridgeEndToEnd::muteMutesThePageAndSecondClickUnmutes()
 {
     PlayFromList(1, "4");
@@ -308,6 +323,37 @@ void BridgeEndToEnd::fullScreenFillsTheScreenAndEscLeavesIt()
     QTRY_VERIFY_WITH_TIMEOUT(!mainForm_->isFullScreen(), test::Limit(5000));
     QVERIFY(Control<QToolBar>("ToolBar_player")->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!RunJavaScript(Page(), playerFillsPage).toBool(), test::Limit(5000));
+}
+
+void BridgeEndToEnd::originalSizeGrowsTheWindowToDrawThePictureOneToOne_data()
+{
+    QTest::addColumn<bool>("originalSize");
+    QTest::newRow("Original size") << true;
+    QTest::newRow("Fit to window") << false;
+}
+
+// A window too small for the picture and the page's status bar grows to hold them with "Original
+// size", so the picture is drawn at its own size (320x240) and not rescaled on every frame; with
+// "Fit to window" the window keeps its size and the picture fits it.
+void BridgeEndToEnd::originalSizeGrowsTheWindowToDrawThePictureOneToOne()
+{
+    QFETCH(bool, originalSize);
+    mainForm_->resize(mainForm_->minimumWidth(), 240);
+    auto* browser = mainForm_->findChild<QWidget*>(QStringLiteral("WebBrowser1"));
+    QTRY_VERIFY_WITH_TIMEOUT(browser->height() < 240, test::Limit(5000));
+    const QSize before = mainForm_->size();
+    listForm_->findChild<QRadioButton*>(originalSize ? QStringLiteral("RadioButton1") : QStringLiteral("RadioButton2"))
+        ->click();
+    PlayFromList(1, "4");
+    const QString failure = WaitUntilPlaying(Page(), kPlayTimeoutMs);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    if (originalSize) {
+        QTRY_COMPARE_WITH_TIMEOUT(DrawnPictureSize(), QStringLiteral("320x240"), test::Limit(10000));
+        QVERIFY(browser->width() >= 320 && browser->height() >= 240 + 22);
+    } else {
+        QVERIFY(test::StaysFor(std::chrono::milliseconds(2000), [&] { return mainForm_->size() == before; }));
+        QVERIFY(DrawnPictureSize() != QStringLiteral("320x240"));
+    }
 }
 
 void BridgeEndToEnd::webcamPictureIsFetchedAgainUntilAutoRefreshIsCleared()

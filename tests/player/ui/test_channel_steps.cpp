@@ -1,7 +1,9 @@
 // Channel up and down and back to the last channel without a window: the neighbours of a channel
 // in a list's rows (wrapping around, and from a channel the rows no longer show), the last channel
-// as plays and a stop change it; and which stored window places are used again.
+// as plays and a stop change it; which stored window places are used again, and where the window
+// goes when a page asks for room for its picture.
 #include "player/ui/channel_steps.h"
+#include "player/ui/picture_room.h"
 #include "player/ui/window_place.h"
 
 #include <QTest>
@@ -106,6 +108,35 @@ private slots:
         const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 800)};
         QCOMPARE(ReachableOnScreens(window, screens), used);
         QVERIFY(!ReachableOnScreens(window, {}));
+    }
+    void windowGrowsForPictureRoomOnlyWhereTheScreenHoldsIt_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QSize>("view");
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<QRect>("expected"); // a null rectangle: the window stays as it is
+        QTest::newRow("grows by what the view lacks")
+            << QRect(100, 100, 500, 450) << QSize(480, 380) << QSize(1280, 742) << QRect(100, 100, 1300, 812);
+        QTest::newRow("grows only where it lacks")
+            << QRect(100, 100, 1400, 450) << QSize(1380, 380) << QSize(1280, 742) << QRect(100, 100, 1400, 812);
+        QTest::newRow("view already has the room")
+            << QRect(100, 100, 1400, 900) << QSize(1380, 800) << QSize(1280, 742) << QRect();
+        QTest::newRow("moves back onto the screen")
+            << QRect(900, 500, 500, 450) << QSize(480, 380) << QSize(1280, 742) << QRect(300, 188, 1300, 812);
+        QTest::newRow("too wide for the screen")
+            << QRect(0, 0, 500, 450) << QSize(480, 380) << QSize(1920, 742) << QRect();
+        QTest::newRow("too tall for the screen")
+            << QRect(0, 0, 500, 450) << QSize(480, 380) << QSize(1280, 1080) << QRect();
+    }
+
+    void windowGrowsForPictureRoomOnlyWhereTheScreenHoldsIt()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QSize, view);
+        QFETCH(QSize, room);
+        QFETCH(QRect, expected);
+        const auto placed = FrameForPictureRoom(frame, view, room, QRect(0, 0, 1600, 1000));
+        QCOMPARE(placed.value_or(QRect()), expected);
     }
 };
 
