@@ -1,5 +1,6 @@
-// Memory over long use: the sum of the proportional set sizes (PSS) of this program and every process
-// it started (the web engine's processes), after 10 channel switches and after 210, for the player's
+// Memory over long use: the anonymous memory (heap, stacks, the engine's own allocations) of this
+// program and every process it started (the web engine's processes), and beside it their
+// proportional set sizes (PSS), after 10 channel switches and after 210, for the player's
 // main window playing channels through PlayChannel, beside a bare QWebEngineView navigated the same
 // number of times to similar pages (a video, an audio or a picture element, served beside the media).
 //
@@ -8,7 +9,7 @@
 // (MEMORY_DWELL_MS), then the next one starts. MEMORY_DETAIL=1 prints each process's share.
 //
 //   memory_bench [switches]           runs both kinds, each in a process of its own (default 210)
-//   memory_bench player|bare N        one kind only; prints "<kind> <switches> <PSS MiB>" lines
+//   memory_bench player|bare N        one kind only; prints "<kind> <switches> <anonymous MiB> <PSS MiB>"
 
 #include "app/settings_store.h"
 #include "channels/app_context.h"
@@ -75,11 +76,18 @@ std::multimap<qint64, qint64> ChildrenByParent()
     return children;
 }
 
-double PssMiB(qint64 pid)
+struct Footprint {
+    double anonymous = 0; // MiB
+    double pss = 0; // MiB
+};
+
+// The anonymous memory and PSS of the process and all its descendants.
+Footprint TreeFootprint(qint64 pid)
 {
     const auto children = ChildrenByParent();
     std::vector<qint64> queue{pid};
-    qint64 kib = 0;
+    qint64 pssKib = 0;
+    qint64 anonymousKib = 0;
     while (!queue.empty()) {
         const qint64 current = queue.back();
         queue.pop_back();
@@ -90,10 +98,15 @@ double PssMiB(qint64 pid)
         if (!rollup.open(QIODevice::ReadOnly))
             continue;
         qint64 own = 0;
-        for (const QByteArray& line : rollup.readAll().split('\n'))
+        qint64 anonymous = 0;
+        for (const QByteArray& line : rollup.readAll().split('\n')) {
             if (line.startsWith("Pss:"))
                 own = line.mid(4).trimmed().split(' ').value(0).toLongLong();
-        kib += own;
+            else if (line.startsWith("Anonymous:"))
+                anonymous = line.mid(10).trimmed().split(' ').value(0).toLongLong();
+        }
+        pssKib += own;
+        anonymousKib += anonymous;
         if (qEnvironmentVariableIsSet("MEMORY_DETAIL")) {
             // Which process holds what: its PSS and the web engine's process type.
             QFile command(QStringLiteral("/proc/%1/cmdline").arg(current));
@@ -102,10 +115,11 @@ double PssMiB(qint64 pid)
                 for (const QByteArray& argument : command.readAll().split('\0'))
                     if (argument.startsWith("--type="))
                         type = argument.mid(7);
-            std::fprintf(stderr, "  pid %lld %s %.1f MiB\n", current, type.constData(), double(own) / 1024.0);
+            std::fprintf(stderr, "  pid %lld %s anonymous %.1f MiB, PSS %.1f MiB\n", current, type.constData(),
+                         double(anonymous) / 1024.0, double(own) / 1024.0);
         }
     }
-    return double(kib) / 1024.0;
+    return {double(anonymousKib) / 1024.0, double(pssKib) / 1024.0};
 }
 
 void Pause(int ms)
@@ -163,14 +177,18 @@ int Measure(const char* kind, QWebEnginePage& page, int switches, const std::fun
             // The figure swings with the engine's garbage collections: the median of five readings,
             // a second apart, once the page has played for two seconds.
             Pause(2000);
-            std::vector<double> readings;
+            std::vector<double> anonymous;
+            std::vector<double> pss;
             for (int reading = 0; reading < 5; ++reading) {
                 if (reading > 0)
                     Pause(1000);
-                readings.push_back(PssMiB(QCoreApplication::applicationPid()));
+                const Footprint footprint = TreeFootprint(QCoreApplication::applicationPid());
+                anonymous.push_back(footprint.anonymous);
+                pss.push_back(footprint.pss);
             }
-            std::sort(readings.begin(), readings.end());
-            std::printf("%s %d %.1f\n", kind, i, readings[readings.size() / 2]);
+            std::sort(anonymous.begin(), anonymous.end());
+            std::sort(pss.begin(), pss.end());
+            std::printf("%s %d %.1f %.1f\n", kind, i, anonymous[anonymous.size() / 2], pss[pss.size() / 2]);
             std::fflush(stdout);
         }
     }
@@ -253,17 +271,17 @@ int RunBare(int switches, const QString& mediaFolder, MediaServer& server)
 }
 
 // Runs one kind in a child process and returns its readings (switches -> MiB).
-std::map<int, double> RunChild(const QString& kind, int switches)
+std::map<int, Footprint> RunChild(const QString& kind, int switches)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {kind, QString::number(switches)});
     child.waitForFinished(-1);
-    std::map<int, double> readings;
+    std::map<int, Footprint> readings;
     for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 3)
-            readings[fields[1].toInt()] = fields[2].toDouble();
+        if (fields.size() == 4)
+            readings[fields[1].toInt()] = {fields[2].toDouble(), fields[3].toDouble()};
     }
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         std::fprintf(stderr, "%s run failed\n", qPrintable(kind));
@@ -296,18 +314,21 @@ int main(int argc, char** argv)
     const int switches = argc > 1 ? std::max(kFirstReading + 1, std::atoi(argv[1])) : 210;
     const auto player = RunChild(QStringLiteral("player"), switches);
     const auto bare = RunChild(QStringLiteral("bare"), switches);
-    std::printf("PSS of the program and its web engine processes (MiB), HLS/MP4/MP3/webcam in turn\n");
-    std::printf("%-8s %10s %10s\n", "switches", "player", "bare");
-    for (const auto& [count, mib] : player) {
+    std::printf("memory of the program and its web engine processes (MiB), HLS/MP4/MP3/webcam in turn\n");
+    std::printf("%-8s %12s %12s %9s %10s %10s\n", "switches", "player anon", "bare anon", "ratio", "player PSS",
+                "bare PSS");
+    for (const auto& [count, mine] : player) {
         const auto other = bare.find(count);
-        std::printf("%-8d %10.1f %10.1f\n", count, mib, other == bare.end() ? -1.0 : other->second);
+        const Footprint theirs = other == bare.end() ? Footprint{-1, -1} : other->second;
+        std::printf("%-8d %12.1f %12.1f %9.2f %10.1f %10.1f\n", count, mine.anonymous, theirs.anonymous,
+                    theirs.anonymous > 0 ? mine.anonymous / theirs.anonymous : 0.0, mine.pss, theirs.pss);
     }
-    const auto growth = [&](const std::map<int, double>& readings) {
+    const auto growth = [&](const std::map<int, Footprint>& readings) {
         if (readings.size() < 2 || !readings.count(kFirstReading))
             return -1.0;
-        return readings.rbegin()->second - readings.at(kFirstReading);
+        return readings.rbegin()->second.anonymous - readings.at(kFirstReading).anonymous;
     };
-    std::printf("growth from switch %d to %d: player %+.1f MiB, bare %+.1f MiB\n", kFirstReading, switches,
-                growth(player), growth(bare));
+    std::printf("growth of anonymous memory from switch %d to %d: player %+.1f MiB, bare %+.1f MiB\n", kFirstReading,
+                switches, growth(player), growth(bare));
     return player.empty() || bare.empty() ? 1 : 0;
 }

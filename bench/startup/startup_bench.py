@@ -2,9 +2,11 @@
 """Start-up time and memory of zentavo-player beside a bare QWebEngineView program.
 
 Time: from process start until the main window shows its start page loaded (the player prints a line
-when ZENTAVO_REPORT_STARTUP=1; the bare program prints one when its page has loaded). Memory: the sum
-of the proportional set sizes (PSS) of the program and every process it started, read at that moment.
-Runs alternate between the two programs; medians of --runs each are printed.
+when ZENTAVO_REPORT_STARTUP=1; the bare program prints one when its page has loaded). Memory: the
+anonymous memory of the program and every process it started, read at that moment (PSS beside it:
+it also counts the shared libraries, whose share moves with what other programs map). Runs alternate
+between the two programs; minimum, median and maximum of --runs each are printed, and of the
+per-round ratios.
 
 usage: bench/startup/startup_bench.py [--build build] [--runs 9] [--platform offscreen]
 """
@@ -33,17 +35,20 @@ def descendants(pid):
     return found
 
 
-def pss_kib(pid):
-    total = 0
+def memory_kib(pid):
+    """(anonymous, PSS) of the process and its descendants, in KiB."""
+    anonymous = pss = 0
     for p in descendants(pid):
         try:
             with open(f"/proc/{p}/smaps_rollup") as f:
                 for line in f:
                     if line.startswith("Pss:"):
-                        total += int(line.split()[1])
+                        pss += int(line.split()[1])
+                    elif line.startswith("Anonymous:"):
+                        anonymous += int(line.split()[1])
         except OSError:
             pass
-    return total
+    return anonymous, pss
 
 
 def run_once(command, marker, env, settle):
@@ -59,7 +64,7 @@ def run_once(command, marker, env, settle):
         if elapsed is None:
             raise RuntimeError(f"{command[0]} ended without reporting its page")
         time.sleep(settle)
-        memory = pss_kib(proc.pid)
+        anonymous, pss = memory_kib(proc.pid)
     finally:
         os.killpg(proc.pid, signal.SIGTERM)
         try:
@@ -67,7 +72,7 @@ def run_once(command, marker, env, settle):
         except subprocess.TimeoutExpired:
             os.killpg(proc.pid, signal.SIGKILL)
             proc.wait()
-    return elapsed * 1000.0, memory / 1024.0
+    return elapsed * 1000.0, anonymous / 1024.0, pss / 1024.0
 
 
 def main():
@@ -77,7 +82,7 @@ def main():
     parser.add_argument("--build", default=os.path.join(source, "build"))
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--platform", default="offscreen")
-    parser.add_argument("--settle", type=float, default=0.5, help="seconds between the page and the PSS reading")
+    parser.add_argument("--settle", type=float, default=0.5, help="seconds between the page and the memory reading")
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="zentavo-startup-")
@@ -112,16 +117,17 @@ def main():
             results["player"].append(run_once([player], b"zentavo: start page loaded", env, args.settle))
             results["bare"].append(run_once([bare, page], b"bare: page loaded", env, args.settle))
 
-        medians = {}
+        def spread(values, digits=1):
+            values = sorted(values)
+            return " / ".join(f"{v:.{digits}f}" for v in (values[0], statistics.median(values), values[-1]))
+
+        print(f"min / median / max of {args.runs} rounds")
         for name, runs in results.items():
-            t = statistics.median(r[0] for r in runs)
-            m = statistics.median(r[1] for r in runs)
-            medians[name] = (t, m)
-            print(f"{name:7s} start page loaded: median {t:7.1f} ms   PSS: median {m:6.1f} MiB   "
-                  f"(times {', '.join(f'{r[0]:.0f}' for r in runs)})")
-        ratio_t = medians["player"][0] / medians["bare"][0]
-        ratio_m = medians["player"][1] / medians["bare"][1]
-        print(f"ratio   time {ratio_t:.2f} (goal <= 1.30)   memory {ratio_m:.2f} (goal <= 1.20)   runs {args.runs}")
+            print(f"{name:7s} start page loaded (ms) {spread([r[0] for r in runs], 0)}   anonymous (MiB) "
+                  f"{spread([r[1] for r in runs])}   PSS (MiB) {spread([r[2] for r in runs])}")
+        pairs = list(zip(results["player"], results["bare"]))
+        print(f"ratio   time {spread([p[0] / b[0] for p, b in pairs], 2)} (goal <= 1.30)   "
+              f"anonymous memory {spread([p[1] / b[1] for p, b in pairs], 2)} (goal <= 1.20)")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

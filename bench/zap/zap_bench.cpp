@@ -1,7 +1,8 @@
 // Zap time: from the play command (PreparePlay, page file, navigation, as PlayChannel does it) to the
-// page's media element reporting `playing`, channel after channel in alternating order; beside mpv's
-// time from opening the same address to its first frame, measured in the same run. Prints the median
-// of each. The kinds: what the page plays itself (local HLS, MPEG-TS, MP4 and MP3 over HTTP), then
+// first picture the page draws (the video element's frame callback; for sound only, its `playing`),
+// channel after channel in alternating order; beside mpv's time from opening the same address to its
+// first frame, measured in the same run. Prints minimum, median and maximum of each, of the per-round
+// ratios, and the median of `playing` (which for some decoders comes well before the first picture). The kinds: what the page plays itself (local HLS, MPEG-TS, MP4 and MP3 over HTTP), then
 // what goes through the media gateway: RTSP (VLC, H.264 + AAC copied), RTMP (nginx's rtmp module,
 // copied), MMS over HTTP (VLC, WMV transcoded), WMV and MPEG-2 TS over HTTP (transcoded after the
 // page's own try). Live servers run as nobody when this runs as root.
@@ -46,8 +47,10 @@ struct Kind {
     const char* id;
     QString address;
     double target; // the most this may take against mpv (gateway: 2 where it copies, 3 where it transcodes)
+    bool soundOnly; // no picture: the end point is `playing`
     std::vector<double> prepare; // PreparePlay + page file + navigation started
-    std::vector<double> zap; // command -> playing
+    std::vector<double> zap; // command -> first picture drawn (sound only: playing)
+    std::vector<double> playing; // command -> playing
     std::vector<double> mpv; // mpv: opening -> playback restart complete
 };
 
@@ -58,6 +61,37 @@ double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Each round's ratio; a round where either side has no figure is left out.
+std::vector<double> Ratios(const std::vector<double>& above, const std::vector<double>& below)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < std::min(above.size(), below.size()); ++i) {
+        if (above[i] > 0 && below[i] > 0)
+            ratios.push_back(above[i] / below[i]);
+    }
+    return ratios;
+}
+
+// The figures of the rounds that have one.
+std::vector<double> Measured(std::vector<double> values)
+{
+    values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return v <= 0; }), values.end());
+    return values;
+}
+
+// "min / median / max" of the figures, or "-" when there are none.
+QString Spread(std::vector<double> values, int decimals)
+{
+    values = Measured(std::move(values));
+    if (values.empty())
+        return QStringLiteral("-");
+    std::sort(values.begin(), values.end());
+    return QStringLiteral("%1 / %2 / %3")
+        .arg(values.front(), 0, 'f', decimals)
+        .arg(Median(values), 0, 'f', decimals)
+        .arg(values.back(), 0, 'f', decimals);
 }
 
 // mpv's own clock (--msg-time): from the line that opens the address to "playback restart complete".
@@ -124,15 +158,15 @@ int main(int argc, char** argv)
     std::unique_ptr<VlcStreamServer> mmsh;
     NginxRtmpServer rtmp(shared, liveFlv);
     std::vector<Kind> kinds = {
-        {"HLS", "1", http(TestMedia::kHls), 0, {}, {}, {}},
-        {"MPEG-TS", "2", http(TestMedia::kMpegTs), 0, {}, {}, {}},
-        {"MP4", "3", http(TestMedia::kMp4), 0, {}, {}, {}},
-        {"MP3", "4", http(TestMedia::kMp3), 0, {}, {}, {}},
-        {"RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2, {}, {}, {}},
-        {"RTMP", "6", rtmp.Url(), 2, {}, {}, {}},
-        {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, {}, {}, {}},
-        {"WMV", "8", http(TestMedia::kWmv), 3, {}, {}, {}},
-        {"MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3, {}, {}, {}},
+        {"HLS", "1", http(TestMedia::kHls), 0, false, {}, {}, {}, {}},
+        {"MPEG-TS", "2", http(TestMedia::kMpegTs), 0, false, {}, {}, {}, {}},
+        {"MP4", "3", http(TestMedia::kMp4), 0, false, {}, {}, {}, {}},
+        {"MP3", "4", http(TestMedia::kMp3), 0, true, {}, {}, {}, {}},
+        {"RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2, false, {}, {}, {}, {}},
+        {"RTMP", "6", rtmp.Url(), 2, false, {}, {}, {}, {}},
+        {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, false, {}, {}, {}, {}},
+        {"WMV", "8", http(TestMedia::kWmv), 3, false, {}, {}, {}, {}},
+        {"MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3, false, {}, {}, {}, {}},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -172,15 +206,21 @@ int main(int argc, char** argv)
             const QUrl url = profile.UrlForFile(QString::fromStdString(file.string()));
             page.load(url);
             const double prepared = clock.nsecsElapsed() / 1e6;
-            const QString playingHere = QStringLiteral("location.href === '%1' && window.zentavoMediaWatch && "
-                                                       "zentavoMediaWatch.firstPlaying > 0")
-                                            .arg(url.toString());
+            const QString playingHere =
+                QStringLiteral("location.href === '%1' && window.zentavoMediaWatch && "
+                               "zentavoMediaWatch.%2 > 0")
+                    .arg(url.toString(),
+                         kind.soundOnly ? QStringLiteral("firstPlaying") : QStringLiteral("firstFrame"));
             if (!WaitForJavaScript(page, playingHere, 30000)) {
                 std::fprintf(stderr, "%s did not play in round %d\n", kind.name, round);
                 continue;
             }
-            const double playing =
-                RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstPlaying")).toDouble() - double(command);
+            // A page whose picture shows before it reports `playing` has no `playing` figure for the round.
+            const double playedAt = RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstPlaying")).toDouble();
+            const double playing = playedAt > 0 ? playedAt - double(command) : -1;
+            const double shown = kind.soundOnly
+                ? playing
+                : RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstFrame")).toDouble() - double(command);
             const double mpv = haveMpv ? MpvFirstFrameMs(QUrl(kind.address)) : -1;
             if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
                 // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
@@ -204,21 +244,23 @@ int main(int argc, char** argv)
             if (round == 0)
                 continue; // warm-up: the web engine's processes start
             kind.prepare.push_back(prepared);
-            kind.zap.push_back(playing);
-            if (mpv >= 0)
-                kind.mpv.push_back(mpv);
+            kind.zap.push_back(shown);
+            kind.playing.push_back(playing);
+            kind.mpv.push_back(mpv);
         }
     }
     page.load(QUrl(QStringLiteral("about:blank")));
 
-    std::printf("zap time, median of %d runs (ms)\n", runs);
-    std::printf("%-8s %10s %10s %10s %8s %8s\n", "stream", "command", "playing", "mpv", "ratio", "target");
+    std::printf("zap time to the first picture drawn (sound only: to playing), %d rounds (ms; min / median / "
+                "max)\n",
+                runs);
+    std::printf("%-8s %8s %22s %10s %22s %22s %7s\n", "stream", "command", "first picture", "playing", "mpv",
+                "ratio to mpv", "target");
     for (const Kind& kind : kinds) {
-        const double zap = Median(kind.zap);
-        const double mpv = Median(kind.mpv);
         const QString target = kind.target > 0 ? QString::number(kind.target, 'f', 1) : QStringLiteral("-");
-        std::printf("%-8s %10.1f %10.1f %10.1f %8.2f %8s\n", kind.name, Median(kind.prepare), zap, mpv,
-                    mpv > 0 ? zap / mpv : 0.0, qPrintable(target));
+        std::printf("%-8s %8.1f %22s %10.1f %22s %22s %7s\n", kind.name, Median(kind.prepare),
+                    qPrintable(Spread(kind.zap, 0)), Median(Measured(kind.playing)), qPrintable(Spread(kind.mpv, 0)),
+                    qPrintable(Spread(Ratios(kind.zap, kind.mpv), 2)), qPrintable(target));
     }
     return 0;
 }

@@ -89,8 +89,16 @@ QWebEngineScript MediaWatchScript()
     script.setSourceCode(QStringLiteral(R"js(
 (function () {
   if (window.zentavoMediaWatch) return;
-  var watch = {firstPlaying: 0, media: null, events: []};
+  var watch = {firstPlaying: 0, firstFrame: 0, media: null, events: []};
   window.zentavoMediaWatch = watch;
+  // The moment the first picture is handed to the screen (a video element's frame callback).
+  document.addEventListener('loadedmetadata', function (event) {
+    var target = event.target;
+    if (!(target instanceof HTMLVideoElement) || !target.requestVideoFrameCallback) return;
+    target.requestVideoFrameCallback(function (now) {
+      if (!watch.firstFrame) watch.firstFrame = performance.timeOrigin + now;
+    });
+  }, true);
   ['playing', 'error', 'waiting', 'pause'].forEach(function (type) {
     document.addEventListener(type, function (event) {
       var target = event.target;
