@@ -1,7 +1,7 @@
 #pragma once
 // The page shown in WebBrowser1: no windows of its own, no navigation to local files or foreign
 // schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
-// full-screen wishes as signals.
+// full-screen wishes, the player's words and the start page's requests for a channel list as signals.
 
 #include "player/contract/host_names.h"
 
@@ -21,6 +21,8 @@ public:
     static constexpr const char* kFullScreenOnMarker = host_names::kFullScreenOnMarker;
     static constexpr const char* kFullScreenOffMarker = host_names::kFullScreenOffMarker;
 
+    static constexpr qsizetype kLongestStatus = 400;
+
     explicit PlayerPage(QWebEngineProfile* profile, QObject* parent = nullptr,
                         AlertDisplay alertDisplay = AlertDisplay::Dialog);
 
@@ -31,6 +33,12 @@ public slots:
 signals:
     void AlertShown(const QString& message);
     void FullScreenRequested(bool on);
+    // The player's words changed ("Playing", "Buffering", an error, "Playing: " and the title): plain
+    // text, at most kLongestStatus characters.
+    void StatusSaid(const QString& words);
+    // A key chip of the start page asks for the channel list on that tab (0 TV, 1 Radio, 2 Webcams,
+    // 3 My Favorites, as kChannelTabNames).
+    void ChannelListRequested(int tab);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

@@ -44,6 +44,14 @@ GatewaySchemeHandler::~GatewaySchemeHandler()
         End(key);
 }
 
+std::optional<SourceFacts> GatewaySchemeHandler::SessionFacts(const QString& key) const
+{
+    const auto session = sessions_.constFind(key);
+    if (session == sessions_.constEnd() || !session->stream)
+        return std::nullopt;
+    return session->stream->Facts();
+}
+
 void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
     const QString initiator = job->initiator().scheme().toLower();
