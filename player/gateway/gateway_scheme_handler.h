@@ -47,7 +47,7 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
     // What the source of session KEY is and what the gateway does with it; none for a session that
-    // is not open (yet, or any more).
+    // has not opened its source (yet). The facts of the last kEndedFactsKept sessions that ended stay.
     std::optional<SourceFacts> SessionFacts(const QString& key) const;
 
 signals:
@@ -76,6 +76,8 @@ private:
     QString newestKey_; // the session or title reader started last
     static constexpr int kMostReaders = 4;
     QHash<QString, Reader> readers_;
+    static constexpr qsizetype kEndedFactsKept = 4;
+    QList<QPair<QString, SourceFacts>> endedFacts_;
     QNetworkAccessManager network_;
     QTimer idle_;
 };

@@ -48,7 +48,8 @@ def print_tree(pid):
             if depth < DEEPEST:
                 children = [node.getChildAtIndex(i) for i in range(node.childCount)]
                 stack.extend((child, depth + 1) for child in reversed(children) if child is not None)
-        except GLib.Error:
+        except GLib.Error as error:
+            print("cannot read an object: %s" % error.message, file=sys.stderr)
             continue
     sys.stdout.flush()
     return 0

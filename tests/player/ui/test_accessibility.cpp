@@ -227,6 +227,24 @@ private slots:
         const std::optional<TreeObject> browser = FindNamed(tree, QStringLiteral("Player: Channel 5"));
         QVERIFY2(browser, qPrintable(errors + Describe(tree)));
         QCOMPARE(browser->description, words);
+
+        // The page holds the same words in a live region of its own, for readers of the web content
+        // (the web engine here leaves its content out of the tree unless forced to build it).
+        auto* view = f_->form->findChild<QWebEngineView*>(QStringLiteral("WebBrowser1"));
+        const auto spoken = std::make_shared<QString>();
+        const QString query =
+            QStringLiteral("(() => { const r = document.querySelector('[role=\"status\"][aria-live=\"polite\"]');"
+                           " return r ? r.textContent : ''; })()");
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const auto answered = std::make_shared<bool>(false);
+                view->page()->runJavaScript(query, [spoken, answered](const QVariant& answer) {
+                    *spoken = answer.toString();
+                    *answered = true;
+                });
+                return QTest::qWaitFor([answered] { return *answered; }, test::Limit(5000)) && *spoken == words;
+            },
+            test::Limit(10000)));
     }
 
     void keyChipsOfTheStartPageOpenTheirTabs_data()
