@@ -1,5 +1,5 @@
 // The keyboard reaches every control: Tab pressed through the channel list window, the Preferences
-// dialog, the Add playlist dialog and the text dialogs goes round their controls in reading order,
+// dialog, the Add playlist and Manage playlists dialogs and the text dialogs goes round their controls in reading order,
 // and the keys people expect work there (Alt with a label's letter, Enter on a list row, Esc).
 #include "shell_fixture.h"
 
@@ -8,6 +8,7 @@
 #include "tests/support/waits.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -137,6 +138,29 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(accepted.count(), 1);
         QCOMPARE(dialog.Source(), QStringLiteral("http://127.0.0.1:9/list.m3u"));
+    }
+
+    void managePlaylistsIsUsedAndClosedFromTheKeyboard()
+    {
+        QStringList round;
+        bool closed = false;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, f_->form.get(), [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog->objectName() != QLatin1String("PlaylistsDialog") || !dialog->isActiveWindow())
+                return;
+            driver.stop();
+            round = TabRound(dialog, 2);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            closed = !dialog->isVisible();
+        });
+        driver.start(20);
+        f_->form->findChild<QAction*>(QStringLiteral("ManagePlaylists1"))->trigger();
+        QVERIFY(closed);
+        // Without playlists, Refresh and Remove are off: the table and Close take turns.
+        QCOMPARE(
+            round,
+            (QStringList{QStringLiteral("PlaylistTable"), QStringLiteral("Close"), QStringLiteral("PlaylistTable")}));
     }
 
     void aTextDialogIsReadAndClosedFromTheKeyboard()
