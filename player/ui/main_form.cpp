@@ -600,6 +600,16 @@ void TMainForm::Keyboard1Click()
 
 void TMainForm::StreamInformation1Click()
 {
+    // A webcam page shows a picture, not a stream.
+    if (snapshotMode_) {
+        const QString refresh = ui->CheckBox1->isChecked()
+            ? QStringLiteral("refreshed every %1 seconds").arg(ui->JvSpinEdit1->value())
+            : QStringLiteral("refreshed with the Refresh button");
+        ShowTextDialog(this, QStringLiteral("StreamInformationDialog"), QStringLiteral("StreamInformationText"),
+                       QStringLiteral("Stream information"),
+                       QStringLiteral("A webcam picture, ") + refresh + QStringLiteral(".\n"));
+        return;
+    }
     // The page answers asynchronously; a page without players (the start page, a picture) answers
     // null, and so does a page that is gone.
     const QString call = QString::fromStdString(host_names::ObjectsCall(host_names::kStreamInfoCall));

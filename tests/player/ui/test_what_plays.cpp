@@ -97,6 +97,14 @@ private slots:
         QCOMPARE(text, QStringLiteral("Nothing plays now.\n"));
     }
 
+    void aWebcamIsAPicture()
+    {
+        f_->AddChannel(5, "webcam", 2, server_->Url(QLatin1String(test::TestMedia::kJpeg)).toString());
+        f_->Play(QStringLiteral("5"), QStringLiteral("Cam"));
+        QCOMPARE(ReadDialog(*f_, "StreamInformation1", "StreamInformationDialog", "StreamInformationText"),
+                 QStringLiteral("A webcam picture, refreshed every 30 seconds.\n"));
+    }
+
     void streamInformationTellsWhatPlays_data()
     {
         QTest::addColumn<QString>("file");
