@@ -5,6 +5,8 @@
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 
+#include <iterator>
+
 namespace zentavo {
 
 PlayerPage::PlayerPage(QWebEngineProfile* profile, QObject* parent, AlertDisplay alertDisplay)
@@ -66,6 +68,23 @@ void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         if (widthRead && heightRead && width > 0 && height > 0 && width <= kLargestPictureRoom
             && height <= kLargestPictureRoom)
             emit PictureRoomWanted(QSize(width, height));
+        return;
+    }
+    if (message.startsWith(QLatin1String(host_names::kStatusMarker))) {
+        QString words = message.mid(qsizetype(std::size(host_names::kStatusMarker)) - 1, kLongestStatus);
+        for (QChar& c : words) {
+            if (c.category() == QChar::Other_Control)
+                c = QLatin1Char(' ');
+        }
+        emit StatusSaid(words.simplified());
+        return;
+    }
+    if (message.startsWith(QLatin1String(host_names::kChannelListMarker))) {
+        const QString tab = message.mid(qsizetype(std::size(host_names::kChannelListMarker)) - 1);
+        for (int index = 0; index < int(std::size(host_names::kChannelTabNames)); ++index) {
+            if (tab == QLatin1String(host_names::kChannelTabNames[index]))
+                emit ChannelListRequested(index);
+        }
         return;
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);

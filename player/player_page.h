@@ -1,7 +1,8 @@
 #pragma once
 // The page shown in WebBrowser1: no windows of its own, no navigation to local files or foreign
 // schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
-// full-screen wishes and the room its picture needs as signals.
+// full-screen wishes, the room its picture needs, the player's words and the start page's requests
+// for a channel list as signals.
 
 #include "player/contract/host_names.h"
 
@@ -24,6 +25,8 @@ public:
     // The largest room a page may ask for, in either direction (larger asks are ignored).
     static constexpr int kLargestPictureRoom = 16384;
 
+    static constexpr qsizetype kLongestStatus = 400;
+
     explicit PlayerPage(QWebEngineProfile* profile, QObject* parent = nullptr,
                         AlertDisplay alertDisplay = AlertDisplay::Dialog);
 
@@ -36,6 +39,12 @@ signals:
     void FullScreenRequested(bool on);
     // The page draws a picture at its own size when it gets this much room (CSS pixels).
     void PictureRoomWanted(QSize room);
+    // The player's words changed ("Playing", "Buffering", an error, "Playing: " and the title): plain
+    // text, at most kLongestStatus characters.
+    void StatusSaid(const QString& words);
+    // A key chip of the start page asks for the channel list on that tab (0 TV, 1 Radio, 2 Webcams,
+    // 3 My Favorites, as kChannelTabNames).
+    void ChannelListRequested(int tab);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

@@ -44,7 +44,7 @@ PlayerProfile::PlayerProfile(QObject* parent)
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
     InstallPlayerObjects(*this);
-    auto* gateway = new GatewaySchemeHandler(this);
+    auto* gateway = gateway_ = new GatewaySchemeHandler(this);
     // Both paths of the titles meet here: the gateway's reading of what it plays, and the titles
     // the page asks it to read. One limit for both before the window and MPRIS hear them.
     auto* titles = new TitleRateLimiter(this);
@@ -63,6 +63,11 @@ PlayerProfile::~PlayerProfile()
 QUrl PlayerProfile::UrlForFile(const QString& localPath) const
 {
     return pages_->Register(localPath);
+}
+
+std::optional<SourceFacts> PlayerProfile::GatewayFacts(const QString& key) const
+{
+    return gateway_->SessionFacts(key);
 }
 
 } // namespace zentavo

@@ -6,11 +6,16 @@
 // need no CORS; XHR and fetch from a page need the remote server's CORS consent, since pages have an
 // opaque origin). Refused: local files, qrc:, other page files, new windows, device permissions.
 
+#include "player/gateway/source_facts.h"
+
 #include <QUrl>
 #include <QWebEngineProfile>
 
+#include <optional>
+
 namespace zentavo {
 
+class GatewaySchemeHandler;
 class PageSchemeHandler;
 class PageRequestInterceptor;
 
@@ -32,6 +37,10 @@ public:
     // becomes servable by this call; no other local file is.
     QUrl UrlForFile(const QString& localPath) const;
 
+    // What the media gateway's session KEY plays (the page's player names its session); none when
+    // no such session is open.
+    std::optional<SourceFacts> GatewayFacts(const QString& key) const;
+
 signals:
     // The title of what plays through the media gateway now ("Artist - Song"); empty when none. At
     // most one change a second, the latest winning (TitleRateLimiter), whichever path it came by.
@@ -40,6 +49,7 @@ signals:
 private:
     PageSchemeHandler* pages_;
     PageRequestInterceptor* interceptor_;
+    GatewaySchemeHandler* gateway_ = nullptr;
 };
 
 } // namespace zentavo

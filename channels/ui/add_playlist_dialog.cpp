@@ -16,14 +16,17 @@ AddPlaylistDialog::AddPlaylistDialog(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("AddPlaylistDialog"));
     setWindowTitle(QStringLiteral("Add playlist"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        QStringLiteral("A playlist file (M3U, M3U8, PLS, XSPF, ASX or TSV), or the http(s) address of one:"), this));
+    auto* sourceLabel = new QLabel(
+        QStringLiteral("&A playlist file (M3U, M3U8, PLS, XSPF, ASX or TSV), or the http(s) address of one:"), this);
+    layout->addWidget(sourceLabel);
     auto* sourceRow = new QHBoxLayout;
     source_ = new QLineEdit(this);
     source_->setObjectName(QStringLiteral("SourceEdit"));
+    source_->setAccessibleName(QStringLiteral("Playlist file or address"));
+    sourceLabel->setBuddy(source_);
     source_->setMinimumWidth(320);
     sourceRow->addWidget(source_);
-    auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+    auto* browse = new QPushButton(QStringLiteral("&Browse..."), this);
     browse->setObjectName(QStringLiteral("BrowseButton"));
     browse->setAutoDefault(false);
     sourceRow->addWidget(browse);
@@ -32,14 +35,14 @@ AddPlaylistDialog::AddPlaylistDialog(QWidget* parent) : QDialog(parent)
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("NameEdit"));
     name_->setPlaceholderText(QStringLiteral("the file's name or the address's host"));
-    form->addRow(QStringLiteral("Name:"), name_);
+    form->addRow(QStringLiteral("&Name:"), name_);
     type_ = new QComboBox(this);
     type_->setObjectName(QStringLiteral("TypeCombo"));
     type_->addItem(QStringLiteral("As the playlist says"), -1);
     type_->addItem(QStringLiteral("TV Stations"), static_cast<int>(ChannelType::Tv));
     type_->addItem(QStringLiteral("Radio Stations"), static_cast<int>(ChannelType::Radio));
     type_->addItem(QStringLiteral("Webcams"), static_cast<int>(ChannelType::Webcam));
-    form->addRow(QStringLiteral("Channels go to:"), type_);
+    form->addRow(QStringLiteral("Channels &go to:"), type_);
     layout->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     ok_ = buttons->button(QDialogButtonBox::Ok);

@@ -126,6 +126,17 @@ void TListForm::Init()
     ownPlaylists_ = new OwnPlaylists(
         context_, models_, [this] { LoadChannelLists(); }, [this] { LoadFavourites(); }, this);
 
+    // Tab goes round in reading order: the search field, the tabs, the list of the tab shown, the
+    // video size choice, the play button and the Channels button. Set here, after every control
+    // exists, on the tab bar itself: the order of the .ui file, given on the tab widget, left Tab
+    // going from the tabs straight back to the search field.
+    QList<QWidget*> order{ui->Edit_search, ui->PageControl1->tabBar()};
+    for (QTreeView* list : lists_)
+        order << list;
+    order << ui->RadioButton1 << ui->RadioButton2 << ui->Button3 << channelsButton_ << ui->Edit_search;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+
     ui->Edit_search->installEventFilter(this);
     ConnectHandlers();
 }

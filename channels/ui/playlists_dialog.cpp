@@ -25,6 +25,7 @@ PlaylistsDialog::PlaylistsDialog(PlaylistJob& job, std::function<PlaylistJobRequ
     auto* layout = new QVBoxLayout(this);
     table_ = new QTreeWidget(this);
     table_->setObjectName(QStringLiteral("PlaylistTable"));
+    table_->setAccessibleName(QStringLiteral("Playlists"));
     table_->setHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Source"), QStringLiteral("Channels"), QStringLiteral("Last update")});
     table_->setRootIsDecorated(false);
@@ -34,9 +35,9 @@ PlaylistsDialog::PlaylistsDialog(PlaylistJob& job, std::function<PlaylistJobRequ
     table_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     layout->addWidget(table_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    refresh_ = buttons->addButton(QStringLiteral("Refresh"), QDialogButtonBox::ActionRole);
+    refresh_ = buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
     refresh_->setObjectName(QStringLiteral("RefreshButton"));
-    remove_ = buttons->addButton(QStringLiteral("Remove"), QDialogButtonBox::ActionRole);
+    remove_ = buttons->addButton(QStringLiteral("Re&move"), QDialogButtonBox::ActionRole);
     remove_->setObjectName(QStringLiteral("RemoveButton"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

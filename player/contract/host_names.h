@@ -38,6 +38,15 @@ inline constexpr char kFullScreenOffMarker[] = "zentavo:fullscreen:off";
 // What the scripts log to ask for room to draw a picture at its own size: this prefix, then the
 // page's width and height in CSS pixels as "WxH" (the picture plus the page's status bar).
 inline constexpr char kPictureRoomMarker[] = "zentavo:picture-room:";
+// What the scripts log (console.info) when the player's words change: the marker, then the words
+// ("Playing", "Buffering", an error, "Playing: " and the title).
+inline constexpr char kStatusMarker[] = "zentavo:status:";
+// What the start page logs when one of its key chips is clicked: the marker, then the channel list
+// tab the chip stands for (kChannelTabNames).
+inline constexpr char kChannelListMarker[] = "zentavo:channels:";
+inline constexpr const char* kChannelTabNames[] = {"tv", "radio", "webcams", "favourites"};
+// The call that answers what the page's player plays (stream facts), or null.
+inline constexpr char kStreamInfoCall[] = "streamInfo()";
 
 // A script that calls the player objects of the page when it has them: call is what follows the
 // global, as "scan();".

@@ -44,6 +44,18 @@ GatewaySchemeHandler::~GatewaySchemeHandler()
         End(key);
 }
 
+std::optional<SourceFacts> GatewaySchemeHandler::SessionFacts(const QString& key) const
+{
+    const auto session = sessions_.constFind(key);
+    if (session != sessions_.constEnd() && session->stream)
+        return session->stream->Facts();
+    for (const auto& [endedKey, facts] : endedFacts_) {
+        if (endedKey == key)
+            return facts;
+    }
+    return std::nullopt;
+}
+
 void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
     const QString initiator = job->initiator().scheme().toLower();
@@ -203,6 +215,13 @@ void GatewaySchemeHandler::End(const QString& key)
     if (found->pending)
         found->pending->fail(QWebEngineUrlRequestJob::RequestAborted);
     sessions_.erase(found);
+    // A file comes faster than it plays: its session can end while the page still plays what it
+    // buffered, and the stream information still asks about it.
+    if (const std::optional<SourceFacts> facts = stream->Facts()) {
+        endedFacts_.append({key, *facts});
+        while (endedFacts_.size() > kEndedFactsKept)
+            endedFacts_.removeFirst();
+    }
     const bool titled = key == newestKey_ && !stream->Title().isEmpty();
     delete stream; // stops the worker and closes the source's connections now
     if (titled)

@@ -16,6 +16,8 @@
 // A session whose page stops asking (pause, a new channel, a closed page) ends within kIdleMs.
 // Pages of http(s) origins are refused.
 
+#include "player/gateway/source_facts.h"
+
 #include <QHash>
 #include <QList>
 #include <QNetworkAccessManager>
@@ -23,6 +25,8 @@
 #include <QString>
 #include <QTimer>
 #include <QWebEngineUrlSchemeHandler>
+
+#include <optional>
 
 class QWebEngineUrlRequestJob;
 
@@ -41,6 +45,10 @@ public:
     ~GatewaySchemeHandler() override;
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+    // What the source of session KEY is and what the gateway does with it; none for a session that
+    // has not opened its source (yet). The facts of the last kEndedFactsKept sessions that ended stay.
+    std::optional<SourceFacts> SessionFacts(const QString& key) const;
 
 signals:
     // The title of what the newest session plays changed (empty: it names none, or it ended).
@@ -68,6 +76,8 @@ private:
     QString newestKey_; // the session or title reader started last
     static constexpr int kMostReaders = 4;
     QHash<QString, Reader> readers_;
+    static constexpr qsizetype kEndedFactsKept = 4;
+    QList<QPair<QString, SourceFacts>> endedFacts_;
     QNetworkAccessManager network_;
     QTimer idle_;
 };

@@ -77,6 +77,12 @@ QString GatewaySession::Title() const
     return title_;
 }
 
+std::optional<SourceFacts> GatewaySession::Facts() const
+{
+    const std::lock_guard lock(mutex_);
+    return facts_;
+}
+
 void GatewaySession::SetTitleListener(std::function<void()> listener)
 {
     const std::lock_guard lock(mutex_);
@@ -89,16 +95,22 @@ void GatewaySession::Run()
     std::string kind;
     std::string words;
     try {
-        MediaPipeline pipeline(address_, *output_, stop_, timeout_, [this](const QString& title) {
-            std::function<void()> listener;
-            {
+        MediaPipeline pipeline(
+            address_, *output_, stop_, timeout_,
+            [this](const QString& title) {
+                std::function<void()> listener;
+                {
+                    const std::lock_guard lock(mutex_);
+                    title_ = title;
+                    listener = titleListener_;
+                }
+                if (listener)
+                    listener();
+            },
+            [this](const SourceFacts& facts) {
                 const std::lock_guard lock(mutex_);
-                title_ = title;
-                listener = titleListener_;
-            }
-            if (listener)
-                listener();
-        });
+                facts_ = facts;
+            });
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

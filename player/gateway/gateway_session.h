@@ -4,6 +4,7 @@
 // writes it into a bounded buffer. Every network step has a time limit; destroying the session stops
 // the worker and closes every connection and file it opened before the destructor returns.
 
+#include "player/gateway/source_facts.h"
 #include "player/gateway/stream_buffer.h"
 
 #include <QString>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -40,6 +42,8 @@ public:
     std::string FailureKind() const;
     // The title of what plays now (an ICY StreamTitle or the container's title); empty when none.
     QString Title() const;
+    // What the source is and what the gateway does with it; none until the source is open.
+    std::optional<SourceFacts> Facts() const;
     // Called on the worker's thread whenever the title changes.
     void SetTitleListener(std::function<void()> listener);
 
@@ -61,6 +65,7 @@ private:
     mutable std::mutex mutex_;
     std::string failureKind_;
     QString title_;
+    std::optional<SourceFacts> facts_;
     std::function<void()> titleListener_;
     bool ended_ = false;
     std::condition_variable endedChanged_;

@@ -26,6 +26,8 @@ public:
     QString FailureKind() const;
     // The title of what plays now; empty when the stream names none.
     QString Title() const { return session_->Title(); }
+    // What the source is and whether the gateway copies or transcodes it; none until it is open.
+    std::optional<SourceFacts> Facts() const { return session_->Facts(); }
 
 signals:
     void Changed();

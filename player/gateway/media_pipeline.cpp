@@ -78,9 +78,10 @@ struct MediaPipeline::Track {
 };
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                             std::chrono::milliseconds networkTimeout, TitleListener titleChanged)
+                             std::chrono::milliseconds networkTimeout, TitleListener titleChanged,
+                             FactsListener factsKnown)
     : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout),
-      title_(std::move(titleChanged))
+      title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
@@ -203,6 +204,8 @@ void MediaPipeline::Plan()
         else
             AddTranscode(stream, std::make_unique<AudioTranscoder>(stream));
     }
+    if (factsKnown_)
+        factsKnown_(ReadSourceFacts(in, video, audio));
 }
 
 void MediaPipeline::AddCopy(AVStream* in)

@@ -6,6 +6,7 @@
 // GatewayError (FfmpegFailure for FFmpeg's errors).
 
 #include "player/gateway/ffmpeg_handles.h"
+#include "player/gateway/source_facts.h"
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
 #include "player/gateway/stream_transcoder.h"
@@ -26,9 +27,12 @@ public:
     // titleChanged hears the title of what plays (see stream_title.h) whenever it changes, on the
     // worker's thread.
     using TitleListener = std::function<void(const QString&)>;
+    // factsKnown hears what the source is and what the gateway does with it, once it is planned.
+    using FactsListener = std::function<void(const SourceFacts&)>;
 
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {});
+                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {},
+                  FactsListener factsKnown = {});
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -71,6 +75,7 @@ private:
     std::vector<Track*> byInput_; // the track of each input stream, or null
     std::vector<bool> played_; // whether each input stream plays
     SourceTitlePoll title_;
+    FactsListener factsKnown_;
 };
 
 } // namespace zentavo

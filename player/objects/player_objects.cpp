@@ -49,6 +49,8 @@ QString HostNamesObject()
         {QStringLiteral("fullScreenOn"), QLatin1String(host_names::kFullScreenOnMarker)},
         {QStringLiteral("fullScreenOff"), QLatin1String(host_names::kFullScreenOffMarker)},
         {QStringLiteral("pictureRoom"), QLatin1String(host_names::kPictureRoomMarker)},
+        {QStringLiteral("statusMarker"), QLatin1String(host_names::kStatusMarker)},
+        {QStringLiteral("channelListMarker"), QLatin1String(host_names::kChannelListMarker)},
         {QStringLiteral("failureKinds"), kinds},
     };
     return QString::fromUtf8(QJsonDocument(names).toJson(QJsonDocument::Compact));

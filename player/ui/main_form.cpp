@@ -9,6 +9,7 @@
 #include "picture_room.h"
 #include "player_keys.h"
 #include "splash_form.h"
+#include "text_dialog.h"
 #include "volume_scale.h"
 #include "window_place.h"
 
@@ -21,9 +22,11 @@
 #include "player/page_generation.h"
 #include "player/player_profile.h"
 #include "player/scratch_folder.h"
+#include "player/stream_info.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -123,6 +126,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->Homepage1, &QAction::triggered, this, &TMainForm::Homepage1Click);
     connect(ui->About1, &QAction::triggered, this, &TMainForm::About1Click);
     connect(ui->Keyboard1, &QAction::triggered, this, &TMainForm::Keyboard1Click);
+    connect(ui->StreamInformation1, &QAction::triggered, this, &TMainForm::StreamInformation1Click);
+    connect(ui->RecentTitles1, &QAction::triggered, this, &TMainForm::RecentTitles1Click);
 
     connect(ui->btn_play, &QToolButton::clicked, this, &TMainForm::btn_playClick);
     connect(ui->btn_stop, &QToolButton::clicked, this, &TMainForm::btn_stopClick);
@@ -168,6 +173,27 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
         }
     });
     SetUpKeys();
+    SetUpAccessibility();
+}
+
+void TMainForm::SetUpAccessibility()
+{
+    // The player's words reach assistive technology as the description of the browser area, whose
+    // name says what plays; the page holds a live region with the same words besides.
+    ui->WebBrowser1->setAccessibleName(QStringLiteral("Start page"));
+    connect(page_.get(), &PlayerPage::StatusSaid, this,
+            [this](const QString& words) { ui->WebBrowser1->setAccessibleDescription(words); });
+    connect(&services_.profile, &PlayerProfile::NowPlayingChanged, this,
+            [this](const QString& title) { recentTitles_.Add(title, QDateTime::currentDateTime()); });
+    // The start page's key chips open the channel list as the menu items do; no other page may.
+    // Queued: the list window runs a loop of its own, which must not run inside the page's call.
+    connect(
+        page_.get(), &PlayerPage::ChannelListRequested, this,
+        [this](int tab) {
+            if (!startPage_.isEmpty() && page_->url() == startPage_)
+                OpenChannelList(static_cast<ChannelTab>(tab));
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::SetUpKeys()
@@ -574,6 +600,42 @@ void TMainForm::Keyboard1Click()
     ShowKeyboardDialog(this, KeyboardListText(items));
 }
 
+void TMainForm::StreamInformation1Click()
+{
+    // A webcam page shows a picture, not a stream.
+    if (snapshotMode_) {
+        const QString refresh = ui->CheckBox1->isChecked()
+            ? QStringLiteral("refreshed every %1 seconds").arg(ui->JvSpinEdit1->value())
+            : QStringLiteral("refreshed with the Refresh button");
+        ShowTextDialog(this, QStringLiteral("StreamInformationDialog"), QStringLiteral("StreamInformationText"),
+                       QStringLiteral("Stream information"),
+                       QStringLiteral("A webcam picture, ") + refresh + QStringLiteral(".\n"));
+        return;
+    }
+    // The page answers asynchronously; a page without players (the start page, a picture) answers
+    // null, and so does a page that is gone.
+    const QString call = QString::fromStdString(host_names::ObjectsCall(host_names::kStreamInfoCall));
+    page_->runJavaScript(call, QWebEngineScript::MainWorld, [form = QPointer<TMainForm>(this)](const QVariant& answer) {
+        if (!form)
+            return;
+        std::optional<StreamFacts> facts = StreamFactsFromPage(answer);
+        if (facts && !facts->gatewaySession.isEmpty())
+            facts->gateway = form->services_.profile.GatewayFacts(facts->gatewaySession);
+        const QString text = StreamInformationText(facts);
+        // Out of the page's call: the dialog runs a loop of its own.
+        QTimer::singleShot(0, form, [form, text] {
+            ShowTextDialog(form, QStringLiteral("StreamInformationDialog"), QStringLiteral("StreamInformationText"),
+                           QStringLiteral("Stream information"), text);
+        });
+    });
+}
+
+void TMainForm::RecentTitles1Click()
+{
+    ShowTextDialog(this, QStringLiteral("RecentTitlesDialog"), QStringLiteral("RecentTitlesText"),
+                   QStringLiteral("Recent titles"), recentTitles_.Text());
+}
+
 void TMainForm::OpenMenuBar()
 {
     // The menu bar is hidden while the player fills the screen.
@@ -649,6 +711,8 @@ void TMainForm::ManagePlaylists1Click()
 
 void TMainForm::ShowStartPage()
 {
+    ui->WebBrowser1->setAccessibleName(QStringLiteral("Start page"));
+    ui->WebBrowser1->setAccessibleDescription(QString());
     startPage_ = services_.profile.UrlForFile(context_.StartPagePath());
     startPageTries_ = 1;
     page_->load(startPage_);
@@ -761,6 +825,8 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
         break;
     }
     ShowPlayerPage(play.page);
+    ui->WebBrowser1->setAccessibleName(QStringLiteral("Player: ") + name);
+    ui->WebBrowser1->setAccessibleDescription(QString());
     // The name comes from a catalogue or a playlist.
     setWindowTitle(PlainWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]")));
     emit ChannelStarted(name);

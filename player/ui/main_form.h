@@ -9,6 +9,7 @@
 #include "player/channel_playback.h"
 #include "player/played_pages.h"
 #include "player/player_page.h"
+#include "player/recent_titles.h"
 #include "player/ui/option_store.h"
 
 #include <QMainWindow>
@@ -73,6 +74,7 @@ public:
     bool ShowChannelsAtStartup() const;
     void SetShowChannelsAtStartup(bool on);
     bool PlayerFillsScreen() const;
+    const RecentTitles& HeardTitles() const { return recentTitles_; }
     // Whether a channel of a list plays, so that channel up and down have a list to go by.
     bool CanStepChannels() const { return steps_.CanStep(); }
     // The Preferences option "Play the last channel at start-up" as stored.
@@ -131,6 +133,10 @@ public slots:
     void Homepage1Click();
     void About1Click();
     void Keyboard1Click();
+    // Options > Stream information...: what plays, as the page's player and the gateway know it.
+    void StreamInformation1Click();
+    // Options > Recent titles...: the stream titles heard since the player started.
+    void RecentTitles1Click();
 
     void btn_playClick();
     void btn_stopClick();
@@ -178,6 +184,7 @@ private:
     void RestoreGeometry();
     void RestoreSound();
     void PlayRememberedChannel();
+    void SetUpAccessibility();
 
     std::unique_ptr<Ui::TMainForm> ui;
     AppContext& context_;
@@ -205,6 +212,7 @@ private:
     int currentMediaKind_ = 0;
     std::unique_ptr<FullScreenMode> fullScreen_;
     ChannelSteps steps_;
+    RecentTitles recentTitles_;
     RememberedState remembered_; // as read at construction
     bool startPageShown_ = false;
     bool rememberedPlayPending_ = false;

@@ -1,16 +1,8 @@
 #include "player_keys.h"
 
-#include <QAction>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFontDatabase>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStyle>
-#include <QTextDocument>
-#include <QVBoxLayout>
+#include "text_dialog.h"
 
-#include <algorithm>
+#include <QAction>
 
 namespace zentavo {
 
@@ -63,30 +55,8 @@ QString KeyboardListText(const QList<QAction*>& menuItems)
 
 void ShowKeyboardDialog(QWidget* parent, const QString& text)
 {
-    QDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("KeyboardDialog"));
-    dialog.setWindowTitle(QStringLiteral("Keyboard"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* list = new QPlainTextEdit(&dialog);
-    list->setObjectName(QStringLiteral("KeyList"));
-    list->setReadOnly(true);
-    list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    list->setLineWrapMode(QPlainTextEdit::NoWrap);
-    list->setPlainText(text);
-    layout->addWidget(list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    // Wide and tall enough for the whole list, so that nothing is cut off or scrolled.
-    const QFontMetrics metrics(list->font());
-    int widest = 0;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString& line : lines)
-        widest = std::max(widest, metrics.horizontalAdvance(line));
-    const int frame = 2 * (list->frameWidth() + static_cast<int>(list->document()->documentMargin()))
-        + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + metrics.averageCharWidth() * 2;
-    list->setMinimumSize(widest + frame, static_cast<int>(lines.size() + 1) * metrics.lineSpacing() + frame);
-    dialog.exec();
+    ShowTextDialog(parent, QStringLiteral("KeyboardDialog"), QStringLiteral("KeyList"), QStringLiteral("Keyboard"),
+                   text);
 }
 
 } // namespace zentavo

@@ -257,7 +257,7 @@ class MediaEngine {
     if (token !== this.token) return;
     if (!mpegts.isSupported()) return this.fail(token, Failure.format);
     const player = mpegts.createPlayer({type, isLive: true, url}, Object.assign({}, MpegtsSettings));
-    this.player = {kind: 'mpegts', url, instance: player};
+    this.player = {kind: 'mpegts', url, container: type, instance: player};
     player.on(mpegts.Events.STATISTICS_INFO, (info) => {
       if (info && info.speed > 0) this.markActivity();
     });

@@ -101,12 +101,28 @@ function leaveFullScreen() {
   for (const player of livePlayers) player.LeaveFullScreen();
 }
 
+// What the page's first player plays (see describeEngine), or null when the page has none.
+function streamInfo() {
+  for (const player of livePlayers) {
+    if (player.element.isConnected && player.engine) return describeEngine(player.engine);
+  }
+  return null;
+}
+
+// The start page's key chips ask the host for the channel list on a tab ('tv', 'radio', 'webcams',
+// 'favourites').
+function openChannelList(tab) {
+  console.info(HostNames.channelListMarker + String(tab));
+}
+
 function installPlayerObjects() {
   if (window[HostNames.objectsGlobal]) return;
   const players = {real: true, wmp: true};
   Object.defineProperty(players, 'leaveFullScreen', {value: leaveFullScreen});
   Object.defineProperty(players, 'finishProbe', {value: finishProbe});
   Object.defineProperty(players, 'scan', {value: scanDocument});
+  Object.defineProperty(players, 'streamInfo', {value: streamInfo});
+  Object.defineProperty(players, 'openChannelList', {value: openChannelList});
   Object.defineProperty(window, HostNames.objectsGlobal, {value: Object.freeze(players), enumerable: true});
 
   installObjectPrototype();

@@ -23,3 +23,9 @@ function fullScreenNotice(on) {
   // the page cannot ask for the real full screen itself.
   console.info(on ? HostNames.fullScreenOn : HostNames.fullScreenOff);
 }
+
+// The host hears what the player says (the state in words, the error, the title) from this line, and
+// hands it on to assistive technology with the player's name.
+function statusNotice(text) {
+  console.info(HostNames.statusMarker + text);
+}

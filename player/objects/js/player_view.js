@@ -5,7 +5,9 @@
 const StatusBarHeight = 22;
 const PlayerStyle = `
 object.zentavo-object { display: block; }
-object.zentavo-object > :not(.zentavo-player):not(.zentavo-status) { display: none !important; }
+object.zentavo-object > :not(.zentavo-player):not(.zentavo-status):not(.zentavo-spoken) { display: none !important; }
+.zentavo-spoken { position: fixed; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%);
+  white-space: nowrap; }
 .zentavo-player { position: fixed; left: 0; top: 0; right: 0; bottom: 0; z-index: 1;
   display: flex; align-items: center; justify-content: center; overflow: hidden; background: #000; }
 .zentavo-player.zentavo-with-status { bottom: ${StatusBarHeight}px; }
@@ -53,7 +55,13 @@ class PlayerView {
     this.box.append(this.video, this.message);
     this.status = document.createElement('div');
     this.status.className = 'zentavo-status';
-    element.append(this.box, this.status);
+    // What the player says, for screen readers, whether the status bar shows or not: a live region
+    // that is read out as it changes.
+    this.spoken = document.createElement('div');
+    this.spoken.className = 'zentavo-spoken';
+    this.spoken.setAttribute('role', 'status');
+    this.spoken.setAttribute('aria-live', 'polite');
+    element.append(this.box, this.status, this.spoken);
     this.video.addEventListener('loadedmetadata', () => this.layout());
     this.video.addEventListener('resize', () => this.layout());
     this.setStatusBar(this.statusBar);
@@ -124,5 +132,10 @@ class PlayerView {
     const overPicture = !!error || soundOnly || (!this.statusBar && this.messageStates.has(state));
     this.message.textContent = overPicture ? (soundOnly && !titled ? StatusText.soundOnly : text) : '';
     this.message.classList.toggle('zentavo-error', !!error);
+    const spoken = soundOnly && !titled ? StatusText.soundOnly : text;
+    if (this.spoken.textContent !== spoken) {
+      this.spoken.textContent = spoken;
+      statusNotice(spoken);
+    }
   }
 }

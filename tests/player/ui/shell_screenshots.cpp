@@ -1,4 +1,4 @@
-// Not a test: takes pictures of the main window, its menus, the splash and the preferences dialog
+// Not a test: takes pictures of the main window, its menus and dialogs, the splash and the preferences dialog
 // for a reviewer's eye. Run under Xvfb:
 //   xvfb-run -s "-screen 0 1024x768x24" build/bin/shell_screenshots OUTPUT_FOLDER
 #include "shell_fixture.h"
@@ -8,6 +8,9 @@
 #include "player/ui/splash_form.h"
 #include "tests/support/waits.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
@@ -15,6 +18,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 
@@ -46,6 +50,23 @@ void ShootMenu(ShellFixture& f, const char* menuName, const QString& file)
     QTest::qWait(300);
     Save(file, Frame(f.form.get()).united(menu->frameGeometry()).adjusted(0, 0, 4, 4));
     menu->hide();
+}
+
+// Opens the dialog of a menu item, pictures it and closes it.
+void ShootDialog(ShellFixture& f, const char* item, const QString& file)
+{
+    QTimer shooter;
+    QObject::connect(&shooter, &QTimer::timeout, f.form.get(), [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shooter.stop();
+        Save(file, Frame(dialog));
+        dialog->reject();
+    });
+    shooter.start(50);
+    f.form->findChild<QAction*>(QLatin1String(item))->trigger();
+    (void)QTest::qWaitFor([&] { return !shooter.isActive(); }, test::Limit(10000));
 }
 
 } // namespace
@@ -84,6 +105,9 @@ int main(int argc, char** argv)
     f.Play(QStringLiteral("1"), QStringLiteral("Channel 1"));
     loaded.wait(test::Limit(20000));
     Save(QStringLiteral("main-stream"), Frame(f.form.get()));
+    ShootDialog(f, "StreamInformation1", QStringLiteral("stream-information"));
+    ShootDialog(f, "RecentTitles1", QStringLiteral("recent-titles"));
+    ShootDialog(f, "Keyboard1", QStringLiteral("keyboard"));
     f.Play(QStringLiteral("3"), QStringLiteral("Cam"));
     loaded.wait(test::Limit(20000));
     Save(QStringLiteral("main-snapshot"), Frame(f.form.get()));
