@@ -16,6 +16,8 @@
 // A session whose page stops asking (pause, a new channel, a closed page) ends within kIdleMs.
 // Pages of http(s) origins are refused.
 
+#include "text/request_headers.h"
+
 #include <QHash>
 #include <QList>
 #include <QNetworkAccessManager>
@@ -29,6 +31,7 @@ class QWebEngineUrlRequestJob;
 namespace zentavo {
 
 class GatewayStream;
+class PlayHeaders;
 class IcyTitleReader;
 
 class GatewaySchemeHandler : public QWebEngineUrlSchemeHandler {
@@ -37,7 +40,8 @@ public:
     static constexpr int kIdleMs = 3000;
     static constexpr qint64 kChunkBytes = 256 * 1024;
 
-    explicit GatewaySchemeHandler(QObject* parent = nullptr);
+    // headers, when given, must outlive the handler: each session sends those of its page's play.
+    explicit GatewaySchemeHandler(const PlayHeaders* headers = nullptr, QObject* parent = nullptr);
     ~GatewaySchemeHandler() override;
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
@@ -58,6 +62,7 @@ private:
     };
 
     void ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence, const QString& address);
+    RequestHeaders HeadersFor(const QWebEngineUrlRequestJob& job) const;
     void Answer(const QString& key);
     void End(const QString& key);
     void EndIdle();
@@ -68,6 +73,7 @@ private:
     QString newestKey_; // the session or title reader started last
     static constexpr int kMostReaders = 4;
     QHash<QString, Reader> readers_;
+    const PlayHeaders* headers_;
     QNetworkAccessManager network_;
     QTimer idle_;
 };

@@ -29,8 +29,8 @@ void PrepareFfmpeg()
 } // namespace
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
-                               std::chrono::milliseconds networkTimeout)
-    : address_(std::move(address)), output_(std::move(output)), timeout_(networkTimeout)
+                               std::chrono::milliseconds networkTimeout, RequestHeaders headers)
+    : address_(std::move(address)), headers_(std::move(headers)), output_(std::move(output)), timeout_(networkTimeout)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });
@@ -89,16 +89,19 @@ void GatewaySession::Run()
     std::string kind;
     std::string words;
     try {
-        MediaPipeline pipeline(address_, *output_, stop_, timeout_, [this](const QString& title) {
-            std::function<void()> listener;
-            {
-                const std::lock_guard lock(mutex_);
-                title_ = title;
-                listener = titleListener_;
-            }
-            if (listener)
-                listener();
-        });
+        MediaPipeline pipeline(
+            address_, *output_, stop_, timeout_,
+            [this](const QString& title) {
+                std::function<void()> listener;
+                {
+                    const std::lock_guard lock(mutex_);
+                    title_ = title;
+                    listener = titleListener_;
+                }
+                if (listener)
+                    listener();
+            },
+            headers_);
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

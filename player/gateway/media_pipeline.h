@@ -9,6 +9,7 @@
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
 #include "player/gateway/stream_transcoder.h"
+#include "text/request_headers.h"
 
 #include <QString>
 
@@ -27,8 +28,10 @@ public:
     // worker's thread.
     using TitleListener = std::function<void(const QString&)>;
 
+    // Every request for the address sends the headers (InputAttempts).
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {});
+                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {},
+                  RequestHeaders headers = {});
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -60,6 +63,7 @@ private:
     [[noreturn]] void Fail(int error, const std::string& step);
 
     const std::string address_;
+    const RequestHeaders headers_;
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;
     const std::chrono::milliseconds timeout_;

@@ -758,16 +758,16 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
     default:
         break;
     }
-    ShowPlayerPage(play.page);
+    ShowPlayerPage(play.page, play.headers);
     // The name comes from a catalogue or a playlist.
     setWindowTitle(PlainWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]")));
     emit ChannelStarted(name);
 }
 
-void TMainForm::ShowPlayerPage(const std::filesystem::path& file)
+void TMainForm::ShowPlayerPage(const std::filesystem::path& file, const RequestHeaders& headers)
 {
     startPage_.clear();
-    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()));
+    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()), headers);
     playedPages_.Add(url, file);
     page_->load(url);
     ui->AddthischanneltoMyFavorites1->setEnabled(true);
