@@ -80,6 +80,8 @@ int MediaServer::RequestCount(const QString& path) const
 void MediaServer::ResetCounts()
 {
     counts_.clear();
+    refusedForHeaders_ = 0;
+    lastRefusedPath_.clear();
 }
 void MediaServer::Stall(const QString& path)
 {

@@ -38,6 +38,7 @@ public:
     // The address of a path relative to the folder (no leading slash needed).
     QUrl Url(const QString& path) const;
     int RequestCount(const QString& path) const;
+    // Forgets the request counts and the refusals for headers.
     void ResetCounts();
     // Requests for this path are read and then left unanswered until the server goes away.
     void Stall(const QString& path);
