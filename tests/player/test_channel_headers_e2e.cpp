@@ -1,8 +1,8 @@
-// End to end: a channel whose server refuses every request without the user agent and referrer
-// the channel's playlist names plays on every path a page's stream can take (the media element,
-// hls.js, mpegts.js, dash.js, the host's relay and address probe, the media gateway), because the
-// player sends the channel's headers on each request. The server on 127.0.0.1 answers 403 to any
-// request that lacks them.
+// End to end: a channel whose server refuses every request without the user agent, referrer,
+// cookie and token header that the channel's playlist names plays on every path a page's stream
+// can take (the media element, hls.js, mpegts.js, dash.js, the host's relay and address probe, the
+// media gateway), because the player sends the channel's headers on each request. The server on
+// 127.0.0.1 answers 403 to any request that lacks one of them.
 
 #include "player/player_page.h"
 #include "player/player_profile.h"
@@ -28,6 +28,8 @@ namespace {
 constexpr int kPlayTimeoutMs = 30000;
 constexpr char kUserAgent[] = "ZentavoTest/1.0 (headers; X11) like VLC";
 constexpr char kReferer[] = "https://referrer.example/watch?v=1&list=2";
+constexpr char kCookie[] = "session=abc123; region=eu";
+constexpr char kToken[] = "token-42";
 
 } // namespace
 
@@ -58,12 +60,14 @@ void ChannelHeadersEndToEnd::initTestCase()
     server_ = std::make_unique<MediaServer>(media_.path());
     server_->RequireHeader("User-Agent", kUserAgent);
     server_->RequireHeader("Referer", kReferer);
+    server_->RequireHeader("Cookie", kCookie);
+    server_->RequireHeader("X-Channel-Token", kToken);
     const auto url = [this](const char* path) { return server_->Url(QLatin1String(path)).toString(); };
     WriteTextFile(media_.path(), QStringLiteral("radio.pls"),
                   QStringLiteral("[playlist]\nNumberOfEntries=1\nFile1=%1\nTitle1=Radio\n").arg(url(TestMedia::kMp3)));
 
-    const QString headers =
-        QString::fromStdString(EncodedRequestHeaders({{"User-Agent", kUserAgent}, {"Referer", kReferer}}));
+    const QString headers = QString::fromStdString(EncodedRequestHeaders(
+        {{"User-Agent", kUserAgent}, {"Referer", kReferer}, {"Cookie", kCookie}, {"X-Channel-Token", kToken}}));
     pages_ = std::make_unique<PlayerPageFixture>(WriteTestCatalogue(media_.path(),
                                                                     {
                                                                         {"1", 0, url(TestMedia::kMp4), headers},
