@@ -11,6 +11,7 @@ namespace {
 constexpr std::string ChannelRecord::*kFields[] = {
     &ChannelRecord::id,    &ChannelRecord::name,     &ChannelRecord::country, &ChannelRecord::bandwidth,
     &ChannelRecord::type2, &ChannelRecord::imgindex, &ChannelRecord::url,     &ChannelRecord::logo,
+    &ChannelRecord::group, &ChannelRecord::number,   &ChannelRecord::headers,
 };
 
 int FieldIndex(std::string_view name)
@@ -23,7 +24,13 @@ int FieldIndex(std::string_view name)
             return 0;
         return name == "imgindex" ? 5 : -1;
     case 'n':
-        return name == "name" ? 1 : -1;
+        if (name == "name")
+            return 1;
+        return name == "number" ? 9 : -1;
+    case 'g':
+        return name == "group" ? 8 : -1;
+    case 'h':
+        return name == "headers" ? 10 : -1;
     case 'c':
         return name == "country" ? 2 : -1;
     case 'l':

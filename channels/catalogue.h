@@ -31,6 +31,9 @@ private:
 struct ChannelRecord {
     std::string id, name, country, bandwidth, type2, imgindex, url; // text as read; missing = empty
     std::string logo = {}; // address of the channel's logo (an imported list's tvg-logo); often missing
+    std::string group = {}; // an imported list's group of the channel (group-title)
+    std::string number = {}; // an imported list's number of the channel (tvg-chno)
+    std::string headers = {}; // request headers of the channel's play (EncodedRequestHeaders)
 };
 
 class Catalogue {

@@ -6,6 +6,8 @@
 
 #include "text/format_characters.h"
 
+#include <algorithm>
+
 namespace zentavo {
 
 namespace {
@@ -58,6 +60,13 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
         // itself, and every other row, is listed as usual.
         row.iconIndex = IconIndexOf(record.imgindex);
         row.logo = TrimXmlSpace(record.logo);
+        row.group = TrimXmlSpace(record.group);
+        RemoveHiddenFormatCharacters(row.group);
+        row.number = TrimXmlSpace(record.number);
+        // Only a plain number sorts as one; a catalogue edited by hand may hold anything.
+        if (row.number.size() > 9 || row.number.find_first_not_of("0123456789") != std::string::npos)
+            row.number.clear();
+        row.number.erase(0, std::min(row.number.find_first_not_of('0'), row.number.size() - 1));
     });
     if (held) {
         for (std::string& id : ids)

@@ -1,6 +1,6 @@
 #pragma once
 // One row of a channel list: caption, the channel id (the hidden second column), the icon index,
-// and the address of the channel's logo when the catalogue names one.
+// and the address of the channel's logo, its group and its number when the catalogue names them.
 
 #include <string>
 #include <vector>
@@ -15,6 +15,8 @@ struct ListRow {
     std::string id;
     int iconIndex = 0;
     std::string logo = {}; // empty when the channel has no logo
+    std::string group = {}; // the channel's group in its list; empty when it has none
+    std::string number = {}; // the channel's number in its list (digits); empty when it has none
 };
 
 struct ChannelLists {

@@ -41,7 +41,7 @@ ChannelPlay ChannelPlayback::Play(const std::string& channelId, const FillOption
                 + "' is not a number (digits only, without leading zeros), so it names no channel");
         throw std::runtime_error("The channel " + channelId + " is not in the channel list any more");
     }
-    return ChannelPlay{play->mediaKind, scratch_.WritePage(play->page)};
+    return ChannelPlay{play->mediaKind, scratch_.WritePage(play->page), play->headers};
 }
 
 } // namespace zentavo

@@ -18,6 +18,7 @@ class ScratchFolder;
 struct ChannelPlay {
     int mediaKind = 0; // imgindex as an integer (0 when it is none); outside 0..2 no bar changes
     std::filesystem::path page; // the page file written for this play
+    RequestHeaders headers = {}; // sent on every request of the play (PlayerProfile::UrlForFile)
 };
 
 class ChannelPlayback {

@@ -1,6 +1,7 @@
 #include "page_generation.h"
 
 #include "channels/catalogue.h"
+#include "channels/channel_id.h"
 #include "crypto/string_cipher.h"
 #include "player/page_address.h"
 #include "player/page_value_encoding.h"
@@ -91,6 +92,7 @@ std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePa
     PreparedPlay play;
     play.address = TrimControlBytes(DecipherString(channel->url, passphrase, KeySize::Key256));
     play.mediaKind = ParseImgIndex(channel->imgindex).value_or(0);
+    play.headers = DecodedRequestHeaders(TrimXmlSpace(channel->headers));
     if (play.mediaKind >= 0 && play.mediaKind <= 2) {
         // Bytes that no address needs, and '|' (so that no address can hold a placeholder), are
         // percent-encoded; FillTemplate then encodes the address for its place in the page.

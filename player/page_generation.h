@@ -3,6 +3,7 @@
 // gives the page of one play (catalogue item -> deciphered address -> media kind -> filled template).
 
 #include "channels/media_kind.h"
+#include "text/request_headers.h"
 
 #include <filesystem>
 #include <optional>
@@ -28,6 +29,7 @@ struct PreparedPlay {
     int mediaKind = 0; // imgindex as an integer, 0 when it is not one (may be outside 0..2)
     std::string address; // deciphered and trimmed
     std::string page; // filled template; empty for a kind outside 0..2
+    RequestHeaders headers; // what every request of the play sends (the allowed ones of the item's)
 };
 
 // FindChannel + DecipherString + imgindex + FillTemplate. Throws ListFileError when the catalogue

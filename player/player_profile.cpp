@@ -20,7 +20,8 @@ void PlayerProfile::RegisterUrlSchemes()
 }
 
 PlayerProfile::PlayerProfile(QObject* parent)
-    : QWebEngineProfile(parent), pages_(new PageSchemeHandler(this)), interceptor_(new PageRequestInterceptor(this))
+    : QWebEngineProfile(parent), pages_(new PageSchemeHandler(this)),
+      interceptor_(new PageRequestInterceptor(playHeaders_, this))
 {
     QWebEngineSettings* s = settings();
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
@@ -43,8 +44,8 @@ PlayerProfile::PlayerProfile(QObject* parent)
 
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
-    InstallPlayerObjects(*this);
-    auto* gateway = gateway_ = new GatewaySchemeHandler(this);
+    InstallPlayerObjects(*this, playHeaders_);
+    auto* gateway = gateway_ = new GatewaySchemeHandler(&playHeaders_, this);
     // Both paths of the titles meet here: the gateway's reading of what it plays, and the titles
     // the page asks it to read. One limit for both before the window and MPRIS hear them.
     auto* titles = new TitleRateLimiter(this);
@@ -60,9 +61,11 @@ PlayerProfile::~PlayerProfile()
     setUrlRequestInterceptor(nullptr);
 }
 
-QUrl PlayerProfile::UrlForFile(const QString& localPath) const
+QUrl PlayerProfile::UrlForFile(const QString& localPath, RequestHeaders headers)
 {
-    return pages_->Register(localPath);
+    const QUrl url = pages_->Register(localPath);
+    playHeaders_.Set(url, std::move(headers));
+    return url;
 }
 
 std::optional<SourceFacts> PlayerProfile::GatewayFacts(const QString& key) const

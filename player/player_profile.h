@@ -6,6 +6,7 @@
 // need no CORS; XHR and fetch from a page need the remote server's CORS consent, since pages have an
 // opaque origin). Refused: local files, qrc:, other page files, new windows, device permissions.
 
+#include "player/contract/play_headers.h"
 #include "player/gateway/source_facts.h"
 
 #include <QUrl>
@@ -34,8 +35,9 @@ public:
     ~PlayerProfile() override;
 
     // The address under which WebBrowser1 shows a generated page file or the start page. The file
-    // becomes servable by this call; no other local file is.
-    QUrl UrlForFile(const QString& localPath) const;
+    // becomes servable by this call; no other local file is. Every request of the page, those the
+    // host makes for it included, sends the headers.
+    QUrl UrlForFile(const QString& localPath, RequestHeaders headers = {});
 
     // What the media gateway's session KEY plays (the page's player names its session); none when
     // no such session is open.
@@ -47,6 +49,7 @@ signals:
     void NowPlayingChanged(const QString& title);
 
 private:
+    PlayHeaders playHeaders_;
     PageSchemeHandler* pages_;
     PageRequestInterceptor* interceptor_;
     GatewaySchemeHandler* gateway_ = nullptr;

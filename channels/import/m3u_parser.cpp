@@ -3,6 +3,10 @@
 #include "line_reader.h"
 #include "text_util.h"
 
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <algorithm>
 #include <optional>
 
@@ -28,6 +32,8 @@ void ApplyAttribute(PlaylistEntry& entry, std::string_view key, std::string_view
         entry.country = value;
     else if (EqualsNoCase(key, "group-title"))
         entry.group = value;
+    else if (EqualsNoCase(key, "tvg-chno"))
+        entry.number = value;
     else if (EqualsNoCase(key, "radio")) {
         if (EqualsNoCase(value, "true"))
             entry.type = ChannelType::Radio;
@@ -89,13 +95,61 @@ PlaylistEntry ParseExtInf(std::string_view info)
     return entry;
 }
 
+// #EXTHTTP:{"User-Agent":"...","Referer":"..."}: each member with a text value is a header.
+void AddJsonHeaders(RequestHeaders& headers, std::string_view json)
+{
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray(json.data(), static_cast<qsizetype>(json.size())));
+    const QJsonObject object = document.object();
+    for (auto member = object.begin(); member != object.end(); ++member) {
+        if (member.value().isString())
+            AddRequestHeader(headers, member.key().toStdString(), member.value().toString().toStdString());
+    }
+}
+
+// Takes the request headers an option line names for the next address; other lines name none.
+void TakeHeaderLine(std::string_view line, RequestHeaders& headers)
+{
+    constexpr std::string_view kVlcOption = "#EXTVLCOPT:";
+    constexpr std::string_view kHttp = "#EXTHTTP:";
+    constexpr std::string_view kKodiProperty = "#KODIPROP:";
+    if (StartsWithNoCase(line, kVlcOption)) {
+        const std::string_view option = TrimBlanks(line.substr(kVlcOption.size()));
+        const size_t equals = option.find('=');
+        if (equals == std::string_view::npos)
+            return;
+        const std::string_view name = TrimBlanks(option.substr(0, equals));
+        const std::string_view value = option.substr(equals + 1);
+        if (EqualsNoCase(name, "http-user-agent"))
+            AddRequestHeader(headers, "User-Agent", value);
+        else if (EqualsNoCase(name, "http-referrer") || EqualsNoCase(name, "http-referer"))
+            AddRequestHeader(headers, "Referer", value);
+        return;
+    }
+    if (StartsWithNoCase(line, kHttp)) {
+        AddJsonHeaders(headers, line.substr(kHttp.size()));
+        return;
+    }
+    if (StartsWithNoCase(line, kKodiProperty)) {
+        const std::string_view property = TrimBlanks(line.substr(kKodiProperty.size()));
+        const size_t equals = property.find('=');
+        if (equals == std::string_view::npos)
+            return;
+        const std::string_view name = TrimBlanks(property.substr(0, equals));
+        if (EqualsNoCase(name, "inputstream.adaptive.stream_headers")
+            || EqualsNoCase(name, "inputstream.adaptive.manifest_headers"))
+            AddEncodedRequestHeaders(headers, TrimBlanks(property.substr(equals + 1)));
+    }
+}
+
 // Kodi-style lists append request headers to the address: "http://host/a.m3u8|User-Agent=...".
-// A browser cannot send them, so the address is what comes before the bar.
-std::string_view StripRequestHeaders(std::string_view address)
+// The address is what comes before the bar; the headers after it are taken.
+std::string_view TakeAddressHeaders(std::string_view address, RequestHeaders& headers)
 {
     const size_t bar = address.find('|');
     if (bar == std::string_view::npos || address.find('=', bar) == std::string_view::npos)
         return address;
+    AddEncodedRequestHeaders(headers, TrimBlanks(address.substr(bar + 1)));
     return TrimBlanks(address.substr(0, bar));
 }
 
@@ -108,6 +162,7 @@ std::vector<PlaylistEntry> ParseM3u(std::string_view text)
     entries.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) / 2 + 1);
     std::optional<PlaylistEntry> pending; // an #EXTINF waiting for its address
     std::string nextGroup; // from #EXTGRP, for the next entry
+    RequestHeaders nextHeaders; // from the option lines since the last address
     LineReader reader(text);
     std::string_view raw;
     while (reader.Next(raw)) {
@@ -122,12 +177,16 @@ std::vector<PlaylistEntry> ParseM3u(std::string_view text)
                 pending->line = reader.LineNumber();
             } else if (StartsWithNoCase(line, "#EXTGRP:")) {
                 nextGroup = TrimBlanks(line.substr(8));
+            } else {
+                TakeHeaderLine(line, nextHeaders);
             }
             continue;
         }
         PlaylistEntry entry = pending ? std::move(*pending) : PlaylistEntry{};
         pending.reset();
-        entry.url = StripRequestHeaders(line);
+        entry.headers = std::move(nextHeaders);
+        nextHeaders.clear();
+        entry.url = TakeAddressHeaders(line, entry.headers);
         entry.line = reader.LineNumber();
         if (entry.group.empty())
             entry.group = nextGroup;

@@ -1,6 +1,8 @@
 #pragma once
 // One entry of a playlist as a parser found it, before the import decides whether to keep it.
 
+#include "text/request_headers.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@ struct PlaylistEntry {
     std::string group; // group-title, #EXTGRP, a group/genre column
     std::string logo; // tvg-logo, XSPF image, a logo column
     std::string bandwidth; // a bandwidth or bitrate label when the list has one
+    std::string number; // the channel's number in the list's own numbering (tvg-chno)
+    RequestHeaders headers; // what the stream's server wants to be sent (#EXTVLCOPT, "address|User-Agent=...")
     std::optional<ChannelType> type; // what the entry says it is (radio="true", an image-stream column)
     // Every address the entry offers, in the list's order, when it offers more than one (the <ref>
     // alternatives of an ASX entry); url holds the one the import takes.

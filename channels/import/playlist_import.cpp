@@ -105,10 +105,8 @@ std::string CountryOf(const PlaylistEntry& entry)
         const std::string_view named = CountryNameForCode(first);
         return std::string(named.empty() ? first : named);
     }
-    const std::string_view fromId = CountryFromTvgId(entry.tvgId);
-    if (!fromId.empty())
-        return std::string(fromId);
-    return std::string(TrimBlanks(std::string_view(entry.group).substr(0, entry.group.find(';'))));
+    // A group names a kind of programme as often as a place: it is kept as the channel's group.
+    return std::string(CountryFromTvgId(entry.tvgId));
 }
 
 } // namespace
@@ -155,6 +153,16 @@ std::string KeptLogoAddress(std::string_view logo)
     if (rest.empty() || rest.front() == '/')
         return {};
     return std::string(logo);
+}
+
+std::string KeptChannelNumber(std::string_view number)
+{
+    number = TrimBlanks(number);
+    if (number.empty() || number.size() > 6 || !std::all_of(number.begin(), number.end(), IsDigit))
+        return {};
+    while (number.size() > 1 && number.front() == '0')
+        number.remove_prefix(1);
+    return number == "0" ? std::string() : std::string(number);
 }
 
 bool IsImageAddress(std::string_view address)
@@ -355,6 +363,10 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
         ++summary_.byType[static_cast<size_t>(type)];
         channel.url = std::move(entry.url);
         channel.logo = KeptLogoAddress(entry.logo);
+        // "News;Kids": a channel shows in the first group its list names.
+        channel.group = CleanText(std::string_view(entry.group).substr(0, entry.group.find(';')));
+        channel.number = KeptChannelNumber(entry.number);
+        channel.headers = std::move(entry.headers);
         channels_.push_back(std::move(channel));
         firstSeen_.push_back(FirstSeen{sourceIndex, entry.line});
         hashes_.push_back(hash);

@@ -26,6 +26,9 @@ struct ImportOptions {
 struct ImportedChannel {
     std::string name, country, bandwidth, type2, url;
     std::string logo = {}; // http(s) address of the channel's logo, empty when the list gives none
+    std::string group = {}; // the list's group of the channel (group-title), empty when none
+    std::string number = {}; // the channel's number in the list (tvg-chno): digits, empty when none
+    RequestHeaders headers = {}; // sent on every request of the channel's play
 };
 
 struct LeftOutEntry {
@@ -108,6 +111,10 @@ std::optional<ChannelType> ChannelTypeFromWord(std::string_view word);
 // a relative name) gives an empty string.
 inline constexpr std::size_t kMaxLogoAddress = 2048;
 std::string KeptLogoAddress(std::string_view logo);
+
+// The channel number worth keeping from a list: 1 to 6 digits, leading zeros dropped ("007" is
+// "7"); anything else, zero included, gives an empty string.
+std::string KeptChannelNumber(std::string_view number);
 
 // True for the address of a still picture (.jpg, .jpeg, .png, .gif, .bmp, .webp before any query).
 bool IsImageAddress(std::string_view address);

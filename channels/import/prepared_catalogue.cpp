@@ -70,7 +70,8 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
     size_t size = out.size() + 16;
     for (const ImportedChannel& channel : channels)
         size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size() + 48
-            + 2 * channel.url.size() + (channel.logo.empty() ? 0 : 16 + channel.logo.size() * 2);
+            + 2 * channel.url.size() + (channel.logo.empty() ? 0 : 16 + channel.logo.size() * 2)
+            + channel.group.size() * 2 + channel.number.size() + 64 * channel.headers.size();
     out.reserve(size);
     std::uint64_t position = 0;
     for (const ImportedChannel& channel : channels) {
@@ -84,6 +85,12 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
         AppendElement(out, "url", cipher.Encipher(channel.url), false);
         if (!channel.logo.empty())
             AppendElement(out, "logo", channel.logo);
+        if (!channel.group.empty())
+            AppendElement(out, "group", channel.group);
+        if (!channel.number.empty())
+            AppendElement(out, "number", channel.number, false);
+        if (!channel.headers.empty())
+            AppendElement(out, "headers", EncodedRequestHeaders(channel.headers));
         AppendElement(out, "imgindex", std::to_string(static_cast<int>(ClassifyMediaKind(channel.url))), false);
         out.append("</item>\n");
     }

@@ -26,7 +26,7 @@ int ChannelListModel::rowCount(const QModelIndex& parent) const
 
 int ChannelListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : 4;
 }
 
 QVariant ChannelListModel::data(const QModelIndex& index, int role) const
@@ -35,8 +35,20 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
         return {};
     const ListRow& row = Row(index.row());
     // Texts are converted only for the rows on screen.
-    if (role == Qt::DisplayRole)
-        return QString::fromUtf8(index.column() == CaptionColumn ? row.caption : row.id);
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case CaptionColumn:
+            return QString::fromUtf8(row.caption);
+        case NumberColumn:
+            return QString::fromUtf8(row.number);
+        case GroupColumn:
+            return QString::fromUtf8(row.group);
+        default:
+            return QString::fromUtf8(row.id);
+        }
+    }
+    if (role == Qt::TextAlignmentRole && index.column() == NumberColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::DecorationRole && index.column() == CaptionColumn) {
         if (logos_ && !row.logo.empty()) {
             const QIcon logo = logos_->Logo(QString::fromStdString(row.logo));
@@ -47,6 +59,65 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
             return rowIcons_.at(row.iconIndex);
     }
     return {};
+}
+
+QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case CaptionColumn:
+        return QStringLiteral("Channel");
+    case NumberColumn:
+        return QStringLiteral("No.");
+    case GroupColumn:
+        return QStringLiteral("Group");
+    default:
+        return {};
+    }
+}
+
+bool ChannelListModel::HasNumbers() const
+{
+    return std::any_of(rows_.begin(), rows_.end(), [](const ListRow& row) { return !row.number.empty(); });
+}
+
+bool ChannelListModel::HasGroups() const
+{
+    return std::any_of(rows_.begin(), rows_.end(), [](const ListRow& row) { return !row.group.empty(); });
+}
+
+QStringList ChannelListModel::Groups() const
+{
+    std::vector<std::string_view> groups;
+    for (const ListRow& row : rows_) {
+        if (!row.group.empty())
+            groups.push_back(row.group);
+    }
+    // Groups that differ only in case are two groups: ties of the list order go by their bytes.
+    std::sort(groups.begin(), groups.end(), [](std::string_view a, std::string_view b) {
+        const int order = CompareListText(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(groups.size()));
+    for (const std::string_view group : groups)
+        names.append(QString::fromUtf8(group.data(), static_cast<qsizetype>(group.size())));
+    return names;
+}
+
+void ChannelListModel::SetGroupFilter(const QString& group)
+{
+    if (group == group_)
+        return;
+    // Another group is no narrowing of the rows shown now.
+    const bool narrowing = group_.isEmpty() && filtered_;
+    beginResetModel();
+    group_ = group;
+    groupUtf8_ = group.toStdString();
+    ApplyFilter(narrowing);
+    endResetModel();
 }
 
 void ChannelListModel::SetLogos(LogoCache* logos)
@@ -94,6 +165,7 @@ ChannelListModel::HeldRows ChannelListModel::ReplaceRows(std::vector<ListRow> ro
     if (filtered_)
         ApplyFilter(false);
     endResetModel();
+    emit RowsReplaced();
     return held;
 }
 
@@ -113,14 +185,15 @@ void ChannelListModel::SetFilter(const QString& text)
 void ChannelListModel::ApplyFilter(bool narrowing)
 {
     const std::vector<std::string> words = SearchWords(filter_);
-    filtered_ = !words.empty();
+    filtered_ = !words.empty() || !group_.isEmpty();
     if (!filtered_) {
         shown_.clear();
         return;
     }
     std::vector<int> shown;
     const auto consider = [&](int index) {
-        if (HoldsEveryWord(foldedCaptions_[static_cast<std::size_t>(index)], words))
+        const auto at = static_cast<std::size_t>(index);
+        if ((groupUtf8_.empty() || rows_[at].group == groupUtf8_) && HoldsEveryWord(foldedCaptions_[at], words))
             shown.push_back(index);
     };
     if (narrowing) {

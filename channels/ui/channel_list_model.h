@@ -1,15 +1,17 @@
 #pragma once
-// The rows of one channel list as a two-column model: column 0 the caption with the row's icon,
-// column 1 the channel id (kept out of sight by the view). Rows stay in the order they were given,
-// so a catalogue of 100,000 channels costs one vector, not 100,000 widget items. A filter narrows
-// the rows shown to those whose caption (country and name) holds every word typed. A row whose
-// channel has a logo shows the logo in place of its icon once the logo cache holds it.
+// The rows of one channel list as a model: column 0 the caption with the row's icon, column 1 the
+// channel id (kept out of sight by the view), column 2 the channel's number and column 3 its group
+// (shown when the list has any). Rows stay in the order they were given, so a catalogue of 100,000
+// channels costs one vector, not 100,000 widget items. A filter narrows the rows shown to those
+// whose caption (country and name) holds every word typed, and to one group when one is chosen. A
+// row whose channel has a logo shows the logo in place of its icon once the logo cache holds it.
 
 #include "channels/list_row.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <QList>
+#include <QStringList>
 #include <vector>
 
 namespace zentavo {
@@ -19,7 +21,7 @@ class LogoCache;
 class ChannelListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { CaptionColumn = 0, IdColumn = 1 };
+    enum Column { CaptionColumn = 0, IdColumn = 1, NumberColumn = 2, GroupColumn = 3 };
 
     // rowIcons[i] is the icon of rows whose icon index is i; other indexes show no icon.
     explicit ChannelListModel(QList<QIcon> rowIcons, QObject* parent = nullptr);
@@ -27,6 +29,7 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // Rows show the logos this cache holds (it must outlive the model); nullptr shows none. A logo
@@ -59,8 +62,20 @@ public:
     // an empty text shows every row. The view is reset, so selections are the caller's to restore.
     void SetFilter(const QString& text);
     const QString& Filter() const { return filter_; }
+    // Shows only the rows of that group (compared exactly); an empty group shows every group.
+    void SetGroupFilter(const QString& group);
+    const QString& GroupFilter() const { return group_; }
+    // The groups of the rows, shown or not, each once, sorted as the group column sorts them.
+    QStringList Groups() const;
+    // Whether any row has a number; any row a group.
+    bool HasNumbers() const;
+    bool HasGroups() const;
     // The position at which the row with that id is shown, or -1.
     int ShownRowOf(const std::string& id) const;
+
+signals:
+    // The rows were replaced (SetRows, ReplaceRows, Clear); filtering and sorting do not emit it.
+    void RowsReplaced();
 
 private:
     std::size_t AllRowIndex(int shownRow) const
@@ -75,6 +90,8 @@ private:
     std::vector<ListRow> rows_;
     std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
     QString filter_;
+    QString group_;
+    std::string groupUtf8_; // group_ as the rows hold it
     bool filtered_ = false;
     std::vector<int> shown_; // indexes into rows_ of the rows that pass the filter, in order
 };

@@ -20,6 +20,7 @@
 #include "channels/preparation.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -46,6 +47,16 @@ std::filesystem::path ToPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
+
+// The widths of the lists' columns: the caption alone fills the row; the number and group
+// columns, when a list has them, take their room from it.
+constexpr int kCaptionWidth = 360;
+constexpr int kNumberWidth = 44;
+constexpr int kGroupWidth = 110;
+// The search field, and the group choice beside it when the tab's list has groups.
+constexpr QRect kSearchAlone(5, 6, 388, 22);
+constexpr QRect kSearchBesideGroups(5, 6, 258, 22);
+constexpr QRect kGroupChoice(268, 6, 125, 22);
 
 } // namespace
 
@@ -126,11 +137,19 @@ void TListForm::Init()
     ownPlaylists_ = new OwnPlaylists(
         context_, models_, [this] { LoadChannelLists(); }, [this] { LoadFavourites(); }, this);
 
-    // Tab goes round in reading order: the search field, the tabs, the list of the tab shown, the
-    // video size choice, the play button and the Channels button. Set here, after every control
-    // exists, on the tab bar itself: the order of the .ui file, given on the tab widget, left Tab
-    // going from the tabs straight back to the search field.
-    QList<QWidget*> order{ui->Edit_search, ui->PageControl1->tabBar()};
+    // The group filter: every group, or the channels of one.
+    groupChoice_ = new QComboBox(this);
+    groupChoice_->setObjectName(QStringLiteral("GroupFilter"));
+    groupChoice_->setGeometry(kGroupChoice);
+    groupChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    groupChoice_->setMinimumContentsLength(8);
+    groupChoice_->hide();
+
+    // Tab goes round in reading order: the search field, the group filter (when shown), the tabs,
+    // the list of the tab shown, the video size choice, the play button and the Channels button.
+    // Set here, after every control exists, on the tab bar itself: the order of the .ui file, given
+    // on the tab widget, left Tab going from the tabs straight back to the search field.
+    QList<QWidget*> order{ui->Edit_search, groupChoice_, ui->PageControl1->tabBar()};
     for (QTreeView* list : lists_)
         order << list;
     order << ui->RadioButton1 << ui->RadioButton2 << ui->Button3 << channelsButton_ << ui->Edit_search;
@@ -145,9 +164,20 @@ void TListForm::SetUpList(int index)
 {
     QTreeView* list = lists_[static_cast<size_t>(index)];
     list->setModel(models_[static_cast<size_t>(index)]);
-    list->setColumnWidth(0, 360);
+    list->setColumnWidth(0, kCaptionWidth);
     // The id column has no width: the id is never visible.
     list->setColumnHidden(1, true);
+    // The number goes before the caption, the group after it; both only for lists that have them.
+    list->header()->moveSection(ChannelListModel::NumberColumn, 0);
+    list->setColumnWidth(ChannelListModel::NumberColumn, kNumberWidth);
+    list->setColumnWidth(ChannelListModel::GroupColumn, kGroupWidth);
+    list->setColumnHidden(ChannelListModel::NumberColumn, true);
+    list->setColumnHidden(ChannelListModel::GroupColumn, true);
+    connect(models_[static_cast<size_t>(index)], &ChannelListModel::RowsReplaced, this, [this, index] {
+        UpdateColumns(index);
+        if (ui->PageControl1->currentIndex() == index)
+            RefreshGroupChoice();
+    });
     list->header()->setSectionsClickable(true);
     list->viewport()->installEventFilter(this);
     list->installEventFilter(this); // Enter plays the selected row
@@ -177,8 +207,11 @@ void TListForm::ConnectHandlers()
         });
     }
     connect(ui->Edit_search, &QLineEdit::textChanged, this, &TListForm::Edit_searchChange);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this,
-            [this](int) { Edit_searchChange(ui->Edit_search->text()); });
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, [this](int) {
+        RefreshGroupChoice();
+        Edit_searchChange(ui->Edit_search->text());
+    });
+    connect(groupChoice_, &QComboBox::activated, this, &TListForm::GroupFilterChange);
     connect(ui->Popup_Play, &QAction::triggered, this, &TListForm::Popup_PlayClick);
     connect(ui->Popup_Addthischanneltomyfavorites, &QAction::triggered, this,
             &TListForm::Popup_AddthischanneltomyfavoritesClick);
@@ -414,16 +447,64 @@ void TListForm::Edit_searchChange(const QString& text)
     const int tab = ui->PageControl1->currentIndex();
     if (tab < 0 || tab >= static_cast<int>(lists_.size()))
         return;
+    if (models_[static_cast<std::size_t>(tab)]->Filter() == text.simplified())
+        return;
+    KeepSelection(tab, [&text](ChannelListModel& model) { model.SetFilter(text); });
+}
+
+void TListForm::GroupFilterChange(int choice)
+{
+    const int tab = ui->PageControl1->currentIndex();
+    if (tab < 0 || tab >= static_cast<int>(lists_.size()))
+        return;
+    // The first choice is every group; the others hold their group's name as data.
+    const QString group = choice <= 0 ? QString() : groupChoice_->itemData(choice).toString();
+    KeepSelection(tab, [&group](ChannelListModel& model) { model.SetGroupFilter(group); });
+}
+
+void TListForm::KeepSelection(int tab, const std::function<void(ChannelListModel&)>& change)
+{
     QTreeView* list = lists_[static_cast<std::size_t>(tab)];
     ChannelListModel* model = models_[static_cast<std::size_t>(tab)];
-    if (model->Filter() == text.simplified())
-        return;
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     const std::string selectedId = selected.isEmpty() ? std::string() : model->Row(selected.first().row()).id;
-    model->SetFilter(text);
+    change(*model);
     const int row = selectedId.empty() ? -1 : model->ShownRowOf(selectedId);
     if (row >= 0)
         list->setCurrentIndex(model->index(row, 0));
+}
+
+void TListForm::UpdateColumns(int index)
+{
+    QTreeView* list = lists_[static_cast<std::size_t>(index)];
+    const ChannelListModel* model = models_[static_cast<std::size_t>(index)];
+    const bool numbers = model->HasNumbers();
+    const bool groups = model->HasGroups();
+    list->setColumnHidden(ChannelListModel::NumberColumn, !numbers);
+    list->setColumnHidden(ChannelListModel::GroupColumn, !groups);
+    // The header is what a click sorts by; a list of captions alone keeps its file order.
+    list->setHeaderHidden(!numbers && !groups);
+    list->setColumnWidth(ChannelListModel::CaptionColumn,
+                         kCaptionWidth - (numbers ? kNumberWidth : 0) - (groups ? kGroupWidth : 0));
+}
+
+void TListForm::RefreshGroupChoice()
+{
+    const int tab = ui->PageControl1->currentIndex();
+    if (tab < 0 || tab >= static_cast<int>(lists_.size()))
+        return;
+    ChannelListModel* model = models_[static_cast<std::size_t>(tab)];
+    const QStringList groups = model->Groups();
+    // A group that the new rows no longer have would show no row at all.
+    if (!model->GroupFilter().isEmpty() && !groups.contains(model->GroupFilter()))
+        KeepSelection(tab, [](ChannelListModel& changed) { changed.SetGroupFilter(QString()); });
+    groupChoice_->clear();
+    groupChoice_->addItem(QStringLiteral("All groups"));
+    for (const QString& group : groups)
+        groupChoice_->addItem(group, group);
+    groupChoice_->setCurrentIndex(model->GroupFilter().isEmpty() ? 0 : groupChoice_->findData(model->GroupFilter()));
+    groupChoice_->setVisible(!groups.isEmpty());
+    ui->Edit_search->setGeometry(groups.isEmpty() ? kSearchAlone : kSearchBesideGroups);
 }
 
 void TListForm::ListView1SelectItem(QTreeView* list, int row, bool selected)

@@ -10,11 +10,13 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class QComboBox;
 class QKeyEvent;
 class QMenu;
 class QToolButton;
@@ -88,6 +90,7 @@ private slots:
     void Button1Click();
     void Button2Click();
     void Edit_searchChange(const QString& text);
+    void GroupFilterChange(int choice);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +98,12 @@ protected:
 private:
     void Init();
     void SetUpList(int index);
+    // Shows the number and group columns, and the header to sort by them, when the list has any.
+    void UpdateColumns(int index);
+    // Fills the group choice with the groups of the tab shown; hidden when its list has none.
+    void RefreshGroupChoice();
+    // Runs change on the tab's model and keeps the selected row selected while it is shown.
+    void KeepSelection(int tab, const std::function<void(ChannelListModel&)>& change);
     void ConnectHandlers();
     void SetCommandsEnabled(bool enabled);
     void OpenPopup(QTreeView* list, const QPoint& globalPos);
@@ -114,6 +123,7 @@ private:
     QMenu* PopupMenu2 = nullptr;
     int sortColumn_ = 0;
     QToolButton* channelsButton_ = nullptr;
+    QComboBox* groupChoice_ = nullptr;
     OwnPlaylists* ownPlaylists_ = nullptr;
 };
 

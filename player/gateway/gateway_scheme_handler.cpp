@@ -1,6 +1,7 @@
 #include "gateway_scheme_handler.h"
 
 #include "player/contract/host_names.h"
+#include "player/contract/play_headers.h"
 #include "player/gateway/gateway_stream.h"
 #include "player/gateway/icy_title_reader.h"
 
@@ -30,7 +31,8 @@ qint64 Now()
 
 } // namespace
 
-GatewaySchemeHandler::GatewaySchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent)
+GatewaySchemeHandler::GatewaySchemeHandler(const PlayHeaders* headers, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), headers_(headers)
 {
     idle_.setInterval(500);
     connect(&idle_, &QTimer::timeout, this, &GatewaySchemeHandler::EndIdle);
@@ -90,6 +92,11 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     }
 }
 
+RequestHeaders GatewaySchemeHandler::HeadersFor(const QWebEngineUrlRequestJob& job) const
+{
+    return headers_ ? headers_->ForJob(job) : RequestHeaders();
+}
+
 void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence,
                                       const QString& address)
 {
@@ -100,7 +107,7 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QStrin
             return;
         }
         Session session;
-        session.stream = new GatewayStream(address, this);
+        session.stream = new GatewayStream(address, HeadersFor(*job), this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
         connect(session.stream, &GatewayStream::TitleChanged, this,
                 [this, key](const QString& title) { EmitTitle(key, title); });
@@ -166,7 +173,7 @@ void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const QStrin
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
         }
-        Reader started{new IcyTitleReader(url, network_, this), Now()};
+        Reader started{new IcyTitleReader(url, network_, this, HeadersFor(*job)), Now()};
         connect(started.reader, &IcyTitleReader::TitleChanged, this,
                 [this, key](const QString& changed) { EmitTitle(key, changed); });
         readers_.insert(key, started);

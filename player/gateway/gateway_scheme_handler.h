@@ -17,6 +17,7 @@
 // Pages of http(s) origins are refused.
 
 #include "player/gateway/source_facts.h"
+#include "text/request_headers.h"
 
 #include <QHash>
 #include <QList>
@@ -33,6 +34,7 @@ class QWebEngineUrlRequestJob;
 namespace zentavo {
 
 class GatewayStream;
+class PlayHeaders;
 class IcyTitleReader;
 
 class GatewaySchemeHandler : public QWebEngineUrlSchemeHandler {
@@ -41,7 +43,8 @@ public:
     static constexpr int kIdleMs = 3000;
     static constexpr qint64 kChunkBytes = 256 * 1024;
 
-    explicit GatewaySchemeHandler(QObject* parent = nullptr);
+    // headers, when given, must outlive the handler: each session sends those of its page's play.
+    explicit GatewaySchemeHandler(const PlayHeaders* headers = nullptr, QObject* parent = nullptr);
     ~GatewaySchemeHandler() override;
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
@@ -66,6 +69,7 @@ private:
     };
 
     void ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence, const QString& address);
+    RequestHeaders HeadersFor(const QWebEngineUrlRequestJob& job) const;
     void Answer(const QString& key);
     void End(const QString& key);
     void EndIdle();
@@ -78,6 +82,7 @@ private:
     QHash<QString, Reader> readers_;
     static constexpr qsizetype kEndedFactsKept = 4;
     QList<QPair<QString, SourceFacts>> endedFacts_;
+    const PlayHeaders* headers_;
     QNetworkAccessManager network_;
     QTimer idle_;
 };

@@ -29,8 +29,8 @@ void PrepareFfmpeg()
 } // namespace
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
-                               std::chrono::milliseconds networkTimeout)
-    : address_(std::move(address)), output_(std::move(output)), timeout_(networkTimeout)
+                               std::chrono::milliseconds networkTimeout, RequestHeaders headers)
+    : address_(std::move(address)), headers_(std::move(headers)), output_(std::move(output)), timeout_(networkTimeout)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });
@@ -110,7 +110,8 @@ void GatewaySession::Run()
             [this](const SourceFacts& facts) {
                 const std::lock_guard lock(mutex_);
                 facts_ = facts;
-            });
+            },
+            headers_);
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

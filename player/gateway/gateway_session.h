@@ -6,6 +6,7 @@
 
 #include "player/gateway/source_facts.h"
 #include "player/gateway/stream_buffer.h"
+#include "text/request_headers.h"
 
 #include <QString>
 
@@ -30,8 +31,9 @@ public:
 
     // The stream goes into output; when it ends, output is finished, with the words of the failure
     // if it failed (see GatewayError).
+    // Every request for the address sends the headers.
     GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
-                   std::chrono::milliseconds networkTimeout = kNetworkTimeout);
+                   std::chrono::milliseconds networkTimeout = kNetworkTimeout, RequestHeaders headers = {});
     ~GatewaySession();
 
     GatewaySession(const GatewaySession&) = delete;
@@ -59,6 +61,7 @@ private:
     bool WaitUntilEnded(std::chrono::milliseconds wait);
 
     const std::string address_;
+    const RequestHeaders headers_;
     const std::shared_ptr<StreamBuffer> output_;
     const std::chrono::milliseconds timeout_;
     std::atomic<bool> stop_{false};

@@ -19,7 +19,7 @@ struct GatewayStream::Relay {
     }
 };
 
-GatewayStream::GatewayStream(const QString& address, QObject* parent)
+GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, QObject* parent)
     : QObject(parent), buffer_(std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes)),
       relay_(std::make_shared<Relay>())
 {
@@ -33,7 +33,8 @@ GatewayStream::GatewayStream(const QString& address, QObject* parent)
             });
         }
     });
-    session_ = std::make_unique<GatewaySession>(address.toStdString(), buffer_);
+    session_ = std::make_unique<GatewaySession>(address.toStdString(), buffer_, GatewaySession::kNetworkTimeout,
+                                                std::move(headers));
     session_->SetTitleListener([this, relay = relay_] { relay->Post([this] { emit TitleChanged(Title()); }); });
 }
 

@@ -16,7 +16,8 @@ namespace zentavo {
 class GatewayStream : public QObject {
     Q_OBJECT
 public:
-    explicit GatewayStream(const QString& address, QObject* parent = nullptr);
+    // Every request for the address sends the headers.
+    GatewayStream(const QString& address, RequestHeaders headers, QObject* parent = nullptr);
     // Ends the session: its worker and connections are gone on return, or, when the worker cannot
     // be interrupted at once (a host name lookup), soon after on a thread of their own.
     ~GatewayStream() override;

@@ -1,7 +1,9 @@
 #include "icy_title_reader.h"
 
+#include "player/contract/play_headers.h"
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+
 #include <QNetworkRequest>
 
 namespace zentavo {
@@ -13,9 +15,12 @@ constexpr qint64 kLargestInterval = 1024 * 1024;
 
 } // namespace
 
-IcyTitleReader::IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, QObject* parent) : QObject(parent)
+IcyTitleReader::IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, QObject* parent,
+                               const RequestHeaders& headers)
+    : QObject(parent)
 {
     QNetworkRequest request(address);
+    PlayHeaders::Apply(request, headers);
     request.setRawHeader("Icy-MetaData", "1");
     request.setTransferTimeout(kTimeoutMs);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

@@ -5,6 +5,7 @@
 // at once; every step has a time limit, and destroying the reader ends its connection.
 
 #include "player/gateway/icy_metadata_parser.h"
+#include "text/request_headers.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,7 +24,8 @@ class IcyTitleReader : public QObject {
 public:
     static constexpr int kTimeoutMs = 15000;
 
-    IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, QObject* parent = nullptr);
+    IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, QObject* parent = nullptr,
+                   const RequestHeaders& headers = {});
     ~IcyTitleReader() override;
 
     QString Title() const { return title_; }

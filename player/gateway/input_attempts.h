@@ -2,6 +2,8 @@
 // The ways to open one address, in the order they are tried: mms:// is tried as MMS over TCP, then
 // as MMS over HTTP, as Windows Media clients did; rtsp:// asks for TCP interleaved transport first.
 
+#include "text/request_headers.h"
+
 #include <chrono>
 #include <string>
 #include <utility>
@@ -18,7 +20,9 @@ struct InputAttempt {
     std::chrono::milliseconds answerLimit{0};
 };
 
-std::vector<InputAttempt> InputAttempts(const std::string& address);
+// An http(s) address (HLS included) is asked for with the headers, as FFmpeg's user_agent, referer
+// and headers options; other schemes have no such headers and ignore them.
+std::vector<InputAttempt> InputAttempts(const std::string& address, const RequestHeaders& headers = {});
 
 // The scheme of an address in lower case ("mms"), empty when it has none.
 std::string AddressScheme(const std::string& address);

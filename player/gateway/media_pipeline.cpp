@@ -79,9 +79,9 @@ struct MediaPipeline::Track {
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                              std::chrono::milliseconds networkTimeout, TitleListener titleChanged,
-                             FactsListener factsKnown)
-    : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout),
-      title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
+                             FactsListener factsKnown, RequestHeaders headers)
+    : address_(std::move(address)), headers_(std::move(headers)), output_(output), stop_(stop),
+      timeout_(networkTimeout), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
@@ -134,7 +134,7 @@ void MediaPipeline::Open()
     // reported once, not once per way.
     ArmDeadline();
     const int64_t openingDeadline = deadline_;
-    for (const InputAttempt& attempt : InputAttempts(address_)) {
+    for (const InputAttempt& attempt : InputAttempts(address_, headers_)) {
         if (attempt.answerLimit.count() > 0)
             deadline_ = std::min(
                 openingDeadline,

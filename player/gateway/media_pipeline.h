@@ -10,6 +10,7 @@
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
 #include "player/gateway/stream_transcoder.h"
+#include "text/request_headers.h"
 
 #include <QString>
 
@@ -30,9 +31,10 @@ public:
     // factsKnown hears what the source is and what the gateway does with it, once it is planned.
     using FactsListener = std::function<void(const SourceFacts&)>;
 
+    // Every request for the address sends the headers (InputAttempts).
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                   std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {},
-                  FactsListener factsKnown = {});
+                  FactsListener factsKnown = {}, RequestHeaders headers = {});
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -64,6 +66,7 @@ private:
     [[noreturn]] void Fail(int error, const std::string& step);
 
     const std::string address_;
+    const RequestHeaders headers_;
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;
     const std::chrono::milliseconds timeout_;

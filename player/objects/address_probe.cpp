@@ -2,6 +2,7 @@
 
 #include "first_playable_entry.h"
 #include "player/contract/host_names.h"
+#include "player/contract/play_headers.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -78,7 +79,8 @@ QJsonObject ProbeResult::ToJson() const
                        {QStringLiteral("entry"), entry}};
 }
 
-AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent, Mode mode)
+AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent, Mode mode,
+                           const RequestHeaders& headers)
     : QObject(parent), address_(address), mode_(mode)
 {
     const QString scheme = address.scheme().toLower();
@@ -93,6 +95,7 @@ AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, 
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(kTimeoutMs);
+    PlayHeaders::Apply(request, headers);
     reply_ = network.get(request);
     connect(reply_, &QNetworkReply::metaDataChanged, this, &AddressProbe::OnMetaData);
     connect(reply_, &QIODevice::readyRead, this, &AddressProbe::OnReadyRead);

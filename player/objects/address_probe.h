@@ -11,6 +11,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "text/request_headers.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -42,9 +44,9 @@ public:
         Watch, // for a failed load: read media a little longer, to tell a connection the server closes
     };
 
-    // Starts at once; emits finished exactly once, then may be deleted.
+    // Starts at once, asking with the headers; emits finished exactly once, then may be deleted.
     AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent = nullptr,
-                 Mode mode = Mode::Resolve);
+                 Mode mode = Mode::Resolve, const RequestHeaders& headers = {});
     ~AddressProbe() override;
 
 signals:

@@ -2,6 +2,7 @@
 
 #include "address_probe.h"
 #include "player/contract/host_names.h"
+#include "player/contract/play_headers.h"
 #include "stream_relay.h"
 
 #include <QBuffer>
@@ -20,7 +21,9 @@ QList<QByteArray> PlayerObjectsSchemeHandler::SchemeNames()
             QByteArray(host_names::kRelayHttpsScheme)};
 }
 
-PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
+PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(const PlayHeaders* headers, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), headers_(headers)
+{}
 PlayerObjectsSchemeHandler::~PlayerObjectsSchemeHandler() = default;
 
 void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
@@ -36,7 +39,7 @@ void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
         if (initiator == QLatin1String("http") || initiator == QLatin1String("https"))
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
         else
-            new StreamRelay(network_, job, this);
+            new StreamRelay(network_, job, headers_ ? headers_->ForJob(*job) : RequestHeaders(), this);
         return;
     }
     const QString path = job->requestUrl().path();
@@ -84,7 +87,8 @@ void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job)
     }
     const bool watch = query.queryItemValue(QStringLiteral("watch")) == QLatin1String("1");
     auto* probe =
-        new AddressProbe(network_, address, this, watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
+        new AddressProbe(network_, address, this, watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve,
+                         headers_ ? headers_->ForJob(*job) : RequestHeaders());
     QPointer<QWebEngineUrlRequestJob> pending(job);
     connect(probe, &AddressProbe::finished, this, [pending, probe, id](const ProbeResult& result) {
         probe->deleteLater();

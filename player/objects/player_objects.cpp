@@ -91,11 +91,11 @@ QList<QWebEngineScript> PlayerObjectScripts()
     };
 }
 
-void InstallPlayerObjects(QWebEngineProfile& profile)
+void InstallPlayerObjects(QWebEngineProfile& profile, const PlayHeaders& headers)
 {
     for (const QWebEngineScript& script : PlayerObjectScripts())
         profile.scripts()->insert(script);
-    auto* handler = new PlayerObjectsSchemeHandler(&profile);
+    auto* handler = new PlayerObjectsSchemeHandler(&headers, &profile);
     for (const QByteArray& scheme : PlayerObjectsSchemeHandler::SchemeNames())
         profile.installUrlSchemeHandler(scheme, handler);
 }

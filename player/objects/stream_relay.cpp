@@ -1,5 +1,7 @@
 #include "stream_relay.h"
 
+#include "player/contract/play_headers.h"
+
 #include <QBuffer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -24,7 +26,8 @@ QUrl StreamRelay::RealAddress(const QUrl& relayAddress)
     return real;
 }
 
-StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, QObject* parent)
+StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, const RequestHeaders& headers,
+                         QObject* parent)
     : QObject(parent), job_(job)
 {
     const QUrl address = RealAddress(job->requestUrl());
@@ -36,6 +39,7 @@ StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(kTimeoutMs);
+    PlayHeaders::Apply(request, headers);
     reply_ = network.get(request);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
         if (received > kMaxBytes && reply_)

@@ -5,6 +5,7 @@
 // "http://host:port/path"), so the addresses a playlist names relative to its own resolve as usual.
 
 #include "player/contract/host_names.h"
+#include "text/request_headers.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -28,8 +29,10 @@ public:
     // The real address behind a relay address; empty when it is none.
     static QUrl RealAddress(const QUrl& relayAddress);
 
-    // Answers the job with the body of its real address, or fails it; deletes itself when done.
-    StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, QObject* parent = nullptr);
+    // Answers the job with the body of its real address, asked for with the headers, or fails it;
+    // deletes itself when done.
+    StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, const RequestHeaders& headers,
+                QObject* parent = nullptr);
     ~StreamRelay() override;
 
 private:

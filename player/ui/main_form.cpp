@@ -824,7 +824,7 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
     default:
         break;
     }
-    ShowPlayerPage(play.page);
+    ShowPlayerPage(play.page, play.headers);
     ui->WebBrowser1->setAccessibleName(QStringLiteral("Player: ") + name);
     ui->WebBrowser1->setAccessibleDescription(QString());
     // The name comes from a catalogue or a playlist.
@@ -832,10 +832,10 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
     emit ChannelStarted(name);
 }
 
-void TMainForm::ShowPlayerPage(const std::filesystem::path& file)
+void TMainForm::ShowPlayerPage(const std::filesystem::path& file, const RequestHeaders& headers)
 {
     startPage_.clear();
-    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()));
+    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()), headers);
     playedPages_.Add(url, file);
     page_->load(url);
     ui->AddthischanneltoMyFavorites1->setEnabled(true);

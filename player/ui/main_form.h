@@ -169,7 +169,7 @@ private:
     void ShowStartPage();
     void KeepStartPage();
     void ShowPlay(const ChannelPlay& play, const QString& name);
-    void ShowPlayerPage(const std::filesystem::path& file);
+    void ShowPlayerPage(const std::filesystem::path& file, const RequestHeaders& headers);
     void RestartLoadingIndicator();
     void SetMuteImage(int imageIndex);
     void OpenChannelList(ChannelTab tab);

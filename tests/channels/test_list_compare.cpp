@@ -10,6 +10,8 @@ class ListCompareTest : public QObject {
 private slots:
     void comparesAsciiWithoutCaseAndShorterFirst_data();
     void comparesAsciiWithoutCaseAndShorterFirst();
+    void numbersCompareAsNumbersAndEmptyFieldsGoLast_data();
+    void numbersCompareAsNumbersAndEmptyFieldsGoLast();
 };
 
 void ListCompareTest::comparesAsciiWithoutCaseAndShorterFirst_data()
@@ -85,6 +87,45 @@ void ListCompareTest::comparesAsciiWithoutCaseAndShorterFirst()
     const auto sign = [](int v) { return (v > 0) - (v < 0); };
     QCOMPARE(sign(ListView1Compare(a, b, column)), expected);
     QCOMPARE(sign(ListView1Compare(b, a, column)), -expected);
+}
+
+void ListCompareTest::numbersCompareAsNumbersAndEmptyFieldsGoLast_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("column"); // 2: the numbers, 3: the groups
+    QTest::addColumn<int>("expected"); // sign
+    QTest::newRow("9 before 10") << "9"
+                                 << "10" << 2 << -1;
+    QTest::newRow("100 after 99") << "100"
+                                  << "99" << 2 << 1;
+    QTest::newRow("equal numbers") << "42"
+                                   << "42" << 2 << 0;
+    QTest::newRow("same length by digits") << "21"
+                                           << "12" << 2 << 1;
+    QTest::newRow("a number before none") << "999999"
+                                          << "" << 2 << -1;
+    QTest::newRow("no numbers are equal") << ""
+                                          << "" << 2 << 0;
+    QTest::newRow("groups without case") << "news"
+                                         << "Sport" << 3 << -1;
+    QTest::newRow("a group before none") << "Zoo"
+                                         << "" << 3 << -1;
+}
+
+void ListCompareTest::numbersCompareAsNumbersAndEmptyFieldsGoLast()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, column);
+    QFETCH(int, expected);
+    ListRow rowA{"same", "1", 0};
+    ListRow rowB{"same", "1", 0};
+    (column == 2 ? rowA.number : rowA.group) = a.toStdString();
+    (column == 2 ? rowB.number : rowB.group) = b.toStdString();
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    QCOMPARE(sign(ListView1Compare(rowA, rowB, column)), expected);
+    QCOMPARE(sign(ListView1Compare(rowB, rowA, column)), -expected);
 }
 
 QTEST_APPLESS_MAIN(ListCompareTest)

@@ -402,6 +402,21 @@ private slots:
                      Q(FillTemplate(PlayerTemplate(static_cast<MediaKind>(templateKind)), pageAddress, options)));
     }
 
+    void preparePlayTakesOnlyTheAllowedHeadersOfTheItem()
+    {
+        // A catalogue edited by hand is foreign input as well: its headers are checked again.
+        QTemporaryDir dir;
+        const auto path = std::filesystem::path(dir.path().toStdString()) / "tv-all.xml";
+        std::ofstream(path, std::ios::binary)
+            << "<items><item><id>1</id><type2>tv</type2><imgindex>0</imgindex><url>"
+            << EncipherString("http://h/a.m3u8", kPassphrase, KeySize::Key256)
+            << "</url><headers>\n  User-Agent=A%0D%0AHost%3A%20evil&amp;Host=evil&amp;Referer=https%3A%2F%2Fr%2F&amp;"
+               "X-Token=t\n</headers></item></items>\n";
+        const auto play = PreparePlay(path, "1", kPassphrase, {});
+        QVERIFY(play.has_value());
+        QCOMPARE(play->headers, (RequestHeaders{{"Referer", "https://r/"}, {"X-Token", "t"}}));
+    }
+
     void preparePlayReportsMissingChannelsAndBadFiles()
     {
         QTemporaryDir dir;

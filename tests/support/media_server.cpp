@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -79,6 +80,8 @@ int MediaServer::RequestCount(const QString& path) const
 void MediaServer::ResetCounts()
 {
     counts_.clear();
+    refusedForHeaders_ = 0;
+    lastRefusedPath_.clear();
 }
 void MediaServer::Stall(const QString& path)
 {
@@ -136,6 +139,11 @@ void MediaServer::OnNewConnection()
     }
 }
 
+void MediaServer::RequireHeader(const QByteArray& name, const QByteArray& value)
+{
+    required_.append({name.toLower(), value});
+}
+
 void MediaServer::OnReadyRead(QTcpSocket* socket)
 {
     QByteArray& buffer = pending_[socket];
@@ -149,12 +157,28 @@ void MediaServer::OnReadyRead(QTcpSocket* socket)
         const QList<QByteArray> lines = head.split('\n');
         const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
         QByteArray range;
+        QHash<QByteArray, QByteArray> headers;
         for (const QByteArray& line : lines.mid(1)) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0)
+                headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
             if (line.toLower().startsWith("range:"))
                 range = line.mid(6).trimmed();
         }
         const QString path = NormalPath(QString::fromUtf8(requestLine.value(1)));
         counts_[path]++;
+        const bool hasRequired = std::all_of(required_.begin(), required_.end(), [&headers](const auto& required) {
+            return headers.value(required.first) == required.second;
+        });
+        if (!hasRequired) {
+            ++refusedForHeaders_;
+            lastRefusedPath_ = path;
+            const QByteArray body = "this server wants its headers\n";
+            socket->write("HTTP/1.1 403 Forbidden\r\nContent-Type: text/plain\r\n"
+                          + (cors_ ? QByteArrayLiteral("Access-Control-Allow-Origin: *\r\n") : QByteArray())
+                          + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            continue;
+        }
         if (stalled_.contains(path))
             return; // keep the connection, never answer
         const QByteArray cors = cors_ ? QByteArrayLiteral("Access-Control-Allow-Origin: *\r\n") : QByteArray();

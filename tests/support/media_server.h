@@ -12,8 +12,11 @@
 // Hostile answers, per path: Redirect (a loop when the target is the path itself), AnswerStatus (an
 // error status such as 414), CloseAfter (the connection closed, before or a while into the answer),
 // GoSilentAfter (the connection kept open but silent after some bytes), SetContentType (a type other than the file's, such as a web page under a picture's name).
+// RequireHeader makes it a server that refuses (403) every request without a header, as the
+// servers of channels that want a certain user agent or referrer do.
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPair>
 #include <QSet>
@@ -35,6 +38,7 @@ public:
     // The address of a path relative to the folder (no leading slash needed).
     QUrl Url(const QString& path) const;
     int RequestCount(const QString& path) const;
+    // Forgets the request counts and the refusals for headers.
     void ResetCounts();
     // Requests for this path are read and then left unanswered until the server goes away.
     void Stall(const QString& path);
@@ -61,6 +65,13 @@ public:
     // says it may be kept for an hour.
     void SetCacheControl(const QString& path, const QByteArray& value);
 
+    // Every request must carry this header with exactly this value (the name compared without
+    // case); others are answered "403 Forbidden" and counted.
+    void RequireHeader(const QByteArray& name, const QByteArray& value);
+    // How many requests were refused for a missing or wrong required header; the path of the last.
+    int RefusedForHeaders() const { return refusedForHeaders_; }
+    QString LastRefusedPath() const { return lastRefusedPath_; }
+
     static QUrl RefusedUrl(const QString& path);
 
 private:
@@ -80,6 +91,9 @@ private:
     QHash<QString, QByteArray> cacheControls_;
     QHash<QTcpSocket*, QByteArray> pending_;
     bool cors_ = true;
+    QList<QPair<QByteArray, QByteArray>> required_; // lower-case name, value
+    int refusedForHeaders_ = 0;
+    QString lastRefusedPath_;
 };
 
 } // namespace zentavo::test

@@ -61,7 +61,8 @@ void PlayerPageFixture::Play(const char* id, bool originalSize)
 {
     if (!page_)
         throw std::logic_error("no page is open");
-    page_->load(profile_->UrlForFile(QString::fromStdString(Prepare(id, originalSize).page.string())));
+    const ChannelPlay play = Prepare(id, originalSize);
+    page_->load(profile_->UrlForFile(QString::fromStdString(play.page.string()), play.headers));
 }
 
 } // namespace zentavo::test

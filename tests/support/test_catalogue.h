@@ -11,6 +11,7 @@ struct TestChannel {
     const char* id;
     int kind; // imgindex: the player page that plays it
     QString address;
+    QString headers = {}; // the item's request headers as the catalogue keeps them; none when empty
 };
 
 // Writes tv-all.xml into folder, one item per channel named "Channel <id>"; returns its path.

@@ -68,6 +68,16 @@ std::string XmlEscape(std::string_view text)
     return out;
 }
 
+// The elements a channel has only when its list gives them, in the catalogue's order.
+std::string KeptElements(const ImportedChannel& c)
+{
+    const auto element = [](const char* name, const std::string& text) {
+        return text.empty() ? std::string() : "<" + std::string(name) + ">" + XmlEscape(text) + "</" + name + ">";
+    };
+    return element("logo", c.logo) + element("group", c.group) + element("number", c.number)
+        + element("headers", EncodedRequestHeaders(c.headers));
+}
+
 } // namespace
 
 class PlaylistImportTest : public QObject {
@@ -111,14 +121,14 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
         << Rows({"Das Erste [Geo-blocked]|Germany|1080p|tv|https://h/1.m3u8",
                  "BBC One|United Kingdom|720i|tv|https://h/2.m3u8",
                  "KING 5 (Seattle WA)|United States||tv|https://h/3.m3u8"});
-    QTest::newRow("country from group when the tvg-id names none")
+    QTest::newRow("a group is no country")
         << QStringLiteral("a.m3u")
         << QByteArray("#EXTINF:-1 tvg-id=\"CadenaS.Radio\" group-title=\"Nacionales\",SER\nhttps://h/1\n"
                       "#EXTINF:-1 tvg-id=\"\" group-title=\"Austria;News\",ORF\nhttps://h/2\n"
                       "#EXTINF:-1 tvg-country=\"DE;AT\" tvg-id=\"x.fr\",Both\nhttps://h/3\n"
                       "#EXTINF:-1,Nothing\nhttps://h/4\n")
         << QString() << QString()
-        << Rows({"SER|Nacionales||tv|https://h/1", "ORF|Austria||tv|https://h/2", "Both|Germany||tv|https://h/3",
+        << Rows({"SER|||tv|https://h/1", "ORF|||tv|https://h/2", "Both|Germany||tv|https://h/3",
                  "Nothing|||tv|https://h/4"});
     QTest::newRow("type from the entry: radio attribute, picture address")
         << QStringLiteral("a.m3u")
@@ -202,7 +212,7 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
                       "#EXTINF:-1,Family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xD9\x85\xE2\x80\x8C\xD9\x8A"
                       "\xE2\x81\xA8\nhttp://h/2\n")
         << QString() << QString()
-        << Rows({"Evil TV One|News|720p|tv|http://h/1",
+        << Rows({"Evil TV One||720p|tv|http://h/1",
                  "Family \xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9 \xD9\x85\xE2\x80\x8C\xD9\x8A||"
                  "|tv|http://h/2"});
 }
@@ -332,6 +342,8 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
         {"TV \u00e9", "France", "720p", "tv", "https://h/t.m3u8"},
         {"Pls", "", "", "radio", "http://h/x.pls"},
         {"Logo", "Spain", "", "tv", "https://h/l.m3u8", "https://img.example/l.png?a=1&b=<2>"},
+        {"Grouped", "", "", "tv", "https://h/g.m3u8", "", "News & <Weather>", "42",
+         RequestHeaders{{"User-Agent", "Agent/1.0 (X11; <Linux>) & more"}, {"Referer", "https://r.example/?a=1&b=2"}}},
     };
     // The same channels as a catalogue of plain addresses, run through the two preparation steps.
     std::string plain = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n";
@@ -339,8 +351,7 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
     for (const ImportedChannel& c : channels) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-            + "</type2><url>" + XmlEscape(c.url) + "</url>"
-            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + "</item>\n";
+            + "</type2><url>" + XmlEscape(c.url) + "</url>" + KeptElements(c) + "</item>\n";
     }
     plain += "</items>\n";
     QTemporaryDir dir;
@@ -370,8 +381,7 @@ void PlaylistImportTest::preparedCatalogueOfARealListMatchesTheDocumentSteps()
     for (const ImportedChannel& c : import.Channels()) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-            + "</type2><url>" + XmlEscape(c.url) + "</url>"
-            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + "</item>\n";
+            + "</type2><url>" + XmlEscape(c.url) + "</url>" + KeptElements(c) + "</item>\n";
     }
     plain += "</items>\n";
     XmlDocument document = XmlDocument::LoadBytes(plain);

@@ -43,6 +43,15 @@ QStringList Parse(const QByteArray& bytes, const QString& fileName)
     return out;
 }
 
+// "Name: value" lines, one a header, as a table row writes them.
+std::string HeaderLines(const RequestHeaders& headers)
+{
+    std::string text;
+    for (const RequestHeader& header : headers)
+        text.append(text.empty() ? "" : "\n").append(header.name).append(": ").append(header.value);
+    return text;
+}
+
 void AddCase(const char* name, const char* file, const QByteArray& bytes, const QStringList& expected)
 {
     QTest::newRow(name) << QString::fromLatin1(file) << bytes << expected;
@@ -68,6 +77,9 @@ private slots:
     void duplicateKeyIgnoresCaseOfSchemeAndHostOnly();
     void survivesTruncatedAndGarbledInput_data();
     void survivesTruncatedAndGarbledInput();
+    void readsRequestHeadersOfEachForm_data();
+    void readsRequestHeadersOfEachForm();
+    void requestHeadersBelongToTheirOwnEntry();
 };
 
 void PlaylistParsersTest::parsesEachFormat_data()
@@ -417,6 +429,94 @@ void PlaylistParsersTest::survivesTruncatedAndGarbledInput()
         } catch (const PlaylistError&) {
         }
     }
+}
+
+void PlaylistParsersTest::readsRequestHeadersOfEachForm_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("headers"); // HeaderLines of the entry's headers
+    const auto row = [](const char* name, const char* between, const char* address, const char* url,
+                        const char* headers) {
+        QTest::newRow(name) << (QByteArray("#EXTM3U\n#EXTINF:-1,Channel\n") + between + address + "\n")
+                            << QString::fromLatin1(url) << QString::fromLatin1(headers);
+    };
+    const char* plain = "http://h/live.m3u8";
+    row("vlc user agent and referrer",
+        "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11; Linux)\n"
+        "#EXTVLCOPT:http-referrer=https://site.example/tv/\n",
+        plain, plain, "User-Agent: Mozilla/5.0 (X11; Linux)\nReferer: https://site.example/tv/");
+    row("vlc referer spelt as http is", "#EXTVLCOPT:http-referer=https://r/\n", plain, plain, "Referer: https://r/");
+    row("vlc options of other kinds are no headers",
+        "#EXTVLCOPT:network-caching=1000\n#EXTVLCOPT:http-reconnect=true\n", plain, plain, "");
+    row("exthttp json", "#EXTHTTP:{\"User-Agent\":\"Kodi/20\",\"Referer\":\"https://r/\",\"cookie\":\"a=1\"}\n", plain,
+        plain, "Referer: https://r/\nUser-Agent: Kodi/20\nCookie: a=1"); // in the order of their names
+    row("exthttp json that is no object", "#EXTHTTP:[\"User-Agent\"]\n#EXTHTTP:{broken\n", plain, plain, "");
+    row("kodi stream headers percent-encoded",
+        "#KODIPROP:inputstream.adaptive.stream_headers=User-Agent=VLC%2F3.0&Referer=https%3A%2F%2Fr%2Fa%3Fb%3Dc\n",
+        plain, plain, "User-Agent: VLC/3.0\nReferer: https://r/a?b=c");
+    row("kodi manifest headers", "#KODIPROP:inputstream.adaptive.manifest_headers=origin=https://o\n", plain, plain,
+        "Origin: https://o");
+    row("address bar form, percent-decoded", "", "http://h/a.m3u8|User-Agent=My%20Player&Referer=http://r/",
+        "http://h/a.m3u8", "User-Agent: My Player\nReferer: http://r/");
+    row("address bar overrides an option line", "#EXTVLCOPT:http-user-agent=A\n", "http://h/a|user-agent=B",
+        "http://h/a", "User-Agent: B");
+    row("referrer spelling becomes Referer", "", "http://h/a|Referrer=http://r/", "http://h/a", "Referer: http://r/");
+    row("own X- header kept", "", "http://h/a|X-Token=abc", "http://h/a", "X-Token: abc");
+    // Hostile lists: nothing may start a header line of its own or change how the request is framed.
+    row("encoded CRLF in a value is refused", "", "http://h/a|User-Agent=A%0D%0AHost:%20evil&Referer=http://r/",
+        "http://h/a", "Referer: http://r/");
+    row("encoded LF alone is refused", "#KODIPROP:inputstream.adaptive.stream_headers=User-Agent=A%0AX-Evil:1\n", plain,
+        plain, "");
+    row("json value with a line end is refused", "#EXTHTTP:{\"User-Agent\":\"A\\r\\nX-Evil: 1\",\"Referer\":\"r\"}\n",
+        plain, plain, "Referer: r");
+    row("NUL and other control bytes are refused", "", "http://h/a|User-Agent=A%00B&Cookie=x%09y", "http://h/a", "");
+    row("framing and routing headers are refused", "",
+        "http://h/a|Host=evil&Content-Length=0&Transfer-Encoding=chunked&Connection=close&Range=bytes=0-&"
+        "Proxy-Authorization=x&X-Zentavo-Page=zvo://pages/x",
+        "http://h/a", "");
+    row("a name that is no token is refused", "", "http://h/a|User Agent=A&X-A:B=c&=empty", "http://h/a", "");
+    row("an empty value is refused", "", "http://h/a|User-Agent=&Referer=%20", "http://h/a", "");
+    row("non-ASCII bytes are refused", "", "http://h/a|User-Agent=Pl%C3%A4yer", "http://h/a", "");
+    QByteArray longValue(int(kMaxRequestHeaderValue) + 1, 'a');
+    QTest::newRow("an overlong value is refused")
+        << (QByteArray("#EXTINF:-1,L\nhttp://h/a|User-Agent=") + longValue + "&Referer=r\n")
+        << QStringLiteral("http://h/a") << QStringLiteral("Referer: r");
+    QByteArray many("#EXTINF:-1,M\nhttp://h/a|");
+    for (int i = 0; i < 40; ++i)
+        many += "X-H" + QByteArray::number(i) + "=v&";
+    QStringList first;
+    for (int i = 0; i < int(kMaxRequestHeaders); ++i)
+        first << QStringLiteral("X-H%1: v").arg(i);
+    QTest::newRow("at most so many headers") << many << QStringLiteral("http://h/a") << first.join(QLatin1Char('\n'));
+}
+
+void PlaylistParsersTest::readsRequestHeadersOfEachForm()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, url);
+    QFETCH(QString, headers);
+    const std::vector<PlaylistEntry> entries = ParsePlaylist(bytes.toStdString(), "a.m3u");
+    QCOMPARE(entries.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(entries.front().url), url);
+    QCOMPARE(QString::fromStdString(HeaderLines(entries.front().headers)), headers);
+}
+
+void PlaylistParsersTest::requestHeadersBelongToTheirOwnEntry()
+{
+    // Option lines name the headers of the next address only; an entry after it asks for nothing.
+    const std::vector<PlaylistEntry> entries = ParsePlaylist("#EXTM3U\n"
+                                                             "#EXTINF:-1 tvg-chno=\"007\" group-title=\"News\",A\n"
+                                                             "#EXTVLCOPT:http-user-agent=UA-A\n"
+                                                             "http://h/a\n"
+                                                             "#EXTINF:-1,B\n"
+                                                             "http://h/b\n",
+                                                             "a.m3u");
+    QCOMPARE(entries.size(), size_t(2));
+    QCOMPARE(QString::fromStdString(HeaderLines(entries[0].headers)), QStringLiteral("User-Agent: UA-A"));
+    QCOMPARE(entries[0].number, std::string("007"));
+    QCOMPARE(entries[0].group, std::string("News"));
+    QVERIFY(entries[1].headers.empty());
 }
 
 QTEST_GUILESS_MAIN(PlaylistParsersTest)

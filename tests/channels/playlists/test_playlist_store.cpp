@@ -5,6 +5,7 @@
 #include "channels/channel_id.h"
 #include "channels/channel_lists.h"
 #include "channels/favourites_store.h"
+#include "channels/import/playlist_import.h"
 #include "channels/playlists/combined_lists.h"
 #include "channels/playlists/own_channel_id.h"
 #include "channels/playlists/playlist_reading.h"
@@ -164,6 +165,51 @@ private slots:
         QCOMPARE(record->name, std::string("Two & Co"));
         QCOMPARE(record->type2, std::string("radio"));
         QVERIFY(record->url != "https://two.example/a.mp3");
+    }
+
+    void groupNumberAndRequestHeadersRoundTrip()
+    {
+        // From the list's lines through the user's catalogue to the rows and the play's headers.
+        Files files;
+        PlaylistImport import({});
+        import.AddPlaylist("#EXTM3U\n"
+                           "#EXTINF:-1 tvg-chno=\"012\" group-title=\"News;Politics\",Headline & Co\n"
+                           "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11; Linux) a&b=c%d\n"
+                           "#EXTVLCOPT:http-referrer=https://site.example/watch?v=1&t=2\n"
+                           "http://one.example/live.m3u8|Cookie=k%3Dv%3B%20w%3D%3C%3E\n"
+                           "#EXTINF:-1 group-title=\"\",Plain\n"
+                           "http://two.example/live.m3u8\n",
+                           "list.m3u");
+        QCOMPARE(import.Channels().size(), size_t{2});
+        const PlaylistInfo added = files.store.Add("Mine", "list.m3u", import.Channels(), kPassphrase, 1700000000);
+
+        const QByteArray bytes = ReadBytes(files.store.CataloguePath(added));
+        // Still one item a line, the new elements after the logo's place and before imgindex.
+        QCOMPARE(bytes.count('\n'), 5);
+        QVERIFY(bytes.contains("<group>News</group><number>12</number><headers>"));
+
+        const auto ids = IdsAndAddresses(files.store.CataloguePath(added));
+        const auto record = Catalogue::Load(files.store.CataloguePath(added))
+                                .FindChannelRecord(IdOf(ids, "http://one.example/live.m3u8"));
+        QVERIFY(record);
+        QCOMPARE(record->name, std::string("Headline & Co"));
+        QCOMPARE(record->country, std::string());
+        const RequestHeaders headers = DecodedRequestHeaders(record->headers);
+        QCOMPARE(headers,
+                 (RequestHeaders{{"User-Agent", "Mozilla/5.0 (X11; Linux) a&b=c%d"},
+                                 {"Referer", "https://site.example/watch?v=1&t=2"},
+                                 {"Cookie", "k=v; w=<>"}}));
+        const auto plain = Catalogue::Load(files.store.CataloguePath(added))
+                               .FindChannelRecord(IdOf(ids, "http://two.example/live.m3u8"));
+        QVERIFY(plain);
+        QVERIFY(plain->headers.empty() && plain->group.empty() && plain->number.empty());
+
+        const ChannelLists lists = BuildAllChannelLists(files.shipped, files.store);
+        QCOMPARE(lists.tv.size(), size_t{3});
+        QCOMPARE(lists.tv[1].group, std::string("News"));
+        QCOMPARE(lists.tv[1].number, std::string("12"));
+        QCOMPARE(lists.tv[2].group, std::string());
+        QCOMPARE(lists.tv[2].number, std::string());
     }
 
     void sameAddressInTwoPlaylistsGetsTwoIds()

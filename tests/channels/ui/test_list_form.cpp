@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -102,6 +103,7 @@ private slots:
     void windowClosesEvenWhenPlayFails();
     void opensOnRequestedTabAndKeepsVideoSize();
     void columnClickSortsAscendingEveryTime();
+    void numbersSortAsNumbersAndGroupsFilterTheList();
     void popupOpensOnRightReleaseAndMenuKey();
     void addAsksThenAppendsAndShowsFavourites();
     void addAnsweredNoChangesNothing();
@@ -138,10 +140,14 @@ void ListFormTest::listsShowCatalogueRowsInFileOrder()
     QCOMPARE(prompts.listFileErrors, 0);
     QCOMPARE(prompts.leftOutMessages, QStringList());
 
-    // The id column is there but never visible, and there are no headers.
+    // The id column is there but never visible, and there are no headers: a catalogue without
+    // groups and numbers shows no column for them either.
     QTreeView* list = List(form, 1);
-    QCOMPARE(list->model()->columnCount(), 2);
+    QCOMPARE(list->model()->columnCount(), 4);
     QVERIFY(list->isColumnHidden(1));
+    QVERIFY(list->isColumnHidden(2));
+    QVERIFY(list->isColumnHidden(3));
+    QVERIFY(form.findChild<QComboBox*>(QStringLiteral("GroupFilter"))->isHidden());
     QVERIFY(list->isHeaderHidden());
     QCOMPARE(list->columnWidth(0), 360);
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
@@ -508,6 +514,76 @@ void ListFormTest::columnClickSortsAscendingEveryTime()
     emit list->header()->sectionClicked(0);
     QCOMPARE(form.SortColumn(), 0);
     QCOMPARE(Ids(list).first(), QStringLiteral("2"));
+}
+
+void ListFormTest::numbersSortAsNumbersAndGroupsFilterTheList()
+{
+    const char* catalogue = R"(<items>
+<item><id>1</id><name>Ten</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><group>News</group><number>10</number></item>
+<item><id>2</id><name>Two</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><group>sport</group><number>2</number></item>
+<item><id>3</id><name>None</name><country>A</country><type2>tv</type2><imgindex>0</imgindex></item>
+<item><id>4</id><name>Hundred</name><country>B</country><type2>tv</type2><imgindex>0</imgindex><group>News</group><number>0100</number></item>
+<item><id>5</id><name>Nine</name><country>B</country><type2>tv</type2><imgindex>0</imgindex><group>Kids</group><number>9x</number></item>
+<item><id>6</id><name>Radio</name><country>C</country><type2>radio</type2><imgindex>1</imgindex></item>
+</items>)";
+    ListFixture fixture(catalogue);
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    QTreeView* list = List(form, 1);
+    auto* groups = form.findChild<QComboBox*>(QStringLiteral("GroupFilter"));
+
+    // A list with numbers and groups shows both columns, and the header to sort by them.
+    QVERIFY(!list->isHeaderHidden());
+    QVERIFY(!list->isColumnHidden(2));
+    QVERIFY(!list->isColumnHidden(3));
+    QCOMPARE(list->header()->visualIndex(2), 0);
+    QCOMPARE(list->model()->index(3, 2).data().toString(), QStringLiteral("100"));
+    QCOMPARE(list->model()->index(4, 2).data().toString(), QString()); // "9x" is no number
+
+    // Numbers sort as numbers, and the rows without one go last in their order.
+    emit list->header()->sectionClicked(2);
+    QCOMPARE(Ids(list),
+             QStringList({QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("3"),
+                          QStringLiteral("5")}));
+    emit list->header()->sectionClicked(3);
+    QCOMPARE(Ids(list),
+             QStringList({QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("2"),
+                          QStringLiteral("3")}));
+
+    // The group choice beside the search field names each group once; a group narrows the list,
+    // and the search narrows it further.
+    QVERIFY(groups->isVisible());
+    QStringList choices;
+    for (int i = 0; i < groups->count(); ++i)
+        choices << groups->itemText(i);
+    QCOMPARE(choices,
+             QStringList({QStringLiteral("All groups"), QStringLiteral("Kids"), QStringLiteral("News"),
+                          QStringLiteral("sport")}));
+    ClickRow(list, 2); // "Hundred"
+    groups->setCurrentIndex(2);
+    emit groups->activated(2);
+    QCOMPARE(Ids(list), QStringList({QStringLiteral("1"), QStringLiteral("4")}));
+    QCOMPARE(list->selectionModel()->selectedRows().first().data().toString(), QStringLiteral(" B - Hundred"));
+    form.findChild<QLineEdit*>(QStringLiteral("Edit_search"))->setText(QStringLiteral("ten"));
+    QCOMPARE(Ids(list), QStringList({QStringLiteral("1")}));
+    form.findChild<QLineEdit*>(QStringLiteral("Edit_search"))->clear();
+
+    // The radio list has no groups: no choice to make there, and its own list is whole.
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+    QVERIFY(groups->isHidden());
+    QVERIFY(List(form, 2)->isHeaderHidden());
+    QCOMPARE(Ids(List(form, 2)), QStringList({QStringLiteral("6")}));
+
+    // Back on TV the group chosen there still holds; "All groups" shows every row again.
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    QVERIFY(groups->isVisible());
+    QCOMPARE(groups->currentText(), QStringLiteral("News"));
+    QCOMPARE(Ids(list).size(), 2);
+    groups->setCurrentIndex(0);
+    emit groups->activated(0);
+    QCOMPARE(Ids(list).size(), 5);
 }
 
 void ListFormTest::popupOpensOnRightReleaseAndMenuKey()

@@ -80,6 +80,7 @@ private slots:
     void streamsAreCopiedOrTranscoded();
     void addressesAreOpenedInTheirWays_data();
     void addressesAreOpenedInTheirWays();
+    void channelHeadersBecomeFfmpegOptionsForHttpOnly();
     void sourcesBecomeMpegTsThePageDecodes_data();
     void sourcesBecomeMpegTsThePageDecodes();
     void failuresAreToldInWords_data();
@@ -181,6 +182,29 @@ void GatewaySessionTest::addressesAreOpenedInTheirWays_data()
                                             << "rtmp://host/live/x rtmp_live=any";
     QTest::newRow("mmsh: as it is") << "mmsh://host/live"
                                     << "mmsh://host/live";
+}
+
+void GatewaySessionTest::channelHeadersBecomeFfmpegOptionsForHttpOnly()
+{
+    const RequestHeaders headers{
+        {"User-Agent", "Agent/1"}, {"Referer", "https://r/"}, {"Cookie", "a=1"}, {"X-Token", "t"}};
+    const std::vector<InputAttempt> http = InputAttempts("https://host/live.m3u8", headers);
+    QCOMPARE(http.size(), size_t(1));
+    const std::vector<std::pair<std::string, std::string>> expected{{"seekable", "0"},
+                                                                    {"icy", "1"},
+                                                                    {"user_agent", "Agent/1"},
+                                                                    {"referer", "https://r/"},
+                                                                    {"headers", "Cookie: a=1\r\nX-Token: t\r\n"}};
+    QVERIFY(http.front().options == expected);
+    // Other protocols have no such headers: their ways stay as they are.
+    for (const char* address : {"rtsp://host/a", "rtmp://host/live/x", "mms://host/live"}) {
+        std::vector<std::pair<std::string, std::string>> with, without;
+        for (const InputAttempt& attempt : InputAttempts(address, headers))
+            with.insert(with.end(), attempt.options.begin(), attempt.options.end());
+        for (const InputAttempt& attempt : InputAttempts(address))
+            without.insert(without.end(), attempt.options.begin(), attempt.options.end());
+        QVERIFY2(with == without, address);
+    }
 }
 
 void GatewaySessionTest::addressesAreOpenedInTheirWays()
