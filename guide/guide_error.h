@@ -12,4 +12,10 @@ public:
     explicit GuideError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A reading of the guide stopped by the user; the old guide stays.
+class GuideCancelled : public GuideError {
+public:
+    GuideCancelled() : GuideError("The reading of the guide was cancelled; the guide stays as it was.") {}
+};
+
 } // namespace zentavo

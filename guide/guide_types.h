@@ -45,7 +45,26 @@ enum class GuideMatchKind {
     Id, // tvg-id equal to the guide channel's id
     IdIgnoringCase, // the same, ignoring case
     Name, // tvg-name or the channel's name equal to one of its display names, folded
+    IdWithoutFeed, // tvg-id without its "@feed" part ("BBCOne.uk@HD") equal to the id, ignoring case
 };
+
+// The better of two kinds of match comes first: Hand, Id, IdIgnoringCase, IdWithoutFeed, Name.
+inline int GuideMatchRank(GuideMatchKind kind)
+{
+    switch (kind) {
+    case GuideMatchKind::Hand:
+        return 0;
+    case GuideMatchKind::Id:
+        return 1;
+    case GuideMatchKind::IdIgnoringCase:
+        return 2;
+    case GuideMatchKind::IdWithoutFeed:
+        return 3;
+    case GuideMatchKind::Name:
+        return 4;
+    }
+    return 5;
+}
 
 struct GuideMatch {
     std::string guideChannelId; // empty: the user chose "no guide" for the channel

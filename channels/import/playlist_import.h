@@ -26,6 +26,11 @@ struct ImportOptions {
 struct ImportedChannel {
     std::string name, country, bandwidth, type2, url;
     std::string logo = {}; // http(s) address of the channel's logo, empty when the list gives none
+    // What the programme guide matches the channel by: tvg-id, tvg-name, and tvg-shift in whole
+    // hours (-23..23; another value is not kept). Empty or 0 when the list gives none.
+    std::string tvgId = {};
+    std::string tvgName = {};
+    int tvgShift = 0;
 };
 
 struct LeftOutEntry {
@@ -108,6 +113,10 @@ std::optional<ChannelType> ChannelTypeFromWord(std::string_view word);
 // a relative name) gives an empty string.
 inline constexpr std::size_t kMaxLogoAddress = 2048;
 std::string KeptLogoAddress(std::string_view logo);
+
+// tvg-shift as hours: an optional sign and whole hours from -23 to 23 ("+2", "-5", "0"); 0 for
+// any other text (a fraction, a word, a day or more).
+int KeptTvgShift(std::string_view shift);
 
 // True for the address of a still picture (.jpg, .jpeg, .png, .gif, .bmp, .webp before any query).
 bool IsImageAddress(std::string_view address);

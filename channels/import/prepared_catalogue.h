@@ -14,7 +14,8 @@
 namespace zentavo {
 
 // <items> with one <item> a line, in order: id (1..n), name, country, bandwidth, type2, url, logo
-// when the channel has one (plain text; readers that do not know it skip it), and last imgindex
+// when the channel has one (plain text; readers that do not know it skip it), the programme
+// guide's keys tvgid, tvgname and tvgshift when the list gave them (skipped alike), and last imgindex
 // (the media kind of the plain address); the url is the address's protected string under the
 // passphrase with Key256. A channel without a logo has no logo element, so its item is the same as
 // before logos were kept. UTF-8, serialised as libxml2 writes such a document, so a
