@@ -190,6 +190,15 @@ bool DeclaresEntities(xmlTextReader* reader)
     return dtd && (dtd->entities || dtd->pentities);
 }
 
+XmltvReadResult EntitiesRefused()
+{
+    XmltvReadResult result;
+    result.end = XmltvReadResult::End::Refused;
+    result.problem = "it declares entities of its own, which could make it grow without bound when read; such guides "
+                     "are refused";
+    return result;
+}
+
 } // namespace
 
 XmltvReadResult ReadXmltv(GuideInput& input, const XmltvHandlers& handlers)
@@ -213,12 +222,8 @@ XmltvReadResult ReadXmltv(GuideInput& input, const XmltvHandlers& handlers)
         const int type = xmlTextReaderNodeType(reader.get());
         const int depth = xmlTextReaderDepth(reader.get());
         if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
-            if (DeclaresEntities(reader.get())) {
-                result.end = XmltvReadResult::End::Refused;
-                result.problem = "it declares entities of its own, which could make it grow without bound when read; "
-                                 "such guides are refused";
-                return result;
-            }
+            if (DeclaresEntities(reader.get()))
+                return EntitiesRefused();
         } else if (type == XML_READER_TYPE_ELEMENT && depth == 0) {
             const char* name = reinterpret_cast<const char*>(xmlTextReaderConstLocalName(reader.get()));
             if (!name || std::strcmp(name, "tv") != 0) {
@@ -258,6 +263,10 @@ XmltvReadResult ReadXmltv(GuideInput& input, const XmltvHandlers& handlers)
         }
         return result;
     }
+    // The parser reads ahead of the nodes handed on: it may have met the entities (and stopped at
+    // their expansion) before the DTD's node came.
+    if (DeclaresEntities(reader.get()))
+        return EntitiesRefused();
     result.end = sawRoot ? XmltvReadResult::End::Broken : XmltvReadResult::End::Refused;
     result.line = context.errorLine ? context.errorLine : xmlTextReaderGetParserLineNumber(reader.get());
     if (!input.Problem().empty())

@@ -68,6 +68,14 @@ std::string XmlEscape(std::string_view text)
     return out;
 }
 
+// The programme guide's keys as the catalogue keeps them, each only when the list gave it.
+std::string GuideKeyElements(const ImportedChannel& c)
+{
+    return (c.tvgId.empty() ? std::string() : "<tvgid>" + XmlEscape(c.tvgId) + "</tvgid>")
+        + (c.tvgName.empty() ? std::string() : "<tvgname>" + XmlEscape(c.tvgName) + "</tvgname>")
+        + (c.tvgShift == 0 ? std::string() : "<tvgshift>" + std::to_string(c.tvgShift) + "</tvgshift>");
+}
+
 } // namespace
 
 class PlaylistImportTest : public QObject {
@@ -340,7 +348,8 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
             + "</type2><url>" + XmlEscape(c.url) + "</url>"
-            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + "</item>\n";
+            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + GuideKeyElements(c)
+            + "</item>\n";
     }
     plain += "</items>\n";
     QTemporaryDir dir;
@@ -371,7 +380,8 @@ void PlaylistImportTest::preparedCatalogueOfARealListMatchesTheDocumentSteps()
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
             + "</type2><url>" + XmlEscape(c.url) + "</url>"
-            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + "</item>\n";
+            + (c.logo.empty() ? std::string() : "<logo>" + XmlEscape(c.logo) + "</logo>") + GuideKeyElements(c)
+            + "</item>\n";
     }
     plain += "</items>\n";
     XmlDocument document = XmlDocument::LoadBytes(plain);
