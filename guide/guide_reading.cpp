@@ -4,6 +4,7 @@
 #include "guide_input.h"
 #include "guide_matcher.h"
 #include "guide_schema.h"
+#include "guide_write_pipeline.h"
 #include "guide_writer.h"
 #include "sqlite_database.h"
 #include "xmltv_reader.h"
@@ -12,6 +13,7 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -61,7 +63,7 @@ class Reading {
 public:
     Reading(const std::vector<GuideListChannel>& channels, const GuidePaths& paths, std::int64_t now)
         : channels_(channels), paths_(paths), now_(now), window_(DaysKept(now)), matcher_(channels),
-          writer_(GuideWorkPath(paths.guide))
+          writer_(GuideWorkPath(paths.guide)), pipeline_(std::make_unique<GuideWritePipeline>(writer_))
     {
         for (const auto& [key, guideId] : HandChoices(paths.choices)) {
             chosenIds_.insert(guideId);
@@ -134,6 +136,8 @@ public:
 
     GuideReadSummary Finish()
     {
+        pipeline_->Drain();
+        pipeline_.reset();
         for (size_t i = 0; i < channels_.size(); ++i) {
             const GuideListChannel& channel = channels_[i];
             const std::optional<GuideMatcher::Match> best = matcher_.Best(i);
@@ -155,6 +159,7 @@ public:
 private:
     struct ChannelState {
         std::int64_t row = 0;
+        std::vector<std::string> names;
         bool wanted = false;
         std::int64_t lastStart = 0;
         std::int64_t lastStop = 0;
@@ -165,10 +170,20 @@ private:
         auto found = guideChannels_.find(id);
         if (found == guideChannels_.end()) {
             ChannelState state;
-            state.row = writer_.AddChannel(GuideChannel{id, names});
-            found = guideChannels_.emplace(id, state).first;
+            state.row = static_cast<std::int64_t>(guideChannels_.size()) + 1;
+            state.names = names;
+            pipeline_->PutChannel(state.row, GuideChannel{id, names});
+            found = guideChannels_.emplace(id, std::move(state)).first;
         } else if (!names.empty()) {
-            writer_.AddChannel(GuideChannel{id, names});
+            // A channel named again keeps every display name it was given.
+            ChannelState& known = found->second;
+            const size_t before = known.names.size();
+            for (const std::string& name : names) {
+                if (std::find(known.names.begin(), known.names.end(), name) == known.names.end())
+                    known.names.push_back(name);
+            }
+            if (known.names.size() != before)
+                pipeline_->PutChannel(known.row, GuideChannel{id, known.names});
         }
         ChannelState& state = found->second;
         // Offered again with names it did not have, it may match by name now.
@@ -220,7 +235,7 @@ private:
             ++overlapping_;
         channel.lastStart = fields.start;
         channel.lastStop = fields.stop;
-        writer_.AddProgramme(channel.row, fields);
+        pipeline_->AddProgramme(channel.row, std::move(fields));
         ++summary_.programmesKept;
     }
 
@@ -255,6 +270,7 @@ private:
     Window window_;
     GuideMatcher matcher_;
     GuideWriter writer_;
+    std::unique_ptr<GuideWritePipeline> pipeline_; // stopped before the writer goes
     GuideReadSummary summary_;
     std::unordered_map<std::string, ChannelState> guideChannels_;
     std::unordered_set<std::string> chosenIds_;

@@ -44,7 +44,21 @@ SqliteDatabase::SqliteDatabase(const std::filesystem::path& path, Mode mode) : p
 
 SqliteDatabase::~SqliteDatabase()
 {
+    reused_.clear();
     sqlite3_close_v2(db_);
+}
+
+SqliteStatementUse SqliteDatabase::Reuse(const std::string& sql)
+{
+    std::unique_ptr<SqliteStatement>& statement = reused_[sql];
+    if (!statement)
+        statement = std::make_unique<SqliteStatement>(*this, sql);
+    return SqliteStatementUse(*statement);
+}
+
+SqliteStatementUse::~SqliteStatementUse()
+{
+    statement_.Reset();
 }
 
 void SqliteDatabase::Execute(std::string_view sql)
