@@ -117,7 +117,8 @@ void GuideRefresh::ReadAll()
     std::vector<GuideSource> guides;
     for (size_t i = 0; i < sources_.size(); ++i) {
         const GuideSourceInfo& source = sources_[i];
-        std::filesystem::path file = source.IsDownload() ? DownloadedCopy(source) : std::filesystem::path(source.address);
+        std::filesystem::path file =
+            source.IsDownload() ? DownloadedCopy(source) : std::filesystem::path(source.address);
         std::error_code error;
         if (std::filesystem::is_regular_file(file, error))
             guides.push_back(GuideSource{source.address, file, {}});
