@@ -81,7 +81,8 @@ GuideWriter::GuideWriter(std::filesystem::path path) : path_(std::move(path))
         std::make_unique<SqliteStatement>(*db_, "INSERT OR REPLACE INTO channels(row, id, names) VALUES(?, ?, ?)");
     findChannel_ = std::make_unique<SqliteStatement>(*db_, "SELECT row, names FROM channels WHERE id = ?");
     updateNames_ = std::make_unique<SqliteStatement>(*db_, "UPDATE channels SET names = ? WHERE row = ?");
-    insertProgramme_ = std::make_unique<SqliteStatement>(*db_, "INSERT INTO programmes VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    insertProgramme_ =
+        std::make_unique<SqliteStatement>(*db_, "INSERT OR IGNORE INTO programmes VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
     insertListChannel_ =
         std::make_unique<SqliteStatement>(*db_, "INSERT OR REPLACE INTO list_channels VALUES(?, ?, ?, ?)");
 }
@@ -178,7 +179,6 @@ void GuideWriter::CommitEvery()
 
 void GuideWriter::Finish(const GuideReadSummary& summary, std::int64_t readAt)
 {
-    db_->Execute(guide_schema::kIndexGuide);
     {
         SqliteStatement info(*db_, "INSERT OR REPLACE INTO info VALUES(?, ?)");
         WriteInfo(info, summary, readAt);

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 namespace zentavo {
 namespace {
 
@@ -16,6 +18,10 @@ namespace {
 
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& path, Mode mode) : path_(path)
 {
+    // No count of SQLite's memory: it takes a global lock on every allocation, a good part of the
+    // time of a large reading. Only possible before SQLite starts; later calls change nothing.
+    static std::once_flag configured;
+    std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
     int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
     case Mode::ReadOnly:
