@@ -27,6 +27,9 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kLengthWithoutEnd = 4 * 3600;
 // Progress is told after at least this many more bytes.
 constexpr std::int64_t kProgressStep = 1 << 20;
+// Channels of a guide held at most: far more than any real guide has (the largest name some tens of
+// thousands), few enough that a hostile one cannot fill the memory.
+constexpr std::size_t kMaxGuideChannels = 500'000;
 
 struct Window {
     std::int64_t from; // yesterday 0:00, local time
@@ -199,6 +202,10 @@ private:
             ++channelsWithoutId_;
             return;
         }
+        if (guideChannels_.size() >= kMaxGuideChannels && !guideChannels_.contains(channel.id)) {
+            ++channelsOverLimit_;
+            return;
+        }
         ChannelOf(channel.id, channel.names);
     }
 
@@ -209,7 +216,16 @@ private:
             ++badProgrammes_;
             return;
         }
-        ChannelState& channel = ChannelOf(programme.channel, {});
+        const auto known = guideChannels_.find(programme.channel);
+        if (known == guideChannels_.end()) {
+            // A channel the guide does not declare is only worth a row when a list channel wants
+            // it by id: a guide of some other list costs no memory, however many ids it names.
+            if (!matcher_.MatchesId(programme.channel) && !chosenIds_.contains(programme.channel))
+                return;
+            if (guideChannels_.size() >= kMaxGuideChannels)
+                return; // said of the channels left out already
+        }
+        ChannelState& channel = known != guideChannels_.end() ? known->second : ChannelOf(programme.channel, {});
         if (!channel.wanted)
             return;
         const std::optional<XmltvTime> start = ParseXmltvTime(programme.start);
@@ -242,6 +258,9 @@ private:
     void AddWarnings()
     {
         auto& warnings = summary_.warnings;
+        if (channelsOverLimit_)
+            warnings.push_back(Count(channelsOverLimit_, "channel was", "channels were")
+                               + " left out: a guide may have " + std::to_string(kMaxGuideChannels) + " channels.");
         if (channelsWithoutId_)
             warnings.push_back(Count(channelsWithoutId_, "channel has", "channels have") + " no id and were left out.");
         if (badProgrammes_)
@@ -275,8 +294,8 @@ private:
     std::unordered_map<std::string, ChannelState> guideChannels_;
     std::unordered_set<std::string> chosenIds_;
     std::unordered_map<std::string, std::string> choices_;
-    long channelsWithoutId_ = 0, badProgrammes_ = 0, badTimes_ = 0, endsBeforeStart_ = 0, withoutOffset_ = 0,
-         overlapping_ = 0, unordered_ = 0;
+    long channelsOverLimit_ = 0, channelsWithoutId_ = 0, badProgrammes_ = 0, badTimes_ = 0, endsBeforeStart_ = 0,
+         withoutOffset_ = 0, overlapping_ = 0, unordered_ = 0;
 };
 
 } // namespace

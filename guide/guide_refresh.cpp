@@ -22,6 +22,8 @@ GuideRefresh::GuideRefresh(QNetworkAccessManager& network, GuideRefreshSettings 
 
 GuideRefresh::~GuideRefresh()
 {
+    // Nobody hears of a refresh that ends with its owner.
+    blockSignals(true);
     Cancel();
     if (thread_) {
         thread_->wait();
