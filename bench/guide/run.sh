@@ -2,9 +2,10 @@
 # Reads a generated guide of CHANNELS channels over 14 days, about MEGABYTES MB (default 10000
 # channels, 1024 MB), and its gzip, as the player reads them (every channel in the lists), beside
 # "xmllint --stream --noout" on the same file in the same run, ROUNDS times (default 3); prints
-# min / median / max of the times and their ratio, and the reading's peak memory above its idle
-# state. Then now and next for screens of 30 rows of a 100,000-channel guide. The files go to a
-# folder under /tmp that is removed at the end.
+# min / median / max of the times and their ratio (wall times and, since a busy machine stretches
+# them, processor times too) and the reading's peak memory above its idle state. Then now and next
+# for screens of 30 rows of a 100,000-channel guide. The files go to a folder under /tmp that is
+# removed at the end.
 # usage: bench/guide/run.sh [BUILD_DIR] [CHANNELS] [MEGABYTES] [ROUNDS]
 set -euo pipefail
 build=${1:-build}
@@ -26,12 +27,12 @@ guide="$work/guide.xml"
 gzip -6 -k -c "$guide" >"$guide.gz"
 echo "guide: $channels channels, 14 days, $(stat -c %s "$guide") bytes; gzip $(stat -c %s "$guide.gz") bytes"
 
-seconds_of() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }'
+# "wall cpu" seconds of a command (cpu: user and system time of it and its threads); its output
+# goes to $work/output.
+times_of() {
+  local TIMEFORMAT='%R %U %S' measured
+  measured=$({ time "$@" >"$work/output"; } 2>&1 | tail -1)
+  awk '{ printf "%.2f %.2f\n", $1, $2 + $3 }' <<<"$measured"
 }
 
 # min / median / max of the numbers given
@@ -40,14 +41,14 @@ spread() {
 }
 
 for file in "$guide" "$guide.gz"; do
-  xmllint_times=() read_times=() ratios=() rss=() anon=()
+  xmllint_times=() read_times=() ratios=() xmllint_cpus=() read_cpus=() cpu_ratios=() rss=() anon=()
   for ((round = 0; round < rounds; round++)); do
-    xmllint_s=$(seconds_of xmllint --stream --noout "$file")
-    output=$("$read_guide" "$file" "$channels")
-    read_s=$(awk '/^read_seconds/ { print $2 }' <<<"$output")
-    xmllint_times+=("$xmllint_s")
-    read_times+=("$read_s")
+    read -r xmllint_s xmllint_cpu < <(times_of xmllint --stream --noout "$file")
+    read -r read_s read_cpu < <(times_of "$read_guide" "$file" "$channels")
+    output=$(cat "$work/output")
+    xmllint_times+=("$xmllint_s") read_times+=("$read_s") xmllint_cpus+=("$xmllint_cpu") read_cpus+=("$read_cpu")
     ratios+=("$(awk -v a="$read_s" -v b="$xmllint_s" 'BEGIN { printf "%.2f", a / b }')")
+    cpu_ratios+=("$(awk -v a="$read_cpu" -v b="$xmllint_cpu" 'BEGIN { printf "%.2f", a / b }')")
     rss+=("$(awk '/^peak_rss_above_idle_mb/ { print $2 }' <<<"$output")")
     anon+=("$(awk '/^peak_anon_above_idle_mb/ { print $2 }' <<<"$output")")
   done
@@ -55,6 +56,9 @@ for file in "$guide" "$guide.gz"; do
   echo "xmllint --stream --noout s:  $(spread "${xmllint_times[@]}")"
   echo "player's reading s:          $(spread "${read_times[@]}")"
   echo "ratio reading / xmllint:     $(spread "${ratios[@]}")"
+  echo "processor s, xmllint:        $(spread "${xmllint_cpus[@]}")"
+  echo "processor s, reading:        $(spread "${read_cpus[@]}") (its two threads together)"
+  echo "processor ratio:             $(spread "${cpu_ratios[@]}")"
   echo "peak RSS above idle MB:      $(spread "${rss[@]}")"
   echo "peak anonymous above idle MB: $(spread "${anon[@]}")"
   grep -E '^(database_mb|summary)' <<<"$output"
