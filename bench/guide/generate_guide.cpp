@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     const std::string sample =
         "<programme start=\"20261211120000 +0000\" stop=\"20261211130000 +0000\" "
         "channel=\"ch12345.bench\">\n  <title lang=\"en\">Programme 123 of channel 12345</title>\n"
-        "  <sub-title>Part 12</sub-title>\n  <desc lang=\"en\"></desc>\n"
+        "  <sub-title>Episode 12</sub-title>\n  <desc lang=\"en\"></desc>\n"
         "  <category>Bench</category>\n</programme>\n";
     const double target = megabytes * 1024 * 1024;
     const long descriptionLength =
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
             std::fprintf(
                 out,
                 "<programme start=\"%s\" stop=\"%s\" channel=\"ch%ld.bench\">\n  <title lang=\"en\">Programme "
-                "%ld of channel %ld</title>\n  <sub-title>Part %ld</sub-title>\n  <desc lang=\"en\">%s</desc>\n"
+                "%ld of channel %ld</title>\n  <sub-title>Episode %ld</sub-title>\n  <desc lang=\"en\">%s</desc>\n"
                 "  <category>Bench</category>\n</programme>\n",
                 XmltvTime(start).c_str(), XmltvTime(start + 3600).c_str(), c, h, c, h % 24, description.c_str());
         }
