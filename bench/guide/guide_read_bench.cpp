@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 using namespace zentavo;
 
@@ -28,6 +29,14 @@ long StatusKb(const char* field)
             return std::stol(line.substr(prefix.size()));
     }
     return 0;
+}
+
+double CpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace
@@ -47,6 +56,8 @@ int main(int argc, char** argv)
     const GuidePaths paths{folder.path().toStdString() + "/guide.sqlite",
                            folder.path().toStdString() + "/choices.sqlite"};
 
+    const double idleProcessCpu = CpuSeconds(RUSAGE_SELF);
+    const double idleThreadCpu = CpuSeconds(RUSAGE_THREAD);
     const long idleRss = StatusKb("VmRSS");
     const long idleAnon = StatusKb("RssAnon");
     long peakAnon = idleAnon;
@@ -59,6 +70,12 @@ int main(int argc, char** argv)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     peakAnon = std::max(peakAnon, StatusKb("RssAnon"));
     std::printf("read_seconds %.2f\n", seconds);
+    // The parsing thread (this one) and the database writer apart: on a machine with a core free
+    // for each, the reading takes about as long as the busier of the two.
+    const double process = CpuSeconds(RUSAGE_SELF) - idleProcessCpu;
+    const double parser = CpuSeconds(RUSAGE_THREAD) - idleThreadCpu;
+    std::printf("cpu_seconds_parsing_thread %.2f\n", parser);
+    std::printf("cpu_seconds_writing_thread %.2f\n", process - parser);
     std::printf("peak_rss_above_idle_mb %.1f\n", (StatusKb("VmHWM") - idleRss) / 1024.0);
     std::printf("peak_anon_above_idle_mb %.1f\n", (peakAnon - idleAnon) / 1024.0);
     std::printf("database_mb %.1f\n", std::filesystem::file_size(paths.guide) / 1048576.0);

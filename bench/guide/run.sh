@@ -41,7 +41,7 @@ spread() {
 }
 
 for file in "$guide" "$guide.gz"; do
-  xmllint_times=() read_times=() ratios=() xmllint_cpus=() read_cpus=() cpu_ratios=() rss=() anon=()
+  xmllint_times=() read_times=() ratios=() xmllint_cpus=() read_cpus=() cpu_ratios=() parse_ratios=() rss=() anon=()
   for ((round = 0; round < rounds; round++)); do
     read -r xmllint_s xmllint_cpu < <(times_of xmllint --stream --noout "$file")
     read -r read_s read_cpu < <(times_of "$read_guide" "$file" "$channels")
@@ -49,6 +49,7 @@ for file in "$guide" "$guide.gz"; do
     xmllint_times+=("$xmllint_s") read_times+=("$read_s") xmllint_cpus+=("$xmllint_cpu") read_cpus+=("$read_cpu")
     ratios+=("$(awk -v a="$read_s" -v b="$xmllint_s" 'BEGIN { printf "%.2f", a / b }')")
     cpu_ratios+=("$(awk -v a="$read_cpu" -v b="$xmllint_cpu" 'BEGIN { printf "%.2f", a / b }')")
+    parse_ratios+=("$(awk -v b="$xmllint_cpu" '/^cpu_seconds_parsing_thread/ { printf "%.2f", $2 / b }' <<<"$output")")
     rss+=("$(awk '/^peak_rss_above_idle_mb/ { print $2 }' <<<"$output")")
     anon+=("$(awk '/^peak_anon_above_idle_mb/ { print $2 }' <<<"$output")")
   done
@@ -59,9 +60,10 @@ for file in "$guide" "$guide.gz"; do
   echo "processor s, xmllint:        $(spread "${xmllint_cpus[@]}")"
   echo "processor s, reading:        $(spread "${read_cpus[@]}") (its two threads together)"
   echo "processor ratio:             $(spread "${cpu_ratios[@]}")"
+  echo "parsing thread / xmllint:    $(spread "${parse_ratios[@]}") (processor time; the writer runs beside it)"
   echo "peak RSS above idle MB:      $(spread "${rss[@]}")"
   echo "peak anonymous above idle MB: $(spread "${anon[@]}")"
-  grep -E '^(database_mb|summary)' <<<"$output"
+  grep -E '^(cpu_seconds|database_mb|summary)' <<<"$output"
 done
 rm -f "$guide" "$guide.gz"
 echo "== now and next"
