@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$1"
 command -v clang-format >/dev/null || { echo "clang-format is missing (deps/debian-packages.txt)"; exit 1; }
-folders=(app bench channels crypto docs files fuzz packaging player tests text tools)
+folders=(app bench channels crypto docs files fuzz guide packaging player tests text tools)
 mapfile -t cpp < <(find "${folders[@]}" -path tests/fixtures -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 mapfile -t text < <(find "${folders[@]}" cmake scripts .ci -path tests/fixtures -prune -o -path '*/node_modules' -prune \
   -o -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.js' -o -name '*.mjs' -o -name '*.cmake' -o -name CMakeLists.txt \

@@ -28,6 +28,8 @@ void ApplyAttribute(PlaylistEntry& entry, std::string_view key, std::string_view
             entry.name = value;
     } else if (EqualsNoCase(key, "tvg-logo"))
         entry.logo = value;
+    else if (EqualsNoCase(key, "tvg-shift"))
+        entry.tvgShift = value;
     else if (EqualsNoCase(key, "tvg-country"))
         entry.country = value;
     else if (EqualsNoCase(key, "group-title"))
@@ -85,9 +87,10 @@ PlaylistEntry ParseExtInf(std::string_view info)
                 ++p;
             value = info.substr(start, p - start);
         }
-        if (EqualsNoCase(key, "tvg-name"))
+        if (EqualsNoCase(key, "tvg-name")) {
             tvgName = TrimBlanks(value);
-        else
+            entry.tvgName = tvgName;
+        } else
             ApplyAttribute(entry, key, value);
     }
     if (entry.name.empty())

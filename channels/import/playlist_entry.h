@@ -17,6 +17,8 @@ struct PlaylistEntry {
     std::string url; // stream address, blanks at both ends removed; empty when the entry has none
     std::string country; // country the entry names itself (a country column, tvg-country)
     std::string tvgId; // M3U tvg-id, whose suffix may name the country (".de")
+    std::string tvgName; // M3U tvg-name: the channel's name in the programme guide
+    std::string tvgShift; // M3U tvg-shift: hours to add to the guide's times, as written
     std::string group; // group-title, #EXTGRP, a group/genre column
     std::string logo; // tvg-logo, XSPF image, a logo column
     std::string bandwidth; // a bandwidth or bitrate label when the list has one

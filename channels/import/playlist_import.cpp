@@ -138,6 +138,25 @@ std::optional<ChannelType> ChannelTypeFromWord(std::string_view word)
     return std::nullopt;
 }
 
+int KeptTvgShift(std::string_view shift)
+{
+    shift = TrimBlanks(shift);
+    const bool negative = !shift.empty() && shift.front() == '-';
+    if (!shift.empty() && (shift.front() == '-' || shift.front() == '+'))
+        shift.remove_prefix(1);
+    if (shift.empty() || shift.size() > 2)
+        return 0;
+    int hours = 0;
+    for (const char c : shift) {
+        if (c < '0' || c > '9')
+            return 0;
+        hours = hours * 10 + (c - '0');
+    }
+    if (hours > 23)
+        return 0;
+    return negative ? -hours : hours;
+}
+
 std::string KeptLogoAddress(std::string_view logo)
 {
     logo = TrimBlanks(logo);
@@ -367,6 +386,9 @@ void PlaylistImport::AddEntries(std::vector<PlaylistEntry> entries, std::string_
         channel.group = CleanText(std::string_view(entry.group).substr(0, entry.group.find(';')));
         channel.number = KeptChannelNumber(entry.number);
         channel.headers = std::move(entry.headers);
+        channel.tvgId = CleanText(std::string_view(entry.tvgId));
+        channel.tvgName = CleanText(std::string_view(entry.tvgName));
+        channel.tvgShift = KeptTvgShift(entry.tvgShift);
         channels_.push_back(std::move(channel));
         firstSeen_.push_back(FirstSeen{sourceIndex, entry.line});
         hashes_.push_back(hash);

@@ -29,6 +29,11 @@ struct ImportedChannel {
     std::string group = {}; // the list's group of the channel (group-title), empty when none
     std::string number = {}; // the channel's number in the list (tvg-chno): digits, empty when none
     RequestHeaders headers = {}; // sent on every request of the channel's play
+    // What the programme guide matches the channel by: tvg-id, tvg-name, and tvg-shift in whole
+    // hours (-23..23; another value is not kept). Empty or 0 when the list gives none.
+    std::string tvgId = {};
+    std::string tvgName = {};
+    int tvgShift = 0;
 };
 
 struct LeftOutEntry {
@@ -115,6 +120,10 @@ std::string KeptLogoAddress(std::string_view logo);
 // The channel number worth keeping from a list: 1 to 6 digits, leading zeros dropped ("007" is
 // "7"); anything else, zero included, gives an empty string.
 std::string KeptChannelNumber(std::string_view number);
+
+// tvg-shift as hours: an optional sign and whole hours from -23 to 23 ("+2", "-5", "0"); 0 for
+// any other text (a fraction, a word, a day or more).
+int KeptTvgShift(std::string_view shift);
 
 // True for the address of a still picture (.jpg, .jpeg, .png, .gif, .bmp, .webp before any query).
 bool IsImageAddress(std::string_view address);

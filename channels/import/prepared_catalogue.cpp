@@ -56,6 +56,18 @@ void AppendElement(std::string& out, std::string_view name, std::string_view tex
     out += '>';
 }
 
+// The programme guide's keys of the channel (tvgid, tvgname, tvgshift), each only when the list gave
+// it, so that a channel without them has the item it had before they were kept.
+void AppendGuideKeys(std::string& out, const ImportedChannel& channel)
+{
+    if (!channel.tvgId.empty())
+        AppendElement(out, "tvgid", channel.tvgId);
+    if (!channel.tvgName.empty())
+        AppendElement(out, "tvgname", channel.tvgName);
+    if (channel.tvgShift != 0)
+        AppendElement(out, "tvgshift", std::to_string(channel.tvgShift), false);
+}
+
 } // namespace
 
 std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels, std::string_view passphrase,
@@ -71,7 +83,8 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
     for (const ImportedChannel& channel : channels)
         size += 160 + channel.name.size() * 2 + channel.country.size() + channel.bandwidth.size() + 48
             + 2 * channel.url.size() + (channel.logo.empty() ? 0 : 16 + channel.logo.size() * 2)
-            + channel.group.size() * 2 + channel.number.size() + 64 * channel.headers.size();
+            + channel.group.size() * 2 + channel.number.size() + 64 * channel.headers.size() + channel.tvgId.size()
+            + channel.tvgName.size();
     out.reserve(size);
     std::uint64_t position = 0;
     for (const ImportedChannel& channel : channels) {
@@ -91,6 +104,7 @@ std::string PreparedCatalogueBytes(const std::vector<ImportedChannel>& channels,
             AppendElement(out, "number", channel.number, false);
         if (!channel.headers.empty())
             AppendElement(out, "headers", EncodedRequestHeaders(channel.headers));
+        AppendGuideKeys(out, channel);
         AppendElement(out, "imgindex", std::to_string(static_cast<int>(ClassifyMediaKind(channel.url))), false);
         out.append("</item>\n");
     }

@@ -78,6 +78,14 @@ std::string KeptElements(const ImportedChannel& c)
         + element("headers", EncodedRequestHeaders(c.headers));
 }
 
+// The programme guide's keys as the catalogue keeps them, each only when the list gave it.
+std::string GuideKeyElements(const ImportedChannel& c)
+{
+    return (c.tvgId.empty() ? std::string() : "<tvgid>" + XmlEscape(c.tvgId) + "</tvgid>")
+        + (c.tvgName.empty() ? std::string() : "<tvgname>" + XmlEscape(c.tvgName) + "</tvgname>")
+        + (c.tvgShift == 0 ? std::string() : "<tvgshift>" + std::to_string(c.tvgShift) + "</tvgshift>");
+}
+
 } // namespace
 
 class PlaylistImportTest : public QObject {
@@ -351,7 +359,7 @@ void PlaylistImportTest::preparedCatalogueIsWhatAnnotateThenEncipherLeave()
     for (const ImportedChannel& c : channels) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-            + "</type2><url>" + XmlEscape(c.url) + "</url>" + KeptElements(c) + "</item>\n";
+            + "</type2><url>" + XmlEscape(c.url) + "</url>" + KeptElements(c) + GuideKeyElements(c) + "</item>\n";
     }
     plain += "</items>\n";
     QTemporaryDir dir;
@@ -381,7 +389,7 @@ void PlaylistImportTest::preparedCatalogueOfARealListMatchesTheDocumentSteps()
     for (const ImportedChannel& c : import.Channels()) {
         plain += "<item><id>" + std::to_string(++id) + "</id><name>" + XmlEscape(c.name) + "</name><country>"
             + XmlEscape(c.country) + "</country><bandwidth>" + c.bandwidth + "</bandwidth><type2>" + c.type2
-            + "</type2><url>" + XmlEscape(c.url) + "</url>" + KeptElements(c) + "</item>\n";
+            + "</type2><url>" + XmlEscape(c.url) + "</url>" + KeptElements(c) + GuideKeyElements(c) + "</item>\n";
     }
     plain += "</items>\n";
     XmlDocument document = XmlDocument::LoadBytes(plain);

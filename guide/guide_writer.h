@@ -1,0 +1,61 @@
+#pragma once
+// Writes a new guide database: channels, programmes and the automatic matches of the lists'
+// channels go into a fresh file in large transactions; the indexes are built once at the end.
+// InstallGuide then renames the finished file over the guide, so a store never reads half a guide
+// and a reading killed at any moment leaves the old guide in place.
+
+#include "guide_types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace zentavo {
+
+class SqliteDatabase;
+class SqliteStatement;
+
+class GuideWriter {
+public:
+    // Creates the file new; one that a killed reading left under that name is removed first.
+    explicit GuideWriter(std::filesystem::path path);
+    // A writer destroyed before Finish removes its file.
+    ~GuideWriter();
+    GuideWriter(const GuideWriter&) = delete;
+    GuideWriter& operator=(const GuideWriter&) = delete;
+
+    // The channel's row; a channel id given before (a guide that names a channel twice) gets the row it
+    // got then, with the display names it did not have yet added.
+    std::int64_t AddChannel(const GuideChannel& channel);
+    // The channel under a row the caller chose (rows from 1); given again, it replaces the earlier one.
+    void PutChannel(std::int64_t row, const GuideChannel& channel);
+    void AddProgramme(std::int64_t channelRow, const GuideProgramme& programme);
+    // An automatic match of a list channel (its guide channel row), or a list channel without one.
+    void SetListChannel(std::string_view listKey, std::optional<std::int64_t> channelRow, GuideMatchKind kind,
+                        int shiftHours);
+    // Builds the indexes, stores the summary and the time of reading, and closes the file, flushed to the disk.
+    void Finish(const GuideReadSummary& summary, std::int64_t readAt);
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    void CommitEvery();
+
+    std::filesystem::path path_;
+    std::unique_ptr<SqliteDatabase> db_;
+    std::unique_ptr<SqliteStatement> insertChannel_, putChannel_, findChannel_, updateNames_, insertProgramme_,
+        insertListChannel_;
+    long pending_ = 0; // rows written since the last commit
+    bool finished_ = false;
+};
+
+// Renames the finished file over the guide and flushes the folder, so the rename survives a crash.
+// Throws GuideError when it cannot.
+void InstallGuide(const std::filesystem::path& finished, const std::filesystem::path& guide);
+
+// The name beside the guide under which a reading writes its new file.
+std::filesystem::path GuideWorkPath(const std::filesystem::path& guide);
+
+} // namespace zentavo
