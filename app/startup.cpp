@@ -11,6 +11,8 @@
 #include "channels/ui/list_form.h"
 #include "channels/ui/plain_text.h"
 #include "crypto/stream_passphrase.h"
+#include "guide/ui/guide_windows.h"
+#include "guide/ui/guide_wiring.h"
 #include "player/player_profile.h"
 #include "player/scene_graph_backend.h"
 #include "player/scratch_folder.h"
@@ -111,6 +113,10 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     TListForm listForm(context);
     mainForm.SetListForm(&listForm);
     step("list window");
+    // The programme guide: the lists' "now on" column, the guide window, the programme that plays.
+    GuideWindows guide(DefaultGuidePaths(), SystemGuideClock());
+    guide.AttachLists(listForm);
+    ConnectGuideToMainWindow(guide, mainForm, context);
     TPreferenceForm preferences(mainForm);
     mainForm.SetPreferenceForm(&preferences);
     step("preferences");
