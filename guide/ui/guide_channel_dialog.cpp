@@ -131,7 +131,8 @@ void GuideChannelDialog::UseSelected()
 
 void GuideChannelDialog::ChooseNone()
 {
-    store_.ChooseMatch(listKey_, {});
+    // An empty id (not a null one) is the store's "no guide".
+    store_.ChooseMatch(listKey_, std::string_view(""));
     accept();
 }
 

@@ -68,7 +68,11 @@ void NowNextColumn::FetchShown(const std::string& missingKey) const
     // The rows on screen (and a few beyond) in one query; the row asked for always among them.
     std::vector<std::string> keys{missingKey};
     const int rows = model_->rowCount();
-    const QModelIndex top = view_->indexAt(QPoint(0, 0));
+    // Asking the view where its rows are can lay it out, which asks for data again: that inner
+    // question gets its own row only.
+    const bool nested = fetching_;
+    fetching_ = true;
+    const QModelIndex top = nested ? QModelIndex() : view_->indexAt(QPoint(0, 0));
     if (top.isValid() && rows > 0) {
         const QModelIndex bottom = view_->indexAt(QPoint(0, view_->viewport()->height() - 1));
         const int last = std::min(rows - 1, (bottom.isValid() ? bottom.row() : rows - 1) + kRowsAhead);
@@ -78,6 +82,7 @@ void NowNextColumn::FetchShown(const std::string& missingKey) const
                 keys.push_back(id);
         }
     }
+    fetching_ = nested;
     const std::int64_t now = clock_();
     const std::vector<GuideNowNext> answers = store_.NowNext(keys, now);
     for (std::size_t i = 0; i < keys.size() && i < answers.size(); ++i) {

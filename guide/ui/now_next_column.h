@@ -54,6 +54,7 @@ private:
     mutable std::unordered_map<std::string, GuideNowNext> known_;
     mutable std::int64_t nextChangeAt_ = 0;
     mutable QTimer timer_;
+    mutable bool fetching_ = false;
 };
 
 } // namespace zentavo
