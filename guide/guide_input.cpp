@@ -85,10 +85,10 @@ void GuideInput::Start()
 
 std::size_t GuideInput::ReadRaw(char* buffer, std::size_t size)
 {
-    if (!pending_.empty()) {
-        const std::size_t count = std::min(size, pending_.size());
-        std::memcpy(buffer, pending_.data(), count);
-        pending_.erase(0, count);
+    if (pendingAt_ < pending_.size()) {
+        const std::size_t count = std::min(size, pending_.size() - pendingAt_);
+        std::memcpy(buffer, pending_.data() + pendingAt_, count);
+        pendingAt_ += count;
         return count;
     }
     if (fd_ < 0) {
@@ -114,6 +114,15 @@ std::size_t GuideInput::Read(char* buffer, std::size_t size)
     if (ended_ || size == 0)
         return 0;
     if (!compressed_) {
+        // The parser asks for a few KB at a time: the file is read in large pieces instead, which
+        // saves most of the system calls.
+        if (pendingAt_ == pending_.size() && size < kRawPiece) {
+            std::string piece(kRawPiece, '\0');
+            pendingAt_ = 0;
+            pending_.clear();
+            piece.resize(ReadRaw(piece.data(), kRawPiece));
+            pending_ = std::move(piece);
+        }
         const std::size_t got = ReadRaw(buffer, size);
         ended_ = got == 0;
         return got;

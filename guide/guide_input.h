@@ -47,7 +47,8 @@ private:
     std::string problem_;
     struct Inflater;
     std::unique_ptr<Inflater> inflater_;
-    std::string pending_; // raw bytes read to look at the magic, not yet handed on
+    std::string pending_; // raw bytes read ahead (the magic, a large piece), handed on from pendingAt_
+    std::size_t pendingAt_ = 0;
 };
 
 } // namespace zentavo

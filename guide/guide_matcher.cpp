@@ -37,6 +37,12 @@ bool GuideMatcher::Consider(const Index& index, const std::string& key, std::int
     return true;
 }
 
+bool GuideMatcher::MatchesId(std::string_view id) const
+{
+    const std::string lowerId = LowerAsciiId(id);
+    return byId_.contains(std::string(id)) || byLowerId_.contains(lowerId) || byLowerIdWithoutFeed_.contains(lowerId);
+}
+
 bool GuideMatcher::Offer(std::int64_t row, std::string_view id, const std::vector<std::string>& names)
 {
     bool wanted = Consider(byId_, std::string(id), row, GuideMatchKind::Id);

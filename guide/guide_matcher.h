@@ -24,6 +24,10 @@ public:
     // or a candidate, of some list channel, so its programmes are worth keeping.
     bool Offer(std::int64_t row, std::string_view id, const std::vector<std::string>& names);
 
+    // Whether a guide channel of that id would match some list channel by its id alone (one that
+    // programmes name without the guide declaring it).
+    bool MatchesId(std::string_view id) const;
+
     struct Match {
         std::int64_t row = 0;
         GuideMatchKind kind = GuideMatchKind::Id;

@@ -4,6 +4,7 @@
 #include "guide_input.h"
 #include "guide_matcher.h"
 #include "guide_schema.h"
+#include "guide_write_pipeline.h"
 #include "guide_writer.h"
 #include "sqlite_database.h"
 #include "xmltv_reader.h"
@@ -12,6 +13,7 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -25,6 +27,9 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr std::int64_t kLengthWithoutEnd = 4 * 3600;
 // Progress is told after at least this many more bytes.
 constexpr std::int64_t kProgressStep = 1 << 20;
+// Channels of a guide held at most: far more than any real guide has (the largest name some tens of
+// thousands), few enough that a hostile one cannot fill the memory.
+constexpr std::size_t kMaxGuideChannels = 500'000;
 
 struct Window {
     std::int64_t from; // yesterday 0:00, local time
@@ -61,7 +66,7 @@ class Reading {
 public:
     Reading(const std::vector<GuideListChannel>& channels, const GuidePaths& paths, std::int64_t now)
         : channels_(channels), paths_(paths), now_(now), window_(DaysKept(now)), matcher_(channels),
-          writer_(GuideWorkPath(paths.guide))
+          writer_(GuideWorkPath(paths.guide)), pipeline_(std::make_unique<GuideWritePipeline>(writer_))
     {
         for (const auto& [key, guideId] : HandChoices(paths.choices)) {
             chosenIds_.insert(guideId);
@@ -134,6 +139,8 @@ public:
 
     GuideReadSummary Finish()
     {
+        pipeline_->Drain();
+        pipeline_.reset();
         for (size_t i = 0; i < channels_.size(); ++i) {
             const GuideListChannel& channel = channels_[i];
             const std::optional<GuideMatcher::Match> best = matcher_.Best(i);
@@ -155,6 +162,7 @@ public:
 private:
     struct ChannelState {
         std::int64_t row = 0;
+        std::vector<std::string> names;
         bool wanted = false;
         std::int64_t lastStart = 0;
         std::int64_t lastStop = 0;
@@ -165,10 +173,20 @@ private:
         auto found = guideChannels_.find(id);
         if (found == guideChannels_.end()) {
             ChannelState state;
-            state.row = writer_.AddChannel(GuideChannel{id, names});
-            found = guideChannels_.emplace(id, state).first;
+            state.row = static_cast<std::int64_t>(guideChannels_.size()) + 1;
+            state.names = names;
+            pipeline_->PutChannel(state.row, GuideChannel{id, names});
+            found = guideChannels_.emplace(id, std::move(state)).first;
         } else if (!names.empty()) {
-            writer_.AddChannel(GuideChannel{id, names});
+            // A channel named again keeps every display name it was given.
+            ChannelState& known = found->second;
+            const size_t before = known.names.size();
+            for (const std::string& name : names) {
+                if (std::find(known.names.begin(), known.names.end(), name) == known.names.end())
+                    known.names.push_back(name);
+            }
+            if (known.names.size() != before)
+                pipeline_->PutChannel(known.row, GuideChannel{id, known.names});
         }
         ChannelState& state = found->second;
         // Offered again with names it did not have, it may match by name now.
@@ -184,6 +202,10 @@ private:
             ++channelsWithoutId_;
             return;
         }
+        if (guideChannels_.size() >= kMaxGuideChannels && !guideChannels_.contains(channel.id)) {
+            ++channelsOverLimit_;
+            return;
+        }
         ChannelOf(channel.id, channel.names);
     }
 
@@ -194,7 +216,16 @@ private:
             ++badProgrammes_;
             return;
         }
-        ChannelState& channel = ChannelOf(programme.channel, {});
+        const auto known = guideChannels_.find(programme.channel);
+        if (known == guideChannels_.end()) {
+            // A channel the guide does not declare is only worth a row when a list channel wants
+            // it by id: a guide of some other list costs no memory, however many ids it names.
+            if (!matcher_.MatchesId(programme.channel) && !chosenIds_.contains(programme.channel))
+                return;
+            if (guideChannels_.size() >= kMaxGuideChannels)
+                return; // said of the channels left out already
+        }
+        ChannelState& channel = known != guideChannels_.end() ? known->second : ChannelOf(programme.channel, {});
         if (!channel.wanted)
             return;
         const std::optional<XmltvTime> start = ParseXmltvTime(programme.start);
@@ -220,13 +251,16 @@ private:
             ++overlapping_;
         channel.lastStart = fields.start;
         channel.lastStop = fields.stop;
-        writer_.AddProgramme(channel.row, fields);
+        pipeline_->AddProgramme(channel.row, std::move(fields));
         ++summary_.programmesKept;
     }
 
     void AddWarnings()
     {
         auto& warnings = summary_.warnings;
+        if (channelsOverLimit_)
+            warnings.push_back(Count(channelsOverLimit_, "channel was", "channels were")
+                               + " left out: a guide may have " + std::to_string(kMaxGuideChannels) + " channels.");
         if (channelsWithoutId_)
             warnings.push_back(Count(channelsWithoutId_, "channel has", "channels have") + " no id and were left out.");
         if (badProgrammes_)
@@ -255,12 +289,13 @@ private:
     Window window_;
     GuideMatcher matcher_;
     GuideWriter writer_;
+    std::unique_ptr<GuideWritePipeline> pipeline_; // stopped before the writer goes
     GuideReadSummary summary_;
     std::unordered_map<std::string, ChannelState> guideChannels_;
     std::unordered_set<std::string> chosenIds_;
     std::unordered_map<std::string, std::string> choices_;
-    long channelsWithoutId_ = 0, badProgrammes_ = 0, badTimes_ = 0, endsBeforeStart_ = 0, withoutOffset_ = 0,
-         overlapping_ = 0, unordered_ = 0;
+    long channelsOverLimit_ = 0, channelsWithoutId_ = 0, badProgrammes_ = 0, badTimes_ = 0, endsBeforeStart_ = 0,
+         withoutOffset_ = 0, overlapping_ = 0, unordered_ = 0;
 };
 
 } // namespace

@@ -106,7 +106,8 @@ std::int64_t GuideStore::ReadAt() const
 {
     if (!guide_)
         return 0;
-    SqliteStatement query(*guide_, "SELECT value FROM info WHERE key = 'read_at'");
+    const SqliteStatementUse queryUse = guide_->Reuse("SELECT value FROM info WHERE key = 'read_at'");
+    SqliteStatement& query = *queryUse;
     return query.Step() ? query.Int(0) : 0;
 }
 
@@ -115,7 +116,8 @@ GuideReadSummary GuideStore::Summary() const
     GuideReadSummary summary;
     if (!guide_)
         return summary;
-    SqliteStatement query(*guide_, "SELECT key, value FROM info");
+    const SqliteStatementUse queryUse = guide_->Reuse("SELECT key, value FROM info");
+    SqliteStatement& query = *queryUse;
     while (query.Step()) {
         const std::string key = query.Text(0);
         if (key == "guide_channels")
@@ -142,9 +144,10 @@ std::optional<GuideMatch> GuideStore::MatchOf(std::string_view listKey) const
     std::optional<GuideMatch> match;
     int shiftHours = 0;
     if (guide_) {
-        SqliteStatement query(*guide_,
-                              "SELECT c.id, l.kind, l.shift_hours, l.channel IS NULL FROM list_channels l "
-                              "LEFT JOIN channels c ON c.row = l.channel WHERE l.key = ?");
+        const SqliteStatementUse queryUse =
+            guide_->Reuse("SELECT c.id, l.kind, l.shift_hours, l.channel IS NULL FROM list_channels l "
+                          "LEFT JOIN channels c ON c.row = l.channel WHERE l.key = ?");
+        SqliteStatement& query = *queryUse;
         query.Bind(1, listKey);
         if (query.Step()) {
             shiftHours = static_cast<int>(query.Int(2));
@@ -152,7 +155,8 @@ std::optional<GuideMatch> GuideStore::MatchOf(std::string_view listKey) const
                 match = GuideMatch{query.Text(0), static_cast<GuideMatchKind>(query.Int(1)), shiftHours};
         }
     }
-    SqliteStatement choice(*choices_, "SELECT guide_id FROM choices WHERE key = ?");
+    const SqliteStatementUse choiceUse = choices_->Reuse("SELECT guide_id FROM choices WHERE key = ?");
+    SqliteStatement& choice = *choiceUse;
     choice.Bind(1, listKey);
     if (choice.Step())
         match = GuideMatch{choice.Text(0), GuideMatchKind::Hand, shiftHours};
@@ -161,14 +165,16 @@ std::optional<GuideMatch> GuideStore::MatchOf(std::string_view listKey) const
 
 void GuideStore::ChooseMatch(std::string_view listKey, std::string_view guideChannelId)
 {
-    SqliteStatement update(*choices_, "INSERT OR REPLACE INTO choices VALUES(?, ?)");
+    const SqliteStatementUse updateUse = choices_->Reuse("INSERT OR REPLACE INTO choices VALUES(?, ?)");
+    SqliteStatement& update = *updateUse;
     update.Bind(1, listKey).Bind(2, guideChannelId);
     update.Step();
 }
 
 void GuideStore::ClearChoice(std::string_view listKey)
 {
-    SqliteStatement update(*choices_, "DELETE FROM choices WHERE key = ?");
+    const SqliteStatementUse updateUse = choices_->Reuse("DELETE FROM choices WHERE key = ?");
+    SqliteStatement& update = *updateUse;
     update.Bind(1, listKey);
     update.Step();
 }
@@ -180,7 +186,8 @@ std::optional<GuideStore::Resolved> GuideStore::Resolve(std::string_view listKey
     const std::optional<GuideMatch> match = MatchOf(listKey);
     if (!match || match->guideChannelId.empty())
         return std::nullopt;
-    SqliteStatement row(*guide_, "SELECT row FROM channels WHERE id = ?");
+    const SqliteStatementUse rowUse = guide_->Reuse("SELECT row FROM channels WHERE id = ?");
+    SqliteStatement& row = *rowUse;
     row.Bind(1, match->guideChannelId);
     if (!row.Step())
         return std::nullopt;
@@ -213,11 +220,14 @@ GuideNowNext GuideStore::NowNext(std::string_view listKey, std::int64_t at) cons
         return {};
     GuideNowNext result;
     // The latest start at or before `at`, then the first start after it: two index seeks.
-    SqliteStatement now(*guide_, Select("WHERE channel = ? AND start <= ? ORDER BY start DESC LIMIT 1"));
+    const SqliteStatementUse nowUse =
+        guide_->Reuse(Select("WHERE channel = ? AND start <= ? ORDER BY start DESC LIMIT 1"));
+    SqliteStatement& now = *nowUse;
     now.Bind(1, resolved->guideChannel).Bind(2, at - resolved->shift);
     if (now.Step())
         result.now = ProgrammeAt(now, 0, resolved->shift);
-    SqliteStatement next(*guide_, Select("WHERE channel = ? AND start > ? ORDER BY start LIMIT 1"));
+    const SqliteStatementUse nextUse = guide_->Reuse(Select("WHERE channel = ? AND start > ? ORDER BY start LIMIT 1"));
+    SqliteStatement& next = *nextUse;
     next.Bind(1, resolved->guideChannel).Bind(2, at - resolved->shift);
     if (next.Step())
         result.next = ProgrammeAt(next, 0, resolved->shift);
@@ -250,7 +260,8 @@ std::vector<GuideProgramme> GuideStore::GuideChannelProgrammes(std::string_view 
 {
     if (!guide_)
         return {};
-    SqliteStatement row(*guide_, "SELECT row FROM channels WHERE id = ?");
+    const SqliteStatementUse rowUse = guide_->Reuse("SELECT row FROM channels WHERE id = ?");
+    SqliteStatement& row = *rowUse;
     row.Bind(1, guideChannelId);
     if (!row.Step())
         return {};
@@ -275,7 +286,8 @@ std::optional<GuideChannel> GuideStore::FindChannel(std::string_view guideChanne
 {
     if (!guide_)
         return std::nullopt;
-    SqliteStatement query(*guide_, "SELECT id, names FROM channels WHERE id = ?");
+    const SqliteStatementUse queryUse = guide_->Reuse("SELECT id, names FROM channels WHERE id = ?");
+    SqliteStatement& query = *queryUse;
     query.Bind(1, guideChannelId);
     if (!query.Step())
         return std::nullopt;

@@ -77,9 +77,12 @@ GuideWriter::GuideWriter(std::filesystem::path path) : path_(std::move(path))
     db_->Execute(guide_schema::kCreateGuide);
     db_->Execute("BEGIN");
     insertChannel_ = std::make_unique<SqliteStatement>(*db_, "INSERT INTO channels(id, names) VALUES(?, ?)");
+    putChannel_ =
+        std::make_unique<SqliteStatement>(*db_, "INSERT OR REPLACE INTO channels(row, id, names) VALUES(?, ?, ?)");
     findChannel_ = std::make_unique<SqliteStatement>(*db_, "SELECT row, names FROM channels WHERE id = ?");
     updateNames_ = std::make_unique<SqliteStatement>(*db_, "UPDATE channels SET names = ? WHERE row = ?");
-    insertProgramme_ = std::make_unique<SqliteStatement>(*db_, "INSERT INTO programmes VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    insertProgramme_ =
+        std::make_unique<SqliteStatement>(*db_, "INSERT OR IGNORE INTO programmes VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
     insertListChannel_ =
         std::make_unique<SqliteStatement>(*db_, "INSERT OR REPLACE INTO list_channels VALUES(?, ?, ?, ?)");
 }
@@ -89,6 +92,7 @@ GuideWriter::~GuideWriter()
     if (finished_)
         return;
     insertChannel_.reset();
+    putChannel_.reset();
     findChannel_.reset();
     updateNames_.reset();
     insertProgramme_.reset();
@@ -126,6 +130,14 @@ std::int64_t GuideWriter::AddChannel(const GuideChannel& channel)
     insertChannel_->Reset();
     CommitEvery();
     return db_->LastInsertRowId();
+}
+
+void GuideWriter::PutChannel(std::int64_t row, const GuideChannel& channel)
+{
+    putChannel_->Bind(1, row).Bind(2, channel.id).Bind(3, JoinNames(channel.names));
+    putChannel_->Step();
+    putChannel_->Reset();
+    CommitEvery();
 }
 
 void GuideWriter::AddProgramme(std::int64_t channelRow, const GuideProgramme& programme)
@@ -167,13 +179,13 @@ void GuideWriter::CommitEvery()
 
 void GuideWriter::Finish(const GuideReadSummary& summary, std::int64_t readAt)
 {
-    db_->Execute(guide_schema::kIndexGuide);
     {
         SqliteStatement info(*db_, "INSERT OR REPLACE INTO info VALUES(?, ?)");
         WriteInfo(info, summary, readAt);
     }
     db_->Execute("COMMIT");
     insertChannel_.reset();
+    putChannel_.reset();
     findChannel_.reset();
     updateNames_.reset();
     insertProgramme_.reset();

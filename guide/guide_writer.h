@@ -29,6 +29,8 @@ public:
     // The channel's row; a channel id given before (a guide that names a channel twice) gets the row it
     // got then, with the display names it did not have yet added.
     std::int64_t AddChannel(const GuideChannel& channel);
+    // The channel under a row the caller chose (rows from 1); given again, it replaces the earlier one.
+    void PutChannel(std::int64_t row, const GuideChannel& channel);
     void AddProgramme(std::int64_t channelRow, const GuideProgramme& programme);
     // An automatic match of a list channel (its guide channel row), or a list channel without one.
     void SetListChannel(std::string_view listKey, std::optional<std::int64_t> channelRow, GuideMatchKind kind,
@@ -43,7 +45,8 @@ private:
 
     std::filesystem::path path_;
     std::unique_ptr<SqliteDatabase> db_;
-    std::unique_ptr<SqliteStatement> insertChannel_, findChannel_, updateNames_, insertProgramme_, insertListChannel_;
+    std::unique_ptr<SqliteStatement> insertChannel_, putChannel_, findChannel_, updateNames_, insertProgramme_,
+        insertListChannel_;
     long pending_ = 0; // rows written since the last commit
     bool finished_ = false;
 };

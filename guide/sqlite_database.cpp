@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 namespace zentavo {
 namespace {
 
@@ -16,6 +18,10 @@ namespace {
 
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& path, Mode mode) : path_(path)
 {
+    // No count of SQLite's memory: it takes a global lock on every allocation, a good part of the
+    // time of a large reading. Only possible before SQLite starts; later calls change nothing.
+    static std::once_flag configured;
+    std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
     int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
     case Mode::ReadOnly:
@@ -44,7 +50,21 @@ SqliteDatabase::SqliteDatabase(const std::filesystem::path& path, Mode mode) : p
 
 SqliteDatabase::~SqliteDatabase()
 {
+    reused_.clear();
     sqlite3_close_v2(db_);
+}
+
+SqliteStatementUse SqliteDatabase::Reuse(const std::string& sql)
+{
+    std::unique_ptr<SqliteStatement>& statement = reused_[sql];
+    if (!statement)
+        statement = std::make_unique<SqliteStatement>(*this, sql);
+    return SqliteStatementUse(*statement);
+}
+
+SqliteStatementUse::~SqliteStatementUse()
+{
+    statement_.Reset();
 }
 
 void SqliteDatabase::Execute(std::string_view sql)

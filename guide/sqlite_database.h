@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -15,6 +17,7 @@ struct sqlite3_stmt;
 namespace zentavo {
 
 class SqliteStatement;
+class SqliteStatementUse;
 
 class SqliteDatabase {
 public:
@@ -27,6 +30,9 @@ public:
     // Runs one or more statements that take no values and give no rows.
     void Execute(std::string_view sql);
     SqliteStatement Prepare(std::string_view sql);
+    // The statement prepared once and kept by the connection (queries asked again and again, such as
+    // the rows on screen); it is reset when the use ends.
+    SqliteStatementUse Reuse(const std::string& sql);
     std::int64_t LastInsertRowId() const;
 
     sqlite3* Handle() const { return db_; }
@@ -35,6 +41,7 @@ public:
 private:
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
+    std::unordered_map<std::string, std::unique_ptr<SqliteStatement>> reused_;
 };
 
 // A prepared statement. Bind values by 1-based position, then Step through the rows; Reset makes it
@@ -62,6 +69,19 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
+};
+
+// One use of a kept statement: resets it at the end, so it holds no read lock in between.
+class SqliteStatementUse {
+public:
+    explicit SqliteStatementUse(SqliteStatement& statement) : statement_(statement) {}
+    ~SqliteStatementUse();
+    SqliteStatementUse(const SqliteStatementUse&) = delete;
+    SqliteStatementUse& operator=(const SqliteStatementUse&) = delete;
+    SqliteStatement& operator*() const { return statement_; }
+
+private:
+    SqliteStatement& statement_;
 };
 
 // BEGIN on construction, ROLLBACK on destruction unless Commit was called.

@@ -302,6 +302,9 @@ private slots:
             << bytes(oddOffset) << false << "no time and were left out" << Titles({"One", "Three"});
         QTest::newRow("overlapping") << bytes(Guide(head + Programme({"ard.de", kNow, kNow + 2 * kHour, "One"}) + two))
                                      << false << "each ends where the next begins" << Titles({"One", "Two"});
+        QTest::newRow("programmes of channels the guide does not declare")
+            << bytes(Guide(one + Programme({"cnn.us", kNow, kNow + kHour, "Elsewhere"}) + two)) << false << ""
+            << Titles({"One", "Two"});
         QTest::newRow("out of order") << bytes(Guide(head + three + one + two)) << false << "put in order"
                                       << Titles({"One", "Two", "Three"});
         QTest::newRow("ends before it starts")
