@@ -246,6 +246,11 @@ QMenu* TListForm::ChannelsMenu() const
     return channelsButton_->menu();
 }
 
+void TListForm::SetManagePlaylistsExtension(std::function<void(PlaylistsDialog&)> extend)
+{
+    ownPlaylists_->SetManageExtension(std::move(extend));
+}
+
 void TListForm::AddChannelCommand(QAction* action)
 {
     for (QMenu* menu : {PopupMenu1, PopupMenu2}) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,7 @@ struct AppContext;
 class ChannelListModel;
 class FavouritesPrompts;
 class OwnPlaylists;
+class PlaylistsDialog;
 
 class TListForm : public QDialog {
     Q_OBJECT
@@ -76,6 +78,8 @@ public:
     ChannelListModel* Model(ChannelTab tab) const { return models_.at(static_cast<std::size_t>(tab)); }
     QMenu* ChannelsMenu() const;
     void AddChannelCommand(QAction* action);
+    // Called with every Manage playlists dialog before it shows, to add parts of its own.
+    void SetManagePlaylistsExtension(std::function<void(PlaylistsDialog&)> extend);
 
 signals:
     // A play command for the channel selected last (CurrentChannelId, CurrentChannelName): the main

@@ -2,18 +2,22 @@
 
 #include "guide_channel_dialog.h"
 #include "guide_form.h"
+#include "guide_sources_panel.h"
 #include "now_next_column.h"
 #include "now_next_delegate.h"
 #include "playing_programme.h"
 
 #include "channels/ui/channel_list_model.h"
 #include "channels/ui/list_form.h"
+#include "channels/ui/playlists_dialog.h"
 #include "guide/guide_error.h"
+#include "guide/guide_refresh.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
 #include <QTreeView>
 
 namespace zentavo {
@@ -146,6 +150,42 @@ void GuideWindows::GuideChanged()
     store_->Reopen();
     ShowColumns();
     ReloadShown();
+}
+
+void GuideWindows::EnableSources(std::function<GuideRefreshSettings()> settings)
+{
+    sourceSettings_ = std::move(settings);
+    if (!lists_)
+        return;
+    lists_->SetManagePlaylistsExtension([this](PlaylistsDialog& dialog) {
+        GuideRefresh* refresh = Refresh();
+        if (!refresh)
+            return;
+        dialog.AddPart(new GuideSourcesPanel(*refresh, sourceSettings_().sourcesFile, &dialog));
+        dialog.resize(dialog.width(), dialog.height() + 220);
+    });
+}
+
+GuideRefresh* GuideWindows::Refresh()
+{
+    if (!refresh_ && sourceSettings_) {
+        network_ = new QNetworkAccessManager(this);
+        refresh_ = new GuideRefresh(*network_, sourceSettings_(), this);
+        // Whoever started it (the Guides part, the quiet refresh), a new guide shows everywhere.
+        connect(refresh_, &GuideRefresh::Finished, this, [this] {
+            if (refresh_->Result().outcome == GuideRefreshResult::Outcome::Done)
+                GuideChanged();
+        });
+    }
+    return refresh_;
+}
+
+void GuideWindows::RefreshQuietly()
+{
+    GuideRefresh* refresh = Refresh();
+    if (!refresh || refresh->Running())
+        return;
+    refresh->Start(true);
 }
 
 void GuideWindows::ReloadShown()

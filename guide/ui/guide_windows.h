@@ -12,13 +12,17 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
+class QNetworkAccessManager;
 class QWidget;
 
 namespace zentavo {
 
 class GuideForm;
+class GuideRefresh;
+struct GuideRefreshSettings;
 class NowNextColumn;
 class PlayingProgramme;
 class TListForm;
@@ -39,6 +43,14 @@ public:
     void ChooseGuideChannel(const QString& id, const QString& caption, QWidget* over);
     // After a reading replaced the guide: everything shown asks again.
     void GuideChanged();
+
+    // The guide's sources: a Guides part in the lists' Manage playlists, and RefreshQuietly. The
+    // settings are asked for when first needed (the folders are known once the program runs).
+    void EnableSources(std::function<GuideRefreshSettings()> settings);
+    // Reads the guides again without a word when one is older than a day; the old guide stays
+    // when that fails. Returns at once.
+    void RefreshQuietly();
+    GuideRefresh* Refresh();
 
     GuideStore* Store() const { return store_.get(); }
     PlayingProgramme* Playing() const { return playing_.get(); }
@@ -62,6 +74,9 @@ private:
     QPointer<TListForm> lists_;
     std::array<QPointer<NowNextColumn>, 4> columns_{};
     QPointer<GuideForm> form_;
+    std::function<GuideRefreshSettings()> sourceSettings_;
+    QNetworkAccessManager* network_ = nullptr;
+    GuideRefresh* refresh_ = nullptr;
 };
 
 } // namespace zentavo
