@@ -16,7 +16,7 @@ namespace zentavo {
 
 namespace {
 // Hours asked for on each side of what is on screen, so that scrolling a little asks nothing.
-constexpr std::int64_t kMarginSeconds = 3 * 3600;
+constexpr std::int64_t kMarginSeconds = 6 * 3600;
 // A bound on the rows kept while the user scrolls a long guide.
 constexpr std::size_t kMostRowsKept = 600;
 
@@ -223,6 +223,12 @@ void GuideGrid::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
+    if (!placed_ && viewport()->width() > kChannelWidth) {
+        // The first time the grid has its width: now a quarter of the way in.
+        placed_ = true;
+        const int areaWidth = viewport()->width() - kChannelWidth;
+        horizontalScrollBar()->setValue(static_cast<int>((clock_() - origin_) * kPixelsPerHour / 3600) - areaWidth / 4);
+    }
 }
 
 void GuideGrid::scrollContentsBy(int, int)

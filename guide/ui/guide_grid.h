@@ -99,6 +99,7 @@ private:
     mutable std::unordered_map<int, std::vector<GuideProgramme>> programmes_;
     mutable std::int64_t windowFrom_ = 0, windowTo_ = 0;
     QTimer nowLine_; // moves the line at now along
+    bool placed_ = false; // scrolled to now once the grid has its width
 };
 
 } // namespace zentavo
