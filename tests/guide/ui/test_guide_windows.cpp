@@ -4,17 +4,22 @@
 #include "guide_fixture.h"
 
 #include "channels/ui/channel_list_model.h"
+#include "channels/ui/list_form.h"
 #include "guide/ui/guide_channel_dialog.h"
 #include "guide/ui/guide_form.h"
 #include "guide/ui/guide_grid.h"
+#include "guide/ui/guide_windows.h"
 #include "guide/ui/now_next_column.h"
 #include "guide/ui/playing_programme.h"
 #include "guide/ui/programme_text.h"
+#include "tests/channels/ui/list_fixture.h"
 #include "tests/support/waits.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -60,6 +65,7 @@ private slots:
     void guideWindowMovesByKeyboardShowsDetailsAndPlaysOnEnter();
     void guideWindowNarrowsChannelsAndGoesToTitlesOfAnyDay();
     void handChoiceIsKeptUntilUndone();
+    void listWindowShowsTheColumnOnceThereIsAGuideAndOffersItsCommands();
 };
 
 void GuideWindowsTest::nowColumnShowsTheProgrammeOnWithTheNextInItsTooltip()
@@ -282,6 +288,55 @@ void GuideWindowsTest::handChoiceIsKeptUntilUndone()
         QTest::mouseClick(automatic, Qt::LeftButton);
     }
     QCOMPARE(guide.store->MatchOf("c1"), (GuideMatch{"one.tv", GuideMatchKind::Id, 0}));
+}
+
+void GuideWindowsTest::listWindowShowsTheColumnOnceThereIsAGuideAndOffersItsCommands()
+{
+    ListFixture lists;
+    TListForm form(lists.context);
+    form.LoadChannelLists();
+    QTemporaryDir folder;
+    const GuidePaths paths{folder.filePath(QStringLiteral("guide.sqlite")).toStdString(),
+                           folder.filePath(QStringLiteral("choices.sqlite")).toStdString()};
+    GuideWindows guide(paths, [] { return kNoon; });
+    guide.AttachLists(form);
+    QTreeView* tv = form.ListView(ChannelTab::Tv);
+    ChannelListModel* model = form.Model(ChannelTab::Tv);
+    const int now = model->ExtraColumnIndex();
+    // Without a guide the lists look as they always did.
+    QVERIFY(tv->isColumnHidden(now));
+
+    // A reading gives "News One" (id 17) a guide: the column shows once the windows hear of it.
+    FillGuideFromXmltv(test::Guide(test::Channel("one.tv", {"One"}) + Programmes()),
+                       {{"17", "one.tv", "", "News One", 0}}, paths, kNoon);
+    guide.GuideChanged();
+    QVERIFY(!tv->isColumnHidden(now));
+    const int row = model->ShownRowOf("17");
+    QVERIFY(row >= 0);
+    QCOMPARE(model->index(row, now).data().toString(), QStringLiteral("Morning News"));
+
+    // The rows' popup menus have Guide channel..., the Channels menu Guide... (Ctrl+G).
+    for (const char* name : {"PopupMenu1", "PopupMenu2"}) {
+        const QList<QAction*> actions = form.findChild<QMenu*>(QString::fromLatin1(name))->actions();
+        QVERIFY2(
+            std::any_of(actions.begin(), actions.end(),
+                        [](const QAction* action) { return action->text() == QStringLiteral("Guide channel..."); }),
+            name);
+    }
+    auto* open = form.findChild<QAction*>(QStringLiteral("GuideAction"));
+    QVERIFY(open && form.ChannelsMenu()->actions().contains(open));
+    QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
+    QSignalSpy requests(&guide, &GuideWindows::GuideRequested);
+    open->trigger();
+    QCOMPARE(requests.size(), 1);
+
+    // The guide window lists the channels of the TV and radio lists.
+    GuideForm* window = guide.ShowGuide(nullptr);
+    QVERIFY(window);
+    const std::size_t tvAndRadio =
+        form.Model(ChannelTab::Tv)->Rows().size() + form.Model(ChannelTab::Radio)->Rows().size();
+    QCOMPARE(window->Grid()->Channels().size(), tvAndRadio);
+    window->close();
 }
 
 QTEST_MAIN(GuideWindowsTest)
