@@ -41,7 +41,14 @@ GuideWindows::GuideWindows(GuidePaths paths, GuideClock clock, QObject* parent)
     playing_ = std::make_unique<PlayingProgramme>(*store_, clock_);
 }
 
-GuideWindows::~GuideWindows() = default;
+GuideWindows::~GuideWindows()
+{
+    // The column and the guide window read the store, which goes with this object; the windows
+    // they belong to may live on a little longer.
+    for (const QPointer<NowNextColumn>& column : columns_)
+        delete column.data();
+    delete form_.data();
+}
 
 GuideForm* GuideWindows::Form() const
 {
