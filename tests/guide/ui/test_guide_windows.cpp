@@ -1,6 +1,7 @@
 // The guide's windows over a store read from a generated guide: the lists' "now on" column and its
 // change when a programme ends, the programme of the channel that plays, the guide window from the
-// keyboard (moving, searching channels and titles, playing), and the hand choice of a guide channel.
+// keyboard (moving, searching channels and titles, playing), the hand choice of a guide channel, the
+// list window with a guide, and the Guides part of Manage playlists reading a listed guide.
 #include "guide_fixture.h"
 
 #include "channels/ui/channel_list_model.h"
@@ -8,6 +9,7 @@
 #include "guide/ui/guide_channel_dialog.h"
 #include "guide/ui/guide_form.h"
 #include "guide/ui/guide_grid.h"
+#include "guide/ui/guide_sources_panel.h"
 #include "guide/ui/guide_windows.h"
 #include "guide/ui/now_next_column.h"
 #include "guide/ui/playing_programme.h"
@@ -16,14 +18,21 @@
 #include "tests/support/waits.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
+
+#include <fstream>
 
 using namespace zentavo;
 using test::GuideFixture;
@@ -66,6 +75,7 @@ private slots:
     void guideWindowNarrowsChannelsAndGoesToTitlesOfAnyDay();
     void handChoiceIsKeptUntilUndone();
     void listWindowShowsTheColumnOnceThereIsAGuideAndOffersItsCommands();
+    void guidesPartReadsAListedGuideAndRemovesIt();
 };
 
 void GuideWindowsTest::nowColumnShowsTheProgrammeOnWithTheNextInItsTooltip()
@@ -337,6 +347,58 @@ void GuideWindowsTest::listWindowShowsTheColumnOnceThereIsAGuideAndOffersItsComm
         form.Model(ChannelTab::Tv)->Rows().size() + form.Model(ChannelTab::Radio)->Rows().size();
     QCOMPARE(window->Grid()->Channels().size(), tvAndRadio);
     window->close();
+}
+
+void GuideWindowsTest::guidesPartReadsAListedGuideAndRemovesIt()
+{
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    GuideRefreshSettings settings;
+    settings.paths = {root / "guide.sqlite", root / "guide-choices.sqlite"};
+    settings.sourcesFile = root / "guide-sources.json";
+    settings.shippedCatalogue = root / "tv-all.xml";
+    settings.playlistsFolder = root / "playlists";
+    std::ofstream(settings.shippedCatalogue)
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items><item><id>1</id><name>Das Erste HD</name>"
+           "<country>Germany</country><bandwidth/><type2>tv</type2><url>00</url><imgindex>0</imgindex></item></"
+           "items>\n";
+    const std::int64_t now = QDateTime::currentSecsSinceEpoch();
+    std::ofstream(root / "guide.xml") << test::Guide(
+        test::Channel("daserste.de", {"Das Erste"})
+        + test::Programme({"daserste.de", now - 3600, now + 3600, "Tagesschau"}));
+    GuideSourceList(settings.sourcesFile).Add((root / "guide.xml").string());
+
+    QNetworkAccessManager network;
+    GuideRefresh refresh(network, settings);
+    GuideSourcesPanel panel(refresh, settings.sourcesFile);
+    panel.show();
+    auto* table = panel.findChild<QTreeWidget*>(QStringLiteral("GuideTable"));
+    QCOMPARE(table->topLevelItemCount(), 1);
+    QCOMPARE(table->topLevelItem(0)->text(2), QStringLiteral("not read yet"));
+
+    // The outcome comes in a message box; the test reads and closes it.
+    QStringList messages;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&messages] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messages << box->text();
+            box->accept();
+        }
+    });
+    closer.start(20);
+    QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("RefreshGuides")), Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(table->topLevelItem(0)->text(2), QStringLiteral("read"));
+    QVERIFY(!table->topLevelItem(0)->text(3).isEmpty());
+    GuideStore store(settings.paths);
+    const GuideNowNext nowNext = store.NowNext("1", now);
+    QVERIFY(nowNext.now);
+    QCOMPARE(nowNext.now->title, std::string("Tagesschau"));
+
+    QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("RemoveGuide")), Qt::LeftButton);
+    QCOMPARE(table->topLevelItemCount(), 0);
+    QVERIFY(GuideSourceList(settings.sourcesFile).Sources().empty());
+    QVERIFY(!panel.findChild<QPushButton*>(QStringLiteral("RefreshGuides"))->isEnabled());
 }
 
 QTEST_MAIN(GuideWindowsTest)
