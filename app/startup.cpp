@@ -11,6 +11,9 @@
 #include "channels/ui/list_form.h"
 #include "channels/ui/plain_text.h"
 #include "crypto/stream_passphrase.h"
+#include "guide/guide_refresh.h"
+#include "guide/ui/guide_windows.h"
+#include "guide/ui/guide_wiring.h"
 #include "player/player_profile.h"
 #include "player/scene_graph_backend.h"
 #include "player/scratch_folder.h"
@@ -20,6 +23,7 @@
 #include "player/ui/right_button_filter.h"
 #include "player/ui/splash_form.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -111,6 +115,16 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
     TListForm listForm(context);
     mainForm.SetListForm(&listForm);
     step("list window");
+    // The programme guide: the lists' "now on" column, the guide window, the programme that plays.
+    GuideWindows guide(DefaultGuidePaths(), SystemGuideClock());
+    guide.AttachLists(listForm);
+    ConnectGuideToMainWindow(guide, mainForm, context);
+    guide.EnableSources([&context] {
+        GuideRefreshSettings settings;
+        settings.shippedCatalogue = QFile::encodeName(context.CataloguePath()).toStdString();
+        settings.playlistsFolder = QFile::encodeName(context.PlaylistsFolder()).toStdString();
+        return settings;
+    });
     TPreferenceForm preferences(mainForm);
     mainForm.SetPreferenceForm(&preferences);
     step("preferences");
@@ -129,6 +143,8 @@ int RunPlayer(int& argc, char** argv, const StartupHooks& hooks)
         ReportStartPage(mainForm, report == "exit");
 
     mainForm.show();
+    // Guides older than a day are read again in the background once the window shows.
+    QTimer::singleShot(0, &guide, [&guide] { guide.RefreshQuietly(); });
     step("loop");
     const int status = QApplication::exec();
     delete splash.data();

@@ -76,10 +76,12 @@ QVariantMap MprisService::Metadata() const
     metadata.insert(QStringLiteral("mpris:trackid"),
                     QVariant::fromValue(
                         QDBusObjectPath(QStringLiteral("/org/zentavo/Player/Play/") + QString::number(trackNumber_))));
-    if (nowPlaying_.isEmpty()) {
+    // The stream's own title first, then the guide's programme, else the channel alone.
+    const QString& playingTitle = nowPlaying_.isEmpty() ? programme_ : nowPlaying_;
+    if (playingTitle.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:title"), title_);
     } else {
-        metadata.insert(QStringLiteral("xesam:title"), nowPlaying_);
+        metadata.insert(QStringLiteral("xesam:title"), playingTitle);
         metadata.insert(QStringLiteral("xesam:album"), title_);
     }
     return metadata;
@@ -127,6 +129,15 @@ void MprisService::OnNowPlaying(const QString& title)
         return;
     nowPlaying_ = title;
     NotifyPlayerChanged({{QStringLiteral("Metadata"), Metadata()}});
+}
+
+void MprisService::OnProgramme(const QString& title)
+{
+    if (title == programme_)
+        return;
+    programme_ = title;
+    if (playing_)
+        NotifyPlayerChanged({{QStringLiteral("Metadata"), Metadata()}});
 }
 
 void MprisService::OnVolumePositionChanged(int position)

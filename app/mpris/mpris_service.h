@@ -54,6 +54,9 @@ public slots:
     // The title of what the channel plays now; empty when it names none. With a title, xesam:title
     // is the title and xesam:album the channel; without, xesam:title is the channel.
     void OnNowPlaying(const QString& title);
+    // The programme on now, from the guide; empty when it has none. It is xesam:title (with the
+    // channel as xesam:album) while the stream sends no title of its own: the stream's title wins.
+    void OnProgramme(const QString& title);
     void OnVolumePositionChanged(int position);
     void OnCanStepChanged(bool canStep);
 
@@ -74,6 +77,7 @@ private:
     bool playing_ = false;
     QString title_;
     QString nowPlaying_;
+    QString programme_;
     quint64 trackNumber_ = 0;
     int volumePosition_ = 100; // the slider starts at full volume
     bool canStep_ = false;

@@ -13,6 +13,7 @@ template <typename Window> void ConnectMprisToWindow(MprisService& service, Wind
     QObject::connect(&window, &Window::ChannelStarted, &service, &MprisService::OnChannelStarted);
     QObject::connect(&window, &Window::PlaybackStopped, &service, &MprisService::OnPlaybackStopped);
     QObject::connect(&window, &Window::NowPlayingChanged, &service, &MprisService::OnNowPlaying);
+    QObject::connect(&window, &Window::ProgrammeChanged, &service, &MprisService::OnProgramme);
     QObject::connect(&window, &Window::VolumePositionChanged, &service, &MprisService::OnVolumePositionChanged);
     QObject::connect(&window, &Window::ChannelStepsChanged, &service, &MprisService::OnCanStepChanged);
     QObject::connect(&service, &MprisService::StepRequested, &window, [&window](int step) {

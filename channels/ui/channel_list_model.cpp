@@ -26,7 +26,9 @@ int ChannelListModel::rowCount(const QModelIndex& parent) const
 
 int ChannelListModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 4;
+    if (parent.isValid())
+        return 0;
+    return extraColumn_ ? kOwnColumns + 1 : kOwnColumns;
 }
 
 QVariant ChannelListModel::data(const QModelIndex& index, int role) const
@@ -34,6 +36,8 @@ QVariant ChannelListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const ListRow& row = Row(index.row());
+    if (extraColumn_ && index.column() == ExtraColumnIndex())
+        return extraColumn_->Data(row, role);
     // Texts are converted only for the rows on screen.
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
@@ -65,6 +69,8 @@ QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
+    if (extraColumn_ && section == ExtraColumnIndex())
+        return QStringLiteral("Now on");
     switch (section) {
     case CaptionColumn:
         return QStringLiteral("Channel");
@@ -123,6 +129,22 @@ void ChannelListModel::SetGroupFilter(const QString& group)
 void ChannelListModel::SetLogos(LogoCache* logos)
 {
     logos_ = logos;
+}
+
+void ChannelListModel::SetExtraColumn(const ListExtraColumn* column)
+{
+    if (column == extraColumn_)
+        return;
+    if (extraColumn_) {
+        beginRemoveColumns({}, ExtraColumnIndex(), ExtraColumnIndex());
+        extraColumn_ = nullptr;
+        endRemoveColumns();
+    }
+    if (column) {
+        beginInsertColumns({}, ExtraColumnIndex(), ExtraColumnIndex());
+        extraColumn_ = column;
+        endInsertColumns();
+    }
 }
 
 Qt::ItemFlags ChannelListModel::flags(const QModelIndex& index) const

@@ -7,6 +7,7 @@
 // row whose channel has a logo shows the logo in place of its icon once the logo cache holds it.
 
 #include "channels/list_row.h"
+#include "list_extra_column.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -36,6 +37,10 @@ public:
     // that arrives changes no row: the views that show it repaint (VisibleLogos), since a change of
     // every row would cost a tree view a pass over all of them.
     void SetLogos(LogoCache* logos);
+    // Adds a column after the model's own that the given column fills (it must outlive the model);
+    // nullptr takes it away. Its index is ExtraColumnIndex().
+    void SetExtraColumn(const ListExtraColumn* column);
+    int ExtraColumnIndex() const { return kOwnColumns; }
 
     // Replaces every row; the filter stays and applies to the new rows.
     void SetRows(std::vector<ListRow> rows);
@@ -85,8 +90,11 @@ private:
     }
     void ApplyFilter(bool narrowing);
 
+    static constexpr int kOwnColumns = 4;
+
     QList<QIcon> rowIcons_;
     LogoCache* logos_ = nullptr;
+    const ListExtraColumn* extraColumn_ = nullptr;
     std::vector<ListRow> rows_;
     std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
     QString filter_;

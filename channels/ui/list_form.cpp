@@ -285,6 +285,24 @@ void TListForm::OpenPopup(QTreeView* list, const QPoint& globalPos)
     menu->popup(globalPos);
 }
 
+QMenu* TListForm::ChannelsMenu() const
+{
+    return channelsButton_->menu();
+}
+
+void TListForm::SetManagePlaylistsExtension(std::function<void(PlaylistsDialog&)> extend)
+{
+    ownPlaylists_->SetManageExtension(std::move(extend));
+}
+
+void TListForm::AddChannelCommand(QAction* action)
+{
+    for (QMenu* menu : {PopupMenu1, PopupMenu2}) {
+        menu->addSeparator();
+        menu->addAction(action);
+    }
+}
+
 ChannelListModel* TListForm::ModelOf(const QTreeView* list) const
 {
     for (size_t i = 0; i < lists_.size(); ++i) {

@@ -32,6 +32,7 @@ struct AppContext;
 class ChannelListModel;
 class FavouritesPrompts;
 class OwnPlaylists;
+class PlaylistsDialog;
 
 class TListForm : public QDialog {
     Q_OBJECT
@@ -71,6 +72,15 @@ public:
     std::optional<ListRow> FindRow(ChannelTab tab, const std::string& id) const;
     // Index of the column by which a list was sorted last; one value for all four lists.
     int SortColumn() const { return sortColumn_; }
+
+    // For the parts that add to the lists (the programme guide): a tab's view and model, the
+    // Channels menu, and commands added to the popup menus of the rows of every tab.
+    QTreeView* ListView(ChannelTab tab) const { return lists_.at(static_cast<std::size_t>(tab)); }
+    ChannelListModel* Model(ChannelTab tab) const { return models_.at(static_cast<std::size_t>(tab)); }
+    QMenu* ChannelsMenu() const;
+    void AddChannelCommand(QAction* action);
+    // Called with every Manage playlists dialog before it shows, to add parts of its own.
+    void SetManagePlaylistsExtension(std::function<void(PlaylistsDialog&)> extend);
 
 signals:
     // A play command for the channel selected last (CurrentChannelId, CurrentChannelName): the main

@@ -147,6 +147,8 @@ void OwnPlaylists::Manage(QWidget* over)
     PlaylistsDialog dialog(
         *userJob_, [this] { return MakeRequest(userFolded_); }, over);
     connect(&dialog, &PlaylistsDialog::ListsChanged, this, [this] { Apply(userJob_->Result(), *userFolded_); });
+    if (extendManage_)
+        extendManage_(dialog);
     dialog.exec();
 }
 

@@ -21,6 +21,7 @@ namespace zentavo {
 
 struct AppContext;
 class ChannelListModel;
+class PlaylistsDialog;
 class FoldedLists;
 class PlaylistJob;
 struct PlaylistJobRequest;
@@ -47,6 +48,8 @@ public:
     bool Refreshing() const;
     // The lists were just read from the files: rows that a job read before are older.
     void ListsRead();
+    // Called with every Manage playlists dialog before it shows, to add parts of its own.
+    void SetManageExtension(std::function<void(PlaylistsDialog&)> extend) { extendManage_ = std::move(extend); }
 
 private:
     PlaylistJobRequest MakeRequest(const std::shared_ptr<FoldedLists>& preparation) const;
@@ -66,6 +69,7 @@ private:
     // NextListsSerial of the rows shown: a job's result shows only when it is newer.
     std::uint64_t listsSerial_ = 0;
     std::vector<std::string> oldPlaylists_; // keys the quiet refresh has still to read
+    std::function<void(PlaylistsDialog&)> extendManage_;
 };
 
 } // namespace zentavo

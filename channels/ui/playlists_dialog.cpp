@@ -47,6 +47,12 @@ PlaylistsDialog::PlaylistsDialog(PlaylistJob& job, std::function<PlaylistJobRequ
     Reload();
 }
 
+void PlaylistsDialog::AddPart(QWidget* part)
+{
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertWidget(box->count() - 1, part);
+}
+
 void PlaylistsDialog::Reload()
 {
     table_->clear();

@@ -22,6 +22,8 @@ public:
 
     // Lists the playlists as the folder holds them now.
     void Reload();
+    // Adds a part of another subsystem's (the programme guide's sources) below the playlists.
+    void AddPart(QWidget* part);
 
 signals:
     // The job finished a change: its Result() holds the new rows.

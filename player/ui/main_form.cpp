@@ -117,6 +117,7 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->AddthischanneltoMyFavorites1, &QAction::triggered, this, &TMainForm::AddthischanneltoMyFavorites1Click);
     connect(ui->AddPlaylist1, &QAction::triggered, this, &TMainForm::AddPlaylist1Click);
     connect(ui->ManagePlaylists1, &QAction::triggered, this, &TMainForm::ManagePlaylists1Click);
+    connect(ui->Guide1, &QAction::triggered, this, &TMainForm::GuideRequested);
     connect(ui->Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
     connect(ui->Showcontrol1, &QAction::triggered, this, &TMainForm::Showcontrol1Click);
     connect(ui->alwaysontop1, &QAction::triggered, this, &TMainForm::alwaysontop1Click);
@@ -791,10 +792,11 @@ void TMainForm::PlayChannelFromList(const QString& id, const QString& name, std:
                          QString::fromLatin1(kListFileMessage));
         return;
     }
-    ShowPlay(play, name);
-    // What plays is the current channel, also when it came by a key: Ctrl+D adds this one.
+    // What plays is the current channel, also when it came by a key: Ctrl+D adds this one. Set
+    // before the window announces the play, so that those who hear of it know which channel it is.
     context_.CurrentChannelId = id;
     context_.CurrentChannelName = name;
+    ShowPlay(play, name);
     NoteSteps([&] { steps_.Played({id, name, tab}); });
     SaveRemembered();
 }
@@ -828,8 +830,16 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
     ui->WebBrowser1->setAccessibleName(QStringLiteral("Player: ") + name);
     ui->WebBrowser1->setAccessibleDescription(QString());
     // The name comes from a catalogue or a playlist.
-    setWindowTitle(PlainWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]")));
+    channelTitle_ = PlainWindowTitle(QStringLiteral("Zentavo Player - [ ") + name + QStringLiteral(" ]"));
+    setWindowTitle(channelTitle_);
     emit ChannelStarted(name);
+}
+
+void TMainForm::ShowProgramme(const QString& title, const QString& note)
+{
+    if (!channelTitle_.isEmpty())
+        setWindowTitle(note.isEmpty() ? channelTitle_ : channelTitle_ + QStringLiteral(" - ") + PlainWindowTitle(note));
+    emit ProgrammeChanged(title);
 }
 
 void TMainForm::ShowPlayerPage(const std::filesystem::path& file, const RequestHeaders& headers)

@@ -109,6 +109,10 @@ public slots:
     // Stores the volume, mute, the window's place and the last channel; quietly, never throws.
     void SaveRemembered();
     void SetVolumePosition(int position);
+    // The programme on now on the channel that plays, from the guide: the title for the desktop's
+    // media controls, and a note ("News (until 21:00)") that the window's title shows after the
+    // channel's name. Empty when the guide has nothing.
+    void ShowProgramme(const QString& title, const QString& note);
 
     void FormShow();
     void FormActivate();
@@ -157,6 +161,10 @@ signals:
     void VolumePositionChanged(int position);
     // Whether channel up and down can go anywhere (CanStepChannels) changed.
     void ChannelStepsChanged(bool canStep);
+    // Channels > Guide... (Ctrl+G).
+    void GuideRequested();
+    // The programme on now on the channel that plays changed (ShowProgramme); empty: none.
+    void ProgrammeChanged(const QString& title);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -216,6 +224,7 @@ private:
     RememberedState remembered_; // as read at construction
     bool startPageShown_ = false;
     bool rememberedPlayPending_ = false;
+    QString channelTitle_; // the window's title for the channel that plays, without the programme
 };
 
 } // namespace zentavo

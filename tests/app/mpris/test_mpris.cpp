@@ -34,6 +34,7 @@ signals:
     void NowPlayingChanged(const QString& title);
     void VolumePositionChanged(int position);
     void ChannelStepsChanged(bool canStep);
+    void ProgrammeChanged(const QString& title);
 };
 
 } // namespace
@@ -46,6 +47,7 @@ private slots:
     void tellsTheDesktopWhoItIs();
     void showsTheChannelThatPlaysAndWhenItStops();
     void showsWhatTheChannelPlaysWithTheChannelAsAlbum();
+    void showsTheGuidesProgrammeWhileTheStreamNamesNothing();
     void pauseStopAndPlayPauseRunThePauseCommand();
     void volumeFollowsTheSliderAndTheSliderFollowsTheDesktop_data();
     void volumeFollowsTheSliderAndTheSliderFollowsTheDesktop();
@@ -167,6 +169,34 @@ void MprisTest::showsWhatTheChannelPlaysWithTheChannelAsAlbum()
     emit window_->NowPlayingChanged(QStringLiteral("Late"));
     QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 6, test::Limit(10000));
     QVERIFY(!Get(player, QStringLiteral("Metadata")).toMap().contains(QStringLiteral("xesam:title")));
+}
+
+void MprisTest::showsTheGuidesProgrammeWhileTheStreamNamesNothing()
+{
+    const QString player = QStringLiteral("org.mpris.MediaPlayer2.Player");
+    const auto titleAndAlbum = [&] {
+        const QVariantMap metadata = Get(player, QStringLiteral("Metadata")).toMap();
+        return metadata.value(QStringLiteral("xesam:title")).toString() + QLatin1Char('|')
+            + metadata.value(QStringLiteral("xesam:album")).toString();
+    };
+    emit window_->ChannelStarted(QStringLiteral("Das Erste"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 1, test::Limit(10000));
+    emit window_->ProgrammeChanged(QStringLiteral("Tagesschau"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 2, test::Limit(10000));
+    QCOMPARE(titleAndAlbum(), QStringLiteral("Tagesschau|Das Erste"));
+    // The stream's own title wins over the guide, and the guide's comes back when the stream's goes.
+    emit window_->NowPlayingChanged(QStringLiteral("Live: Interview"));
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 3, test::Limit(10000));
+    QCOMPARE(titleAndAlbum(), QStringLiteral("Live: Interview|Das Erste"));
+    emit window_->NowPlayingChanged(QString());
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 4, test::Limit(10000));
+    QCOMPARE(titleAndAlbum(), QStringLiteral("Tagesschau|Das Erste"));
+    // The programme ends with nothing after it: the channel stands alone.
+    emit window_->ProgrammeChanged(QString());
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 5, test::Limit(10000));
+    QCOMPARE(titleAndAlbum(), QStringLiteral("Das Erste|"));
+    emit window_->PlaybackStopped();
+    QTRY_COMPARE_WITH_TIMEOUT(listener_.changes.size(), 6, test::Limit(10000));
 }
 
 void MprisTest::pauseStopAndPlayPauseRunThePauseCommand()

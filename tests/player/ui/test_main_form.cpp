@@ -270,7 +270,7 @@ private slots:
         QCOMPARE(bar, (QStringList{QStringLiteral("Channels"), QStringLiteral("Options"), QStringLiteral("Help")}));
         QCOMPARE(names("Channels1"),
                  QStringLiteral("V1 N2- Radio1 N3- Webcam1 N4- MyFavorites1 N1- "
-                                "AddthischanneltoMyFavorites1 N8- AddPlaylist1 ManagePlaylists1 N5- Exit1"));
+                                "AddthischanneltoMyFavorites1 N8- AddPlaylist1 ManagePlaylists1 Guide1 N5- Exit1"));
         QCOMPARE(names("View1"),
                  QStringLiteral("Showcontrol1 alwaysontop1 ShowChannelswindowwhenstartup1 N9- StreamInformation1 "
                                 "RecentTitles1 N7- Preferences1"));
