@@ -29,8 +29,8 @@ void PrepareFfmpeg()
 } // namespace
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
-                               std::chrono::milliseconds networkTimeout)
-    : address_(std::move(address)), output_(std::move(output)), timeout_(networkTimeout)
+                               std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead)
+    : address_(std::move(address)), output_(std::move(output)), timeout_(networkTimeout), lead_(playingLead)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });
@@ -89,7 +89,7 @@ void GatewaySession::Run()
     std::string kind;
     std::string words;
     try {
-        MediaPipeline pipeline(address_, *output_, stop_, timeout_, [this](const QString& title) {
+        MediaPipeline pipeline(address_, *output_, stop_, timeout_, lead_, [this](const QString& title) {
             std::function<void()> listener;
             {
                 const std::lock_guard lock(mutex_);

@@ -78,8 +78,9 @@ struct MediaPipeline::Track {
 };
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                             std::chrono::milliseconds networkTimeout, TitleListener titleChanged)
-    : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout),
+                             std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
+                             TitleListener titleChanged)
+    : address_(std::move(address)), output_(output), stop_(stop), timeout_(networkTimeout), lead_(playingLead),
       title_(std::move(titleChanged))
 {}
 
@@ -260,10 +261,26 @@ void MediaPipeline::OpenOutput()
         track->times.emplace(av_rescale_q(kTimestampJumpSeconds, AVRational{1, 1}, track->out->time_base));
 }
 
+void MediaPipeline::KeepPace(const Track& track, const AVPacket& packet)
+{
+    const int64_t time = packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
+    if (time == AV_NOPTS_VALUE)
+        return;
+    const auto now = PlayingPace::Clock::now();
+    const auto due = pace_->Due(static_cast<double>(time) * av_q2d(track.out->time_base), now);
+    if (due > now)
+        output_.WaitUntilClosed(due); // closed when the play is stopped, which ends the wait at once
+}
+
 void MediaPipeline::Write(Track& track, AVPacket* packet)
 {
     if (track.times)
         track.times->Fix(*packet);
+    if (pace_) {
+        KeepPace(track, *packet);
+        if (Stopped())
+            return;
+    }
     const int error = av_interleaved_write_frame(muxer_.get(), packet);
     if (error < 0 && !Stopped())
         Fail(error, "writing the stream");
@@ -303,6 +320,8 @@ void MediaPipeline::Run()
     Open();
     if (Stopped())
         return;
+    if (PacedSource(AddressScheme(address_), input_->duration))
+        pace_.emplace(lead_);
     Plan();
     OpenOutput();
     ffmpeg::Packet packet(av_packet_alloc());

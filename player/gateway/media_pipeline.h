@@ -2,10 +2,11 @@
 // The gateway's work for one address, run on its worker thread: open the source (trying each way of
 // InputAttempts), plan each stream (StreamAction), and copy its packets, or transcode them
 // (VideoTranscoder, AudioTranscoder), into MPEG-TS until the source ends, the reader goes away or
-// stop is set; the source's title is told as it changes (SourceTitlePoll). Failures are
+// stop is set, no faster than playing for a file (PlayingPace); the source's title is told as it changes (SourceTitlePoll). Failures are
 // GatewayError (FfmpegFailure for FFmpeg's errors).
 
 #include "player/gateway/ffmpeg_handles.h"
+#include "player/gateway/playing_pace.h"
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
 #include "player/gateway/stream_transcoder.h"
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +29,10 @@ public:
     // worker's thread.
     using TitleListener = std::function<void(const QString&)>;
 
+    // playingLead: how far a paced source's output may run ahead of playing (see PlayingPace).
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {});
+                  std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
+                  TitleListener titleChanged = {});
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -55,14 +59,18 @@ private:
     void HandlePacket(AVPacket* packet);
     // A packet of the source (null: its end) through the track's transcoder into the output.
     void Transcode(Track& track, const AVPacket* packet);
-    // Writes a packet of the track (in its output time base) with its times repaired.
+    // Writes a packet of the track (in its output time base) with its times repaired, once its
+    // time has come when the source is paced.
     void Write(Track& track, AVPacket* packet);
+    // Waits (until the play is stopped at most) while the packet is more than the lead ahead.
+    void KeepPace(const Track& track, const AVPacket& packet);
     [[noreturn]] void Fail(int error, const std::string& step);
 
     const std::string address_;
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;
     const std::chrono::milliseconds timeout_;
+    const std::chrono::milliseconds lead_;
     std::atomic<int64_t> deadline_{0};
     std::atomic<bool> timedOut_{false};
     ffmpeg::Input input_;
@@ -71,6 +79,7 @@ private:
     std::vector<Track*> byInput_; // the track of each input stream, or null
     std::vector<bool> played_; // whether each input stream plays
     SourceTitlePoll title_;
+    std::optional<PlayingPace> pace_; // for a source that is paced
 };
 
 } // namespace zentavo

@@ -1,0 +1,41 @@
+#include "playing_pace.h"
+
+namespace zentavo {
+namespace {
+
+// A wait longer than this is a jump of the media's clock (a gap that the page skips), not playing.
+constexpr std::chrono::seconds kLongestWait{10};
+
+} // namespace
+
+bool PacedSource(const std::string& scheme, int64_t duration)
+{
+    return (scheme == "http" || scheme == "https") && duration > 0;
+}
+
+PlayingPace::PlayingPace(std::chrono::milliseconds lead) : lead_(lead) {}
+
+void PlayingPace::Restart(double seconds, Clock::time_point now)
+{
+    started_ = true;
+    firstSeconds_ = seconds;
+    firstAt_ = now;
+}
+
+PlayingPace::Clock::time_point PlayingPace::Due(double seconds, Clock::time_point now)
+{
+    if (!started_) {
+        Restart(seconds, now);
+        return now;
+    }
+    const auto onTime =
+        firstAt_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds - firstSeconds_));
+    const auto due = onTime - lead_;
+    if (onTime < now - lead_ || due > now + kLongestWait) {
+        Restart(seconds, now);
+        return now;
+    }
+    return due;
+}
+
+} // namespace zentavo
