@@ -60,10 +60,10 @@ double GatewaySeconds(const QUrl& url)
 double FfmpegSeconds(const QUrl& url)
 {
     const QByteArray address = url.toString().toUtf8();
-    std::vector<const char*> arguments = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin",
-                                          "-i", address.constData(), "-c:v", "libx264", "-preset", "veryfast",
-                                          "-tune", "zerolatency", "-g", "50", "-threads", "2", "-c:a", "aac",
-                                          "-b:a", "128k", "-f", "mpegts", "-y", "/dev/null", nullptr};
+    std::vector<const char*> arguments = {
+        "ffmpeg",  "-hide_banner", "-loglevel", "error",       "-nostdin", "-i", address.constData(), "-c:v", "libx264",
+        "-preset", "veryfast",     "-tune",     "zerolatency", "-g",       "50", "-threads",          "2",    "-c:a",
+        "aac",     "-b:a",         "128k",      "-f",          "mpegts",   "-y", "/dev/null",         nullptr};
     pid_t pid = 0;
     if (posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, const_cast<char* const*>(arguments.data()), environ) != 0)
         return -1;
@@ -98,16 +98,15 @@ int main(int argc, char** argv)
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
     QTemporaryDir folder;
     std::fprintf(stderr, "gateway_cost: making %d s of 720p MPEG-2\n", seconds);
-    test::RunFfmpeg(
-        folder.path(),
-        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("testsrc2=size=1280x720:rate=25:duration=%1").arg(seconds), QStringLiteral("-f"),
-         QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds), QStringLiteral("-c:v"),
-         QStringLiteral("mpeg2video"), QStringLiteral("-b:v"), QStringLiteral("6M"), QStringLiteral("-g"),
-         QStringLiteral("25"), QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"),
-         QStringLiteral("mpegts"), QStringLiteral("720p-mpeg2.ts")},
-        600000);
+    test::RunFfmpeg(folder.path(),
+                    {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     QStringLiteral("testsrc2=size=1280x720:rate=25:duration=%1").arg(seconds), QStringLiteral("-f"),
+                     QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds),
+                     QStringLiteral("-c:v"), QStringLiteral("mpeg2video"), QStringLiteral("-b:v"), QStringLiteral("6M"),
+                     QStringLiteral("-g"), QStringLiteral("25"), QStringLiteral("-c:a"), QStringLiteral("mp2"),
+                     QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("720p-mpeg2.ts")},
+                    600000);
     test::MediaServer server(folder.path());
     const QUrl url = server.Url(QStringLiteral("720p-mpeg2.ts"));
     QList<double> gateway;

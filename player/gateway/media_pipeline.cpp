@@ -320,7 +320,8 @@ void MediaPipeline::Run()
     Open();
     if (Stopped())
         return;
-    if (PacedSource(AddressScheme(address_), input_->duration))
+    if (PacedSource(AddressScheme(address_), input_->iformat->name, input_->duration,
+                    input_->pb ? avio_size(input_->pb) : -1))
         pace_.emplace(lead_);
     Plan();
     OpenOutput();

@@ -1,5 +1,7 @@
 #include "playing_pace.h"
 
+#include <algorithm>
+
 namespace zentavo {
 namespace {
 
@@ -8,9 +10,13 @@ constexpr std::chrono::seconds kLongestWait{10};
 
 } // namespace
 
-bool PacedSource(const std::string& scheme, int64_t duration)
+bool PacedSource(const std::string& scheme, const std::string& format, int64_t duration, int64_t bytes)
 {
-    return (scheme == "http" || scheme == "https") && duration > 0;
+    if (scheme != "http" && scheme != "https")
+        return false;
+    if (format == "hls" || format == "dash")
+        return duration > 0;
+    return bytes > 0 || duration > 0;
 }
 
 PlayingPace::PlayingPace(std::chrono::milliseconds lead) : lead_(lead) {}
@@ -35,7 +41,7 @@ PlayingPace::Clock::time_point PlayingPace::Due(double seconds, Clock::time_poin
         Restart(seconds, now);
         return now;
     }
-    return due;
+    return std::max(due, now);
 }
 
 } // namespace zentavo

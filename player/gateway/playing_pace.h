@@ -11,11 +11,12 @@
 
 namespace zentavo {
 
-// Whether a source is read at the pace of playing: it comes over http(s) and has a known length (a
-// file, or an HLS playlist that ends). RTSP, RTMP and MMS servers send at the pace of playing
-// themselves; an http(s) source without a length is a live stream. duration: FFmpeg's, in its
-// AV_TIME_BASE, or AV_NOPTS_VALUE / 0 when unknown.
-bool PacedSource(const std::string& scheme, int64_t duration);
+// Whether a source is read at the pace of playing: it comes over http(s) and has a known length, in
+// bytes (a file: a live server sends no Content-Length) or, for a playlist of segments (HLS, DASH),
+// whose own size says nothing, in time (a playlist that ends). RTSP, RTMP and MMS servers send at the
+// pace of playing themselves. format: FFmpeg's name of the container; duration: FFmpeg's, in
+// AV_TIME_BASE units; bytes: the answer's length; unknown figures are 0 or less.
+bool PacedSource(const std::string& scheme, const std::string& format, int64_t duration, int64_t bytes);
 
 class PlayingPace {
 public:
@@ -23,7 +24,7 @@ public:
 
     explicit PlayingPace(std::chrono::milliseconds lead);
 
-    // When the packet of media time `seconds` may go out (at or before `now`: at once). Behind
+    // When the packet of media time `seconds` may go out (`now`: at once). Behind
     // real time by more than the lead (the reader paused, the source stalled, or the work is
     // slower than playing), or at a jump in the media's times, the clock starts again at this
     // packet, so that the output never rushes to catch up and the page gets its lead back.
