@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kOutputChunk = 16 * 1024;
 constexpr int64_t kTimestampJumpSeconds = 10;
+// A paced source's output goes in bursts of this much media (see PlayingPace).
+constexpr std::chrono::milliseconds kPlayingBatch{1000};
 // Enough of the source to know its streams, short so that the picture comes soon.
 constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
@@ -322,7 +324,7 @@ void MediaPipeline::Run()
         return;
     if (PacedSource(AddressScheme(address_), input_->iformat->name, input_->duration,
                     input_->pb ? avio_size(input_->pb) : -1))
-        pace_.emplace(lead_);
+        pace_.emplace(lead_, kPlayingBatch);
     Plan();
     OpenOutput();
     ffmpeg::Packet packet(av_packet_alloc());

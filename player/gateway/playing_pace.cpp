@@ -1,7 +1,5 @@
 #include "playing_pace.h"
 
-#include <algorithm>
-
 namespace zentavo {
 namespace {
 
@@ -19,7 +17,8 @@ bool PacedSource(const std::string& scheme, const std::string& format, int64_t d
     return bytes > 0 || duration > 0;
 }
 
-PlayingPace::PlayingPace(std::chrono::milliseconds lead) : lead_(lead) {}
+PlayingPace::PlayingPace(std::chrono::milliseconds lead, std::chrono::milliseconds batch) : lead_(lead), batch_(batch)
+{}
 
 void PlayingPace::Restart(double seconds, Clock::time_point now)
 {
@@ -41,7 +40,7 @@ PlayingPace::Clock::time_point PlayingPace::Due(double seconds, Clock::time_poin
         Restart(seconds, now);
         return now;
     }
-    return std::max(due, now);
+    return due > now ? due + batch_ : now;
 }
 
 } // namespace zentavo

@@ -2,7 +2,9 @@
 // Keeps the gateway's output from running ahead of playing: a file or an on-demand stream could be
 // read and transcoded as fast as the processor goes, and the page would buffer minutes that may never
 // play (and pay for all of them at once). Each packet may go out `lead` ahead of a wall clock that
-// starts at the first packet; a later one waits until then. Live sources are never paced: their
+// starts at the first packet; a later one waits until then, and `batch` more, so that the output goes
+// in bursts of that much media: the page then reads it in a few large pieces a second rather than a
+// piece per picture (each piece costs the page a request and a step of its demultiplexer). Live sources are never paced: their
 // server sends at the pace of playing, and a clock of ours would only drift from theirs.
 
 #include <chrono>
@@ -22,7 +24,7 @@ class PlayingPace {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit PlayingPace(std::chrono::milliseconds lead);
+    PlayingPace(std::chrono::milliseconds lead, std::chrono::milliseconds batch);
 
     // When the packet of media time `seconds` may go out (`now`: at once). Behind
     // real time by more than the lead (the reader paused, the source stalled, or the work is
@@ -34,6 +36,7 @@ private:
     void Restart(double seconds, Clock::time_point now);
 
     const Clock::duration lead_;
+    const Clock::duration batch_;
     bool started_ = false;
     double firstSeconds_ = 0;
     Clock::time_point firstAt_;

@@ -37,22 +37,23 @@ private slots:
 
 void PlayingPaceTest::packetsGoOutALeadAheadOfPlaying_data()
 {
-    QTest::addColumn<std::vector<Step>>("steps"); // with a lead of 4 s
-    QTest::newRow("the first packet and the lead go at once; then at the pace of playing")
-        << std::vector<Step>{{10.0, 0, 0}, {12.0, 0, 0}, {14.0, 1, 1}, {15.0, 2, 1000}, {20.0, 1000, 6000}};
+    QTest::addColumn<std::vector<Step>>("steps"); // with a lead of 4 s, in bursts of 1 s
+    QTest::newRow("the first packet and the lead go at once; then at the pace of playing, a second's burst at a time")
+        << std::vector<Step>{{10.0, 0, 0},       {12.0, 0, 0},       {14.0, 1, 1},        {15.0, 2, 2000},
+                             {15.5, 2000, 2000}, {16.0, 2000, 2000}, {16.25, 2000, 3250}, {20.0, 1000, 7000}};
     QTest::newRow("a packet late within the lead goes at once, the clock kept")
-        << std::vector<Step>{{0.0, 0, 0}, {1.0, 4500, 4500}, {10.0, 4600, 6000}};
+        << std::vector<Step>{{0.0, 0, 0}, {1.0, 4500, 4500}, {10.0, 4600, 7000}};
     QTest::newRow("behind by more than the lead (a paused reader): the clock starts again")
-        << std::vector<Step>{{0.0, 0, 0}, {5.0, 30000, 30000}, {9.0, 30001, 30001}, {10.0, 30002, 31000}};
+        << std::vector<Step>{{0.0, 0, 0}, {5.0, 30000, 30000}, {9.0, 30001, 30001}, {10.0, 30002, 32000}};
     QTest::newRow("a jump forward of the media's times: no long wait, the clock starts again")
-        << std::vector<Step>{{0.0, 0, 0}, {60.0, 10, 10}, {63.0, 20, 20}, {65.0, 30, 1010}};
+        << std::vector<Step>{{0.0, 0, 0}, {60.0, 10, 10}, {63.0, 20, 20}, {65.0, 30, 2010}};
     QTest::newRow("times going back: at once") << std::vector<Step>{{100.0, 0, 0}, {50.0, 10, 10}, {51.0, 20, 20}};
 }
 
 void PlayingPaceTest::packetsGoOutALeadAheadOfPlaying()
 {
     QFETCH(std::vector<Step>, steps);
-    PlayingPace pace(milliseconds(4000));
+    PlayingPace pace(milliseconds(4000), milliseconds(1000));
     const Clock::time_point start{std::chrono::seconds(1000)};
     for (const Step& step : steps) {
         const auto due = pace.Due(step.media, start + milliseconds(step.now));
