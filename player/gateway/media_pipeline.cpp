@@ -337,7 +337,9 @@ void MediaPipeline::Run()
         const int error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
-        if (error < 0 && any && !timedOut_ && pace.Live(input_.get()))
+        // A paced source has a length: it comes no faster than it plays because it is paced, and
+        // its end is the end of the file, not a live stream that broke off.
+        if (error < 0 && any && !timedOut_ && !pace_ && pace.Live(input_.get()))
             throw GatewayError(failure_kinds::kDropped, "Cannot play: the stream broke off.");
         if (error == AVERROR_EOF) {
             if (!any)

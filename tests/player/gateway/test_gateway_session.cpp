@@ -118,6 +118,7 @@ private slots:
     void failuresAreToldInWords();
     void slowReaderNeverMakesTheGatewayHoldMore();
     void fileRunsNoFurtherAheadOfPlayingThanItsLead();
+    void pacedFileEndsWithoutFailure();
     void liveStreamIsNotPaced();
     void endingSessionsLeavesNoThreadOrDescriptor();
 
@@ -156,6 +157,15 @@ void GatewaySessionTest::initTestCase()
                    QStringLiteral("libx264"), QStringLiteral("-bf"), QStringLiteral("2"), QStringLiteral("-c:a"),
                    QStringLiteral("libmp3lame"), QStringLiteral("-f"), QStringLiteral("avi"),
                    QStringLiteral("bframes.avi")});
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    // A file that plays for 7 s: paced, its end comes soon.
+    try {
+        RunFfmpeg(media_.path(),
+                  {QStringLiteral("-i"), QLatin1String(TestMedia::kMpegTs), QStringLiteral("-t"), QStringLiteral("7"),
+                   QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), QStringLiteral("mpegts"),
+                   QStringLiteral("short.ts")});
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }
@@ -364,6 +374,19 @@ void GatewaySessionTest::fileRunsNoFurtherAheadOfPlayingThanItsLead()
     buffer->Close();
     QTRY_VERIFY_WITH_TIMEOUT(buffer->Finished(), test::Limit(5000));
     QVERIFY2(clock.elapsed() < test::Limit(2000), qPrintable(QString::number(clock.elapsed())));
+}
+
+void GatewaySessionTest::pacedFileEndsWithoutFailure()
+{
+    // It came no faster than it plays, as a live stream does, yet its end is the file's end, not a
+    // stream that broke off.
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(server_->Url(QStringLiteral("short.ts")).toString().toStdString(), buffer);
+    const QByteArray stream = ReadAll(*buffer, test::Limit(30000));
+    QVERIFY2(buffer->AtEnd(), "the stream did not end");
+    QCOMPARE(QString::fromStdString(buffer->Error()), QString());
+    QCOMPARE(QString::fromStdString(session.FailureKind()), QString());
+    QVERIFY2(MediaSeconds(stream) > 5.0, qPrintable(QString::number(MediaSeconds(stream))));
 }
 
 void GatewaySessionTest::liveStreamIsNotPaced()
