@@ -3,13 +3,20 @@
 // page plays itself, an H.264 MPEG-TS from a server without CORS consent that the gateway copies, and
 // an MPEG-2 MPEG-TS that the gateway transcodes. Run it under Xvfb (bench/zap/cpu.sh does).
 //
-//   cpu_bench [seconds [rounds]]   (default 30 and 3: each case is measured for that long after it
-//                                   plays, that many times, each round beside mpv)
+//   cpu_bench [seconds [rounds [cases]]]   (default 30 and 3: each case is measured for that long
+//                                   after it plays, that many times, each round beside mpv; cases:
+//                                   the ids of the cases to run, such as 13, else all)
 //
 // The player's view grows when the page asks for room for its picture, as the main window does; the
 // H.264 MP4 is also played by a plain <video> element at the picture's size, the engine's floor.
+// The MPEG-2 case stands beside that floor plus the ffmpeg program's own transcoding with the
+// gateway's settings at the pace of playing; the gateway's threads (the worker and the decoder and
+// encoder threads it starts, which bear its name) are also counted on their own.
 
+#include "bench/zap/processor_time.h"
 #include "crypto/stream_passphrase.h"
+#include "player/gateway/gateway_session.h"
+#include "player/gateway/video_transcoder.h"
 #include "player/page_generation.h"
 #include "player/player_page.h"
 #include "player/player_profile.h"
@@ -50,19 +57,6 @@ void Wait(int ms)
     loop.exec();
 }
 
-// utime + stime of one process, in seconds; 0 when it is gone.
-double ProcessSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
 // The process and all its descendants, as /proc says now.
 QList<qint64> ProcessTree(qint64 root)
 {
@@ -94,7 +88,7 @@ double TreeSeconds(qint64 root, QHash<qint64, double>* perProcess = nullptr)
 {
     double total = 0;
     for (qint64 pid : ProcessTree(root)) {
-        const double seconds = ProcessSeconds(pid);
+        const double seconds = bench::ProcessSeconds(pid);
         if (perProcess)
             perProcess->insert(pid, seconds);
         total += seconds;
@@ -122,15 +116,64 @@ double MpvSecondsPerMinute(const QUrl& url, int seconds)
     return used * 60.0 / seconds;
 }
 
+// The ffmpeg program transcoding the stream as the gateway does (libx264 with the gateway's preset for
+// 720p, zerolatency, a key
+// picture every 2 s, 2 threads; AAC) at the pace of playing (-re), to nowhere.
+double FfmpegTranscodeSecondsPerMinute(const QUrl& url, int seconds)
+{
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"),
+                  QStringLiteral("-loglevel"),
+                  QStringLiteral("error"),
+                  QStringLiteral("-nostdin"),
+                  QStringLiteral("-re"),
+                  QStringLiteral("-i"),
+                  url.toString(),
+                  QStringLiteral("-c:v"),
+                  QStringLiteral("libx264"),
+                  QStringLiteral("-preset"),
+                  QString::fromLatin1(X264Preset(kWidth, kHeight)),
+                  QStringLiteral("-tune"),
+                  QStringLiteral("zerolatency"),
+                  QStringLiteral("-g"),
+                  QStringLiteral("50"),
+                  QStringLiteral("-threads"),
+                  QStringLiteral("2"),
+                  QStringLiteral("-c:a"),
+                  QStringLiteral("aac"),
+                  QStringLiteral("-b:a"),
+                  QStringLiteral("128k"),
+                  QStringLiteral("-f"),
+                  QStringLiteral("mpegts"),
+                  QStringLiteral("-y"),
+                  QStringLiteral("/dev/null")});
+    if (!ffmpeg.waitForStarted(10000))
+        return -1;
+    Wait(3000); // opened and transcoding
+    const double start = bench::ProcessSeconds(ffmpeg.processId());
+    Wait(seconds * 1000);
+    const double used = bench::ProcessSeconds(ffmpeg.processId()) - start;
+    const bool running = ffmpeg.state() == QProcess::Running;
+    ffmpeg.kill();
+    ffmpeg.waitForFinished();
+    return running ? used * 60.0 / seconds : -1;
+}
+
 // Processor time of this process and its engine processes over `seconds`, per minute; `split` gets
-// each process's share.
-double MeasuredSeconds(int seconds, QString* split)
+// each process's share, `gateway` (when given) the share of the gateway's threads in this process.
+double MeasuredSeconds(int seconds, QString* split, double* gateway = nullptr)
 {
     QHash<qint64, double> before;
     QHash<qint64, double> after;
+    const auto gatewayBefore = bench::NamedThreadSeconds(GatewaySession::kThreadName);
     const double start = TreeSeconds(getpid(), &before);
     Wait(seconds * 1000);
     const double used = TreeSeconds(getpid(), &after) - start;
+    if (gateway)
+        *gateway = bench::SecondsBetween(gatewayBefore, bench::NamedThreadSeconds(GatewaySession::kThreadName)) * 60.0
+            / seconds;
     QStringList parts;
     for (auto it = after.cbegin(); it != after.cend(); ++it) {
         const double share = (it.value() - before.value(it.key())) * 60.0 / seconds;
@@ -219,12 +262,15 @@ int main(int argc, char** argv)
         const char* id;
         QUrl url;
         bool bareBaseline; // a plain <video> element can play it
+        bool transcoded; // beside the bare page with the H.264 MP4 and ffmpeg's own transcoding
     };
+    const QUrl mp4 = server.Url(QStringLiteral("720p.mp4"));
     const QList<Case> cases = {
-        {"720p H.264 MP4, page's own engine", "1", server.Url(QStringLiteral("720p.mp4")), true},
-        {"720p H.264 TS, gateway copies", "2", noCors.Url(QStringLiteral("720p.ts")), false},
-        {"720p MPEG-2 TS, gateway transcodes", "3", server.Url(QStringLiteral("720p-mpeg2.ts")), false},
+        {"720p H.264 MP4, page's own engine", "1", mp4, true, false},
+        {"720p H.264 TS, gateway copies", "2", noCors.Url(QStringLiteral("720p.ts")), false, false},
+        {"720p MPEG-2 TS, gateway transcodes", "3", server.Url(QStringLiteral("720p-mpeg2.ts")), false, true},
     };
+    const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString(); // the ids of the cases to run
     QList<TestChannel> channels;
     for (const Case& each : cases)
         channels.append({each.id, 0, each.url.toString()});
@@ -236,7 +282,7 @@ int main(int argc, char** argv)
     const auto passphrase = BuildStreamPassphrase();
 
     // The player's page in a view that grows when the page asks for room, as the main window does.
-    const auto playerSeconds = [&](const Case& each, QString* split) -> double {
+    const auto playerSeconds = [&](const Case& each, QString* split, double* gateway) -> double {
         PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         QWebEngineView view;
         view.setPage(&page);
@@ -256,7 +302,7 @@ int main(int argc, char** argv)
             return -1;
         }
         Wait(3000);
-        const double used = MeasuredSeconds(seconds, split);
+        const double used = MeasuredSeconds(seconds, split, gateway);
         page.load(QUrl(QStringLiteral("about:blank")));
         Wait(2000);
         return used;
@@ -287,21 +333,40 @@ int main(int argc, char** argv)
     std::printf("processor time per minute of playing, %d s measured, %d rounds (s/min; min / median / max)\n", seconds,
                 rounds);
     for (const Case& each : cases) {
+        if (!only.isEmpty() && !only.contains(QLatin1String(each.id)))
+            continue;
         QList<double> player;
+        QList<double> gateway;
         QList<double> mpv;
         QList<double> bare;
+        QList<double> transcode; // ffmpeg's own
+        QList<double> floor; // bare page + ffmpeg's transcoding
         QString split;
         for (int round = 0; round < rounds; ++round) {
-            player.append(playerSeconds(each, &split));
+            double gatewayShare = 0;
+            player.append(playerSeconds(each, &split, &gatewayShare));
+            gateway.append(gatewayShare);
             mpv.append(MpvSecondsPerMinute(each.url, seconds));
-            if (each.bareBaseline)
-                bare.append(bareSeconds(each.url));
+            if (each.bareBaseline || each.transcoded)
+                bare.append(bareSeconds(mp4));
+            if (each.transcoded) {
+                transcode.append(FfmpegTranscodeSecondsPerMinute(each.url, seconds));
+                floor.append(bare.back() > 0 && transcode.back() > 0 ? bare.back() + transcode.back() : -1);
+            }
         }
         std::printf("%s\n  player %s\n  mpv    %s\n  player / mpv %s\n", each.name, qPrintable(Spread(player)),
                     qPrintable(Spread(mpv)), qPrintable(Spread(Ratios(player, mpv))));
         if (each.bareBaseline) {
             std::printf("  bare page %s\n  player / bare page %s\n", qPrintable(Spread(bare)),
                         qPrintable(Spread(Ratios(player, bare))));
+        }
+        if (each.transcoded) {
+            std::printf("  bare page (H.264 MP4) %s\n  ffmpeg's transcoding (-re) %s\n"
+                        "  bare page + ffmpeg's transcoding %s\n  player / (bare page + ffmpeg's transcoding) %s\n"
+                        "  gateway's threads %s\n  gateway's threads / ffmpeg's transcoding %s\n",
+                        qPrintable(Spread(bare)), qPrintable(Spread(transcode)), qPrintable(Spread(floor)),
+                        qPrintable(Spread(Ratios(player, floor))), qPrintable(Spread(gateway)),
+                        qPrintable(Spread(Ratios(gateway, transcode))));
         }
         std::printf("  last round by process: %s\n", qPrintable(split));
         std::fflush(stdout);

@@ -29,8 +29,10 @@ void PrepareFfmpeg()
 } // namespace
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
-                               std::chrono::milliseconds networkTimeout, RequestHeaders headers)
-    : address_(std::move(address)), headers_(std::move(headers)), output_(std::move(output)), timeout_(networkTimeout)
+                               std::chrono::milliseconds networkTimeout, RequestHeaders headers,
+                               std::chrono::milliseconds playingLead)
+    : address_(std::move(address)), headers_(std::move(headers)), output_(std::move(output)), timeout_(networkTimeout),
+      lead_(playingLead)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });
@@ -96,7 +98,7 @@ void GatewaySession::Run()
     std::string words;
     try {
         MediaPipeline pipeline(
-            address_, *output_, stop_, timeout_,
+            address_, *output_, stop_, timeout_, lead_,
             [this](const QString& title) {
                 std::function<void()> listener;
                 {

@@ -26,14 +26,18 @@ class GatewaySession {
 public:
     static constexpr std::chrono::seconds kNetworkTimeout{15};
     static constexpr size_t kBufferBytes = 1024 * 1024; // about 2 s at 4 Mbit/s
+    // How far the output of a file or an on-demand stream may run ahead of playing: the page starts
+    // at once with this much and never waits on the gateway, which transcodes no more than plays.
+    static constexpr std::chrono::milliseconds kPlayingLead{4000};
     // The name of the worker thread, and so of the threads FFmpeg starts from it (threads inherit it).
     static constexpr const char* kThreadName = "zentavo-gateway";
 
     // The stream goes into output; when it ends, output is finished, with the words of the failure
-    // if it failed (see GatewayError).
-    // Every request for the address sends the headers.
+    // if it failed (see GatewayError). Every request for the address sends the headers;
+    // playingLead: see kPlayingLead.
     GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
-                   std::chrono::milliseconds networkTimeout = kNetworkTimeout, RequestHeaders headers = {});
+                   std::chrono::milliseconds networkTimeout = kNetworkTimeout, RequestHeaders headers = {},
+                   std::chrono::milliseconds playingLead = kPlayingLead);
     ~GatewaySession();
 
     GatewaySession(const GatewaySession&) = delete;
@@ -64,6 +68,7 @@ private:
     const RequestHeaders headers_;
     const std::shared_ptr<StreamBuffer> output_;
     const std::chrono::milliseconds timeout_;
+    const std::chrono::milliseconds lead_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::string failureKind_;

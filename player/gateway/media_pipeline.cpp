@@ -18,6 +18,8 @@ namespace {
 
 constexpr int kOutputChunk = 16 * 1024;
 constexpr int64_t kTimestampJumpSeconds = 10;
+// A paced source's output goes in bursts of this much media (see PlayingPace).
+constexpr std::chrono::milliseconds kPlayingBatch{1000};
 // Enough of the source to know its streams, short so that the picture comes soon.
 constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
@@ -78,10 +80,10 @@ struct MediaPipeline::Track {
 };
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                             std::chrono::milliseconds networkTimeout, TitleListener titleChanged,
-                             FactsListener factsKnown, RequestHeaders headers)
+                             std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
+                             TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers)
     : address_(std::move(address)), headers_(std::move(headers)), output_(output), stop_(stop),
-      timeout_(networkTimeout), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
+      timeout_(networkTimeout), lead_(playingLead), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
@@ -263,10 +265,26 @@ void MediaPipeline::OpenOutput()
         track->times.emplace(av_rescale_q(kTimestampJumpSeconds, AVRational{1, 1}, track->out->time_base));
 }
 
+void MediaPipeline::KeepPace(const Track& track, const AVPacket& packet)
+{
+    const int64_t time = packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
+    if (time == AV_NOPTS_VALUE)
+        return;
+    const auto now = PlayingPace::Clock::now();
+    const auto due = pace_->Due(static_cast<double>(time) * av_q2d(track.out->time_base), now);
+    if (due > now)
+        output_.WaitUntilClosed(due); // closed when the play is stopped, which ends the wait at once
+}
+
 void MediaPipeline::Write(Track& track, AVPacket* packet)
 {
     if (track.times)
         track.times->Fix(*packet);
+    if (pace_) {
+        KeepPace(track, *packet);
+        if (Stopped())
+            return;
+    }
     const int error = av_interleaved_write_frame(muxer_.get(), packet);
     if (error < 0 && !Stopped())
         Fail(error, "writing the stream");
@@ -306,6 +324,9 @@ void MediaPipeline::Run()
     Open();
     if (Stopped())
         return;
+    if (PacedSource(AddressScheme(address_), input_->iformat->name, input_->duration,
+                    input_->pb ? avio_size(input_->pb) : -1))
+        pace_.emplace(lead_, kPlayingBatch);
     Plan();
     OpenOutput();
     ffmpeg::Packet packet(av_packet_alloc());
@@ -318,7 +339,9 @@ void MediaPipeline::Run()
         const int error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
-        if (error < 0 && any && !timedOut_ && pace.Live(input_.get()))
+        // A paced source has a length: it comes no faster than it plays because it is paced, and
+        // its end is the end of the file, not a live stream that broke off.
+        if (error < 0 && any && !timedOut_ && !pace_ && pace.Live(input_.get()))
             throw GatewayError(failure_kinds::kDropped, "Cannot play: the stream broke off.");
         if (error == AVERROR_EOF) {
             if (!any)

@@ -2,10 +2,11 @@
 // The gateway's work for one address, run on its worker thread: open the source (trying each way of
 // InputAttempts), plan each stream (StreamAction), and copy its packets, or transcode them
 // (VideoTranscoder, AudioTranscoder), into MPEG-TS until the source ends, the reader goes away or
-// stop is set; the source's title is told as it changes (SourceTitlePoll). Failures are
+// stop is set, no faster than playing for a file (PlayingPace); the source's title is told as it changes (SourceTitlePoll). Failures are
 // GatewayError (FfmpegFailure for FFmpeg's errors).
 
 #include "player/gateway/ffmpeg_handles.h"
+#include "player/gateway/playing_pace.h"
 #include "player/gateway/source_facts.h"
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,10 +33,11 @@ public:
     // factsKnown hears what the source is and what the gateway does with it, once it is planned.
     using FactsListener = std::function<void(const SourceFacts&)>;
 
-    // Every request for the address sends the headers (InputAttempts).
+    // Every request for the address sends the headers (InputAttempts). playingLead: how far a paced
+    // source's output may run ahead of playing (see PlayingPace).
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
-                  std::chrono::milliseconds networkTimeout, TitleListener titleChanged = {},
-                  FactsListener factsKnown = {}, RequestHeaders headers = {});
+                  std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
+                  TitleListener titleChanged = {}, FactsListener factsKnown = {}, RequestHeaders headers = {});
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -61,8 +64,11 @@ private:
     void HandlePacket(AVPacket* packet);
     // A packet of the source (null: its end) through the track's transcoder into the output.
     void Transcode(Track& track, const AVPacket* packet);
-    // Writes a packet of the track (in its output time base) with its times repaired.
+    // Writes a packet of the track (in its output time base) with its times repaired, once its
+    // time has come when the source is paced.
     void Write(Track& track, AVPacket* packet);
+    // Waits (until the play is stopped at most) while the packet is more than the lead ahead.
+    void KeepPace(const Track& track, const AVPacket& packet);
     [[noreturn]] void Fail(int error, const std::string& step);
 
     const std::string address_;
@@ -70,6 +76,7 @@ private:
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;
     const std::chrono::milliseconds timeout_;
+    const std::chrono::milliseconds lead_;
     std::atomic<int64_t> deadline_{0};
     std::atomic<bool> timedOut_{false};
     ffmpeg::Input input_;
@@ -79,6 +86,7 @@ private:
     std::vector<bool> played_; // whether each input stream plays
     SourceTitlePoll title_;
     FactsListener factsKnown_;
+    std::optional<PlayingPace> pace_; // for a source that is paced
 };
 
 } // namespace zentavo

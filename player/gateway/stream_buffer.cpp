@@ -97,6 +97,12 @@ bool StreamBuffer::Closed() const
     return closed_;
 }
 
+bool StreamBuffer::WaitUntilClosed(std::chrono::steady_clock::time_point until)
+{
+    std::unique_lock lock(mutex_);
+    return space_.wait_until(lock, until, [this] { return closed_; });
+}
+
 void StreamBuffer::Notify()
 {
     std::function<void()> listener;

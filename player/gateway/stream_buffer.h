@@ -3,6 +3,7 @@
 // waits while the buffer is full, so a page that reads slowly never makes the gateway hold more than
 // the capacity; the reader never waits.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,9 @@ public:
     // The reader is gone: the writer stops waiting, and every later write fails.
     void Close();
     bool Closed() const;
+    // The writer's pause: waits until `until` or until the buffer is closed, whichever is first;
+    // true when it was closed.
+    bool WaitUntilClosed(std::chrono::steady_clock::time_point until);
 
     size_t Capacity() const { return capacity_; }
 

@@ -11,6 +11,15 @@ extern "C" {
 
 namespace zentavo {
 
+const char* X264Preset(int width, int height)
+{
+    // At CRF 23 ultrafast keeps the quality of veryfast (SSIM against the source) with 1.7 times the
+    // bits at 720p for less than half the processor time; at standard definition and below the
+    // encoding costs little either way, and veryfast keeps the stream small.
+    constexpr int kStandardDefinition = 720 * 576;
+    return width * height > kStandardDefinition ? "ultrafast" : "veryfast";
+}
+
 VideoTranscoder::VideoTranscoder(AVStream* in, AVRational frameRate) : StreamTranscoder(in)
 {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
@@ -35,7 +44,7 @@ VideoTranscoder::VideoTranscoder(AVStream* in, AVRational frameRate) : StreamTra
     encoder->framerate = frameRate;
     encoder->gop_size = std::clamp(2 * frameRate.num / frameRate.den, 10, 120); // a key picture every 2 s
     encoder->thread_count = 2;
-    av_opt_set(encoder->priv_data, "preset", "veryfast", 0);
+    av_opt_set(encoder->priv_data, "preset", X264Preset(encoder->width, encoder->height), 0);
     av_opt_set(encoder->priv_data, "tune", "zerolatency", 0);
     if (avcodec_open2(encoder, codec, nullptr) < 0)
         throw GatewayError(failure_kinds::kError, "Cannot play: the H.264 encoder did not start.");

@@ -5,6 +5,11 @@
 
 namespace zentavo {
 
+// libx264's preset for a picture of this size (with tune zerolatency and its default CRF of 23):
+// "ultrafast" above 720x576, "veryfast" up to it. The output goes to the page on this machine, where
+// bits cost little, so the preset is chosen by processor time at equal quality.
+const char* X264Preset(int width, int height);
+
 class VideoTranscoder : public StreamTranscoder {
 public:
     // frameRate: the source's frame rate as FFmpeg guesses it (a zero rate is taken as 25).

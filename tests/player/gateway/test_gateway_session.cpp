@@ -16,6 +16,7 @@ extern "C" {
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -68,6 +69,37 @@ QString Describe(const QString& path)
         + QString::number(seconds, 'f', 0);
 }
 
+// The span of presentation times in an MPEG-TS stream, in seconds: the last PES packet's time less
+// the first one's, over all its streams (0 when it holds fewer than two).
+double MediaSeconds(const QByteArray& stream)
+{
+    constexpr qsizetype kPacket = 188;
+    int64_t first = -1;
+    int64_t last = -1;
+    for (qsizetype at = 0; at + kPacket <= stream.size(); at += kPacket) {
+        const auto* packet = reinterpret_cast<const uint8_t*>(stream.constData() + at);
+        if (packet[0] != 0x47 || !(packet[1] & 0x40) || !(packet[3] & 0x10))
+            continue; // not the start of a PES packet with a payload
+        int payload = 4;
+        if (packet[3] & 0x20)
+            payload += 1 + packet[4];
+        if (payload + 14 > kPacket)
+            continue;
+        const uint8_t* pes = packet + payload;
+        if (pes[0] != 0 || pes[1] != 0 || pes[2] != 1 || !(pes[7] & 0x80))
+            continue; // no presentation time
+        const uint8_t* t = pes + 9;
+        const int64_t pts = (int64_t(t[0] & 0x0e) << 29) | (int64_t(t[1]) << 22) | (int64_t(t[2] & 0xfe) << 14)
+            | (int64_t(t[3]) << 7) | (t[4] >> 1);
+        first = first < 0 ? pts : std::min(first, pts);
+        last = std::max(last, pts);
+    }
+    return first < 0 ? 0 : double(last - first) / 90000.0;
+}
+
+// Tests that read a whole file do not wait for it to play.
+constexpr std::chrono::hours kUnpaced{1};
+
 } // namespace
 
 class GatewaySessionTest : public QObject {
@@ -86,6 +118,9 @@ private slots:
     void failuresAreToldInWords_data();
     void failuresAreToldInWords();
     void slowReaderNeverMakesTheGatewayHoldMore();
+    void fileRunsNoFurtherAheadOfPlayingThanItsLead();
+    void pacedFileEndsWithoutFailure();
+    void liveStreamIsNotPaced();
     void endingSessionsLeavesNoThreadOrDescriptor();
 
 private:
@@ -123,6 +158,15 @@ void GatewaySessionTest::initTestCase()
                    QStringLiteral("libx264"), QStringLiteral("-bf"), QStringLiteral("2"), QStringLiteral("-c:a"),
                    QStringLiteral("libmp3lame"), QStringLiteral("-f"), QStringLiteral("avi"),
                    QStringLiteral("bframes.avi")});
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    // A file that plays for 7 s: paced, its end comes soon.
+    try {
+        RunFfmpeg(media_.path(),
+                  {QStringLiteral("-i"), QLatin1String(TestMedia::kMpegTs), QStringLiteral("-t"), QStringLiteral("7"),
+                   QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), QStringLiteral("mpegts"),
+                   QStringLiteral("short.ts")});
     } catch (const std::exception& error) {
         QFAIL(error.what());
     }
@@ -250,7 +294,8 @@ void GatewaySessionTest::sourcesBecomeMpegTsThePageDecodes()
     QFETCH(QString, expected);
     QFETCH(QString, title);
     auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
-    GatewaySession session(server_->Url(path).toString().toStdString(), buffer);
+    GatewaySession session(server_->Url(path).toString().toStdString(), buffer, GatewaySession::kNetworkTimeout, {},
+                           kUnpaced);
     const QByteArray stream = ReadAll(*buffer, 60000);
     QCOMPARE(session.Title(), title);
     QVERIFY2(buffer->AtEnd(), "the stream did not end");
@@ -313,7 +358,8 @@ void GatewaySessionTest::failuresAreToldInWords()
 void GatewaySessionTest::slowReaderNeverMakesTheGatewayHoldMore()
 {
     auto buffer = std::make_shared<StreamBuffer>(256 * 1024);
-    GatewaySession session(server_->Url(QLatin1String(TestMedia::kMpeg2Ts)).toString().toStdString(), buffer);
+    GatewaySession session(server_->Url(QLatin1String(TestMedia::kMpeg2Ts)).toString().toStdString(), buffer,
+                           GatewaySession::kNetworkTimeout, {}, kUnpaced);
     QTRY_COMPARE_WITH_TIMEOUT(buffer->Available(), buffer->Capacity(), test::Limit(20000));
     // The worker waits, holding no more, for as long as nobody reads.
     QVERIFY(test::StaysFor(std::chrono::milliseconds(1000),
@@ -322,6 +368,74 @@ void GatewaySessionTest::slowReaderNeverMakesTheGatewayHoldMore()
     const QByteArray rest = ReadAll(*buffer, 60000);
     QVERIFY(buffer->AtEnd());
     QVERIFY(rest.size() > qsizetype(buffer->Capacity()));
+}
+
+void GatewaySessionTest::fileRunsNoFurtherAheadOfPlayingThanItsLead()
+{
+    // A file (it has a length) that the gateway copies, far faster than it plays when unpaced.
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(server_->Url(QLatin1String(TestMedia::kMpegTs)).toString().toStdString(), buffer);
+    QTRY_VERIFY_WITH_TIMEOUT(buffer->Available() > 0, test::Limit(20000));
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray stream;
+    char chunk[65536];
+    // Read as it comes: at no time does the output hold more than the time since it started, the
+    // lead and a second's slack (one packet's wait, the first packet found late on a busy machine).
+    const double lead = std::chrono::duration<double>(GatewaySession::kPlayingLead).count();
+    const auto withinLead = [&] {
+        while (const size_t count = buffer->Read(chunk, sizeof chunk))
+            stream.append(chunk, static_cast<qsizetype>(count));
+        return MediaSeconds(stream) < double(clock.elapsed()) / 1000.0 + lead + 1.0;
+    };
+    QVERIFY2(test::StaysFor(std::chrono::milliseconds(3000), withinLead),
+             qPrintable(QStringLiteral("%1 s of media after %2 ms").arg(MediaSeconds(stream)).arg(clock.elapsed())));
+    // The lead itself came at once, and the file goes on.
+    QVERIFY2(MediaSeconds(stream) > lead - 1.0, qPrintable(QString::number(MediaSeconds(stream))));
+    QVERIFY(!buffer->Finished());
+    // Stopped while it waits for its time, it ends at once.
+    clock.restart();
+    buffer->Close();
+    QTRY_VERIFY_WITH_TIMEOUT(buffer->Finished(), test::Limit(5000));
+    QVERIFY2(clock.elapsed() < test::Limit(2000), qPrintable(QString::number(clock.elapsed())));
+}
+
+void GatewaySessionTest::pacedFileEndsWithoutFailure()
+{
+    // It came no faster than it plays, as a live stream does, yet its end is the file's end, not a
+    // stream that broke off.
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(server_->Url(QStringLiteral("short.ts")).toString().toStdString(), buffer);
+    const QByteArray stream = ReadAll(*buffer, test::Limit(30000));
+    QVERIFY2(buffer->AtEnd(), "the stream did not end");
+    QCOMPARE(QString::fromStdString(buffer->Error()), QString());
+    QCOMPARE(QString::fromStdString(session.FailureKind()), QString());
+    QVERIFY2(MediaSeconds(stream) > 5.0, qPrintable(QString::number(MediaSeconds(stream))));
+}
+
+void GatewaySessionTest::liveStreamIsNotPaced()
+{
+    // Served with no length, as a live server sends: all of it comes at once, and goes out as it
+    // comes, further ahead of playing than a paced source may ever be.
+    const QString live = QStringLiteral("live-stream.ts");
+    QVERIFY(QFile::copy(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs)),
+                        QDir(media_.path()).filePath(live)));
+    server_->GoSilentAfter(live, QFileInfo(QDir(media_.path()).filePath(live)).size());
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(server_->Url(live).toString().toStdString(), buffer);
+    QTRY_VERIFY_WITH_TIMEOUT(buffer->Available() > 0, test::Limit(20000));
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray stream;
+    char chunk[65536];
+    const double lead = std::chrono::duration<double>(GatewaySession::kPlayingLead).count();
+    const auto beyondLead = [&] {
+        while (const size_t count = buffer->Read(chunk, sizeof chunk))
+            stream.append(chunk, static_cast<qsizetype>(count));
+        return MediaSeconds(stream) > double(clock.elapsed()) / 1000.0 + lead + 1.0;
+    };
+    QVERIFY2(QTest::qWaitFor(beyondLead, test::Limit(10000)),
+             qPrintable(QStringLiteral("%1 s of media after %2 ms").arg(MediaSeconds(stream)).arg(clock.elapsed())));
 }
 
 void GatewaySessionTest::endingSessionsLeavesNoThreadOrDescriptor()
@@ -337,7 +451,8 @@ void GatewaySessionTest::endingSessionsLeavesNoThreadOrDescriptor()
         auto full = std::make_shared<StreamBuffer>(64 * 1024);
         GatewaySession a(server_->Url(QLatin1String(TestMedia::kMpeg2Ts)).toString().toStdString(), playing);
         GatewaySession b(QStringLiteral("rtsp://127.0.0.1:%1/live").arg(silent_.serverPort()).toStdString(), waiting);
-        GatewaySession c(server_->Url(QLatin1String(TestMedia::kMp4)).toString().toStdString(), full);
+        GatewaySession c(server_->Url(QLatin1String(TestMedia::kMp4)).toString().toStdString(), full,
+                         GatewaySession::kNetworkTimeout, {}, kUnpaced);
         QTRY_VERIFY_WITH_TIMEOUT(playing->Available() > 0, test::Limit(20000));
         QTRY_COMPARE_WITH_TIMEOUT(full->Available(), full->Capacity(), test::Limit(20000));
         QVERIFY(CountEntries("/proc/self/task") > threads + 3);
