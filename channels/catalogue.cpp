@@ -123,6 +123,34 @@ std::optional<ChannelRecord> Catalogue::FindChannelRecord(std::string_view id) c
     return ReadRecord(*item);
 }
 
+void Catalogue::Stream(
+    const std::filesystem::path& path,
+    const std::function<StreamVisit(const XmlElement& element, const ChannelRecord& record, bool findable)>& visit)
+{
+    try {
+        XmlDocument::StreamFile(path, [&visit](const XmlElement& root, const XmlElement& child) {
+            const bool findable = root.HasPlainName("items") && child.HasPlainName("item");
+            return visit(child, ReadRecord(child), findable);
+        });
+    } catch (const XmlError& error) {
+        throw ListFileError(error.what());
+    }
+}
+
+std::optional<ChannelRecord> Catalogue::FindRecordInFile(const std::filesystem::path& path, std::string_view id)
+{
+    if (!IsCanonicalChannelId(id))
+        return std::nullopt;
+    std::optional<ChannelRecord> found;
+    Stream(path, [&](const XmlElement&, const ChannelRecord& record, bool findable) {
+        if (!findable || TrimXmlSpace(record.id) != id)
+            return StreamVisit::Continue;
+        found = record;
+        return StreamVisit::Stop;
+    });
+    return found;
+}
+
 std::optional<int> ParseImgIndex(std::string_view text)
 {
     text = TrimXmlSpace(text);

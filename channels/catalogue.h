@@ -54,6 +54,18 @@ public:
 
     const XmlDocument& Document() const { return document_; }
 
+    // Reads the file one item at a time, never holding the whole document: visit gets each child
+    // of the root as ForEachChannel gives it, and whether FindChannel can find it (an "item" child
+    // of the root "items", neither in a namespace). A file of a million items costs the memory of
+    // one. Throws ListFileError as Load does, possibly after visits of the items before the fault:
+    // a caller keeps what it took only when the call returns. Stop ends the reading there.
+    using StreamVisit = XmlDocument::Visit;
+    static void Stream(
+        const std::filesystem::path& path,
+        const std::function<StreamVisit(const XmlElement& element, const ChannelRecord& record, bool findable)>& visit);
+    // What Load(path).FindChannelRecord(id) gives, read item by item and only up to the item found.
+    static std::optional<ChannelRecord> FindRecordInFile(const std::filesystem::path& path, std::string_view id);
+
     // The fields of one item: the text of the first child element of each name, empty when missing.
     static ChannelRecord ReadRecord(const XmlElement& item);
 
