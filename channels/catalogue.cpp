@@ -41,6 +41,16 @@ int FieldIndex(std::string_view name)
 
 } // namespace
 
+int RecordFieldIndex(std::string_view name)
+{
+    return FieldIndex(name);
+}
+
+std::string& RecordField(ChannelRecord& record, int index)
+{
+    return record.*kFields[index];
+}
+
 Catalogue Catalogue::Load(const std::filesystem::path& path)
 {
     try {
@@ -123,26 +133,12 @@ std::optional<ChannelRecord> Catalogue::FindChannelRecord(std::string_view id) c
     return ReadRecord(*item);
 }
 
-void Catalogue::Stream(
-    const std::filesystem::path& path,
-    const std::function<StreamVisit(const XmlElement& element, const ChannelRecord& record, bool findable)>& visit)
-{
-    try {
-        XmlDocument::StreamFile(path, [&visit](const XmlElement& root, const XmlElement& child) {
-            const bool findable = root.HasPlainName("items") && child.HasPlainName("item");
-            return visit(child, ReadRecord(child), findable);
-        });
-    } catch (const XmlError& error) {
-        throw ListFileError(error.what());
-    }
-}
-
 std::optional<ChannelRecord> Catalogue::FindRecordInFile(const std::filesystem::path& path, std::string_view id)
 {
     if (!IsCanonicalChannelId(id))
         return std::nullopt;
     std::optional<ChannelRecord> found;
-    Stream(path, [&](const XmlElement&, const ChannelRecord& record, bool findable) {
+    Stream(path, [&](const ChannelRecord& record, bool findable) {
         if (!findable || TrimXmlSpace(record.id) != id)
             return StreamVisit::Continue;
         found = record;

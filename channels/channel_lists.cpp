@@ -61,7 +61,7 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
     std::vector<std::size_t> leftOutOrder;
     std::vector<UndecidedRow> undecided;
     std::size_t order = 0;
-    Catalogue::Stream(cataloguePath, [&](const XmlElement&, const ChannelRecord& record, bool isFindable) {
+    Catalogue::Stream(cataloguePath, [&](const ChannelRecord& record, bool isFindable) {
         const std::size_t position = order++;
         const std::string_view id = TrimXmlSpace(record.id);
         if (takes && !takes(id))

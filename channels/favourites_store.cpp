@@ -151,12 +151,16 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
     // For each catalogue, the first findable item of each wanted id, as ChannelIdIndex finds it.
     std::vector<std::unordered_map<std::string, ChannelRecord>> found(cataloguePaths.size());
     for (size_t i = 0; i < cataloguePaths.size(); ++i) {
+        // The first catalogue must load whole; another one is read only as far as it has to be.
+        if (i > 0 && wanted.size() == 0)
+            break;
         try {
-            Catalogue::Stream(cataloguePaths[i], [&](const XmlElement&, const ChannelRecord& record, bool findable) {
+            Catalogue::Stream(cataloguePaths[i], [&](const ChannelRecord& record, bool findable) {
                 const std::string_view id = TrimXmlSpace(record.id);
                 if (findable && wanted.contains(id))
                     found[i].try_emplace(std::string(id), record);
-                return Catalogue::StreamVisit::Continue;
+                return i > 0 && found[i].size() == wanted.size() ? Catalogue::StreamVisit::Stop
+                                                                 : Catalogue::StreamVisit::Continue;
             });
         } catch (const ListFileError&) {
             if (i == 0)

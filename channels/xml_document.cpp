@@ -7,7 +7,6 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 
@@ -240,23 +239,6 @@ xmlDoc* ParseFile(const std::filesystem::path& path)
     });
 }
 
-void RecordReaderError(void* userData, xmlError* error)
-{
-    auto* first = static_cast<FirstParseError*>(userData);
-    if (first->seen || error == nullptr || error->level < XML_ERR_ERROR)
-        return;
-    first->seen = true;
-    first->line = error->line;
-    first->message = error->message ? error->message : "";
-    while (!first->message.empty() && (first->message.back() == '\n' || first->message.back() == ' '))
-        first->message.pop_back();
-    std::replace(first->message.begin(), first->message.end(), '\n', ' ');
-}
-
-struct TextReaderDeleter {
-    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
-};
-
 } // namespace
 
 // ---- XmlElement ----
@@ -414,50 +396,6 @@ XmlDocument XmlDocument::LoadFile(const std::filesystem::path& path)
 XmlDocument XmlDocument::LoadBytes(std::string_view bytes)
 {
     return XmlDocument(ParseBytes(bytes, "XML text"));
-}
-
-void XmlDocument::StreamFile(const std::filesystem::path& path,
-                             const std::function<Visit(const XmlElement& root, const XmlElement& child)>& visit)
-{
-    FileDescriptor fd = OpenRegularFile(path);
-    const std::string url = path.string();
-    const std::unique_ptr<xmlTextReader, TextReaderDeleter> reader(
-        xmlReaderForFd(fd.Get(), url.c_str(), nullptr, kParseOptions));
-    if (!reader)
-        throw XmlError("Cannot create an XML parser");
-    FirstParseError firstError;
-    xmlTextReaderSetStructuredErrorHandler(reader.get(), RecordReaderError, &firstError);
-    const GenericErrorsSilenced silenced;
-    xmlNode* root = nullptr;
-    int status = xmlTextReaderRead(reader.get());
-    while (status == 1) {
-        if (xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT) {
-            const int depth = xmlTextReaderDepth(reader.get());
-            if (depth == 0) {
-                root = xmlTextReaderCurrentNode(reader.get());
-            } else if (depth == 1 && root != nullptr) {
-                // The child whole, as the document would hold it; the reader frees it when it moves on.
-                xmlNode* child = xmlTextReaderExpand(reader.get());
-                if (child == nullptr) {
-                    status = -1;
-                    break;
-                }
-                if (visit(XmlElement(root), XmlElement(child)) == Visit::Stop)
-                    return;
-                status = xmlTextReaderNext(reader.get());
-                continue;
-            }
-        }
-        status = xmlTextReaderRead(reader.get());
-    }
-    if (status < 0) {
-        std::string reason = "not well-formed XML";
-        if (firstError.seen)
-            reason += " (line " + std::to_string(firstError.line) + ": " + firstError.message + ")";
-        throw XmlError(url + ": " + reason);
-    }
-    if (root == nullptr)
-        throw XmlError(url + ": no root element");
 }
 
 XmlDocument XmlDocument::Create(std::string_view rootName)

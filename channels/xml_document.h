@@ -3,7 +3,6 @@
 // XPath 1.0 single-node selection, element text and attributes, append, remove, save.
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -68,16 +67,6 @@ public:
     // external entity; entity references stay references.
     static XmlDocument LoadFile(const std::filesystem::path& path);
     static XmlDocument LoadBytes(std::string_view bytes);
-    // What a visit of StreamFile says: read on, or stop reading the file here.
-    enum class Visit { Continue, Stop };
-    // Reads a file as LoadFile does, but one child element of the root at a time, so that a file of
-    // any size costs the memory of one child: visit gets the root (its name, namespace and
-    // attributes; no children) and each child element with all it holds, in document order. A child
-    // is freed once its visit returns. Throws XmlError as LoadFile does; a fault found after some
-    // children were visited is thrown after those visits, so a caller keeps what it took from them
-    // only when the call returns. Stop ends the reading without looking at the rest of the file.
-    static void StreamFile(const std::filesystem::path& path,
-                           const std::function<Visit(const XmlElement& root, const XmlElement& child)>& visit);
     // A new document: <?xml version="1.0" encoding="UTF-8"?> and an empty root element.
     static XmlDocument Create(std::string_view rootName);
 

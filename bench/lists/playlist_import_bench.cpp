@@ -104,7 +104,7 @@ struct Figures {
     qint64 stallEndMs = 0; // when the longest stall ended, from Add
     QString summary;
     int tvRows = 0;
-    double peakAnonMiB = 0; // sampled by the 1 ms timer every 50 ticks, and at the summary
+    double peakAnonMiB = 0; // sampled by the 1 ms timer every 500 ticks, and at the summary
     double afterAnonMiB = 0; // once the rows shown before are freed
 };
 
@@ -122,7 +122,7 @@ Figures AddFromWindow(TListForm& form, const QString& source)
             figures.longestStallMs = sinceTick.elapsed();
             figures.stallEndMs = clock.elapsed();
         }
-        if (measuring && ++tick % 50 == 0)
+        if (measuring && ++tick % 500 == 0)
             figures.peakAnonMiB = std::max(figures.peakAnonMiB, AnonymousMiB());
         sinceTick.restart();
     });

@@ -118,7 +118,7 @@ void ReadIds(const std::filesystem::path& path, std::unordered_set<std::uint64_t
     if (byAddress)
         cipher.emplace(passphrase, KeySize::Key256);
     // Item by item: the catalogue of a million channels is never held whole.
-    Catalogue::Stream(path, [&](const XmlElement&, const ChannelRecord& record, bool findable) {
+    Catalogue::Stream(path, [&](const ChannelRecord& record, bool findable) {
         const std::string_view id = TrimXmlSpace(record.id);
         if (!findable || !IsOwnChannelId(id))
             return Catalogue::StreamVisit::Continue;
