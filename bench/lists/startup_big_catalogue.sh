@@ -3,7 +3,7 @@
 # with catalogues of 1,000 / 10,000 / 100,000 channels and 1,000 favourites; then with an empty
 # profile beside a profile holding an own playlist of 1,000,000 channels (ROUNDS rounds each, min /
 # median / max), with the anonymous memory the player holds once the start page is loaded
-# (smaps_rollup, read while the player waits to close).
+# (smaps_rollup, read once the lists are read and the figure is steady).
 # Usage: bench/lists/startup_big_catalogue.sh [BUILD_DIR] [ROUNDS]   (default: build 3)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -49,7 +49,7 @@ folder = sys.argv[1]
 with open(folder + "/playlist-1.xml", "w") as f:
     f.write('<?xml version="1.0" encoding="UTF-8"?>\n<items>\n')
     for i in range(1000000):
-        f.write(f'<item><id>{1000000000000000000 + 7 * i + 1}</id><name>Channel {i}</name><country/><bandwidth/>'
+        f.write(f'<item><id>{1000000000000000 + 7 * i + 1}</id><name>Channel {i}</name><country/><bandwidth/>'
                 f'<type2>tv</type2><url>0000000000000024{"0" * 96}</url><imgindex>2</imgindex></item>\n')
     f.write('</items>\n')
 with open(folder + "/playlists.xml", "w") as f:
@@ -70,8 +70,16 @@ run_once() {
     sleep 0.1
   done
   end=$(date +%s.%N)
-  sleep 1 # the rows shown before are freed on a thread of their own
-  anon=$(awk '/^Anonymous:/ {print int($2 / 1024)}' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
+  # The lists are read on a thread of their own after the window shows: the memory is read once it
+  # has stayed the same for two seconds (at most 60 s).
+  local last=-1 same=0
+  for _ in $(seq 1 120); do
+    anon=$(awk '/^Anonymous:/ {print int($2 / 1024)}' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
+    if [[ $anon -eq $last ]]; then same=$((same + 1)); else same=0; fi
+    last=$anon
+    [[ $same -ge 4 ]] && break
+    sleep 0.5
+  done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   echo "$(echo "$end - $start" | bc) $anon"

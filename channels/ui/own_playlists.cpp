@@ -53,8 +53,16 @@ OwnPlaylists::OwnPlaylists(const AppContext& context, std::array<ChannelListMode
       quietFolded_(std::make_shared<FoldedLists>()), loadFolded_(std::make_shared<FoldedLists>())
 {
     connect(loadJob_, &PlaylistJob::Finished, this, [this] {
-        if (loadJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
-            Apply(loadJob_->Result(), *loadFolded_);
+        PlaylistJobResult& result = loadJob_->Result();
+        if (result.outcome != PlaylistJobResult::Outcome::Done)
+            return;
+        // Rows left out are named in a box, which LoadChannelLists shows: such catalogues (edited by
+        // hand, or written by an older version) are read again that way.
+        if (result.lists && !result.lists->leftOut.empty()) {
+            result.lists.reset();
+            result.favourites.reset();
+        }
+        Apply(result, *loadFolded_);
     });
     connect(quietJob_, &PlaylistJob::Finished, this, [this] {
         if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)

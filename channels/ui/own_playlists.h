@@ -49,7 +49,8 @@ public:
     void ListsRead();
     // Reads the lists and favourites over all catalogues on a thread of its own and shows them when
     // read, so that a start-up with a playlist of a million channels never holds the window up. A
-    // catalogue that cannot be read has the lists read again as LoadChannelLists does (which says so).
+    // catalogue that cannot be read, or that has rows to leave out, has the lists read again as
+    // LoadChannelLists does (which says so).
     void LoadInBackground();
 
 private:
