@@ -177,6 +177,10 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
                 ? request_.source
                 : std::filesystem::path(request_.source).filename().string();
             PlaylistReading reading = ReadPlaylist(bytes, sourceName, type);
+            if (reading.summary.read > request_.limits.maxEntries)
+                throw std::runtime_error("The playlist has " + std::to_string(reading.summary.read)
+                                         + " entries, more than the " + std::to_string(request_.limits.maxEntries)
+                                         + " one playlist may have." + keeps);
             if (reading.channels.empty())
                 throw std::runtime_error("The playlist has no channel that can be played.\n\n"
                                          + SummaryInWords(name, reading.summary) + keeps);
