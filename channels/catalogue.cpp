@@ -48,6 +48,16 @@ int FieldIndex(std::string_view name)
 
 } // namespace
 
+int RecordFieldIndex(std::string_view name)
+{
+    return FieldIndex(name);
+}
+
+std::string& RecordField(ChannelRecord& record, int index)
+{
+    return record.*kFields[index];
+}
+
 Catalogue Catalogue::Load(const std::filesystem::path& path)
 {
     try {
@@ -128,6 +138,20 @@ std::optional<ChannelRecord> Catalogue::FindChannelRecord(std::string_view id) c
     if (!item)
         return std::nullopt;
     return ReadRecord(*item);
+}
+
+std::optional<ChannelRecord> Catalogue::FindRecordInFile(const std::filesystem::path& path, std::string_view id)
+{
+    if (!IsCanonicalChannelId(id))
+        return std::nullopt;
+    std::optional<ChannelRecord> found;
+    Stream(path, [&](const ChannelRecord& record, bool findable) {
+        if (!findable || TrimXmlSpace(record.id) != id)
+            return StreamVisit::Continue;
+        found = record;
+        return StreamVisit::Stop;
+    });
+    return found;
 }
 
 std::optional<int> ParseImgIndex(std::string_view text)

@@ -57,6 +57,18 @@ public:
 
     const XmlDocument& Document() const { return document_; }
 
+    // Reads the file one item at a time and builds no document: visit gets the record of each child
+    // of the root as ForEachChannel gives it, and whether FindChannel can find it (an "item" child
+    // of the root "items", neither in a namespace). A file of a million items costs the memory of
+    // one. Throws ListFileError as Load does, possibly after visits of the items before the fault:
+    // a caller keeps what it took only when the call returns. Stop ends the reading there, without
+    // looking at the rest of the file.
+    enum class StreamVisit { Continue, Stop };
+    static void Stream(const std::filesystem::path& path,
+                       const std::function<StreamVisit(const ChannelRecord& record, bool findable)>& visit);
+    // What Load(path).FindChannelRecord(id) gives, read item by item and only up to the item found.
+    static std::optional<ChannelRecord> FindRecordInFile(const std::filesystem::path& path, std::string_view id);
+
     // The fields of one item: the text of the first child element of each name, empty when missing.
     static ChannelRecord ReadRecord(const XmlElement& item);
 
@@ -64,6 +76,11 @@ private:
     explicit Catalogue(XmlDocument document) : document_(std::move(document)) {}
     XmlDocument document_;
 };
+
+// The index of the record field that a child element of an item with that name fills (its first
+// such child counts), or -1; and that field of a record.
+int RecordFieldIndex(std::string_view name);
+std::string& RecordField(ChannelRecord& record, int index);
 
 // imgindex as the lists use it: a decimal integer (optional sign, surrounding XML white space
 // allowed), or nothing when the text is not one or does not fit an int.

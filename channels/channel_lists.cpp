@@ -2,7 +2,7 @@
 
 #include "catalogue.h"
 #include "channel_id.h"
-#include "channel_id_index.h"
+#include "channel_id_set.h"
 
 #include "text/format_characters.h"
 
@@ -15,20 +15,76 @@ namespace {
 // The rows a message names one by one; the rest are counted.
 constexpr std::size_t kNamedLeftOutRows = 20;
 
+// Rows of items that no lookup can find (not an "item" of "items") whose id no findable item before
+// them had: a findable item after them with that id would be what playing the id finds.
+struct UndecidedRow {
+    std::vector<ListRow>* list;
+    std::size_t index; // in list
+    std::size_t order; // position among the catalogue's children
+};
+
+// Moves the undecided rows whose id a findable item has into leftOut, in file order.
+void LeaveOutShadowedRows(ChannelLists& lists, std::vector<std::size_t>& leftOutOrder,
+                          const std::vector<UndecidedRow>& undecided, const ChannelIdSet& findable)
+{
+    std::vector<std::pair<std::size_t, ListRow>> moved;
+    for (const UndecidedRow& row : undecided) {
+        ListRow& listed = (*row.list)[row.index];
+        if (!findable.contains(listed.id))
+            continue;
+        moved.emplace_back(row.order, std::move(listed));
+        listed.id = "\n"; // no id has a line end: marks the place for removal
+    }
+    if (moved.empty())
+        return;
+    for (std::vector<ListRow>* list : {&lists.tv, &lists.radio, &lists.webcam})
+        std::erase_if(*list, [](const ListRow& row) { return row.id == "\n"; });
+    std::vector<ListRow> leftOut;
+    leftOut.reserve(lists.leftOut.size() + moved.size());
+    std::size_t a = 0;
+    std::size_t b = 0;
+    while (a < lists.leftOut.size() || b < moved.size()) {
+        if (b == moved.size() || (a < lists.leftOut.size() && leftOutOrder[a] < moved[b].first))
+            leftOut.push_back(std::move(lists.leftOut[a++]));
+        else
+            leftOut.push_back(std::move(moved[b++].second));
+    }
+    lists.leftOut = std::move(leftOut);
+}
+
 ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* held, IdFilter takes)
 {
-    const Catalogue catalogue = Catalogue::Load(cataloguePath);
-    const ChannelIdIndex index(catalogue);
     ChannelLists lists;
-    // Ids of this catalogue join held once it is read: within it, the index decides.
+    // The ids of the items a lookup can find, read so far: the first item of each id is the one
+    // playing the id finds.
+    ChannelIdSet findable;
+    // Ids of this catalogue join held once it is read: within it, the rule above decides.
     std::vector<std::string> ids;
-    catalogue.ForEachChannel([&](const XmlElement& element, const ChannelRecord& record) {
+    std::vector<std::size_t> leftOutOrder;
+    std::vector<UndecidedRow> undecided;
+    std::size_t order = 0;
+    Catalogue::Stream(cataloguePath, [&](const ChannelRecord& record, bool isFindable) {
+        const std::size_t position = order++;
         const std::string_view id = TrimXmlSpace(record.id);
         if (takes && !takes(id))
-            return;
+            return Catalogue::StreamVisit::Continue;
         const bool canonical = IsCanonicalChannelId(id);
         if (held && canonical)
             ids.emplace_back(id);
+        // Playing looks the id up: when that finds another item (an earlier one with the same
+        // id, in this catalogue or in one read before), the row would play that item's stream under
+        // this row's name.
+        bool shadowed = false;
+        bool maybeShadowed = false;
+        if (canonical) {
+            if (isFindable)
+                shadowed = !findable.insert(id);
+            else if (findable.contains(id))
+                shadowed = true;
+            else
+                maybeShadowed = true; // by a findable item further on
+            shadowed = shadowed || (held && held->contains(id));
+        }
         // type2 is compared exactly; an item of any other type has no list and is skipped.
         std::vector<ListRow>* list = nullptr;
         if (record.type2 == "tv")
@@ -38,14 +94,12 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
         else if (record.type2 == "webcam")
             list = &lists.webcam;
         else
-            return;
-        // Playing looks the id up: when that finds another item (an earlier one with the same
-        // id, in this catalogue or in one read before), the row would play that item's stream under
-        // this row's name.
-        if (canonical) {
-            const auto found = index.Find(id);
-            if ((found && !(*found == element)) || (held && held->contains(std::string(id))))
-                list = &lists.leftOut;
+            return Catalogue::StreamVisit::Continue;
+        if (shadowed) {
+            list = &lists.leftOut;
+            leftOutOrder.push_back(position);
+        } else if (maybeShadowed) {
+            undecided.push_back(UndecidedRow{list, list->size(), position});
         }
         ListRow& row = list->emplace_back();
         row.caption.reserve(record.country.size() + record.name.size() + record.bandwidth.size() + 8);
@@ -67,10 +121,12 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
         if (row.number.size() > 9 || row.number.find_first_not_of("0123456789") != std::string::npos)
             row.number.clear();
         row.number.erase(0, std::min(row.number.find_first_not_of('0'), row.number.size() - 1));
+        return Catalogue::StreamVisit::Continue;
     });
+    LeaveOutShadowedRows(lists, leftOutOrder, undecided, findable);
     if (held) {
         for (std::string& id : ids)
-            held->insert(std::move(id));
+            held->insert(id);
     }
     return lists;
 }

@@ -2,16 +2,17 @@
 // Rows of the TV, radio and webcam lists built from the catalogue, in file order:
 // " country - name" plus "  (bandwidth)" when the bandwidth is not empty.
 
+#include "channel_id_set.h"
 #include "list_row.h"
 
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace zentavo {
 
+// The catalogue is read item by item (Catalogue::Stream), never held whole.
 // Throws ListFileError when the catalogue cannot be loaded. A row whose id an earlier item
 // already has is left out of the lists and put into leftOut. Row ids are the id text without
 // the XML white space around it.
@@ -19,7 +20,7 @@ ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath);
 
 // The ids (channel_id.h) that the items of the catalogues read so far have, when the lists of
 // several catalogues are built as one.
-using HeldIds = std::unordered_set<std::string>;
+using HeldIds = ChannelIdSet;
 // Whether a catalogue's item with that id belongs in the lists at all; the others are skipped as if
 // the catalogue did not hold them.
 using IdFilter = bool (*)(std::string_view id);

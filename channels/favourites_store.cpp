@@ -2,7 +2,7 @@
 
 #include "catalogue.h"
 #include "channel_id.h"
-#include "channel_id_index.h"
+#include "channel_id_set.h"
 #include "xml_document.h"
 
 #include "text/format_characters.h"
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <system_error>
+#include <unordered_map>
 
 namespace zentavo {
 
@@ -141,21 +142,32 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
 {
     if (!FileExists(favouritesPath))
         CreateEmptyFavourites(favouritesPath);
-    std::vector<Catalogue> catalogues;
-    catalogues.reserve(cataloguePaths.size());
+    const XmlDocument store = LoadStore(favouritesPath);
+    // The ids the favourites name: only their channels are kept from the catalogues, which are
+    // read item by item (a catalogue of a million channels is never held whole).
+    ChannelIdSet wanted;
+    for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement())
+        wanted.insert(TrimXmlSpace(favourite->Attribute("id").value_or(std::string())));
+    // For each catalogue, the first findable item of each wanted id, as ChannelIdIndex finds it.
+    std::vector<std::unordered_map<std::string, ChannelRecord>> found(cataloguePaths.size());
     for (size_t i = 0; i < cataloguePaths.size(); ++i) {
+        // The first catalogue must load whole; another one is read only as far as it has to be.
+        if (i > 0 && wanted.size() == 0)
+            break;
         try {
-            catalogues.push_back(Catalogue::Load(cataloguePaths[i]));
+            Catalogue::Stream(cataloguePaths[i], [&](const ChannelRecord& record, bool findable) {
+                const std::string_view id = TrimXmlSpace(record.id);
+                if (findable && wanted.contains(id))
+                    found[i].try_emplace(std::string(id), record);
+                return i > 0 && found[i].size() == wanted.size() ? Catalogue::StreamVisit::Stop
+                                                                 : Catalogue::StreamVisit::Continue;
+            });
         } catch (const ListFileError&) {
             if (i == 0)
                 throw;
+            found[i].clear(); // a catalogue that cannot be read holds no channel
         }
     }
-    const XmlDocument store = LoadStore(favouritesPath);
-    std::vector<ChannelIdIndex> indexes; // one pass a catalogue, not one walk per favourite
-    indexes.reserve(catalogues.size());
-    for (const Catalogue& catalogue : catalogues)
-        indexes.emplace_back(catalogue);
 
     std::vector<ListRow> rows;
     for (auto favourite = store.Root().FirstChildElement(); favourite; favourite = favourite->NextSiblingElement()) {
@@ -169,21 +181,23 @@ std::vector<ListRow> BuildFavouriteRows(const std::filesystem::path& favouritesP
             decoration.append("  [ ").append(comment).append(" ]");
 
         // A favourite whose channel no catalogue holds any more cannot show a name: left out.
-        std::optional<XmlElement> channel;
-        for (const ChannelIdIndex& index : indexes) {
-            channel = index.Find(TrimXmlSpace(id));
-            if (channel)
+        const ChannelRecord* channel = nullptr;
+        const std::string trimmed(TrimXmlSpace(id));
+        for (const auto& catalogue : found) {
+            if (const auto item = catalogue.find(trimmed); item != catalogue.end()) {
+                channel = &item->second;
                 break;
+            }
         }
         if (!channel)
             continue;
         ListRow& row = rows.emplace_back();
-        row.caption = channel->ChildText("country") + " - " + channel->ChildText("name") + decoration;
+        row.caption = channel->country + " - " + channel->name + decoration;
         // A direction override in a name would reverse the rest of the row.
         RemoveHiddenFormatCharacters(row.caption);
-        row.id = TrimXmlSpace(channel->ChildText("id"));
-        row.iconIndex = IconIndexOf(channel->ChildText("imgindex"));
-        row.logo = TrimXmlSpace(channel->ChildText("logo"));
+        row.id = TrimXmlSpace(channel->id);
+        row.iconIndex = IconIndexOf(channel->imgindex);
+        row.logo = TrimXmlSpace(channel->logo);
     }
     return rows;
 }

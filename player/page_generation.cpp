@@ -84,8 +84,8 @@ std::string FillTemplate(std::string_view templateText, std::string_view address
 std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePath, std::string_view channelId,
                                         std::string_view passphrase, const FillOptions& options)
 {
-    const Catalogue catalogue = Catalogue::Load(cataloguePath);
-    const std::optional<ChannelRecord> channel = catalogue.FindChannelRecord(channelId);
+    // Read only up to the channel's item: an own catalogue may hold a million channels.
+    const std::optional<ChannelRecord> channel = Catalogue::FindRecordInFile(cataloguePath, channelId);
     if (!channel)
         return std::nullopt;
 

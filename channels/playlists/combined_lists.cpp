@@ -55,7 +55,7 @@ std::filesystem::path CatalogueShowing(const std::filesystem::path& shippedCatal
     if (!IsOwnChannelId(trimmed))
         return shippedCatalogue;
     try {
-        if (Catalogue::Load(shippedCatalogue).FindChannel(trimmed))
+        if (Catalogue::FindRecordInFile(shippedCatalogue, trimmed))
             return shippedCatalogue;
     } catch (const ListFileError&) {
         return shippedCatalogue; // playing it says so

@@ -17,9 +17,14 @@ class QNetworkReply;
 
 namespace zentavo {
 
+// The most entries one playlist may have: its channels are listed, searched and kept in memory
+// with those of every other playlist, and lists much longer would leave the windows slow to use.
+inline constexpr long kMaxPlaylistEntries = 2'000'000;
+
 struct DownloadLimits {
     int timeoutMs = 60'000;
     qint64 maxBytes = kMaxPlaylistBytes; // a file is held to the same
+    long maxEntries = kMaxPlaylistEntries; // entries read, of a file or a download
 };
 
 class PlaylistDownload : public QObject {

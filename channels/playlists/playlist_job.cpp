@@ -73,7 +73,8 @@ void PlaylistJob::Start(PlaylistJobRequest request)
         } catch (const ListFileError&) {
         }
     }
-    if (request_.kind != PlaylistJobRequest::Kind::Remove && IsAddressSource(request_.source)) {
+    if (request_.kind != PlaylistJobRequest::Kind::Remove && request_.kind != PlaylistJobRequest::Kind::Load
+        && IsAddressSource(request_.source)) {
         emit Progress(QStringLiteral("Downloading the playlist..."), 0, 0);
         download_ =
             new PlaylistDownload(network_, QUrl(QString::fromStdString(request_.source)), request_.limits, this);
@@ -136,6 +137,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
     try {
         if (request_.kind == PlaylistJobRequest::Kind::Remove) {
             store.Remove(request_.key);
+        } else if (request_.kind == PlaylistJobRequest::Kind::Load) {
+            // Nothing to change: the lists follow.
         } else {
             const bool refresh = request_.kind == PlaylistJobRequest::Kind::Refresh;
             std::string name = request_.name;
@@ -174,6 +177,10 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
                 ? request_.source
                 : std::filesystem::path(request_.source).filename().string();
             PlaylistReading reading = ReadPlaylist(bytes, sourceName, type);
+            if (reading.summary.read > request_.limits.maxEntries)
+                throw std::runtime_error("The playlist has " + std::to_string(reading.summary.read)
+                                         + " entries, more than the " + std::to_string(request_.limits.maxEntries)
+                                         + " one playlist may have." + keeps);
             if (reading.channels.empty())
                 throw std::runtime_error("The playlist has no channel that can be played.\n\n"
                                          + SummaryInWords(name, reading.summary) + keeps);

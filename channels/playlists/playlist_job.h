@@ -37,7 +37,8 @@ public:
 };
 
 struct PlaylistJobRequest {
-    enum class Kind { Add, Refresh, Remove };
+    // Load changes nothing: it only reads the lists and favourites over all catalogues (start-up).
+    enum class Kind { Add, Refresh, Remove, Load };
     Kind kind = Kind::Add;
     std::string source; // Add: a file's path or an http(s) address
     std::string name; // Add: the playlist's name (DefaultPlaylistName when empty)

@@ -114,23 +114,25 @@ void ReadIds(const std::filesystem::path& path, std::unordered_set<std::uint64_t
     std::error_code error;
     if (!std::filesystem::exists(path, error))
         return;
-    const Catalogue catalogue = Catalogue::Load(path);
     std::optional<ProtectedStringCipher> cipher;
     if (byAddress)
         cipher.emplace(passphrase, KeySize::Key256);
-    catalogue.ForEachItem([&](const XmlElement& item, std::string_view id) {
-        if (!IsOwnChannelId(id))
-            return;
+    // Item by item: the catalogue of a million channels is never held whole.
+    Catalogue::Stream(path, [&](const ChannelRecord& record, bool findable) {
+        const std::string_view id = TrimXmlSpace(record.id);
+        if (!findable || !IsOwnChannelId(id))
+            return Catalogue::StreamVisit::Continue;
         if (ids)
             ids->insert(IdNumber(id));
         if (byAddress) {
             try {
-                const std::string address = TrimControlBytes(cipher->Decipher(item.ChildText("url")));
+                const std::string address = TrimControlBytes(cipher->Decipher(record.url));
                 byAddress->emplace(AddressKey(address), IdNumber(id));
             } catch (const std::exception&) {
                 // An address that cannot be read back gives its channel a fresh id.
             }
         }
+        return Catalogue::StreamVisit::Continue;
     });
 }
 
@@ -335,7 +337,7 @@ std::optional<std::filesystem::path> PlaylistStore::CatalogueHolding(std::string
     }
     for (const PlaylistInfo& playlist : playlists) {
         try {
-            if (Catalogue::Load(CataloguePath(playlist)).FindChannel(trimmed))
+            if (Catalogue::FindRecordInFile(CataloguePath(playlist), trimmed))
                 return CataloguePath(playlist);
         } catch (const ListFileError&) {
             // A catalogue that cannot be read holds no channel to play.

@@ -345,6 +345,11 @@ void TListForm::LoadFavourites()
     models_[3]->SetRows(std::move(rows));
 }
 
+void TListForm::LoadListsInBackground()
+{
+    ownPlaylists_->LoadInBackground();
+}
+
 void TListForm::AddPlaylist(QWidget* over)
 {
     // The dialogs open over the window the user is looking at: the main window's menu reaches

@@ -48,6 +48,10 @@ public:
     void LoadChannelLists();
     // Rebuilds the "My Favorites" list from the favourites file (created empty when missing).
     void LoadFavourites();
+    // Both of the above on a thread of their own, the rows shown once read (start-up): the window
+    // stays responsive with lists of any size. A catalogue that cannot be loaded is reported as
+    // LoadChannelLists reports it.
+    void LoadListsInBackground();
     // "Channels > Add playlist...": asks for a file or an address, imports it behind a progress
     // dialog and shows what was imported and what was left out. The dialogs open over `over`, or
     // over this window.

@@ -49,8 +49,21 @@ OwnPlaylists::OwnPlaylists(const AppContext& context, std::array<ChannelListMode
     : QObject(parent), context_(context), models_(models), reloadLists_(std::move(reloadLists)),
       reloadFavourites_(std::move(reloadFavourites)), network_(new QNetworkAccessManager(this)),
       userJob_(new PlaylistJob(*network_, this)), quietJob_(new PlaylistJob(*network_, this)),
-      userFolded_(std::make_shared<FoldedLists>()), quietFolded_(std::make_shared<FoldedLists>())
+      loadJob_(new PlaylistJob(*network_, this)), userFolded_(std::make_shared<FoldedLists>()),
+      quietFolded_(std::make_shared<FoldedLists>()), loadFolded_(std::make_shared<FoldedLists>())
 {
+    connect(loadJob_, &PlaylistJob::Finished, this, [this] {
+        PlaylistJobResult& result = loadJob_->Result();
+        if (result.outcome != PlaylistJobResult::Outcome::Done)
+            return;
+        // Rows left out are named in a box, which LoadChannelLists shows: such catalogues (edited by
+        // hand, or written by an older version) are read again that way.
+        if (result.lists && !result.lists->leftOut.empty()) {
+            result.lists.reset();
+            result.favourites.reset();
+        }
+        Apply(result, *loadFolded_);
+    });
     connect(quietJob_, &PlaylistJob::Finished, this, [this] {
         if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
             Apply(quietJob_->Result(), *quietFolded_);
@@ -63,6 +76,7 @@ OwnPlaylists::~OwnPlaylists()
     // The jobs go first: a download in flight needs the network manager until it is stopped.
     delete userJob_;
     delete quietJob_;
+    delete loadJob_;
     if (disposal_)
         disposal_->wait();
 }
@@ -70,6 +84,19 @@ OwnPlaylists::~OwnPlaylists()
 void OwnPlaylists::ListsRead()
 {
     listsSerial_ = NextListsSerial();
+}
+
+void OwnPlaylists::LoadInBackground()
+{
+    if (loadJob_->Running())
+        return; // the rows it reads are the ones asked for
+    PlaylistJobRequest request;
+    request.kind = PlaylistJobRequest::Kind::Load;
+    request.storeFolder = ToPath(context_.PlaylistsFolder());
+    request.shippedCatalogue = ToPath(context_.CataloguePath());
+    request.favourites = ToPath(context_.FavouritesPath());
+    request.preparation = loadFolded_;
+    loadJob_->Start(std::move(request));
 }
 
 PlaylistJobRequest OwnPlaylists::MakeRequest(const std::shared_ptr<FoldedLists>& preparation) const

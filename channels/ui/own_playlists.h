@@ -50,6 +50,11 @@ public:
     void ListsRead();
     // Called with every Manage playlists dialog before it shows, to add parts of its own.
     void SetManageExtension(std::function<void(PlaylistsDialog&)> extend) { extendManage_ = std::move(extend); }
+    // Reads the lists and favourites over all catalogues on a thread of its own and shows them when
+    // read, so that a start-up with a playlist of a million channels never holds the window up. A
+    // catalogue that cannot be read, or that has rows to leave out, has the lists read again as
+    // LoadChannelLists does (which says so).
+    void LoadInBackground();
 
 private:
     PlaylistJobRequest MakeRequest(const std::shared_ptr<FoldedLists>& preparation) const;
@@ -63,8 +68,10 @@ private:
     QNetworkAccessManager* network_ = nullptr;
     PlaylistJob* userJob_ = nullptr; // the user's additions and changes
     PlaylistJob* quietJob_ = nullptr; // the refresh at start-up
+    PlaylistJob* loadJob_ = nullptr; // the lists read at start-up
     std::shared_ptr<FoldedLists> userFolded_; // what each job's thread prepared for the models
     std::shared_ptr<FoldedLists> quietFolded_;
+    std::shared_ptr<FoldedLists> loadFolded_;
     std::unique_ptr<QThread> disposal_; // frees the rows the lists held before a playlist change
     // NextListsSerial of the rows shown: a job's result shows only when it is newer.
     std::uint64_t listsSerial_ = 0;

@@ -434,10 +434,8 @@ void TMainForm::FormShow()
     rememberedPlayPending_ = !remembered_.lastChannelId.isEmpty() && services_.options.ReadPlayLastChannel();
     context_.AppFolder = services_.appFolder;
     ShowStartPage();
-    if (listForm_) {
-        listForm_->LoadChannelLists();
-        listForm_->LoadFavourites();
-    }
+    if (listForm_)
+        listForm_->LoadListsInBackground();
     delete splash_.data();
 }
 

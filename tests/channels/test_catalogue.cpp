@@ -335,6 +335,41 @@ private slots:
                                 "\nSpain - Second  (2M) (id 17)\nPeru - Later four (id 4)"));
     }
 
+    void aRowNoLookupFindsIsLeftOutWhenAnItemAfterItHasItsId()
+    {
+        // Playing id 9 finds the "item" after the "channel" element, so the channel's row would
+        // play another stream; left-out rows keep file order.
+        const Folder folder;
+        QVERIFY(WriteBytes(folder / "tv-all.xml",
+                           CatalogueXml({
+                               ItemXml({"3", "A", "Peru", "", "tv", "0", "u"}),
+                               "<channel><id>9</id><name>Odd</name><country>Chad</country><type2>tv</type2></channel>",
+                               ItemXml({"3", "B", "Peru", "", "radio", "0", "u"}),
+                               ItemXml({"9", "Nine", "Fiji", "", "tv", "0", "u"}),
+                           })));
+        const ChannelLists lists = BuildChannelLists(folder / "tv-all.xml");
+        QCOMPARE(lists.tv.size(), std::size_t{2});
+        QCOMPARE(lists.tv[0].caption + "|" + lists.tv[1].caption, std::string(" Peru - A| Fiji - Nine"));
+        QVERIFY(lists.radio.empty());
+        QCOMPARE(lists.leftOut.size(), std::size_t{2});
+        QCOMPARE(lists.leftOut[0].caption + "|" + lists.leftOut[1].caption, std::string(" Chad - Odd| Peru - B"));
+    }
+
+    void findingAChannelReadsOnlyUpToItsItem()
+    {
+        // A play reads an own catalogue of a million channels only as far as the channel's item;
+        // an item past a fault in the file cannot be reached.
+        const Folder folder;
+        const QByteArray whole = CatalogueXml(
+            {ItemXml({"1", "One", "Chad", "", "tv", "0", "u1"}), ItemXml({"2", "Two", "Chad", "", "tv", "0", "u2"})});
+        QVERIFY(WriteBytes(folder / "broken.xml", whole.left(whole.indexOf("<item><id>2")) + "<item><id>2</oops>"));
+        const auto found = Catalogue::FindRecordInFile(folder / "broken.xml", "1");
+        QVERIFY(found.has_value());
+        QCOMPARE(found->url, std::string("u1"));
+        QVERIFY_THROWS_EXCEPTION(ListFileError, Catalogue::FindRecordInFile(folder / "broken.xml", "2"));
+        QVERIFY(!Catalogue::FindRecordInFile(folder / "broken.xml", "01").has_value());
+    }
+
     void theLeftOutMessageNamesOneRowOrTwentyAndCountsTheRest()
     {
         QCOMPARE(QString::fromStdString(LeftOutRowsMessage({})), QString());

@@ -210,6 +210,14 @@ private slots:
         QVERIFY2(setup.job.Result().message.endsWith(QStringLiteral("MB a playlist may have")),
                  qPrintable(setup.job.Result().message));
         QVERIFY(setup.store.Playlists().empty());
+        // Too many entries: refused in words, nothing kept.
+        request.limits = DownloadLimits{};
+        request.limits.maxEntries = 1;
+        QCOMPARE(setup.Run(request).outcome, PlaylistJobResult::Outcome::Failed);
+        QVERIFY2(
+            setup.job.Result().message.contains(QStringLiteral(" entries, more than the 1 one playlist may have.")),
+            qPrintable(setup.job.Result().message));
+        QVERIFY(setup.store.Playlists().empty());
     }
 
     // A new reading replaces a playlist's channels only when it is a playlist by its content (or its

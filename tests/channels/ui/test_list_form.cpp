@@ -121,6 +121,7 @@ private slots:
     void addOfAnIdThatIsNotANumberIsRefusedBeforeAsking();
     void laterRowsWithAnEarlierRowsIdAreLeftOutInWords();
     void leftOutRowsAreNamedInAWarningBox();
+    void listsReadOnAThreadShowTheRowsAndNameLeftOutOnes();
 };
 
 void ListFormTest::listsShowCatalogueRowsInFileOrder()
@@ -949,6 +950,43 @@ void ListFormTest::leftOutRowsAreNamedInAWarningBox()
                  .arg(int(QMessageBox::Warning)));
     QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("4")});
     QCOMPARE(List(form, 1)->model()->rowCount(), 0);
+}
+
+void ListFormTest::listsReadOnAThreadShowTheRowsAndNameLeftOutOnes()
+{
+    {
+        ListFixture fixture;
+        fixture.WriteFavourites(R"(<items><item id="17" comment=""/></items>)");
+        ScriptedPrompts prompts;
+        TListForm form(fixture.context, prompts);
+        form.LoadListsInBackground();
+        QTRY_COMPARE_WITH_TIMEOUT(Ids(List(form, 4)), QStringList{QStringLiteral("17")}, test::Limit(5000));
+        QCOMPARE(Ids(List(form, 1)), QStringList({QStringLiteral("17"), QStringLiteral("8")}));
+        QCOMPARE(Captions(List(form, 3)), QStringList({QStringLiteral(" Norway - Harbour Cam")}));
+        QCOMPARE(prompts.listFileErrors, 0);
+        QCOMPARE(prompts.leftOutMessages, QStringList());
+    }
+    {
+        ListFixture fixture(R"(<items>
+  <item><id>4</id><name>Four</name><country>Chad</country><type2>radio</type2><imgindex>1</imgindex></item>
+  <item><id>4</id><name>Other Four</name><country>Fiji</country><type2>tv</type2><imgindex>0</imgindex></item>
+</items>)");
+        ScriptedPrompts prompts;
+        TListForm form(fixture.context, prompts);
+        form.LoadListsInBackground();
+        QTRY_COMPARE_WITH_TIMEOUT(prompts.leftOutMessages.size(), 1, test::Limit(5000));
+        QVERIFY(prompts.leftOutMessages.first().contains(QStringLiteral("Fiji - Other Four (id 4)")));
+        QCOMPARE(Ids(List(form, 2)), QStringList{QStringLiteral("4")});
+        QCOMPARE(List(form, 1)->model()->rowCount(), 0);
+    }
+    {
+        ListFixture fixture("<items><item>");
+        ScriptedPrompts prompts;
+        TListForm form(fixture.context, prompts);
+        form.LoadListsInBackground();
+        // Reported by the lists and by the favourites, as LoadChannelLists and LoadFavourites do.
+        QTRY_COMPARE_WITH_TIMEOUT(prompts.listFileErrors, 2, test::Limit(5000));
+    }
 }
 
 QTEST_MAIN(ListFormTest)
