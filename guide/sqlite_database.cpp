@@ -115,8 +115,10 @@ SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value)
 
 SqliteStatement& SqliteStatement::Bind(int index, std::string_view text)
 {
-    // SQLITE_TRANSIENT: the text is copied, so temporaries may be bound.
-    if (sqlite3_bind_text64(statement_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8) != SQLITE_OK)
+    // SQLITE_TRANSIENT: the text is copied, so temporaries may be bound. An empty view may have no
+    // data at all, which SQLite would take for NULL: it is bound as the empty text it is.
+    const char* data = text.data() ? text.data() : "";
+    if (sqlite3_bind_text64(statement_, index, data, text.size(), SQLITE_TRANSIENT, SQLITE_UTF8) != SQLITE_OK)
         Fail(db_, "A value cannot be given to the guide database");
     return *this;
 }

@@ -368,7 +368,7 @@ private slots:
         store.ChooseMatch("7", "cnn.us");
         QCOMPARE(store.MatchOf("7"), (GuideMatch{"cnn.us", GuideMatchKind::Hand, 0}));
         QVERIFY(!store.NowNext("7", kNow).now);
-        store.ChooseMatch("1000000000000000042", ""); // no guide for this one
+        store.ChooseMatch("1000000000000000042", std::string_view()); // no guide for this one (an empty view)
         QVERIFY(!store.NowNext("1000000000000000042", kNow - kHour).now);
 
         const GuideReadSummary summary = FillGuideFromXmltv(TwoChannelGuide(), TwoChannels(), paths, kNow);
