@@ -82,6 +82,8 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         auto* tv = list.findChild<QTreeView*>(QStringLiteral("ListView1"));
         QTRY_VERIFY_WITH_TIMEOUT(tv->hasFocus(), test::Limit(2000));
+        // The lists are read on a thread of their own when the window first shows.
+        QTRY_VERIFY_WITH_TIMEOUT(tv->model()->rowCount() > 0, test::Limit(10000));
         QTest::keyClick(tv, Qt::Key_Down);
         QVERIFY(tv->selectionModel()->hasSelection());
         search->setFocus(Qt::OtherFocusReason);
