@@ -198,6 +198,8 @@ void BridgeEndToEnd::PlayFromList(int list, const char* id)
 {
     auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView%1").arg(list));
     listForm_->show();
+    // The lists are read on a thread of their own when the main window first shows.
+    QTRY_VERIFY_WITH_TIMEOUT(view->model()->rowCount() > 0, test::Limit(10000));
     for (int row = 0; row < view->model()->rowCount(); ++row) {
         if (view->model()->index(row, 1).data().toString() == QLatin1String(id))
             view->setCurrentIndex(view->model()->index(row, 0));
@@ -402,7 +404,7 @@ void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()
     QVERIFY(QTest::qWaitForWindowExposed(listForm_.get()));
     auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView1"));
     auto* popup = listForm_->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
-    QVERIFY(view->model()->rowCount() >= 2);
+    QTRY_VERIFY_WITH_TIMEOUT(view->model()->rowCount() >= 2, test::Limit(10000));
     const auto inWindow = [this, view](int row) {
         return view->viewport()->mapTo(listForm_.get(), view->visualRect(view->model()->index(row, 0)).center());
     };

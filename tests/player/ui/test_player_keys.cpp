@@ -52,11 +52,12 @@ void PlayFromList(ShellFixture& f, const char* menuItem, const char* listName, c
 {
     QTimer picker;
     QObject::connect(&picker, &QTimer::timeout, f.list.get(), [&] {
-        if (!f.list->isVisible())
+        auto* view = f.list->findChild<QTreeView*>(QLatin1String(listName));
+        // The lists are read on a thread of their own when the main window first shows.
+        if (!f.list->isVisible() || view->model()->rowCount() == 0)
             return;
         picker.stop();
         f.list->findChild<QLineEdit*>(QStringLiteral("Edit_search"))->setText(search);
-        auto* view = f.list->findChild<QTreeView*>(QLatin1String(listName));
         for (int row = 0; row < view->model()->rowCount(); ++row) {
             if (view->model()->index(row, 1).data().toString() == id) {
                 view->setCurrentIndex(view->model()->index(row, 0));
