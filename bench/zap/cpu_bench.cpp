@@ -14,6 +14,7 @@
 // encoder threads it starts, which bear its name) are also counted on their own.
 
 #include "bench/zap/processor_time.h"
+#include "bench/zap/round_figures.h"
 #include "crypto/stream_passphrase.h"
 #include "player/gateway/gateway_session.h"
 #include "player/gateway/video_transcoder.h"
@@ -193,29 +194,6 @@ double MeasuredSeconds(int seconds, QString* split, double* gateway = nullptr)
     return used * 60.0 / seconds;
 }
 
-// Each round's ratio; a round where either side failed counts as no figure.
-QList<double> Ratios(const QList<double>& above, const QList<double>& below)
-{
-    QList<double> ratios;
-    for (int i = 0; i < std::min(above.size(), below.size()); ++i) {
-        if (above[i] > 0 && below[i] > 0)
-            ratios.append(above[i] / below[i]);
-    }
-    return ratios;
-}
-
-// "min / median / max" of the figures that were measured.
-QString Spread(QList<double> figures)
-{
-    figures.removeIf([](double figure) { return figure <= 0; });
-    if (figures.isEmpty())
-        return QStringLiteral("(no figure)");
-    std::sort(figures.begin(), figures.end());
-    const auto text = [](double figure) { return QString::number(figure, 'f', 2); };
-    return QStringLiteral("%1 / %2 / %3")
-        .arg(text(figures.front()), text(figures[figures.size() / 2]), text(figures.back()));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -354,19 +332,20 @@ int main(int argc, char** argv)
                 floor.append(bare.back() > 0 && transcode.back() > 0 ? bare.back() + transcode.back() : -1);
             }
         }
-        std::printf("%s\n  player %s\n  mpv    %s\n  player / mpv %s\n", each.name, qPrintable(Spread(player)),
-                    qPrintable(Spread(mpv)), qPrintable(Spread(Ratios(player, mpv))));
+        std::printf("%s\n  player %s\n  mpv    %s\n  player / mpv %s\n", each.name, qPrintable(bench::Spread(player)),
+                    qPrintable(bench::Spread(mpv)), qPrintable(bench::Spread(bench::Ratios(player, mpv))));
         if (each.bareBaseline) {
-            std::printf("  bare page %s\n  player / bare page %s\n", qPrintable(Spread(bare)),
-                        qPrintable(Spread(Ratios(player, bare))));
+            std::printf("  bare page %s\n  player / bare page %s\n", qPrintable(bench::Spread(bare)),
+                        qPrintable(bench::Spread(bench::Ratios(player, bare))));
         }
         if (each.transcoded) {
             std::printf("  bare page (H.264 MP4) %s\n  ffmpeg's transcoding (-re) %s\n"
                         "  bare page + ffmpeg's transcoding %s\n  player / (bare page + ffmpeg's transcoding) %s\n"
                         "  gateway's threads %s\n  gateway's threads / ffmpeg's transcoding %s\n",
-                        qPrintable(Spread(bare)), qPrintable(Spread(transcode)), qPrintable(Spread(floor)),
-                        qPrintable(Spread(Ratios(player, floor))), qPrintable(Spread(gateway)),
-                        qPrintable(Spread(Ratios(gateway, transcode))));
+                        qPrintable(bench::Spread(bare)), qPrintable(bench::Spread(transcode)),
+                        qPrintable(bench::Spread(floor)), qPrintable(bench::Spread(bench::Ratios(player, floor))),
+                        qPrintable(bench::Spread(gateway)),
+                        qPrintable(bench::Spread(bench::Ratios(gateway, transcode))));
         }
         std::printf("  last round by process: %s\n", qPrintable(split));
         std::fflush(stdout);

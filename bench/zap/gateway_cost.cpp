@@ -8,6 +8,7 @@
 //   gateway_cost [seconds [rounds]]   (default 60 s of media, 3 rounds)
 
 #include "bench/zap/processor_time.h"
+#include "bench/zap/round_figures.h"
 #include "player/gateway/gateway_session.h"
 #include "player/gateway/video_transcoder.h"
 #include "tests/support/media_server.h"
@@ -102,17 +103,6 @@ double FfmpegSeconds(const QUrl& url)
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-QString Spread(QList<double> figures)
-{
-    figures.removeIf([](double figure) { return figure <= 0; });
-    if (figures.isEmpty())
-        return QStringLiteral("(no figure)");
-    std::sort(figures.begin(), figures.end());
-    const auto text = [](double figure) { return QString::number(figure, 'f', 2); };
-    return QStringLiteral("%1 / %2 / %3")
-        .arg(text(figures.front()), text(figures[figures.size() / 2]), text(figures.back()));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -146,6 +136,7 @@ int main(int argc, char** argv)
     }
     std::printf("720p MPEG-2 + MP2 to H.264 + AAC, processor time per minute of media (min / median / max)\n"
                 "  gateway session %s\n  ffmpeg          %s\n  gateway / ffmpeg %s\n",
-                qPrintable(Spread(gateway)), qPrintable(Spread(ffmpeg)), qPrintable(Spread(ratios)));
+                qPrintable(bench::Spread(gateway)), qPrintable(bench::Spread(ffmpeg)),
+                qPrintable(bench::Spread(ratios)));
     return 0;
 }
