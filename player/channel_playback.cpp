@@ -4,10 +4,12 @@
 
 #include "channels/app_context.h"
 #include "channels/channel_id.h"
+#include "player/contract/private_addresses.h"
 #include "channels/playlists/combined_lists.h"
 #include "channels/playlists/playlist_store.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -41,7 +43,8 @@ ChannelPlay ChannelPlayback::Play(const std::string& channelId, const FillOption
                 + "' is not a number (digits only, without leading zeros), so it names no channel");
         throw std::runtime_error("The channel " + channelId + " is not in the channel list any more");
     }
-    return ChannelPlay{play->mediaKind, scratch_.WritePage(play->page), play->headers};
+    const bool local = IsPrivateAddress(QUrl(QString::fromStdString(play->address)));
+    return ChannelPlay{play->mediaKind, scratch_.WritePage(play->page), PagePlay{play->headers, local}};
 }
 
 } // namespace zentavo

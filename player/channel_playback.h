@@ -4,6 +4,7 @@
 // and media kind, the filled template, the page written into the scratch folder. No widgets: the
 // window only shows the result.
 
+#include "player/contract/page_plays.h"
 #include "player/page_generation.h"
 
 #include <filesystem>
@@ -18,7 +19,7 @@ class ScratchFolder;
 struct ChannelPlay {
     int mediaKind = 0; // imgindex as an integer (0 when it is none); outside 0..2 no bar changes
     std::filesystem::path page; // the page file written for this play
-    RequestHeaders headers = {}; // sent on every request of the play (PlayerProfile::UrlForFile)
+    PagePlay reach = {}; // the channel's headers and whether its address is local (PlayerProfile::UrlForFile)
 };
 
 class ChannelPlayback {

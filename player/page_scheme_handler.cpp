@@ -9,32 +9,32 @@ namespace zentavo {
 
 PageSchemeHandler::PageSchemeHandler(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
 
-QUrl PageSchemeHandler::Register(const QString& localPath)
+QUrl PageSchemeHandler::Register(const QString& localPath, const QString& host)
 {
-    const QString name = QFileInfo(localPath).fileName();
-    files_.insert(name, localPath);
-    order_.removeOne(name);
-    order_.append(name);
+    files_.insert(host, localPath);
+    order_.removeOne(host);
+    order_.append(host);
     while (order_.size() > kRemembered)
         files_.remove(order_.takeFirst());
     QUrl url;
     url.setScheme(QLatin1String(kScheme));
-    url.setHost(QLatin1String(kHost));
-    url.setPath(QLatin1Char('/') + name);
+    url.setHost(host);
+    url.setPath(QLatin1Char('/') + QFileInfo(localPath).fileName());
     return url;
 }
 
 void PageSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
     const QUrl url = job->requestUrl();
-    if (job->requestMethod() != QByteArrayLiteral("GET") || url.host() != QLatin1String(kHost)) {
+    if (job->requestMethod() != QByteArrayLiteral("GET")) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    // The path is exactly "/" and a registered file name: no folders, so no way out of the set.
-    const QString path = url.path(QUrl::FullyDecoded);
-    const auto registered = path.startsWith(QLatin1Char('/')) ? files_.constFind(path.mid(1)) : files_.constEnd();
-    if (registered == files_.constEnd()) {
+    // The path is exactly "/" and the file name registered at that host: no folders, so no way
+    // out of the set, and no page under another page's origin.
+    const auto registered = files_.constFind(url.host());
+    if (registered == files_.constEnd()
+        || url.path(QUrl::FullyDecoded) != QLatin1Char('/') + QFileInfo(registered.value()).fileName()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }

@@ -21,7 +21,7 @@ void PlayerProfile::RegisterUrlSchemes()
 
 PlayerProfile::PlayerProfile(QObject* parent)
     : QWebEngineProfile(parent), pages_(new PageSchemeHandler(this)),
-      interceptor_(new PageRequestInterceptor(playHeaders_, this))
+      interceptor_(new PageRequestInterceptor(plays_, this))
 {
     QWebEngineSettings* s = settings();
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
@@ -44,8 +44,8 @@ PlayerProfile::PlayerProfile(QObject* parent)
 
     installUrlSchemeHandler(QByteArray(PageSchemeHandler::kScheme), pages_);
     setUrlRequestInterceptor(interceptor_);
-    InstallPlayerObjects(*this, playHeaders_);
-    auto* gateway = gateway_ = new GatewaySchemeHandler(&playHeaders_, this);
+    InstallPlayerObjects(*this, plays_);
+    auto* gateway = gateway_ = new GatewaySchemeHandler(plays_, this);
     // Both paths of the titles meet here: the gateway's reading of what it plays, and the titles
     // the page asks it to read. One limit for both before the window and MPRIS hear them.
     auto* titles = new TitleRateLimiter(this);
@@ -61,11 +61,9 @@ PlayerProfile::~PlayerProfile()
     setUrlRequestInterceptor(nullptr);
 }
 
-QUrl PlayerProfile::UrlForFile(const QString& localPath, RequestHeaders headers)
+QUrl PlayerProfile::UrlForFile(const QString& localPath, PagePlay play)
 {
-    const QUrl url = pages_->Register(localPath);
-    playHeaders_.Set(url, std::move(headers));
-    return url;
+    return pages_->Register(localPath, plays_.Add(std::move(play)));
 }
 
 std::optional<SourceFacts> PlayerProfile::GatewayFacts(const QString& key) const

@@ -3,10 +3,11 @@
 // start page as HTML, and the player objects injected into every player page.
 //
 // What a page of this profile can reach: remote http(s) media and pictures (media and img elements
-// need no CORS; XHR and fetch from a page need the remote server's CORS consent, since pages have an
-// opaque origin). Refused: local files, qrc:, other page files, new windows, device permissions.
+// need no CORS; XHR and fetch from a page need the remote server's CORS consent, since each page has
+// an origin of its own). Refused: local files, qrc:, other page files, new windows, device
+// permissions, and for a public channel anything on this machine or a private network.
 
-#include "player/contract/play_headers.h"
+#include "player/contract/page_plays.h"
 #include "player/gateway/source_facts.h"
 
 #include <QUrl>
@@ -34,10 +35,11 @@ public:
     explicit PlayerProfile(QObject* parent = nullptr);
     ~PlayerProfile() override;
 
-    // The address under which WebBrowser1 shows a generated page file or the start page. The file
-    // becomes servable by this call; no other local file is. Every request of the page, those the
-    // host makes for it included, sends the headers.
-    QUrl UrlForFile(const QString& localPath, RequestHeaders headers = {});
+    // The address under which WebBrowser1 shows a generated page file or the start page, at a new
+    // origin of its own. The file becomes servable by this call; no other local file is. Every
+    // request of the page, those the host makes for it included, sends the play's headers and
+    // keeps to its reach.
+    QUrl UrlForFile(const QString& localPath, PagePlay play = {});
 
     // What the media gateway's session KEY plays (the page's player names its session); none when
     // no such session is open.
@@ -49,7 +51,7 @@ signals:
     void NowPlayingChanged(const QString& title);
 
 private:
-    PlayHeaders playHeaders_;
+    PagePlays plays_;
     PageSchemeHandler* pages_;
     PageRequestInterceptor* interceptor_;
     GatewaySchemeHandler* gateway_ = nullptr;

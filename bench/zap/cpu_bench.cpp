@@ -273,7 +273,7 @@ int main(int argc, char** argv)
         options.channelName = each.name;
         const auto play = PreparePlay(catalogue.toStdString(), each.id, passphrase, options);
         const auto file = scratch.WritePage(play->page);
-        page.load(profile.UrlForFile(QString::fromStdString(file.string())));
+        page.load(profile.UrlForFile(QString::fromStdString(file.string()), zentavo::PagePlay{{}, true}));
         const QString failure = WaitUntilPlaying(page, 60000);
         if (!failure.isEmpty()) {
             *split = QStringLiteral("did not play: ") + failure;

@@ -203,7 +203,7 @@ int main(int argc, char** argv)
             options.channelName = kind.name;
             const auto play = PreparePlay(catalogue, kind.id, passphrase, options);
             const auto file = scratch.WritePage(play->page);
-            const QUrl url = profile.UrlForFile(QString::fromStdString(file.string()));
+            const QUrl url = profile.UrlForFile(QString::fromStdString(file.string()), zentavo::PagePlay{{}, true});
             page.load(url);
             const double prepared = clock.nsecsElapsed() / 1e6;
             const QString playingHere =

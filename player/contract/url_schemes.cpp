@@ -26,9 +26,10 @@ void Register(const char* name, QWebEngineUrlScheme::Syntax syntax, QWebEngineUr
 void RegisterPlayerUrlSchemes()
 {
     using Scheme = QWebEngineUrlScheme;
-    // Every page gets an opaque origin of its own: it cannot read another page file, and it is no
-    // "secure" or "local" origin, so remote http media is neither mixed content nor refused.
-    Register(host_names::kPageScheme, Scheme::Syntax::Host, Scheme::NoAccessAllowed);
+    // Every page is served under a host of its own, so it has an origin that no other page and no
+    // frame shares: the host's schemes know their pages by it. It is no "secure" or "local" origin,
+    // so remote http media is neither mixed content nor refused.
+    Register(host_names::kPageScheme, Scheme::Syntax::Host, {});
     // Secure, so that pages of a secure scheme may load its scripts as well; CORS-enabled, so that
     // a page's script may read it with XMLHttpRequest.
     Register(host_names::kObjectsScheme, Scheme::Syntax::Path, Scheme::SecureScheme | Scheme::CorsEnabled);

@@ -1,7 +1,9 @@
 #include "gateway_scheme_handler.h"
 
 #include "player/contract/host_names.h"
-#include "player/contract/play_headers.h"
+#include "player/contract/page_plays.h"
+#include "player/contract/private_addresses.h"
+#include "player/contract/redirect_guard.h"
 #include "player/gateway/gateway_stream.h"
 #include "player/gateway/icy_title_reader.h"
 
@@ -31,8 +33,8 @@ qint64 Now()
 
 } // namespace
 
-GatewaySchemeHandler::GatewaySchemeHandler(const PlayHeaders* headers, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), headers_(headers)
+GatewaySchemeHandler::GatewaySchemeHandler(const PagePlays& plays, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), plays_(plays)
 {
     idle_.setInterval(500);
     connect(&idle_, &QTimer::timeout, this, &GatewaySchemeHandler::EndIdle);
@@ -60,8 +62,9 @@ std::optional<SourceFacts> GatewaySchemeHandler::SessionFacts(const QString& key
 
 void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
-    const QString initiator = job->initiator().scheme().toLower();
-    if (job->requestMethod() != "GET" || initiator == QLatin1String("http") || initiator == QLatin1String("https")) {
+    // Only our own pages, each by the origin it alone has: no web page and no opaque frame.
+    const PagePlay* play = plays_.ForJob(*job);
+    if (job->requestMethod() != "GET" || !play) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
@@ -81,24 +84,19 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
             job->fail(QWebEngineUrlRequestJob::UrlInvalid);
             return;
         }
-        ServeChunk(job, key, sequence, address);
+        ServeChunk(job, *play, key, sequence, address);
     } else if (path == QLatin1String(host_names::kGatewayClosePath)) {
         End(key);
         ReplyWith(job, QByteArrayLiteral("text/plain"), {});
     } else if (path == QLatin1String(host_names::kGatewayTitlePath)) {
-        ServeTitle(job, key, query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed());
+        ServeTitle(job, *play, key, query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed());
     } else {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
     }
 }
 
-RequestHeaders GatewaySchemeHandler::HeadersFor(const QWebEngineUrlRequestJob& job) const
-{
-    return headers_ ? headers_->ForJob(job) : RequestHeaders();
-}
-
-void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence,
-                                      const QString& address)
+void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key,
+                                      qint64 sequence, const QString& address)
 {
     auto found = sessions_.find(key);
     if (found == sessions_.end()) {
@@ -107,7 +105,8 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QStrin
             return;
         }
         Session session;
-        session.stream = new GatewayStream(address, HeadersFor(*job), this);
+        session.stream = new GatewayStream(address, play.headers,
+                                           play.channelIsLocal ? SourceReach::Anywhere : SourceReach::PublicOnly, this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
         connect(session.stream, &GatewayStream::TitleChanged, this,
                 [this, key](const QString& title) { EmitTitle(key, title); });
@@ -154,7 +153,8 @@ void GatewaySchemeHandler::Answer(const QString& key)
     End(key);
 }
 
-void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const QString& key, const QString& address)
+void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key,
+                                      const QString& address)
 {
     QString title;
     if (const auto session = sessions_.constFind(key); session != sessions_.constEnd()) {
@@ -165,7 +165,8 @@ void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const QStrin
     } else if (!address.isEmpty()) {
         const QUrl url(address);
         const QString scheme = url.scheme().toLower();
-        if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+            || !MayReach(play.channelIsLocal, url)) {
             job->fail(QWebEngineUrlRequestJob::UrlInvalid);
             return;
         }
@@ -173,7 +174,7 @@ void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const QStrin
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
         }
-        Reader started{new IcyTitleReader(url, network_, this, HeadersFor(*job)), Now()};
+        Reader started{new IcyTitleReader(url, network_, play, this), Now()};
         connect(started.reader, &IcyTitleReader::TitleChanged, this,
                 [this, key](const QString& changed) { EmitTitle(key, changed); });
         readers_.insert(key, started);

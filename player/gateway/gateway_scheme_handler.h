@@ -34,7 +34,8 @@ class QWebEngineUrlRequestJob;
 namespace zentavo {
 
 class GatewayStream;
-class PlayHeaders;
+class PagePlays;
+struct PagePlay;
 class IcyTitleReader;
 
 class GatewaySchemeHandler : public QWebEngineUrlSchemeHandler {
@@ -43,8 +44,9 @@ public:
     static constexpr int kIdleMs = 3000;
     static constexpr qint64 kChunkBytes = 256 * 1024;
 
-    // headers, when given, must outlive the handler: each session sends those of its page's play.
-    explicit GatewaySchemeHandler(const PlayHeaders* headers = nullptr, QObject* parent = nullptr);
+    // plays must outlive the handler. Only the pages of plays are answered; each session sends the
+    // headers of its page's play and keeps to its reach.
+    explicit GatewaySchemeHandler(const PagePlays& plays, QObject* parent = nullptr);
     ~GatewaySchemeHandler() override;
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
@@ -68,12 +70,12 @@ private:
         qint64 lastRequest = 0;
     };
 
-    void ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence, const QString& address);
-    RequestHeaders HeadersFor(const QWebEngineUrlRequestJob& job) const;
+    void ServeChunk(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key, qint64 sequence,
+                    const QString& address);
     void Answer(const QString& key);
     void End(const QString& key);
     void EndIdle();
-    void ServeTitle(QWebEngineUrlRequestJob* job, const QString& key, const QString& address);
+    void ServeTitle(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key, const QString& address);
     void EmitTitle(const QString& key, const QString& title);
     void BecomeNewest(const QString& key);
     QHash<QString, Session> sessions_;
@@ -82,7 +84,7 @@ private:
     QHash<QString, Reader> readers_;
     static constexpr qsizetype kEndedFactsKept = 4;
     QList<QPair<QString, SourceFacts>> endedFacts_;
-    const PlayHeaders* headers_;
+    const PagePlays& plays_;
     QNetworkAccessManager network_;
     QTimer idle_;
 };

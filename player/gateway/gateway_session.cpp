@@ -30,8 +30,8 @@ void PrepareFfmpeg()
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
                                std::chrono::milliseconds networkTimeout, RequestHeaders headers,
-                               std::chrono::milliseconds playingLead)
-    : address_(std::move(address)), headers_(std::move(headers)), output_(std::move(output)), timeout_(networkTimeout),
+                               std::chrono::milliseconds playingLead, SourceReach reach)
+    : address_(std::move(address)), headers_(std::move(headers)), reach_(reach), output_(std::move(output)), timeout_(networkTimeout),
       lead_(playingLead)
 {
     PrepareFfmpeg();
@@ -113,7 +113,7 @@ void GatewaySession::Run()
                 const std::lock_guard lock(mutex_);
                 facts_ = facts;
             },
-            headers_);
+            headers_, reach_);
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

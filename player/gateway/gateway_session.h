@@ -5,6 +5,7 @@
 // the worker and closes every connection and file it opened before the destructor returns.
 
 #include "player/gateway/source_facts.h"
+#include "player/gateway/source_reach.h"
 #include "player/gateway/stream_buffer.h"
 #include "text/request_headers.h"
 
@@ -34,10 +35,10 @@ public:
 
     // The stream goes into output; when it ends, output is finished, with the words of the failure
     // if it failed (see GatewayError). Every request for the address sends the headers;
-    // playingLead: see kPlayingLead.
+    // playingLead: see kPlayingLead; reach: where the source and what it names may be.
     GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
                    std::chrono::milliseconds networkTimeout = kNetworkTimeout, RequestHeaders headers = {},
-                   std::chrono::milliseconds playingLead = kPlayingLead);
+                   std::chrono::milliseconds playingLead = kPlayingLead, SourceReach reach = SourceReach::Anywhere);
     ~GatewaySession();
 
     GatewaySession(const GatewaySession&) = delete;
@@ -66,6 +67,7 @@ private:
 
     const std::string address_;
     const RequestHeaders headers_;
+    const SourceReach reach_;
     const std::shared_ptr<StreamBuffer> output_;
     const std::chrono::milliseconds timeout_;
     const std::chrono::milliseconds lead_;

@@ -17,7 +17,7 @@ class GatewayStream : public QObject {
     Q_OBJECT
 public:
     // Every request for the address sends the headers.
-    GatewayStream(const QString& address, RequestHeaders headers, QObject* parent = nullptr);
+    GatewayStream(const QString& address, RequestHeaders headers, SourceReach reach, QObject* parent = nullptr);
     // Ends the session: its worker and connections are gone on return, or, when the worker cannot
     // be interrupted at once (a host name lookup), soon after on a thread of their own.
     ~GatewayStream() override;

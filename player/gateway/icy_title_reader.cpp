@@ -1,6 +1,7 @@
 #include "icy_title_reader.h"
 
-#include "player/contract/play_headers.h"
+#include "player/contract/page_plays.h"
+#include "player/contract/redirect_guard.h"
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 
@@ -15,17 +16,19 @@ constexpr qint64 kLargestInterval = 1024 * 1024;
 
 } // namespace
 
-IcyTitleReader::IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, QObject* parent,
-                               const RequestHeaders& headers)
+IcyTitleReader::IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, const PagePlay& play,
+                               QObject* parent)
     : QObject(parent)
 {
     QNetworkRequest request(address);
-    PlayHeaders::Apply(request, headers);
+    PagePlays::Apply(request, play.headers);
+    FollowSafeRedirects(request);
     request.setRawHeader("Icy-MetaData", "1");
     request.setTransferTimeout(kTimeoutMs);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     reply_ = network.get(request);
+    FollowRedirectsWithin(reply_, play.channelIsLocal);
     reply_->setReadBufferSize(kReadBufferBytes);
     connect(reply_, &QNetworkReply::metaDataChanged, this, &IcyTitleReader::OnHeaders);
     connect(reply_, &QNetworkReply::readyRead, this, &IcyTitleReader::OnData);

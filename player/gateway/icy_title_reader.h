@@ -18,14 +18,19 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace zentavo {
+struct PagePlay;
+}
+
+namespace zentavo {
 
 class IcyTitleReader : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimeoutMs = 15000;
 
-    IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, QObject* parent = nullptr,
-                   const RequestHeaders& headers = {});
+    // Asks with the play's headers, and follows redirects only within its reach.
+    IcyTitleReader(const QUrl& address, QNetworkAccessManager& network, const PagePlay& play,
+                   QObject* parent = nullptr);
     ~IcyTitleReader() override;
 
     QString Title() const { return title_; }

@@ -1,6 +1,7 @@
 #include "media_pipeline.h"
 
 #include "player/contract/host_names.h"
+#include "player/contract/private_addresses.h"
 #include "player/gateway/audio_transcoder.h"
 #include "player/gateway/ffmpeg_failure.h"
 #include "player/gateway/gateway_error.h"
@@ -8,6 +9,9 @@
 #include "player/gateway/stream_plan.h"
 #include "player/gateway/timestamp_repair.h"
 #include "player/gateway/video_transcoder.h"
+
+#include <QString>
+#include <QUrl>
 
 #include <algorithm>
 #include <optional>
@@ -17,6 +21,8 @@ namespace zentavo {
 namespace {
 
 constexpr int kOutputChunk = 16 * 1024;
+constexpr char kOutOfReachWords[] = "Cannot play: the stream leads to an address on this computer or a private network, "
+                                    "which a channel from the internet may not reach.";
 constexpr int64_t kTimestampJumpSeconds = 10;
 // A paced source's output goes in bursts of this much media (see PlayingPace).
 constexpr std::chrono::milliseconds kPlayingBatch{1000};
@@ -81,12 +87,27 @@ struct MediaPipeline::Track {
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                              std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
-                             TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers)
-    : address_(std::move(address)), headers_(std::move(headers)), output_(output), stop_(stop),
+                             TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers,
+                             SourceReach reach)
+    : address_(std::move(address)), headers_(std::move(headers)), reach_(reach), output_(output), stop_(stop),
       timeout_(networkTimeout), lead_(playingLead), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
+
+int MediaPipeline::OpenWithinReach(AVFormatContext* context, AVIOContext** io, const char* url, int flags,
+                                   AVDictionary** options)
+{
+    auto* pipeline = static_cast<MediaPipeline*>(context->opaque);
+    if (pipeline->reach_ == SourceReach::PublicOnly && !zentavo::MayReach(false, QUrl(QString::fromUtf8(url))))
+        return AVERROR(EACCES);
+    return pipeline->defaultOpen_(context, io, url, flags, options);
+}
+
+bool MediaPipeline::MayReach(const char* url) const
+{
+    return reach_ == SourceReach::Anywhere || zentavo::MayReach(false, QUrl(QString::fromUtf8(url)));
+}
 
 int MediaPipeline::Interrupt(void* self)
 {
@@ -131,6 +152,8 @@ void MediaPipeline::Open()
                                                   "rtsp", "rtsps", "rtmp", "rtmps", "rtmpt"};
     if (!allowed.contains(AddressScheme(address_)))
         Fail(AVERROR_PROTOCOL_NOT_FOUND, "opening the address");
+    if (!MayReach(address_.c_str()))
+        throw GatewayError(failure_kinds::kRefused, kOutOfReachWords);
     int error = AVERROR(EINVAL);
     // One time limit for all the ways of opening: a server that accepts and never answers is
     // reported once, not once per way.
@@ -145,6 +168,9 @@ void MediaPipeline::Open()
         if (!context)
             throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
         context->interrupt_callback = {&MediaPipeline::Interrupt, this};
+        context->opaque = this;
+        defaultOpen_ = context->io_open;
+        context->io_open = &MediaPipeline::OpenWithinReach;
         AVDictionary* options = nullptr;
         av_dict_set(&options, "analyzeduration", kAnalyzeMicroseconds, 0);
         av_dict_set(&options, "probesize", kProbeBytes, 0);

@@ -11,6 +11,7 @@
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
 #include "player/gateway/stream_transcoder.h"
+#include "player/gateway/source_reach.h"
 #include "text/request_headers.h"
 
 #include <QString>
@@ -34,10 +35,12 @@ public:
     using FactsListener = std::function<void(const SourceFacts&)>;
 
     // Every request for the address sends the headers (InputAttempts). playingLead: how far a paced
-    // source's output may run ahead of playing (see PlayingPace).
+    // source's output may run ahead of playing (see PlayingPace). reach: where the source and what
+    // it names (segments, playlists) may be.
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                   std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
-                  TitleListener titleChanged = {}, FactsListener factsKnown = {}, RequestHeaders headers = {});
+                  TitleListener titleChanged = {}, FactsListener factsKnown = {}, RequestHeaders headers = {},
+                  SourceReach reach = SourceReach::Anywhere);
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -50,6 +53,10 @@ private:
     struct Track;
 
     static int Interrupt(void* self);
+    bool MayReach(const char* url) const;
+    // Opens what the source names (HLS segments and playlists) only where the reach allows.
+    static int OpenWithinReach(AVFormatContext* context, AVIOContext** io, const char* url, int flags,
+                               AVDictionary** options);
     static int WriteOutput(void* self, uint8_t* data, int size);
 
     void ArmDeadline();
@@ -73,6 +80,7 @@ private:
 
     const std::string address_;
     const RequestHeaders headers_;
+    const SourceReach reach_;
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;
     const std::chrono::milliseconds timeout_;
@@ -87,6 +95,8 @@ private:
     SourceTitlePoll title_;
     FactsListener factsKnown_;
     std::optional<PlayingPace> pace_; // for a source that is paced
+    // The input's own way of opening what it names, which OpenWithinReach calls once it allows.
+    int (*defaultOpen_)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) = nullptr;
 };
 
 } // namespace zentavo

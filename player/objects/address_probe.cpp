@@ -2,7 +2,9 @@
 
 #include "first_playable_entry.h"
 #include "player/contract/host_names.h"
-#include "player/contract/play_headers.h"
+#include "player/contract/page_plays.h"
+#include "player/contract/private_addresses.h"
+#include "player/contract/redirect_guard.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -79,8 +81,8 @@ QJsonObject ProbeResult::ToJson() const
                        {QStringLiteral("entry"), entry}};
 }
 
-AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent, Mode mode,
-                           const RequestHeaders& headers)
+AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, const PagePlay& play, QObject* parent,
+                           Mode mode)
     : QObject(parent), address_(address), mode_(mode)
 {
     const QString scheme = address.scheme().toLower();
@@ -92,11 +94,20 @@ AddressProbe::AddressProbe(QNetworkAccessManager& network, const QUrl& address, 
         });
         return;
     }
+    if (!MayReach(play.channelIsLocal, address)) {
+        QTimer::singleShot(0, this, [this] {
+            ProbeResult result;
+            result.outcome = QLatin1String(failure_kinds::kRefused);
+            Finish(result);
+        });
+        return;
+    }
     QNetworkRequest request(address);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    FollowSafeRedirects(request);
     request.setTransferTimeout(kTimeoutMs);
-    PlayHeaders::Apply(request, headers);
+    PagePlays::Apply(request, play.headers);
     reply_ = network.get(request);
+    FollowRedirectsWithin(reply_, play.channelIsLocal);
     connect(reply_, &QNetworkReply::metaDataChanged, this, &AddressProbe::OnMetaData);
     connect(reply_, &QIODevice::readyRead, this, &AddressProbe::OnReadyRead);
     connect(reply_, &QNetworkReply::finished, this, &AddressProbe::OnFinished);
@@ -194,7 +205,7 @@ void AddressProbe::OnFinished()
     ProbeResult result = Answered();
     const QNetworkReply::NetworkError error = reply_->error();
     if (IsConnectionError(error) || (error != QNetworkReply::NoError && result.status < 200)) {
-        result.outcome = ErrorOutcome(error);
+        result.outcome = RedirectRefused(*reply_) ? QLatin1String(failure_kinds::kRefused) : ErrorOutcome(error);
         Finish(result);
         return;
     }

@@ -17,6 +17,10 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace zentavo {
+struct PagePlay;
+}
+
+namespace zentavo {
 
 struct ProbeResult {
     // "ok", "notfound", "nohost", "refused", "timeout", "closed" (the server closed the connection),
@@ -44,9 +48,10 @@ public:
         Watch, // for a failed load: read media a little longer, to tell a connection the server closes
     };
 
-    // Starts at once, asking with the headers; emits finished exactly once, then may be deleted.
-    AddressProbe(QNetworkAccessManager& network, const QUrl& address, QObject* parent = nullptr,
-                 Mode mode = Mode::Resolve, const RequestHeaders& headers = {});
+    // Starts at once, asking with the play's headers; emits finished exactly once, then may be
+    // deleted. An address outside the play's reach is refused without a connection.
+    AddressProbe(QNetworkAccessManager& network, const QUrl& address, const PagePlay& play, QObject* parent = nullptr,
+                 Mode mode = Mode::Resolve);
     ~AddressProbe() override;
 
 signals:

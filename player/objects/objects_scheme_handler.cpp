@@ -2,7 +2,7 @@
 
 #include "address_probe.h"
 #include "player/contract/host_names.h"
-#include "player/contract/play_headers.h"
+#include "player/contract/page_plays.h"
 #include "stream_relay.h"
 
 #include <QBuffer>
@@ -21,32 +21,29 @@ QList<QByteArray> PlayerObjectsSchemeHandler::SchemeNames()
             QByteArray(host_names::kRelayHttpsScheme)};
 }
 
-PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(const PlayHeaders* headers, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), headers_(headers)
+PlayerObjectsSchemeHandler::PlayerObjectsSchemeHandler(const PagePlays& plays, QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), plays_(plays)
 {}
 PlayerObjectsSchemeHandler::~PlayerObjectsSchemeHandler() = default;
 
 void PlayerObjectsSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 {
-    if (job->requestMethod() != "GET") {
+    // Only our own pages may read through the host; anything else keeps the web's rules.
+    const PagePlay* play = plays_.ForJob(*job);
+    if (job->requestMethod() != "GET" || !play) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }
-    const QString initiator = job->initiator().scheme().toLower();
     const QByteArray scheme = job->requestUrl().scheme().toLatin1();
     if (scheme == StreamRelay::kHttpScheme || scheme == StreamRelay::kHttpsScheme) {
-        // Only player pages may read through the host; web pages keep the web's rules.
-        if (initiator == QLatin1String("http") || initiator == QLatin1String("https"))
-            job->fail(QWebEngineUrlRequestJob::RequestDenied);
-        else
-            new StreamRelay(network_, job, headers_ ? headers_->ForJob(*job) : RequestHeaders(), this);
+        new StreamRelay(network_, job, *play, this);
         return;
     }
     const QString path = job->requestUrl().path();
     if (path.startsWith(QLatin1String("lib/")))
         ServeLibrary(job, path.mid(4));
     else if (path == QLatin1String("probe"))
-        ServeProbe(job);
+        ServeProbe(job, *play);
     else
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
 }
@@ -70,13 +67,8 @@ void PlayerObjectsSchemeHandler::ServeLibrary(QWebEngineUrlRequestJob* job, cons
     job->reply(QByteArrayLiteral("text/javascript"), buffer);
 }
 
-void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job)
+void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job, const PagePlay& play)
 {
-    const QString initiator = job->initiator().scheme().toLower();
-    if (initiator == QLatin1String("http") || initiator == QLatin1String("https")) {
-        job->fail(QWebEngineUrlRequestJob::RequestDenied);
-        return;
-    }
     const QUrlQuery query(job->requestUrl());
     bool idOk = false;
     const qint64 id = query.queryItemValue(QStringLiteral("id")).toLongLong(&idOk);
@@ -87,8 +79,7 @@ void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job)
     }
     const bool watch = query.queryItemValue(QStringLiteral("watch")) == QLatin1String("1");
     auto* probe =
-        new AddressProbe(network_, address, this, watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve,
-                         headers_ ? headers_->ForJob(*job) : RequestHeaders());
+        new AddressProbe(network_, address, play, this, watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
     QPointer<QWebEngineUrlRequestJob> pending(job);
     connect(probe, &AddressProbe::finished, this, [pending, probe, id](const ProbeResult& result) {
         probe->deleteLater();

@@ -2,9 +2,10 @@
 // The URL schemes through which player pages reach the host. "zentavo-objects:lib/NAME" answers a
 // bundled streaming library (hls.js, mpegts.js, dash.js) as a script; "zentavo-objects:probe?id=N&url=
 // ADDRESS" answers a script that hands the page the AddressProbe of ADDRESS; "zentavo-relay-http(s)://..."
-// answers what the mirrored http(s) address holds (StreamRelay). Only player pages may probe and
-// relay: requests from web pages (http, https) are refused. Both send the request headers of the
-// play of the page that asks (PlayHeaders).
+// answers what the mirrored http(s) address holds (StreamRelay). Only our own pages are answered,
+// each known by the origin that it alone has (PagePlays): web pages and opaque frames are refused.
+// The probe and the relay send the request headers of the play of the page that asks, and keep to
+// its reach.
 
 #include <QByteArray>
 #include <QList>
@@ -13,7 +14,8 @@
 
 namespace zentavo {
 
-class PlayHeaders;
+struct PagePlay;
+class PagePlays;
 
 class PlayerObjectsSchemeHandler : public QWebEngineUrlSchemeHandler {
     Q_OBJECT
@@ -21,17 +23,17 @@ public:
     // Every scheme this handler serves (install it for each).
     static QList<QByteArray> SchemeNames();
 
-    // headers, when given, must outlive the handler; without them no play sends any.
-    explicit PlayerObjectsSchemeHandler(const PlayHeaders* headers = nullptr, QObject* parent = nullptr);
+    // plays must outlive the handler.
+    explicit PlayerObjectsSchemeHandler(const PagePlays& plays, QObject* parent = nullptr);
     ~PlayerObjectsSchemeHandler() override;
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
     void ServeLibrary(QWebEngineUrlRequestJob* job, const QString& name);
-    void ServeProbe(QWebEngineUrlRequestJob* job);
+    void ServeProbe(QWebEngineUrlRequestJob* job, const PagePlay& play);
 
-    const PlayHeaders* headers_;
+    const PagePlays& plays_;
     QNetworkAccessManager network_;
 };
 

@@ -91,11 +91,11 @@ QList<QWebEngineScript> PlayerObjectScripts()
     };
 }
 
-void InstallPlayerObjects(QWebEngineProfile& profile, const PlayHeaders& headers)
+void InstallPlayerObjects(QWebEngineProfile& profile, const PagePlays& plays)
 {
     for (const QWebEngineScript& script : PlayerObjectScripts())
         profile.scripts()->insert(script);
-    auto* handler = new PlayerObjectsSchemeHandler(&headers, &profile);
+    auto* handler = new PlayerObjectsSchemeHandler(plays, &profile);
     for (const QByteArray& scheme : PlayerObjectsSchemeHandler::SchemeNames())
         profile.installUrlSchemeHandler(scheme, handler);
 }

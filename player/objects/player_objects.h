@@ -11,7 +11,7 @@ class QWebEngineProfile;
 
 namespace zentavo {
 
-class PlayHeaders;
+class PagePlays;
 
 // Scripts to add to the profile's script collection: the objects themselves (main world, at document
 // creation) and a pass over the finished document (main world, when the document is ready).
@@ -19,6 +19,6 @@ QList<QWebEngineScript> PlayerObjectScripts();
 
 // Adds PlayerObjectScripts() to the profile and installs the scheme handler (owned by the profile),
 // which sends the headers of each page's play; headers must outlive the profile's handlers.
-void InstallPlayerObjects(QWebEngineProfile& profile, const PlayHeaders& headers);
+void InstallPlayerObjects(QWebEngineProfile& profile, const PagePlays& plays);
 
 } // namespace zentavo

@@ -1,6 +1,8 @@
 #include "stream_relay.h"
 
-#include "player/contract/play_headers.h"
+#include "player/contract/page_plays.h"
+#include "player/contract/private_addresses.h"
+#include "player/contract/redirect_guard.h"
 
 #include <QBuffer>
 #include <QNetworkAccessManager>
@@ -26,7 +28,7 @@ QUrl StreamRelay::RealAddress(const QUrl& relayAddress)
     return real;
 }
 
-StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, const RequestHeaders& headers,
+StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, const PagePlay& play,
                          QObject* parent)
     : QObject(parent), job_(job)
 {
@@ -36,11 +38,17 @@ StreamRelay::StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob
         deleteLater();
         return;
     }
+    if (!MayReach(play.channelIsLocal, address)) {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        deleteLater();
+        return;
+    }
     QNetworkRequest request(address);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    FollowSafeRedirects(request);
     request.setTransferTimeout(kTimeoutMs);
-    PlayHeaders::Apply(request, headers);
+    PagePlays::Apply(request, play.headers);
     reply_ = network.get(request);
+    FollowRedirectsWithin(reply_, play.channelIsLocal);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
         if (received > kMaxBytes && reply_)
             reply_->abort();

@@ -18,6 +18,8 @@ class QWebEngineUrlRequestJob;
 
 namespace zentavo {
 
+struct PagePlay;
+
 class StreamRelay : public QObject {
     Q_OBJECT
 public:
@@ -29,9 +31,9 @@ public:
     // The real address behind a relay address; empty when it is none.
     static QUrl RealAddress(const QUrl& relayAddress);
 
-    // Answers the job with the body of its real address, asked for with the headers, or fails it;
-    // deletes itself when done.
-    StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, const RequestHeaders& headers,
+    // Answers the job with the body of its real address, asked for with the play's headers, or fails
+    // it (an address outside the play's reach too); deletes itself when done.
+    StreamRelay(QNetworkAccessManager& network, QWebEngineUrlRequestJob* job, const PagePlay& play,
                 QObject* parent = nullptr);
     ~StreamRelay() override;
 

@@ -824,7 +824,7 @@ void TMainForm::ShowPlay(const ChannelPlay& play, const QString& name)
     default:
         break;
     }
-    ShowPlayerPage(play.page, play.headers);
+    ShowPlayerPage(play.page, play.reach);
     ui->WebBrowser1->setAccessibleName(QStringLiteral("Player: ") + name);
     ui->WebBrowser1->setAccessibleDescription(QString());
     // The name comes from a catalogue or a playlist.
@@ -840,10 +840,10 @@ void TMainForm::ShowProgramme(const QString& title, const QString& note)
     emit ProgrammeChanged(title);
 }
 
-void TMainForm::ShowPlayerPage(const std::filesystem::path& file, const RequestHeaders& headers)
+void TMainForm::ShowPlayerPage(const std::filesystem::path& file, const PagePlay& reach)
 {
     startPage_.clear();
-    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()), headers);
+    const QUrl url = services_.profile.UrlForFile(QFile::decodeName(file.string().c_str()), reach);
     playedPages_.Add(url, file);
     page_->load(url);
     ui->AddthischanneltoMyFavorites1->setEnabled(true);

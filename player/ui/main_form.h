@@ -177,7 +177,7 @@ private:
     void ShowStartPage();
     void KeepStartPage();
     void ShowPlay(const ChannelPlay& play, const QString& name);
-    void ShowPlayerPage(const std::filesystem::path& file, const RequestHeaders& headers);
+    void ShowPlayerPage(const std::filesystem::path& file, const PagePlay& reach);
     void RestartLoadingIndicator();
     void SetMuteImage(int imageIndex);
     void OpenChannelList(ChannelTab tab);

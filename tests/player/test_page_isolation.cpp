@@ -140,6 +140,10 @@ function probe(key, kind, target) {
 
 // The channel name at every kind of place a template can give it, and the address in a
 // single-quoted string and attribute.
+// The play of a channel whose address is on this machine, as the test server's are.
+const PagePlay kLocalChannel{{}, true};
+const QString kBareHost = QStringLiteral("bare.pages");
+
 const char* const kEveryPlacePage =
     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%|TITLE|%</title>\r\n"
     "<script>var inScript = \"%|TITLE|%\"; var inSingle = '%|URL|%';</script></head>\r\n"
@@ -167,7 +171,8 @@ private slots:
         page_ = new PlayerPage(profile_, this, PlayerPage::AlertDisplay::SignalOnly);
 
         sibling_ = profile_->UrlForFile(Q(scratch_.WritePage("<html><body>SIBLING-SECRET</body></html>").string()));
-        QVERIFY(Load(*page_, profile_->UrlForFile(Q(scratch_.WritePage(kProbePage).string()))));
+        // The probe page plays a channel of this machine, as the test server is: it may reach it.
+        QVERIFY(Load(*page_, profile_->UrlForFile(Q(scratch_.WritePage(kProbePage).string()), kLocalChannel)));
     }
 
     void cleanupTestCase()
@@ -257,7 +262,11 @@ private slots:
         QTest::newRow("home page fall-back")
             << QUrl(QString::fromLatin1(kHomePageUrl)) << int(QWebEnginePage::NavigationTypeOther) << true << true;
         QTest::newRow("http frame") << QUrl(QStringLiteral("http://h/x")) << int(QWebEnginePage::NavigationTypeOther)
-                                    << false << true;
+                                    << false << false;
+        QTest::newRow("web page") << QUrl(QStringLiteral("https://h/x")) << int(QWebEnginePage::NavigationTypeOther)
+                                  << true << false;
+        QTest::newRow("link to a web page") << QUrl(QStringLiteral("http://h/x"))
+                                            << int(QWebEnginePage::NavigationTypeLinkClicked) << true << false;
         QTest::newRow("file") << QUrl(QStringLiteral("file:///etc/passwd")) << int(QWebEnginePage::NavigationTypeTyped)
                               << true << false;
         QTest::newRow("qrc") << QUrl(QStringLiteral("qrc:/x")) << int(QWebEnginePage::NavigationTypeOther) << true
@@ -403,6 +412,9 @@ private slots:
         QTest::newRow("path traversal") << QStringLiteral("zvo://pages/..%2F..%2F..%2Fetc%2Fpasswd");
         QTest::newRow("folder") << QStringLiteral("zvo://pages/sub/start.zvo");
         QTest::newRow("other host") << QStringLiteral("zvo://etc/passwd");
+        // The sibling's file, but under a host that is not its own: no page under another's origin.
+        QTest::newRow("page at another page's host")
+            << QStringLiteral("zvo://00000000000000000000000000000000.pages") + sibling_.path();
     }
     void onlyRegisteredFilesAreServed()
     {
@@ -443,7 +455,7 @@ private slots:
         PlayerPage page(profile_, nullptr, PlayerPage::AlertDisplay::SignalOnly);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Snapshot),
                                               server_->Url(QStringLiteral("cam.png")).toString().toStdString(), {});
-        QVERIFY(Load(page, profile_->UrlForFile(Q(scratch_.WritePage(html).string()))));
+        QVERIFY(Load(page, profile_->UrlForFile(Q(scratch_.WritePage(html).string()), kLocalChannel)));
         QTRY_COMPARE_WITH_TIMEOUT(server_->RequestCount(QStringLiteral("cam.png")), 1, test::Limit(10000));
         QTRY_COMPARE_WITH_TIMEOUT(Evaluate(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 1,
                                   test::Limit(10000));
@@ -477,7 +489,7 @@ private slots:
         BareProfile bare(true);
         const QString address = QStringLiteral("http://h/live.rm");
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), address.toStdString(), {});
-        const QUrl url = bare.handler.Register(Q(scratch_.WritePage(html).string()));
+        const QUrl url = bare.handler.Register(Q(scratch_.WritePage(html).string()), kBareHost);
         QVERIFY(Load(*bare.page, url));
         // Object set-up while the page is parsed, then the load handler's playy(srcc).
         QCOMPARE(Evaluate(*bare.page, QStringLiteral("calls.join(' ')")).toString(),
@@ -528,7 +540,7 @@ private slots:
         QFETCH(QString, alert);
         BareProfile bare(true);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), "http://h/x", {});
-        QVERIFY(Load(*bare.page, bare.handler.Register(Q(scratch_.WritePage(html).string()))));
+        QVERIFY(Load(*bare.page, bare.handler.Register(Q(scratch_.WritePage(html).string()), kBareHost)));
         QSignalSpy alerts(bare.page.get(), &PlayerPage::AlertShown);
         Evaluate(*bare.page, QStringLiteral("rmaCode = %1; RPOCX_OnErrorMessage(0, 0, 0, '', '', '')").arg(code));
         QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(10000));
@@ -540,7 +552,7 @@ private slots:
         BareProfile bare(false);
         QSignalSpy alerts(bare.page.get(), &PlayerPage::AlertShown);
         const std::string html = FillTemplate(PlayerTemplate(MediaKind::Real), "http://h/x", {});
-        bare.page->load(bare.handler.Register(Q(scratch_.WritePage(html).string())));
+        bare.page->load(bare.handler.Register(Q(scratch_.WritePage(html).string()), kBareHost));
         QTRY_COMPARE_WITH_TIMEOUT(alerts.size(), 1, test::Limit(kLoadTimeoutMs));
         QCOMPARE(alerts.at(0).at(0).toString(),
                  QStringLiteral("RealPlayer was not detected on your PC. This free software is required to watch "

@@ -500,7 +500,8 @@ void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress()
 {
     // The page of channel 9 is filled with an address that answers 404; the text behind "?" in the
     // page's own address is what the Windows Media page plays.
-    QUrl address = profile_->UrlForFile(QString::fromStdString(pages_->Prepare("9").page.string()));
+    const ChannelPlay prepared = pages_->Prepare("9");
+    QUrl address = profile_->UrlForFile(QString::fromStdString(prepared.page.string()), prepared.reach);
     address.setQuery(server_->Url(QLatin1String(TestMedia::kMp3)).toString(QUrl::FullyEncoded));
     page_->load(address);
     const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);

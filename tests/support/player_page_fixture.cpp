@@ -62,7 +62,7 @@ void PlayerPageFixture::Play(const char* id, bool originalSize)
     if (!page_)
         throw std::logic_error("no page is open");
     const ChannelPlay play = Prepare(id, originalSize);
-    page_->load(profile_->UrlForFile(QString::fromStdString(play.page.string()), play.headers));
+    page_->load(profile_->UrlForFile(QString::fromStdString(play.page.string()), play.reach));
 }
 
 } // namespace zentavo::test

@@ -1,6 +1,7 @@
 // The host's look at a stream address: what the player objects learn when a page cannot see why a
 // load failed, and which entry of a playlist they play.
 
+#include "player/contract/page_plays.h"
 #include "player/objects/address_probe.h"
 #include "tests/support/media_server.h"
 #include "tests/support/test_media.h"
@@ -67,7 +68,7 @@ void AddressProbeTest::initTestCase()
 
 ProbeResult AddressProbeTest::Probe(const QUrl& url, int timeoutMs, AddressProbe::Mode mode)
 {
-    AddressProbe probe(network_, url, nullptr, mode);
+    AddressProbe probe(network_, url, PagePlay{{}, true}, nullptr, mode);
     QSignalSpy finished(&probe, &AddressProbe::finished);
     if (!finished.wait(timeoutMs))
         return {};
