@@ -4,9 +4,9 @@
 
 #include "channels/app_context.h"
 #include "channels/channel_id.h"
-#include "player/contract/private_addresses.h"
 #include "channels/playlists/combined_lists.h"
 #include "channels/playlists/playlist_store.h"
+#include "player/contract/private_addresses.h"
 
 #include <QFile>
 #include <QUrl>

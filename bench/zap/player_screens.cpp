@@ -102,7 +102,9 @@ int main(int argc, char** argv)
         FillOptions options;
         options.originalSize = false; // "Fit to window"
         const auto play = PreparePlay(catalogue, std::to_string(i + 1), passphrase, options);
-        LoadPage(page, profile.UrlForFile(QString::fromStdString(scratch.WritePage(play->page).string()), PagePlay{{}, true}));
+        LoadPage(
+            page,
+            profile.UrlForFile(QString::fromStdString(scratch.WritePage(play->page).string()), PagePlay{{}, true}));
         Wait(shots[i].waitMs);
         const QString path = QDir(output).filePath(QLatin1String(shots[i].file));
         view.grab().save(path);

@@ -34,7 +34,8 @@ const PagePlay* PagePlays::ForHost(const QString& host) const
 const PagePlay* PagePlays::ForOrigin(const QUrl& origin) const
 {
     // An opaque origin has no scheme and no host; a web page's has another scheme.
-    if (origin.scheme() != QLatin1String(host_names::kPageScheme) || origin.port() != -1 || !origin.userInfo().isEmpty())
+    if (origin.scheme() != QLatin1String(host_names::kPageScheme) || origin.port() != -1
+        || !origin.userInfo().isEmpty())
         return nullptr;
     return ForHost(origin.host());
 }

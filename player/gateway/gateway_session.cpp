@@ -31,8 +31,8 @@ void PrepareFfmpeg()
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
                                std::chrono::milliseconds networkTimeout, RequestHeaders headers,
                                std::chrono::milliseconds playingLead, SourceReach reach)
-    : address_(std::move(address)), headers_(std::move(headers)), reach_(reach), output_(std::move(output)), timeout_(networkTimeout),
-      lead_(playingLead)
+    : address_(std::move(address)), headers_(std::move(headers)), reach_(reach), output_(std::move(output)),
+      timeout_(networkTimeout), lead_(playingLead)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });

@@ -21,8 +21,9 @@ namespace zentavo {
 namespace {
 
 constexpr int kOutputChunk = 16 * 1024;
-constexpr char kOutOfReachWords[] = "Cannot play: the stream leads to an address on this computer or a private network, "
-                                    "which a channel from the internet may not reach.";
+constexpr char kOutOfReachWords[] =
+    "Cannot play: the stream leads to an address on this computer or a private network, "
+    "which a channel from the internet may not reach.";
 constexpr int64_t kTimestampJumpSeconds = 10;
 // A paced source's output goes in bursts of this much media (see PlayingPace).
 constexpr std::chrono::milliseconds kPlayingBatch{1000};

@@ -8,10 +8,10 @@
 #include "player/gateway/ffmpeg_handles.h"
 #include "player/gateway/playing_pace.h"
 #include "player/gateway/source_facts.h"
+#include "player/gateway/source_reach.h"
 #include "player/gateway/source_title.h"
 #include "player/gateway/stream_buffer.h"
 #include "player/gateway/stream_transcoder.h"
-#include "player/gateway/source_reach.h"
 #include "text/request_headers.h"
 
 #include <QString>

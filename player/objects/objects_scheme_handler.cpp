@@ -78,8 +78,8 @@ void PlayerObjectsSchemeHandler::ServeProbe(QWebEngineUrlRequestJob* job, const 
         return;
     }
     const bool watch = query.queryItemValue(QStringLiteral("watch")) == QLatin1String("1");
-    auto* probe =
-        new AddressProbe(network_, address, play, this, watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
+    auto* probe = new AddressProbe(network_, address, play, this,
+                                   watch ? AddressProbe::Mode::Watch : AddressProbe::Mode::Resolve);
     QPointer<QWebEngineUrlRequestJob> pending(job);
     connect(probe, &AddressProbe::finished, this, [pending, probe, id](const ProbeResult& result) {
         probe->deleteLater();

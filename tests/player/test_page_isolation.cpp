@@ -265,8 +265,8 @@ private slots:
                                     << false << false;
         QTest::newRow("web page") << QUrl(QStringLiteral("https://h/x")) << int(QWebEnginePage::NavigationTypeOther)
                                   << true << false;
-        QTest::newRow("link to a web page") << QUrl(QStringLiteral("http://h/x"))
-                                            << int(QWebEnginePage::NavigationTypeLinkClicked) << true << false;
+        QTest::newRow("link to a web page")
+            << QUrl(QStringLiteral("http://h/x")) << int(QWebEnginePage::NavigationTypeLinkClicked) << true << false;
         QTest::newRow("file") << QUrl(QStringLiteral("file:///etc/passwd")) << int(QWebEnginePage::NavigationTypeTyped)
                               << true << false;
         QTest::newRow("qrc") << QUrl(QStringLiteral("qrc:/x")) << int(QWebEnginePage::NavigationTypeOther) << true

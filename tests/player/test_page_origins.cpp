@@ -163,13 +163,14 @@ private slots:
             !(result = Evaluate(page, QStringLiteral("results[%1] || ''").arg(Js(key))).toString()).isEmpty(),
             test::Limit(15000));
         // A probe answers even when it refuses, in its outcome.
-        const bool reached = result.startsWith(QLatin1String("read:")) && !result.contains(QLatin1String("\"refused\""));
+        const bool reached =
+            result.startsWith(QLatin1String("read:")) && !result.contains(QLatin1String("\"refused\""));
         QVERIFY2(reached == answered, qPrintable(result));
         QVERIFY2(!result.contains(QLatin1String("LOCAL-SECRET")) || answered, qPrintable(result));
         if (!answered && !serverPath.isEmpty()) {
             // Refused before any connection: the server never hears of it.
-            QVERIFY(test::StaysFor(std::chrono::milliseconds(500),
-                                   [&] { return server_->RequestCount(serverPath) == 0; }));
+            QVERIFY(
+                test::StaysFor(std::chrono::milliseconds(500), [&] { return server_->RequestCount(serverPath) == 0; }));
         }
     }
 
@@ -194,13 +195,34 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<bool>("isPrivate");
         const QList<std::pair<const char*, bool>> table{
-            {"127.0.0.1", true},      {"127.1", true},          {"2130706433", true}, {"0x7f.1", true},
-            {"0.0.0.0", true},        {"10.1.2.3", true},       {"172.16.0.1", true}, {"172.32.0.1", false},
-            {"192.168.1.1", true},    {"169.254.169.254", true}, {"100.64.0.1", true}, {"239.1.1.1", true},
-            {"255.255.255.255", true}, {"8.8.8.8", false},      {"[::1]", true},      {"::", true},
-            {"[::ffff:127.0.0.1]", true}, {"[::ffff:8.8.8.8]", false}, {"fd00::1", true}, {"fe80::1", true},
-            {"ff02::1", true},        {"2001:db8::1", false},  {"localhost", true},  {"LOCALHOST.", true},
-            {"tv.localhost", true},   {"example.org", false},  {"localhost.example.org", false}, {"", false},
+            {"127.0.0.1", true},
+            {"127.1", true},
+            {"2130706433", true},
+            {"0x7f.1", true},
+            {"0.0.0.0", true},
+            {"10.1.2.3", true},
+            {"172.16.0.1", true},
+            {"172.32.0.1", false},
+            {"192.168.1.1", true},
+            {"169.254.169.254", true},
+            {"100.64.0.1", true},
+            {"239.1.1.1", true},
+            {"255.255.255.255", true},
+            {"8.8.8.8", false},
+            {"[::1]", true},
+            {"::", true},
+            {"[::ffff:127.0.0.1]", true},
+            {"[::ffff:8.8.8.8]", false},
+            {"fd00::1", true},
+            {"fe80::1", true},
+            {"ff02::1", true},
+            {"2001:db8::1", false},
+            {"localhost", true},
+            {"LOCALHOST.", true},
+            {"tv.localhost", true},
+            {"example.org", false},
+            {"localhost.example.org", false},
+            {"", false},
         };
         for (const auto& [host, isPrivate] : table)
             QTest::newRow(*host ? host : "empty") << QString::fromLatin1(host) << isPrivate;
