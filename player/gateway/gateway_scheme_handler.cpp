@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -77,14 +78,21 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     if (path == QLatin1String(host_names::kGatewayChunkPath)) {
         const qint64 sequence = query.queryItemValue(QStringLiteral("n")).toLongLong(&numberOk);
         const QString address = query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed();
-        if (!numberOk || (sequence == 0 && address.isEmpty())) {
+        int audioTrack = -1;
+        bool audioOk = true;
+        if (query.hasQueryItem(QStringLiteral("audio")))
+            audioTrack = query.queryItemValue(QStringLiteral("audio")).toInt(&audioOk);
+        if (!numberOk || (sequence == 0 && address.isEmpty()) || !audioOk || audioTrack < -1
+            || audioTrack > kMostAudioTrack) {
             job->fail(QWebEngineUrlRequestJob::UrlInvalid);
             return;
         }
-        ServeChunk(job, key, sequence, address);
+        ServeChunk(job, key, sequence, address, audioTrack);
     } else if (path == QLatin1String(host_names::kGatewayClosePath)) {
         End(key);
         ReplyWith(job, QByteArrayLiteral("text/plain"), {});
+    } else if (path == QLatin1String(host_names::kGatewayTracksPath)) {
+        ServeTracks(job, key);
     } else if (path == QLatin1String(host_names::kGatewayTitlePath)) {
         ServeTitle(job, key, query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed());
     } else {
@@ -98,7 +106,7 @@ RequestHeaders GatewaySchemeHandler::HeadersFor(const QWebEngineUrlRequestJob& j
 }
 
 void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QString& key, qint64 sequence,
-                                      const QString& address)
+                                      const QString& address, int audioTrack)
 {
     auto found = sessions_.find(key);
     if (found == sessions_.end()) {
@@ -107,7 +115,7 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const QStrin
             return;
         }
         Session session;
-        session.stream = new GatewayStream(address, HeadersFor(*job), this);
+        session.stream = new GatewayStream(address, HeadersFor(*job), audioTrack, this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
         connect(session.stream, &GatewayStream::TitleChanged, this,
                 [this, key](const QString& title) { EmitTitle(key, title); });
@@ -152,6 +160,19 @@ void GatewaySchemeHandler::Answer(const QString& key)
                   QJsonDocument(failure).toJson(QJsonDocument::Compact));
     }
     End(key);
+}
+
+void GatewaySchemeHandler::ServeTracks(QWebEngineUrlRequestJob* job, const QString& key) const
+{
+    QJsonArray tracks;
+    int current = -1;
+    if (const std::optional<SourceFacts> facts = SessionFacts(key)) {
+        for (const AudioStreamName& track : facts->audioTracks)
+            tracks.append(QJsonObject{{QStringLiteral("name"), track.name}, {QStringLiteral("language"), track.language}});
+        current = facts->audioTrack;
+    }
+    const QJsonObject answer{{QStringLiteral("tracks"), tracks}, {QStringLiteral("current"), current}};
+    ReplyWith(job, QByteArrayLiteral("application/json"), QJsonDocument(answer).toJson(QJsonDocument::Compact));
 }
 
 void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const QString& key, const QString& address)

@@ -30,9 +30,9 @@ void PrepareFfmpeg()
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
                                std::chrono::milliseconds networkTimeout, RequestHeaders headers,
-                               std::chrono::milliseconds playingLead)
+                               std::chrono::milliseconds playingLead, int audioTrack)
     : address_(std::move(address)), headers_(std::move(headers)), output_(std::move(output)), timeout_(networkTimeout),
-      lead_(playingLead)
+      lead_(playingLead), audioTrack_(audioTrack)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });
@@ -113,7 +113,7 @@ void GatewaySession::Run()
                 const std::lock_guard lock(mutex_);
                 facts_ = facts;
             },
-            headers_);
+            headers_, audioTrack_);
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

@@ -19,7 +19,7 @@ struct GatewayStream::Relay {
     }
 };
 
-GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, QObject* parent)
+GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, int audioTrack, QObject* parent)
     : QObject(parent), buffer_(std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes)),
       relay_(std::make_shared<Relay>())
 {
@@ -34,7 +34,7 @@ GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, QOb
         }
     });
     session_ = std::make_unique<GatewaySession>(address.toStdString(), buffer_, GatewaySession::kNetworkTimeout,
-                                                std::move(headers));
+                                                std::move(headers), GatewaySession::kPlayingLead, audioTrack);
     session_->SetTitleListener([this, relay = relay_] { relay->Post([this] { emit TitleChanged(Title()); }); });
 }
 

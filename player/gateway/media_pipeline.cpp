@@ -1,6 +1,7 @@
 #include "media_pipeline.h"
 
 #include "player/contract/host_names.h"
+#include "player/gateway/audio_streams.h"
 #include "player/gateway/audio_transcoder.h"
 #include "player/gateway/ffmpeg_failure.h"
 #include "player/gateway/gateway_error.h"
@@ -81,8 +82,9 @@ struct MediaPipeline::Track {
 
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                              std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
-                             TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers)
-    : address_(std::move(address)), headers_(std::move(headers)), output_(output), stop_(stop),
+                             TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers,
+                             int audioTrack)
+    : address_(std::move(address)), headers_(std::move(headers)), audioTrack_(audioTrack), output_(output), stop_(stop),
       timeout_(networkTimeout), lead_(playingLead), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
 {}
 
@@ -183,7 +185,7 @@ void MediaPipeline::Plan()
     byInput_.assign(in->nb_streams, nullptr);
     played_.assign(in->nb_streams, false);
     const int video = av_find_best_stream(in, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    const int audio = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    const int audio = ChooseAudioStream(in, audioTrack_);
     if (video < 0 && audio < 0)
         throw GatewayError(failure_kinds::kFormat,
                            "Cannot play: the stream carries neither sound nor picture that the player knows.");

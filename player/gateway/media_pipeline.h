@@ -34,10 +34,12 @@ public:
     using FactsListener = std::function<void(const SourceFacts&)>;
 
     // Every request for the address sends the headers (InputAttempts). playingLead: how far a paced
-    // source's output may run ahead of playing (see PlayingPace).
+    // source's output may run ahead of playing (see PlayingPace). audioTrack: which of the source's
+    // sound streams plays (see ChooseAudioStream; -1: FFmpeg's pick).
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                   std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
-                  TitleListener titleChanged = {}, FactsListener factsKnown = {}, RequestHeaders headers = {});
+                  TitleListener titleChanged = {}, FactsListener factsKnown = {}, RequestHeaders headers = {},
+                  int audioTrack = -1);
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -73,6 +75,7 @@ private:
 
     const std::string address_;
     const RequestHeaders headers_;
+    const int audioTrack_;
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;
     const std::chrono::milliseconds timeout_;
