@@ -54,7 +54,8 @@ std::optional<AudioTracks> ReadAudioTracks(QStringView json)
         if (told.tracks.size() == kMostAudioTracks)
             break;
         const QJsonObject track = value.toObject();
-        told.tracks.append({CleanText(track.value(QStringLiteral("name"))), CleanText(track.value(QStringLiteral("language")))});
+        told.tracks.append(
+            {CleanText(track.value(QStringLiteral("name"))), CleanText(track.value(QStringLiteral("language")))});
     }
     const double current = object.value(QStringLiteral("current")).toDouble(-1);
     if (current >= 0 && current < double(told.tracks.size()) && current == double(int(current)))

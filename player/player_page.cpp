@@ -80,7 +80,8 @@ void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         return;
     }
     if (message.startsWith(QLatin1String(host_names::kAudioTracksMarker))) {
-        if (const auto tracks = ReadAudioTracks(QStringView(message).mid(qsizetype(std::size(host_names::kAudioTracksMarker)) - 1)))
+        if (const auto tracks =
+                ReadAudioTracks(QStringView(message).mid(qsizetype(std::size(host_names::kAudioTracksMarker)) - 1)))
             emit AudioTracksSaid(*tracks);
         return;
     }

@@ -168,7 +168,8 @@ void GatewaySchemeHandler::ServeTracks(QWebEngineUrlRequestJob* job, const QStri
     int current = -1;
     if (const std::optional<SourceFacts> facts = SessionFacts(key)) {
         for (const AudioStreamName& track : facts->audioTracks)
-            tracks.append(QJsonObject{{QStringLiteral("name"), track.name}, {QStringLiteral("language"), track.language}});
+            tracks.append(
+                QJsonObject{{QStringLiteral("name"), track.name}, {QStringLiteral("language"), track.language}});
         current = facts->audioTrack;
     }
     const QJsonObject answer{{QStringLiteral("tracks"), tracks}, {QStringLiteral("current"), current}};

@@ -40,7 +40,8 @@ void AudioTrackMenu::Show(const AudioTracks& tracks)
     for (int i = 0; choice && i < tracks.tracks.size(); ++i) {
         // The words come from the stream: an ampersand in them is no mnemonic.
         const QString label = AudioTrackLabel(tracks.tracks[i], i);
-        QAction* item = new QAction(QStringLiteral("&%1 ").arg(i + 1) + QString(label).replace(QLatin1Char('&'), QStringLiteral("&&")), group_);
+        QAction* item = new QAction(
+            QStringLiteral("&%1 ").arg(i + 1) + QString(label).replace(QLatin1Char('&'), QStringLiteral("&&")), group_);
         item->setObjectName(QStringLiteral("AudioTrack%1").arg(i + 1));
         item->setCheckable(true);
         item->setChecked(i == tracks.current);
@@ -49,7 +50,8 @@ void AudioTrackMenu::Show(const AudioTracks& tracks)
         connect(item, &QAction::triggered, this, [this, i] { emit TrackChosen(i); });
     }
     button_.setEnabled(choice);
-    const QString tip = choice ? QStringLiteral("Audio track") : QStringLiteral("Audio track: ") + menu_.actions().first()->text();
+    const QString tip =
+        choice ? QStringLiteral("Audio track") : QStringLiteral("Audio track: ") + menu_.actions().first()->text();
     button_.setToolTip(tip);
     // What plays, for assistive technology; the button's name stays "Audio track".
     const bool known = choice && tracks.current >= 0;

@@ -39,18 +39,21 @@ private slots:
         QTest::addColumn<QString>("json");
         QTest::addColumn<bool>("read");
         QTest::addColumn<AudioTracks>("expected");
-        QTest::newRow("two tracks, the second plays")
-            << QStringLiteral(R"({"tracks":[{"name":"English","language":"eng"},{"name":"Français","language":"fra"}],"current":1})")
-            << true
-            << Tracks({{QStringLiteral("English"), QStringLiteral("eng")}, {QStringLiteral("Français"), QStringLiteral("fra")}}, 1);
+        QTest::newRow("two tracks, the second plays") << QStringLiteral(
+            R"({"tracks":[{"name":"English","language":"eng"},{"name":"Français","language":"fra"}],"current":1})")
+                                                      << true
+                                                      << Tracks({{QStringLiteral("English"), QStringLiteral("eng")},
+                                                                 {QStringLiteral("Français"), QStringLiteral("fra")}},
+                                                                1);
         QTest::newRow("no tracks") << QStringLiteral(R"({"tracks":[],"current":-1})") << true << AudioTracks{};
-        QTest::newRow("current outside the tracks")
-            << QStringLiteral(R"({"tracks":[{"name":"a"}],"current":3})") << true << Tracks({{QStringLiteral("a"), {}}}, -1);
+        QTest::newRow("current outside the tracks") << QStringLiteral(R"({"tracks":[{"name":"a"}],"current":3})")
+                                                    << true << Tracks({{QStringLiteral("a"), {}}}, -1);
         QTest::newRow("current not a whole number")
             << QStringLiteral(R"({"tracks":[{"name":"a"},{"name":"b"}],"current":0.5})") << true
             << Tracks({{QStringLiteral("a"), {}}, {QStringLiteral("b"), {}}}, -1);
         QTest::newRow("control and format characters, line breaks")
-            << QStringLiteral("{\"tracks\":[{\"name\":\"Dir\\u202eector\\ncut\\u0007\",\"language\":\"en\\tg\"}],\"current\":0}")
+            << QStringLiteral(
+                   "{\"tracks\":[{\"name\":\"Dir\\u202eector\\ncut\\u0007\",\"language\":\"en\\tg\"}],\"current\":0}")
             << true << Tracks({{QStringLiteral("Dir ector cut"), QStringLiteral("en g")}}, 0);
         QTest::newRow("markup stays text")
             << QStringLiteral(R"({"tracks":[{"name":"<b>Bold</b> & co","language":"x"}],"current":0})") << true
@@ -89,8 +92,8 @@ private slots:
         QCOMPARE(tracks->tracks[0].name, QString(kLongestTrackText - 1, QLatin1Char('a')));
         QCOMPARE(tracks->current, -1);
         // A text far longer than any list of tracks is not read at all.
-        QVERIFY(!ReadAudioTracks(QStringLiteral(R"({"tracks":[],"x":")") + QString(kLongestAudioTracksText, QLatin1Char('x'))
-                                 + QStringLiteral("\"}")));
+        QVERIFY(!ReadAudioTracks(QStringLiteral(R"({"tracks":[],"x":")")
+                                 + QString(kLongestAudioTracksText, QLatin1Char('x')) + QStringLiteral("\"}")));
     }
 
     void labelsSayNameAndLanguage_data()
@@ -103,10 +106,11 @@ private slots:
         QTest::newRow("two-letter code") << QString() << QStringLiteral("fr") << QStringLiteral("French");
         QTest::newRow("code with a region") << QString() << QStringLiteral("pt-BR") << QStringLiteral("Portuguese");
         QTest::newRow("upper-case code") << QString() << QStringLiteral("FRA") << QStringLiteral("French");
-        QTest::newRow("name is the language") << QStringLiteral("English") << QStringLiteral("en") << QStringLiteral("English");
+        QTest::newRow("name is the language")
+            << QStringLiteral("English") << QStringLiteral("en") << QStringLiteral("English");
         QTest::newRow("name is the code") << QStringLiteral("deu") << QStringLiteral("deu") << QStringLiteral("deu");
-        QTest::newRow("unknown code kept as it is") << QStringLiteral("Main") << QStringLiteral("xyz")
-                                                    << QStringLiteral("Main (xyz)");
+        QTest::newRow("unknown code kept as it is")
+            << QStringLiteral("Main") << QStringLiteral("xyz") << QStringLiteral("Main (xyz)");
         QTest::newRow("nothing known") << QString() << QString() << QStringLiteral("Track 3");
     }
 
@@ -127,21 +131,22 @@ private slots:
         QTest::addColumn<AudioTracks>("tracks");
         QTest::addColumn<AudioTrackChoice>("choice");
         QTest::addColumn<int>("found"); // -1: none
-        QTest::newRow("same place, same track") << Tracks({eng, fra}, 0)
-                                                << AudioTrackChoice{1, QStringLiteral("French"), QStringLiteral("fra")} << 1;
+        QTest::newRow("same place, same track")
+            << Tracks({eng, fra}, 0) << AudioTrackChoice{1, QStringLiteral("French"), QStringLiteral("fra")} << 1;
         QTest::newRow("the track moved") << Tracks({fra, eng}, 0)
                                          << AudioTrackChoice{1, QStringLiteral("French"), QStringLiteral("fra")} << 0;
-        QTest::newRow("renamed, same language") << Tracks({eng, {QStringLiteral("Français"), QStringLiteral("FRA")}}, 0)
-                                                << AudioTrackChoice{0, QStringLiteral("French"), QStringLiteral("fra")} << 1;
+        QTest::newRow("renamed, same language")
+            << Tracks({eng, {QStringLiteral("Français"), QStringLiteral("FRA")}}, 0)
+            << AudioTrackChoice{0, QStringLiteral("French"), QStringLiteral("fra")} << 1;
         QTest::newRow("two in the language, the one at its place")
-            << Tracks({fra, eng, engCommentary}, 0) << AudioTrackChoice{2, QStringLiteral("Other"), QStringLiteral("eng")} << 2;
+            << Tracks({fra, eng, engCommentary}, 0)
+            << AudioTrackChoice{2, QStringLiteral("Other"), QStringLiteral("eng")} << 2;
         QTest::newRow("two in the language, neither at its place: its place")
-            << Tracks({eng, engCommentary, fra}, 0) << AudioTrackChoice{2, QStringLiteral("Other"), QStringLiteral("eng")}
-            << 2;
+            << Tracks({eng, engCommentary, fra}, 0)
+            << AudioTrackChoice{2, QStringLiteral("Other"), QStringLiteral("eng")} << 2;
         QTest::newRow("nothing named: its place") << Tracks({unnamed, unnamed}, 0) << AudioTrackChoice{1, {}, {}} << 1;
-        QTest::newRow("gone, no track at its place") << Tracks({eng, fra}, 0)
-                                                     << AudioTrackChoice{4, QStringLiteral("Greek"), QStringLiteral("ell")}
-                                                     << -1;
+        QTest::newRow("gone, no track at its place")
+            << Tracks({eng, fra}, 0) << AudioTrackChoice{4, QStringLiteral("Greek"), QStringLiteral("ell")} << -1;
     }
 
     void findsTheKeptChoiceAgain()
@@ -164,7 +169,8 @@ private slots:
             choices.Keep(QStringLiteral("7"), {2, QStringLiteral("German"), QStringLiteral("deu")});
         }
         const AudioTrackChoices again(file);
-        QCOMPARE(again.Find(QStringLiteral("7")), (AudioTrackChoice{2, QStringLiteral("German"), QStringLiteral("deu")}));
+        QCOMPARE(again.Find(QStringLiteral("7")),
+                 (AudioTrackChoice{2, QStringLiteral("German"), QStringLiteral("deu")}));
         QCOMPARE(again.Find(QStringLiteral("own:abc")), (AudioTrackChoice{0, QStringLiteral("<i>x</i>"), {}}));
         QVERIFY(!again.Find(QStringLiteral("70")));
     }
@@ -221,8 +227,9 @@ private slots:
             choices.Keep(QStringLiteral("7"), {1, {}, {}});
             QFAIL("kept a choice where no file can be");
         } catch (const std::runtime_error& error) {
-            QVERIFY2(QString::fromUtf8(error.what()).startsWith(QStringLiteral("Cannot keep the audio track choice in ")),
-                     error.what());
+            QVERIFY2(
+                QString::fromUtf8(error.what()).startsWith(QStringLiteral("Cannot keep the audio track choice in ")),
+                error.what());
         }
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, choices.Keep(QString(), {1, {}, {}}));
     }

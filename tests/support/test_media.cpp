@@ -149,10 +149,12 @@ void TestMedia::GenerateAudioTracks(const QString& folder)
     QDir().mkpath(folder);
     const QString seconds = QString::number(kSeconds);
     const QStringList sources = Sources()
-        + QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("sine=frequency=880:sample_rate=44100:duration=") + seconds, QStringLiteral("-map"),
-                      QStringLiteral("0:v"), QStringLiteral("-map"), QStringLiteral("1:a"), QStringLiteral("-map"),
-                      QStringLiteral("2:a")};
+        + QStringList{
+            QStringLiteral("-f"),   QStringLiteral("lavfi"),
+            QStringLiteral("-i"),   QStringLiteral("sine=frequency=880:sample_rate=44100:duration=") + seconds,
+            QStringLiteral("-map"), QStringLiteral("0:v"),
+            QStringLiteral("-map"), QStringLiteral("1:a"),
+            QStringLiteral("-map"), QStringLiteral("2:a")};
     if (Missing(folder, kTwoAudioTs))
         RunFfmpeg(folder,
                   sources + H264Aac()
@@ -166,8 +168,8 @@ void TestMedia::GenerateAudioTracks(const QString& folder)
                       + QStringList{QStringLiteral("-f"), QStringLiteral("hls"), QStringLiteral("-hls_time"),
                                     QStringLiteral("2"), QStringLiteral("-hls_list_size"), QStringLiteral("0"),
                                     QStringLiteral("-hls_playlist_type"), QStringLiteral("vod"),
-                                    QStringLiteral("-hls_segment_filename"), QStringLiteral("hls-audio/%v/segment%03d.ts"),
-                                    QStringLiteral("-var_stream_map"),
+                                    QStringLiteral("-hls_segment_filename"),
+                                    QStringLiteral("hls-audio/%v/segment%03d.ts"), QStringLiteral("-var_stream_map"),
                                     QStringLiteral("v:0,agroup:aud,name:video a:0,agroup:aud,name:English "
                                                    "a:1,agroup:aud,name:French"),
                                     QStringLiteral("hls-audio/%v/stream.m3u8")});

@@ -408,7 +408,8 @@ void GatewaySessionTest::theChosenSoundTrackPlays()
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write(head);
     out.close();
-    QVERIFY2(Describe(out.fileName()).startsWith(QStringLiteral("mpegts aac+h264 ")), qPrintable(Describe(out.fileName())));
+    QVERIFY2(Describe(out.fileName()).startsWith(QStringLiteral("mpegts aac+h264 ")),
+             qPrintable(Describe(out.fileName())));
 }
 
 void GatewaySessionTest::fileRunsNoFurtherAheadOfPlayingThanItsLead()

@@ -67,7 +67,8 @@ QString WaitForTrack(ShellFixture& f, int current, const QString& engine)
     const bool reached = QTest::qWaitFor(
         [&] {
             seen = PageTracks(f);
-            return seen.value(QStringLiteral("tracks")).toInt() == 2 && seen.value(QStringLiteral("current")).toInt() == current
+            return seen.value(QStringLiteral("tracks")).toInt() == 2
+                && seen.value(QStringLiteral("current")).toInt() == current
                 && seen.value(QStringLiteral("engine")).toString() == engine
                 && seen.value(QStringLiteral("state")).toString() == QLatin1String("playing");
         },
@@ -108,8 +109,8 @@ private slots:
         QTest::addColumn<QString>("second"); // the engine that plays the second
         QTest::newRow("HLS, alternative audio renditions")
             << QString::fromLatin1(test::TestMedia::kTwoAudioHls)
-            << QStringList{QStringLiteral("*&1 English"), QStringLiteral("&2 Français (French)")} << QStringLiteral("hls")
-            << QStringLiteral("hls");
+            << QStringList{QStringLiteral("*&1 English"), QStringLiteral("&2 Français (French)")}
+            << QStringLiteral("hls") << QStringLiteral("hls");
         QTest::newRow("MPEG-TS, two sound streams")
             << QString::fromLatin1(test::TestMedia::kTwoAudioTs)
             << QStringList{QStringLiteral("*&1 English"), QStringLiteral("&2 French")} << QStringLiteral("mpegts")
