@@ -38,7 +38,9 @@ std::optional<AudioTrackChoice> ChoiceFrom(const QJsonObject& entry)
 
 } // namespace
 
-AudioTrackChoices::AudioTrackChoices(std::filesystem::path file) : file_(std::move(file)) {}
+AudioTrackChoices::AudioTrackChoices(std::filesystem::path file, qsizetype mostChannels)
+    : file_(std::move(file)), mostChannels_(mostChannels)
+{}
 
 std::optional<AudioTrackChoice> AudioTrackChoices::Find(const QString& channelId) const
 {
@@ -65,7 +67,7 @@ void AudioTrackChoices::Keep(const QString& channelId, const AudioTrackChoice& c
                             {QStringLiteral("index"), choice.index},
                             {QStringLiteral("name"), choice.name.left(kLongestTrackText)},
                             {QStringLiteral("language"), choice.language.left(kLongestTrackText)}});
-    while (kept.size() > kMostChannels)
+    while (kept.size() > mostChannels_)
         kept.removeFirst();
     const QByteArray bytes = QJsonDocument(QJsonObject{{QStringLiteral("channels"), kept}}).toJson();
     try {

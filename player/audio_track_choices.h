@@ -2,7 +2,7 @@
 // The sound track the user chose for each channel, kept between runs in one small JSON file of the
 // user's (audio-tracks.json beside the user's playlists): {"channels": [{"id", "index", "name",
 // "language"}]}, the channel chosen for last at the end. Each operation reads the file afresh; a
-// file that cannot be read holds no choice. Only the kMostChannels channels chosen for last are kept.
+// file that cannot be read holds no choice. Only the channels chosen for last are kept.
 
 #include "player/audio_tracks.h"
 
@@ -18,7 +18,8 @@ public:
     static constexpr qsizetype kMostChannels = 2000;
     static constexpr qsizetype kLongestChannelId = 200;
 
-    explicit AudioTrackChoices(std::filesystem::path file);
+    // mostChannels: how many channels' choices are kept.
+    explicit AudioTrackChoices(std::filesystem::path file, qsizetype mostChannels = kMostChannels);
 
     // The choice kept for the channel; none when there is none or the file cannot be read.
     std::optional<AudioTrackChoice> Find(const QString& channelId) const;
@@ -28,6 +29,7 @@ public:
 
 private:
     std::filesystem::path file_;
+    qsizetype mostChannels_;
 };
 
 } // namespace zentavo

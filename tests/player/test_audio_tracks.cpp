@@ -39,31 +39,32 @@ private slots:
         QTest::addColumn<QString>("json");
         QTest::addColumn<bool>("read");
         QTest::addColumn<AudioTracks>("expected");
-        QTest::newRow("two tracks, the second plays") << QStringLiteral(
-            R"({"tracks":[{"name":"English","language":"eng"},{"name":"Français","language":"fra"}],"current":1})")
-                                                      << true
-                                                      << Tracks({{QStringLiteral("English"), QStringLiteral("eng")},
-                                                                 {QStringLiteral("Français"), QStringLiteral("fra")}},
-                                                                1);
-        QTest::newRow("no tracks") << QStringLiteral(R"({"tracks":[],"current":-1})") << true << AudioTracks{};
-        QTest::newRow("current outside the tracks") << QStringLiteral(R"({"tracks":[{"name":"a"}],"current":3})")
+        QTest::newRow("two tracks, the second plays")
+            << QStringLiteral("{\"tracks\":[{\"name\":\"English\",\"language\":\"eng\"},{\"name\":\"Français\","
+                              "\"language\":\"fra\"}],\"current\":1}")
+            << true
+            << Tracks({{QStringLiteral("English"), QStringLiteral("eng")},
+                       {QStringLiteral("Français"), QStringLiteral("fra")}},
+                      1);
+        QTest::newRow("no tracks") << QStringLiteral("{\"tracks\":[],\"current\":-1}") << true << AudioTracks{};
+        QTest::newRow("current outside the tracks") << QStringLiteral("{\"tracks\":[{\"name\":\"a\"}],\"current\":3}")
                                                     << true << Tracks({{QStringLiteral("a"), {}}}, -1);
         QTest::newRow("current not a whole number")
-            << QStringLiteral(R"({"tracks":[{"name":"a"},{"name":"b"}],"current":0.5})") << true
+            << QStringLiteral("{\"tracks\":[{\"name\":\"a\"},{\"name\":\"b\"}],\"current\":0.5}") << true
             << Tracks({{QStringLiteral("a"), {}}, {QStringLiteral("b"), {}}}, -1);
         QTest::newRow("control and format characters, line breaks")
             << QStringLiteral(
                    "{\"tracks\":[{\"name\":\"Dir\\u202eector\\ncut\\u0007\",\"language\":\"en\\tg\"}],\"current\":0}")
             << true << Tracks({{QStringLiteral("Dir ector cut"), QStringLiteral("en g")}}, 0);
         QTest::newRow("markup stays text")
-            << QStringLiteral(R"({"tracks":[{"name":"<b>Bold</b> & co","language":"x"}],"current":0})") << true
+            << QStringLiteral("{\"tracks\":[{\"name\":\"<b>Bold</b> & co\",\"language\":\"x\"}],\"current\":0}") << true
             << Tracks({{QStringLiteral("<b>Bold</b> & co"), QStringLiteral("x")}}, 0);
         QTest::newRow("fields of other types are empty")
-            << QStringLiteral(R"({"tracks":[{"name":7,"language":null}, "odd"],"current":"1"})") << true
+            << QStringLiteral("{\"tracks\":[{\"name\":7,\"language\":null}, \"odd\"],\"current\":\"1\"}") << true
             << Tracks({{}, {}}, -1);
         QTest::newRow("not JSON") << QStringLiteral("tracks") << false << AudioTracks{};
-        QTest::newRow("no list of tracks") << QStringLiteral(R"({"tracks":{"name":"a"}})") << false << AudioTracks{};
-        QTest::newRow("an array") << QStringLiteral(R"([{"name":"a"}])") << false << AudioTracks{};
+        QTest::newRow("no list of tracks") << QStringLiteral("{\"tracks\":{\"name\":\"a\"}}") << false << AudioTracks{};
+        QTest::newRow("an array") << QStringLiteral("[{\"name\":\"a\"}]") << false << AudioTracks{};
     }
 
     void readsThePagesWords()
@@ -81,18 +82,18 @@ private slots:
     {
         // Long names are cut, without leaving half a character; only so many tracks are read.
         const QString longName = QString(kLongestTrackText - 1, QLatin1Char('a')) + QStringLiteral("\U0001F600tail");
-        QString json = QStringLiteral(R"({"tracks":[)");
+        QString json = QStringLiteral("{\"tracks\":[");
         for (int i = 0; i < 100; ++i)
-            json += QStringLiteral(R"({"name":"%1","language":"eng"},)").arg(longName);
+            json += QStringLiteral("{\"name\":\"%1\",\"language\":\"eng\"},").arg(longName);
         json.chop(1);
-        json += QStringLiteral(R"(],"current":40})");
+        json += QStringLiteral("],\"current\":40}");
         const std::optional<AudioTracks> tracks = ReadAudioTracks(json);
         QVERIFY(tracks);
         QCOMPARE(tracks->tracks.size(), kMostAudioTracks);
         QCOMPARE(tracks->tracks[0].name, QString(kLongestTrackText - 1, QLatin1Char('a')));
         QCOMPARE(tracks->current, -1);
         // A text far longer than any list of tracks is not read at all.
-        QVERIFY(!ReadAudioTracks(QStringLiteral(R"({"tracks":[],"x":")")
+        QVERIFY(!ReadAudioTracks(QStringLiteral("{\"tracks\":[],\"x\":\"")
                                  + QString(kLongestAudioTracksText, QLatin1Char('x')) + QStringLiteral("\"}")));
     }
 
@@ -178,16 +179,18 @@ private slots:
     void onlyTheChannelsChosenForLastAreKept()
     {
         QTemporaryDir dir;
-        AudioTrackChoices choices(PathOf(dir.filePath(QStringLiteral("audio-tracks.json"))));
-        for (int id = 0; id < AudioTrackChoices::kMostChannels + 5; ++id)
+        AudioTrackChoices choices(PathOf(dir.filePath(QStringLiteral("audio-tracks.json"))), 3);
+        for (int id = 1; id <= 3; ++id)
             choices.Keep(QString::number(id), {1, {}, {}});
-        // Channel 3 chosen for again is among the newest.
-        choices.Keep(QStringLiteral("3"), {0, {}, {}});
-        QVERIFY(!choices.Find(QStringLiteral("0")));
-        QVERIFY(!choices.Find(QStringLiteral("6")));
-        QCOMPARE(choices.Find(QStringLiteral("3"))->index, 0);
-        QCOMPARE(choices.Find(QStringLiteral("7"))->index, 1);
-        QCOMPARE(choices.Find(QString::number(AudioTrackChoices::kMostChannels + 4))->index, 1);
+        // Channel 1, chosen for again, becomes the newest: channel 2 is the oldest when 4 comes.
+        choices.Keep(QStringLiteral("1"), {0, {}, {}});
+        choices.Keep(QStringLiteral("4"), {1, {}, {}});
+        QStringList kept;
+        for (int id = 1; id <= 4; ++id) {
+            if (const auto choice = choices.Find(QString::number(id)))
+                kept << QStringLiteral("%1:%2").arg(id).arg(choice->index);
+        }
+        QCOMPARE(kept, (QStringList{QStringLiteral("1:0"), QStringLiteral("3:1"), QStringLiteral("4:1")}));
     }
 
     void aBrokenFileHoldsNoChoiceAndIsReplaced_data()
@@ -196,7 +199,8 @@ private slots:
         QTest::newRow("not JSON") << QByteArray("{\"channels\": [");
         QTest::newRow("another shape") << QByteArray("[1, 2, 3]");
         QTest::newRow("entries of the wrong kinds")
-            << QByteArray(R"({"channels":[{"id":"7","index":"1"},{"id":"7","index":99},{"id":"7","index":-1},5]})");
+            << QByteArray("{\"channels\":[{\"id\":\"7\",\"index\":\"1\"},{\"id\":\"7\",\"index\":99},{\"id\":\"7\","
+                          "\"index\":-1},5]}");
     }
 
     void aBrokenFileHoldsNoChoiceAndIsReplaced()
