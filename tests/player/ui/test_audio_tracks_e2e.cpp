@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
@@ -97,6 +98,8 @@ private slots:
     void init()
     {
         f_ = std::make_unique<ShellFixture>();
+        // Each test starts with no track kept for any channel.
+        QFile::remove(f_->context.AudioTrackChoicesPath());
         f_->ShowAndActivate();
     }
     void cleanup() { f_.reset(); }
