@@ -182,6 +182,19 @@ void TestMedia::GenerateAudioTracks(const QString& folder)
                                      "#EXT-X-STREAM-INF:BANDWIDTH=400000,RESOLUTION=320x240,"
                                      "CODECS=\"avc1.42c00d,mp4a.40.2\",AUDIO=\"aud\"\nvideo/stream.m3u8\n"));
     }
+    if (Missing(folder, kTwoAudioDash)) {
+        QDir(folder).mkpath(QStringLiteral("dash-audio"));
+        RunFfmpeg(folder,
+                  sources + H264Aac()
+                      + QStringList{QStringLiteral("-metadata:s:a:0"), QStringLiteral("language=eng"),
+                                    QStringLiteral("-metadata:s:a:1"), QStringLiteral("language=fra"),
+                                    QStringLiteral("-f"), QStringLiteral("dash"), QStringLiteral("-seg_duration"),
+                                    QStringLiteral("2"), QStringLiteral("-use_template"), QStringLiteral("1"),
+                                    QStringLiteral("-use_timeline"), QStringLiteral("0"),
+                                    QStringLiteral("-adaptation_sets"),
+                                    QStringLiteral("id=0,streams=0 id=1,streams=1 id=2,streams=2"),
+                                    QLatin1String(kTwoAudioDash)});
+    }
 }
 
 void WriteTextFile(const QString& folder, const QString& relativePath, const QString& text)

@@ -285,7 +285,7 @@ class MediaEngine {
         const streams = await readTransportStreams(url);
         if (token !== this.token || this.failed || !this.player || this.player.kind !== 'mpegts') return;
         if (!this.video.videoWidth && hasUndecodableVideo(streams)) return this.playThroughGateway(token, url);
-        this.player.audioStreams = streams.filter((stream) => stream.audio).map((stream) => ({name: '', language: stream.language}));
+        this.player.audioStreams = transportStreamAudio(streams);
         this.noteAudioTracks(token);
       }, {once: true});
     }
@@ -657,7 +657,7 @@ class MediaEngine {
       switch (player.kind) {
         case 'hls': return hlsAudioTracks(player.instance);
         case 'dash': return dashAudioTracks(player.instance);
-        case 'mpegts': return trackList(player.audioStreams || [], 0);
+        case 'mpegts': return player.audioStreams ? trackList(player.audioStreams.tracks, player.audioStreams.current) : NoAudioTracks;
         case 'gateway': return player.audioTracks || NoAudioTracks;
         default: return elementAudioTracks(this.video);
       }

@@ -10,6 +10,8 @@ const AudioStreamTypes = new Set([0x03, 0x04, 0x0f, 0x11, 0x81, 0x87]);
 // extension descriptor (AC-4, Opus).
 const AudioDescriptorTags = new Set([0x6a, 0x7a, 0x7c, 0x7b, 0x7f]);
 const LanguageDescriptorTag = 0x0a;
+// The sound that mpegts.js plays: the first stream of these types (DVB's private streams it passes over).
+const MpegtsAudioTypes = new Set([0x03, 0x04, 0x0f, 0x11, 0x81, 0x87]);
 
 // bytes: a Uint8Array from the start of the stream -> the streams of its first program's PMT, in its
 // order: {type, audio (whether it is sound), language (ISO 639-2 code, '' when none)}.
@@ -86,6 +88,16 @@ async function readTransportStreams(url) {
     clearTimeout(timer);
     controller.abort();
   }
+}
+
+// The sound streams among streams, and which of them mpegts.js plays (-1: none), as a track list's
+// parts: {tracks: [{name, language}], current}.
+function transportStreamAudio(streams) {
+  const audio = streams.filter((stream) => stream.audio);
+  return {
+    tracks: audio.map((stream) => ({name: '', language: stream.language})),
+    current: audio.findIndex((stream) => MpegtsAudioTypes.has(stream.type)),
+  };
 }
 
 // Whether the streams carry a picture that the page cannot decode.

@@ -8,8 +8,8 @@ import {runInNewContext} from 'node:vm';
 
 const sourceDir = process.env.ZENTAVO_SOURCE_DIR ?? new URL('../../..', import.meta.url).pathname;
 const script = readFileSync(`${sourceDir}/player/objects/js/transport_stream.js`, 'utf8');
-const {transportStreams, hasUndecodableVideo} =
-  runInNewContext(`${script}\n({transportStreams, hasUndecodableVideo});`, {});
+const {transportStreams, transportStreamAudio, hasUndecodableVideo} =
+  runInNewContext(`${script}\n({transportStreams, transportStreamAudio, hasUndecodableVideo});`, {});
 
 const PmtPid = 0x1000;
 
@@ -66,6 +66,16 @@ test('the sound streams of a program are told in its order, with their languages
   ]));
   assert.deepEqual(described(head), ['1b', 'f audio eng', '6 audio deu', '6', '4 audio', '81 audio fa']);
   assert.equal(hasUndecodableVideo(transportStreams(head)), false);
+  const audio = transportStreamAudio(transportStreams(head));
+  assert.deepEqual([...audio.tracks].map((track) => track.language), ['eng', 'deu', '', 'fa']);
+  assert.equal(audio.current, 0, 'mpegts.js plays the AAC stream');
+});
+
+test('mpegts.js passes over sound in DVB private streams: the first sound it plays is the current track', () => {
+  const head = join(pat, pmt([[0x1b, []], [0x06, [...language('deu'), 0x6a, 1, 0]], [0x0f, language('eng')]]));
+  assert.equal(transportStreamAudio(transportStreams(head)).current, 1);
+  const none = join(pat, pmt([[0x1b, []], [0x06, [0x7a, 1, 0]]]));
+  assert.equal(transportStreamAudio(transportStreams(none)).current, -1);
 });
 
 test('the program table is found after other packets and a leading partial packet', () => {

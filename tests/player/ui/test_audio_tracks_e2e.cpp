@@ -1,8 +1,9 @@
 // Sound tracks through the main window on the real web engine, against streams served on 127.0.0.1:
-// HLS with two alternative audio renditions (hls.js switches) and MPEG-TS with two sound streams
-// (mpegts.js plays the first only; the gateway plays the one chosen). The menu lists the tracks, a
-// choice switches what the page plays, and the choice is kept for the channel: applied on its next
-// play, after the windows and their store start again, and not on another channel.
+// HLS with two alternative audio renditions (hls.js switches), DASH with two audio adaptation sets
+// (dash.js switches) and MPEG-TS with two sound streams (mpegts.js plays the first only; the gateway
+// plays the one chosen). The menu lists the tracks, a choice switches what the page plays, and the
+// choice is kept for the channel: applied on its next play, after the windows and their store start
+// again, and not on another channel. A stream with one track says so; the keyboard reaches the menu.
 #include "shell_fixture.h"
 
 #include "player/ui/audio_track_menu.h"
@@ -110,14 +111,20 @@ private slots:
         QTest::addColumn<QStringList>("items"); // the menu once the stream plays
         QTest::addColumn<QString>("first"); // the engine that plays the first track
         QTest::addColumn<QString>("second"); // the engine that plays the second
+        QTest::addColumn<QString>("secondFile"); // what only the second track reads from the server
         QTest::newRow("HLS, alternative audio renditions")
             << QString::fromLatin1(test::TestMedia::kTwoAudioHls)
             << QStringList{QStringLiteral("*&1 English"), QStringLiteral("&2 Français (French)")}
-            << QStringLiteral("hls") << QStringLiteral("hls");
+            << QStringLiteral("hls") << QStringLiteral("hls")
+            << QString::fromLatin1(test::TestMedia::kTwoAudioHlsFrench);
+        QTest::newRow("DASH, two audio adaptation sets")
+            << QString::fromLatin1(test::TestMedia::kTwoAudioDash)
+            << QStringList{QStringLiteral("*&1 English"), QStringLiteral("&2 French")} << QStringLiteral("dash")
+            << QStringLiteral("dash") << QString::fromLatin1(test::TestMedia::kTwoAudioDashFrench);
         QTest::newRow("MPEG-TS, two sound streams")
             << QString::fromLatin1(test::TestMedia::kTwoAudioTs)
             << QStringList{QStringLiteral("*&1 English"), QStringLiteral("&2 French")} << QStringLiteral("mpegts")
-            << QStringLiteral("gateway");
+            << QStringLiteral("gateway") << QString();
     }
 
     void aTrackChosenPlaysAndIsKeptForTheChannel()
@@ -126,6 +133,7 @@ private slots:
         QFETCH(QStringList, items);
         QFETCH(QString, first);
         QFETCH(QString, second);
+        QFETCH(QString, secondFile);
         const QString address = server_->Url(file).toString();
         f_->AddChannel(5, "tv", 0, address);
         f_->AddChannel(6, "tv", 0, address);
@@ -140,10 +148,9 @@ private slots:
         AudioMenu(*f_)->actions().at(1)->trigger();
         QCOMPARE(WaitForTrack(*f_, 1, second), QString());
         QTRY_COMPARE_WITH_TIMEOUT(MenuItems(*f_).at(1), QStringLiteral("*") + items.at(1), test::Limit(10000));
-        if (second == QLatin1String("hls")) {
-            // hls.js reads the French rendition now.
-            QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(QLatin1String(test::TestMedia::kTwoAudioHlsFrench)) > 0,
-                                     test::Limit(10000));
+        if (!secondFile.isEmpty()) {
+            // The page's library reads the French track now.
+            QTRY_VERIFY_WITH_TIMEOUT(server_->RequestCount(secondFile) > 0, test::Limit(10000));
         } else {
             // The gateway's session plays the source's second sound stream.
             const QString session = PageTracks(*f_).value(QStringLiteral("session")).toString();
