@@ -22,7 +22,7 @@ QList<int> AudioStreamIndices(const AVFormatContext* source);
 // FFmpeg's pick; -1 when the source has no sound.
 int ChooseAudioStream(AVFormatContext* source, int wanted);
 
-// The name and language of each stream of AudioStreamIndices, each at most kLongestName characters.
+// The name and language of each stream of AudioStreamIndices, each at most kLongestAudioStreamName characters.
 QList<AudioStreamName> AudioStreamNames(const AVFormatContext* source);
 inline constexpr qsizetype kLongestAudioStreamName = 80;
 
