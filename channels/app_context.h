@@ -38,6 +38,12 @@ struct AppContext {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/zentavo-player/playlists");
     }
+    // The sound track chosen for each channel (see AudioTrackChoices).
+    QString AudioTrackChoicesPath() const
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/zentavo-player/audio-tracks.json");
+    }
     QString StartPagePath() const { return AppFolder + QStringLiteral("data/start.zvo"); }
 };
 

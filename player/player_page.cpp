@@ -79,6 +79,12 @@ void PlayerPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         emit StatusSaid(words.simplified());
         return;
     }
+    if (message.startsWith(QLatin1String(host_names::kAudioTracksMarker))) {
+        if (const auto tracks =
+                ReadAudioTracks(QStringView(message).mid(qsizetype(std::size(host_names::kAudioTracksMarker)) - 1)))
+            emit AudioTracksSaid(*tracks);
+        return;
+    }
     if (message.startsWith(QLatin1String(host_names::kChannelListMarker))) {
         const QString tab = message.mid(qsizetype(std::size(host_names::kChannelListMarker)) - 1);
         for (int index = 0; index < int(std::size(host_names::kChannelTabNames)); ++index) {

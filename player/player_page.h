@@ -1,9 +1,10 @@
 #pragma once
 // The page shown in WebBrowser1: no windows of its own, no navigation to local files or foreign
 // schemes, no permissions, no history of the pages it has left; reports the page's alerts and its
-// full-screen wishes, the room its picture needs, the player's words and the start page's requests
-// for a channel list as signals.
+// full-screen wishes, the room its picture needs, the player's words, the sound tracks of what plays
+// and the start page's requests for a channel list as signals.
 
+#include "player/audio_tracks.h"
 #include "player/contract/host_names.h"
 
 #include <QSize>
@@ -45,6 +46,8 @@ signals:
     // A key chip of the start page asks for the channel list on that tab (0 TV, 1 Radio, 2 Webcams,
     // 3 My Favorites, as kChannelTabNames).
     void ChannelListRequested(int tab);
+    // The sound tracks of what the page plays changed (see ReadAudioTracks).
+    void AudioTracksSaid(const zentavo::AudioTracks& tracks);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

@@ -24,11 +24,13 @@ inline constexpr char kRelayHttpScheme[] = "zentavo-relay-http";
 inline constexpr char kRelayHttpsScheme[] = "zentavo-relay-https";
 // The scheme through which the media gateway hands a page what the page cannot open or decode
 // itself: "chunk" (the next bytes of a session's MPEG-TS, or why it failed), "close" (ends a
-// session), "title" (what a session or a radio plays now).
+// session), "title" (what a session or a radio plays now), "tracks" (the sound tracks of a session's
+// source and the one it plays).
 inline constexpr char kGatewayScheme[] = "zentavo-gateway";
 inline constexpr char kGatewayChunkPath[] = "chunk";
 inline constexpr char kGatewayClosePath[] = "close";
 inline constexpr char kGatewayTitlePath[] = "title";
+inline constexpr char kGatewayTracksPath[] = "tracks";
 // The content type of a gateway answer that tells why a session failed (a JSON object with the
 // failure's kind as "outcome" and its words as "text") instead of bringing bytes.
 inline constexpr char kGatewayFailureType[] = "application/json";
@@ -47,6 +49,11 @@ inline constexpr char kChannelListMarker[] = "zentavo:channels:";
 inline constexpr const char* kChannelTabNames[] = {"tv", "radio", "webcams", "favourites"};
 // The call that answers what the page's player plays (stream facts), or null.
 inline constexpr char kStreamInfoCall[] = "streamInfo()";
+// What the scripts log whenever the sound tracks of what plays change: the marker, then a JSON
+// object {"tracks": [{"name", "language"}], "current": index or -1}. The host answers with the call
+// kSelectAudioTrackCall + "(index)".
+inline constexpr char kAudioTracksMarker[] = "zentavo:audio-tracks:";
+inline constexpr char kSelectAudioTrackCall[] = "selectAudioTrack";
 
 // A script that calls the player objects of the page when it has them: call is what follows the
 // global, as "scan();".

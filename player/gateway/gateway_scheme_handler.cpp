@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -80,14 +81,21 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
     if (path == QLatin1String(host_names::kGatewayChunkPath)) {
         const qint64 sequence = query.queryItemValue(QStringLiteral("n")).toLongLong(&numberOk);
         const QString address = query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed();
-        if (!numberOk || (sequence == 0 && address.isEmpty())) {
+        int audioTrack = -1;
+        bool audioOk = true;
+        if (query.hasQueryItem(QStringLiteral("audio")))
+            audioTrack = query.queryItemValue(QStringLiteral("audio")).toInt(&audioOk);
+        if (!numberOk || (sequence == 0 && address.isEmpty()) || !audioOk || audioTrack < -1
+            || audioTrack > kMostAudioTrack) {
             job->fail(QWebEngineUrlRequestJob::UrlInvalid);
             return;
         }
-        ServeChunk(job, *play, key, sequence, address);
+        ServeChunk(job, *play, key, sequence, address, audioTrack);
     } else if (path == QLatin1String(host_names::kGatewayClosePath)) {
         End(key);
         ReplyWith(job, QByteArrayLiteral("text/plain"), {});
+    } else if (path == QLatin1String(host_names::kGatewayTracksPath)) {
+        ServeTracks(job, key);
     } else if (path == QLatin1String(host_names::kGatewayTitlePath)) {
         ServeTitle(job, *play, key, query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded).trimmed());
     } else {
@@ -96,7 +104,7 @@ void GatewaySchemeHandler::requestStarted(QWebEngineUrlRequestJob* job)
 }
 
 void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key,
-                                      qint64 sequence, const QString& address)
+                                      qint64 sequence, const QString& address, int audioTrack)
 {
     auto found = sessions_.find(key);
     if (found == sessions_.end()) {
@@ -105,7 +113,7 @@ void GatewaySchemeHandler::ServeChunk(QWebEngineUrlRequestJob* job, const PagePl
             return;
         }
         Session session;
-        session.stream = new GatewayStream(address, play.headers,
+        session.stream = new GatewayStream(address, play.headers, audioTrack,
                                            play.channelIsLocal ? SourceReach::Anywhere : SourceReach::PublicOnly, this);
         connect(session.stream, &GatewayStream::Changed, this, [this, key] { Answer(key); });
         connect(session.stream, &GatewayStream::TitleChanged, this,
@@ -151,6 +159,20 @@ void GatewaySchemeHandler::Answer(const QString& key)
                   QJsonDocument(failure).toJson(QJsonDocument::Compact));
     }
     End(key);
+}
+
+void GatewaySchemeHandler::ServeTracks(QWebEngineUrlRequestJob* job, const QString& key) const
+{
+    QJsonArray tracks;
+    int current = -1;
+    if (const std::optional<SourceFacts> facts = SessionFacts(key)) {
+        for (const AudioStreamName& track : facts->audioTracks)
+            tracks.append(
+                QJsonObject{{QStringLiteral("name"), track.name}, {QStringLiteral("language"), track.language}});
+        current = facts->audioTrack;
+    }
+    const QJsonObject answer{{QStringLiteral("tracks"), tracks}, {QStringLiteral("current"), current}};
+    ReplyWith(job, QByteArrayLiteral("application/json"), QJsonDocument(answer).toJson(QJsonDocument::Compact));
 }
 
 void GatewaySchemeHandler::ServeTitle(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key,

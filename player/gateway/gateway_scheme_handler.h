@@ -2,7 +2,9 @@
 // Serves gateway streams to player pages through the host's own URL scheme (no TCP port that other
 // local users could reach). The page's engine in this version cannot stream a custom scheme with
 // fetch, so the page reads the stream in chunks, one request after another:
-//   zentavo-gateway:chunk?id=KEY&n=0&url=ADDRESS  starts session KEY and answers its first bytes
+//   zentavo-gateway:chunk?id=KEY&n=0&url=ADDRESS  starts session KEY and answers its first bytes;
+//                                                 &audio=N plays the source's sound stream N
+//                                                 (counted from 0 in the source's order)
 //   zentavo-gateway:chunk?id=KEY&n=N              the next bytes, as soon as there are any; an empty
 //                                                 answer is the end; an answer of the failure type
 //                                                 (kGatewayFailureType) says why the session failed,
@@ -10,6 +12,9 @@
 //   zentavo-gateway:close?id=KEY                  ends session KEY
 //   zentavo-gateway:title?id=KEY                  the title of what session KEY plays now (text,
 //                                                 empty when none)
+//   zentavo-gateway:tracks?id=KEY                 the sound streams of session KEY's source, as JSON
+//                                                 {"tracks": [{"name", "language"}], "current": N}
+//                                                 (no tracks while the source is not open yet)
 //   zentavo-gateway:title?id=KEY&url=ADDRESS      the same for a radio stream the page plays itself:
 //                                                 the first request starts reading the titles of
 //                                                 ADDRESS (IcyTitleReader), close or kIdleMs end it
@@ -43,6 +48,8 @@ class GatewaySchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
     static constexpr int kIdleMs = 3000;
     static constexpr qint64 kChunkBytes = 256 * 1024;
+    // The highest sound stream number a page may ask for.
+    static constexpr int kMostAudioTrack = 63;
 
     // plays must outlive the handler. Only the pages of plays are answered; each session sends the
     // headers of its page's play and keeps to its reach.
@@ -71,7 +78,8 @@ private:
     };
 
     void ServeChunk(QWebEngineUrlRequestJob* job, const PagePlay& play, const QString& key, qint64 sequence,
-                    const QString& address);
+                    const QString& address, int audioTrack);
+    void ServeTracks(QWebEngineUrlRequestJob* job, const QString& key) const;
     void Answer(const QString& key);
     void End(const QString& key);
     void EndIdle();

@@ -30,9 +30,9 @@ void PrepareFfmpeg()
 
 GatewaySession::GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
                                std::chrono::milliseconds networkTimeout, RequestHeaders headers,
-                               std::chrono::milliseconds playingLead, SourceReach reach)
+                               std::chrono::milliseconds playingLead, int audioTrack, SourceReach reach)
     : address_(std::move(address)), headers_(std::move(headers)), reach_(reach), output_(std::move(output)),
-      timeout_(networkTimeout), lead_(playingLead)
+      timeout_(networkTimeout), lead_(playingLead), audioTrack_(audioTrack)
 {
     PrepareFfmpeg();
     worker_ = std::thread([this] { Run(); });
@@ -113,7 +113,7 @@ void GatewaySession::Run()
                 const std::lock_guard lock(mutex_);
                 facts_ = facts;
             },
-            headers_, reach_);
+            headers_, audioTrack_, reach_);
         pipeline.Run();
     } catch (const GatewayError& error) {
         kind = error.Kind();

@@ -35,10 +35,12 @@ public:
 
     // The stream goes into output; when it ends, output is finished, with the words of the failure
     // if it failed (see GatewayError). Every request for the address sends the headers;
-    // playingLead: see kPlayingLead; reach: where the source and what it names may be.
+    // playingLead: see kPlayingLead; audioTrack: which of the source's sound streams plays (see
+    // ChooseAudioStream; -1: FFmpeg's pick); reach: where the source and what it names may be.
     GatewaySession(std::string address, std::shared_ptr<StreamBuffer> output,
                    std::chrono::milliseconds networkTimeout = kNetworkTimeout, RequestHeaders headers = {},
-                   std::chrono::milliseconds playingLead = kPlayingLead, SourceReach reach = SourceReach::Anywhere);
+                   std::chrono::milliseconds playingLead = kPlayingLead, int audioTrack = -1,
+                   SourceReach reach = SourceReach::Anywhere);
     ~GatewaySession();
 
     GatewaySession(const GatewaySession&) = delete;
@@ -71,6 +73,7 @@ private:
     const std::shared_ptr<StreamBuffer> output_;
     const std::chrono::milliseconds timeout_;
     const std::chrono::milliseconds lead_;
+    const int audioTrack_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::string failureKind_;

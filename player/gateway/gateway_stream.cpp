@@ -19,7 +19,8 @@ struct GatewayStream::Relay {
     }
 };
 
-GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, SourceReach reach, QObject* parent)
+GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, int audioTrack, SourceReach reach,
+                             QObject* parent)
     : QObject(parent), buffer_(std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes)),
       relay_(std::make_shared<Relay>())
 {
@@ -34,7 +35,7 @@ GatewayStream::GatewayStream(const QString& address, RequestHeaders headers, Sou
         }
     });
     session_ = std::make_unique<GatewaySession>(address.toStdString(), buffer_, GatewaySession::kNetworkTimeout,
-                                                std::move(headers), GatewaySession::kPlayingLead, reach);
+                                                std::move(headers), GatewaySession::kPlayingLead, audioTrack, reach);
     session_->SetTitleListener([this, relay = relay_] { relay->Post([this] { emit TitleChanged(Title()); }); });
 }
 

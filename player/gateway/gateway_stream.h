@@ -16,8 +16,11 @@ namespace zentavo {
 class GatewayStream : public QObject {
     Q_OBJECT
 public:
-    // Every request for the address sends the headers.
-    GatewayStream(const QString& address, RequestHeaders headers, SourceReach reach, QObject* parent = nullptr);
+    // Every request for the address sends the headers; audioTrack: which of the source's sound
+    // streams plays (see ChooseAudioStream; -1: FFmpeg's pick); reach: where the source and what it
+    // names may be.
+    GatewayStream(const QString& address, RequestHeaders headers, int audioTrack, SourceReach reach,
+                  QObject* parent = nullptr);
     // Ends the session: its worker and connections are gone on return, or, when the worker cannot
     // be interrupted at once (a host name lookup), soon after on a thread of their own.
     ~GatewayStream() override;

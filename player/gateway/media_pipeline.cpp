@@ -2,6 +2,7 @@
 
 #include "player/contract/host_names.h"
 #include "player/contract/private_addresses.h"
+#include "player/gateway/audio_streams.h"
 #include "player/gateway/audio_transcoder.h"
 #include "player/gateway/ffmpeg_failure.h"
 #include "player/gateway/gateway_error.h"
@@ -89,8 +90,9 @@ struct MediaPipeline::Track {
 MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                              std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
                              TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers,
-                             SourceReach reach)
-    : address_(std::move(address)), headers_(std::move(headers)), reach_(reach), output_(output), stop_(stop),
+                             int audioTrack, SourceReach reach)
+    : address_(std::move(address)), headers_(std::move(headers)), audioTrack_(audioTrack), reach_(reach),
+      output_(output), stop_(stop),
       timeout_(networkTimeout), lead_(playingLead), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
 {}
 
@@ -210,7 +212,7 @@ void MediaPipeline::Plan()
     byInput_.assign(in->nb_streams, nullptr);
     played_.assign(in->nb_streams, false);
     const int video = av_find_best_stream(in, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    const int audio = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    const int audio = ChooseAudioStream(in, audioTrack_);
     if (video < 0 && audio < 0)
         throw GatewayError(failure_kinds::kFormat,
                            "Cannot play: the stream carries neither sound nor picture that the player knows.");

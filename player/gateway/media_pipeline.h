@@ -35,12 +35,13 @@ public:
     using FactsListener = std::function<void(const SourceFacts&)>;
 
     // Every request for the address sends the headers (InputAttempts). playingLead: how far a paced
-    // source's output may run ahead of playing (see PlayingPace). reach: where the source and what
-    // it names (segments, playlists) may be.
+    // source's output may run ahead of playing (see PlayingPace). audioTrack: which of the source's
+    // sound streams plays (see ChooseAudioStream; -1: FFmpeg's pick). reach: where the source and
+    // what it names (segments, playlists) may be.
     MediaPipeline(std::string address, StreamBuffer& output, const std::atomic<bool>& stop,
                   std::chrono::milliseconds networkTimeout, std::chrono::milliseconds playingLead,
                   TitleListener titleChanged = {}, FactsListener factsKnown = {}, RequestHeaders headers = {},
-                  SourceReach reach = SourceReach::Anywhere);
+                  int audioTrack = -1, SourceReach reach = SourceReach::Anywhere);
     ~MediaPipeline();
 
     MediaPipeline(const MediaPipeline&) = delete;
@@ -80,6 +81,7 @@ private:
 
     const std::string address_;
     const RequestHeaders headers_;
+    const int audioTrack_;
     const SourceReach reach_;
     StreamBuffer& output_;
     const std::atomic<bool>& stop_;

@@ -36,6 +36,8 @@ SourceFacts ReadSourceFacts(AVFormatContext* source, int video, int audio)
         facts.sampleRate = p->sample_rate;
         facts.audioCopied = AudioAction(p->codec_id) == StreamAction::Copy;
     }
+    facts.audioTracks = AudioStreamNames(source);
+    facts.audioTrack = static_cast<int>(AudioStreamIndices(source).indexOf(audio));
     return facts;
 }
 

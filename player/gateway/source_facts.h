@@ -2,6 +2,9 @@
 // What the gateway learnt of a source when it opened it, and what it does with each stream: for the
 // player's stream information. Read from FFmpeg's stream parameters on the worker's thread.
 
+#include "player/gateway/audio_streams.h"
+
+#include <QList>
 #include <QString>
 
 struct AVFormatContext;
@@ -21,6 +24,8 @@ struct SourceFacts {
     int channels = 0;
     int sampleRate = 0;
     bool audioCopied = false; // copied as it is; otherwise transcoded to AAC
+    QList<AudioStreamName> audioTracks; // every sound stream of the source (see AudioStreamNames)
+    int audioTrack = -1; // the one of audioTracks that plays
     qint64 bitRate = 0; // bits a second of the whole source; 0 when it does not say
 };
 

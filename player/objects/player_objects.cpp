@@ -45,12 +45,14 @@ QString HostNamesObject()
         {QStringLiteral("gatewayChunkPath"), QLatin1String(host_names::kGatewayChunkPath)},
         {QStringLiteral("gatewayClosePath"), QLatin1String(host_names::kGatewayClosePath)},
         {QStringLiteral("gatewayTitlePath"), QLatin1String(host_names::kGatewayTitlePath)},
+        {QStringLiteral("gatewayTracksPath"), QLatin1String(host_names::kGatewayTracksPath)},
         {QStringLiteral("gatewayFailureType"), QLatin1String(host_names::kGatewayFailureType)},
         {QStringLiteral("fullScreenOn"), QLatin1String(host_names::kFullScreenOnMarker)},
         {QStringLiteral("fullScreenOff"), QLatin1String(host_names::kFullScreenOffMarker)},
         {QStringLiteral("pictureRoom"), QLatin1String(host_names::kPictureRoomMarker)},
         {QStringLiteral("statusMarker"), QLatin1String(host_names::kStatusMarker)},
         {QStringLiteral("channelListMarker"), QLatin1String(host_names::kChannelListMarker)},
+        {QStringLiteral("audioTracksMarker"), QLatin1String(host_names::kAudioTracksMarker)},
         {QStringLiteral("failureKinds"), kinds},
     };
     return QString::fromUtf8(QJsonDocument(names).toJson(QJsonDocument::Compact));

@@ -1,6 +1,7 @@
 #include "main_form.h"
 #include "ui_main_form.h"
 
+#include "audio_track_menu.h"
 #include "browser_launcher.h"
 #include "error_report.h"
 #include "full_screen_mode.h"
@@ -85,9 +86,11 @@ private:
 
 TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), context_(context), services_(std::move(services)),
-      Timer1(this), Timer2(this), playback_(context, services_.scratch), playedPages_(services_.scratch)
+      Timer1(this), Timer2(this), playback_(context, services_.scratch), playedPages_(services_.scratch),
+      audioTracks_(AudioTrackChoices(context.AudioTrackChoicesPath().toStdString()))
 {
     ui->setupUi(this);
+    audioMenu_ = new AudioTrackMenu(*ui->AudioTrack1, *ui->btn_audio);
     page_ = std::make_unique<PlayerPage>(&services_.profile, nullptr, services_.pageAlerts);
     ui->WebBrowser1->setPage(page_.get());
     bridge_ = std::make_unique<PageBridge>(*page_, services_.errors);
@@ -129,6 +132,8 @@ TMainForm::TMainForm(AppContext& context, MainFormServices services, QWidget* pa
     connect(ui->Keyboard1, &QAction::triggered, this, &TMainForm::Keyboard1Click);
     connect(ui->StreamInformation1, &QAction::triggered, this, &TMainForm::StreamInformation1Click);
     connect(ui->RecentTitles1, &QAction::triggered, this, &TMainForm::RecentTitles1Click);
+    connect(audioMenu_, &AudioTrackMenu::TrackChosen, this, &TMainForm::AudioTrack1Chosen);
+    connect(page_.get(), &PlayerPage::AudioTracksSaid, this, &TMainForm::AudioTracksSaid);
 
     connect(ui->btn_play, &QToolButton::clicked, this, &TMainForm::btn_playClick);
     connect(ui->btn_stop, &QToolButton::clicked, this, &TMainForm::btn_stopClick);
@@ -635,6 +640,26 @@ void TMainForm::RecentTitles1Click()
                    QStringLiteral("Recent titles"), recentTitles_.Text());
 }
 
+void TMainForm::AudioTracksSaid(const AudioTracks& tracks)
+{
+    const std::optional<int> kept = audioTracks_.Told(tracks);
+    audioMenu_->Show(tracks);
+    if (kept)
+        SelectAudioTrack(*kept);
+}
+
+void TMainForm::AudioTrack1Chosen(int index)
+{
+    SelectAudioTrack(index);
+    audioTracks_.Choose(index);
+}
+
+void TMainForm::SelectAudioTrack(int index)
+{
+    const std::string call = std::string(host_names::kSelectAudioTrackCall) + "(" + std::to_string(index) + ");";
+    page_->runJavaScript(QString::fromStdString(host_names::ObjectsCall(call)), QWebEngineScript::MainWorld);
+}
+
 void TMainForm::OpenMenuBar()
 {
     // The menu bar is hidden while the player fills the screen.
@@ -794,6 +819,8 @@ void TMainForm::PlayChannelFromList(const QString& id, const QString& name, std:
     // before the window announces the play, so that those who hear of it know which channel it is.
     context_.CurrentChannelId = id;
     context_.CurrentChannelName = name;
+    audioTracks_.Playing(id);
+    audioMenu_->Show({});
     ShowPlay(play, name);
     NoteSteps([&] { steps_.Played({id, name, tab}); });
     SaveRemembered();
@@ -880,6 +907,8 @@ void TMainForm::btn_stopClick()
     ui->Panel_foto->hide();
     ui->ToolBar_player->show();
     NoteSteps([this] { steps_.Stopped(); });
+    audioTracks_.Playing({});
+    audioMenu_->Show({});
     emit PlaybackStopped();
 }
 

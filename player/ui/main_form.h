@@ -6,6 +6,7 @@
 #include "channel_steps.h"
 
 #include "channels/ui/channel_tab.h"
+#include "player/channel_audio_tracks.h"
 #include "player/channel_playback.h"
 #include "player/played_pages.h"
 #include "player/player_page.h"
@@ -32,6 +33,7 @@ class QWebEngineFullScreenRequest;
 namespace zentavo {
 
 struct AppContext;
+class AudioTrackMenu;
 class BrowserLauncher;
 class FullScreenMode;
 class ErrorReporter;
@@ -141,6 +143,9 @@ public slots:
     void StreamInformation1Click();
     // Options > Recent titles...: the stream titles heard since the player started.
     void RecentTitles1Click();
+    // Options > Audio track and the toolbar's Audio track button: plays that track of what plays
+    // and keeps the choice for the channel.
+    void AudioTrack1Chosen(int index);
 
     void btn_playClick();
     void btn_stopClick();
@@ -193,6 +198,10 @@ private:
     void RestoreSound();
     void PlayRememberedChannel();
     void SetUpAccessibility();
+    // The page told the sound tracks of what plays: the menu shows them, and the track kept for the
+    // channel plays.
+    void AudioTracksSaid(const AudioTracks& tracks);
+    void SelectAudioTrack(int index);
 
     std::unique_ptr<Ui::TMainForm> ui;
     AppContext& context_;
@@ -221,6 +230,8 @@ private:
     std::unique_ptr<FullScreenMode> fullScreen_;
     ChannelSteps steps_;
     RecentTitles recentTitles_;
+    ChannelAudioTracks audioTracks_;
+    AudioTrackMenu* audioMenu_ = nullptr; // owned by its menu
     RememberedState remembered_; // as read at construction
     bool startPageShown_ = false;
     bool rememberedPlayPending_ = false;

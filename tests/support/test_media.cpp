@@ -144,6 +144,59 @@ void TestMedia::Generate(const QString& folder)
                    QLatin1String(kJpeg)});
 }
 
+void TestMedia::GenerateAudioTracks(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QString seconds = QString::number(kSeconds);
+    const QStringList sources = Sources()
+        + QStringList{
+            QStringLiteral("-f"),   QStringLiteral("lavfi"),
+            QStringLiteral("-i"),   QStringLiteral("sine=frequency=880:sample_rate=44100:duration=") + seconds,
+            QStringLiteral("-map"), QStringLiteral("0:v"),
+            QStringLiteral("-map"), QStringLiteral("1:a"),
+            QStringLiteral("-map"), QStringLiteral("2:a")};
+    if (Missing(folder, kTwoAudioTs))
+        RunFfmpeg(folder,
+                  sources + H264Aac()
+                      + QStringList{QStringLiteral("-metadata:s:a:0"), QStringLiteral("language=eng"),
+                                    QStringLiteral("-metadata:s:a:1"), QStringLiteral("language=fra"),
+                                    QStringLiteral("-f"), QStringLiteral("mpegts"), QLatin1String(kTwoAudioTs)});
+    if (Missing(folder, kTwoAudioHls)) {
+        // FFmpeg writes the renditions; the master playlist is written here, with names of its own.
+        RunFfmpeg(folder,
+                  sources + H264Aac()
+                      + QStringList{QStringLiteral("-f"), QStringLiteral("hls"), QStringLiteral("-hls_time"),
+                                    QStringLiteral("2"), QStringLiteral("-hls_list_size"), QStringLiteral("0"),
+                                    QStringLiteral("-hls_playlist_type"), QStringLiteral("vod"),
+                                    QStringLiteral("-hls_segment_filename"),
+                                    QStringLiteral("hls-audio/%v/segment%03d.ts"), QStringLiteral("-var_stream_map"),
+                                    QStringLiteral("v:0,agroup:aud,name:video a:0,agroup:aud,name:English "
+                                                   "a:1,agroup:aud,name:French"),
+                                    QStringLiteral("hls-audio/%v/stream.m3u8")});
+        WriteTextFile(folder, QLatin1String(kTwoAudioHls),
+                      QStringLiteral("#EXTM3U\n#EXT-X-VERSION:3\n"
+                                     "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"English\",LANGUAGE=\"en\","
+                                     "DEFAULT=YES,AUTOSELECT=YES,URI=\"English/stream.m3u8\"\n"
+                                     "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"Français\",LANGUAGE=\"fr\","
+                                     "DEFAULT=NO,AUTOSELECT=YES,URI=\"French/stream.m3u8\"\n"
+                                     "#EXT-X-STREAM-INF:BANDWIDTH=400000,RESOLUTION=320x240,"
+                                     "CODECS=\"avc1.42c00d,mp4a.40.2\",AUDIO=\"aud\"\nvideo/stream.m3u8\n"));
+    }
+    if (Missing(folder, kTwoAudioDash)) {
+        QDir(folder).mkpath(QStringLiteral("dash-audio"));
+        RunFfmpeg(folder,
+                  sources + H264Aac()
+                      + QStringList{QStringLiteral("-metadata:s:a:0"), QStringLiteral("language=eng"),
+                                    QStringLiteral("-metadata:s:a:1"), QStringLiteral("language=fra"),
+                                    QStringLiteral("-f"), QStringLiteral("dash"), QStringLiteral("-seg_duration"),
+                                    QStringLiteral("2"), QStringLiteral("-use_template"), QStringLiteral("1"),
+                                    QStringLiteral("-use_timeline"), QStringLiteral("0"),
+                                    QStringLiteral("-adaptation_sets"),
+                                    QStringLiteral("id=0,streams=0 id=1,streams=1 id=2,streams=2"),
+                                    QLatin1String(kTwoAudioDash)});
+    }
+}
+
 void WriteTextFile(const QString& folder, const QString& relativePath, const QString& text)
 {
     const QString path = QDir(folder).filePath(relativePath);

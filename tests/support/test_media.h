@@ -27,8 +27,19 @@ struct TestMedia {
     static constexpr const char* kRealMedia = "video.rm"; // RealVideo 2 (RV20) + AC-3, as RealServer sent it
     static constexpr const char* kHevcTs = "hevc.ts"; // HEVC (H.265) + AAC in MPEG-TS
 
+    // Streams with two sound tracks, a 440 Hz tone in English and an 880 Hz tone in French (made by
+    // GenerateAudioTracks only): MPEG-TS with two AAC streams marked "eng" and "fra", HLS whose
+    // master playlist names two alternative audio renditions ("English", "en"; "Français", "fr"), and
+    // DASH with two audio adaptation sets ("eng", "fra").
+    static constexpr const char* kTwoAudioTs = "two-audio.ts";
+    static constexpr const char* kTwoAudioHls = "hls-audio/index.m3u8";
+    static constexpr const char* kTwoAudioHlsFrench = "hls-audio/French/stream.m3u8"; // the second rendition
+    static constexpr const char* kTwoAudioDash = "dash-audio/manifest.mpd";
+    static constexpr const char* kTwoAudioDashFrench = "dash-audio/init-stream2.m4s"; // the second track
+
     // Generates whatever is missing in `folder`; throws std::runtime_error with ffmpeg's output when it fails.
     static void Generate(const QString& folder);
+    static void GenerateAudioTracks(const QString& folder);
 };
 
 // Runs ffmpeg in folder with these arguments (after -hide_banner -loglevel error -y); throws

@@ -117,8 +117,8 @@ function gatewayRequest(path) {
 
 // A mpegts.js loader class that reads session key of address from the host's gateway; a session
 // that fails hands why to onFailure ({outcome, text}: the kind of failure and its words) before the
-// loader reports its error.
-function gatewayLoaderClass(mpegts, key, address, onFailure) {
+// loader reports its error. audio: the index of the source's sound track to play (-1: the gateway's pick).
+function gatewayLoaderClass(mpegts, key, address, onFailure, audio) {
   const Status = mpegts.LoaderStatus;
   return class GatewayLoader extends mpegts.BaseLoader {
     static isSupported() {
@@ -142,7 +142,7 @@ function gatewayLoaderClass(mpegts, key, address, onFailure) {
     next() {
       if (this.stopped) return;
       let path = HostNames.gatewayChunkPath + '?id=' + key + '&n=' + this.sequence;
-      if (this.sequence === 0) path += '&url=' + encodeURIComponent(address);
+      if (this.sequence === 0) path += '&url=' + encodeURIComponent(address) + (audio >= 0 ? '&audio=' + audio : '');
       this.sequence++;
       const xhr = this.request = gatewayRequest(path);
       xhr.responseType = 'arraybuffer';

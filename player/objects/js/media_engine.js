@@ -1,7 +1,8 @@
 // Plays one address on a media element: natively, or through hls.js, mpegts.js or dash.js, after
 // resolving playlist files; what none of them opens or decodes plays through the host's media
 // gateway (MPEG-TS read by mpegts.js). Reports its state ('connecting', 'buffering', 'playing', 'paused',
-// 'stopped', 'reconnecting'), the title of what plays when the stream names one (onTitle) and, once per
+// 'stopped', 'reconnecting'), the title of what plays when the stream names one (onTitle), the sound
+// tracks of what plays whenever they change (onAudioTracks, see audio_tracks.js) and, once per
 // address, the failure that stops it, to its listener.
 const StallSeconds = 15;
 // A live stream that breaks off is opened again this many times, after growing waits.
@@ -45,12 +46,20 @@ class MediaEngine {
     this.lastActivity = 0;
     this.lastTime = -1;
     this.watchdog = 0;
+    // The sound track the gateway plays (its index among the source's sound tracks), -1: its own pick.
+    this.gatewayAudio = -1;
+    this.toldAudioTracks = JSON.stringify(NoAudioTracks);
     for (const type of ['playing', 'waiting', 'pause', 'ended', 'progress', 'timeupdate', 'loadeddata', 'error']) {
       video.addEventListener(type, (event) => this.onMediaEvent(event));
     }
     // A page that is left lets go of its stream at once: the library's buffers, the media source and
     // the connection do not wait until the engine collects the page.
     window.addEventListener('pagehide', () => this.close());
+    if (video.audioTracks) {
+      for (const type of ['addtrack', 'removetrack', 'change']) {
+        video.audioTracks.addEventListener(type, () => this.noteAudioTracks(this.token));
+      }
+    }
   }
 
   // Starts loading the address; plays it as soon as it can when autoplay is set. viaGateway: straight
@@ -66,6 +75,8 @@ class MediaEngine {
     this.liveEdge = null;
     performance.mark('zentavo-open');
     const token = ++this.token;
+    // A sound track chosen for one address is no choice for another.
+    if (address !== this.address) this.gatewayAudio = -1;
     this.address = address;
     this.autoplay = autoplay;
     this.failed = false;
@@ -87,6 +98,7 @@ class MediaEngine {
     this.titleKey = '';
     this.releasePlayer();
     this.setTitle('');
+    this.tellAudioTracks(NoAudioTracks);
     if (this.state !== 'stopped') this.setState('stopped');
   }
 
@@ -208,6 +220,8 @@ class MediaEngine {
       this.markActivity();
     });
     hls.on(Hls.Events.MANIFEST_LOADED, () => this.markActivity());
+    hls.on(Hls.Events.AUDIO_TRACKS_UPDATED, () => this.noteAudioTracks(token));
+    hls.on(Hls.Events.AUDIO_TRACK_SWITCHED, () => this.noteAudioTracks(token));
     hls.on(Hls.Events.LEVEL_LOADED, (event, data) => {
       const details = data && data.details;
       if (token !== this.token || !details || !details.live) return;
@@ -262,12 +276,17 @@ class MediaEngine {
       if (info && info.speed > 0) this.markActivity();
     });
     // The library plays H.264 and HEVC pictures only and passes over any other kind in silence: a
-    // stream that starts without a picture is looked at, and one with a picture the library skipped
+    // stream that starts without a picture, and one with a picture the library skipped, plays through
+    // the gateway. The library plays the first sound track only; the others are told, and one chosen
     // plays through the gateway.
     if (type === 'mpegts') {
       this.video.addEventListener('loadedmetadata', async () => {
-        if (token !== this.token || this.video.videoWidth > 0) return;
-        if (await hasUndecodableVideo(url) && token === this.token && !this.failed) this.playThroughGateway(token, url);
+        if (token !== this.token) return;
+        const streams = await readTransportStreams(url);
+        if (token !== this.token || this.failed || !this.player || this.player.kind !== 'mpegts') return;
+        if (!this.video.videoWidth && hasUndecodableVideo(streams)) return this.playThroughGateway(token, url);
+        this.player.audioStreams = transportStreamAudio(streams);
+        this.noteAudioTracks(token);
       }, {once: true});
     }
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
@@ -295,7 +314,7 @@ class MediaEngine {
     let failure = null;
     const loader = gatewayLoaderClass(mpegts, key, url, (result) => {
       failure = result;
-    });
+    }, this.gatewayAudio);
     const settings = Object.assign({customLoader: loader}, MpegtsSettings);
     const player = mpegts.createPlayer(source, settings);
     this.player = {kind: 'gateway', url, key, instance: player};
@@ -433,6 +452,8 @@ class MediaEngine {
         this.watchLiveEdge(token, newest, request.duration);
       }, 0);
     });
+    player.on(events.STREAM_INITIALIZED, () => this.noteAudioTracks(token));
+    player.on(events.TRACK_CHANGE_RENDERED, () => this.noteAudioTracks(token));
     player.on(events.ERROR, (event) => {
       if (token !== this.token) return;
       const error = (event && event.error) || {};
@@ -499,6 +520,7 @@ class MediaEngine {
         // Old segments of a list that stopped moving on do not make the stream whole again.
         if (!liveEdgeStopped(this.liveEdge, Date.now())) this.reconnects = 0;
         this.setState('playing');
+        this.askGatewayAudioTracks(token);
         break;
       case 'waiting': if (this.state === 'playing') this.setState('buffering'); break;
       case 'pause':
@@ -620,8 +642,79 @@ class MediaEngine {
     clearInterval(this.watchdog);
     this.watchdog = 0;
     this.releasePlayer();
+    this.tellAudioTracks(NoAudioTracks);
     this.state = 'failed';
     this.listener.onFailure(failure);
+  }
+
+  // --- sound tracks ---
+
+  // The sound tracks of what plays and the one that plays (see audio_tracks.js).
+  audioTracks() {
+    const player = this.player;
+    if (!player || this.failed) return NoAudioTracks;
+    try {
+      switch (player.kind) {
+        case 'hls': return hlsAudioTracks(player.instance);
+        case 'dash': return dashAudioTracks(player.instance);
+        case 'mpegts': return player.audioStreams ? trackList(player.audioStreams.tracks, player.audioStreams.current) : NoAudioTracks;
+        case 'gateway': return player.audioTracks || NoAudioTracks;
+        default: return elementAudioTracks(this.video);
+      }
+    } catch (error) {
+      return NoAudioTracks;
+    }
+  }
+
+  // Plays the sound track at that index of audioTracks(); false when there is no such track. A stream
+  // that mpegts.js plays (the first sound track only) or the gateway plays is opened again through the
+  // gateway, which picks the track.
+  selectAudioTrack(index) {
+    const player = this.player;
+    const list = this.audioTracks();
+    if (!player || !Number.isInteger(index) || index < 0 || index >= list.tracks.length) return false;
+    if (index === list.current) return true;
+    const token = this.token;
+    switch (player.kind) {
+      case 'hls':
+        player.instance.audioTrack = index;
+        break;
+      case 'dash':
+        player.instance.setCurrentTrack(player.instance.getTracksFor('audio')[index]);
+        break;
+      case 'mpegts':
+      case 'gateway':
+        this.gatewayAudio = index;
+        this.playThroughGateway(token, player.url);
+        return true;
+      default:
+        if (!selectElementAudioTrack(this.video, index)) return false;
+    }
+    this.noteAudioTracks(token);
+    return true;
+  }
+
+  noteAudioTracks(token) {
+    if (token === this.token) this.tellAudioTracks(this.audioTracks());
+  }
+
+  tellAudioTracks(list) {
+    const text = JSON.stringify(list);
+    if (text === this.toldAudioTracks) return;
+    this.toldAudioTracks = text;
+    if (this.listener.onAudioTracks) this.listener.onAudioTracks(list);
+  }
+
+  // The gateway's session knows its source's sound tracks once it plays: asked once per session.
+  askGatewayAudioTracks(token) {
+    const player = this.player;
+    if (!player || player.kind !== 'gateway' || player.tracksAsked) return;
+    player.tracksAsked = true;
+    gatewayAudioTracks(player.key).then((list) => {
+      if (token !== this.token || this.player !== player) return;
+      player.audioTracks = list;
+      this.noteAudioTracks(token);
+    });
   }
 
   setState(state) {

@@ -109,6 +109,25 @@ function streamInfo() {
   return null;
 }
 
+// The sound tracks of what the page's first player plays ({tracks, current}), and the switch to one
+// of them (false when there is no such track).
+function firstEngine() {
+  for (const player of livePlayers) {
+    if (player.element.isConnected && player.engine) return player.engine;
+  }
+  return null;
+}
+
+function audioTracks() {
+  const engine = firstEngine();
+  return engine ? engine.audioTracks() : NoAudioTracks;
+}
+
+function selectAudioTrack(index) {
+  const engine = firstEngine();
+  return engine ? engine.selectAudioTrack(Number(index)) : false;
+}
+
 // The start page's key chips ask the host for the channel list on a tab ('tv', 'radio', 'webcams',
 // 'favourites').
 function openChannelList(tab) {
@@ -122,6 +141,8 @@ function installPlayerObjects() {
   Object.defineProperty(players, 'finishProbe', {value: finishProbe});
   Object.defineProperty(players, 'scan', {value: scanDocument});
   Object.defineProperty(players, 'streamInfo', {value: streamInfo});
+  Object.defineProperty(players, 'audioTracks', {value: audioTracks});
+  Object.defineProperty(players, 'selectAudioTrack', {value: selectAudioTrack});
   Object.defineProperty(players, 'openChannelList', {value: openChannelList});
   Object.defineProperty(window, HostNames.objectsGlobal, {value: Object.freeze(players), enumerable: true});
 

@@ -27,6 +27,11 @@ class PlayerObject {
     this.view.show(title ? StatusText.nowPlaying + title : StatusText[state] || '', state, false, !!title);
   }
 
+  // The sound tracks of what plays (see audio_tracks.js) go to the host, which offers them in its menu.
+  onAudioTracks(list) {
+    console.info(HostNames.audioTracksMarker + JSON.stringify(list));
+  }
+
   onNeedsGesture() {
     this.needsGesture = true;
     this.view.show(StatusText.clickToPlay, 'paused', false);

@@ -118,6 +118,8 @@ private slots:
     void failuresAreToldInWords_data();
     void failuresAreToldInWords();
     void slowReaderNeverMakesTheGatewayHoldMore();
+    void theChosenSoundTrackPlays_data();
+    void theChosenSoundTrackPlays();
     void fileRunsNoFurtherAheadOfPlayingThanItsLead();
     void pacedFileEndsWithoutFailure();
     void liveStreamIsNotPaced();
@@ -134,6 +136,7 @@ void GatewaySessionTest::initTestCase()
 {
     QVERIFY(media_.isValid());
     TestMedia::Generate(media_.path());
+    TestMedia::GenerateAudioTracks(media_.path());
     // A login page where the stream should be.
     WriteTextFile(media_.path(), QStringLiteral("login.html"),
                   QStringLiteral("<html><body>Log in</body></html>\n").repeated(50));
@@ -368,6 +371,45 @@ void GatewaySessionTest::slowReaderNeverMakesTheGatewayHoldMore()
     const QByteArray rest = ReadAll(*buffer, 60000);
     QVERIFY(buffer->AtEnd());
     QVERIFY(rest.size() > qsizetype(buffer->Capacity()));
+}
+
+void GatewaySessionTest::theChosenSoundTrackPlays_data()
+{
+    QTest::addColumn<int>("asked"); // the page's track number, -1 for none
+    QTest::addColumn<int>("plays"); // -1: FFmpeg's pick, whichever it is
+    QTest::newRow("the second") << 1 << 1;
+    QTest::newRow("the first") << 0 << 0;
+    QTest::newRow("none asked for") << -1 << -1;
+    QTest::newRow("one the source lacks") << 5 << -1;
+}
+
+void GatewaySessionTest::theChosenSoundTrackPlays()
+{
+    QFETCH(int, asked);
+    QFETCH(int, plays);
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(server_->Url(QLatin1String(TestMedia::kTwoAudioTs)).toString().toStdString(), buffer,
+                           GatewaySession::kNetworkTimeout, {}, GatewaySession::kPlayingLead, asked);
+    QTRY_VERIFY_WITH_TIMEOUT(session.Facts().has_value(), test::Limit(20000));
+    const SourceFacts facts = *session.Facts();
+    QCOMPARE(facts.audioTracks.size(), 2);
+    QCOMPARE(facts.audioTracks[0].language, QStringLiteral("eng"));
+    QCOMPARE(facts.audioTracks[1].language, QStringLiteral("fra"));
+    if (plays >= 0)
+        QCOMPARE(facts.audioTrack, plays);
+    else
+        QVERIFY(facts.audioTrack == 0 || facts.audioTrack == 1);
+    // One sound stream goes to the page, whichever plays.
+    QTRY_VERIFY_WITH_TIMEOUT(buffer->Available() > 64 * 1024, test::Limit(20000));
+    QByteArray head(qsizetype(buffer->Available()), Qt::Uninitialized);
+    head.truncate(qsizetype(buffer->Read(head.data(), size_t(head.size()))));
+    QTemporaryDir dir;
+    QFile out(dir.filePath(QStringLiteral("head.ts")));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(head);
+    out.close();
+    QVERIFY2(Describe(out.fileName()).startsWith(QStringLiteral("mpegts aac+h264 ")),
+             qPrintable(Describe(out.fileName())));
 }
 
 void GatewaySessionTest::fileRunsNoFurtherAheadOfPlayingThanItsLead()

@@ -177,6 +177,7 @@ private slots:
             {QStringLiteral("Webcams"), QStringLiteral("tree")},
             {QStringLiteral("My Favorites"), QStringLiteral("tree")},
             {QStringLiteral("Volume"), QStringLiteral("slider")},
+            {QStringLiteral("Audio track"), QStringLiteral("button")},
             {QStringLiteral("Auto refresh interval in seconds"), QStringLiteral("spin button")},
             {QStringLiteral("Playlist file or address"), QStringLiteral("text")},
             {QStringLiteral("Start page"), QString()},

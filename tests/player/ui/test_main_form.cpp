@@ -260,8 +260,10 @@ private slots:
         ShellFixture f;
         const auto names = [&](const char* menu) {
             QStringList list;
+            // A submenu goes by its menu's name.
             for (QAction* a : f.form->findChild<QMenu*>(QLatin1String(menu))->actions())
-                list << a->objectName() + (a->isSeparator() ? QStringLiteral("-") : QString());
+                list << (a->menu() ? a->menu()->objectName() : a->objectName())
+                        + (a->isSeparator() ? QStringLiteral("-") : QString());
             return list.join(QLatin1Char(' '));
         };
         QStringList bar;
@@ -273,7 +275,7 @@ private slots:
                                 "AddthischanneltoMyFavorites1 N8- AddPlaylist1 ManagePlaylists1 Guide1 N5- Exit1"));
         QCOMPARE(names("View1"),
                  QStringLiteral("Showcontrol1 alwaysontop1 ShowChannelswindowwhenstartup1 N9- StreamInformation1 "
-                                "RecentTitles1 N7- Preferences1"));
+                                "RecentTitles1 AudioTrack1 N7- Preferences1"));
         QCOMPARE(names("Help1"), QStringLiteral("Homepage1 Keyboard1 N6- About1"));
     }
 
@@ -286,7 +288,7 @@ private slots:
         QCOMPARE(names,
                  (QStringList{QStringLiteral("btn_play"), QStringLiteral("btn_stop"), QStringLiteral("ToolButton3"),
                               QStringLiteral("btn_full"), QStringLiteral("ToolButton10"), QStringLiteral("btn_mute"),
-                              QStringLiteral("JvTrackBar1")}));
+                              QStringLiteral("JvTrackBar1"), QStringLiteral("btn_audio")}));
         QCOMPARE(Child<QToolButton>(f, "btn_full")->toolTip(),
                  QStringLiteral("Full screen [To exit full sreen, use ESC key on your keyboard.]"));
         QCOMPARE(Child<QToolButton>(f, "btn_stop")->toolTip(), QStringLiteral("Stop"));
