@@ -10,6 +10,7 @@
 #include "player/gateway/video_transcoder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <set>
 
@@ -24,7 +25,7 @@ constexpr std::chrono::milliseconds kPlayingBatch{1000};
 constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
 // What an address and the addresses inside it (HLS playlists, RTSP's transports) may use.
-constexpr char kProtocols[] = "http,https,tls,tcp,udp,rtp,srtp,rtsp,rtsps,rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,"
+constexpr char kProtocols[] = "http,https,tls,tcp,udp,rtp,srtp,srt,rtsp,rtsps,rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,"
                               "httpproxy,crypto";
 
 int64_t NowNanoseconds()
@@ -127,8 +128,8 @@ void MediaPipeline::Fail(int error, const std::string& step)
 void MediaPipeline::Open()
 {
     // Network streams only: a page must not reach local files or devices through the gateway.
-    static const std::set<std::string> allowed = {"http", "https", "mms",  "mmsh",  "mmst",
-                                                  "rtsp", "rtsps", "rtmp", "rtmps", "rtmpt"};
+    static const std::set<std::string> allowed = {"http", "https", "mms",   "mmsh", "mmst", "rtsp", "rtsps",
+                                                  "rtmp", "rtmps", "rtmpt", "udp",  "rtp",  "srt"};
     if (!allowed.contains(AddressScheme(address_)))
         Fail(AVERROR_PROTOCOL_NOT_FOUND, "opening the address");
     int error = AVERROR(EINVAL);
@@ -324,8 +325,8 @@ void MediaPipeline::Run()
     Open();
     if (Stopped())
         return;
-    if (PacedSource(AddressScheme(address_), input_->iformat->name, input_->duration,
-                    input_->pb ? avio_size(input_->pb) : -1))
+    const std::string scheme = AddressScheme(address_);
+    if (PacedSource(scheme, input_->iformat->name, input_->duration, input_->pb ? avio_size(input_->pb) : -1))
         pace_.emplace(lead_, kPlayingBatch);
     Plan();
     OpenOutput();
@@ -334,9 +335,15 @@ void MediaPipeline::Run()
         throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     bool any = false;
     SourcePace pace;
+    // FFmpeg's RTP reader gives up on a silent source after 10 s of its own: the gateway's time limit
+    // is the one that ends a play.
+    const bool ownSilenceLimit = scheme == "rtp";
     while (!Stopped()) {
         ArmDeadline();
-        const int error = av_read_frame(input_.get(), packet.get());
+        int error = av_read_frame(input_.get(), packet.get());
+        while (ownSilenceLimit && error == AVERROR(ETIMEDOUT) && !Stopped() && !timedOut_
+               && NowNanoseconds() < deadline_)
+            error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
         // A paced source has a length: it comes no faster than it plays because it is paced, and

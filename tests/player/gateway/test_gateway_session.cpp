@@ -2,6 +2,7 @@
 // reading the MPEG-TS back with FFmpeg), the bounded buffer against a reader that does not read, the
 // failures in words, and that ending a session leaves no thread or file descriptor behind.
 
+#include "player/gateway/gateway_error.h"
 #include "player/gateway/gateway_session.h"
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
@@ -21,6 +22,7 @@ extern "C" {
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <memory>
 
@@ -113,6 +115,8 @@ private slots:
     void addressesAreOpenedInTheirWays_data();
     void addressesAreOpenedInTheirWays();
     void channelHeadersBecomeFfmpegOptionsForHttpOnly();
+    void operatorAddressesThatCannotBeReceivedAreRefused_data();
+    void operatorAddressesThatCannotBeReceivedAreRefused();
     void sourcesBecomeMpegTsThePageDecodes_data();
     void sourcesBecomeMpegTsThePageDecodes();
     void failuresAreToldInWords_data();
@@ -127,6 +131,7 @@ private:
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
     QTcpServer silent_; // accepts connections and never answers
+    QUdpSocket takenUdp_; // holds a UDP port on 127.0.0.1
     QList<QTcpSocket*> held_;
 };
 
@@ -172,6 +177,7 @@ void GatewaySessionTest::initTestCase()
     }
     server_ = std::make_unique<MediaServer>(media_.path());
     QVERIFY(silent_.listen(QHostAddress::LocalHost));
+    QVERIFY(takenUdp_.bind(QHostAddress::LocalHost, 0));
     connect(&silent_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = silent_.nextPendingConnection())
             held_.append(socket);
@@ -226,6 +232,88 @@ void GatewaySessionTest::addressesAreOpenedInTheirWays_data()
                                             << "rtmp://host/live/x rtmp_live=any";
     QTest::newRow("mmsh: as it is") << "mmsh://host/live"
                                     << "mmsh://host/live";
+    // Operators' addresses are written anew: the gateway's buffers, and only the options it takes.
+    const QString udp = QStringLiteral(" buffer_size=2097152 fifo_size=44620 overrun_nonfatal=1");
+    QTest::newRow("udp: a group, with @") << "udp://@239.1.1.1:1234"
+                                          << "udp://239.1.1.1:1234" + udp;
+    QTest::newRow("udp: a unicast address is the one to receive on")
+        << "UDP://127.0.0.1:1234/"
+        << "udp://127.0.0.1:1234" + udp + " localaddr=127.0.0.1";
+    QTest::newRow("udp: any address") << "udp://@:1234"
+                                      << "udp://:1234" + udp;
+    QTest::newRow("udp: an IPv6 group") << "udp://@[ff15::1]:1234"
+                                        << "udp://[ff15::1]:1234" + udp;
+    QTest::newRow("udp: one sender; the options it takes pass, the others are left out")
+        << "udp://10.0.0.9@232.1.1.1:1234?localaddr=10.0.0.2&fifo_size=1&buffer_size=1&localport=1&reuse=0#x"
+        << "udp://232.1.1.1:1234" + udp + " sources=10.0.0.9 localaddr=10.0.0.2";
+    QTest::newRow("udp: senders to hear and to block")
+        << "udp://@232.1.1.1:1234?sources=10.0.0.1,10.0.0.2&block=10.0.0.3"
+        << "udp://232.1.1.1:1234" + udp + " sources=10.0.0.1,10.0.0.2 block=10.0.0.3";
+    QTest::newRow("rtp: a group, with @") << "rtp://@239.1.1.1:5000?write_to_source=1&fec=prompeg"
+                                          << "rtp://239.1.1.1:5000 buffer_size=2097152";
+    QTest::newRow("rtp: one sender, in its address") << "rtp://10.0.0.9@232.1.1.1:5000"
+                                                     << "rtp://232.1.1.1:5000?sources=10.0.0.9 buffer_size=2097152";
+    QTest::newRow("srt: called, with SRT's own latency") << "srt://host:9000"
+                                                         << "srt://host:9000 mode=caller latency=120000 "
+                                                            "connect_timeout=60000";
+    QTest::newRow("srt: latency in ms, passphrase and stream id pass, the rest is left out")
+        << "srt://host:9000?mode=caller&latency=500&passphrase=0123456789&streamid=live%2Fx&transtype=file&maxbw=1"
+        << "srt://host:9000 mode=caller latency=500000 connect_timeout=60000 passphrase=0123456789 streamid=live/x";
+    QTest::newRow("srt: latency in microseconds, as FFmpeg writes it") << "srt://host:9000?latency=2000000"
+                                                                       << "srt://host:9000 mode=caller "
+                                                                          "latency=2000000 connect_timeout=60000";
+}
+
+void GatewaySessionTest::operatorAddressesThatCannotBeReceivedAreRefused_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("words");
+    const QString noPort = QStringLiteral("Cannot play: the address names no port (udp://address:port).");
+    const QString badPort = QStringLiteral("Cannot play: the port of this address is not a number from 1 to 65535.");
+    const QString badValue = QStringLiteral(" has a value that the player does not take.");
+    QTest::newRow("no port") << "udp://@239.1.1.1" << noPort;
+    QTest::newRow("no port after the colon") << "udp://@239.1.1.1:/" << noPort;
+    QTest::newRow("port 0") << "udp://@239.1.1.1:0" << badPort;
+    QTest::newRow("port above 65535") << "rtp://@239.1.1.1:65536" << badPort;
+    QTest::newRow("port with letters") << "udp://@239.1.1.1:12ab" << badPort;
+    QTest::newRow("no slashes") << "udp:@239.1.1.1:1234"
+                                << "Cannot play: the address does not say where to receive (udp://address:port).";
+    QTest::newRow("a host that is no host") << "udp://@evil%20host:1234"
+                                            << "Cannot play: the address names no valid host.";
+    QTest::newRow("a sender that is no address")
+        << "udp://me;id@239.1.1.1:1234"
+        << "Cannot play: the sender named before the \"@\" is not an IP address.";
+    QTest::newRow("a group as the address to receive on") << "udp://@239.1.1.1:1234?localaddr=239.1.1.2"
+                                                          << "Cannot play: the address's option localaddr" + badValue;
+    QTest::newRow("senders that are no addresses") << "udp://@239.1.1.1:1234?sources=/etc/passwd"
+                                                   << "Cannot play: the address's option sources" + badValue;
+    QTest::newRow("srt: no server to call") << "srt://:9000"
+                                            << "Cannot play: the address names no server to call (srt://server:port).";
+    QTest::newRow("srt: the player asked to wait for the sender")
+        << "srt://0.0.0.0:9000?mode=listener"
+        << "Cannot play: the address asks the player to wait for the sender (mode=listener); the player calls SRT "
+           "servers only.";
+    QTest::newRow("srt: latency that is no number") << "srt://host:9000?latency=1e9"
+                                                    << "Cannot play: the address's option latency" + badValue;
+    QTest::newRow("srt: latency of hours") << "srt://host:9000?latency=999999999"
+                                           << "Cannot play: the address's option latency" + badValue;
+    QTest::newRow("srt: passphrase SRT does not take") << "srt://host:9000?passphrase=short"
+                                                       << "Cannot play: the address's option passphrase" + badValue;
+    QTest::newRow("srt: stream id with a line end") << "srt://host:9000?streamid=a%0Ab"
+                                                    << "Cannot play: the address's option streamid" + badValue;
+}
+
+void GatewaySessionTest::operatorAddressesThatCannotBeReceivedAreRefused()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, words);
+    try {
+        InputAttempts(address.toStdString());
+        QFAIL("the address was taken");
+    } catch (const GatewayError& error) {
+        QCOMPARE(QString::fromUtf8(error.what()), words);
+        QCOMPARE(QString::fromStdString(error.Kind()), QStringLiteral("protocol"));
+    }
 }
 
 void GatewaySessionTest::channelHeadersBecomeFfmpegOptionsForHttpOnly()
@@ -337,6 +425,16 @@ void GatewaySessionTest::failuresAreToldInWords_data()
     QTest::newRow("accepts and never answers (HTTP)")
         << QStringLiteral("http://127.0.0.1:%1/live").arg(silent_.serverPort()) << "timeout"
         << "Cannot play: the server gave no answer within 2 seconds.";
+    QTest::newRow("nothing comes to a udp address")
+        << QStringLiteral("udp://@127.0.0.1:%1").arg(FreeLocalPort()) << "timeout"
+        << "Cannot play: no data has come from the stream for 2 seconds.";
+    QTest::newRow("nothing comes in RTP") << QStringLiteral("rtp://127.0.0.1:%1").arg(FreeLocalPort()) << "timeout"
+                                          << "Cannot play: no data has come from the stream for 2 seconds.";
+    QTest::newRow("no SRT server answers") << QStringLiteral("srt://127.0.0.1:%1").arg(FreeLocalPort()) << "timeout"
+                                           << "Cannot play: the server gave no answer within 2 seconds.";
+    QTest::newRow("another program receives on the port")
+        << QStringLiteral("udp://127.0.0.1:%1").arg(takenUdp_.localPort()) << "error"
+        << "Cannot play: another program already receives on the port of this address.";
 }
 
 void GatewaySessionTest::failuresAreToldInWords()
