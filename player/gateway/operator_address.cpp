@@ -89,6 +89,7 @@ bool IsAddressList(const std::string& text)
 
 struct ParsedAddress {
     std::string scheme;
+    bool bound = false; // written with an "@": the address after it is the one to receive on
     std::string sender; // before the "@": the one sender to receive from, empty for any
     std::string host; // an IPv6 literal without its brackets
     bool bracketed = false;
@@ -109,6 +110,7 @@ ParsedAddress Parse(const std::string& address, const std::string& scheme)
     std::string_view query = queryStart == std::string_view::npos ? std::string_view() : rest.substr(queryStart + 1);
     std::string_view authority = rest.substr(0, std::min(queryStart, rest.find('/')));
     if (const size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        parsed.bound = true;
         parsed.sender = PercentDecoded(authority.substr(0, at));
         authority.remove_prefix(at + 1);
     }
@@ -188,9 +190,10 @@ InputAttempt DatagramAttempt(const ParsedAddress& parsed)
         attempt.url = url;
         attempt.options.emplace_back("fifo_size", kReadingBufferPackets);
         attempt.options.emplace_back("overrun_nonfatal", "1");
-        // A unicast address names the one address to receive on; a group is joined on the system's
-        // choice of interface unless the list names one.
-        if (localAddress.empty() && IpLiteral(parsed.host) == IpKind::Unicast)
+        // "@address" names the one address to receive on (without the "@" players took the address
+        // for the sender's, and receive on all); a group is joined on the system's choice of
+        // interface unless the list names one.
+        if (localAddress.empty() && parsed.bound && IpLiteral(parsed.host) == IpKind::Unicast)
             localAddress = parsed.host;
         if (!sources.empty())
             attempt.options.emplace_back("sources", sources);

@@ -285,7 +285,7 @@ void PlaylistImportTest::leavesOutUnusableAndDuplicateEntriesAndCountsEach()
                  "one.m3u:13: left out (duplicate address): HTTP://H/good (first at line 3)",
                  "one.m3u:14: left out (no address)",
                  "two.pls:2: left out (duplicate address): http://h/good (first at one.m3u:line 3)",
-                 "two.pls:3: left out (no port or a bad port): udp://@239.1.1.1",
+                 "two.pls:4: left out (no port or a bad port): udp://@239.1.1.1",
              }));
     QCOMPARE(QString::fromStdString(DescribeSummary(summary)),
              QStringLiteral("read 10 entries\nimported 2\nleft out 8\n  no address: 1\n  not a web address: 1\n"

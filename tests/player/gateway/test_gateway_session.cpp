@@ -7,6 +7,7 @@
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
 #include "tests/support/media_server.h"
+#include "tests/support/server_process.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
 
@@ -234,21 +235,20 @@ void GatewaySessionTest::addressesAreOpenedInTheirWays_data()
                                     << "mmsh://host/live";
     // Operators' addresses are written anew: the gateway's buffers, and only the options it takes.
     const QString udp = QStringLiteral(" buffer_size=2097152 fifo_size=44620 overrun_nonfatal=1");
-    QTest::newRow("udp: a group, with @") << "udp://@239.1.1.1:1234"
-                                          << "udp://239.1.1.1:1234" + udp;
-    QTest::newRow("udp: a unicast address is the one to receive on")
-        << "UDP://127.0.0.1:1234/"
-        << "udp://127.0.0.1:1234" + udp + " localaddr=127.0.0.1";
-    QTest::newRow("udp: any address") << "udp://@:1234"
-                                      << "udp://:1234" + udp;
-    QTest::newRow("udp: an IPv6 group") << "udp://@[ff15::1]:1234"
-                                        << "udp://[ff15::1]:1234" + udp;
+    QTest::newRow("udp: a group, with @") << "udp://@239.1.1.1:1234" << QStringLiteral("udp://239.1.1.1:1234") + udp;
+    QTest::newRow("udp: @ and a unicast address: the one to receive on")
+        << "udp://@127.0.0.1:1234"
+        << QStringLiteral("udp://127.0.0.1:1234") + udp + QStringLiteral(" localaddr=127.0.0.1");
+    QTest::newRow("udp: a unicast address without @: any address")
+        << "UDP://10.0.0.5:1234/" << QStringLiteral("udp://10.0.0.5:1234") + udp;
+    QTest::newRow("udp: any address") << "udp://@:1234" << QStringLiteral("udp://:1234") + udp;
+    QTest::newRow("udp: an IPv6 group") << "udp://@[ff15::1]:1234" << QStringLiteral("udp://[ff15::1]:1234") + udp;
     QTest::newRow("udp: one sender; the options it takes pass, the others are left out")
         << "udp://10.0.0.9@232.1.1.1:1234?localaddr=10.0.0.2&fifo_size=1&buffer_size=1&localport=1&reuse=0#x"
-        << "udp://232.1.1.1:1234" + udp + " sources=10.0.0.9 localaddr=10.0.0.2";
+        << QStringLiteral("udp://232.1.1.1:1234") + udp + QStringLiteral(" sources=10.0.0.9 localaddr=10.0.0.2");
     QTest::newRow("udp: senders to hear and to block")
         << "udp://@232.1.1.1:1234?sources=10.0.0.1,10.0.0.2&block=10.0.0.3"
-        << "udp://232.1.1.1:1234" + udp + " sources=10.0.0.1,10.0.0.2 block=10.0.0.3";
+        << QStringLiteral("udp://232.1.1.1:1234") + udp + QStringLiteral(" sources=10.0.0.1,10.0.0.2 block=10.0.0.3");
     QTest::newRow("rtp: a group, with @") << "rtp://@239.1.1.1:5000?write_to_source=1&fec=prompeg"
                                           << "rtp://239.1.1.1:5000 buffer_size=2097152";
     QTest::newRow("rtp: one sender, in its address") << "rtp://10.0.0.9@232.1.1.1:5000"
@@ -283,24 +283,27 @@ void GatewaySessionTest::operatorAddressesThatCannotBeReceivedAreRefused_data()
     QTest::newRow("a sender that is no address")
         << "udp://me;id@239.1.1.1:1234"
         << "Cannot play: the sender named before the \"@\" is not an IP address.";
-    QTest::newRow("a group as the address to receive on") << "udp://@239.1.1.1:1234?localaddr=239.1.1.2"
-                                                          << "Cannot play: the address's option localaddr" + badValue;
-    QTest::newRow("senders that are no addresses") << "udp://@239.1.1.1:1234?sources=/etc/passwd"
-                                                   << "Cannot play: the address's option sources" + badValue;
+    QTest::newRow("a group as the address to receive on")
+        << "udp://@239.1.1.1:1234?localaddr=239.1.1.2"
+        << QStringLiteral("Cannot play: the address's option localaddr") + badValue;
+    QTest::newRow("senders that are no addresses")
+        << "udp://@239.1.1.1:1234?sources=/etc/passwd"
+        << QStringLiteral("Cannot play: the address's option sources") + badValue;
     QTest::newRow("srt: no server to call") << "srt://:9000"
                                             << "Cannot play: the address names no server to call (srt://server:port).";
     QTest::newRow("srt: the player asked to wait for the sender")
         << "srt://0.0.0.0:9000?mode=listener"
         << "Cannot play: the address asks the player to wait for the sender (mode=listener); the player calls SRT "
            "servers only.";
-    QTest::newRow("srt: latency that is no number") << "srt://host:9000?latency=1e9"
-                                                    << "Cannot play: the address's option latency" + badValue;
+    QTest::newRow("srt: latency that is no number")
+        << "srt://host:9000?latency=1e9" << QStringLiteral("Cannot play: the address's option latency") + badValue;
     QTest::newRow("srt: latency of hours") << "srt://host:9000?latency=999999999"
-                                           << "Cannot play: the address's option latency" + badValue;
-    QTest::newRow("srt: passphrase SRT does not take") << "srt://host:9000?passphrase=short"
-                                                       << "Cannot play: the address's option passphrase" + badValue;
-    QTest::newRow("srt: stream id with a line end") << "srt://host:9000?streamid=a%0Ab"
-                                                    << "Cannot play: the address's option streamid" + badValue;
+                                           << QStringLiteral("Cannot play: the address's option latency") + badValue;
+    QTest::newRow("srt: passphrase SRT does not take")
+        << "srt://host:9000?passphrase=short"
+        << QStringLiteral("Cannot play: the address's option passphrase") + badValue;
+    QTest::newRow("srt: stream id with a line end")
+        << "srt://host:9000?streamid=a%0Ab" << QStringLiteral("Cannot play: the address's option streamid") + badValue;
 }
 
 void GatewaySessionTest::operatorAddressesThatCannotBeReceivedAreRefused()
