@@ -338,7 +338,12 @@ void MediaPipeline::Run()
     // FFmpeg's RTP reader gives up on a silent source after 10 s of its own: the gateway's time limit
     // is the one that ends a play.
     const bool ownSilenceLimit = scheme == "rtp";
+    // A read that the time limit ended can still hand over what the demultiplexer held (MPEG-TS
+    // gives out its last packets at the end of its input); the reads after it only repeat the
+    // interruption, and that is the source's silence, not a stream that broke off.
+    bool limitPassed = false;
     while (!Stopped()) {
+        limitPassed = limitPassed || timedOut_;
         ArmDeadline();
         int error = av_read_frame(input_.get(), packet.get());
         while (ownSilenceLimit && error == AVERROR(ETIMEDOUT) && !Stopped() && !timedOut_
@@ -346,6 +351,8 @@ void MediaPipeline::Run()
             error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
+        if (error < 0 && limitPassed)
+            timedOut_ = true;
         // A paced source has a length: it comes no faster than it plays because it is paced, and
         // its end is the end of the file, not a live stream that broke off.
         if (error < 0 && any && !timedOut_ && !pace_ && pace.Live(input_.get()))

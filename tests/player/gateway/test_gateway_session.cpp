@@ -8,6 +8,7 @@
 #include "player/gateway/stream_plan.h"
 #include "tests/support/media_server.h"
 #include "tests/support/server_process.h"
+#include "tests/support/stream_servers.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
 
@@ -26,6 +27,7 @@ extern "C" {
 #include <QUdpSocket>
 
 #include <memory>
+#include <sys/resource.h>
 
 using namespace zentavo;
 using namespace zentavo::test;
@@ -126,6 +128,8 @@ private slots:
     void fileRunsNoFurtherAheadOfPlayingThanItsLead();
     void pacedFileEndsWithoutFailure();
     void liveStreamIsNotPaced();
+    void operatorSourceThatFallsSilentEndsAtTheGatewaysLimit_data();
+    void operatorSourceThatFallsSilentEndsAtTheGatewaysLimit();
     void endingSessionsLeavesNoThreadOrDescriptor();
 
 private:
@@ -512,6 +516,52 @@ void GatewaySessionTest::pacedFileEndsWithoutFailure()
     QCOMPARE(QString::fromStdString(buffer->Error()), QString());
     QCOMPARE(QString::fromStdString(session.FailureKind()), QString());
     QVERIFY2(MediaSeconds(stream) > 5.0, qPrintable(QString::number(MediaSeconds(stream))));
+}
+
+void GatewaySessionTest::operatorSourceThatFallsSilentEndsAtTheGatewaysLimit_data()
+{
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<QString>("address"); // %1: the port
+    QTest::newRow("udp") << int(OperatorProtocol::Udp) << QStringLiteral("udp://@127.0.0.1:%1");
+    // FFmpeg's RTP reader would give up after 10 s of its own.
+    QTest::newRow("rtp") << int(OperatorProtocol::Rtp) << QStringLiteral("rtp://@127.0.0.1:%1");
+}
+
+void GatewaySessionTest::operatorSourceThatFallsSilentEndsAtTheGatewaysLimit()
+{
+    QFETCH(int, protocol);
+    QFETCH(QString, address);
+    constexpr std::chrono::seconds kLimit{12};
+    const quint16 port = FreeLocalPort();
+    const SharedFolder shared;
+    std::unique_ptr<ServerProcess> sender;
+    try {
+        sender = StartOperatorSender(static_cast<OperatorProtocol>(protocol),
+                                     shared.Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs))), port);
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(address.arg(port).toStdString(), buffer, kLimit);
+    QByteArray played;
+    QTRY_VERIFY_WITH_TIMEOUT((played += ReadAll(*buffer, 100)).size() > 100000, test::Limit(20000));
+    sender->Stop();
+    QElapsedTimer clock;
+    clock.start();
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QTRY_VERIFY_WITH_TIMEOUT((ReadAll(*buffer, 100), buffer->Finished()), test::Limit(30000));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    const double processor =
+        seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime);
+    QVERIFY2(clock.elapsed() > 11000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(QString::fromStdString(buffer->Error()),
+             QStringLiteral("Cannot play: no data has come from the stream for 12 seconds."));
+    QCOMPARE(QString::fromStdString(session.FailureKind()), QStringLiteral("timeout"));
+    // Waiting for the source costs next to nothing: no loop that asks again and again.
+    QVERIFY2(processor < 2.0, qPrintable(QString::number(processor)));
 }
 
 void GatewaySessionTest::liveStreamIsNotPaced()
