@@ -5,7 +5,10 @@
 // ratios, and the median of `playing` (which for some decoders comes well before the first picture). The kinds: what the page plays itself (local HLS, MPEG-TS, MP4 and MP3 over HTTP), then
 // what goes through the media gateway: RTSP (VLC, H.264 + AAC copied), RTMP (nginx's rtmp module,
 // copied), MMS over HTTP (VLC, WMV transcoded), WMV and MPEG-2 TS over HTTP (transcoded after the
-// page's own try). Live servers run as nobody when this runs as root.
+// page's own try), and operator channels (copied): MPEG-TS that ffmpeg sends to udp://127.0.0.1, and
+// an SRT server on 127.0.0.1 that the player calls. The player and mpv each get a sender of their own
+// (a UDP port takes one receiver; an SRT server here serves one caller), started alike. Live servers
+// run as nobody when this runs as root.
 //
 //   zap_bench [runs]        (default 9; the first round of each kind warms up and is not counted)
 
@@ -25,6 +28,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -157,6 +161,21 @@ int main(int argc, char** argv)
     std::unique_ptr<VlcStreamServer> rtsp;
     std::unique_ptr<VlcStreamServer> mmsh;
     NginxRtmpServer rtmp(shared, liveFlv);
+    // Operator channels: the same looped MPEG-TS for the player and for mpv, each to its own port.
+    const quint16 udpPort = FreeLocalPort();
+    const quint16 mpvUdpPort = FreeLocalPort();
+    const quint16 srtPort = FreeLocalPort();
+    const quint16 mpvSrtPort = FreeLocalPort();
+    const auto udp = StartOperatorSender(OperatorProtocol::Udp, liveTs, udpPort);
+    const auto mpvUdp = StartOperatorSender(OperatorProtocol::Udp, liveTs, mpvUdpPort);
+    std::unique_ptr<ServerProcess> srt;
+    std::unique_ptr<ServerProcess> mpvSrt;
+    const auto srtAddress = [](quint16 port) { return QStringLiteral("srt://127.0.0.1:%1").arg(port); };
+    const auto udpAddress = [](quint16 port) { return QStringLiteral("udp://@127.0.0.1:%1").arg(port); };
+    // What mpv opens where it is not the player's own address.
+    const QHash<QString, QString> mpvAddresses = {
+        {QStringLiteral("UDP"), QStringLiteral("udp://127.0.0.1:%1").arg(mpvUdpPort)},
+        {QStringLiteral("SRT"), srtAddress(mpvSrtPort)}};
     std::vector<Kind> kinds = {
         {"HLS", "1", http(TestMedia::kHls), 0, false, {}, {}, {}, {}},
         {"MPEG-TS", "2", http(TestMedia::kMpegTs), 0, false, {}, {}, {}, {}},
@@ -167,6 +186,8 @@ int main(int argc, char** argv)
         {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, false, {}, {}, {}, {}},
         {"WMV", "8", http(TestMedia::kWmv), 3, false, {}, {}, {}, {}},
         {"MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3, false, {}, {}, {}, {}},
+        {"UDP", "10", udpAddress(udpPort), 2, false, {}, {}, {}, {}},
+        {"SRT", "11", srtAddress(srtPort), 2, false, {}, {}, {}, {}},
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -195,6 +216,11 @@ int main(int argc, char** argv)
         mmsh.reset();
         rtsp = StartVlcRtsp(liveTs, rtspPort);
         mmsh = StartVlcMmsh(liveWmv, mmshPort);
+        // An SRT server here ends with its caller.
+        srt.reset();
+        mpvSrt.reset();
+        srt = StartOperatorSender(OperatorProtocol::Srt, liveTs, srtPort);
+        mpvSrt = StartOperatorSender(OperatorProtocol::Srt, liveTs, mpvSrtPort);
         for (Kind& kind : kinds) {
             const qint64 command = QDateTime::currentMSecsSinceEpoch();
             QElapsedTimer clock;
@@ -221,7 +247,8 @@ int main(int argc, char** argv)
             const double shown = kind.soundOnly
                 ? playing
                 : RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstFrame")).toDouble() - double(command);
-            const double mpv = haveMpv ? MpvFirstFrameMs(QUrl(kind.address)) : -1;
+            const double mpv =
+                haveMpv ? MpvFirstFrameMs(QUrl(mpvAddresses.value(QLatin1String(kind.name), kind.address))) : -1;
             if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
                 // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
                 // player opened, source attached (library loaded), playing; and the renderer process.

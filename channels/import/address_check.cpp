@@ -10,13 +10,17 @@
 namespace zentavo {
 namespace {
 
-constexpr std::array<std::string_view, 7> kSupportedSchemes = {"http", "https", "mms", "mmsh", "rtsp", "rtmp", "pnm"};
+constexpr std::array<std::string_view, 14> kSupportedSchemes = {
+    "http", "https", "mms", "mmsh", "mmst", "rtsp", "rtsps", "rtmp", "rtmps", "rtmpt", "pnm", "udp", "rtp", "srt"};
+
+// Operators' addresses: a port is what they must name; udp and rtp may name no address (any).
+constexpr std::array<std::string_view, 3> kOperatorSchemes = {"udp", "rtp", "srt"};
 
 // Schemes that exist but that the player cannot open: they are not misspellings.
-constexpr std::array<std::string_view, 28> kOtherRealSchemes = {
-    "ftp",    "ftps",   "sftp",   "srt",   "udp",  "rtp",  "rtsps",      "rtsp2",     "rtmps",  "rtmpe",
-    "rtmpt",  "rtmpte", "rtmpts", "mmst",  "mmsu", "data", "javascript", "acestream", "magnet", "sop",
-    "plugin", "mailto", "tel",    "about", "blob", "ws",   "wss",        "icyx"};
+constexpr std::array<std::string_view, 26> kOtherRealSchemes = {
+    "ftp",   "ftps", "sftp",       "tcp",       "srtp",   "rist",    "rtsp2",  "rtmpe",  "rtmpte",
+    "mmsu",  "data", "javascript", "acestream", "magnet", "sop",     "plugin", "mailto", "tel",
+    "about", "blob", "ws",         "wss",       "icyx",   "udplite", "rtmfp",  "zixi"};
 
 bool IsSchemeChar(char c)
 {
@@ -70,6 +74,39 @@ bool HasUnsafeCharacter(std::string_view address)
     return std::any_of(address.begin(), address.end(), [](char c) { return kUnsafe[static_cast<unsigned char>(c)]; });
 }
 
+// "239.1.1.1:1234", "[ff15::1]:1234", ":1234" (when anyAddress: no address, the port on all of them).
+std::optional<LeftOutReason> CheckOperatorHost(std::string_view host, bool anyAddress)
+{
+    size_t portStart = std::string_view::npos;
+    if (host.starts_with('[')) {
+        const size_t close = host.find(']');
+        if (close == std::string_view::npos || close == 1)
+            return LeftOutReason::NotWebAddress;
+        if (close + 1 < host.size() && host[close + 1] == ':')
+            portStart = close + 2;
+        else if (close + 1 != host.size())
+            return LeftOutReason::NotWebAddress;
+    } else {
+        const size_t colon = host.rfind(':');
+        if (colon != std::string_view::npos)
+            portStart = colon + 1;
+        if ((colon == 0 || host.empty()) && !anyAddress)
+            return LeftOutReason::NotWebAddress;
+    }
+    if (portStart == std::string_view::npos)
+        return LeftOutReason::BadPort;
+    const std::string_view port = host.substr(portStart);
+    if (port.empty() || port.size() > 5
+        || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return LeftOutReason::BadPort;
+    int number = 0;
+    for (const char c : port)
+        number = number * 10 + (c - '0');
+    if (number < 1 || number > 65535)
+        return LeftOutReason::BadPort;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string_view LeftOutReasonText(LeftOutReason reason)
@@ -83,6 +120,8 @@ std::string_view LeftOutReasonText(LeftOutReason reason)
         return "broken scheme";
     case LeftOutReason::UnsupportedScheme:
         return "unsupported scheme";
+    case LeftOutReason::BadPort:
+        return "no port or a bad port";
     case LeftOutReason::UnsafeCharacters:
         return "blanks or quotes inside";
     case LeftOutReason::Duplicate:
@@ -122,6 +161,8 @@ std::optional<LeftOutReason> CheckStreamAddress(std::string_view address)
     const std::string_view authority = rest.substr(2, FindHostEnd(rest, 2) - 2);
     const std::string_view host =
         authority.substr(authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1);
+    if (std::find(kOperatorSchemes.begin(), kOperatorSchemes.end(), scheme) != kOperatorSchemes.end())
+        return CheckOperatorHost(host, scheme != "srt");
     if (host.empty() || host.front() == ':')
         return LeftOutReason::NotWebAddress;
     return std::nullopt;

@@ -24,8 +24,12 @@ GatewayError FfmpegFailure(int error, const std::string& step, const std::string
                            std::chrono::milliseconds timeout, bool timedOut)
 {
     using namespace failure_kinds;
-    if (timedOut || error == AVERROR(ETIMEDOUT))
+    if (timedOut || error == AVERROR(ETIMEDOUT)) {
+        // UDP and RTP have no server that answers: the sender sends, or nothing comes.
+        if (scheme == "udp" || scheme == "rtp")
+            return {kTimeout, "Cannot play: no data has come from the stream for " + Seconds(timeout) + " seconds."};
         return {kTimeout, "Cannot play: the server gave no answer within " + Seconds(timeout) + " seconds."};
+    }
     switch (error) {
     case AVERROR_PROTOCOL_NOT_FOUND:
         if (scheme.empty())
@@ -33,6 +37,10 @@ GatewayError FfmpegFailure(int error, const std::string& step, const std::string
         return {kProtocol, "Cannot play: the " + scheme + ": protocol of this address is not supported."};
     case AVERROR(ECONNREFUSED):
         return {kRefused, "Cannot play: the server refused the connection."};
+    case AVERROR(EADDRINUSE):
+        return {kError, "Cannot play: another program already receives on the port of this address."};
+    case AVERROR(EADDRNOTAVAIL):
+        return {kError, "Cannot play: this computer has no network address to receive this stream on."};
     case AVERROR_HTTP_NOT_FOUND:
         return {kNotFound, "Cannot play: the server has no stream at this address (not found)."};
     case AVERROR_HTTP_BAD_REQUEST:

@@ -1,5 +1,7 @@
 #include "input_attempts.h"
 
+#include "player/gateway/operator_address.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -59,6 +61,8 @@ std::vector<InputAttempt> InputAttempts(const std::string& address, const Reques
             attempt.options.push_back(std::move(option));
         return {attempt};
     }
+    if (IsOperatorScheme(scheme))
+        return {OperatorAttempt(address)};
     if (scheme == "rtmp" || scheme == "rtmps" || scheme == "rtmpt")
         return {{address, {{"rtmp_live", "any"}}}};
     return {{address, {}}};

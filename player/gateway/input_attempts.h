@@ -1,6 +1,7 @@
 #pragma once
 // The ways to open one address, in the order they are tried: mms:// is tried as MMS over TCP, then
-// as MMS over HTTP, as Windows Media clients did; rtsp:// asks for TCP interleaved transport first.
+// as MMS over HTTP, as Windows Media clients did; rtsp:// asks for TCP interleaved transport first;
+// udp://, rtp:// and srt:// are written anew with options of the gateway's own (operator_address.h).
 
 #include "text/request_headers.h"
 
@@ -21,7 +22,8 @@ struct InputAttempt {
 };
 
 // An http(s) address (HLS included) is asked for with the headers, as FFmpeg's user_agent, referer
-// and headers options; other schemes have no such headers and ignore them.
+// and headers options; other schemes have no such headers and ignore them. Throws GatewayError for
+// an operator address that cannot be received (no port, an option value that is not taken).
 std::vector<InputAttempt> InputAttempts(const std::string& address, const RequestHeaders& headers = {});
 
 // The scheme of an address in lower case ("mms"), empty when it has none.

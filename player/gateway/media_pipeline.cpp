@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <set>
 
@@ -32,7 +33,7 @@ constexpr std::chrono::milliseconds kPlayingBatch{1000};
 constexpr char kAnalyzeMicroseconds[] = "1000000";
 constexpr char kProbeBytes[] = "1000000";
 // What an address and the addresses inside it (HLS playlists, RTSP's transports) may use.
-constexpr char kProtocols[] = "http,https,tls,tcp,udp,rtp,srtp,rtsp,rtsps,rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,"
+constexpr char kProtocols[] = "http,https,tls,tcp,udp,rtp,srtp,srt,rtsp,rtsps,rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,"
                               "httpproxy,crypto";
 
 int64_t NowNanoseconds()
@@ -151,8 +152,8 @@ void MediaPipeline::Fail(int error, const std::string& step)
 void MediaPipeline::Open()
 {
     // Network streams only: a page must not reach local files or devices through the gateway.
-    static const std::set<std::string> allowed = {"http", "https", "mms",  "mmsh",  "mmst",
-                                                  "rtsp", "rtsps", "rtmp", "rtmps", "rtmpt"};
+    static const std::set<std::string> allowed = {"http", "https", "mms",   "mmsh", "mmst", "rtsp", "rtsps",
+                                                  "rtmp", "rtmps", "rtmpt", "udp",  "rtp",  "srt"};
     if (!allowed.contains(AddressScheme(address_)))
         Fail(AVERROR_PROTOCOL_NOT_FOUND, "opening the address");
     if (!MayReach(address_.c_str()))
@@ -353,8 +354,8 @@ void MediaPipeline::Run()
     Open();
     if (Stopped())
         return;
-    if (PacedSource(AddressScheme(address_), input_->iformat->name, input_->duration,
-                    input_->pb ? avio_size(input_->pb) : -1))
+    const std::string scheme = AddressScheme(address_);
+    if (PacedSource(scheme, input_->iformat->name, input_->duration, input_->pb ? avio_size(input_->pb) : -1))
         pace_.emplace(lead_, kPlayingBatch);
     Plan();
     OpenOutput();
@@ -363,11 +364,24 @@ void MediaPipeline::Run()
         throw GatewayError(failure_kinds::kError, "Cannot play: out of memory.");
     bool any = false;
     SourcePace pace;
+    // FFmpeg's RTP reader gives up on a silent source after 10 s of its own: the gateway's time limit
+    // is the one that ends a play.
+    const bool ownSilenceLimit = scheme == "rtp";
+    // A read that the time limit ended can still hand over what the demultiplexer held (MPEG-TS
+    // gives out its last packets at the end of its input); the reads after it only repeat the
+    // interruption, and that is the source's silence, not a stream that broke off.
+    bool limitPassed = false;
     while (!Stopped()) {
+        limitPassed = limitPassed || timedOut_;
         ArmDeadline();
-        const int error = av_read_frame(input_.get(), packet.get());
+        int error = av_read_frame(input_.get(), packet.get());
+        while (ownSilenceLimit && error == AVERROR(ETIMEDOUT) && !Stopped() && !timedOut_
+               && NowNanoseconds() < deadline_)
+            error = av_read_frame(input_.get(), packet.get());
         if (Stopped())
             return;
+        if (error < 0 && limitPassed)
+            timedOut_ = true;
         // A paced source has a length: it comes no faster than it plays because it is paced, and
         // its end is the end of the file, not a live stream that broke off.
         if (error < 0 && any && !timedOut_ && !pace_ && pace.Live(input_.get()))

@@ -140,4 +140,20 @@ bool ListeningOn(quint16 port)
     return false;
 }
 
+bool UdpBound(quint16 port)
+{
+    for (const char* table : {"/proc/net/udp", "/proc/net/udp6"}) {
+        QFile file{QString::fromLatin1(table)};
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        file.readLine();
+        while (!file.atEnd()) {
+            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+            if (fields.size() > 1 && fields[1].split(':').value(1).toUInt(nullptr, 16) == port)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace zentavo::test

@@ -59,5 +59,7 @@ quint16 FreeLocalPort();
 int ThreadsNamed(const QByteArray& name);
 // Whether something listens on 127.0.0.1:port (or any address with that port), as /proc/net/tcp says.
 bool ListeningOn(quint16 port);
+// Whether a UDP socket of any process is bound to that port, as /proc/net/udp says.
+bool UdpBound(quint16 port);
 
 } // namespace zentavo::test

@@ -136,4 +136,34 @@ QString NginxRtmpServer::Url() const
     return QStringLiteral("rtmp://127.0.0.1:%1/live/x").arg(port_);
 }
 
+std::unique_ptr<ServerProcess> StartOperatorSender(OperatorProtocol protocol, const QString& file, quint16 port)
+{
+    // Datagrams of seven MPEG-TS packets, as operators send them.
+    QString format = QStringLiteral("mpegts");
+    QString target = QStringLiteral("udp://127.0.0.1:%1?pkt_size=1316").arg(port);
+    if (protocol == OperatorProtocol::Rtp) {
+        format = QStringLiteral("rtp_mpegts");
+        target = QStringLiteral("rtp://127.0.0.1:%1?pkt_size=1316").arg(port);
+    } else if (protocol == OperatorProtocol::Srt) {
+        target = QStringLiteral("srt://127.0.0.1:%1?mode=listener").arg(port);
+    }
+    auto sender = std::make_unique<ServerProcess>(
+        QStringLiteral("ffmpeg (Debian package ffmpeg)"), QStringLiteral("ffmpeg"),
+        QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                    QStringLiteral("-re"), QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"),
+                    file, QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), format, target},
+        0);
+    // An SRT server binds its UDP port once it has read its input; datagrams simply go.
+    if (protocol == OperatorProtocol::Srt) {
+        const QDeadlineTimer deadline(Limit(15000));
+        while (!UdpBound(port)) {
+            if (!sender->Running() || deadline.hasExpired())
+                throw std::runtime_error("ffmpeg did not wait for SRT callers on port " + std::to_string(port) + ": "
+                                         + sender->Output().toStdString());
+            QThread::msleep(20);
+        }
+    }
+    return sender;
+}
+
 } // namespace zentavo::test

@@ -6,6 +6,7 @@
 //   auto rtsp = StartVlcRtsp(file, port);  // rtsp://127.0.0.1:port/live
 //   auto mmsh = StartVlcMmsh(wmvFile, port); // mmsh://127.0.0.1:port/ (and mms:// through MMS-over-HTTP)
 //   NginxRtmpServer rtmp(folder, file);     // rtmp.Url(): rtmp://127.0.0.1:PORT/live/x, many clients
+//   auto udp = StartOperatorSender(OperatorProtocol::Udp, tsFile, port); // to udp://127.0.0.1:port
 
 #include "tests/support/server_process.h"
 
@@ -53,5 +54,12 @@ private:
     std::unique_ptr<ServerProcess> nginx_;
     std::unique_ptr<ServerProcess> feed_;
 };
+
+// ffmpeg sending an MPEG-TS file, read in real time over and over, as an operator sends a channel:
+// to udp://127.0.0.1:port, in RTP to rtp://127.0.0.1:port (and its RTCP to port + 1), or as an SRT
+// server on 127.0.0.1:port that waits for one caller and ends when that caller goes. Only ever to
+// 127.0.0.1. Returns once it sends, or, for SRT, once it waits for its caller.
+enum class OperatorProtocol { Udp, Rtp, Srt };
+std::unique_ptr<ServerProcess> StartOperatorSender(OperatorProtocol protocol, const QString& file, quint16 port);
 
 } // namespace zentavo::test

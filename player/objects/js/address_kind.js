@@ -1,8 +1,10 @@
 // How an address is played, from its scheme and the extension of its path.
 const PlaylistExtensions = new Set(['asx', 'wax', 'wvx', 'pls', 'm3u', 'ram', 'rpm', 'smil']);
 const PlayableSchemes = new Set(['http:', 'https:', 'blob:', 'data:']);
-// Streaming protocols that no browser opens: played through the host's media gateway.
-const GatewaySchemes = new Set(['mms:', 'mmsh:', 'mmst:', 'rtsp:', 'rtsps:', 'rtmp:', 'rtmps:', 'rtmpt:']);
+// Streaming protocols that no browser opens: played through the host's media gateway. udp:, rtp: and
+// srt: are the operators' (MPEG-TS to a multicast group, SRT): the host receives them.
+const GatewaySchemes = new Set(['mms:', 'mmsh:', 'mmst:', 'rtsp:', 'rtsps:', 'rtmp:', 'rtmps:', 'rtmpt:', 'udp:', 'rtp:',
+  'srt:']);
 // Containers that no browser plays (Windows Media, RealMedia, AVI, MPEG program streams): straight to
 // the gateway, without the page's own try and the host's look at why it failed.
 const GatewayExtensions = new Set(['asf', 'wmv', 'wma', 'rm', 'rmvb', 'ra', 'avi', 'mpg', 'mpeg', 'vob']);
@@ -17,7 +19,11 @@ function addressKind(address) {
     url = new URL(text, document.baseURI);
   } catch (e) {
     const match = /^([a-z][a-z0-9+.-]*):/i.exec(text);
-    if (match) return {kind: 'unsupported', url: text, scheme: match[1].toLowerCase() + ':'};
+    if (match) {
+      // "udp://@:1234" (any address, that port) is no URL to the engine, but the gateway reads it.
+      const scheme = match[1].toLowerCase() + ':';
+      return {kind: GatewaySchemes.has(scheme) ? 'gateway' : 'unsupported', url: text, scheme};
+    }
     return {kind: 'invalid', url: text, scheme: ''};
   }
   const scheme = url.protocol.toLowerCase();

@@ -185,6 +185,16 @@ void PlaylistImportTest::decidesTypeCountryNameAndBandwidth_data()
         QTest::newRow("a few radios in a TV list stay the only radios")
             << QStringLiteral("a.m3u") << playlist << QString() << QString() << rows;
     }
+    // An operator's list: multicast groups over UDP and RTP, SRT; kept as written, TV unless marked.
+    QTest::newRow("operator addresses: udp and rtp groups, any address, srt")
+        << QStringLiteral("iptv.m3u")
+        << QByteArray("#EXTM3U\n#EXTINF:-1 tvg-id=\"DasErste.de\",Das Erste\nudp://@239.1.1.1:1234\n"
+                      "#EXTINF:-1,ZDF\nrtp://@239.1.1.2:5000\n#EXTINF:-1,Arte\nsrt://h:9000?latency=200\n"
+                      "#EXTINF:-1,Here\nudp://@:1234\n#EXTINF:-1 radio=\"true\",Radio\nUDP://10.0.0.9@239.1.2.1:1234\n")
+        << QString() << QString()
+        << Rows({"Das Erste|Germany||tv|udp://@239.1.1.1:1234", "ZDF|||tv|rtp://@239.1.1.2:5000",
+                 "Arte|||tv|srt://h:9000?latency=200", "Here|||tv|udp://@:1234",
+                 "Radio|||radio|UDP://10.0.0.9@239.1.2.1:1234"});
     QTest::newRow("radio list with a type option: the option wins")
         << QStringLiteral("a.m3u")
         << QByteArray("http://h/1.mp3\nhttp://h/2.mp3\nhttp://h/3.mp3\nhttp://h/4.mp3\nhttp://h/5.mp3\n")
@@ -253,14 +263,14 @@ void PlaylistImportTest::leavesOutUnusableAndDuplicateEntriesAndCountsEach()
                        "#EXTINF:-1,Typo\nhhttps://h/typo\n" // 5
                        "#EXTINF:-1,File\n/srv/media/a.mp3\n" // 7
                        "#EXTINF:-1,Quote\nhttp://h/\"a\"\n" // 9
-                       "#EXTINF:-1,Srt\nsrt://h:9000\n" // 11
+                       "#EXTINF:-1,Ftp\nftp://h/a.mp3\n" // 11
                        "#EXTINF:-1,Again\nHTTP://H/good\n" // 13
                        "#EXTINF:-1,NoAddress\n", // 14
                        "one.m3u");
-    import.AddPlaylist("[playlist]\nFile1=http://h/good\nFile2=http://h/new\n", "two.pls");
+    import.AddPlaylist("[playlist]\nFile1=http://h/good\nFile2=http://h/new\nFile3=udp://@239.1.1.1\n", "two.pls");
 
     const ImportSummary& summary = import.Summary();
-    QCOMPARE(summary.read, 9L);
+    QCOMPARE(summary.read, 10L);
     QCOMPARE(summary.imported, 2L);
     QCOMPARE(summary.read, summary.imported + summary.LeftOutTotal());
     QStringList notes;
@@ -271,14 +281,16 @@ void PlaylistImportTest::leavesOutUnusableAndDuplicateEntriesAndCountsEach()
                  "one.m3u:5: left out (broken scheme): hhttps://h/typo",
                  "one.m3u:7: left out (not a web address): /srv/media/a.mp3",
                  "one.m3u:9: left out (blanks or quotes inside): http://h/\"a\"",
-                 "one.m3u:11: left out (unsupported scheme): srt://h:9000",
+                 "one.m3u:11: left out (unsupported scheme): ftp://h/a.mp3",
                  "one.m3u:13: left out (duplicate address): HTTP://H/good (first at line 3)",
                  "one.m3u:14: left out (no address)",
                  "two.pls:2: left out (duplicate address): http://h/good (first at one.m3u:line 3)",
+                 "two.pls:4: left out (no port or a bad port): udp://@239.1.1.1",
              }));
     QCOMPARE(QString::fromStdString(DescribeSummary(summary)),
-             QStringLiteral("read 9 entries\nimported 2\nleft out 7\n  no address: 1\n  not a web address: 1\n"
-                            "  broken scheme: 1\n  unsupported scheme: 1\n  blanks or quotes inside: 1\n"
+             QStringLiteral("read 10 entries\nimported 2\nleft out 8\n  no address: 1\n  not a web address: 1\n"
+                            "  broken scheme: 1\n  unsupported scheme: 1\n  no port or a bad port: 1\n"
+                            "  blanks or quotes inside: 1\n"
                             "  duplicate address: 2\n"));
 }
 

@@ -35,6 +35,14 @@ private slots:
             "Cannot play: the server gave no answer within 15 seconds.");
         row("timed out by the system", AVERROR(ETIMEDOUT), "mmsh", false, kTimeout,
             "Cannot play: the server gave no answer within 15 seconds.");
+        row("nothing came to a udp: address", AVERROR_EXIT, "udp", true, kTimeout,
+            "Cannot play: no data has come from the stream for 15 seconds.");
+        row("nothing came to an rtp: address", AVERROR(ETIMEDOUT), "rtp", false, kTimeout,
+            "Cannot play: no data has come from the stream for 15 seconds.");
+        row("an srt: server that does not answer", AVERROR_EXIT, "srt", true, kTimeout,
+            "Cannot play: the server gave no answer within 15 seconds.");
+        row("port taken by another receiver", AVERROR(EADDRINUSE), "udp", false, kError,
+            "Cannot play: another program already receives on the port of this address.");
         row("unknown protocol", AVERROR_PROTOCOL_NOT_FOUND, "pnm", false, kProtocol,
             "Cannot play: the pnm: protocol of this address is not supported.");
         row("no scheme at all", AVERROR_PROTOCOL_NOT_FOUND, "", false, kProtocol,

@@ -2,10 +2,13 @@
 // reading the MPEG-TS back with FFmpeg), the bounded buffer against a reader that does not read, the
 // failures in words, and that ending a session leaves no thread or file descriptor behind.
 
+#include "player/gateway/gateway_error.h"
 #include "player/gateway/gateway_session.h"
 #include "player/gateway/input_attempts.h"
 #include "player/gateway/stream_plan.h"
 #include "tests/support/media_server.h"
+#include "tests/support/server_process.h"
+#include "tests/support/stream_servers.h"
 #include "tests/support/test_media.h"
 #include "tests/support/waits.h"
 
@@ -21,8 +24,10 @@ extern "C" {
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <memory>
+#include <sys/resource.h>
 
 using namespace zentavo;
 using namespace zentavo::test;
@@ -113,6 +118,8 @@ private slots:
     void addressesAreOpenedInTheirWays_data();
     void addressesAreOpenedInTheirWays();
     void channelHeadersBecomeFfmpegOptionsForHttpOnly();
+    void operatorAddressesThatCannotBeReceivedAreRefused_data();
+    void operatorAddressesThatCannotBeReceivedAreRefused();
     void sourcesBecomeMpegTsThePageDecodes_data();
     void sourcesBecomeMpegTsThePageDecodes();
     void failuresAreToldInWords_data();
@@ -123,12 +130,15 @@ private slots:
     void fileRunsNoFurtherAheadOfPlayingThanItsLead();
     void pacedFileEndsWithoutFailure();
     void liveStreamIsNotPaced();
+    void operatorSourceThatFallsSilentEndsAtTheGatewaysLimit_data();
+    void operatorSourceThatFallsSilentEndsAtTheGatewaysLimit();
     void endingSessionsLeavesNoThreadOrDescriptor();
 
 private:
     QTemporaryDir media_;
     std::unique_ptr<MediaServer> server_;
     QTcpServer silent_; // accepts connections and never answers
+    QUdpSocket takenUdp_; // holds a UDP port on 127.0.0.1
     QList<QTcpSocket*> held_;
 };
 
@@ -175,6 +185,7 @@ void GatewaySessionTest::initTestCase()
     }
     server_ = std::make_unique<MediaServer>(media_.path());
     QVERIFY(silent_.listen(QHostAddress::LocalHost));
+    QVERIFY(takenUdp_.bind(QHostAddress::LocalHost, 0));
     connect(&silent_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = silent_.nextPendingConnection())
             held_.append(socket);
@@ -229,6 +240,90 @@ void GatewaySessionTest::addressesAreOpenedInTheirWays_data()
                                             << "rtmp://host/live/x rtmp_live=any";
     QTest::newRow("mmsh: as it is") << "mmsh://host/live"
                                     << "mmsh://host/live";
+    // Operators' addresses are written anew: the gateway's buffers, and only the options it takes.
+    const QString udp = QStringLiteral(" buffer_size=2097152 fifo_size=44620 overrun_nonfatal=1");
+    QTest::newRow("udp: a group, with @") << "udp://@239.1.1.1:1234" << QStringLiteral("udp://239.1.1.1:1234") + udp;
+    QTest::newRow("udp: @ and a unicast address: the one to receive on")
+        << "udp://@127.0.0.1:1234"
+        << QStringLiteral("udp://127.0.0.1:1234") + udp + QStringLiteral(" localaddr=127.0.0.1");
+    QTest::newRow("udp: a unicast address without @: any address")
+        << "UDP://10.0.0.5:1234/" << QStringLiteral("udp://10.0.0.5:1234") + udp;
+    QTest::newRow("udp: any address") << "udp://@:1234" << QStringLiteral("udp://:1234") + udp;
+    QTest::newRow("udp: an IPv6 group") << "udp://@[ff15::1]:1234" << QStringLiteral("udp://[ff15::1]:1234") + udp;
+    QTest::newRow("udp: one sender; the options it takes pass, the others are left out")
+        << "udp://10.0.0.9@232.1.1.1:1234?localaddr=10.0.0.2&fifo_size=1&buffer_size=1&localport=1&reuse=0#x"
+        << QStringLiteral("udp://232.1.1.1:1234") + udp + QStringLiteral(" sources=10.0.0.9 localaddr=10.0.0.2");
+    QTest::newRow("udp: senders to hear and to block")
+        << "udp://@232.1.1.1:1234?sources=10.0.0.1,10.0.0.2&block=10.0.0.3"
+        << QStringLiteral("udp://232.1.1.1:1234") + udp + QStringLiteral(" sources=10.0.0.1,10.0.0.2 block=10.0.0.3");
+    QTest::newRow("rtp: a group, with @") << "rtp://@239.1.1.1:5000?write_to_source=1&fec=prompeg"
+                                          << "rtp://239.1.1.1:5000 buffer_size=2097152";
+    QTest::newRow("rtp: one sender, in its address") << "rtp://10.0.0.9@232.1.1.1:5000"
+                                                     << "rtp://232.1.1.1:5000?sources=10.0.0.9 buffer_size=2097152";
+    QTest::newRow("srt: called, with SRT's own latency") << "srt://host:9000"
+                                                         << "srt://host:9000 mode=caller latency=120000 "
+                                                            "connect_timeout=60000";
+    QTest::newRow("srt: latency in ms, passphrase and stream id pass, the rest is left out")
+        << "srt://host:9000?mode=caller&latency=500&passphrase=0123456789&streamid=live%2Fx&transtype=file&maxbw=1"
+        << "srt://host:9000 mode=caller latency=500000 connect_timeout=60000 passphrase=0123456789 streamid=live/x";
+    QTest::newRow("srt: latency in microseconds, as FFmpeg writes it") << "srt://host:9000?latency=2000000"
+                                                                       << "srt://host:9000 mode=caller "
+                                                                          "latency=2000000 connect_timeout=60000";
+}
+
+void GatewaySessionTest::operatorAddressesThatCannotBeReceivedAreRefused_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("words");
+    const QString noPort = QStringLiteral("Cannot play: the address names no port (udp://address:port).");
+    const QString badPort = QStringLiteral("Cannot play: the port of this address is not a number from 1 to 65535.");
+    const QString badValue = QStringLiteral(" has a value that the player does not take.");
+    QTest::newRow("no port") << "udp://@239.1.1.1" << noPort;
+    QTest::newRow("no port after the colon") << "udp://@239.1.1.1:/" << noPort;
+    QTest::newRow("port 0") << "udp://@239.1.1.1:0" << badPort;
+    QTest::newRow("port above 65535") << "rtp://@239.1.1.1:65536" << badPort;
+    QTest::newRow("port with letters") << "udp://@239.1.1.1:12ab" << badPort;
+    QTest::newRow("no slashes") << "udp:@239.1.1.1:1234"
+                                << "Cannot play: the address does not say where to receive (udp://address:port).";
+    QTest::newRow("a host that is no host") << "udp://@evil%20host:1234"
+                                            << "Cannot play: the address names no valid host.";
+    QTest::newRow("a sender that is no address")
+        << "udp://me;id@239.1.1.1:1234"
+        << "Cannot play: the sender named before the \"@\" is not an IP address.";
+    QTest::newRow("a group as the address to receive on")
+        << "udp://@239.1.1.1:1234?localaddr=239.1.1.2"
+        << QStringLiteral("Cannot play: the address's option localaddr") + badValue;
+    QTest::newRow("senders that are no addresses")
+        << "udp://@239.1.1.1:1234?sources=/etc/passwd"
+        << QStringLiteral("Cannot play: the address's option sources") + badValue;
+    QTest::newRow("srt: no server to call") << "srt://:9000"
+                                            << "Cannot play: the address names no server to call (srt://server:port).";
+    QTest::newRow("srt: the player asked to wait for the sender")
+        << "srt://0.0.0.0:9000?mode=listener"
+        << "Cannot play: the address asks the player to wait for the sender (mode=listener); the player calls SRT "
+           "servers only.";
+    QTest::newRow("srt: latency that is no number")
+        << "srt://host:9000?latency=1e9" << QStringLiteral("Cannot play: the address's option latency") + badValue;
+    QTest::newRow("srt: latency of hours") << "srt://host:9000?latency=999999999"
+                                           << QStringLiteral("Cannot play: the address's option latency") + badValue;
+    QTest::newRow("srt: passphrase SRT does not take")
+        << "srt://host:9000?passphrase=short"
+        << QStringLiteral("Cannot play: the address's option passphrase") + badValue;
+    QTest::newRow("srt: stream id with a line end")
+        << "srt://host:9000?streamid=a%0Ab" << QStringLiteral("Cannot play: the address's option streamid") + badValue;
+}
+
+void GatewaySessionTest::operatorAddressesThatCannotBeReceivedAreRefused()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, words);
+    try {
+        InputAttempts(address.toStdString());
+        QFAIL("the address was taken");
+    } catch (const GatewayError& error) {
+        QCOMPARE(QString::fromUtf8(error.what()), words);
+        QCOMPARE(QString::fromStdString(error.Kind()), QStringLiteral("protocol"));
+    }
 }
 
 void GatewaySessionTest::channelHeadersBecomeFfmpegOptionsForHttpOnly()
@@ -340,6 +435,16 @@ void GatewaySessionTest::failuresAreToldInWords_data()
     QTest::newRow("accepts and never answers (HTTP)")
         << QStringLiteral("http://127.0.0.1:%1/live").arg(silent_.serverPort()) << "timeout"
         << "Cannot play: the server gave no answer within 2 seconds.";
+    QTest::newRow("nothing comes to a udp address")
+        << QStringLiteral("udp://@127.0.0.1:%1").arg(FreeLocalPort()) << "timeout"
+        << "Cannot play: no data has come from the stream for 2 seconds.";
+    QTest::newRow("nothing comes in RTP") << QStringLiteral("rtp://127.0.0.1:%1").arg(FreeLocalPort()) << "timeout"
+                                          << "Cannot play: no data has come from the stream for 2 seconds.";
+    QTest::newRow("no SRT server answers") << QStringLiteral("srt://127.0.0.1:%1").arg(FreeLocalPort()) << "timeout"
+                                           << "Cannot play: the server gave no answer within 2 seconds.";
+    QTest::newRow("another program receives on the port")
+        << QStringLiteral("udp://127.0.0.1:%1").arg(takenUdp_.localPort()) << "error"
+        << "Cannot play: another program already receives on the port of this address.";
 }
 
 void GatewaySessionTest::failuresAreToldInWords()
@@ -453,6 +558,52 @@ void GatewaySessionTest::pacedFileEndsWithoutFailure()
     QCOMPARE(QString::fromStdString(buffer->Error()), QString());
     QCOMPARE(QString::fromStdString(session.FailureKind()), QString());
     QVERIFY2(MediaSeconds(stream) > 5.0, qPrintable(QString::number(MediaSeconds(stream))));
+}
+
+void GatewaySessionTest::operatorSourceThatFallsSilentEndsAtTheGatewaysLimit_data()
+{
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<QString>("address"); // %1: the port
+    QTest::newRow("udp") << int(OperatorProtocol::Udp) << QStringLiteral("udp://@127.0.0.1:%1");
+    // FFmpeg's RTP reader would give up after 10 s of its own.
+    QTest::newRow("rtp") << int(OperatorProtocol::Rtp) << QStringLiteral("rtp://@127.0.0.1:%1");
+}
+
+void GatewaySessionTest::operatorSourceThatFallsSilentEndsAtTheGatewaysLimit()
+{
+    QFETCH(int, protocol);
+    QFETCH(QString, address);
+    constexpr std::chrono::seconds kLimit{12};
+    const quint16 port = FreeLocalPort();
+    const SharedFolder shared;
+    std::unique_ptr<ServerProcess> sender;
+    try {
+        sender = StartOperatorSender(static_cast<OperatorProtocol>(protocol),
+                                     shared.Add(QDir(media_.path()).filePath(QLatin1String(TestMedia::kMpegTs))), port);
+    } catch (const std::exception& error) {
+        QFAIL(error.what());
+    }
+    auto buffer = std::make_shared<StreamBuffer>(GatewaySession::kBufferBytes);
+    GatewaySession session(address.arg(port).toStdString(), buffer, kLimit);
+    QByteArray played;
+    QTRY_VERIFY_WITH_TIMEOUT((played += ReadAll(*buffer, 100)).size() > 100000, test::Limit(20000));
+    sender->Stop();
+    QElapsedTimer clock;
+    clock.start();
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QTRY_VERIFY_WITH_TIMEOUT((ReadAll(*buffer, 100), buffer->Finished()), test::Limit(30000));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    const double processor =
+        seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime);
+    QVERIFY2(clock.elapsed() > 11000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(QString::fromStdString(buffer->Error()),
+             QStringLiteral("Cannot play: no data has come from the stream for 12 seconds."));
+    QCOMPARE(QString::fromStdString(session.FailureKind()), QStringLiteral("timeout"));
+    // Waiting for the source costs next to nothing: no loop that asks again and again.
+    QVERIFY2(processor < 2.0, qPrintable(QString::number(processor)));
 }
 
 void GatewaySessionTest::liveStreamIsNotPaced()

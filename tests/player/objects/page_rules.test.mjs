@@ -35,6 +35,10 @@ test('an address is played by the engine its scheme and extension call for', () 
     ['mms://h/live', 'gateway'],
     ['RTSP://h/cam', 'gateway'],
     ['rtmp://h/app/key', 'gateway'],
+    ['udp://@239.1.1.1:1234', 'gateway'],
+    ['UDP://@:1234', 'gateway'],
+    ['rtp://@239.1.1.1:5000', 'gateway'],
+    ['srt://h:9000?latency=200', 'gateway'],
     ['http://h/radio.mp3', 'native'],
     ['http://h/dir.m3u8/', 'native'],
     ['http://h/stream', 'native'],
@@ -49,6 +53,8 @@ test('an address is played by the engine its scheme and extension call for', () 
   for (const [address, kind] of cases) assert.equal(addressKind(address).kind, kind, String(address));
   assert.equal(addressKind('radio.mp3').url, 'zvo://page/radio.mp3', 'relative to the page');
   assert.equal(addressKind('pnm://h/old').scheme, 'pnm:');
+  // The host reads the group form itself: the address reaches it as the list wrote it.
+  assert.match(addressKind('udp://@239.1.1.1:1234').url, /^udp:\/\/@?239\.1\.1\.1:1234\/?$/);
 });
 
 test('what the host found out about an address shows as the nearest failure', () => {
