@@ -18,6 +18,14 @@ ChannelListModel::ChannelListModel(QList<QIcon> rowIcons, QObject* parent)
     : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons))
 {}
 
+QModelIndex ChannelListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= ChannelListModel::rowCount()
+        || column >= ChannelListModel::columnCount())
+        return {};
+    return createIndex(row, column);
+}
+
 int ChannelListModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
@@ -152,8 +160,10 @@ std::vector<std::string> ChannelListModel::FoldedCaptions(const std::vector<List
 {
     std::vector<std::string> folded;
     folded.reserve(rows.size());
+    // An ASCII caption is its own fold but for the case of its letters, which the search ignores
+    // as it compares: it keeps no copy (a list of a million such rows saves tens of megabytes).
     for (const ListRow& row : rows)
-        folded.push_back(FoldForSearch(row.caption));
+        folded.push_back(IsAsciiText(row.caption) ? std::string() : FoldForSearch(row.caption));
     return folded;
 }
 
@@ -217,7 +227,12 @@ void ChannelListModel::ApplyFilter(bool narrowing)
     std::vector<int> shown;
     const auto consider = [&](int index) {
         const auto at = static_cast<std::size_t>(index);
-        if ((groupUtf8_.empty() || rows_[at].group == groupUtf8_) && HoldsEveryWord(foldedCaptions_[at], words))
+        if (!groupUtf8_.empty() && rows_[at].group != groupUtf8_)
+            return;
+        const std::string& folded = foldedCaptions_[at];
+        const std::string& caption = rows_[at].caption;
+        if ((folded.empty() && IsAsciiText(caption)) ? AsciiTextHoldsEveryWord(caption, words)
+                                                     : HoldsEveryWord(folded, words))
             shown.push_back(index);
     };
     if (narrowing) {

@@ -27,6 +27,9 @@ public:
     // rowIcons[i] is the icon of rows whose icon index is i; other indexes show no icon.
     explicit ChannelListModel(QList<QIcon> rowIcons, QObject* parent = nullptr);
 
+    // Without QAbstractTableModel's checks through the virtual row and column counts: a tree view
+    // asks for the index of every row when the rows change.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -65,7 +68,8 @@ public:
     HeldRows ReplaceRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions);
     // The same with the facts of the rows made already (FactsOf).
     HeldRows ReplaceRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions, RowFacts facts);
-    // FoldForSearch of each row's caption, as SetRows keeps them; safe on any thread.
+    // FoldForSearch of each row's caption as SetRows keeps them (empty for an ASCII caption, which
+    // is compared as it is); safe on any thread.
     static std::vector<std::string> FoldedCaptions(const std::vector<ListRow>& rows);
     void Clear();
     // The row shown at that position (positions count the rows that pass the filter).
@@ -108,7 +112,7 @@ private:
     LogoCache* logos_ = nullptr;
     const ListExtraColumn* extraColumn_ = nullptr;
     std::vector<ListRow> rows_;
-    std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
+    std::vector<std::string> foldedCaptions_; // FoldForSearch of each caption that is not ASCII
     RowFacts facts_;
     QString filter_;
     QString group_;
