@@ -247,8 +247,8 @@ ReadingEnd ReadChildren(const std::filesystem::path& path, const FileDescriptor&
     reading.visit = &visit;
     reading.wantPlaces = wantPlaces;
     std::vector<char> buffer(kChunk);
-    const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlCreatePushParserCtxt(
-        &sax, nullptr, start.data(), static_cast<int>(start.size()), path.c_str()));
+    const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(
+        xmlCreatePushParserCtxt(&sax, nullptr, start.data(), static_cast<int>(start.size()), path.c_str()));
     if (!context)
         throw ListFileError(path.string() + ": cannot create an XML parser");
     context->_private = &reading;
@@ -270,7 +270,8 @@ ReadingEnd ReadChildren(const std::filesystem::path& path, const FileDescriptor&
     ReadingEnd end;
     end.wellFormed = reading.stopped || context->wellFormed;
     end.plain = reading.rootIsPlain && context->input != nullptr && context->input->buf != nullptr
-        && context->input->buf->encoder == nullptr && (context->myDoc == nullptr || context->myDoc->intSubset == nullptr);
+        && context->input->buf->encoder == nullptr
+        && (context->myDoc == nullptr || context->myDoc->intSubset == nullptr);
     if (!end.wellFormed && reportErrors) {
         std::string reason = "not well-formed XML";
         if (reading.firstError)
@@ -305,9 +306,10 @@ void Catalogue::Stream(const std::filesystem::path& path,
 {
     FileStamp stamp;
     const FileDescriptor fd = OpenCatalogue(path, stamp);
-    ReadChildren(path, fd, FirstBytes(path, fd),
-                 [&visit](const ChannelRecord& record, bool findable, std::uint64_t) { return visit(record, findable); },
-                 true, false);
+    ReadChildren(
+        path, fd, FirstBytes(path, fd),
+        [&visit](const ChannelRecord& record, bool findable, std::uint64_t) { return visit(record, findable); }, true,
+        false);
 }
 
 Catalogue::StreamedFile Catalogue::StreamWithPlaces(const std::filesystem::path& path, const PlacedVisit& visit)

@@ -131,9 +131,8 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
     if (index)
         index->Finish(Catalogue::StreamWithPlaces(cataloguePath, visit));
     else
-        Catalogue::Stream(cataloguePath, [&](const ChannelRecord& record, bool isFindable) {
-            return visit(record, isFindable, 0);
-        });
+        Catalogue::Stream(cataloguePath,
+                          [&](const ChannelRecord& record, bool isFindable) { return visit(record, isFindable, 0); });
     LeaveOutShadowedRows(lists, leftOutOrder, undecided, findable);
     if (held) {
         held->insert_all(findable);

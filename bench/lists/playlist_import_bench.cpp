@@ -165,8 +165,7 @@ Figures AddFromWindow(TListForm& form, const QString& source)
 void TimePlayLookup(const AppContext& context, TListForm& form)
 {
     const auto* model = form.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
-    const std::string id =
-        model->index(model->rowCount() - 1, 1).data().toString().toStdString();
+    const std::string id = model->index(model->rowCount() - 1, 1).data().toString().toStdString();
     const std::filesystem::path shipped = context.CataloguePath().toStdString();
     const PlaylistStore store(context.PlaylistsFolder().toStdString());
     const auto lookUp = [&](const CatalogueIndexes* places) {

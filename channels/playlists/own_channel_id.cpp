@@ -28,8 +28,7 @@ std::uint64_t PreferredOwnId(std::string_view address)
 }
 
 std::vector<std::uint64_t> AssignOwnIds(const std::vector<ImportedChannel>& channels,
-                                        const std::unordered_map<std::string, std::uint64_t>& previous,
-                                        NumberSet taken)
+                                        const std::unordered_map<std::string, std::uint64_t>& previous, NumberSet taken)
 {
     std::vector<std::uint64_t> ids(channels.size(), 0);
     taken.reserve(taken.size() + channels.size());

@@ -37,8 +37,25 @@ void Index(const std::filesystem::path& path, CatalogueIndexes& indexes)
     indexes.Replace({{path.string(), std::move(index)}});
 }
 
-const char* const kQueries[] = {"1",  "2",  "3",  "4",  "5",  "7",  "8",  "9",  "10", "11", "12", "017", " 1", "",
-                                "99", "0", "12345678901234567890123", "12345678901234567890124", "1 or 1=1"};
+const char* const kQueries[] = {"1",
+                                "2",
+                                "3",
+                                "4",
+                                "5",
+                                "7",
+                                "8",
+                                "9",
+                                "10",
+                                "11",
+                                "12",
+                                "017",
+                                " 1",
+                                "",
+                                "99",
+                                "0",
+                                "12345678901234567890123",
+                                "12345678901234567890124",
+                                "1 or 1=1"};
 
 } // namespace
 
@@ -98,8 +115,8 @@ private slots:
     {
         const Folder folder;
         const auto path = folder / "catalogue.xml";
-        const QByteArray before =
-            CatalogueXml({ItemXml({"1", "One", "Chad", "", "tv", "0", "u1"}), ItemXml({"2", "Two", "Chad", "", "tv", "0", "u2"})});
+        const QByteArray before = CatalogueXml(
+            {ItemXml({"1", "One", "Chad", "", "tv", "0", "u1"}), ItemXml({"2", "Two", "Chad", "", "tv", "0", "u2"})});
         QVERIFY(WriteBytes(path, before));
         CatalogueIndexes indexes;
         Index(path, indexes);
@@ -107,8 +124,9 @@ private slots:
 
         // Replaced whole: another file under the same name.
         const auto replacement = folder / "replacement.xml";
-        QVERIFY(WriteBytes(replacement, CatalogueXml({ItemXml({"2", "Moved", "Chad", "", "tv", "0", "v2"}),
-                                                      ItemXml({"3", "New", "Chad", "", "tv", "0", "u3"})})));
+        QVERIFY(WriteBytes(replacement,
+                           CatalogueXml({ItemXml({"2", "Moved", "Chad", "", "tv", "0", "v2"}),
+                                         ItemXml({"3", "New", "Chad", "", "tv", "0", "u3"})})));
         std::filesystem::rename(replacement, path);
         QCOMPARE(Bytes(FindRecord(path, "2", &indexes)->url), QByteArray("v2"));
         QCOMPARE(Bytes(FindRecord(path, "3", &indexes)->url), QByteArray("u3"));
