@@ -66,8 +66,8 @@ std::string* FieldOf(ChannelRecord& record, unsigned& seen, const xmlChar* local
 
 // The byte offset in the file of the parser's position: after the end tag in EndElement, at the
 // closing '>' of the start tag in StartElement (a '>' read again as text changes nothing).
-// Only without an encoder: with one, libxml2 works the position out by converting the rest of its
-// buffer back, which is slow and disturbs the converter's state.
+// Only when places are wanted and without an encoder: with one, libxml2 works the position out by
+// converting the rest of its buffer back at every call, and such a file has no places anyway.
 std::uint64_t Position(xmlParserCtxt* context)
 {
     const auto* reading = static_cast<const Reading*>(context->_private);
