@@ -1,10 +1,13 @@
 #pragma once
 // The few process-wide values that the windows share; one instance, owned by main and passed by reference.
 
+#include "catalogue_index.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QString>
+#include <memory>
 #include <string>
 
 namespace zentavo {
@@ -17,6 +20,8 @@ struct AppContext {
     QString CurrentChannelId; // id of the row selected last in the channel list window
     QString CurrentChannelName; // caption of that row
     std::string StreamPassphrase; // built by start-up before the windows exist
+    // Where the items of the catalogues lie, taken when the lists read them; plays read one item.
+    std::shared_ptr<CatalogueIndexes> CataloguePlaces = std::make_shared<CatalogueIndexes>();
 
     QString CataloguePath() const { return AppFolder + QStringLiteral("data/tv-all.xml"); }
     // The favourites live in the data folder beside the program. When that folder is not the

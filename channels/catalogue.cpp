@@ -2,6 +2,7 @@
 #include "channel_id.h"
 
 #include <charconv>
+#include <iterator>
 
 namespace zentavo {
 
@@ -13,6 +14,7 @@ constexpr std::string ChannelRecord::*kFields[] = {
     &ChannelRecord::type2, &ChannelRecord::imgindex, &ChannelRecord::url,     &ChannelRecord::logo,
     &ChannelRecord::group, &ChannelRecord::number,   &ChannelRecord::headers,
 };
+static_assert(std::size(kFields) == kRecordFieldCount);
 
 int FieldIndex(std::string_view name)
 {

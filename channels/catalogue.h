@@ -4,6 +4,7 @@
 #include "list_row.h"
 #include "xml_document.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -36,6 +37,23 @@ struct ChannelRecord {
     std::string headers = {}; // request headers of the channel's play (EncodedRequestHeaders)
 };
 
+// How many fields a ChannelRecord has (RecordField's indexes are 0 to kRecordFieldCount - 1).
+inline constexpr int kRecordFieldCount = 11;
+
+// What tells one version of a file from another: the file itself (device and inode), its size and
+// the time it was last changed. A file replaced whole is another inode.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file at that path now; nothing when it cannot be read.
+std::optional<FileStamp> CurrentFileStamp(const std::filesystem::path& path);
+
 class Catalogue {
 public:
     // Parses the file afresh; throws ListFileError.
@@ -66,6 +84,25 @@ public:
     enum class StreamVisit { Continue, Stop };
     static void Stream(const std::filesystem::path& path,
                        const std::function<StreamVisit(const ChannelRecord& record, bool findable)>& visit);
+    // As Stream, with the place of each child: the byte offset in the file from which ReadItemAt
+    // reads that child again. Places are good for the version of the file that stamp names, and
+    // only when the file is plain: UTF-8, no document type declaration, the root a plain "items"
+    // without attributes (the catalogues the player writes are).
+    struct StreamedFile {
+        FileStamp stamp;
+        bool plain = false;
+    };
+    static StreamedFile StreamWithPlaces(
+        const std::filesystem::path& path,
+        const std::function<StreamVisit(const ChannelRecord& record, bool findable, std::uint64_t place)>& visit);
+    // The child of the root at that place of a plain file, as Stream gives it; nothing when the
+    // file is no longer that version, cannot be read, or holds no child there.
+    struct PlacedItem {
+        ChannelRecord record;
+        bool findable = false;
+    };
+    static std::optional<PlacedItem> ReadItemAt(const std::filesystem::path& path, const FileStamp& stamp,
+                                                std::uint64_t place);
     // What Load(path).FindChannelRecord(id) gives, read item by item and only up to the item found.
     static std::optional<ChannelRecord> FindRecordInFile(const std::filesystem::path& path, std::string_view id);
 

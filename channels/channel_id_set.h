@@ -4,6 +4,7 @@
 // lists of a million channels check every id against it.
 
 #include "channel_id.h"
+#include "number_set.h"
 
 #include <charconv>
 #include <cstdint>
@@ -27,10 +28,17 @@ public:
     {
         if (!IsCanonicalChannelId(id))
             return false;
-        return IsNumber(id) ? numbers_.insert(NumberOf(id)).second : long_.emplace(id).second;
+        return IsNumber(id) ? numbers_.insert(NumberOf(id)) : long_.emplace(id).second;
     }
     std::size_t size() const { return numbers_.size() + long_.size(); }
     void reserve(std::size_t count) { numbers_.reserve(count); }
+    // Adds every id the other set holds.
+    void insert_all(const ChannelIdSet& other)
+    {
+        numbers_.reserve(numbers_.size() + other.numbers_.size());
+        other.numbers_.ForEach([this](std::uint64_t number) { numbers_.insert(number); });
+        long_.insert(other.long_.begin(), other.long_.end());
+    }
 
 private:
     static constexpr std::size_t kMaxNumberDigits = 19; // every id of up to 19 digits fits in 64 bits
@@ -42,7 +50,7 @@ private:
         return number;
     }
 
-    std::unordered_set<std::uint64_t> numbers_;
+    NumberSet numbers_;
     std::unordered_set<std::string> long_;
 };
 

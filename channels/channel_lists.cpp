@@ -1,6 +1,7 @@
 #include "channel_lists.h"
 
 #include "catalogue.h"
+#include "catalogue_index.h"
 #include "channel_id.h"
 #include "channel_id_set.h"
 
@@ -52,25 +53,29 @@ void LeaveOutShadowedRows(ChannelLists& lists, std::vector<std::size_t>& leftOut
     lists.leftOut = std::move(leftOut);
 }
 
-ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* held, IdFilter takes)
+ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* held, IdFilter takes,
+                        CatalogueIndex* index)
 {
     ChannelLists lists;
     // The ids of the items a lookup can find, read so far: the first item of each id is the one
     // playing the id finds.
     ChannelIdSet findable;
-    // Ids of this catalogue join held once it is read: within it, the rule above decides.
-    std::vector<std::string> ids;
+    // Ids of this catalogue join held once it is read: within it, the rule above decides. They are
+    // the findable ids and these, of the items no lookup finds.
+    std::vector<std::string> unfindableIds;
     std::vector<std::size_t> leftOutOrder;
     std::vector<UndecidedRow> undecided;
     std::size_t order = 0;
-    Catalogue::Stream(cataloguePath, [&](const ChannelRecord& record, bool isFindable) {
+    const auto visit = [&](const ChannelRecord& record, bool isFindable, std::uint64_t place) {
         const std::size_t position = order++;
         const std::string_view id = TrimXmlSpace(record.id);
+        if (index)
+            index->Add(id, isFindable, place);
         if (takes && !takes(id))
             return Catalogue::StreamVisit::Continue;
         const bool canonical = IsCanonicalChannelId(id);
-        if (held && canonical)
-            ids.emplace_back(id);
+        if (held && canonical && !isFindable)
+            unfindableIds.emplace_back(id);
         // Playing looks the id up: when that finds another item (an earlier one with the same
         // id, in this catalogue or in one read before), the row would play that item's stream under
         // this row's name.
@@ -122,10 +127,16 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
             row.number.clear();
         row.number.erase(0, std::min(row.number.find_first_not_of('0'), row.number.size() - 1));
         return Catalogue::StreamVisit::Continue;
-    });
+    };
+    if (index)
+        index->Finish(Catalogue::StreamWithPlaces(cataloguePath, visit));
+    else
+        Catalogue::Stream(cataloguePath,
+                          [&](const ChannelRecord& record, bool isFindable) { return visit(record, isFindable, 0); });
     LeaveOutShadowedRows(lists, leftOutOrder, undecided, findable);
     if (held) {
-        for (std::string& id : ids)
+        held->insert_all(findable);
+        for (const std::string& id : unfindableIds)
             held->insert(id);
     }
     return lists;
@@ -135,12 +146,18 @@ ChannelLists BuildLists(const std::filesystem::path& cataloguePath, HeldIds* hel
 
 ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath)
 {
-    return BuildLists(cataloguePath, nullptr, nullptr);
+    return BuildLists(cataloguePath, nullptr, nullptr, nullptr);
 }
 
 ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath, HeldIds& held, IdFilter takes)
 {
-    return BuildLists(cataloguePath, &held, takes);
+    return BuildLists(cataloguePath, &held, takes, nullptr);
+}
+
+ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath, HeldIds& held, IdFilter takes,
+                               CatalogueIndex& index)
+{
+    return BuildLists(cataloguePath, &held, takes, &index);
 }
 
 std::string LeftOutRowsMessage(const std::vector<ListRow>& leftOut)

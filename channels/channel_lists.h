@@ -30,6 +30,12 @@ using IdFilter = bool (*)(std::string_view id);
 // catalogue's items are added to held. With a filter, only items whose id it takes count.
 ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath, HeldIds& held, IdFilter takes = nullptr);
 
+class CatalogueIndex;
+// The same, taking the places of the catalogue's items into index as they are read (every item,
+// whether the filter takes it or not: lookups do not filter).
+ChannelLists BuildChannelLists(const std::filesystem::path& cataloguePath, HeldIds& held, IdFilter takes,
+                               CatalogueIndex& index);
+
 // The words that tell the user which rows were left out; empty when none was.
 std::string LeftOutRowsMessage(const std::vector<ListRow>& leftOut);
 

@@ -8,16 +8,30 @@ namespace zentavo {
 
 namespace {
 
-bool IsAscii(std::string_view text)
+char AsciiLower(char c)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 } // namespace
 
+bool IsAsciiText(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool AsciiTextHoldsEveryWord(std::string_view asciiText, const std::vector<std::string>& words)
+{
+    return std::all_of(words.begin(), words.end(), [asciiText](const std::string& word) {
+        return std::search(asciiText.begin(), asciiText.end(), word.begin(), word.end(),
+                           [](char a, char b) { return AsciiLower(a) == b; })
+            != asciiText.end();
+    });
+}
+
 std::string FoldForSearch(std::string_view utf8)
 {
-    if (IsAscii(utf8)) {
+    if (IsAsciiText(utf8)) {
         std::string folded(utf8);
         for (char& c : folded) {
             if (c >= 'A' && c <= 'Z')

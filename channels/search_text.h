@@ -18,4 +18,9 @@ std::vector<std::string> SearchWords(const QString& typed);
 // Whether the folded text holds every word.
 bool HoldsEveryWord(std::string_view foldedText, const std::vector<std::string>& words);
 
+// Whether the text is ASCII alone; its fold is then its ASCII letters in lower case.
+bool IsAsciiText(std::string_view text);
+// HoldsEveryWord(FoldForSearch(asciiText), words) for an ASCII text, without making the fold.
+bool AsciiTextHoldsEveryWord(std::string_view asciiText, const std::vector<std::string>& words);
+
 } // namespace zentavo

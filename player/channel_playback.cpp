@@ -32,9 +32,13 @@ ChannelPlay ChannelPlayback::Play(const std::string& channelId, const FillOption
 {
     // A channel of the user's own playlists is played from the catalogue that holds it: the one
     // whose row the lists show for that id, never another that holds the id as well.
+    // The places the lists took when they read the catalogues make this one item read, not a
+    // reading of every item up to it.
+    const CatalogueIndexes* places = context_.CataloguePlaces.get();
     const std::filesystem::path catalogue = CatalogueShowing(
-        ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())), channelId);
-    const std::optional<PreparedPlay> play = PreparePlay(catalogue, channelId, context_.StreamPassphrase, options);
+        ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())), channelId, places);
+    const std::optional<PreparedPlay> play =
+        PreparePlay(catalogue, channelId, context_.StreamPassphrase, options, places);
     if (!play) {
         // A lookup compares ids as written: text that is not a plain number finds no channel.
         if (!IsCanonicalChannelId(channelId))

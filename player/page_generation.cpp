@@ -1,6 +1,7 @@
 #include "page_generation.h"
 
 #include "channels/catalogue.h"
+#include "channels/catalogue_index.h"
 #include "channels/channel_id.h"
 #include "crypto/string_cipher.h"
 #include "player/page_address.h"
@@ -82,10 +83,11 @@ std::string FillTemplate(std::string_view templateText, std::string_view address
 }
 
 std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePath, std::string_view channelId,
-                                        std::string_view passphrase, const FillOptions& options)
+                                        std::string_view passphrase, const FillOptions& options,
+                                        const CatalogueIndexes* indexes)
 {
-    // Read only up to the channel's item: an own catalogue may hold a million channels.
-    const std::optional<ChannelRecord> channel = Catalogue::FindRecordInFile(cataloguePath, channelId);
+    // Read only the channel's item, or up to it: an own catalogue may hold a million channels.
+    const std::optional<ChannelRecord> channel = FindRecord(cataloguePath, channelId, indexes);
     if (!channel)
         return std::nullopt;
 

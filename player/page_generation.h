@@ -32,9 +32,13 @@ struct PreparedPlay {
     RequestHeaders headers; // what every request of the play sends (the allowed ones of the item's)
 };
 
+class CatalogueIndexes;
+
 // FindChannel + DecipherString + imgindex + FillTemplate. Throws ListFileError when the catalogue
 // cannot be loaded and the cipher's errors for a malformed url; nothing when the id is not found.
+// With indexes, the item is read at its place when the catalogue's index is good.
 std::optional<PreparedPlay> PreparePlay(const std::filesystem::path& cataloguePath, std::string_view channelId,
-                                        std::string_view passphrase, const FillOptions& options);
+                                        std::string_view passphrase, const FillOptions& options,
+                                        const CatalogueIndexes* indexes = nullptr);
 
 } // namespace zentavo

@@ -4,6 +4,9 @@
 // anonymous memory of the process (smaps_rollup) before, at the peak of and after each import.
 // Run: build/bin/playlist_import_bench [ENTRIES | FILE]   (QT_QPA_PLATFORM=offscreen when no display)
 #include "channels/app_context.h"
+#include "channels/catalogue_index.h"
+#include "channels/playlists/combined_lists.h"
+#include "channels/playlists/playlist_store.h"
 #include "channels/ui/favourites_prompts.h"
 #include "channels/ui/list_form.h"
 #include "tests/support/media_server.h"
@@ -156,6 +159,31 @@ Figures AddFromWindow(TListForm& form, const QString& source)
     return figures;
 }
 
+// The lookup a play makes for the channel of the list's last row (the catalogue that shows it, then
+// its item), with the places the lists took and without them (every item read up to it, twice:
+// once to find the catalogue, once to read the item, as plays did before places were kept).
+void TimePlayLookup(const AppContext& context, TListForm& form)
+{
+    const auto* model = form.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+    const std::string id = model->index(model->rowCount() - 1, 1).data().toString().toStdString();
+    const std::filesystem::path shipped = context.CataloguePath().toStdString();
+    const PlaylistStore store(context.PlaylistsFolder().toStdString());
+    const auto lookUp = [&](const CatalogueIndexes* places) {
+        QElapsedTimer clock;
+        clock.start();
+        const std::filesystem::path catalogue = CatalogueShowing(shipped, store, id, places);
+        const bool found = places ? FindRecord(catalogue, id, places).has_value()
+                                  : Catalogue::FindRecordInFile(catalogue, id).has_value();
+        if (!found)
+            throw std::runtime_error("the last row's channel was not found");
+        return clock.nsecsElapsed() / 1e6;
+    };
+    const double withPlaces = lookUp(context.CataloguePlaces.get());
+    const double withoutPlaces = lookUp(nullptr);
+    std::printf("play lookup of the last row (%s): %.1f ms with the places, %.0f ms reading the items up to it\n",
+                id.c_str(), withPlaces, withoutPlaces);
+}
+
 void Print(const char* what, const Figures& figures)
 {
     std::printf("%-30s %6lld ms to the summary, longest event-loop stall %4lld ms (ending at %lld ms), %d TV rows, "
@@ -205,6 +233,7 @@ int main(int argc, char** argv)
                     static_cast<long long>(QFile(listPath).size()));
         const Figures fromFile = AddFromWindow(form, listPath);
         Print("Add playlist from a file:", fromFile);
+        TimePlayLookup(context, form);
         // The server runs on a thread of its own, so that its sending is not counted as the window's.
         std::promise<QUrl> address;
         QEventLoop* serverLoop = nullptr;

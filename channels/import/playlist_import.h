@@ -69,6 +69,9 @@ public:
     void AddEntries(std::vector<PlaylistEntry> entries, std::string_view source);
 
     const std::vector<ImportedChannel>& Channels() const { return channels_; }
+    // Moves the channels out, for an import that is done: a list of a million is not copied.
+    // Nothing may be added after it.
+    std::vector<ImportedChannel> TakeChannels() { return std::move(channels_); }
     const std::vector<LeftOutEntry>& LeftOut() const { return leftOut_; }
     const ImportSummary& Summary() const { return summary_; }
 

@@ -28,15 +28,15 @@ std::uint64_t PreferredOwnId(std::string_view address)
 }
 
 std::vector<std::uint64_t> AssignOwnIds(const std::vector<ImportedChannel>& channels,
-                                        const std::unordered_map<std::string, std::uint64_t>& previous,
-                                        std::unordered_set<std::uint64_t> taken)
+                                        const std::unordered_map<std::string, std::uint64_t>& previous, NumberSet taken)
 {
     std::vector<std::uint64_t> ids(channels.size(), 0);
+    taken.reserve(taken.size() + channels.size());
     // Ids the channels had before come first, so that a new channel never takes one of them.
     if (!previous.empty()) {
         for (size_t i = 0; i < channels.size(); ++i) {
             const auto found = previous.find(AddressKey(channels[i].url));
-            if (found != previous.end() && taken.insert(found->second).second)
+            if (found != previous.end() && taken.insert(found->second))
                 ids[i] = found->second;
         }
     }
@@ -44,7 +44,7 @@ std::vector<std::uint64_t> AssignOwnIds(const std::vector<ImportedChannel>& chan
         if (ids[i] != 0)
             continue;
         std::uint64_t id = PreferredOwnId(channels[i].url);
-        while (!taken.insert(id).second)
+        while (!taken.insert(id))
             id = id + 1 == kOwnIdFirst + kOwnIdCount ? kOwnIdFirst : id + 1;
         ids[i] = id;
     }

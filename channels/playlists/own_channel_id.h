@@ -5,12 +5,12 @@
 // favourites of its channels survive a refresh.
 
 #include "channels/import/playlist_import.h"
+#include "channels/number_set.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace zentavo {
@@ -32,6 +32,6 @@ std::uint64_t PreferredOwnId(std::string_view address);
 // The same channels, previous and taken always give the same ids.
 std::vector<std::uint64_t> AssignOwnIds(const std::vector<ImportedChannel>& channels,
                                         const std::unordered_map<std::string, std::uint64_t>& previous,
-                                        std::unordered_set<std::uint64_t> taken);
+                                        NumberSet taken);
 
 } // namespace zentavo

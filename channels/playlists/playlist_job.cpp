@@ -225,7 +225,7 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
     result.outcome = PlaylistJobResult::Outcome::Done;
     try {
         result.listsSerial = NextListsSerial();
-        result.lists = BuildAllChannelLists(request_.shippedCatalogue, store);
+        result.lists = BuildAllChannelLists(request_.shippedCatalogue, store, request_.places.get());
         if (request_.preparation)
             request_.preparation->Prepare(*result.lists);
         result.favourites =

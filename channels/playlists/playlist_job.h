@@ -27,6 +27,8 @@ class QThread;
 
 namespace zentavo {
 
+class CatalogueIndexes;
+
 // What the window does with new rows before it can show them (folding captions for its search), done
 // on the job's thread so that showing them costs the window's thread little. Prepare runs after the
 // lists are built, only when they are.
@@ -50,6 +52,8 @@ struct PlaylistJobRequest {
     std::string passphrase;
     DownloadLimits limits; // a file is held to the same size
     std::shared_ptr<RowPreparation> preparation; // optional
+    // Optional: take the places of the catalogues' items as the lists read them (plays then read one item).
+    std::shared_ptr<CatalogueIndexes> places;
     // Refresh: replace the channels even with a reading that does not show it is a playlist or that
     // loses most of them (the user said so when asked); otherwise such a reading keeps them (Kept).
     bool replaceAnyway = false;

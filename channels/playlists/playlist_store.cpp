@@ -3,6 +3,7 @@
 #include "own_channel_id.h"
 
 #include "channels/catalogue.h"
+#include "channels/catalogue_index.h"
 #include "channels/channel_id.h"
 #include "channels/import/address_check.h"
 #include "channels/import/prepared_catalogue.h"
@@ -108,7 +109,7 @@ std::uint64_t IdNumber(std::string_view id)
 }
 
 // The own ids of a catalogue file, optionally with the address each one names.
-void ReadIds(const std::filesystem::path& path, std::unordered_set<std::uint64_t>* ids,
+void ReadIds(const std::filesystem::path& path, NumberSet* ids,
              std::unordered_map<std::string, std::uint64_t>* byAddress, std::string_view passphrase)
 {
     std::error_code error;
@@ -239,7 +240,7 @@ void PlaylistStore::SaveIndex(const std::vector<PlaylistInfo>& playlists) const
 PlaylistInfo PlaylistStore::Write(PlaylistInfo info, const std::vector<ImportedChannel>& channels,
                                   std::string_view passphrase, const std::vector<PlaylistInfo>& listed) const
 {
-    std::unordered_set<std::uint64_t> taken;
+    NumberSet taken;
     std::unordered_map<std::string, std::uint64_t> previous;
     for (const PlaylistInfo& other : listed) {
         if (other.key == info.key)
@@ -324,7 +325,8 @@ void PlaylistStore::Remove(std::string_view key)
         RemoveStaleTemporaryFiles(folder.Fd(), CataloguePath(*removed).filename().string());
 }
 
-std::optional<std::filesystem::path> PlaylistStore::CatalogueHolding(std::string_view id) const
+std::optional<std::filesystem::path> PlaylistStore::CatalogueHolding(std::string_view id,
+                                                                     const CatalogueIndexes* indexes) const
 {
     const std::string_view trimmed = TrimXmlSpace(id);
     if (!IsOwnChannelId(trimmed))
@@ -337,7 +339,7 @@ std::optional<std::filesystem::path> PlaylistStore::CatalogueHolding(std::string
     }
     for (const PlaylistInfo& playlist : playlists) {
         try {
-            if (Catalogue::FindRecordInFile(CataloguePath(playlist), trimmed))
+            if (FindRecord(CataloguePath(playlist), trimmed, indexes))
                 return CataloguePath(playlist);
         } catch (const ListFileError&) {
             // A catalogue that cannot be read holds no channel to play.

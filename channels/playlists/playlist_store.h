@@ -17,6 +17,8 @@
 
 namespace zentavo {
 
+class CatalogueIndexes;
+
 struct PlaylistInfo {
     std::string key; // names the catalogue file: KEY.xml
     std::string name; // as the user named it
@@ -53,8 +55,10 @@ public:
     // Unlists the playlist and deletes its catalogue; nothing else (favourites stay as they are).
     void Remove(std::string_view key);
 
-    // The catalogue of a listed playlist that holds that id, if any.
-    std::optional<std::filesystem::path> CatalogueHolding(std::string_view id) const;
+    // The catalogue of a listed playlist that holds that id, if any; through the catalogues' places
+    // when indexes has good ones.
+    std::optional<std::filesystem::path> CatalogueHolding(std::string_view id,
+                                                          const CatalogueIndexes* indexes = nullptr) const;
 
     const std::filesystem::path& Folder() const { return folder_; }
 

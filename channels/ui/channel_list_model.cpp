@@ -10,12 +10,21 @@
 #include <numeric>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 
 namespace zentavo {
 
 ChannelListModel::ChannelListModel(QList<QIcon> rowIcons, QObject* parent)
     : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons))
 {}
+
+QModelIndex ChannelListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= ChannelListModel::rowCount()
+        || column >= ChannelListModel::columnCount())
+        return {};
+    return createIndex(row, column);
+}
 
 int ChannelListModel::rowCount(const QModelIndex& parent) const
 {
@@ -83,34 +92,27 @@ QVariant ChannelListModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
-bool ChannelListModel::HasNumbers() const
+ChannelListModel::RowFacts ChannelListModel::FactsOf(const std::vector<ListRow>& rows)
 {
-    return std::any_of(rows_.begin(), rows_.end(), [](const ListRow& row) { return !row.number.empty(); });
-}
-
-bool ChannelListModel::HasGroups() const
-{
-    return std::any_of(rows_.begin(), rows_.end(), [](const ListRow& row) { return !row.group.empty(); });
-}
-
-QStringList ChannelListModel::Groups() const
-{
-    std::vector<std::string_view> groups;
-    for (const ListRow& row : rows_) {
+    RowFacts facts;
+    // Each group once before sorting: a list of a million rows has a few hundred groups at most.
+    std::unordered_set<std::string_view> distinct;
+    for (const ListRow& row : rows) {
+        facts.hasNumbers = facts.hasNumbers || !row.number.empty();
         if (!row.group.empty())
-            groups.push_back(row.group);
+            distinct.insert(row.group);
     }
+    facts.hasGroups = !distinct.empty();
+    std::vector<std::string_view> groups(distinct.begin(), distinct.end());
     // Groups that differ only in case are two groups: ties of the list order go by their bytes.
     std::sort(groups.begin(), groups.end(), [](std::string_view a, std::string_view b) {
         const int order = CompareListText(a, b);
         return order != 0 ? order < 0 : a < b;
     });
-    groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(groups.size()));
+    facts.groups.reserve(static_cast<qsizetype>(groups.size()));
     for (const std::string_view group : groups)
-        names.append(QString::fromUtf8(group.data(), static_cast<qsizetype>(group.size())));
-    return names;
+        facts.groups.append(QString::fromUtf8(group.data(), static_cast<qsizetype>(group.size())));
+    return facts;
 }
 
 void ChannelListModel::SetGroupFilter(const QString& group)
@@ -158,8 +160,10 @@ std::vector<std::string> ChannelListModel::FoldedCaptions(const std::vector<List
 {
     std::vector<std::string> folded;
     folded.reserve(rows.size());
+    // An ASCII caption is its own fold but for the case of its letters, which the search ignores
+    // as it compares: it keeps no copy (a list of a million such rows saves tens of megabytes).
     for (const ListRow& row : rows)
-        folded.push_back(FoldForSearch(row.caption));
+        folded.push_back(IsAsciiText(row.caption) ? std::string() : FoldForSearch(row.caption));
     return folded;
 }
 
@@ -178,12 +182,20 @@ void ChannelListModel::SetRows(std::vector<ListRow> rows, std::vector<std::strin
 ChannelListModel::HeldRows ChannelListModel::ReplaceRows(std::vector<ListRow> rows,
                                                          std::vector<std::string> foldedCaptions)
 {
+    RowFacts facts = FactsOf(rows);
+    return ReplaceRows(std::move(rows), std::move(foldedCaptions), std::move(facts));
+}
+
+ChannelListModel::HeldRows ChannelListModel::ReplaceRows(std::vector<ListRow> rows,
+                                                         std::vector<std::string> foldedCaptions, RowFacts facts)
+{
     if (foldedCaptions.size() != rows.size())
         throw std::invalid_argument("one folded caption a row is needed");
     HeldRows held{std::move(rows_), std::move(foldedCaptions_)};
     beginResetModel();
     rows_ = std::move(rows);
     foldedCaptions_ = std::move(foldedCaptions);
+    facts_ = std::move(facts);
     if (filtered_)
         ApplyFilter(false);
     endResetModel();
@@ -215,7 +227,12 @@ void ChannelListModel::ApplyFilter(bool narrowing)
     std::vector<int> shown;
     const auto consider = [&](int index) {
         const auto at = static_cast<std::size_t>(index);
-        if ((groupUtf8_.empty() || rows_[at].group == groupUtf8_) && HoldsEveryWord(foldedCaptions_[at], words))
+        if (!groupUtf8_.empty() && rows_[at].group != groupUtf8_)
+            return;
+        const std::string& folded = foldedCaptions_[at];
+        const std::string& caption = rows_[at].caption;
+        if ((folded.empty() && IsAsciiText(caption)) ? AsciiTextHoldsEveryWord(caption, words)
+                                                     : HoldsEveryWord(folded, words))
             shown.push_back(index);
     };
     if (narrowing) {

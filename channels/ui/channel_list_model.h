@@ -27,6 +27,9 @@ public:
     // rowIcons[i] is the icon of rows whose icon index is i; other indexes show no icon.
     explicit ChannelListModel(QList<QIcon> rowIcons, QObject* parent = nullptr);
 
+    // Without QAbstractTableModel's checks through the virtual row and column counts: a tree view
+    // asks for the index of every row when the rows change.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -42,6 +45,16 @@ public:
     void SetExtraColumn(const ListExtraColumn* column);
     int ExtraColumnIndex() const { return kOwnColumns; }
 
+    // What the window asks of all the rows, shown or not: kept with them, so that a list of a
+    // million rows is not gone through again for each question.
+    struct RowFacts {
+        bool hasNumbers = false;
+        bool hasGroups = false;
+        QStringList groups; // each once, sorted as the group column sorts them
+    };
+    // The facts of those rows; safe on any thread.
+    static RowFacts FactsOf(const std::vector<ListRow>& rows);
+
     // Replaces every row; the filter stays and applies to the new rows.
     void SetRows(std::vector<ListRow> rows);
     // The same with the rows' captions folded already (FoldedCaptions), one a row.
@@ -53,7 +66,10 @@ public:
     // As SetRows, handing back the rows the model held, for the caller to free where it suits:
     // freeing 100,000 rows holds a thread up for tens of milliseconds.
     HeldRows ReplaceRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions);
-    // FoldForSearch of each row's caption, as SetRows keeps them; safe on any thread.
+    // The same with the facts of the rows made already (FactsOf).
+    HeldRows ReplaceRows(std::vector<ListRow> rows, std::vector<std::string> foldedCaptions, RowFacts facts);
+    // FoldForSearch of each row's caption as SetRows keeps them (empty for an ASCII caption, which
+    // is compared as it is); safe on any thread.
     static std::vector<std::string> FoldedCaptions(const std::vector<ListRow>& rows);
     void Clear();
     // The row shown at that position (positions count the rows that pass the filter).
@@ -71,10 +87,10 @@ public:
     void SetGroupFilter(const QString& group);
     const QString& GroupFilter() const { return group_; }
     // The groups of the rows, shown or not, each once, sorted as the group column sorts them.
-    QStringList Groups() const;
+    const QStringList& Groups() const { return facts_.groups; }
     // Whether any row has a number; any row a group.
-    bool HasNumbers() const;
-    bool HasGroups() const;
+    bool HasNumbers() const { return facts_.hasNumbers; }
+    bool HasGroups() const { return facts_.hasGroups; }
     // The position at which the row with that id is shown, or -1.
     int ShownRowOf(const std::string& id) const;
 
@@ -96,7 +112,8 @@ private:
     LogoCache* logos_ = nullptr;
     const ListExtraColumn* extraColumn_ = nullptr;
     std::vector<ListRow> rows_;
-    std::vector<std::string> foldedCaptions_; // FoldForSearch of each row's caption
+    std::vector<std::string> foldedCaptions_; // FoldForSearch of each caption that is not ASCII
+    RowFacts facts_;
     QString filter_;
     QString group_;
     std::string groupUtf8_; // group_ as the rows hold it

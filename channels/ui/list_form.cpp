@@ -317,8 +317,8 @@ void TListForm::LoadChannelLists()
     ownPlaylists_->ListsRead();
     ChannelLists lists;
     try {
-        lists =
-            BuildAllChannelLists(ToPath(context_.CataloguePath()), PlaylistStore(ToPath(context_.PlaylistsFolder())));
+        lists = BuildAllChannelLists(ToPath(context_.CataloguePath()),
+                                     PlaylistStore(ToPath(context_.PlaylistsFolder())), context_.CataloguePlaces.get());
     } catch (const ListFileError&) {
         prompts_->ShowListFileError();
         return;

@@ -33,15 +33,18 @@ std::filesystem::path ToPath(const QString& path)
 
 } // namespace
 
-// The folded captions of the TV, radio and webcam lists, made on a playlist job's thread.
+// The folded captions and the facts of the TV, radio and webcam lists, made on a playlist job's thread.
 class FoldedLists : public RowPreparation {
 public:
     void Prepare(const ChannelLists& lists) override
     {
         captions = {ChannelListModel::FoldedCaptions(lists.tv), ChannelListModel::FoldedCaptions(lists.radio),
                     ChannelListModel::FoldedCaptions(lists.webcam)};
+        facts = {ChannelListModel::FactsOf(lists.tv), ChannelListModel::FactsOf(lists.radio),
+                 ChannelListModel::FactsOf(lists.webcam)};
     }
     std::array<std::vector<std::string>, 3> captions;
+    std::array<ChannelListModel::RowFacts, 3> facts;
 };
 
 OwnPlaylists::OwnPlaylists(const AppContext& context, std::array<ChannelListModel*, 4> models,
@@ -96,6 +99,7 @@ void OwnPlaylists::LoadInBackground()
     request.shippedCatalogue = ToPath(context_.CataloguePath());
     request.favourites = ToPath(context_.FavouritesPath());
     request.preparation = loadFolded_;
+    request.places = context_.CataloguePlaces;
     loadJob_->Start(std::move(request));
 }
 
@@ -109,6 +113,7 @@ PlaylistJobRequest OwnPlaylists::MakeRequest(const std::shared_ptr<FoldedLists>&
     request.favourites = ToPath(context_.FavouritesPath());
     request.passphrase = context_.StreamPassphrase;
     request.preparation = preparation;
+    request.places = context_.CataloguePlaces;
     return request;
 }
 
@@ -123,10 +128,14 @@ void OwnPlaylists::Apply(PlaylistJobResult& result, FoldedLists& folded)
         std::array<std::vector<ListRow>*, 3> rows{&result.lists->tv, &result.lists->radio, &result.lists->webcam};
         std::vector<ChannelListModel::HeldRows> held;
         for (size_t i = 0; i < rows.size(); ++i) {
-            if (folded.captions[i].size() != rows[i]->size())
+            if (folded.captions[i].size() != rows[i]->size()) {
                 folded.captions[i] = ChannelListModel::FoldedCaptions(*rows[i]);
-            held.push_back(models_[i]->ReplaceRows(std::move(*rows[i]), std::move(folded.captions[i])));
+                folded.facts[i] = ChannelListModel::FactsOf(*rows[i]);
+            }
+            held.push_back(models_[i]->ReplaceRows(std::move(*rows[i]), std::move(folded.captions[i]),
+                                                   std::move(folded.facts[i])));
             folded.captions[i].clear();
+            folded.facts[i] = {};
         }
         result.lists.reset();
         // The rows shown before are freed on a thread of their own, not on the window's.

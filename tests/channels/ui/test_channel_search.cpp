@@ -51,6 +51,49 @@ private slots:
         QCOMPARE(HoldsEveryWord(FoldForSearch("Andorra - Çanal Sud"), SearchWords(typed)), found);
     }
 
+    // The list keeps no folded copy of an ASCII caption and compares it as it is: it must find the
+    // rows the fold of each caption holds the words of, ASCII or not.
+    void theListFindsTheRowsWhoseFoldedCaptionHoldsTheWords_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("lower case") << QStringLiteral("cafe");
+        QTest::newRow("capitals and an accent") << QStringLiteral("CAFÉ");
+        QTest::newRow("two words, capitals in the row") << QStringLiteral("news one");
+        QTest::newRow("words in another order") << QStringLiteral("paris cafe");
+        QTest::newRow("a ligature in the row") << QStringLiteral("film");
+        QTest::newRow("a ligature typed") << QStringLiteral("ﬁ");
+        QTest::newRow("greek") << QStringLiteral("ελλαδα");
+        QTest::newRow("an accent typed alone") << QStringLiteral("é");
+        QTest::newRow("a word no row has") << QStringLiteral("xyz");
+        QTest::newRow("part of a word") << QStringLiteral("ONE");
+    }
+    void theListFindsTheRowsWhoseFoldedCaptionHoldsTheWords()
+    {
+        QFETCH(QString, typed);
+        const std::vector<std::string> captions{"France - News ONE",
+                                                "Caf\u00E9 M\u00E9diterran\u00E9e",
+                                                "CAFE Paris",
+                                                "\u0395\u03BB\u03BB\u03AC\u03B4\u03B1 TV",
+                                                "",
+                                                "\u00D6sterreich - ORF",
+                                                "\uFB01lm club",
+                                                "Eleven"};
+        std::vector<ListRow> rows;
+        QStringList expected;
+        for (std::size_t i = 0; i < captions.size(); ++i) {
+            rows.push_back({captions[i], std::to_string(i), 0});
+            if (HoldsEveryWord(FoldForSearch(captions[i]), SearchWords(typed)))
+                expected << QString::number(i);
+        }
+        ChannelListModel model({});
+        model.SetRows(rows);
+        model.SetFilter(typed);
+        QStringList found;
+        for (int row = 0; row < model.rowCount(); ++row)
+            found << QString::fromStdString(model.Row(row).id);
+        QCOMPARE(found, expected);
+    }
+
     void sortingWhileSearchingKeepsTheRowsFoundAndTheSelection()
     {
         ChannelListModel model({});
