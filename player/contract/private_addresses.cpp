@@ -89,7 +89,12 @@ bool IsPrivateHost(std::string_view host)
 
 bool IsPrivateAddress(const QUrl& address)
 {
-    return IsPrivateHost(address.host(QUrl::FullyEncoded).toStdString());
+    const QString host = address.host(QUrl::FullyEncoded);
+    // A udp or rtp address without a host ("udp://@:1234") receives on every address of this machine.
+    const QString scheme = address.scheme().toLower();
+    if (host.isEmpty() && (scheme == QLatin1String("udp") || scheme == QLatin1String("rtp")))
+        return true;
+    return IsPrivateHost(host.toStdString());
 }
 
 bool MayReach(bool channelIsLocal, const QUrl& target)

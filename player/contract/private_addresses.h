@@ -15,7 +15,8 @@ namespace zentavo {
 // names under it. False for any other name: names are not resolved here.
 bool IsPrivateHost(std::string_view host);
 
-// IsPrivateHost of the address's host; false for an address without a host.
+// IsPrivateHost of the address's host; for a udp or rtp address without a host (it receives on
+// this machine) true, for any other address without a host false.
 bool IsPrivateAddress(const QUrl& address);
 
 // Whether a play may connect to the target: always for a local channel, else only to public hosts.

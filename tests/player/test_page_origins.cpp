@@ -234,6 +234,27 @@ private slots:
         QCOMPARE(IsPrivateHost(host.toStdString()), isPrivate);
     }
 
+    // What makes a channel local: its address's host, or an operator address that receives here.
+    void localChannelAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("local");
+        QTest::newRow("multicast group") << "udp://@239.1.1.1:1234" << true;
+        QTest::newRow("any address of this machine") << "udp://@:1234" << true;
+        QTest::newRow("rtp without a host") << "rtp://@:5004" << true;
+        QTest::newRow("loopback IPv6") << "http://[::1]:8080/live.m3u8" << true;
+        QTest::newRow("user and password before a private host") << "rtsp://u:p@192.168.0.9/cam" << true;
+        QTest::newRow("public srt") << "srt://example.org:9000" << false;
+        QTest::newRow("public http") << "https://example.org/live.m3u8" << false;
+        QTest::newRow("http without a host") << "http:///x" << false;
+    }
+    void localChannelAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, local);
+        QCOMPARE(IsPrivateAddress(QUrl(address)), local);
+    }
+
     // The host's own requests for a play follow redirects only within its reach and within the web.
     void redirectsKeepToTheReach_data()
     {
