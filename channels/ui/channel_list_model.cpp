@@ -95,8 +95,13 @@ bool ChannelListModel::HasGroups() const
 
 QStringList ChannelListModel::Groups() const
 {
+    return GroupsOf(rows_);
+}
+
+QStringList ChannelListModel::GroupsOf(const std::vector<ListRow>& rows)
+{
     std::vector<std::string_view> groups;
-    for (const ListRow& row : rows_) {
+    for (const ListRow& row : rows) {
         if (!row.group.empty())
             groups.push_back(row.group);
     }

@@ -72,6 +72,7 @@ public:
     const QString& GroupFilter() const { return group_; }
     // The groups of the rows, shown or not, each once, sorted as the group column sorts them.
     QStringList Groups() const;
+    static QStringList GroupsOf(const std::vector<ListRow>& rows);
     // Whether any row has a number; any row a group.
     bool HasNumbers() const;
     bool HasGroups() const;
