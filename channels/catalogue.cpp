@@ -10,9 +10,10 @@ namespace {
 
 // The fields of a record in a fixed order, and the index of the field a child element fills.
 constexpr std::string ChannelRecord::*kFields[] = {
-    &ChannelRecord::id,    &ChannelRecord::name,     &ChannelRecord::country, &ChannelRecord::bandwidth,
-    &ChannelRecord::type2, &ChannelRecord::imgindex, &ChannelRecord::url,     &ChannelRecord::logo,
-    &ChannelRecord::group, &ChannelRecord::number,   &ChannelRecord::headers,
+    &ChannelRecord::id,      &ChannelRecord::name,     &ChannelRecord::country, &ChannelRecord::bandwidth,
+    &ChannelRecord::type2,   &ChannelRecord::imgindex, &ChannelRecord::url,     &ChannelRecord::logo,
+    &ChannelRecord::group,   &ChannelRecord::number,   &ChannelRecord::headers, &ChannelRecord::tvgid,
+    &ChannelRecord::tvgname, &ChannelRecord::tvgshift,
 };
 static_assert(std::size(kFields) == kRecordFieldCount);
 
@@ -40,7 +41,13 @@ int FieldIndex(std::string_view name)
     case 'b':
         return name == "bandwidth" ? 3 : -1;
     case 't':
-        return name == "type2" ? 4 : -1;
+        if (name == "type2")
+            return 4;
+        if (name == "tvgid")
+            return 11;
+        if (name == "tvgname")
+            return 12;
+        return name == "tvgshift" ? 13 : -1;
     case 'u':
         return name == "url" ? 6 : -1;
     default:

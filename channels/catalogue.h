@@ -35,6 +35,9 @@ struct ChannelRecord {
     std::string group = {}; // an imported list's group of the channel (group-title)
     std::string number = {}; // an imported list's number of the channel (tvg-chno)
     std::string headers = {}; // request headers of the channel's play (EncodedRequestHeaders)
+    // What the programme guide matches an imported list's channel by (its tvg-id, tvg-name and
+    // tvg-shift in hours); often missing.
+    std::string tvgid = {}, tvgname = {}, tvgshift = {};
 };
 
 // How many fields a ChannelRecord has (RecordField's indexes are 0 to kRecordFieldCount - 1).

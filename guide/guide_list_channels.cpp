@@ -4,6 +4,8 @@
 #include "channels/channel_id.h"
 #include "channels/playlists/playlist_store.h"
 
+#include <optional>
+
 namespace zentavo {
 namespace {
 
@@ -19,20 +21,37 @@ int ShiftHours(std::string_view text)
     return hours > 23 ? 0 : negative ? -hours : hours;
 }
 
-void AppendChannels(const Catalogue& catalogue, std::vector<GuideListChannel>& channels)
+// The channel of a record, when its id is one a lookup can find.
+std::optional<GuideListChannel> ChannelOf(const ChannelRecord& record)
 {
-    catalogue.ForEachChannel([&channels](const XmlElement& item, const ChannelRecord& record) {
-        const std::string_view id = TrimXmlSpace(record.id);
-        if (!IsCanonicalChannelId(id))
-            return;
-        GuideListChannel channel;
-        channel.key = id;
-        channel.name = TrimXmlSpace(record.name);
-        channel.tvgId = TrimXmlSpace(item.ChildText("tvgid"));
-        channel.tvgName = TrimXmlSpace(item.ChildText("tvgname"));
-        channel.shiftHours = ShiftHours(item.ChildText("tvgshift"));
-        channels.push_back(std::move(channel));
-    });
+    const std::string_view id = TrimXmlSpace(record.id);
+    if (!IsCanonicalChannelId(id))
+        return std::nullopt;
+    GuideListChannel channel;
+    channel.key = id;
+    channel.name = TrimXmlSpace(record.name);
+    channel.tvgId = TrimXmlSpace(record.tvgid);
+    channel.tvgName = TrimXmlSpace(record.tvgname);
+    channel.shiftHours = ShiftHours(record.tvgshift);
+    return channel;
+}
+
+// A catalogue file read item by item: a list of a million channels never stands as a document.
+// What a file that fails part way gave is dropped, as a file that cannot be read gives nothing.
+void AppendChannelsOfFile(const std::filesystem::path& path, std::vector<GuideListChannel>& channels)
+{
+    const std::size_t before = channels.size();
+    try {
+        Catalogue::Stream(path, [&channels](const ChannelRecord& record, bool findable) {
+            if (findable) {
+                if (std::optional<GuideListChannel> channel = ChannelOf(record))
+                    channels.push_back(std::move(*channel));
+            }
+            return Catalogue::StreamVisit::Continue;
+        });
+    } catch (const ListFileError&) {
+        channels.resize(before);
+    }
 }
 
 } // namespace
@@ -40,7 +59,10 @@ void AppendChannels(const Catalogue& catalogue, std::vector<GuideListChannel>& c
 std::vector<GuideListChannel> GuideListChannelsOf(const Catalogue& catalogue)
 {
     std::vector<GuideListChannel> channels;
-    AppendChannels(catalogue, channels);
+    catalogue.ForEachItem([&channels](const XmlElement& item, std::string_view) {
+        if (std::optional<GuideListChannel> channel = ChannelOf(Catalogue::ReadRecord(item)))
+            channels.push_back(std::move(*channel));
+    });
     return channels;
 }
 
@@ -48,21 +70,14 @@ std::vector<GuideListChannel> CollectGuideListChannels(const std::filesystem::pa
                                                        const PlaylistStore& playlists)
 {
     std::vector<GuideListChannel> channels;
-    try {
-        AppendChannels(Catalogue::Load(shippedCatalogue), channels);
-    } catch (const ListFileError&) {
-    }
+    AppendChannelsOfFile(shippedCatalogue, channels);
     std::vector<PlaylistInfo> listed;
     try {
         listed = playlists.Playlists();
     } catch (const ListFileError&) {
     }
-    for (const PlaylistInfo& playlist : listed) {
-        try {
-            AppendChannels(Catalogue::Load(playlists.CataloguePath(playlist)), channels);
-        } catch (const ListFileError&) {
-        }
-    }
+    for (const PlaylistInfo& playlist : listed)
+        AppendChannelsOfFile(playlists.CataloguePath(playlist), channels);
     return channels;
 }
 

@@ -54,6 +54,7 @@ public:
     void Cancel();
     bool Running() const { return running_; }
     const GuideRefreshResult& Result() const { return result_; }
+    const GuideRefreshSettings& Settings() const { return settings_; }
 
     // Where the copy of a downloaded guide is kept.
     std::filesystem::path DownloadedCopy(const GuideSourceInfo& source) const;

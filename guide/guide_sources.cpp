@@ -39,54 +39,11 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-// Where the attribute `key` ("x-tvg-url=") starts as a word of its own, in any case, from `from` on.
-size_t FindAttribute(std::string_view header, std::string_view key, size_t from)
-{
-    for (size_t i = from; i + key.size() <= header.size(); ++i) {
-        if ((i == 0 || header[i - 1] == ' ' || header[i - 1] == '\t') && StartsWithNoCase(header.substr(i), key))
-            return i;
-    }
-    return std::string_view::npos;
-}
-
 } // namespace
 
 bool GuideSourceInfo::IsDownload() const
 {
     return IsHttpAddress(address);
-}
-
-std::vector<std::string> GuideAddressesOfPlaylist(std::string_view bytes)
-{
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    const std::string_view header = Trim(bytes.substr(0, bytes.find('\n')));
-    std::vector<std::string> addresses;
-    if (!StartsWithNoCase(header, "#extm3u"))
-        return addresses;
-    for (const std::string_view key : {"x-tvg-url=", "url-tvg=", "tvg-url="}) {
-        for (size_t at = FindAttribute(header, key, 0); at != std::string_view::npos;
-             at = FindAttribute(header, key, at)) {
-            size_t begin = at + key.size();
-            size_t end = 0;
-            if (begin < header.size() && (header[begin] == '"' || header[begin] == '\'')) {
-                const char quote = header[begin++];
-                end = std::min(header.find(quote, begin), header.size());
-            } else {
-                end = std::min(header.find_first_of(" \t", begin), header.size());
-            }
-            std::string_view list = header.substr(begin, end - begin);
-            while (!list.empty()) {
-                const size_t comma = list.find(',');
-                const std::string_view address = Trim(list.substr(0, comma));
-                if (IsHttpAddress(address) && std::find(addresses.begin(), addresses.end(), address) == addresses.end())
-                    addresses.emplace_back(address);
-                list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-            }
-            at = end;
-        }
-    }
-    return addresses;
 }
 
 GuideSourceList::GuideSourceList(std::filesystem::path file) : file_(std::move(file)) {}
@@ -156,10 +113,27 @@ bool GuideSourceList::Add(std::string_view address, std::string_view playlistKey
     return true;
 }
 
-void GuideSourceList::AddFromPlaylist(std::string_view playlistBytes, std::string_view playlistKey)
+bool GuideSourceList::SetPlaylistGuides(std::string_view playlistKey, const std::vector<std::string>& addresses)
 {
-    for (const std::string& address : GuideAddressesOfPlaylist(playlistBytes))
-        Add(address, playlistKey);
+    std::vector<GuideSourceInfo> sources = Sources();
+    const size_t before = sources.size();
+    std::erase_if(sources, [&](const GuideSourceInfo& s) {
+        return s.playlistKey == playlistKey
+            && std::find(addresses.begin(), addresses.end(), s.address) == addresses.end();
+    });
+    bool added = false;
+    for (const std::string& address : addresses) {
+        const std::string_view trimmed = Trim(address);
+        if (!IsHttpAddress(trimmed) || std::any_of(sources.begin(), sources.end(), [&](const GuideSourceInfo& s) {
+                return s.address == trimmed;
+            }))
+            continue;
+        sources.push_back(GuideSourceInfo{std::string(trimmed), std::string(playlistKey), 0, {}});
+        added = true;
+    }
+    if (added || sources.size() != before)
+        Save(sources);
+    return added;
 }
 
 void GuideSourceList::Remove(std::string_view address)

@@ -24,10 +24,6 @@ struct GuideSourceInfo {
     bool operator==(const GuideSourceInfo&) const = default;
 };
 
-// The guide addresses a playlist's header names: x-tvg-url, url-tvg and tvg-url on the #EXTM3U
-// line, each possibly several separated by commas; http(s) addresses only, each once, in order.
-std::vector<std::string> GuideAddressesOfPlaylist(std::string_view playlistBytes);
-
 class GuideSourceList {
 public:
     explicit GuideSourceList(std::filesystem::path file);
@@ -37,8 +33,10 @@ public:
     // Adds a source unless one with the same address is listed; returns whether it added it.
     // Throws GuideError when the address is neither http(s) nor an existing file's path.
     bool Add(std::string_view address, std::string_view playlistKey = {});
-    // The addresses a playlist's header names, for that playlist (none when it names none).
-    void AddFromPlaylist(std::string_view playlistBytes, std::string_view playlistKey);
+    // The guides a playlist names now (its header's, as the playlist store keeps them): its sources
+    // it no longer names go, those it names and nobody listed come, for that playlist; an address
+    // listed already (by the user or another playlist) stays as it is. Returns whether it added any.
+    bool SetPlaylistGuides(std::string_view playlistKey, const std::vector<std::string>& addresses);
     void Remove(std::string_view address);
     // The sources of a playlist that is removed go with it.
     void RemovePlaylist(std::string_view playlistKey);

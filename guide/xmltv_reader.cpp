@@ -15,7 +15,15 @@ constexpr std::size_t kMaxShortText = 1024;
 constexpr std::size_t kMaxDescription = 16 * 1024;
 
 struct ReaderDeleter {
-    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
+    void operator()(xmlTextReader* reader) const
+    {
+        // The document the parser began (the reader leaves it behind when the input is no XML at
+        // all) goes with the reader.
+        xmlDoc* document = xmlTextReaderCurrentDoc(reader);
+        xmlFreeTextReader(reader);
+        if (document)
+            xmlFreeDoc(document);
+    }
 };
 
 struct ReadContext {

@@ -1,8 +1,10 @@
 // Reads a guide file into a fresh guide database as the player does (ReadGuide) and prints the
 // time, the summary and the memory the reading took above the process's idle state: the peak of
 // resident memory (VmHWM) and the peak of anonymous memory (RssAnon, sampled after every MB read).
-// The list channels are "ch<N>.bench" for N below MATCHED (default: every channel of the generator).
-// usage: zentavo-bench-guide-read GUIDE [MATCHED]
+// The list channels are "ch<N>.bench" for N below MATCHED (default: every channel of the generator),
+// keyed N + 1. With DATABASE the guide database is written there and kept (the start-up benchmark
+// stores a guide so); otherwise it goes with a temporary folder.
+// usage: zentavo-bench-guide-read GUIDE [MATCHED] [DATABASE]
 #include "guide/guide_reading.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
@@ -45,7 +48,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s GUIDE [MATCHED]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s GUIDE [MATCHED] [DATABASE]\n", argv[0]);
         return 2;
     }
     const long matched = argc > 2 ? std::atol(argv[2]) : 10000;
@@ -53,8 +56,9 @@ int main(int argc, char** argv)
     for (long i = 0; i < matched; ++i)
         channels.push_back({std::to_string(i + 1), "ch" + std::to_string(i) + ".bench", "", "", 0});
     QTemporaryDir folder;
-    const GuidePaths paths{folder.path().toStdString() + "/guide.sqlite",
-                           folder.path().toStdString() + "/choices.sqlite"};
+    const GuidePaths paths{argc > 3 ? std::filesystem::path(argv[3])
+                                    : std::filesystem::path(folder.path().toStdString()) / "guide.sqlite",
+                           std::filesystem::path(folder.path().toStdString()) / "choices.sqlite"};
 
     const double idleProcessCpu = CpuSeconds(RUSAGE_SELF);
     const double idleThreadCpu = CpuSeconds(RUSAGE_THREAD);

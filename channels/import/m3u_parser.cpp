@@ -201,4 +201,66 @@ std::vector<PlaylistEntry> ParseM3u(std::string_view text)
     return entries;
 }
 
+namespace {
+
+// Where the attribute `key` ("x-tvg-url=") starts as a word of its own, in any case, from `from` on.
+size_t FindHeaderAttribute(std::string_view header, std::string_view key, size_t from)
+{
+    for (size_t i = from; i + key.size() <= header.size(); ++i) {
+        if ((i == 0 || IsBlank(header[i - 1])) && StartsWithNoCase(header.substr(i), key))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool IsGuideAddress(std::string_view address)
+{
+    return (StartsWithNoCase(address, "http://") || StartsWithNoCase(address, "https://"))
+        && address.size() <= kMaxGuideAddress && std::none_of(address.begin(), address.end(), [](char c) {
+               return static_cast<unsigned char>(c) <= ' ' || c == '\x7F';
+           });
+}
+
+} // namespace
+
+std::vector<std::string> M3uGuideAddresses(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    std::string_view header;
+    LineReader reader(text);
+    if (!reader.Next(header))
+        return {};
+    header = TrimBlanks(header);
+    std::vector<std::string> addresses;
+    if (!StartsWithNoCase(header, "#EXTM3U") || (header.size() > 7 && !IsBlank(header[7])))
+        return addresses;
+    for (const std::string_view key : {"x-tvg-url=", "url-tvg=", "tvg-url="}) {
+        for (size_t at = FindHeaderAttribute(header, key, 0); at != std::string_view::npos;
+             at = FindHeaderAttribute(header, key, at)) {
+            size_t begin = at + key.size();
+            size_t end = 0;
+            if (begin < header.size() && (header[begin] == '"' || header[begin] == '\'')) {
+                const char quote = header[begin++];
+                end = std::min(header.find(quote, begin), header.size());
+            } else {
+                end = begin;
+                while (end < header.size() && !IsBlank(header[end]))
+                    ++end;
+            }
+            std::string_view list = header.substr(begin, end - begin);
+            while (!list.empty()) {
+                const size_t comma = list.find(',');
+                const std::string_view address = TrimBlanks(list.substr(0, comma));
+                if (IsGuideAddress(address) && addresses.size() < kMostGuideAddresses
+                    && std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+                    addresses.emplace_back(address);
+                list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+            }
+            at = end;
+        }
+    }
+    return addresses;
+}
+
 } // namespace zentavo

@@ -3,6 +3,8 @@
 
 #include "playlist_entry.h"
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,5 +19,13 @@ namespace zentavo {
 // encoded values); only allowed ones are kept (AddRequestHeader). #EXTM3U headers, other options
 // and comment lines are skipped. Never throws on odd input.
 std::vector<PlaylistEntry> ParseM3u(std::string_view text);
+
+// The programme guides the #EXTM3U header line names: x-tvg-url, url-tvg and tvg-url, each
+// possibly several addresses separated by commas; http(s) addresses without blanks or control
+// characters and at most kMaxGuideAddress bytes, each once, in order, at most kMostGuideAddresses.
+// None when the text does not start with an #EXTM3U line (a byte order mark allowed).
+inline constexpr std::size_t kMaxGuideAddress = 2048;
+inline constexpr std::size_t kMostGuideAddresses = 16;
+std::vector<std::string> M3uGuideAddresses(std::string_view text);
 
 } // namespace zentavo

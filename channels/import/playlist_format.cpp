@@ -156,11 +156,13 @@ PlaylistFormat DetectPlaylistFormat(std::string_view text, std::string_view file
     return PlaylistFormat::M3u;
 }
 
-std::vector<PlaylistEntry> ParsePlaylist(std::string_view bytes, std::string_view fileName)
+std::vector<PlaylistEntry> ParsePlaylist(std::string_view bytes, std::string_view fileName, PlaylistHeader* header)
 {
     const std::string text = DecodePlaylistText(bytes);
     switch (DetectPlaylistFormat(text, fileName)) {
     case PlaylistFormat::M3u:
+        if (header)
+            header->guides = M3uGuideAddresses(text);
         return ParseM3u(text);
     case PlaylistFormat::Pls:
         return ParsePls(text);

@@ -5,6 +5,7 @@
 #include "playlist_error.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,8 +35,14 @@ bool IsWebPageType(std::string_view contentType);
 // Whether it is that of a playlist: the M3U, PLS, XSPF, ASX and tab-separated types.
 bool IsPlaylistType(std::string_view contentType);
 
-// Decodes the bytes (DecodePlaylistText), detects the format and parses. Throws PlaylistError
-// when the file cannot be read as a playlist at all.
-std::vector<PlaylistEntry> ParsePlaylist(std::string_view bytes, std::string_view fileName);
+// What a playlist says of itself besides its entries.
+struct PlaylistHeader {
+    std::vector<std::string> guides; // the programme guides an M3U header names (M3uGuideAddresses)
+};
+
+// Decodes the bytes (DecodePlaylistText), detects the format and parses; with a header, fills it
+// too. Throws PlaylistError when the file cannot be read as a playlist at all.
+std::vector<PlaylistEntry> ParsePlaylist(std::string_view bytes, std::string_view fileName,
+                                         PlaylistHeader* header = nullptr);
 
 } // namespace zentavo

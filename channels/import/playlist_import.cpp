@@ -324,7 +324,12 @@ void PlaylistImport::AddPlaylist(std::string_view bytes, std::string_view source
         throw PlaylistError("not a playlist: the file holds binary data");
     if (IsWebPage(bytes))
         throw PlaylistError("not a playlist: this is a web page (HTML)");
-    AddEntries(ParsePlaylist(bytes, source), source);
+    PlaylistHeader header;
+    AddEntries(ParsePlaylist(bytes, source, &header), source);
+    for (std::string& guide : header.guides) {
+        if (std::find(guides_.begin(), guides_.end(), guide) == guides_.end())
+            guides_.push_back(std::move(guide));
+    }
 }
 
 void PlaylistImport::LeaveOut(LeftOutReason reason, const PlaylistEntry& entry, std::string_view source)

@@ -74,6 +74,8 @@ public:
     std::vector<ImportedChannel> TakeChannels() { return std::move(channels_); }
     const std::vector<LeftOutEntry>& LeftOut() const { return leftOut_; }
     const ImportSummary& Summary() const { return summary_; }
+    // The programme guides the headers of the playlists added name, each once, in order.
+    const std::vector<std::string>& GuideAddresses() const { return guides_; }
 
 private:
     struct FirstSeen {
@@ -107,6 +109,7 @@ private:
     std::vector<LeftOutEntry> leftOut_;
     ImportSummary summary_;
     std::vector<std::string> sources_;
+    std::vector<std::string> guides_;
     std::unordered_set<std::uint32_t, AddressHash, AddressEqual> seen_;
 };
 

@@ -137,6 +137,7 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
     try {
         if (request_.kind == PlaylistJobRequest::Kind::Remove) {
             store.Remove(request_.key);
+            result.playlist.key = request_.key;
         } else if (request_.kind == PlaylistJobRequest::Kind::Load) {
             // Nothing to change: the lists follow.
         } else {
@@ -209,8 +210,8 @@ PlaylistJobResult PlaylistJob::Work(const std::optional<Downloaded>& downloaded)
             }
             result.playlist = request_.kind == PlaylistJobRequest::Kind::Add
                 ? store.Add(name, request_.source, reading.channels, request_.passphrase, Now(),
-                            type ? ChannelTypeWord(*type) : std::string_view())
-                : store.Replace(request_.key, reading.channels, request_.passphrase, Now());
+                            type ? ChannelTypeWord(*type) : std::string_view(), reading.guides)
+                : store.Replace(request_.key, reading.channels, request_.passphrase, Now(), reading.guides);
             result.summary = reading.summary;
             result.message = QString::fromStdString(SummaryInWords(name, reading.summary));
         }
@@ -242,6 +243,7 @@ void PlaylistJob::Finish(PlaylistJobResult result)
         return;
     running_ = false;
     result_ = std::move(result);
+    result_.kind = request_.kind;
     emit Finished();
 }
 

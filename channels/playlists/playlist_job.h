@@ -64,8 +64,9 @@ struct PlaylistJobResult {
     // playlist or has fewer than half its channels; asked again with replaceAnyway, it replaces them.
     enum class Outcome { Done, Failed, Cancelled, Kept };
     Outcome outcome = Outcome::Failed;
+    PlaylistJobRequest::Kind kind = PlaylistJobRequest::Kind::Add; // of the request
     QString message; // Failed, Kept: why, in words; Done: what was imported (SummaryInWords)
-    PlaylistInfo playlist; // Add, Refresh: the playlist as listed now
+    PlaylistInfo playlist; // Add, Refresh: the playlist as listed now; Remove: its key
     ImportSummary summary;
     // The lists and favourites over all catalogues after the change; missing when the shipped
     // catalogue or the favourites could not be loaded (the window reports that when it loads them).

@@ -14,7 +14,7 @@ PlaylistReading ReadPlaylist(std::string_view bytes, std::string_view source, st
     options.type = type;
     PlaylistImport import(std::move(options));
     import.AddPlaylist(bytes, source);
-    return PlaylistReading{import.TakeChannels(), import.Summary()};
+    return PlaylistReading{import.TakeChannels(), import.Summary(), import.GuideAddresses()};
 }
 
 std::string SummaryInWords(std::string_view name, const ImportSummary& summary)

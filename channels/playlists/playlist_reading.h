@@ -14,6 +14,7 @@ namespace zentavo {
 struct PlaylistReading {
     std::vector<ImportedChannel> channels;
     ImportSummary summary;
+    std::vector<std::string> guides; // the programme guides its header names
 };
 
 // Throws PlaylistError when the bytes are no playlist at all. source names the file in the

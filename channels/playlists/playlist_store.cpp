@@ -1,6 +1,7 @@
 #include "playlist_store.h"
 
 #include "own_channel_id.h"
+#include "playlist_reading.h"
 
 #include "channels/catalogue.h"
 #include "channels/catalogue_index.h"
@@ -177,6 +178,11 @@ std::vector<PlaylistInfo> PlaylistStore::Playlists() const
         info.count = ParseNumber<long>(item->Attribute("count"));
         info.updated = ParseNumber<std::int64_t>(item->Attribute("updated"));
         info.type = item->Attribute("type").value_or(std::string());
+        for (auto guide = item->FirstChildElement("guide"); guide; guide = guide->NextSiblingElement()) {
+            std::string address(TrimXmlSpace(guide->Text()));
+            if (guide->HasPlainName("guide") && IsAddressSource(address))
+                info.guides.push_back(std::move(address));
+        }
         playlists.push_back(std::move(info));
     }
     return playlists;
@@ -233,6 +239,8 @@ void PlaylistStore::SaveIndex(const std::vector<PlaylistInfo>& playlists) const
         item.SetAttribute("updated", std::to_string(playlist.updated));
         if (!playlist.type.empty())
             item.SetAttribute("type", playlist.type);
+        for (const std::string& guide : playlist.guides)
+            item.AppendChild("guide").SetText(guide);
     }
     index.SaveFile(IndexPath());
 }
@@ -257,7 +265,7 @@ PlaylistInfo PlaylistStore::Write(PlaylistInfo info, const std::vector<ImportedC
 
 PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
                                 const std::vector<ImportedChannel>& channels, std::string_view passphrase,
-                                std::int64_t now, std::string_view type)
+                                std::int64_t now, std::string_view type, const std::vector<std::string>& guides)
 {
     const std::lock_guard lock(StoreMutex());
     std::filesystem::create_directories(folder_);
@@ -278,6 +286,7 @@ PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
     info.source = source;
     info.updated = now;
     info.type = type;
+    info.guides = guides;
     info = Write(std::move(info), channels, passphrase, playlists);
     playlists.push_back(info);
     SaveIndex(playlists);
@@ -285,7 +294,8 @@ PlaylistInfo PlaylistStore::Add(std::string_view name, std::string_view source,
 }
 
 PlaylistInfo PlaylistStore::Replace(std::string_view key, const std::vector<ImportedChannel>& channels,
-                                    std::string_view passphrase, std::int64_t now)
+                                    std::string_view passphrase, std::int64_t now,
+                                    const std::vector<std::string>& guides)
 {
     const std::lock_guard lock(StoreMutex());
     const FolderLock folder(folder_, FolderLock::Wait::Yes);
@@ -295,6 +305,7 @@ PlaylistInfo PlaylistStore::Replace(std::string_view key, const std::vector<Impo
             continue;
         PlaylistInfo info = playlist;
         info.updated = now;
+        info.guides = guides;
         playlist = Write(std::move(info), channels, passphrase, playlists);
         SaveIndex(playlists);
         return playlist;

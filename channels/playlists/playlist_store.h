@@ -26,6 +26,7 @@ struct PlaylistInfo {
     long count = 0; // channels in its catalogue
     std::int64_t updated = 0; // when it was last read, seconds since 1970 (UTC)
     std::string type; // "tv", "radio" or "webcam" when every channel goes to that list; empty: as the list says
+    std::vector<std::string> guides = {}; // the programme guides its header named when it was last read
 };
 
 class PlaylistStore {
@@ -46,12 +47,15 @@ public:
     void RemoveLeftovers() const;
     std::filesystem::path CataloguePath(const PlaylistInfo& playlist) const;
 
-    // Writes a new playlist's catalogue and lists it. Throws FileError / XmlError when it cannot.
+    // Writes a new playlist's catalogue and lists it, with the guides its header names. Throws
+    // FileError / XmlError when it cannot.
     PlaylistInfo Add(std::string_view name, std::string_view source, const std::vector<ImportedChannel>& channels,
-                     std::string_view passphrase, std::int64_t now, std::string_view type = {});
-    // A new reading of a listed playlist: channels whose address it had keep their ids.
+                     std::string_view passphrase, std::int64_t now, std::string_view type = {},
+                     const std::vector<std::string>& guides = {});
+    // A new reading of a listed playlist: channels whose address it had keep their ids; the guides
+    // its header names now replace those it named before.
     PlaylistInfo Replace(std::string_view key, const std::vector<ImportedChannel>& channels,
-                         std::string_view passphrase, std::int64_t now);
+                         std::string_view passphrase, std::int64_t now, const std::vector<std::string>& guides = {});
     // Unlists the playlist and deletes its catalogue; nothing else (favourites stay as they are).
     void Remove(std::string_view key);
 

@@ -5,6 +5,7 @@
 #include "compact_tab_style.h"
 #include "dialog_prompts.h"
 #include "favourites_commands.h"
+#include "group_choice.h"
 #include "list_icons.h"
 #include "visible_logos.h"
 
@@ -136,14 +137,11 @@ void TListForm::Init()
     connect(managePlaylists, &QAction::triggered, this, [this] { ManagePlaylists(); });
     ownPlaylists_ = new OwnPlaylists(
         context_, models_, [this] { LoadChannelLists(); }, [this] { LoadFavourites(); }, this);
+    connect(ownPlaylists_, &OwnPlaylists::PlaylistChanged, this, &TListForm::PlaylistChanged);
 
     // The group filter: every group, or the channels of one.
-    groupChoice_ = new QComboBox(this);
-    groupChoice_->setObjectName(QStringLiteral("GroupFilter"));
+    groupChoice_ = new GroupChoice(this);
     groupChoice_->setGeometry(kGroupChoice);
-    groupChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    groupChoice_->setMinimumContentsLength(8);
-    groupChoice_->hide();
 
     // Tab goes round in reading order: the search field, the group filter (when shown), the tabs,
     // the list of the tab shown, the video size choice, the play button and the Channels button.
@@ -521,12 +519,7 @@ void TListForm::RefreshGroupChoice()
     // A group that the new rows no longer have would show no row at all.
     if (!model->GroupFilter().isEmpty() && !groups.contains(model->GroupFilter()))
         KeepSelection(tab, [](ChannelListModel& changed) { changed.SetGroupFilter(QString()); });
-    groupChoice_->clear();
-    groupChoice_->addItem(QStringLiteral("All groups"));
-    for (const QString& group : groups)
-        groupChoice_->addItem(group, group);
-    groupChoice_->setCurrentIndex(model->GroupFilter().isEmpty() ? 0 : groupChoice_->findData(model->GroupFilter()));
-    groupChoice_->setVisible(!groups.isEmpty());
+    groupChoice_->SetGroups(groups, model->GroupFilter());
     ui->Edit_search->setGeometry(groups.isEmpty() ? kSearchAlone : kSearchBesideGroups);
 }
 

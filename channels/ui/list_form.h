@@ -31,6 +31,7 @@ namespace zentavo {
 struct AppContext;
 class ChannelListModel;
 class FavouritesPrompts;
+class GroupChoice;
 class OwnPlaylists;
 class PlaylistsDialog;
 
@@ -90,6 +91,9 @@ signals:
     // A play command for the channel selected last (CurrentChannelId, CurrentChannelName): the main
     // window plays it (direct connection) before this window closes.
     void PlayChannelRequested(const QString& id, const QString& name);
+    // A playlist was added (added), read again or removed (it is listed no more): for the parts
+    // that keep something of each playlist (the programme guide's sources).
+    void PlaylistChanged(const QString& key, bool added);
 
 private slots:
     void ListView1SelectItem(QTreeView* list, int row, bool selected);
@@ -137,7 +141,7 @@ private:
     QMenu* PopupMenu2 = nullptr;
     int sortColumn_ = 0;
     QToolButton* channelsButton_ = nullptr;
-    QComboBox* groupChoice_ = nullptr;
+    GroupChoice* groupChoice_ = nullptr;
     OwnPlaylists* ownPlaylists_ = nullptr;
 };
 

@@ -68,8 +68,10 @@ OwnPlaylists::OwnPlaylists(const AppContext& context, std::array<ChannelListMode
         Apply(result, *loadFolded_);
     });
     connect(quietJob_, &PlaylistJob::Finished, this, [this] {
-        if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done)
+        if (quietJob_->Result().outcome == PlaylistJobResult::Outcome::Done) {
             Apply(quietJob_->Result(), *quietFolded_);
+            Announce(quietJob_->Result());
+        }
         RefreshNextOld();
     });
 }
@@ -154,6 +156,14 @@ void OwnPlaylists::Apply(PlaylistJobResult& result, FoldedLists& folded)
     }
 }
 
+void OwnPlaylists::Announce(const PlaylistJobResult& result)
+{
+    if (result.outcome != PlaylistJobResult::Outcome::Done || result.kind == PlaylistJobRequest::Kind::Load
+        || result.playlist.key.empty())
+        return;
+    emit PlaylistChanged(QString::fromStdString(result.playlist.key), result.kind == PlaylistJobRequest::Kind::Add);
+}
+
 void OwnPlaylists::Add(QWidget* over)
 {
     AddPlaylistDialog ask(over);
@@ -173,8 +183,10 @@ void OwnPlaylists::Add(QWidget* over)
     request.name = ask.Name().toStdString();
     request.type = ask.Type();
     PlaylistJobResult& result = RunWithProgress(over, *userJob_, std::move(request));
-    if (result.outcome == PlaylistJobResult::Outcome::Done)
+    if (result.outcome == PlaylistJobResult::Outcome::Done) {
         Apply(result, *userFolded_);
+        Announce(result);
+    }
     ShowJobResult(over, result, QStringLiteral("Add playlist"));
 }
 
@@ -182,7 +194,10 @@ void OwnPlaylists::Manage(QWidget* over)
 {
     PlaylistsDialog dialog(
         *userJob_, [this] { return MakeRequest(userFolded_); }, over);
-    connect(&dialog, &PlaylistsDialog::ListsChanged, this, [this] { Apply(userJob_->Result(), *userFolded_); });
+    connect(&dialog, &PlaylistsDialog::ListsChanged, this, [this] {
+        Apply(userJob_->Result(), *userFolded_);
+        Announce(userJob_->Result());
+    });
     if (extendManage_)
         extendManage_(dialog);
     dialog.exec();

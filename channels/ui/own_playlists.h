@@ -5,6 +5,7 @@
 // lists: only rows newer than those shown, the rows shown before freed on a thread of their own.
 
 #include <QObject>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -56,9 +57,16 @@ public:
     // LoadChannelLists does (which says so).
     void LoadInBackground();
 
+signals:
+    // A playlist was added (added), read again or removed (it is listed no more): the parts that
+    // keep something of each playlist (the programme guide's sources) follow it.
+    void PlaylistChanged(const QString& key, bool added);
+
 private:
     PlaylistJobRequest MakeRequest(const std::shared_ptr<FoldedLists>& preparation) const;
     void Apply(PlaylistJobResult& result, FoldedLists& folded);
+    // Says PlaylistChanged for a change that was done.
+    void Announce(const PlaylistJobResult& result);
     void RefreshNextOld();
 
     const AppContext& context_;

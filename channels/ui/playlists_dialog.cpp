@@ -21,18 +21,19 @@ PlaylistsDialog::PlaylistsDialog(PlaylistJob& job, std::function<PlaylistJobRequ
 {
     setObjectName(QStringLiteral("PlaylistsDialog"));
     setWindowTitle(QStringLiteral("Manage playlists"));
-    resize(620, 300);
+    resize(760, 300);
     auto* layout = new QVBoxLayout(this);
     table_ = new QTreeWidget(this);
     table_->setObjectName(QStringLiteral("PlaylistTable"));
     table_->setAccessibleName(QStringLiteral("Playlists"));
-    table_->setHeaderLabels(
-        {QStringLiteral("Name"), QStringLiteral("Source"), QStringLiteral("Channels"), QStringLiteral("Last update")});
+    table_->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Source"), QStringLiteral("Channels"),
+                             QStringLiteral("Last update"), QStringLiteral("Guides")});
     table_->setRootIsDecorated(false);
     table_->setAllColumnsShowFocus(true);
     table_->setTextElideMode(Qt::ElideMiddle);
     table_->header()->setStretchLastSection(false);
     table_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    table_->setColumnWidth(4, 170);
     layout->addWidget(table_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     refresh_ = buttons->addButton(QStringLiteral("&Refresh"), QDialogButtonBox::ActionRole);
@@ -75,6 +76,15 @@ void PlaylistsDialog::Reload()
         item->setText(2, QString::number(playlist.count));
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(3, QDateTime::fromSecsSinceEpoch(playlist.updated).toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        // The programme guides its header named, which the Guides part lists among the guides read.
+        QStringList guides;
+        for (std::string guide : playlist.guides) {
+            RemoveHiddenFormatCharacters(guide);
+            guides << QString::fromStdString(guide);
+        }
+        item->setText(4, guides.join(QStringLiteral(", ")));
+        if (!guides.isEmpty())
+            item->setToolTip(4, PlainToolTip(guides.join(QLatin1Char('\n'))));
         item->setData(0, Qt::UserRole, QString::fromStdString(playlist.key));
     }
     for (int column : {0, 2, 3})

@@ -4,6 +4,8 @@
 #include "programme_text.h"
 
 #include "channels/search_text.h"
+#include "channels/ui/channel_list_model.h"
+#include "channels/ui/group_choice.h"
 #include "guide/guide_store.h"
 
 #include <QDateTime>
@@ -26,9 +28,9 @@ constexpr std::size_t kMostTitleHits = 300;
 } // namespace
 
 GuideForm::GuideForm(GuideStore& store, GuideClock clock, QWidget* parent)
-    : QDialog(parent), store_(store), channelSearch_(new QLineEdit(this)), titleSearch_(new QLineEdit(this)),
-      nowButton_(new QPushButton(QStringLiteral("&Now"), this)), grid_(new GuideGrid(store, std::move(clock), this)),
-      hits_(new QListWidget(this)), details_(new QLabel(this))
+    : QDialog(parent), store_(store), channelSearch_(new QLineEdit(this)), groupChoice_(new GroupChoice(this)),
+      titleSearch_(new QLineEdit(this)), nowButton_(new QPushButton(QStringLiteral("&Now"), this)),
+      grid_(new GuideGrid(store, std::move(clock), this)), hits_(new QListWidget(this)), details_(new QLabel(this))
 {
     setObjectName(QStringLiteral("GuideForm"));
     setWindowTitle(QStringLiteral("Guide"));
@@ -54,6 +56,7 @@ GuideForm::GuideForm(GuideStore& store, GuideClock clock, QWidget* parent)
 
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(channelSearch_, 1);
+    searchRow->addWidget(groupChoice_);
     searchRow->addWidget(titleSearch_, 1);
     searchRow->addWidget(nowButton_);
     auto* split = new QSplitter(Qt::Horizontal, this);
@@ -65,12 +68,14 @@ GuideForm::GuideForm(GuideStore& store, GuideClock clock, QWidget* parent)
     layout->addLayout(searchRow);
     layout->addWidget(split, 1);
     layout->addWidget(details_);
-    setTabOrder(channelSearch_, titleSearch_);
+    setTabOrder(channelSearch_, groupChoice_);
+    setTabOrder(groupChoice_, titleSearch_);
     setTabOrder(titleSearch_, nowButton_);
     setTabOrder(nowButton_, grid_);
     setTabOrder(grid_, hits_);
 
     connect(channelSearch_, &QLineEdit::textChanged, this, [this] { ApplyChannelFilter(); });
+    connect(groupChoice_, &GroupChoice::GroupChosen, this, [this] { ApplyChannelFilter(); });
     connect(titleSearch_, &QLineEdit::returnPressed, this, [this] { SearchTitles(); });
     connect(nowButton_, &QPushButton::clicked, this, [this] {
         grid_->ScrollToNow();
@@ -107,6 +112,7 @@ void GuideForm::SetChannels(std::vector<ListRow> rows)
         foldedCaptions_.push_back(FoldForSearch(row.caption));
     listKeyOfGuideChannel_.clear();
     guideKeysKnown_ = false;
+    groupChoice_->SetGroups(ChannelListModel::FactsOf(rows_).groups, groupChoice_->Group());
     ApplyChannelFilter();
 }
 
@@ -123,9 +129,10 @@ void GuideForm::Reload()
 void GuideForm::ApplyChannelFilter()
 {
     const std::vector<std::string> words = SearchWords(channelSearch_->text());
+    const std::string group = groupChoice_->Group().toStdString();
     std::vector<GuideGridChannel> shown;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (words.empty() || HoldsEveryWord(foldedCaptions_[i], words))
+        if ((group.empty() || rows_[i].group == group) && (words.empty() || HoldsEveryWord(foldedCaptions_[i], words)))
             shown.push_back({rows_[i].id, QString::fromStdString(rows_[i].caption)});
     }
     grid_->SetChannels(std::move(shown));
@@ -183,8 +190,13 @@ void GuideForm::GoToHit(int hitIndex)
     };
     int row = findRow();
     if (row < 0) {
-        // The channel search hides it: the hit wins.
+        // The channel search or the group filter hides it: the hit wins.
         channelSearch_->clear();
+        row = findRow();
+    }
+    if (row < 0) {
+        groupChoice_->setCurrentIndex(0);
+        ApplyChannelFilter();
         row = findRow();
     }
     const std::optional<GuideMatch> match = store_.MatchOf(key->second);

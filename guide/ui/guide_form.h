@@ -1,6 +1,6 @@
 #pragma once
 // The guide window (Channels > Guide...): the grid of the lists' channels and their programmes, a
-// search field that narrows the channels as the lists' does, a search of programme titles over all
+// search field and a group filter that narrow the channels as the lists' do, a search of programme titles over all
 // days whose hits lead to their place in the grid, and the selected programme's details. Enter or a
 // double click on a channel plays it.
 
@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace zentavo {
 
+class GroupChoice;
 class GuideGrid;
 class GuideStore;
 
@@ -31,7 +32,8 @@ public:
     GuideForm(GuideStore& store, GuideClock clock, QWidget* parent = nullptr);
     ~GuideForm() override;
 
-    // The channels of the lists, in their order; the search field narrows them.
+    // The channels of the lists, in their order; the search field and the group filter narrow them.
+    // The group chosen stays chosen while the new rows have it.
     void SetChannels(std::vector<ListRow> rows);
     // After the guide changed: programmes and title hits are asked for anew.
     void Reload();
@@ -54,6 +56,7 @@ private:
 
     GuideStore& store_;
     QLineEdit* channelSearch_;
+    GroupChoice* groupChoice_;
     QLineEdit* titleSearch_;
     QPushButton* nowButton_;
     GuideGrid* grid_;

@@ -1,5 +1,7 @@
 #include "guide_sources_panel.h"
 
+#include "channels/playlists/playlist_store.h"
+#include "channels/ui/plain_text.h"
 #include "guide/guide_error.h"
 
 #include <QDateTime>
@@ -13,6 +15,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <unordered_map>
 
 namespace zentavo {
 
@@ -63,22 +67,36 @@ void GuideSourcesPanel::Reload()
     try {
         sources = sources_.Sources();
     } catch (const GuideError& error) {
-        QMessageBox::warning(
-            this, QStringLiteral("Guides"),
-            QStringLiteral("The list of guides cannot be read: %1").arg(QString::fromUtf8(error.what())));
+        ShowPlainMessage(this, QMessageBox::Warning, QStringLiteral("Guides"),
+                         QStringLiteral("The list of guides cannot be read: %1").arg(QString::fromUtf8(error.what())));
+    }
+    // A guide named by a playlist's header says which playlist: the name the user gave it.
+    std::unordered_map<std::string, std::string> playlistNames;
+    try {
+        for (PlaylistInfo& playlist : PlaylistStore(refresh_.Settings().playlistsFolder).Playlists())
+            playlistNames.emplace(std::move(playlist.key), std::move(playlist.name));
+    } catch (const std::exception&) {
+        // Manage playlists says what is wrong with its list; here they go without their names.
     }
     for (const GuideSourceInfo& source : sources) {
         auto* item = new QTreeWidgetItem(table_);
         item->setText(0, QString::fromStdString(source.address));
-        item->setToolTip(0, item->text(0));
-        item->setText(1, source.playlistKey.empty() ? QStringLiteral("added by hand") : QStringLiteral("a playlist"));
+        item->setToolTip(0, PlainToolTip(item->text(0)));
+        QString from = QStringLiteral("added by hand");
+        if (!source.playlistKey.empty()) {
+            const auto name = playlistNames.find(source.playlistKey);
+            from = name == playlistNames.end()
+                ? QStringLiteral("a playlist")
+                : QStringLiteral("playlist \u201C%1\u201D").arg(QString::fromStdString(name->second));
+        }
+        item->setText(1, from);
         QString state = QStringLiteral("read");
         if (!source.problem.empty())
             state = QString::fromStdString(source.problem);
         else if (source.updated == 0)
             state = QStringLiteral("not read yet");
         item->setText(2, state);
-        item->setToolTip(2, state);
+        item->setToolTip(2, PlainToolTip(state));
         item->setText(3,
                       source.updated == 0
                           ? QString()
@@ -122,9 +140,10 @@ void GuideSourcesPanel::Add(const QString& address)
 {
     try {
         if (!sources_.Add(address.toStdString()))
-            QMessageBox::information(this, QStringLiteral("Guides"), QStringLiteral("This guide is listed already."));
+            ShowPlainMessage(this, QMessageBox::Information, QStringLiteral("Guides"),
+                             QStringLiteral("This guide is listed already."));
     } catch (const GuideError& error) {
-        QMessageBox::warning(this, QStringLiteral("Guides"), QString::fromUtf8(error.what()));
+        ShowPlainMessage(this, QMessageBox::Warning, QStringLiteral("Guides"), QString::fromUtf8(error.what()));
         return;
     }
     Reload();
@@ -167,10 +186,10 @@ void GuideSourcesPanel::RefreshAll()
     Reload();
     switch (result.outcome) {
     case GuideRefreshResult::Outcome::Done:
-        QMessageBox::information(this, QStringLiteral("Guides"), result.message);
+        ShowPlainMessage(this, QMessageBox::Information, QStringLiteral("Guides"), result.message);
         break;
     case GuideRefreshResult::Outcome::Failed:
-        QMessageBox::warning(this, QStringLiteral("Guides"), result.message);
+        ShowPlainMessage(this, QMessageBox::Warning, QStringLiteral("Guides"), result.message);
         break;
     case GuideRefreshResult::Outcome::Cancelled:
     case GuideRefreshResult::Outcome::NothingToDo:
@@ -186,7 +205,7 @@ void GuideSourcesPanel::RemoveSelected()
     try {
         sources_.Remove(item->data(0, Qt::UserRole).toString().toStdString());
     } catch (const GuideError& error) {
-        QMessageBox::warning(this, QStringLiteral("Guides"), QString::fromUtf8(error.what()));
+        ShowPlainMessage(this, QMessageBox::Warning, QStringLiteral("Guides"), QString::fromUtf8(error.what()));
         return;
     }
     Reload();

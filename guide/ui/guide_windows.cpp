@@ -7,8 +7,10 @@
 #include "now_next_delegate.h"
 #include "playing_programme.h"
 
+#include "channels/playlists/playlist_store.h"
 #include "channels/ui/channel_list_model.h"
 #include "channels/ui/list_form.h"
+#include "channels/ui/plain_text.h"
 #include "channels/ui/playlists_dialog.h"
 #include "guide/guide_error.h"
 #include "guide/guide_refresh.h"
@@ -18,6 +20,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
+#include <QTimer>
 #include <QTreeView>
 
 namespace zentavo {
@@ -115,8 +118,8 @@ void GuideWindows::ShowColumns()
 GuideForm* GuideWindows::ShowGuide(QWidget* over)
 {
     if (!store_) {
-        QMessageBox::warning(over, QStringLiteral("Zentavo Player"),
-                             QStringLiteral("The programme guide cannot be read: %1").arg(openError_));
+        ShowPlainMessage(over, QMessageBox::Warning, QStringLiteral("Zentavo Player"),
+                         QStringLiteral("The programme guide cannot be read: %1").arg(openError_));
         return nullptr;
     }
     if (!form_) {
@@ -141,8 +144,8 @@ GuideForm* GuideWindows::ShowGuide(QWidget* over)
 void GuideWindows::ChooseGuideChannel(const QString& id, const QString& caption, QWidget* over)
 {
     if (!store_) {
-        QMessageBox::warning(over, QStringLiteral("Zentavo Player"),
-                             QStringLiteral("The programme guide cannot be read: %1").arg(openError_));
+        ShowPlainMessage(over, QMessageBox::Warning, QStringLiteral("Zentavo Player"),
+                         QStringLiteral("The programme guide cannot be read: %1").arg(openError_));
         return;
     }
     GuideChannelDialog dialog(*store_, id.toStdString(), caption, over);
@@ -164,11 +167,16 @@ void GuideWindows::EnableSources(std::function<GuideRefreshSettings()> settings)
     sourceSettings_ = std::move(settings);
     if (!lists_)
         return;
+    connect(lists_, &TListForm::PlaylistChanged, this, &GuideWindows::FollowPlaylist);
     lists_->SetManagePlaylistsExtension([this](PlaylistsDialog& dialog) {
         GuideRefresh* refresh = Refresh();
         if (!refresh)
             return;
-        dialog.AddPart(new GuideSourcesPanel(*refresh, sourceSettings_().sourcesFile, &dialog));
+        auto* panel = new GuideSourcesPanel(*refresh, sourceSettings_().sourcesFile, &dialog);
+        dialog.AddPart(panel);
+        // A playlist added, read again or removed there changes its guides (FollowPlaylist, which
+        // hears of it first).
+        connect(&dialog, &PlaylistsDialog::ListsChanged, panel, &GuideSourcesPanel::Reload);
         dialog.resize(dialog.width(), dialog.height() + 220);
     });
 }
@@ -182,6 +190,8 @@ GuideRefresh* GuideWindows::Refresh()
         connect(refresh_, &GuideRefresh::Finished, this, [this] {
             if (refresh_->Result().outcome == GuideRefreshResult::Outcome::Done)
                 GuideChanged();
+            if (readAgain_)
+                QTimer::singleShot(0, this, [this] { ReadAgainSoon(); });
         });
     }
     return refresh_;
@@ -193,6 +203,39 @@ void GuideWindows::RefreshQuietly()
     if (!refresh || refresh->Running())
         return;
     refresh->Start(true);
+}
+
+void GuideWindows::FollowPlaylist(const QString& key, bool added)
+{
+    if (!sourceSettings_)
+        return;
+    const GuideRefreshSettings settings = sourceSettings_();
+    std::vector<std::string> guides;
+    bool newSource = false;
+    try {
+        if (const std::optional<PlaylistInfo> playlist =
+                PlaylistStore(settings.playlistsFolder).Find(key.toStdString()))
+            guides = playlist->guides;
+        newSource = GuideSourceList(settings.sourcesFile).SetPlaylistGuides(key.toStdString(), guides);
+    } catch (const std::exception&) {
+        // A list of playlists or of guides that cannot be read: the Guides part says so when shown.
+        return;
+    }
+    if (newSource || (added && !guides.empty()))
+        ReadAgainSoon();
+}
+
+void GuideWindows::ReadAgainSoon()
+{
+    GuideRefresh* refresh = Refresh();
+    if (!refresh)
+        return;
+    if (refresh->Running()) {
+        readAgain_ = true;
+        return;
+    }
+    readAgain_ = false;
+    refresh->Start();
 }
 
 void GuideWindows::ReloadShown()

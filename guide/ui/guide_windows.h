@@ -44,9 +44,14 @@ public:
     // After a reading replaced the guide: everything shown asks again.
     void GuideChanged();
 
-    // The guide's sources: a Guides part in the lists' Manage playlists, and RefreshQuietly. The
-    // settings are asked for when first needed (the folders are known once the program runs).
+    // The guide's sources: a Guides part in the lists' Manage playlists, the guides named by the
+    // playlists the lists add, and RefreshQuietly. The settings are asked for when first needed (the
+    // folders are known once the program runs).
     void EnableSources(std::function<GuideRefreshSettings()> settings);
+    // A playlist was added, read again or removed: its sources become the guides it names now (as
+    // the playlist store keeps them), and the guide is read again in the background when that
+    // brought a new source, or when a playlist that names guides was added (its channels are new).
+    void FollowPlaylist(const QString& key, bool added);
     // Reads the guides again without a word when one is older than a day; the old guide stays
     // when that fails. Returns at once.
     void RefreshQuietly();
@@ -66,6 +71,8 @@ signals:
 private:
     void ShowColumns();
     void ReloadShown();
+    // Reads every guide again in the background, now or once the refresh under way is done.
+    void ReadAgainSoon();
 
     GuideClock clock_;
     std::unique_ptr<GuideStore> store_;
@@ -77,6 +84,7 @@ private:
     std::function<GuideRefreshSettings()> sourceSettings_;
     QNetworkAccessManager* network_ = nullptr;
     GuideRefresh* refresh_ = nullptr;
+    bool readAgain_ = false; // a reading was asked for while a refresh ran
 };
 
 } // namespace zentavo

@@ -14,6 +14,7 @@
 #include "channels/import/file_bytes.h"
 #include "channels/import/playlist_import.h"
 #include "channels/import/prepared_catalogue.h"
+#include "channels/playlists/playlist_store.h"
 #include "tests/support/waits.h"
 #include "xmltv_samples.h"
 
@@ -384,8 +385,9 @@ private slots:
         QCOMPARE(GuideStore(paths).NowNext("7", kNow).now->title, std::string("Tagesschau"));
     }
 
-    // tvg-id, tvg-name and tvg-shift of an M3U list go through the import and the user's catalogue to
-    // matching; a shift that is no whole number of hours within a day is not kept.
+    // tvg-id, tvg-name and tvg-shift of an M3U list go through the import and the catalogue files,
+    // read item by item, to matching; a shift that is no whole number of hours within a day is not
+    // kept, and a catalogue that breaks off gives none of its channels.
     void listKeysReachMatchingThroughTheCatalogue()
     {
         const std::string list = "#EXTM3U\n"
@@ -396,8 +398,13 @@ private slots:
                                  "#EXTINF:-1 tvg-shift=\"soon\",Five\nhttp://h/5\n";
         PlaylistImport import(ImportOptions{});
         import.AddPlaylist(list, "keys.m3u");
-        const std::vector<GuideListChannel> channels = GuideListChannelsOf(
-            Catalogue::FromDocument(XmlDocument::LoadBytes(PreparedCatalogueBytes(import.Channels(), "passphrase"))));
+        const std::filesystem::path root = folder.path().toStdString();
+        std::ofstream(root / "tv-all.xml") << PreparedCatalogueBytes(import.Channels(), "passphrase");
+        PlaylistStore playlists(root / "playlists");
+        const PlaylistInfo broken = playlists.Add("Broken", "b.m3u", import.Channels(), "passphrase", kNow);
+        const std::string whole = ReadFileBytes(playlists.CataloguePath(broken), 1 << 20);
+        std::ofstream(playlists.CataloguePath(broken), std::ios::trunc) << whole.substr(0, whole.size() * 2 / 3);
+        const std::vector<GuideListChannel> channels = CollectGuideListChannels(root / "tv-all.xml", playlists);
         QCOMPARE(channels.size(), size_t(5));
         const auto expect = [&](size_t i, const char* tvgId, const char* tvgName, const char* name, int shift) {
             QCOMPARE(channels[i].key, std::to_string(i + 1));

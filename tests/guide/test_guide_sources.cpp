@@ -1,4 +1,4 @@
-// Guide sources: the addresses a playlist's header names, the list of guides kept across runs, and
+// Guide sources: the list of guides kept across runs with those the playlists name, and
 // refreshes against guides served on 127.0.0.1 (plain and gzip, whatever their names): downloaded
 // and read, a failed download read from the copy of the last one, limits in words, a refresh that
 // cannot read anything leaving the guide as it was, cancel, and the quiet start-up refresh that
@@ -93,44 +93,32 @@ private slots:
         server = std::make_unique<MediaServer>(QString::fromStdString((root / "served").string()));
     }
 
-    void playlistHeadersNameGuides_data()
-    {
-        QTest::addColumn<QString>("playlist");
-        QTest::addColumn<QStringList>("addresses");
-        QTest::newRow("x-tvg-url, several")
-            << "#EXTM3U x-tvg-url=\"http://e/a.xml, https://e/b.xml.gz\"\n#EXTINF:-1,A\nhttp://h/a\n"
-            << QStringList({QStringLiteral("http://e/a.xml"), QStringLiteral("https://e/b.xml.gz")});
-        QTest::newRow("url-tvg and x-tvg-url, once each")
-            << "\xEF\xBB\xBF#EXTM3U url-tvg=\"http://e/a.xml\" X-TVG-URL='http://e/a.xml,http://e/c.xml' tvg-shift=1\n"
-            << QStringList({QStringLiteral("http://e/a.xml"), QStringLiteral("http://e/c.xml")});
-        QTest::newRow("unquoted") << "#EXTM3U x-tvg-url=http://e/a.xml refresh=3600\r\n"
-                                  << QStringList({QStringLiteral("http://e/a.xml")});
-        QTest::newRow("no guide") << "#EXTM3U\n#EXTINF:-1 x-tvg-url=\"http://e/not-a-header.xml\",A\nhttp://h/a\n"
-                                  << QStringList();
-        QTest::newRow("not http") << "#EXTM3U x-tvg-url=\"file:///etc/passwd,/tmp/x.xml\"\n" << QStringList();
-        QTest::newRow("not M3U") << "[playlist]\nx-tvg-url=http://e/a.xml\n" << QStringList();
-    }
-    void playlistHeadersNameGuides()
-    {
-        QFETCH(QString, playlist);
-        QFETCH(QStringList, addresses);
-        QStringList found;
-        for (const std::string& address : GuideAddressesOfPlaylist(playlist.toStdString()))
-            found << QString::fromStdString(address);
-        QCOMPARE(found, addresses);
-    }
-
     void theListKeepsSourcesAndTheirPlaylists()
     {
         GuideSourceList list(Settings().sourcesFile);
         QVERIFY(list.Sources().empty());
-        list.AddFromPlaylist("#EXTM3U x-tvg-url=\"http://e/a.xml,http://e/b.xml\"\n", "playlist-1");
+        QVERIFY(list.SetPlaylistGuides("playlist-1", {"http://e/a.xml", "http://e/b.xml"}));
         QVERIFY(list.Add("http://e/c.xml"));
         QVERIFY(!list.Add("http://e/a.xml")); // listed already
         QVERIFY_THROWS_EXCEPTION(GuideError, list.Add("no such file or address"));
         QCOMPARE(list.Sources().size(), size_t(3));
         QCOMPARE(list.Sources()[0], (GuideSourceInfo{"http://e/a.xml", "playlist-1", 0, {}}));
-        list.RemovePlaylist("playlist-1");
+
+        // A new reading of the playlist names b and c: a goes, b stays as it was (with its state), c
+        // stays the user's; another playlist naming b adds nothing.
+        std::vector<GuideSourceInfo> read = list.Sources();
+        read[1].updated = 1700000000;
+        list.Save(read);
+        QVERIFY(!list.SetPlaylistGuides("playlist-1", {"http://e/b.xml", "http://e/c.xml"}));
+        QVERIFY(!list.SetPlaylistGuides("playlist-2", {"http://e/b.xml"}));
+        QCOMPARE(list.Sources(),
+                 (std::vector<GuideSourceInfo>{{"http://e/b.xml", "playlist-1", 1700000000, {}},
+                                               {"http://e/c.xml", "", 0, {}}}));
+        // A playlist that names nothing any more, or is gone, takes its guides along; the user's stay.
+        QVERIFY(!list.SetPlaylistGuides("playlist-1", {}));
+        QCOMPARE(list.Sources(), (std::vector<GuideSourceInfo>{{"http://e/c.xml", "", 0, {}}}));
+        QVERIFY(list.SetPlaylistGuides("playlist-3", {"http://e/d.xml"}));
+        list.RemovePlaylist("playlist-3");
         QCOMPARE(list.Sources().size(), size_t(1));
         list.Remove("http://e/c.xml");
         QVERIFY(list.Sources().empty());

@@ -1,5 +1,6 @@
 // The playlist parsers on snippets of each format, the awkward real-world ones included.
 #include "channels/import/address_check.h"
+#include "channels/import/m3u_parser.h"
 #include "channels/import/playlist_format.h"
 
 #include <QtTest>
@@ -80,6 +81,8 @@ private slots:
     void readsRequestHeadersOfEachForm_data();
     void readsRequestHeadersOfEachForm();
     void requestHeadersBelongToTheirOwnEntry();
+    void headerNamesGuides_data();
+    void headerNamesGuides();
 };
 
 void PlaylistParsersTest::parsesEachFormat_data()
@@ -546,6 +549,62 @@ void PlaylistParsersTest::requestHeadersBelongToTheirOwnEntry()
     QCOMPARE(entries[0].number, std::string("007"));
     QCOMPARE(entries[0].group, std::string("News"));
     QVERIFY(entries[1].headers.empty());
+}
+
+void PlaylistParsersTest::headerNamesGuides_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("guides");
+    QTest::newRow("x-tvg-url, several") << QByteArray(
+        "#EXTM3U x-tvg-url=\"http://e/a.xml, https://e/b.xml.gz\"\n#EXTINF:-1,A\nhttp://h/a\n")
+                                        << QStringLiteral("a.m3u")
+                                        << QStringList{QStringLiteral("http://e/a.xml"),
+                                                       QStringLiteral("https://e/b.xml.gz")};
+    QTest::newRow("url-tvg and x-tvg-url, once each")
+        << QByteArray("\xEF\xBB\xBF#EXTM3U url-tvg=\"http://e/a.xml\" X-TVG-URL='http://e/a.xml,http://e/c.xml' "
+                      "tvg-shift=1\n")
+        << QStringLiteral("a.m3u") << QStringList{QStringLiteral("http://e/a.xml"), QStringLiteral("http://e/c.xml")};
+    QTest::newRow("unquoted, lone CR") << QByteArray(
+        "#EXTM3U x-tvg-url=http://e/a.xml refresh=3600\r#EXTINF:-1,A\rhttp://h/a\r")
+                                       << QStringLiteral("a.m3u") << QStringList{QStringLiteral("http://e/a.xml")};
+    QByteArray utf16("\xFF\xFE", 2);
+    for (const QChar c : QStringLiteral("#EXTM3U x-tvg-url=\"http://e/\u00e9.xml\"\r\n#EXTINF:-1,A\r\nhttp://h/a\r\n"))
+        utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    QTest::newRow("utf-16") << utf16 << QStringLiteral("a.m3u") << QStringList{QStringLiteral("http://e/\u00e9.xml")};
+    QTest::newRow("only on the header line")
+        << QByteArray("#EXTM3U\n#EXTINF:-1 x-tvg-url=\"http://e/not-a-header.xml\",A\nhttp://h/a\n")
+        << QStringLiteral("a.m3u") << QStringList();
+    QTest::newRow("http(s) whole addresses only")
+        << QByteArray("#EXTM3U x-tvg-url=\"file:///etc/passwd,/tmp/x.xml,http://e/a b.xml,http://e/ok.xml\" "
+                      "url-tvg=\"http://e/")
+            + QByteArray(3000, 'x') + QByteArray("\"\n")
+        << QStringLiteral("a.m3u") << QStringList{QStringLiteral("http://e/ok.xml")};
+    QByteArray many("#EXTM3U x-tvg-url=\"");
+    QStringList first;
+    for (int i = 0; i < 40; ++i) {
+        many += "http://e/" + QByteArray::number(i) + ".xml,";
+        if (first.size() < int(kMostGuideAddresses))
+            first << QStringLiteral("http://e/%1.xml").arg(i);
+    }
+    QTest::newRow("a bounded number") << many + "\"\n" << QStringLiteral("a.m3u") << first;
+    QTest::newRow("another format") << QByteArray("[playlist]\nx-tvg-url=http://e/a.xml\nFile1=http://h/a\n")
+                                    << QStringLiteral("a.pls") << QStringList();
+    QTest::newRow("a word that only starts like the header")
+        << QByteArray("#EXTM3Ux x-tvg-url=http://e/a.xml\nhttp://h/a\n") << QStringLiteral("a.m3u") << QStringList();
+}
+
+void PlaylistParsersTest::headerNamesGuides()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, file);
+    QFETCH(QStringList, guides);
+    PlaylistHeader header;
+    ParsePlaylist(std::string(bytes.constData(), size_t(bytes.size())), file.toStdString(), &header);
+    QStringList found;
+    for (const std::string& guide : header.guides)
+        found << QString::fromStdString(guide);
+    QCOMPARE(found, guides);
 }
 
 QTEST_GUILESS_MAIN(PlaylistParsersTest)

@@ -212,6 +212,26 @@ private slots:
         QCOMPARE(lists.tv[2].number, std::string());
     }
 
+    void guidesOfTheHeaderAreKeptWithThePlaylist()
+    {
+        // From the header through the index, as each reading of the playlist names them.
+        Files files;
+        PlaylistImport import({});
+        import.AddPlaylist("#EXTM3U x-tvg-url=\"http://e/a.xml,https://e/b.xml.gz?k=1&v=<2>\"\n"
+                           "#EXTINF:-1,One\nhttp://one.example/live\n",
+                           "list.m3u");
+        const Strings named{"http://e/a.xml", "https://e/b.xml.gz?k=1&v=<2>"};
+        QCOMPARE(import.GuideAddresses(), named);
+        const PlaylistInfo added =
+            files.store.Add("Mine", "list.m3u", import.Channels(), kPassphrase, 1, {}, import.GuideAddresses());
+        QCOMPARE(added.guides, named);
+        QCOMPARE(files.store.Find(added.key)->guides, named);
+        files.store.Replace(added.key, import.Channels(), kPassphrase, 2, {"http://e/c.xml"});
+        QCOMPARE(files.store.Find(added.key)->guides, Strings{"http://e/c.xml"});
+        files.store.Replace(added.key, import.Channels(), kPassphrase, 3, {});
+        QVERIFY(files.store.Find(added.key)->guides.empty());
+    }
+
     void sameAddressInTwoPlaylistsGetsTwoIds()
     {
         Files files;

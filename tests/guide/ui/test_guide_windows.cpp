@@ -1,7 +1,8 @@
 // The guide's windows over a store read from a generated guide: the lists' "now on" column and its
 // change when a programme ends, the programme of the channel that plays, the guide window from the
 // keyboard (moving, searching channels and titles, playing), the hand choice of a guide channel, the
-// list window with a guide, and the Guides part of Manage playlists reading a listed guide.
+// list window with a guide, the Guides part of Manage playlists reading a listed guide, the guide
+// window's group filter, and a playlist added from 127.0.0.1 whose header names a guide there.
 #include "guide_fixture.h"
 
 #include "channels/ui/channel_list_model.h"
@@ -15,10 +16,13 @@
 #include "guide/ui/playing_programme.h"
 #include "guide/ui/programme_text.h"
 #include "tests/channels/ui/list_fixture.h"
+#include "tests/support/media_server.h"
 #include "tests/support/waits.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,6 +37,7 @@
 #include <QTreeWidget>
 
 #include <fstream>
+#include <functional>
 
 using namespace zentavo;
 using test::GuideFixture;
@@ -76,6 +81,8 @@ private slots:
     void handChoiceIsKeptUntilUndone();
     void listWindowShowsTheColumnOnceThereIsAGuideAndOffersItsCommands();
     void guidesPartReadsAListedGuideAndRemovesIt();
+    void guideWindowNarrowsChannelsToAGroup();
+    void playlistAddedWithAGuideHasTheGuideRead();
 };
 
 void GuideWindowsTest::nowColumnShowsTheProgrammeOnWithTheNextInItsTooltip()
@@ -399,6 +406,227 @@ void GuideWindowsTest::guidesPartReadsAListedGuideAndRemovesIt()
     QCOMPARE(table->topLevelItemCount(), 0);
     QVERIFY(GuideSourceList(settings.sourcesFile).Sources().empty());
     QVERIFY(!panel.findChild<QPushButton*>(QStringLiteral("RefreshGuides"))->isEnabled());
+}
+
+void GuideWindowsTest::guideWindowNarrowsChannelsToAGroup()
+{
+    GuideFixture guide(Programmes());
+    guide.SetClock(kNoon);
+    GuideForm form(*guide.store, guide.Clock());
+    form.SetChannels(Rows());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    GuideGrid* grid = form.Grid();
+    auto* channels = form.findChild<QLineEdit*>(QStringLiteral("ChannelSearch"));
+    auto* titles = form.findChild<QLineEdit*>(QStringLiteral("TitleSearch"));
+    auto* hits = form.findChild<QListWidget*>(QStringLiteral("TitleHits"));
+    auto* groups = form.findChild<QComboBox*>(QStringLiteral("GroupFilter"));
+    QVERIFY(channels && titles && hits && groups);
+    // Rows without groups have no filter to show, as in the lists.
+    QVERIFY(!groups->isVisible());
+
+    std::vector<ListRow> rows = Rows();
+    rows[0].group = "News";
+    rows[1].group = "Kids";
+    rows[2].group = "News";
+    form.SetChannels(rows);
+    QVERIFY(groups->isVisible());
+    QStringList offered;
+    for (int i = 0; i < groups->count(); ++i)
+        offered << groups->itemText(i);
+    QCOMPARE(offered, (QStringList{QStringLiteral("All groups"), QStringLiteral("Kids"), QStringLiteral("News")}));
+    const auto shown = [grid] {
+        QStringList captions;
+        for (const GuideGridChannel& channel : grid->Channels())
+            captions << channel.caption;
+        return captions;
+    };
+
+    // From the keyboard: Tab from the channel search reaches it, the arrows choose.
+    channels->setFocus();
+    QTest::keyClick(channels, Qt::Key_Tab);
+    QVERIFY(groups->hasFocus());
+    QTest::keyClick(groups, Qt::Key_Down);
+    QCOMPARE(shown(), QStringList{QStringLiteral("Two")});
+    QTest::keyClick(groups, Qt::Key_Down);
+    QCOMPARE(shown(), (QStringList{QStringLiteral("One"), QStringLiteral("Three")}));
+    // With the search, both narrow.
+    QTest::keyClicks(channels, QStringLiteral("thr"));
+    QCOMPARE(shown(), QStringList{QStringLiteral("Three")});
+    channels->clear();
+    // Rows read again keep the group while they have it, and show every group once they do not.
+    form.SetChannels(rows);
+    QCOMPARE(groups->currentText(), QStringLiteral("News"));
+    QCOMPARE(shown(), (QStringList{QStringLiteral("One"), QStringLiteral("Three")}));
+    std::vector<ListRow> regrouped = rows;
+    for (ListRow& row : regrouped)
+        row.group = row.group == "News" ? "Info" : row.group;
+    form.SetChannels(regrouped);
+    QCOMPARE(groups->currentText(), QStringLiteral("All groups"));
+    QCOMPARE(shown().size(), 3);
+
+    // A title on a channel the group hides: the hit wins over the group too.
+    form.SetChannels(rows);
+    groups->setFocus();
+    QTest::keyClick(groups, Qt::Key_End);
+    QCOMPARE(groups->currentText(), QStringLiteral("News"));
+    titles->setFocus();
+    QTest::keyClicks(titles, QStringLiteral("late"));
+    QTest::keyClick(titles, Qt::Key_Return);
+    QCOMPARE(hits->count(), 1);
+    hits->setFocus();
+    hits->setCurrentRow(0);
+    QTest::keyClick(hits, Qt::Key_Return);
+    QCOMPARE(groups->currentText(), QStringLiteral("All groups"));
+    QCOMPARE(shown().size(), 3);
+    QCOMPARE(grid->CurrentRow(), 1);
+}
+
+namespace {
+
+// Answers the next visible top-level window with that object name once, whenever it shows up (a
+// modal dialog runs its own event loop, so the answer comes from a timer).
+class Answer : public QObject {
+public:
+    Answer(QString objectName, std::function<void(QWidget*)> act) : name_(std::move(objectName)), act_(std::move(act))
+    {
+        timer_.setInterval(10);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == name_ && widget->isVisible()) {
+                    timer_.stop();
+                    answered_ = true;
+                    act_(widget);
+                    return;
+                }
+            }
+        });
+        timer_.start();
+    }
+    bool Answered() const { return answered_; }
+
+private:
+    QString name_;
+    std::function<void(QWidget*)> act_;
+    QTimer timer_;
+    bool answered_ = false;
+};
+
+// An environment variable set for the life of the object.
+class EnvironmentValue {
+public:
+    EnvironmentValue(const char* name, const QByteArray& value)
+        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value);
+    }
+    ~EnvironmentValue()
+    {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    QByteArray old_;
+    bool had_;
+};
+
+} // namespace
+
+void GuideWindowsTest::playlistAddedWithAGuideHasTheGuideRead()
+{
+    // A playlist on 127.0.0.1 whose header names a gzip guide on 127.0.0.1 under a name that does
+    // not say so; the playlist's channel and the guide's share a tvg-id.
+    ListFixture lists;
+    const EnvironmentValue data("XDG_DATA_HOME", lists.dir.filePath(QStringLiteral("xdg-data")).toLocal8Bit());
+    lists.context.StreamPassphrase = "guide test passphrase";
+    QTemporaryDir served;
+    test::MediaServer server(served.path());
+    const std::int64_t now = QDateTime::currentSecsSinceEpoch();
+    ListFixture::WriteFile(served.filePath(QStringLiteral("epg.dat")),
+                           QByteArray::fromStdString(test::Gzip(
+                               test::Guide(test::Channel("Erste.de", {"Das Erste"})
+                                           + test::Programme({"Erste.de", now - 3600, now + 3600, "Tagesschau"})))));
+    const QString guideAddress = server.Url(QStringLiteral("epg.dat")).toString();
+    ListFixture::WriteFile(served.filePath(QStringLiteral("tv.m3u")),
+                           "#EXTM3U x-tvg-url=\"" + guideAddress.toUtf8()
+                               + "\"\n#EXTINF:-1 tvg-id=\"Erste.de\",Erste Programm\nhttp://erste.example/live.m3u8\n");
+
+    TListForm form(lists.context);
+    form.LoadChannelLists();
+    QTemporaryDir folder;
+    const std::filesystem::path root = folder.path().toStdString();
+    GuideRefreshSettings settings;
+    settings.paths = {root / "guide.sqlite", root / "guide-choices.sqlite"};
+    settings.sourcesFile = root / "guide-sources.json";
+    settings.shippedCatalogue = lists.context.CataloguePath().toStdString();
+    settings.playlistsFolder = lists.context.PlaylistsFolder().toStdString();
+    GuideWindows guide(settings.paths, SystemGuideClock());
+    guide.AttachLists(form);
+    guide.EnableSources([settings] { return settings; });
+    form.show();
+
+    // Channels > Add playlist... with the address; the summary box is read and closed.
+    const Answer add(QStringLiteral("AddPlaylistDialog"), [&server](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("SourceEdit"))
+            ->setText(server.Url(QStringLiteral("tv.m3u")).toString());
+        dialog->findChild<QLineEdit*>(QStringLiteral("NameEdit"))->setText(QStringLiteral("Guide test"));
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    const Answer summary(QStringLiteral("PlaylistSummary"),
+                         [](QWidget* box) { static_cast<QMessageBox*>(box)->accept(); });
+    form.findChild<QAction*>(QStringLiteral("AddPlaylistAction"))->trigger();
+    QVERIFY(add.Answered());
+    QVERIFY(summary.Answered());
+
+    // The guide it names is listed for it and read in the background.
+    const GuideSourceList sources(settings.sourcesFile);
+    QCOMPARE(sources.Sources().size(), std::size_t(1));
+    QCOMPARE(QString::fromStdString(sources.Sources()[0].address), guideAddress);
+    QTRY_VERIFY_WITH_TIMEOUT(sources.Sources()[0].updated != 0 && guide.Refresh() && !guide.Refresh()->Running(),
+                             test::Limit(30000));
+    QCOMPARE(guide.Refresh()->Result().outcome, GuideRefreshResult::Outcome::Done);
+    QVERIFY(sources.Sources()[0].problem.empty());
+    ChannelListModel* tv = form.Model(ChannelTab::Tv);
+    std::string id;
+    for (const ListRow& row : tv->Rows()) {
+        if (QString::fromStdString(row.caption).contains(QStringLiteral("Erste Programm")))
+            id = row.id;
+    }
+    QVERIFY(!id.empty());
+    const GuideNowNext nowNext = guide.Store()->NowNext(id, now);
+    QVERIFY(nowNext.now);
+    QCOMPARE(nowNext.now->title, std::string("Tagesschau"));
+    const int shownRow = tv->ShownRowOf(id);
+    QVERIFY(!form.ListView(ChannelTab::Tv)->isColumnHidden(tv->ExtraColumnIndex()));
+    QCOMPARE(tv->index(shownRow, tv->ExtraColumnIndex()).data().toString(), QStringLiteral("Tagesschau"));
+
+    // Manage playlists shows the guide with the playlist and in the Guides part; removing the
+    // playlist takes its guide along.
+    const Answer manage(QStringLiteral("PlaylistsDialog"), [&](QWidget* dialog) {
+        auto* playlists = dialog->findChild<QTreeWidget*>(QStringLiteral("PlaylistTable"));
+        auto* guides = dialog->findChild<QTreeWidget*>(QStringLiteral("GuideTable"));
+        QVERIFY(playlists && guides);
+        QCOMPARE(playlists->topLevelItem(0)->text(4), guideAddress);
+        QCOMPARE(guides->topLevelItemCount(), 1);
+        QCOMPARE(guides->topLevelItem(0)->text(0), guideAddress);
+        QCOMPARE(guides->topLevelItem(0)->text(1), QStringLiteral("playlist \u201CGuide test\u201D"));
+        QCOMPARE(guides->topLevelItem(0)->text(2), QStringLiteral("read"));
+        const Answer yes(QStringLiteral("RemovePlaylistQuestion"),
+                         [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+        playlists->setCurrentItem(playlists->topLevelItem(0));
+        dialog->findChild<QPushButton*>(QStringLiteral("RemoveButton"))->click();
+        QVERIFY(yes.Answered());
+        QCOMPARE(playlists->topLevelItemCount(), 0);
+        QCOMPARE(guides->topLevelItemCount(), 0);
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    form.findChild<QAction*>(QStringLiteral("ManagePlaylistsAction"))->trigger();
+    QVERIFY(manage.Answered());
+    QVERIFY(sources.Sources().empty());
 }
 
 QTEST_MAIN(GuideWindowsTest)
