@@ -93,8 +93,8 @@ MediaPipeline::MediaPipeline(std::string address, StreamBuffer& output, const st
                              TitleListener titleChanged, FactsListener factsKnown, RequestHeaders headers,
                              int audioTrack, SourceReach reach)
     : address_(std::move(address)), headers_(std::move(headers)), audioTrack_(audioTrack), reach_(reach),
-      output_(output), stop_(stop),
-      timeout_(networkTimeout), lead_(playingLead), title_(std::move(titleChanged)), factsKnown_(std::move(factsKnown))
+      output_(output), stop_(stop), timeout_(networkTimeout), lead_(playingLead), title_(std::move(titleChanged)),
+      factsKnown_(std::move(factsKnown))
 {}
 
 MediaPipeline::~MediaPipeline() = default;
