@@ -41,7 +41,7 @@ struct ChannelRecord {
 };
 
 // How many fields a ChannelRecord has (RecordField's indexes are 0 to kRecordFieldCount - 1).
-inline constexpr int kRecordFieldCount = 11;
+inline constexpr int kRecordFieldCount = 14;
 
 // What tells one version of a file from another: the file itself (device and inode), its size and
 // the time it was last changed. A file replaced whole is another inode.
