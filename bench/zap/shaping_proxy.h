@@ -25,9 +25,9 @@ public:
         const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
         if (python.isEmpty())
             throw std::runtime_error("the shaped network needs python3 (Debian package python3)");
-        process_.start(python, {script, QStringLiteral("--target"), QString::number(targetPort),
-                                QStringLiteral("--delay-ms"), QString::number(delayMs),
-                                QStringLiteral("--rate-kbit"), QString::number(rateKbit)});
+        process_.start(python,
+                       {script, QStringLiteral("--target"), QString::number(targetPort), QStringLiteral("--delay-ms"),
+                        QString::number(delayMs), QStringLiteral("--rate-kbit"), QString::number(rateKbit)});
         // The first line names the port; nothing else runs on this thread yet, so blocking is fine.
         if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(10000))
             throw std::runtime_error("the shaping proxy did not start");
@@ -59,8 +59,8 @@ public:
     int AcceptedBetween(qint64 fromMs, qint64 toMs)
     {
         Collect();
-        return int(std::count_if(accepted_.begin(), accepted_.end(),
-                                 [&](qint64 at) { return at >= fromMs && at <= toMs; }));
+        return int(
+            std::count_if(accepted_.begin(), accepted_.end(), [&](qint64 at) { return at >= fromMs && at <= toMs; }));
     }
 
 private:

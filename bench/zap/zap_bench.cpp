@@ -119,12 +119,13 @@ QString Spread(std::vector<double> values, int decimals, bool counts = false)
 }
 
 // mpv's own clock (--msg-time, from its start): from the line that opens the address to "playback
-// restart complete". `shownAt`, when given, gets the time of that frame in ms since the epoch.
+// restart complete". `shownAt`, when given, gets the time of that frame in ms since the epoch, counted
+// back from mpv's end by its own clock (its start is later than the start of the process by an amount
+// that varies; its last line comes just before it ends).
 double MpvFirstFrameMs(const QUrl& url, qint64* shownAt = nullptr)
 {
     QProcess mpv;
     mpv.setProcessChannelMode(QProcess::MergedChannels);
-    const qint64 started = QDateTime::currentMSecsSinceEpoch();
     mpv.start(QStringLiteral("mpv"),
               {QStringLiteral("--no-config"), QStringLiteral("--msg-time"), QStringLiteral("--msg-level=all=v"),
                QStringLiteral("--vo=null"), QStringLiteral("--ao=null"), QStringLiteral("--length=1"),
@@ -132,7 +133,11 @@ double MpvFirstFrameMs(const QUrl& url, qint64* shownAt = nullptr)
                QStringLiteral("--rtsp-transport=lavf"), url.toString()});
     // The media server runs on this thread: wait with the event loop running, never block it.
     QEventLoop loop;
-    QObject::connect(&mpv, &QProcess::finished, &loop, &QEventLoop::quit);
+    qint64 ended = 0;
+    QObject::connect(&mpv, &QProcess::finished, &loop, [&] {
+        ended = QDateTime::currentMSecsSinceEpoch();
+        loop.quit();
+    });
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     loop.exec();
     if (mpv.state() != QProcess::NotRunning) {
@@ -144,6 +149,9 @@ double MpvFirstFrameMs(const QUrl& url, qint64* shownAt = nullptr)
     static const QRegularExpression line(QStringLiteral(R"(^\[\s*([0-9.]+)\]\s*(.*)$)"),
                                          QRegularExpression::MultilineOption);
     double opened = -1;
+    double last = 0;
+    for (auto it = line.globalMatch(log); it.hasNext();)
+        last = it.next().captured(1).toDouble() * 1000;
     for (auto it = line.globalMatch(log); it.hasNext();) {
         const auto match = it.next();
         const double at = match.captured(1).toDouble() * 1000;
@@ -154,7 +162,7 @@ double MpvFirstFrameMs(const QUrl& url, qint64* shownAt = nullptr)
             opened = at;
         if (opened >= 0 && text.contains(QLatin1String("playback restart complete"))) {
             if (shownAt)
-                *shownAt = started + qint64(at);
+                *shownAt = ended - qint64(last - at);
             return at - opened;
         }
     }
@@ -169,9 +177,8 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
-    const int runs = !arguments.isEmpty() && !arguments[0].startsWith(QLatin1String("--"))
-        ? std::max(1, arguments[0].toInt())
-        : 9;
+    const int runs =
+        !arguments.isEmpty() && !arguments[0].startsWith(QLatin1String("--")) ? std::max(1, arguments[0].toInt()) : 9;
     Shaping shaping;
     if (const auto at = arguments.indexOf(QStringLiteral("--shaped")); at >= 0) {
         if (at + 2 >= arguments.size()) {
@@ -242,7 +249,17 @@ int main(int argc, char** argv)
             kinds.end(),
             {
                 {"MP3", "4", http(TestMedia::kMp3), 0, true, {}, {}, {}, {}, {}, {}},
-                {"RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2, false, {}, {}, {}, {}, {}, {}},
+                {"RTSP",
+                 "5",
+                 QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort),
+                 2,
+                 false,
+                 {},
+                 {},
+                 {},
+                 {},
+                 {},
+                 {}},
                 {"RTMP", "6", rtmp->Url(), 2, false, {}, {}, {}, {}, {}, {}},
                 {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, false, {}, {}, {}, {}, {}, {}},
                 {"WMV", "8", http(TestMedia::kWmv), 3, false, {}, {}, {}, {}, {}, {}},
@@ -350,15 +367,15 @@ int main(int argc, char** argv)
     page.load(QUrl(QStringLiteral("about:blank")));
 
     if (shaping.on) {
-        const QString rate = shaping.rateKbit > 0 ? QStringLiteral("%1 kbit/s").arg(shaping.rateKbit)
-                                                  : QStringLiteral("no rate limit");
+        const QString rate =
+            shaping.rateKbit > 0 ? QStringLiteral("%1 kbit/s").arg(shaping.rateKbit) : QStringLiteral("no rate limit");
         std::printf("shaped network: %d ms each way, a round trip per new connection, %s per direction\n",
                     shaping.delayMs, qPrintable(rate));
         std::printf("zap time to the first picture drawn, %d rounds (ms; min / median / max); new connections "
                     "from the command (mpv: its start) to that picture\n",
                     runs);
-        std::printf("%-8s %22s %22s %22s %16s %16s\n", "stream", "first picture", "mpv", "ratio to mpv",
-                    "connections", "mpv connections");
+        std::printf("%-8s %22s %22s %22s %16s %16s\n", "stream", "first picture", "mpv", "ratio to mpv", "connections",
+                    "mpv connections");
         for (const Kind& kind : kinds) {
             std::printf("%-8s %22s %22s %22s %16s %16s\n", kind.name, qPrintable(Spread(kind.zap, 0)),
                         qPrintable(Spread(kind.mpv, 0)), qPrintable(Spread(Ratios(kind.zap, kind.mpv), 2)),
