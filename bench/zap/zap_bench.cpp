@@ -69,6 +69,12 @@ struct Kind {
     std::vector<double> mpvConnections; // shaped: new connections, mpv's start -> its first frame
 };
 
+// A kind with no figures yet.
+Kind NewKind(const char* name, const char* id, QString address, double target, bool soundOnly = false)
+{
+    return {name, id, std::move(address), target, soundOnly, {}, {}, {}, {}, {}, {}};
+}
+
 // The shaped network of --shaped: the delay each way and the rate per direction (0: no limit).
 // "--shaped 0 0" measures through the proxies with nothing added, as a baseline for the proxy itself.
 struct Shaping {
@@ -194,9 +200,9 @@ int main(int argc, char** argv)
     MediaServer server(folder.path());
     const auto http = [&server](const char* path) { return server.Url(QLatin1String(path)).toString(); };
     std::vector<Kind> kinds = {
-        {"HLS", "1", http(TestMedia::kHls), 0, false, {}, {}, {}, {}, {}, {}},
-        {"MPEG-TS", "2", http(TestMedia::kMpegTs), 0, false, {}, {}, {}, {}, {}, {}},
-        {"MP4", "3", http(TestMedia::kMp4), 0, false, {}, {}, {}, {}, {}, {}},
+        NewKind("HLS", "1", http(TestMedia::kHls), 0),
+        NewKind("MPEG-TS", "2", http(TestMedia::kMpegTs), 0),
+        NewKind("MP4", "3", http(TestMedia::kMp4), 0),
     };
     // What mpv opens where it is not the player's own address.
     QHash<QString, QString> mpvAddresses;
@@ -245,28 +251,17 @@ int main(int argc, char** argv)
         mpvUdp = StartOperatorSender(OperatorProtocol::Udp, liveTs, mpvUdpPort);
         mpvAddresses = {{QStringLiteral("UDP"), QStringLiteral("udp://127.0.0.1:%1").arg(mpvUdpPort)},
                         {QStringLiteral("SRT"), srtAddress(mpvSrtPort)}};
-        kinds.insert(
-            kinds.end(),
-            {
-                {"MP3", "4", http(TestMedia::kMp3), 0, true, {}, {}, {}, {}, {}, {}},
-                {"RTSP",
-                 "5",
-                 QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort),
-                 2,
-                 false,
-                 {},
-                 {},
-                 {},
-                 {},
-                 {},
-                 {}},
-                {"RTMP", "6", rtmp->Url(), 2, false, {}, {}, {}, {}, {}, {}},
-                {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, false, {}, {}, {}, {}, {}, {}},
-                {"WMV", "8", http(TestMedia::kWmv), 3, false, {}, {}, {}, {}, {}, {}},
-                {"MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3, false, {}, {}, {}, {}, {}, {}},
-                {"UDP", "10", udpAddress(udpPort), 2, false, {}, {}, {}, {}, {}, {}},
-                {"SRT", "11", srtAddress(srtPort), 2, false, {}, {}, {}, {}, {}, {}},
-            });
+        kinds.insert(kinds.end(),
+                     {
+                         NewKind("MP3", "4", http(TestMedia::kMp3), 0, true),
+                         NewKind("RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2),
+                         NewKind("RTMP", "6", rtmp->Url(), 2),
+                         NewKind("MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3),
+                         NewKind("WMV", "8", http(TestMedia::kWmv), 3),
+                         NewKind("MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3),
+                         NewKind("UDP", "10", udpAddress(udpPort), 2),
+                         NewKind("SRT", "11", srtAddress(srtPort), 2),
+                     });
     }
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
