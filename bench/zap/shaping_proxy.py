@@ -50,8 +50,8 @@ async def read_side(reader, queue, delay):
             await queue.put((loop.time() + delay, data))
     except (ConnectionError, OSError):
         pass
-    finally:
-        await queue.put(None)
+    # Not on cancellation (the proxy ending): the queue may be full with nobody left to empty it.
+    await queue.put(None)
 
 
 async def write_side(writer, queue, link):
@@ -98,6 +98,8 @@ async def serve(args):
         try:
             await asyncio.gather(pump(client_reader, server_writer, delay, up),
                                  pump(server_reader, client_writer, delay, down))
+        except asyncio.CancelledError:
+            pass  # the proxy is ending; the connection ends with it
         finally:
             for writer in (client_writer, server_writer):
                 writer.close()
