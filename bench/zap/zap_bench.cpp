@@ -10,8 +10,16 @@
 // (a UDP port takes one receiver; an SRT server here serves one caller), started alike. Live servers
 // run as nobody when this runs as root.
 //
-//   zap_bench [runs]        (default 9; the first round of each kind warms up and is not counted)
+// With --shaped, only the kinds the page fetches over HTTP (HLS, MPEG-TS, MP4) are measured, each
+// through a shaped network (shaping_proxy.py on 127.0.0.1: a delay each way, a round trip per new
+// connection, a rate per direction): the player's channel addresses and mpv's name the port of a
+// proxy of their own, so neither shares the other's rate. It also counts the new connections each
+// side opened from the command (mpv: its start) to the first picture.
+//
+//   zap_bench [runs] [--shaped DELAY_MS RATE_KBIT]
+//       (runs: default 9; the first round of each kind warms up and is not counted)
 
+#include "bench/zap/shaping_proxy.h"
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 #include "player/page_generation.h"
@@ -39,6 +47,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 using namespace zentavo;
@@ -56,6 +65,22 @@ struct Kind {
     std::vector<double> zap; // command -> first picture drawn (sound only: playing)
     std::vector<double> playing; // command -> playing
     std::vector<double> mpv; // mpv: opening -> playback restart complete
+    std::vector<double> connections; // shaped: new connections, command -> first picture
+    std::vector<double> mpvConnections; // shaped: new connections, mpv's start -> its first frame
+};
+
+// A kind with no figures yet.
+Kind NewKind(const char* name, const char* id, QString address, double target, bool soundOnly = false)
+{
+    return {name, id, std::move(address), target, soundOnly, {}, {}, {}, {}, {}, {}};
+}
+
+// The shaped network of --shaped: the delay each way and the rate per direction (0: no limit).
+// "--shaped 0 0" measures through the proxies with nothing added, as a baseline for the proxy itself.
+struct Shaping {
+    bool on = false;
+    int delayMs = 0;
+    int rateKbit = 0;
 };
 
 double Median(std::vector<double> values)
@@ -78,17 +103,18 @@ std::vector<double> Ratios(const std::vector<double>& above, const std::vector<d
     return ratios;
 }
 
-// The figures of the rounds that have one.
-std::vector<double> Measured(std::vector<double> values)
+// The figures of the rounds that have one: above 0, or for counts (where 0 is a figure) not below it.
+std::vector<double> Measured(std::vector<double> values, bool counts = false)
 {
-    values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return v <= 0; }), values.end());
+    values.erase(std::remove_if(values.begin(), values.end(), [counts](double v) { return counts ? v < 0 : v <= 0; }),
+                 values.end());
     return values;
 }
 
 // "min / median / max" of the figures, or "-" when there are none.
-QString Spread(std::vector<double> values, int decimals)
+QString Spread(std::vector<double> values, int decimals, bool counts = false)
 {
-    values = Measured(std::move(values));
+    values = Measured(std::move(values), counts);
     if (values.empty())
         return QStringLiteral("-");
     std::sort(values.begin(), values.end());
@@ -98,8 +124,11 @@ QString Spread(std::vector<double> values, int decimals)
         .arg(values.back(), 0, 'f', decimals);
 }
 
-// mpv's own clock (--msg-time): from the line that opens the address to "playback restart complete".
-double MpvFirstFrameMs(const QUrl& url)
+// mpv's own clock (--msg-time, from its start): from the line that opens the address to "playback
+// restart complete". `shownAt`, when given, gets the time of that frame in ms since the epoch, counted
+// back from mpv's end by its own clock (its start is later than the start of the process by an amount
+// that varies; its last line comes just before it ends).
+double MpvFirstFrameMs(const QUrl& url, qint64* shownAt = nullptr)
 {
     QProcess mpv;
     mpv.setProcessChannelMode(QProcess::MergedChannels);
@@ -110,7 +139,11 @@ double MpvFirstFrameMs(const QUrl& url)
                QStringLiteral("--rtsp-transport=lavf"), url.toString()});
     // The media server runs on this thread: wait with the event loop running, never block it.
     QEventLoop loop;
-    QObject::connect(&mpv, &QProcess::finished, &loop, &QEventLoop::quit);
+    qint64 ended = 0;
+    QObject::connect(&mpv, &QProcess::finished, &loop, [&] {
+        ended = QDateTime::currentMSecsSinceEpoch();
+        loop.quit();
+    });
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     loop.exec();
     if (mpv.state() != QProcess::NotRunning) {
@@ -122,6 +155,9 @@ double MpvFirstFrameMs(const QUrl& url)
     static const QRegularExpression line(QStringLiteral(R"(^\[\s*([0-9.]+)\]\s*(.*)$)"),
                                          QRegularExpression::MultilineOption);
     double opened = -1;
+    double last = 0;
+    for (auto it = line.globalMatch(log); it.hasNext();)
+        last = it.next().captured(1).toDouble() * 1000;
     for (auto it = line.globalMatch(log); it.hasNext();) {
         const auto match = it.next();
         const double at = match.captured(1).toDouble() * 1000;
@@ -130,8 +166,11 @@ double MpvFirstFrameMs(const QUrl& url)
             && (text.contains(QLatin1String("Playing: ")) || text.contains(QLatin1String("Opening "))
                 || text.contains(url.toString())))
             opened = at;
-        if (opened >= 0 && text.contains(QLatin1String("playback restart complete")))
+        if (opened >= 0 && text.contains(QLatin1String("playback restart complete"))) {
+            if (shownAt)
+                *shownAt = ended - qint64(last - at);
             return at - opened;
+        }
     }
     return -1;
 }
@@ -143,52 +182,87 @@ int main(int argc, char** argv)
     PlayerProfile::RegisterUrlSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 9;
+    const QStringList arguments = app.arguments().mid(1);
+    const int runs =
+        !arguments.isEmpty() && !arguments[0].startsWith(QLatin1String("--")) ? std::max(1, arguments[0].toInt()) : 9;
+    Shaping shaping;
+    if (const auto at = arguments.indexOf(QStringLiteral("--shaped")); at >= 0) {
+        if (at + 2 >= arguments.size()) {
+            std::fprintf(stderr, "usage: zap_bench [runs] [--shaped DELAY_MS RATE_KBIT]\n");
+            return 2;
+        }
+        shaping = {true, std::max(0, arguments[at + 1].toInt()), std::max(0, arguments[at + 2].toInt())};
+    }
     const bool haveMpv = !QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty();
 
     QTemporaryDir folder;
     TestMedia::Generate(folder.path());
     MediaServer server(folder.path());
     const auto http = [&server](const char* path) { return server.Url(QLatin1String(path)).toString(); };
+    std::vector<Kind> kinds = {
+        NewKind("HLS", "1", http(TestMedia::kHls), 0),
+        NewKind("MPEG-TS", "2", http(TestMedia::kMpegTs), 0),
+        NewKind("MP4", "3", http(TestMedia::kMp4), 0),
+    };
+    // What mpv opens where it is not the player's own address.
+    QHash<QString, QString> mpvAddresses;
     // The live servers read copies of the media from a folder that nobody may read. A server that
     // cannot start ends the benchmark with the reason (std::runtime_error names the package).
-    SharedFolder shared;
-    const QString liveTs = shared.Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kMpegTs)));
-    const QString liveFlv = shared.Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kMp4)));
-    const QString liveWmv = shared.Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kWmvLive)));
+    std::unique_ptr<SharedFolder> shared;
+    QString liveTs;
+    QString liveWmv;
     const quint16 rtspPort = FreeLocalPort();
     const quint16 mmshPort = FreeLocalPort();
     std::unique_ptr<VlcStreamServer> rtsp;
     std::unique_ptr<VlcStreamServer> mmsh;
-    NginxRtmpServer rtmp(shared, liveFlv);
+    std::unique_ptr<NginxRtmpServer> rtmp;
     // Operator channels: the same looped MPEG-TS for the player and for mpv, each to its own port.
     const quint16 udpPort = FreeLocalPort();
     const quint16 mpvUdpPort = FreeLocalPort();
     const quint16 srtPort = FreeLocalPort();
     const quint16 mpvSrtPort = FreeLocalPort();
-    const auto udp = StartOperatorSender(OperatorProtocol::Udp, liveTs, udpPort);
-    const auto mpvUdp = StartOperatorSender(OperatorProtocol::Udp, liveTs, mpvUdpPort);
+    std::unique_ptr<ServerProcess> udp;
+    std::unique_ptr<ServerProcess> mpvUdp;
     std::unique_ptr<ServerProcess> srt;
     std::unique_ptr<ServerProcess> mpvSrt;
     const auto srtAddress = [](quint16 port) { return QStringLiteral("srt://127.0.0.1:%1").arg(port); };
     const auto udpAddress = [](quint16 port) { return QStringLiteral("udp://@127.0.0.1:%1").arg(port); };
-    // What mpv opens where it is not the player's own address.
-    const QHash<QString, QString> mpvAddresses = {
-        {QStringLiteral("UDP"), QStringLiteral("udp://127.0.0.1:%1").arg(mpvUdpPort)},
-        {QStringLiteral("SRT"), srtAddress(mpvSrtPort)}};
-    std::vector<Kind> kinds = {
-        {"HLS", "1", http(TestMedia::kHls), 0, false, {}, {}, {}, {}},
-        {"MPEG-TS", "2", http(TestMedia::kMpegTs), 0, false, {}, {}, {}, {}},
-        {"MP4", "3", http(TestMedia::kMp4), 0, false, {}, {}, {}, {}},
-        {"MP3", "4", http(TestMedia::kMp3), 0, true, {}, {}, {}, {}},
-        {"RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2, false, {}, {}, {}, {}},
-        {"RTMP", "6", rtmp.Url(), 2, false, {}, {}, {}, {}},
-        {"MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3, false, {}, {}, {}, {}},
-        {"WMV", "8", http(TestMedia::kWmv), 3, false, {}, {}, {}, {}},
-        {"MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3, false, {}, {}, {}, {}},
-        {"UDP", "10", udpAddress(udpPort), 2, false, {}, {}, {}, {}},
-        {"SRT", "11", srtAddress(srtPort), 2, false, {}, {}, {}, {}},
-    };
+    // Shaped: a proxy for the player and one for mpv, both in front of the media server.
+    std::unique_ptr<bench::ShapingProxy> playerLink;
+    std::unique_ptr<bench::ShapingProxy> mpvLink;
+    if (shaping.on) {
+        const QString script = QStringLiteral(ZAP_SHAPING_PROXY);
+        playerLink = std::make_unique<bench::ShapingProxy>(script, server.Port(), shaping.delayMs, shaping.rateKbit);
+        mpvLink = std::make_unique<bench::ShapingProxy>(script, server.Port(), shaping.delayMs, shaping.rateKbit);
+        for (Kind& kind : kinds) {
+            QUrl address(kind.address);
+            address.setPort(playerLink->Port());
+            kind.address = address.toString();
+            address.setPort(mpvLink->Port());
+            mpvAddresses.insert(QLatin1String(kind.name), address.toString());
+        }
+    } else {
+        shared = std::make_unique<SharedFolder>();
+        liveTs = shared->Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kMpegTs)));
+        const QString liveFlv = shared->Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kMp4)));
+        liveWmv = shared->Add(QDir(folder.path()).filePath(QLatin1String(TestMedia::kWmvLive)));
+        rtmp = std::make_unique<NginxRtmpServer>(*shared, liveFlv);
+        udp = StartOperatorSender(OperatorProtocol::Udp, liveTs, udpPort);
+        mpvUdp = StartOperatorSender(OperatorProtocol::Udp, liveTs, mpvUdpPort);
+        mpvAddresses = {{QStringLiteral("UDP"), QStringLiteral("udp://127.0.0.1:%1").arg(mpvUdpPort)},
+                        {QStringLiteral("SRT"), srtAddress(mpvSrtPort)}};
+        kinds.insert(kinds.end(),
+                     {
+                         NewKind("MP3", "4", http(TestMedia::kMp3), 0, true),
+                         NewKind("RTSP", "5", QStringLiteral("rtsp://127.0.0.1:%1/live").arg(rtspPort), 2),
+                         NewKind("RTMP", "6", rtmp->Url(), 2),
+                         NewKind("MMSH", "7", QStringLiteral("mmsh://127.0.0.1:%1/").arg(mmshPort), 3),
+                         NewKind("WMV", "8", http(TestMedia::kWmv), 3),
+                         NewKind("MPEG-2", "9", http(TestMedia::kMpeg2Ts), 3),
+                         NewKind("UDP", "10", udpAddress(udpPort), 2),
+                         NewKind("SRT", "11", srtAddress(srtPort), 2),
+                     });
+    }
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
     for (const Kind& kind : kinds) {
@@ -211,16 +285,18 @@ int main(int argc, char** argv)
     view.show();
 
     for (int round = 0; round <= runs; ++round) {
-        // VLC's streams of a file end with it: new servers each round, started before the clock runs.
-        rtsp.reset();
-        mmsh.reset();
-        rtsp = StartVlcRtsp(liveTs, rtspPort);
-        mmsh = StartVlcMmsh(liveWmv, mmshPort);
-        // An SRT server here ends with its caller.
-        srt.reset();
-        mpvSrt.reset();
-        srt = StartOperatorSender(OperatorProtocol::Srt, liveTs, srtPort);
-        mpvSrt = StartOperatorSender(OperatorProtocol::Srt, liveTs, mpvSrtPort);
+        if (!shaping.on) {
+            // VLC's streams of a file end with it: new servers each round, started before the clock runs.
+            rtsp.reset();
+            mmsh.reset();
+            rtsp = StartVlcRtsp(liveTs, rtspPort);
+            mmsh = StartVlcMmsh(liveWmv, mmshPort);
+            // An SRT server here ends with its caller.
+            srt.reset();
+            mpvSrt.reset();
+            srt = StartOperatorSender(OperatorProtocol::Srt, liveTs, srtPort);
+            mpvSrt = StartOperatorSender(OperatorProtocol::Srt, liveTs, mpvSrtPort);
+        }
         for (Kind& kind : kinds) {
             const qint64 command = QDateTime::currentMSecsSinceEpoch();
             QElapsedTimer clock;
@@ -247,8 +323,11 @@ int main(int argc, char** argv)
             const double shown = kind.soundOnly
                 ? playing
                 : RunJavaScript(page, QStringLiteral("zentavoMediaWatch.firstFrame")).toDouble() - double(command);
-            const double mpv =
-                haveMpv ? MpvFirstFrameMs(QUrl(mpvAddresses.value(QLatin1String(kind.name), kind.address))) : -1;
+            const qint64 mpvStarted = QDateTime::currentMSecsSinceEpoch();
+            qint64 mpvShownAt = -1;
+            const double mpv = haveMpv
+                ? MpvFirstFrameMs(QUrl(mpvAddresses.value(QLatin1String(kind.name), kind.address)), &mpvShownAt)
+                : -1;
             if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
                 // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
                 // player opened, source attached (library loaded), playing; and the renderer process.
@@ -274,10 +353,32 @@ int main(int argc, char** argv)
             kind.zap.push_back(shown);
             kind.playing.push_back(playing);
             kind.mpv.push_back(mpv);
+            if (shaping.on) {
+                kind.connections.push_back(playerLink->AcceptedBetween(command, command + qint64(shown)));
+                kind.mpvConnections.push_back(mpv > 0 ? mpvLink->AcceptedBetween(mpvStarted, mpvShownAt) : -1);
+            }
         }
     }
     page.load(QUrl(QStringLiteral("about:blank")));
 
+    if (shaping.on) {
+        const QString rate =
+            shaping.rateKbit > 0 ? QStringLiteral("%1 kbit/s").arg(shaping.rateKbit) : QStringLiteral("no rate limit");
+        std::printf("shaped network: %d ms each way, a round trip per new connection, %s per direction\n",
+                    shaping.delayMs, qPrintable(rate));
+        std::printf("zap time to the first picture drawn, %d rounds (ms; min / median / max); new connections "
+                    "from the command (mpv: its start) to that picture\n",
+                    runs);
+        std::printf("%-8s %22s %22s %22s %16s %16s\n", "stream", "first picture", "mpv", "ratio to mpv", "connections",
+                    "mpv connections");
+        for (const Kind& kind : kinds) {
+            std::printf("%-8s %22s %22s %22s %16s %16s\n", kind.name, qPrintable(Spread(kind.zap, 0)),
+                        qPrintable(Spread(kind.mpv, 0)), qPrintable(Spread(Ratios(kind.zap, kind.mpv), 2)),
+                        qPrintable(Spread(kind.connections, 0, true)),
+                        qPrintable(Spread(kind.mpvConnections, 0, true)));
+        }
+        return 0;
+    }
     std::printf("zap time to the first picture drawn (sound only: to playing), %d rounds (ms; min / median / "
                 "max)\n",
                 runs);
