@@ -98,7 +98,8 @@ public:
                 continue;
             XmltvHandlers handlers;
             handlers.channel = [this](GuideChannel&& channel) { AddChannel(std::move(channel)); };
-            handlers.programme = [this](XmltvProgramme&& programme) { AddProgramme(std::move(programme)); };
+            handlers.wantsProgramme = [this](std::string_view channel) { return WantsProgramme(channel); };
+            handlers.programme = [this](const XmltvProgramme& programme) { AddProgramme(programme); };
             handlers.keepGoing = [&] {
                 const std::int64_t at = done + input->RawBytesRead();
                 if (!progress || at - told < kProgressStep)
@@ -160,6 +161,12 @@ public:
     }
 
 private:
+    // Guide channel ids are looked up by the reader's views without a copy.
+    struct IdHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>()(id); }
+    };
+
     struct ChannelState {
         std::int64_t row = 0;
         std::vector<std::string> names;
@@ -209,25 +216,35 @@ private:
         ChannelOf(channel.id, channel.names);
     }
 
-    void AddProgramme(XmltvProgramme&& programme)
+    // Counts the programme and finds its channel; false when the programme is not kept (no channel,
+    // or one that no list channel wants), so that nothing more of it is read.
+    bool WantsProgramme(std::string_view id)
     {
         ++summary_.programmes;
-        if (programme.channel.empty()) {
+        current_ = nullptr;
+        if (id.empty()) {
             ++badProgrammes_;
-            return;
+            return false;
         }
-        const auto known = guideChannels_.find(programme.channel);
-        if (known == guideChannels_.end()) {
+        const auto known = guideChannels_.find(id);
+        if (known != guideChannels_.end()) {
+            current_ = &known->second;
+        } else {
             // A channel the guide does not declare is only worth a row when a list channel wants
             // it by id: a guide of some other list costs no memory, however many ids it names.
-            if (!matcher_.MatchesId(programme.channel) && !chosenIds_.contains(programme.channel))
-                return;
+            if (!matcher_.MatchesId(id) && !chosenIds_.contains(id))
+                return false;
             if (guideChannels_.size() >= kMaxGuideChannels)
-                return; // said of the channels left out already
+                return false; // said of the channels left out already
+            current_ = &ChannelOf(std::string(id), {});
         }
-        ChannelState& channel = known != guideChannels_.end() ? known->second : ChannelOf(programme.channel, {});
-        if (!channel.wanted)
-            return;
+        return current_->wanted;
+    }
+
+    // A programme that WantsProgramme let through, of the channel it found.
+    void AddProgramme(const XmltvProgramme& programme)
+    {
+        ChannelState& channel = *current_;
         const std::optional<XmltvTime> start = ParseXmltvTime(programme.start);
         std::optional<XmltvTime> stop = ParseXmltvTime(programme.stop);
         if (!start || (!programme.stop.empty() && !stop)) {
@@ -236,22 +253,21 @@ private:
         }
         if (!start->hadOffset || (stop && !stop->hadOffset))
             ++withoutOffset_;
-        GuideProgramme& fields = programme.fields;
-        fields.start = start->utc;
-        fields.stop = stop ? stop->utc : start->utc + kLengthWithoutEnd;
-        if (fields.stop <= fields.start) {
+        const std::int64_t from = start->utc;
+        const std::int64_t to = stop ? stop->utc : start->utc + kLengthWithoutEnd;
+        if (to <= from) {
             ++endsBeforeStart_;
             return;
         }
-        if (fields.stop <= window_.from || fields.start >= window_.to)
+        if (to <= window_.from || from >= window_.to)
             return;
-        if (fields.start < channel.lastStart)
+        if (from < channel.lastStart)
             ++unordered_;
-        else if (fields.start < channel.lastStop)
+        else if (from < channel.lastStop)
             ++overlapping_;
-        channel.lastStart = fields.start;
-        channel.lastStop = fields.stop;
-        pipeline_->AddProgramme(channel.row, std::move(fields));
+        channel.lastStart = from;
+        channel.lastStop = to;
+        pipeline_->AddProgramme(channel.row, from, to, programme.texts);
         ++summary_.programmesKept;
     }
 
@@ -291,8 +307,9 @@ private:
     GuideWriter writer_;
     std::unique_ptr<GuideWritePipeline> pipeline_; // stopped before the writer goes
     GuideReadSummary summary_;
-    std::unordered_map<std::string, ChannelState> guideChannels_;
-    std::unordered_set<std::string> chosenIds_;
+    std::unordered_map<std::string, ChannelState, IdHash, std::equal_to<>> guideChannels_;
+    ChannelState* current_ = nullptr; // of the programme being read
+    std::unordered_set<std::string, IdHash, std::equal_to<>> chosenIds_;
     std::unordered_map<std::string, std::string> choices_;
     long channelsOverLimit_ = 0, channelsWithoutId_ = 0, badProgrammes_ = 0, badTimes_ = 0, endsBeforeStart_ = 0,
          withoutOffset_ = 0, overlapping_ = 0, unordered_ = 0;

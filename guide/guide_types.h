@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentavo {
@@ -19,6 +20,15 @@ struct GuideProgramme {
     std::string category; // the programme's categories, joined by ", "
 
     bool operator==(const GuideProgramme&) const = default;
+};
+
+// The texts of a programme as views, for handing on and writing without copies.
+struct GuideProgrammeTexts {
+    std::string_view title;
+    std::string_view subTitle;
+    std::string_view episode;
+    std::string_view description;
+    std::string_view category;
 };
 
 struct GuideNowNext {

@@ -6,14 +6,25 @@ namespace zentavo {
 namespace {
 
 constexpr std::size_t kRowsPerBatch = 4096;
+// Text bytes a batch holds at most before it is sent (a programme's texts, at most some 20 kB,
+// may take it a little past), so that guides with long descriptions keep batches small too.
+constexpr std::size_t kTextPerBatch = 1 << 20;
 // Batches waiting at most: a few MB of rows.
 constexpr std::size_t kBatchesQueued = 4;
 
 } // namespace
 
+void GuideWritePipeline::Batch::Clear()
+{
+    channels.clear();
+    programmes.clear();
+    text.clear();
+}
+
 GuideWritePipeline::GuideWritePipeline(GuideWriter& writer) : writer_(writer)
 {
-    filling_.reserve(kRowsPerBatch);
+    filling_.programmes.reserve(kRowsPerBatch);
+    filling_.text.reserve(kTextPerBatch + kTextPerBatch / 8);
     thread_ = std::thread([this] { Write(); });
 }
 
@@ -30,34 +41,50 @@ GuideWritePipeline::~GuideWritePipeline()
 
 void GuideWritePipeline::PutChannel(std::int64_t row, GuideChannel channel)
 {
-    Push(Row{row, std::move(channel)});
+    filling_.channels.emplace_back(row, std::move(channel));
+    SendIfFull();
 }
 
-void GuideWritePipeline::AddProgramme(std::int64_t channelRow, GuideProgramme programme)
+void GuideWritePipeline::AddProgramme(std::int64_t channelRow, std::int64_t start, std::int64_t stop,
+                                      const GuideProgrammeTexts& texts)
 {
-    Push(Row{channelRow, std::move(programme)});
+    std::string& text = filling_.text;
+    ProgrammeRow row{channelRow, start, stop, {}, static_cast<std::uint32_t>(text.size())};
+    int i = 0;
+    for (const std::string_view part : {texts.title, texts.subTitle, texts.episode, texts.description, texts.category}) {
+        text += part;
+        row.ends[i++] = static_cast<std::uint32_t>(text.size());
+    }
+    filling_.programmes.push_back(row);
+    SendIfFull();
 }
 
-void GuideWritePipeline::Push(Row row)
+void GuideWritePipeline::SendIfFull()
 {
-    filling_.push_back(std::move(row));
-    if (filling_.size() >= kRowsPerBatch)
+    if (filling_.programmes.size() + filling_.channels.size() >= kRowsPerBatch || filling_.text.size() >= kTextPerBatch)
         Send();
 }
 
 void GuideWritePipeline::Send()
 {
-    if (filling_.empty())
+    if (filling_.Empty())
         return;
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return queue_.size() < kBatchesQueued || failure_; });
         RethrowFailure();
         queue_.push_back(std::move(filling_));
+        filling_ = Batch();
+        if (!spare_.empty()) {
+            filling_ = std::move(spare_.back());
+            spare_.pop_back();
+        }
     }
     changed_.notify_all();
-    filling_ = Batch();
-    filling_.reserve(kRowsPerBatch);
+    if (filling_.programmes.capacity() == 0) {
+        filling_.programmes.reserve(kRowsPerBatch);
+        filling_.text.reserve(kTextPerBatch + kTextPerBatch / 8);
+    }
 }
 
 void GuideWritePipeline::Drain()
@@ -72,6 +99,23 @@ void GuideWritePipeline::RethrowFailure()
 {
     if (failure_)
         std::rethrow_exception(failure_);
+}
+
+void GuideWritePipeline::WriteBatch(const Batch& batch)
+{
+    for (const auto& [row, channel] : batch.channels)
+        writer_.PutChannel(row, channel);
+    const std::string_view text = batch.text;
+    for (const ProgrammeRow& row : batch.programmes) {
+        std::string_view parts[kTextCount];
+        std::uint32_t begin = row.begin;
+        for (int i = 0; i < kTextCount; ++i) {
+            parts[i] = text.substr(begin, row.ends[i] - begin);
+            begin = row.ends[i];
+        }
+        writer_.AddProgramme(row.channelRow, row.start, row.stop,
+                             GuideProgrammeTexts{parts[0], parts[1], parts[2], parts[3], parts[4]});
+    }
 }
 
 void GuideWritePipeline::Write()
@@ -89,19 +133,17 @@ void GuideWritePipeline::Write()
         }
         changed_.notify_all();
         try {
-            for (Row& row : batch) {
-                if (auto* channel = std::get_if<GuideChannel>(&row.content))
-                    writer_.PutChannel(row.channelRow, *channel);
-                else
-                    writer_.AddProgramme(row.channelRow, std::get<GuideProgramme>(row.content));
-            }
+            WriteBatch(batch);
         } catch (...) {
             const std::lock_guard lock(mutex_);
             failure_ = std::current_exception();
         }
+        batch.Clear();
         {
             const std::lock_guard lock(mutex_);
             busy_ = false;
+            if (spare_.size() < kBatchesQueued)
+                spare_.push_back(std::move(batch));
         }
         changed_.notify_all();
         if (failure_)

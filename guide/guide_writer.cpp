@@ -142,14 +142,23 @@ void GuideWriter::PutChannel(std::int64_t row, const GuideChannel& channel)
 
 void GuideWriter::AddProgramme(std::int64_t channelRow, const GuideProgramme& programme)
 {
+    AddProgramme(channelRow, programme.start, programme.stop,
+                 GuideProgrammeTexts{programme.title, programme.subTitle, programme.episode, programme.description,
+                                     programme.category});
+}
+
+void GuideWriter::AddProgramme(std::int64_t channelRow, std::int64_t start, std::int64_t stop,
+                               const GuideProgrammeTexts& texts)
+{
+    // The texts outlive the step: bound without copies.
     insertProgramme_->Bind(1, channelRow)
-        .Bind(2, programme.start)
-        .Bind(3, programme.stop)
-        .Bind(4, programme.title)
-        .Bind(5, programme.subTitle)
-        .Bind(6, programme.episode)
-        .Bind(7, programme.description)
-        .Bind(8, programme.category);
+        .Bind(2, start)
+        .Bind(3, stop)
+        .BindView(4, texts.title)
+        .BindView(5, texts.subTitle)
+        .BindView(6, texts.episode)
+        .BindView(7, texts.description)
+        .BindView(8, texts.category);
     insertProgramme_->Step();
     insertProgramme_->Reset();
     CommitEvery();

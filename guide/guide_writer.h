@@ -32,6 +32,7 @@ public:
     // The channel under a row the caller chose (rows from 1); given again, it replaces the earlier one.
     void PutChannel(std::int64_t row, const GuideChannel& channel);
     void AddProgramme(std::int64_t channelRow, const GuideProgramme& programme);
+    void AddProgramme(std::int64_t channelRow, std::int64_t start, std::int64_t stop, const GuideProgrammeTexts& texts);
     // An automatic match of a list channel (its guide channel row), or a list channel without one.
     void SetListChannel(std::string_view listKey, std::optional<std::int64_t> channelRow, GuideMatchKind kind,
                         int shiftHours);

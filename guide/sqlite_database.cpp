@@ -123,6 +123,14 @@ SqliteStatement& SqliteStatement::Bind(int index, std::string_view text)
     return *this;
 }
 
+SqliteStatement& SqliteStatement::BindView(int index, std::string_view text)
+{
+    const char* data = text.data() ? text.data() : "";
+    if (sqlite3_bind_text64(statement_, index, data, text.size(), SQLITE_STATIC, SQLITE_UTF8) != SQLITE_OK)
+        Fail(db_, "A value cannot be given to the guide database");
+    return *this;
+}
+
 SqliteStatement& SqliteStatement::BindNull(int index)
 {
     if (sqlite3_bind_null(statement_, index) != SQLITE_OK)

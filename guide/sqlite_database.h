@@ -57,6 +57,8 @@ public:
 
     SqliteStatement& Bind(int index, std::int64_t value);
     SqliteStatement& Bind(int index, std::string_view text);
+    // The text is not copied: it must stay as it is until the statement is stepped and reset.
+    SqliteStatement& BindView(int index, std::string_view text);
     SqliteStatement& BindNull(int index);
     // True while there is a row to read; false when the statement is done.
     bool Step();
