@@ -19,6 +19,7 @@ void GuideWritePipeline::Batch::Clear()
     channels.clear();
     programmes.clear();
     text.clear();
+    rows.clear();
 }
 
 GuideWritePipeline::GuideWritePipeline(GuideWriter& writer) : writer_(writer)
@@ -101,11 +102,13 @@ void GuideWritePipeline::RethrowFailure()
         std::rethrow_exception(failure_);
 }
 
-void GuideWritePipeline::WriteBatch(const Batch& batch)
+void GuideWritePipeline::WriteBatch(Batch& batch)
 {
     for (const auto& [row, channel] : batch.channels)
         writer_.PutChannel(row, channel);
     const std::string_view text = batch.text;
+    std::vector<GuideProgrammeRow>& rows = batch.rows;
+    rows.clear();
     for (const ProgrammeRow& row : batch.programmes) {
         std::string_view parts[kTextCount];
         std::uint32_t begin = row.begin;
@@ -113,9 +116,10 @@ void GuideWritePipeline::WriteBatch(const Batch& batch)
             parts[i] = text.substr(begin, row.ends[i] - begin);
             begin = row.ends[i];
         }
-        writer_.AddProgramme(row.channelRow, row.start, row.stop,
-                             GuideProgrammeTexts{parts[0], parts[1], parts[2], parts[3], parts[4]});
+        rows.push_back(GuideProgrammeRow{row.channelRow, row.start, row.stop,
+                                         GuideProgrammeTexts{parts[0], parts[1], parts[2], parts[3], parts[4]}});
     }
+    writer_.AddProgrammes(rows);
 }
 
 void GuideWritePipeline::Write()

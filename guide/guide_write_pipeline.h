@@ -6,6 +6,7 @@
 // no allocation on either thread, and buffers go back to the reading to be filled again.
 
 #include "guide_types.h"
+#include "guide_writer.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace zentavo {
-
-class GuideWriter;
 
 class GuideWritePipeline {
 public:
@@ -50,6 +49,7 @@ private:
         std::vector<std::pair<std::int64_t, GuideChannel>> channels;
         std::vector<ProgrammeRow> programmes;
         std::string text;
+        std::vector<GuideProgrammeRow> rows; // the programmes as the writer takes them, made on its thread
         bool Empty() const { return channels.empty() && programmes.empty(); }
         void Clear();
     };
@@ -57,7 +57,7 @@ private:
     void SendIfFull();
     void Send();
     void Write();
-    void WriteBatch(const Batch& batch);
+    void WriteBatch(Batch& batch);
     void RethrowFailure();
 
     GuideWriter& writer_;

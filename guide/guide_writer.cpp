@@ -16,6 +16,17 @@ namespace {
 // Rows a transaction holds before it is committed: large enough that commits cost nothing next to
 // the reading, small enough that SQLite's cache stays small.
 constexpr long kRowsPerTransaction = 200'000;
+// Programmes a statement of AddProgrammes inserts at a time, 8 values each.
+constexpr std::size_t kProgrammesPerInsert = 64;
+constexpr int kProgrammeColumns = 8;
+
+std::string InsertProgrammes(std::size_t count)
+{
+    std::string sql = "INSERT OR IGNORE INTO programmes VALUES";
+    for (std::size_t i = 0; i < count; ++i)
+        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?)";
+    return sql;
+}
 
 std::string JoinNames(const std::vector<std::string>& names)
 {
@@ -81,8 +92,8 @@ GuideWriter::GuideWriter(std::filesystem::path path) : path_(std::move(path))
         std::make_unique<SqliteStatement>(*db_, "INSERT OR REPLACE INTO channels(row, id, names) VALUES(?, ?, ?)");
     findChannel_ = std::make_unique<SqliteStatement>(*db_, "SELECT row, names FROM channels WHERE id = ?");
     updateNames_ = std::make_unique<SqliteStatement>(*db_, "UPDATE channels SET names = ? WHERE row = ?");
-    insertProgramme_ =
-        std::make_unique<SqliteStatement>(*db_, "INSERT OR IGNORE INTO programmes VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    insertProgramme_ = std::make_unique<SqliteStatement>(*db_, InsertProgrammes(1));
+    insertProgrammes_ = std::make_unique<SqliteStatement>(*db_, InsertProgrammes(kProgrammesPerInsert));
     insertListChannel_ =
         std::make_unique<SqliteStatement>(*db_, "INSERT OR REPLACE INTO list_channels VALUES(?, ?, ?, ?)");
 }
@@ -96,6 +107,7 @@ GuideWriter::~GuideWriter()
     findChannel_.reset();
     updateNames_.reset();
     insertProgramme_.reset();
+    insertProgrammes_.reset();
     insertListChannel_.reset();
     db_.reset();
     std::error_code ignored;
@@ -142,26 +154,41 @@ void GuideWriter::PutChannel(std::int64_t row, const GuideChannel& channel)
 
 void GuideWriter::AddProgramme(std::int64_t channelRow, const GuideProgramme& programme)
 {
-    AddProgramme(channelRow, programme.start, programme.stop,
-                 GuideProgrammeTexts{programme.title, programme.subTitle, programme.episode, programme.description,
-                                     programme.category});
+    const GuideProgrammeRow row{channelRow, programme.start, programme.stop,
+                                GuideProgrammeTexts{programme.title, programme.subTitle, programme.episode,
+                                                    programme.description, programme.category}};
+    AddProgrammes(std::span(&row, 1));
 }
 
-void GuideWriter::AddProgramme(std::int64_t channelRow, std::int64_t start, std::int64_t stop,
-                               const GuideProgrammeTexts& texts)
+void GuideWriter::BindProgramme(SqliteStatement& statement, int first, const GuideProgrammeRow& row)
 {
     // The texts outlive the step: bound without copies.
-    insertProgramme_->Bind(1, channelRow)
-        .Bind(2, start)
-        .Bind(3, stop)
-        .BindView(4, texts.title)
-        .BindView(5, texts.subTitle)
-        .BindView(6, texts.episode)
-        .BindView(7, texts.description)
-        .BindView(8, texts.category);
-    insertProgramme_->Step();
-    insertProgramme_->Reset();
-    CommitEvery();
+    statement.Bind(first, row.channelRow)
+        .Bind(first + 1, row.start)
+        .Bind(first + 2, row.stop)
+        .BindView(first + 3, row.texts.title)
+        .BindView(first + 4, row.texts.subTitle)
+        .BindView(first + 5, row.texts.episode)
+        .BindView(first + 6, row.texts.description)
+        .BindView(first + 7, row.texts.category);
+}
+
+void GuideWriter::AddProgrammes(std::span<const GuideProgrammeRow> rows)
+{
+    while (rows.size() >= kProgrammesPerInsert) {
+        for (std::size_t i = 0; i < kProgrammesPerInsert; ++i)
+            BindProgramme(*insertProgrammes_, static_cast<int>(i) * kProgrammeColumns + 1, rows[i]);
+        insertProgrammes_->Step();
+        insertProgrammes_->Reset();
+        CommitEvery(kProgrammesPerInsert);
+        rows = rows.subspan(kProgrammesPerInsert);
+    }
+    for (const GuideProgrammeRow& row : rows) {
+        BindProgramme(*insertProgramme_, 1, row);
+        insertProgramme_->Step();
+        insertProgramme_->Reset();
+        CommitEvery();
+    }
 }
 
 void GuideWriter::SetListChannel(std::string_view listKey, std::optional<std::int64_t> channelRow, GuideMatchKind kind,
@@ -178,9 +205,10 @@ void GuideWriter::SetListChannel(std::string_view listKey, std::optional<std::in
     CommitEvery();
 }
 
-void GuideWriter::CommitEvery()
+void GuideWriter::CommitEvery(long rows)
 {
-    if (++pending_ < kRowsPerTransaction)
+    pending_ += rows;
+    if (pending_ < kRowsPerTransaction)
         return;
     db_->Execute("COMMIT; BEGIN");
     pending_ = 0;
@@ -198,6 +226,7 @@ void GuideWriter::Finish(const GuideReadSummary& summary, std::int64_t readAt)
     findChannel_.reset();
     updateNames_.reset();
     insertProgramme_.reset();
+    insertProgrammes_.reset();
     insertListChannel_.reset();
     db_->Execute("PRAGMA optimize");
     db_.reset();

@@ -10,12 +10,21 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace zentavo {
 
 class SqliteDatabase;
 class SqliteStatement;
+
+// A programme to write: its texts are views that must stay until AddProgrammes returns.
+struct GuideProgrammeRow {
+    std::int64_t channelRow = 0;
+    std::int64_t start = 0;
+    std::int64_t stop = 0;
+    GuideProgrammeTexts texts;
+};
 
 class GuideWriter {
 public:
@@ -32,7 +41,10 @@ public:
     // The channel under a row the caller chose (rows from 1); given again, it replaces the earlier one.
     void PutChannel(std::int64_t row, const GuideChannel& channel);
     void AddProgramme(std::int64_t channelRow, const GuideProgramme& programme);
-    void AddProgramme(std::int64_t channelRow, std::int64_t start, std::int64_t stop, const GuideProgrammeTexts& texts);
+    // Programmes in the order read; of two of a channel with the same start, the first stays. Many
+    // at once go in with one statement per group, which SQLite appends without seeking each one
+    // from the root of the table.
+    void AddProgrammes(std::span<const GuideProgrammeRow> rows);
     // An automatic match of a list channel (its guide channel row), or a list channel without one.
     void SetListChannel(std::string_view listKey, std::optional<std::int64_t> channelRow, GuideMatchKind kind,
                         int shiftHours);
@@ -42,12 +54,13 @@ public:
     const std::filesystem::path& Path() const { return path_; }
 
 private:
-    void CommitEvery();
+    void CommitEvery(long rows = 1);
+    void BindProgramme(SqliteStatement& statement, int first, const GuideProgrammeRow& row);
 
     std::filesystem::path path_;
     std::unique_ptr<SqliteDatabase> db_;
     std::unique_ptr<SqliteStatement> insertChannel_, putChannel_, findChannel_, updateNames_, insertProgramme_,
-        insertListChannel_;
+        insertProgrammes_, insertListChannel_;
     long pending_ = 0; // rows written since the last commit
     bool finished_ = false;
 };
