@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -100,6 +101,7 @@ struct Reading {
     bool cancelled = false;
     std::string error; // the first error the parser or the input reported
     int errorLine = 0;
+    std::exception_ptr thrown; // by a handler: the parser stopped, and it goes on to the caller
 
     enum class Element { Other, Channel, Programme } element = Element::Other;
     Field field = Field::None; // whose text is gathered, at any depth below its element
@@ -121,10 +123,26 @@ void Stop(Reading& reading)
     xmlStopParser(reading.context);
 }
 
+// Runs a handler inside a callback of the parser, which no exception may cross: what it throws
+// stops the parser and is thrown again once the parser is left.
+template <typename Call>
+auto Guarded(Reading& reading, Call call) -> decltype(call())
+{
+    try {
+        return call();
+    } catch (...) {
+        if (!reading.thrown)
+            reading.thrown = std::current_exception();
+        Stop(reading);
+        return decltype(call())();
+    }
+}
+
 void StartProgramme(Reading& reading, const xmlChar** attributes, int count)
 {
     const std::string_view channel = AttributeOf(attributes, count, "channel");
-    if (reading.handlers->wantsProgramme && !reading.handlers->wantsProgramme(channel)) {
+    if (reading.handlers->wantsProgramme
+        && !Guarded(reading, [&] { return reading.handlers->wantsProgramme(channel); })) {
         reading.element = Reading::Element::Other;
         return;
     }
@@ -255,7 +273,7 @@ void EndProgramme(Reading& reading)
                                    reading.stop,
                                    {reading.title, reading.subTitle, episode, reading.description, reading.category}};
     if (reading.handlers->programme)
-        reading.handlers->programme(programme);
+        Guarded(reading, [&] { reading.handlers->programme(programme); });
 }
 
 void EndElement(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
@@ -267,7 +285,7 @@ void EndElement(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
         if (reading.element == Reading::Element::Programme)
             EndProgramme(reading);
         else if (reading.element == Reading::Element::Channel && reading.handlers->channel)
-            reading.handlers->channel(std::move(reading.channel));
+            Guarded(reading, [&] { reading.handlers->channel(std::move(reading.channel)); });
         reading.element = Reading::Element::Other;
     }
     --reading.depth;
@@ -412,6 +430,8 @@ XmltvReadResult ReadXmltv(GuideInput& input, const XmltvHandlers& handlers)
     reading.handlers = &handlers;
     xmlSAXHandler sax = Handlers();
     Parse(reading, sax);
+    if (reading.thrown)
+        std::rethrow_exception(reading.thrown);
 
     XmltvReadResult result;
     if (reading.cancelled) {

@@ -224,6 +224,55 @@ private slots:
         QCOMPARE(programmes[1].episode, std::string("Folge 12"));
     }
 
+    // Texts longer than kept are cut where a character starts, however the parser hands them on.
+    void longTextsAreCutOnACharacterBoundary()
+    {
+        std::string euros; // three bytes each
+        for (int i = 0; i < 6000; ++i)
+            euros += "\u20ac";
+        const std::string body = Channel("ard.de", {"Das Erste"}) + "<programme start=\"" + XmltvTime(kNow)
+            + "\" stop=\"" + XmltvTime(kNow + kHour) + "\" channel=\"ard.de\"><title>" + euros.substr(0, 1500)
+            + "</title><desc>" + euros.substr(0, 9000) + "<![CDATA[" + euros.substr(9000) + "]]></desc></programme>\n";
+        FillGuideFromXmltv(Guide(body), TwoChannels(), paths, kNow);
+        const std::vector<GuideProgramme> programmes = GuideStore(paths).Programmes("7", 0, kNow * 2);
+        QCOMPARE(programmes.size(), size_t(1));
+        QCOMPARE(programmes[0].title, euros.substr(0, 1023)); // 1 kB, less the part of a character
+        QCOMPARE(programmes[0].description, euros.substr(0, 16383)); // 16 kB so
+    }
+
+    // Many programmes of a channel, more than go into the database at a time: each keeps its own
+    // fields, and of two with the same start the first one read stays, wherever it falls.
+    void everyProgrammeIsWrittenWithItsOwnFields()
+    {
+        std::string body = Channel("ard.de", {"Das Erste"});
+        std::vector<GuideProgramme> expected;
+        const auto add = [&body](const GuideProgramme& p) {
+            body += "<programme start=\"" + XmltvTime(p.start) + "\" stop=\"" + XmltvTime(p.stop)
+                + "\" channel=\"ard.de\"><title>" + p.title + "</title><sub-title>" + p.subTitle + "</sub-title><desc>"
+                + p.description + "</desc><category>" + p.category + "</category><episode-num system=\"onscreen\">"
+                + p.episode + "</episode-num></programme>\n";
+        };
+        for (int i = 0; i < 200; ++i) {
+            const std::string n = std::to_string(i);
+            const GuideProgramme programme{kNow + i * 600, kNow + i * 600 + 600, "Title " + n, "Sub " + n,
+                                           "Ep " + n, "Description " + n, "Cat " + n};
+            add(programme);
+            expected.push_back(programme);
+            if (i == 70 || i == 130 || i == 197) {
+                GuideProgramme again = programme;
+                again.title = "Again " + n;
+                again.description = "Not kept";
+                add(again);
+            }
+        }
+        const GuideReadSummary summary = FillGuideFromXmltv(Guide(body), TwoChannels(), paths, kNow);
+        QCOMPARE(summary.programmes, 203L);
+        const std::vector<GuideProgramme> programmes = GuideStore(paths).Programmes("7", 0, kNow * 2);
+        QCOMPARE(programmes.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            QVERIFY2(programmes[i] == expected[i], qPrintable(QString::fromStdString(programmes[i].title)));
+    }
+
     void onlyYesterdayToFourteenDaysAheadIsKept()
     {
         const std::int64_t yesterdayStart =
@@ -289,6 +338,13 @@ private slots:
             + head + "<programme start=\"" + XmltvTime(kNow)
             + "\" channel=\"ard.de\"><title>&c;</title></programme></tv>\n";
         QTest::newRow("entity expansion") << bytes(laughs) << true << "declares entities" << Titles();
+        const auto withDoctype = [&](const std::string& declarations) {
+            return bytes("<?xml version=\"1.0\"?>\n<!DOCTYPE tv [\n" + declarations + "\n]>\n<tv>" + head + one + "</tv>");
+        };
+        QTest::newRow("an external entity") << withDoctype("<!ENTITY secret SYSTEM \"file:///etc/passwd\">") << true
+                                            << "declares entities" << Titles();
+        QTest::newRow("a parameter entity") << withDoctype("<!ENTITY % p \"<!ENTITY q 'x'>\">") << true
+                                            << "declares entities" << Titles();
         QTest::newRow("doctype without entities")
             << bytes("<?xml version=\"1.0\"?>\n<!DOCTYPE tv SYSTEM \"xmltv.dtd\">\n<tv>" + head + one + "</tv>")
             << false << "" << Titles({"One"});
