@@ -52,7 +52,8 @@ void GuideWritePipeline::AddProgramme(std::int64_t channelRow, std::int64_t star
     std::string& text = filling_.text;
     ProgrammeRow row{channelRow, start, stop, {}, static_cast<std::uint32_t>(text.size())};
     int i = 0;
-    for (const std::string_view part : {texts.title, texts.subTitle, texts.episode, texts.description, texts.category}) {
+    for (const std::string_view part :
+         {texts.title, texts.subTitle, texts.episode, texts.description, texts.category}) {
         text += part;
         row.ends[i++] = static_cast<std::uint32_t>(text.size());
     }

@@ -42,7 +42,8 @@ private:
         std::int64_t channelRow;
         std::int64_t start;
         std::int64_t stop;
-        std::uint32_t ends[kTextCount]; // where each text ends in the batch's text; each begins where the one before ends
+        std::uint32_t
+            ends[kTextCount]; // where each text ends in the batch's text; each begins where the one before ends
         std::uint32_t begin; // where the first text begins
     };
     struct Batch {

@@ -109,8 +109,7 @@ struct Reading {
     std::string text; // the field's text so far
 
     GuideChannel channel;
-    std::string programmeChannel, start, stop, title, subTitle, description, category, onscreen, xmltvNs,
-        otherEpisode;
+    std::string programmeChannel, start, stop, title, subTitle, description, category, onscreen, xmltvNs, otherEpisode;
 };
 
 Reading& ReadingOf(void* data)
@@ -125,8 +124,7 @@ void Stop(Reading& reading)
 
 // Runs a handler inside a callback of the parser, which no exception may cross: what it throws
 // stops the parser and is thrown again once the parser is left.
-template <typename Call>
-auto Guarded(Reading& reading, Call call) -> decltype(call())
+template <typename Call> auto Guarded(Reading& reading, Call call) -> decltype(call())
 {
     try {
         return call();

@@ -255,7 +255,7 @@ private slots:
         for (int i = 0; i < 200; ++i) {
             const std::string n = std::to_string(i);
             const GuideProgramme programme{kNow + i * 600, kNow + i * 600 + 600, "Title " + n, "Sub " + n,
-                                           "Ep " + n, "Description " + n, "Cat " + n};
+                                           "Ep " + n,      "Description " + n,   "Cat " + n};
             add(programme);
             expected.push_back(programme);
             if (i == 70 || i == 130 || i == 197) {
@@ -339,12 +339,13 @@ private slots:
             + "\" channel=\"ard.de\"><title>&c;</title></programme></tv>\n";
         QTest::newRow("entity expansion") << bytes(laughs) << true << "declares entities" << Titles();
         const auto withDoctype = [&](const std::string& declarations) {
-            return bytes("<?xml version=\"1.0\"?>\n<!DOCTYPE tv [\n" + declarations + "\n]>\n<tv>" + head + one + "</tv>");
+            return bytes("<?xml version=\"1.0\"?>\n<!DOCTYPE tv [\n" + declarations + "\n]>\n<tv>" + head + one
+                         + "</tv>");
         };
-        QTest::newRow("an external entity") << withDoctype("<!ENTITY secret SYSTEM \"file:///etc/passwd\">") << true
-                                            << "declares entities" << Titles();
-        QTest::newRow("a parameter entity") << withDoctype("<!ENTITY % p \"<!ENTITY q 'x'>\">") << true
-                                            << "declares entities" << Titles();
+        QTest::newRow("an external entity")
+            << withDoctype("<!ENTITY secret SYSTEM \"file:///etc/passwd\">") << true << "declares entities" << Titles();
+        QTest::newRow("a parameter entity")
+            << withDoctype("<!ENTITY % p \"<!ENTITY q 'x'>\">") << true << "declares entities" << Titles();
         QTest::newRow("doctype without entities")
             << bytes("<?xml version=\"1.0\"?>\n<!DOCTYPE tv SYSTEM \"xmltv.dtd\">\n<tv>" + head + one + "</tv>")
             << false << "" << Titles({"One"});
