@@ -50,8 +50,8 @@
 #include <QWebEngineView>
 
 #include <algorithm>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,8 +143,7 @@ constexpr Step kSteps[] = {
     {"objects", "player objects' script compiled and run"},
     {"parsed", "page parsed (DOMContentLoaded)"},
     {"libraryAsked", "streaming library asked for"},
-    {"libraryFetched", "streaming library answered"},
-    {"libraryReady", "streaming library compiled and run"},
+    {"libraryReady", "streaming library fetched, compiled and run"},
     {"load", "page's load event (the template's playy)"},
     {"open", "player opens the address"},
     {"attach", "library attached to the video element"},
@@ -169,12 +168,8 @@ QString StepsScript(qint64 command)
   mark('libraryReady', 'zentavo-library');
   mark('open', 'zentavo-open');
   mark('attach', 'zentavo-attach');
-  var resources = performance.getEntriesByType('resource');
-  var library = resources.filter(function (e) { return e.name.indexOf('lib/') >= 0; })[0];
   mark('libraryAsked', 'zentavo-library-asked');
-  set('libraryFetched', library ? library.responseEnd : 0);
-  performance.getEntriesByType('mark').forEach(function (e) { if (e.name.indexOf('p-') === 0) at[e.name] = t0 + e.startTime; });
-  at.names = resources.map(function (e) { return e.name + ' ' + e.startTime.toFixed(1) + ' ' + e.responseEnd.toFixed(1); }).join(' | ');
+  var resources = performance.getEntriesByType('resource');
   var media = resources.filter(function (e) { return /^https?:/.test(e.name); })[0];
   set('mediaAsked', media ? media.startTime : 0);
   set('mediaFetched', media ? media.responseEnd : 0);
@@ -249,7 +244,8 @@ void PrintSteps(const std::vector<Kind>& kinds)
         std::printf("%-16s", key);
         for (const Kind& kind : kinds) {
             const auto found = kind.steps.find(key);
-            const std::vector<double> values = found == kind.steps.end() ? std::vector<double>{} : Measured(found->second);
+            const std::vector<double> values =
+                found == kind.steps.end() ? std::vector<double>{} : Measured(found->second);
             if (values.empty())
                 std::printf(" %8s", "-");
             else
@@ -260,9 +256,6 @@ void PrintSteps(const std::vector<Kind>& kinds)
     row("written", "page written and navigation started (host)");
     for (const Step& step : kSteps)
         row(step.key, step.meaning);
-    for (const auto& [key, values] : kinds.front().steps)
-        if (key.rfind("p-", 0) == 0)
-            row(key.c_str(), "");
 }
 
 } // namespace
@@ -364,7 +357,8 @@ int main(int argc, char** argv)
                     kinds.end());
     }
     const auto measures = [&kinds](const char* name) {
-        return std::any_of(kinds.begin(), kinds.end(), [name](const Kind& kind) { return qstrcmp(kind.name, name) == 0; });
+        return std::any_of(kinds.begin(), kinds.end(),
+                           [name](const Kind& kind) { return qstrcmp(kind.name, name) == 0; });
     };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
@@ -381,20 +375,6 @@ int main(int argc, char** argv)
     PlayerProfile profile;
     ScratchFolder scratch;
     profile.scripts()->insert(MediaWatchScript());
-    if (qEnvironmentVariableIsSet("ZAP_PROBE")) {
-        const auto objects = profile.scripts()->find(QStringLiteral("zentavo-player-objects"));
-        for (const auto& o : objects) profile.scripts()->remove(o);
-        QWebEngineScript probe;
-        probe.setName(QStringLiteral("probe"));
-        probe.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        probe.setWorldId(QWebEngineScript::MainWorld);
-        probe.setSourceCode(QStringLiteral(R"js(performance.mark('p-start');
-new MutationObserver(function (rs) { rs.forEach(function (r) { r.addedNodes.forEach(function (n) {
-  if (n.nodeType === 1 && !performance.getEntriesByName('p-' + n.localName).length) performance.mark('p-' + n.localName); }); }); })
-  .observe(document, {childList: true, subtree: true});)js"));
-        profile.scripts()->insert(probe);
-        for (const auto& o : objects) profile.scripts()->insert(o);
-    }
     PlayerPage page(&profile, nullptr, PlayerPage::AlertDisplay::SignalOnly);
     QWebEngineView view;
     view.setPage(&page);
@@ -449,22 +429,11 @@ new MutationObserver(function (rs) { rs.forEach(function (r) { r.addedNodes.forE
             const double mpv = haveMpv
                 ? MpvFirstFrameMs(QUrl(mpvAddresses.value(QLatin1String(kind.name), kind.address)), &mpvShownAt)
                 : -1;
-            if (qEnvironmentVariableIsSet("ZAP_LIBTIME") && kind.name == std::string("HLS")) {
-                for (const char* lib : {"hls.js", "mpegts.js"}) {
-                    RunJavaScript(page, QStringLiteral("window.libt = 0; window.fetcht = 0; window.t2 = performance.now(); var s = document.createElement('script'); s.src = 'zentavo-objects:lib/%1'; s.onload = function () { window.libt = performance.now() - window.t2; }; s.onerror = function () { window.libt = -1; }; document.head.appendChild(s); 1").arg(QLatin1String(lib)));
-                    WaitForJavaScript(page, QStringLiteral("window.libt > 0"), 5000);
-                    std::fprintf(stderr, "LIB %s fetch %.1f fetch+run %.1f\n", lib, RunJavaScript(page, QStringLiteral("window.fetcht")).toDouble(), RunJavaScript(page, QStringLiteral("window.libt")).toDouble());
-                }
-            }
             if (showSteps && round > 0) {
                 const QVariantMap at = RunJavaScript(page, StepsScript(command)).toMap();
                 for (const Step& step : kSteps)
                     kind.steps[step.key].push_back(at.value(QLatin1String(step.key), -1).toDouble());
                 kind.steps["written"].push_back(prepared);
-                std::fprintf(stderr, "%s\n", qPrintable(at.value(QStringLiteral("names")).toString()));
-                for (auto it = at.begin(); it != at.end(); ++it)
-                    if (it.key().startsWith(QLatin1String("p-")))
-                        kind.steps[it.key().toStdString()].push_back(it.value().toDouble());
             }
             if (round == 0)
                 continue; // warm-up: the web engine's processes start
