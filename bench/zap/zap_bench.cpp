@@ -16,7 +16,11 @@
 // proxy of their own, so neither shares the other's rate. It also counts the new connections each
 // side opened from the command (mpv: its start) to the first picture.
 //
-//   zap_bench [runs] [--shaped DELAY_MS RATE_KBIT]
+// With --steps, it also prints where the time of a zap goes: the median time from the command to each
+// step of the page (navigation, page answered, scripts run, library loaded, media asked, first picture).
+// --only NAME,NAME measures those kinds alone (as named in the output: HLS, MPEG-TS, ...).
+//
+//   zap_bench [runs] [--shaped DELAY_MS RATE_KBIT] [--steps] [--only NAME,...]
 //       (runs: default 9; the first round of each kind warms up and is not counted)
 
 #include "bench/zap/shaping_proxy.h"
@@ -47,7 +51,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace zentavo;
@@ -67,12 +73,13 @@ struct Kind {
     std::vector<double> mpv; // mpv: opening -> playback restart complete
     std::vector<double> connections; // shaped: new connections, command -> first picture
     std::vector<double> mpvConnections; // shaped: new connections, mpv's start -> its first frame
+    std::map<std::string, std::vector<double>> steps; // --steps: ms from the command to each step, per round
 };
 
 // A kind with no figures yet.
 Kind NewKind(const char* name, const char* id, QString address, double target, bool soundOnly = false)
 {
-    return {name, id, std::move(address), target, soundOnly, {}, {}, {}, {}, {}, {}};
+    return {name, id, std::move(address), target, soundOnly, {}, {}, {}, {}, {}, {}, {}};
 }
 
 // The shaped network of --shaped: the delay each way and the rate per direction (0: no limit).
@@ -122,6 +129,56 @@ QString Spread(std::vector<double> values, int decimals, bool counts = false)
         .arg(values.front(), 0, 'f', decimals)
         .arg(Median(values), 0, 'f', decimals)
         .arg(values.back(), 0, 'f', decimals);
+}
+
+// The steps of one zap that --steps breaks the time into, in the order they happen; each is read
+// in the page (performance marks and timing entries) as ms from the play command.
+struct Step {
+    const char* key;
+    const char* meaning;
+};
+constexpr Step kSteps[] = {
+    {"navigation", "navigation start (renderer asked for the page)"},
+    {"response", "page answered by the scheme handler"},
+    {"objects", "player objects' script compiled and run"},
+    {"parsed", "page parsed (DOMContentLoaded)"},
+    {"libraryAsked", "streaming library asked for"},
+    {"libraryReady", "streaming library fetched, compiled and run"},
+    {"load", "page's load event (the template's playy)"},
+    {"open", "player opens the address"},
+    {"attach", "library attached to the video element"},
+    {"mediaAsked", "first request to the media server"},
+    {"mediaFetched", "its answer complete"},
+    {"playing", "video element's playing"},
+    {"frame", "first picture drawn"},
+};
+
+// A script that answers {step: ms from the command} for the steps the page went through (-1: none).
+QString StepsScript(qint64 command)
+{
+    return QStringLiteral(R"js((function () {
+  var t0 = performance.timeOrigin - %1, at = {}, n = performance.getEntriesByType('navigation')[0];
+  function set(key, value) { at[key] = value > 0 ? t0 + value : -1; }
+  function mark(key, name) { var e = performance.getEntriesByName(name)[0]; set(key, e ? e.startTime : 0); }
+  at.navigation = t0;
+  set('response', n.responseEnd);
+  set('parsed', n.domContentLoadedEventStart);
+  set('load', n.loadEventStart);
+  mark('objects', 'zentavo-objects');
+  mark('libraryReady', 'zentavo-library');
+  mark('open', 'zentavo-open');
+  mark('attach', 'zentavo-attach');
+  mark('libraryAsked', 'zentavo-library-asked');
+  var resources = performance.getEntriesByType('resource');
+  var media = resources.filter(function (e) { return /^https?:/.test(e.name); })[0];
+  set('mediaAsked', media ? media.startTime : 0);
+  set('mediaFetched', media ? media.responseEnd : 0);
+  var w = window.zentavoMediaWatch;
+  at.playing = w && w.firstPlaying ? w.firstPlaying - %1 : -1;
+  at.frame = w && w.firstFrame ? w.firstFrame - %1 : -1;
+  return at;
+})())js")
+        .arg(command);
 }
 
 // mpv's own clock (--msg-time, from its start): from the line that opens the address to "playback
@@ -175,6 +232,32 @@ double MpvFirstFrameMs(const QUrl& url, qint64* shownAt = nullptr)
     return -1;
 }
 
+// One line per step, one column per kind: the median ms from the command (a step a kind never
+// reached: "-").
+void PrintSteps(const std::vector<Kind>& kinds)
+{
+    std::printf("\nwhere the time goes: median ms from the play command\n%-16s", "step");
+    for (const Kind& kind : kinds)
+        std::printf(" %8s", kind.name);
+    std::printf("\n");
+    const auto row = [&kinds](const char* key, const char* meaning) {
+        std::printf("%-16s", key);
+        for (const Kind& kind : kinds) {
+            const auto found = kind.steps.find(key);
+            const std::vector<double> values =
+                found == kind.steps.end() ? std::vector<double>{} : Measured(found->second);
+            if (values.empty())
+                std::printf(" %8s", "-");
+            else
+                std::printf(" %8.1f", Median(values));
+        }
+        std::printf("   %s\n", meaning);
+    };
+    row("written", "page written and navigation started (host)");
+    for (const Step& step : kSteps)
+        row(step.key, step.meaning);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -188,11 +271,16 @@ int main(int argc, char** argv)
     Shaping shaping;
     if (const auto at = arguments.indexOf(QStringLiteral("--shaped")); at >= 0) {
         if (at + 2 >= arguments.size()) {
-            std::fprintf(stderr, "usage: zap_bench [runs] [--shaped DELAY_MS RATE_KBIT]\n");
+            std::fprintf(stderr, "usage: zap_bench [runs] [--shaped DELAY_MS RATE_KBIT] [--steps] [--only NAME,...]\n");
             return 2;
         }
         shaping = {true, std::max(0, arguments[at + 1].toInt()), std::max(0, arguments[at + 2].toInt())};
     }
+    // --steps: where the time of a zap goes, step by step (medians), after the figures.
+    const bool showSteps = arguments.contains(QStringLiteral("--steps"));
+    QStringList only;
+    if (const auto at = arguments.indexOf(QStringLiteral("--only")); at >= 0 && at + 1 < arguments.size())
+        only = arguments[at + 1].split(QLatin1Char(','), Qt::SkipEmptyParts);
     const bool haveMpv = !QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty();
 
     QTemporaryDir folder;
@@ -263,6 +351,15 @@ int main(int argc, char** argv)
                          NewKind("SRT", "11", srtAddress(srtPort), 2),
                      });
     }
+    if (!only.isEmpty()) {
+        kinds.erase(std::remove_if(kinds.begin(), kinds.end(),
+                                   [&only](const Kind& kind) { return !only.contains(QLatin1String(kind.name)); }),
+                    kinds.end());
+    }
+    const auto measures = [&kinds](const char* name) {
+        return std::any_of(kinds.begin(), kinds.end(),
+                           [name](const Kind& kind) { return qstrcmp(kind.name, name) == 0; });
+    };
     const std::string passphrase = BuildStreamPassphrase();
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<items>\n");
     for (const Kind& kind : kinds) {
@@ -289,13 +386,17 @@ int main(int argc, char** argv)
             // VLC's streams of a file end with it: new servers each round, started before the clock runs.
             rtsp.reset();
             mmsh.reset();
-            rtsp = StartVlcRtsp(liveTs, rtspPort);
-            mmsh = StartVlcMmsh(liveWmv, mmshPort);
+            if (measures("RTSP"))
+                rtsp = StartVlcRtsp(liveTs, rtspPort);
+            if (measures("MMSH"))
+                mmsh = StartVlcMmsh(liveWmv, mmshPort);
             // An SRT server here ends with its caller.
             srt.reset();
             mpvSrt.reset();
-            srt = StartOperatorSender(OperatorProtocol::Srt, liveTs, srtPort);
-            mpvSrt = StartOperatorSender(OperatorProtocol::Srt, liveTs, mpvSrtPort);
+            if (measures("SRT")) {
+                srt = StartOperatorSender(OperatorProtocol::Srt, liveTs, srtPort);
+                mpvSrt = StartOperatorSender(OperatorProtocol::Srt, liveTs, mpvSrtPort);
+            }
         }
         for (Kind& kind : kinds) {
             const qint64 command = QDateTime::currentMSecsSinceEpoch();
@@ -328,24 +429,11 @@ int main(int argc, char** argv)
             const double mpv = haveMpv
                 ? MpvFirstFrameMs(QUrl(mpvAddresses.value(QLatin1String(kind.name), kind.address)), &mpvShownAt)
                 : -1;
-            if (qEnvironmentVariableIsSet("ZAP_STEPS")) {
-                // Where the time goes, in ms from the command: navigation start, response, parsed, loaded,
-                // player opened, source attached (library loaded), playing; and the renderer process.
-                const QString steps =
-                    RunJavaScript(
-                        page,
-                        QStringLiteral("(function(){ var t0 = performance.timeOrigin - %1, n = "
-                                       "performance.getEntriesByType('navigation')[0];"
-                                       "function m(name){ var e = performance.getEntriesByName(name)[0]; return e ? "
-                                       "(t0 + e.startTime).toFixed(1) : '-'; }"
-                                       "return [t0.toFixed(1), (t0 + n.responseEnd).toFixed(1), (t0 + "
-                                       "n.domInteractive).toFixed(1),"
-                                       " (t0 + n.loadEventStart).toFixed(1), m('zentavo-open'), m('zentavo-attach'),"
-                                       " (zentavoMediaWatch.firstPlaying - %1).toFixed(1)].join(' '); })()")
-                            .arg(command))
-                        .toString();
-                std::fprintf(stderr, "zap: %-8s round %d: %s (mpv %.1f) renderer %lld\n", kind.name, round,
-                             qPrintable(steps), mpv, page.renderProcessPid());
+            if (showSteps && round > 0) {
+                const QVariantMap at = RunJavaScript(page, StepsScript(command)).toMap();
+                for (const Step& step : kSteps)
+                    kind.steps[step.key].push_back(at.value(QLatin1String(step.key), -1).toDouble());
+                kind.steps["written"].push_back(prepared);
             }
             if (round == 0)
                 continue; // warm-up: the web engine's processes start
@@ -377,6 +465,8 @@ int main(int argc, char** argv)
                         qPrintable(Spread(kind.connections, 0, true)),
                         qPrintable(Spread(kind.mpvConnections, 0, true)));
         }
+        if (showSteps)
+            PrintSteps(kinds);
         return 0;
     }
     std::printf("zap time to the first picture drawn (sound only: to playing), %d rounds (ms; min / median / "
@@ -390,5 +480,7 @@ int main(int argc, char** argv)
                     qPrintable(Spread(kind.zap, 0)), Median(Measured(kind.playing)), qPrintable(Spread(kind.mpv, 0)),
                     qPrintable(Spread(Ratios(kind.zap, kind.mpv), 2)), qPrintable(target));
     }
+    if (showSteps)
+        PrintSteps(kinds);
     return 0;
 }

@@ -65,6 +65,8 @@ private slots:
     void webcamFailureIsShownInWordsAndRefreshGoesOn_data();
     void webcamFailureIsShownInWordsAndRefreshGoesOn();
     void libraryIsLoadedOnlyWhenTheAddressNeedsIt();
+    void libraryIsAskedForWhenThePageNamesItsAddress_data();
+    void libraryIsAskedForWhenThePageNamesItsAddress();
     void windowsMediaPageQueryWinsOverTheFilledAddress();
     void hlsPlaysOnAcrossDiscontinuities();
     void leftPageReleasesItsStream_data();
@@ -494,6 +496,47 @@ void PlaybackEndToEnd::libraryIsLoadedOnlyWhenTheAddressNeedsIt()
     QVERIFY(WaitUntilPlaying(*page_, kPlayTimeoutMs).isEmpty());
     QCOMPARE(RunJavaScript(*page_, QStringLiteral("typeof Hls + typeof mpegts + typeof dashjs")).toString(),
              QStringLiteral("functionundefinedundefined"));
+}
+
+void PlaybackEndToEnd::libraryIsAskedForWhenThePageNamesItsAddress_data()
+{
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("Windows Media page, HLS") << QByteArray("3") << QString::fromLatin1(TestMedia::kHls);
+    QTest::newRow("Windows Media page, MPEG-TS") << QByteArray("4") << QString::fromLatin1(TestMedia::kMpegTs);
+    QTest::newRow("Real page, HLS") << QByteArray("12") << QString::fromLatin1(TestMedia::kHls);
+}
+
+void PlaybackEndToEnd::libraryIsAskedForWhenThePageNamesItsAddress()
+{
+    QFETCH(QByteArray, id);
+    QFETCH(QString, path);
+    // The library loads while the rest of the page is parsed: it is asked for from the head, where
+    // the page names its address, before the parser reaches the player object. A watcher of the
+    // document that runs before the player objects' own notes whether it was asked for when the
+    // object first came into sight.
+    QWebEngineScript watcher;
+    watcher.setName(QStringLiteral("object-sight"));
+    watcher.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    watcher.setWorldId(QWebEngineScript::MainWorld);
+    watcher.setSourceCode(QStringLiteral(
+        "new MutationObserver(function () {"
+        "  if (window.askedBeforeObject === undefined && document.querySelector('object'))"
+        "    window.askedBeforeObject = performance.getEntriesByName('zentavo-library-asked').length > 0;"
+        "}).observe(document, {childList: true, subtree: true});"));
+    const QList<QWebEngineScript> objects = profile_->scripts()->find(QStringLiteral("zentavo-player-objects"));
+    QVERIFY(!objects.isEmpty());
+    for (const QWebEngineScript& script : objects)
+        profile_->scripts()->remove(script);
+    profile_->scripts()->insert(watcher);
+    profile_->scripts()->insert(objects);
+    Play(id.constData());
+    const QString failure = WaitUntilPlaying(*page_, kPlayTimeoutMs);
+    profile_->scripts()->remove(watcher);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("window.askedBeforeObject")), QVariant(true));
+    // The page's own variable still holds the address it named.
+    QCOMPARE(RunJavaScript(*page_, QStringLiteral("srcc")).toString(), server_->Url(path).toString());
 }
 
 void PlaybackEndToEnd::windowsMediaPageQueryWinsOverTheFilledAddress()

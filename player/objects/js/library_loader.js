@@ -20,8 +20,10 @@ function loadLibrary(file, globalName) {
   let load = libraryLoads.get(file);
   if (!load) {
     load = new Promise((resolve, reject) => {
+      performance.mark('zentavo-library-asked');
       const script = appendHostScript(HostNames.objectsLibraryPath + file, () => reject(new Error('cannot load ' + file)));
       script.onload = () => {
+        performance.mark('zentavo-library');
         if (window[globalName]) resolve(window[globalName]);
         else reject(new Error(file + ' defined no ' + globalName));
       };

@@ -279,14 +279,21 @@ class MediaEngine {
     // stream that starts without a picture, and one with a picture the library skipped, plays through
     // the gateway. The library plays the first sound track only; the others are told, and one chosen
     // plays through the gateway.
+    // The stream's head is read a second time for that: with a picture that decodes, only once the
+    // first picture shows, so that the second read does not hold it back.
     if (type === 'mpegts') {
-      this.video.addEventListener('loadedmetadata', async () => {
+      this.video.addEventListener('loadedmetadata', () => {
         if (token !== this.token) return;
-        const streams = await readTransportStreams(url);
-        if (token !== this.token || this.failed || !this.player || this.player.kind !== 'mpegts') return;
-        if (!this.video.videoWidth && hasUndecodableVideo(streams)) return this.playThroughGateway(token, url);
-        this.player.audioStreams = transportStreamAudio(streams);
-        this.noteAudioTracks(token);
+        const readStreams = async () => {
+          if (token !== this.token) return;
+          const streams = await readTransportStreams(url);
+          if (token !== this.token || this.failed || !this.player || this.player.kind !== 'mpegts') return;
+          if (!this.video.videoWidth && hasUndecodableVideo(streams)) return this.playThroughGateway(token, url);
+          this.player.audioStreams = transportStreamAudio(streams);
+          this.noteAudioTracks(token);
+        };
+        if (this.video.videoWidth) whenPictureShows(this.video, readStreams);
+        else readStreams();
       }, {once: true});
     }
     player.on(mpegts.Events.ERROR, (type, detail, info) => {
@@ -738,6 +745,22 @@ function isLiveDash(player) {
   } catch (e) {
     return false;
   }
+}
+
+// Calls back once, when the element's first picture has been drawn (without the frame callback:
+// when it plays), or at the latest after a second (a paused element may draw nothing more).
+function whenPictureShows(video, callback) {
+  let called = false;
+  const once = () => {
+    if (called) return;
+    called = true;
+    clearTimeout(timer);
+    video.removeEventListener('playing', once);
+    callback();
+  };
+  const timer = setTimeout(once, 1000);
+  if (video.requestVideoFrameCallback) video.requestVideoFrameCallback(once);
+  else video.addEventListener('playing', once);
 }
 
 // Whether the player reads through mpegts.js (which has its own play and pause).

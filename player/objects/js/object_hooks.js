@@ -28,8 +28,7 @@ function playerOf(element) {
     player = new PlayerClass(element);
     players.set(element, player);
     livePlayers.add(player);
-    // The player pages name their address (page variable srcc) before the object: the streaming
-    // library it needs loads while the rest of the page is parsed, not after the page's load event.
+    // A page that named no address yet (see watchPageAddress) may have it by now.
     preloadLibraryFor(window.srcc);
   }
   return player;
@@ -134,6 +133,25 @@ function openChannelList(tab) {
   console.info(HostNames.channelListMarker + String(tab));
 }
 
+// The player pages name their address (page variable srcc) in a script of their head, long before
+// the object and the load event: the streaming library it needs starts loading the moment the page
+// names it, while the rest of the page is parsed. The variable stays an ordinary one to the page
+// (the page's own "var srcc" keeps this property, and reads and writes go through it).
+function watchPageAddress() {
+  let value;
+  Object.defineProperty(window, 'srcc', {
+    configurable: true,
+    enumerable: true,
+    get() {
+      return value;
+    },
+    set(address) {
+      value = address;
+      preloadLibraryFor(address);
+    },
+  });
+}
+
 function installPlayerObjects() {
   if (window[HostNames.objectsGlobal]) return;
   const players = {real: true, wmp: true};
@@ -148,6 +166,7 @@ function installPlayerObjects() {
 
   installObjectPrototype();
   installPlayerStyle();
+  watchPageAddress();
   new MutationObserver((records) => {
     for (const record of records) {
       for (const node of record.addedNodes) upgradeTree(node);
@@ -156,6 +175,7 @@ function installPlayerObjects() {
   window.addEventListener('keydown', (event) => {
     if (event.key === 'Escape') leaveFullScreen();
   }, true);
+  performance.mark('zentavo-objects');
 }
 
 installPlayerObjects();
