@@ -27,8 +27,8 @@ public:
     // rowIcons[i] is the icon of rows whose icon index is i; other indexes show no icon.
     explicit ChannelListModel(QList<QIcon> rowIcons, QObject* parent = nullptr);
 
-    // Without QAbstractTableModel's checks through the virtual row and column counts: a tree view
-    // asks for the index of every row when the rows change.
+    // Without QAbstractTableModel's checks through the virtual row and column counts: indexes are
+    // asked for often (every row on screen, every search that keeps a selection).
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,7 +38,7 @@ public:
 
     // Rows show the logos this cache holds (it must outlive the model); nullptr shows none. A logo
     // that arrives changes no row: the views that show it repaint (VisibleLogos), since a change of
-    // every row would cost a tree view a pass over all of them.
+    // every row would cost the views a pass over all of them.
     void SetLogos(LogoCache* logos);
     // Adds a column after the model's own that the given column fills (it must outlive the model);
     // nullptr takes it away. Its index is ExtraColumnIndex().

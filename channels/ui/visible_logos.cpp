@@ -6,11 +6,11 @@
 
 #include <QEvent>
 #include <QScrollBar>
-#include <QTreeView>
+#include <QAbstractItemView>
 
 namespace zentavo {
 
-VisibleLogos::VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* logos)
+VisibleLogos::VisibleLogos(QAbstractItemView* view, ChannelListModel* model, LogoCache* logos)
     : QObject(view), view_(view), viewport_(view->viewport()), model_(model), logos_(logos)
 {
     settle_.setSingleShot(true);

@@ -1,4 +1,5 @@
 // The channel list window: filling, selection, play commands, tabs, popups and favourites commands.
+#include "channels/ui/channel_list_view.h"
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -21,7 +22,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -30,12 +30,12 @@ using namespace zentavo;
 
 namespace {
 
-QTreeView* List(TListForm& form, int number)
+ChannelListView* List(TListForm& form, int number)
 {
-    return form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(number));
+    return form.findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(number));
 }
 
-QStringList Captions(QTreeView* list)
+QStringList Captions(ChannelListView* list)
 {
     QStringList captions;
     for (int row = 0; row < list->model()->rowCount(); ++row)
@@ -43,7 +43,7 @@ QStringList Captions(QTreeView* list)
     return captions;
 }
 
-QStringList Ids(QTreeView* list)
+QStringList Ids(ChannelListView* list)
 {
     QStringList ids;
     for (int row = 0; row < list->model()->rowCount(); ++row)
@@ -51,7 +51,7 @@ QStringList Ids(QTreeView* list)
     return ids;
 }
 
-void ClickRow(QTreeView* list, int row)
+void ClickRow(ChannelListView* list, int row)
 {
     const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
@@ -143,7 +143,7 @@ void ListFormTest::listsShowCatalogueRowsInFileOrder()
 
     // The id column is there but never visible, and there are no headers: a catalogue without
     // groups and numbers shows no column for them either.
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     QCOMPARE(list->model()->columnCount(), 4);
     QVERIFY(list->isColumnHidden(1));
     QVERIFY(list->isColumnHidden(2));
@@ -163,7 +163,7 @@ void ListFormTest::rowIconsFollowImgindex()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
 
-    const auto iconOf = [](QTreeView* list, int row) {
+    const auto iconOf = [](ChannelListView* list, int row) {
         return list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
     };
     const QIcon windowsMedia = iconOf(List(form, 1), 0);
@@ -500,7 +500,7 @@ void ListFormTest::columnClickSortsAscendingEveryTime()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
     form.show();
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     QCOMPARE(Ids(list), QStringList({QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("2")}));
     ClickRow(list, 0);
 
@@ -532,7 +532,7 @@ void ListFormTest::numbersSortAsNumbersAndGroupsFilterTheList()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
     form.show();
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     auto* groups = form.findChild<QComboBox*>(QStringLiteral("GroupFilter"));
 
     // A list with numbers and groups shows both columns, and the header to sort by them.
@@ -605,7 +605,7 @@ void ListFormTest::popupOpensOnRightReleaseAndMenuKey()
 
     // The press alone opens nothing (the program drops right-button presses); the release does,
     // and leaves the selection as it was.
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     const QPoint onRow = list->visualRect(list->model()->index(0, 0)).center();
     QContextMenuEvent pressRequest(QContextMenuEvent::Mouse, onRow, list->viewport()->mapToGlobal(onRow));
     QApplication::sendEvent(list->viewport(), &pressRequest);
