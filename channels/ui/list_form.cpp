@@ -555,7 +555,8 @@ void TListForm::ListView1DblClick(ChannelListView* list)
 void TListForm::ListView1ColumnClick(ChannelListView* list, int column)
 {
     sortColumn_ = column;
-    ModelOf(list)->SortByColumn(sortColumn_);
+    // A million rows take the sort half a second: it is made on a thread of its own.
+    ModelOf(list)->SortInBackground(sortColumn_);
 }
 
 void TListForm::PlayAndClose()
