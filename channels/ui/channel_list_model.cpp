@@ -253,15 +253,15 @@ void ChannelListModel::ApplyFilter(bool narrowing)
         return;
     }
     std::vector<int> shown;
+    shown.reserve(narrowing ? shown_.size() : rows_->size());
     const std::vector<ListRow>& rows = *rows_;
     const auto consider = [&](int index) {
         const auto at = static_cast<std::size_t>(index);
         if (!groupUtf8_.empty() && rows[at].group != groupUtf8_)
             return;
+        // No fold kept: the caption is ASCII (FoldedCaptions), compared as it is.
         const std::string& folded = foldedCaptions_[at];
-        const std::string& caption = rows[at].caption;
-        if ((folded.empty() && IsAsciiText(caption)) ? AsciiTextHoldsEveryWord(caption, words)
-                                                     : HoldsEveryWord(folded, words))
+        if (folded.empty() ? AsciiTextHoldsEveryWord(rows[at].caption, words) : HoldsEveryWord(folded, words))
             shown.push_back(index);
     };
     if (narrowing) {
@@ -275,6 +275,16 @@ void ChannelListModel::ApplyFilter(bool narrowing)
             consider(index);
     }
     shown_ = std::move(shown);
+}
+
+int ChannelListModel::ShownRowAt(std::size_t allRowIndex) const
+{
+    const auto index = static_cast<int>(allRowIndex);
+    const std::vector<int>& positions = filtered_ ? shown_ : order_;
+    if (!filtered_ && order_.empty())
+        return allRowIndex < rows_->size() ? index : -1;
+    const auto found = std::find(positions.begin(), positions.end(), index);
+    return found == positions.end() ? -1 : static_cast<int>(found - positions.begin());
 }
 
 int ChannelListModel::ShownRowOf(const std::string& id) const

@@ -107,6 +107,17 @@ public:
     bool HasGroups() const { return facts_.hasGroups; }
     // The position at which the row with that id is shown, or -1.
     int ShownRowOf(const std::string& id) const;
+    // Of a row by its place among all rows as given (AllRowIndex): the position at which it is
+    // shown, or -1. A pass over whole numbers, not over the rows.
+    int ShownRowAt(std::size_t allRowIndex) const;
+    // The place among all rows as given of the row shown at that position.
+    std::size_t AllRowIndex(int shownRow) const
+    {
+        const auto at = static_cast<std::size_t>(shownRow);
+        if (filtered_)
+            return static_cast<std::size_t>(shown_.at(at));
+        return order_.empty() ? at : static_cast<std::size_t>(order_.at(at));
+    }
 
 signals:
     // The rows were replaced (SetRows, ReplaceRows, Clear); filtering and sorting do not emit it.
@@ -115,14 +126,6 @@ signals:
     void Sorted();
 
 private:
-    // The index into rows_ of the row shown at that position.
-    std::size_t AllRowIndex(int shownRow) const
-    {
-        const auto at = static_cast<std::size_t>(shownRow);
-        if (filtered_)
-            return static_cast<std::size_t>(shown_.at(at));
-        return order_.empty() ? at : static_cast<std::size_t>(order_.at(at));
-    }
     void ApplyFilter(bool narrowing);
     // Shows the rows in that order (indexes into rows_, every row once), the persistent indexes
     // following their rows.

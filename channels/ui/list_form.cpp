@@ -489,9 +489,12 @@ void TListForm::KeepSelection(int tab, const std::function<void(ChannelListModel
     ChannelListView* list = lists_[static_cast<std::size_t>(tab)];
     ChannelListModel* model = models_[static_cast<std::size_t>(tab)];
     const QModelIndexList selected = list->selectionModel()->selectedRows();
-    const std::string selectedId = selected.isEmpty() ? std::string() : model->Row(selected.first().row()).id;
+    // The change keeps the rows: the selected one is found again by its place among them, not by
+    // comparing the ids of up to a million rows.
+    const std::optional<std::size_t> selectedRow =
+        selected.isEmpty() ? std::nullopt : std::optional<std::size_t>(model->AllRowIndex(selected.first().row()));
     change(*model);
-    const int row = selectedId.empty() ? -1 : model->ShownRowOf(selectedId);
+    const int row = selectedRow ? model->ShownRowAt(*selectedRow) : -1;
     if (row >= 0)
         list->setCurrentIndex(model->index(row, 0));
 }
