@@ -4,8 +4,8 @@
 // 127.0.0.1, so the pictures show real playback without the internet. The first TV channels and
 // radio stations get logos drawn here and served from the same server, as an imported list's
 // tvg-logo addresses would be.
-#include "channels/ui/channel_list_view.h"
 #include "channels/catalogue.h"
+#include "channels/ui/channel_list_view.h"
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 #include "tests/player/ui/shell_fixture.h"

@@ -1,8 +1,8 @@
 // Filling the channel list window from big catalogues, beside the bare libxml2 parse of the same file.
 // Run: build/bin/list_bench (QT_QPA_PLATFORM=offscreen is set when no display is given).
-#include "channels/ui/channel_list_view.h"
 #include "bench/core/catalogue_generator.h"
 #include "channels/app_context.h"
+#include "channels/ui/channel_list_view.h"
 #include "channels/ui/favourites_prompts.h"
 #include "channels/ui/list_form.h"
 

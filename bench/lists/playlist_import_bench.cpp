@@ -19,9 +19,9 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
-#include <QHeaderView>
 #include <QEventLoop>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -323,9 +323,8 @@ void TimeListActions(TListForm& form)
         std::printf("%-42s %6.0f ms, longest stall %4.0f ms (%.0f ms working)\n", what, figures.wallMs,
                     figures.longestStallMs, figures.longestWorkMs);
     };
-    print("select the middle row:", TimeAction([&] {
-        list->setCurrentIndex(model->index(model->rowCount() / 2, 0));
-    }, at_once));
+    print("select the middle row:",
+          TimeAction([&] { list->setCurrentIndex(model->index(model->rowCount() / 2, 0)); }, at_once));
     ActionFigures slowestKey;
     const QString word = QStringLiteral("channel 99999");
     for (qsizetype length = 1; length <= word.size(); ++length) {
@@ -336,21 +335,20 @@ void TimeListActions(TListForm& form)
     print("search typed key by key, the slowest key:", slowestKey);
     print("search cleared:", TimeAction([&] { search->clear(); }, at_once));
     const auto sorted = [model] { return !model->Sorting(); };
-    print("sort by caption (header click):", TimeAction([&] {
-        emit list->header()->sectionClicked(ChannelListModel::CaptionColumn);
-    }, sorted));
-    print("sort by group (header click):", TimeAction([&] {
-        emit list->header()->sectionClicked(ChannelListModel::GroupColumn);
-    }, sorted));
+    print("sort by caption (header click):",
+          TimeAction([&] { emit list->header()->sectionClicked(ChannelListModel::CaptionColumn); }, sorted));
+    print("sort by group (header click):",
+          TimeAction([&] { emit list->header()->sectionClicked(ChannelListModel::GroupColumn); }, sorted));
 }
 
 void Print(const char* what, const Figures& figures)
 {
-    std::printf("%-30s %6lld ms to the summary, longest event-loop stall %4lld ms (ending at %lld ms, %.0f ms of it "
-                "working), most work in one stall %.0f ms, %d TV rows, anonymous memory peak %.0f MiB, after %.0f MiB\n",
-                what, static_cast<long long>(figures.totalMs), static_cast<long long>(figures.longest.lengthMs),
-                static_cast<long long>(figures.longest.endMs), figures.longest.workMs, figures.longestWorkMs,
-                figures.tvRows, figures.peakAnonMiB, figures.afterAnonMiB);
+    std::printf(
+        "%-30s %6lld ms to the summary, longest event-loop stall %4lld ms (ending at %lld ms, %.0f ms of it "
+        "working), most work in one stall %.0f ms, %d TV rows, anonymous memory peak %.0f MiB, after %.0f MiB\n",
+        what, static_cast<long long>(figures.totalMs), static_cast<long long>(figures.longest.lengthMs),
+        static_cast<long long>(figures.longest.endMs), figures.longest.workMs, figures.longestWorkMs, figures.tvRows,
+        figures.peakAnonMiB, figures.afterAnonMiB);
     std::printf("%-30s stalls over %lld ms (working):", "", static_cast<long long>(kLongStallMs));
     for (const Stall& stall : figures.longStalls)
         std::printf(" %lld (%.0f) ms ending at %lld ms;", static_cast<long long>(stall.lengthMs), stall.workMs,

@@ -34,8 +34,7 @@ std::vector<int> SortedOrder(const std::vector<ListRow>& rows, std::vector<int> 
 } // namespace
 
 ChannelListModel::ChannelListModel(QList<QIcon> rowIcons, QObject* parent)
-    : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons)),
-      rows_(std::make_shared<const std::vector<ListRow>>())
+    : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons)), rows_(std::make_shared<const std::vector<ListRow>>())
 {}
 
 ChannelListModel::~ChannelListModel()
@@ -320,11 +319,10 @@ void ChannelListModel::StartSort(int sortColumn)
     sorted_ = std::make_shared<std::vector<int>>();
     sortedRowsSerial_ = rowsSerial_;
     // The thread holds the rows while it sorts them; rows replaced meanwhile are freed there.
-    sorter_.reset(QThread::create(
-        [rows = rows_, order = order_, sorted = sorted_, sortColumn]() mutable {
-            *sorted = SortedOrder(*rows, std::move(order), sortColumn);
-            rows.reset();
-        }));
+    sorter_.reset(QThread::create([rows = rows_, order = order_, sorted = sorted_, sortColumn]() mutable {
+        *sorted = SortedOrder(*rows, std::move(order), sortColumn);
+        rows.reset();
+    }));
     connect(sorter_.get(), &QThread::finished, this, &ChannelListModel::SortDone);
     sorter_->start();
 }

@@ -193,7 +193,8 @@ void TListForm::ConnectHandlers()
                     else
                         ListView1SelectItem(list, rows.first().row(), true);
                 });
-        connect(list, &QAbstractItemView::doubleClicked, this, [this, list](const QModelIndex&) { ListView1DblClick(list); });
+        connect(list, &QAbstractItemView::doubleClicked, this,
+                [this, list](const QModelIndex&) { ListView1DblClick(list); });
         connect(list->header(), &QHeaderView::sectionClicked, this,
                 [this, list](int column) { ListView1ColumnClick(list, column); });
         // Mouse requests are turned into releases by eventFilter; this one comes from the Menu key.

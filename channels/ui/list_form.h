@@ -22,7 +22,6 @@ class QKeyEvent;
 class QMenu;
 class QToolButton;
 
-
 namespace Ui {
 class TListForm;
 }

@@ -4,9 +4,9 @@
 
 #include "channels/logos/logo_cache.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QScrollBar>
-#include <QAbstractItemView>
 
 namespace zentavo {
 

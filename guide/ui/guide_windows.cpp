@@ -15,13 +15,13 @@
 #include "guide/guide_error.h"
 #include "guide/guide_refresh.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QTimer>
-#include <QAbstractItemView>
 
 namespace zentavo {
 
