@@ -105,6 +105,8 @@ private slots:
     void playCommandsRequestPlayThenClose();
     void doubleClickBelowRowsDoesNothing();
     void listTakesTheKeyboardWhenOpened();
+    void keysMoveBetweenRowsAsInAList_data();
+    void keysMoveBetweenRowsAsInAList();
     void searchNarrowsTheCurrentTab_data();
     void searchNarrowsTheCurrentTab();
     void typingInTheListSearchesAndEscClearsFirst();
@@ -366,6 +368,45 @@ void ListFormTest::listTakesTheKeyboardWhenOpened()
     QTest::keyClick(List(form, 1), Qt::Key_Return);
     QCOMPARE(play.count(), 0);
     QVERIFY(form.isVisible());
+}
+
+void ListFormTest::keysMoveBetweenRowsAsInAList_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row"); // the row selected after the key, from the second of four; -1: the last
+    QTest::newRow("End goes to the last row") << static_cast<int>(Qt::Key_End) << -1;
+    QTest::newRow("Home goes to the first row") << static_cast<int>(Qt::Key_Home) << 0;
+    QTest::newRow("Right stays on the row") << static_cast<int>(Qt::Key_Right) << 1;
+    QTest::newRow("Left stays on the row") << static_cast<int>(Qt::Key_Left) << 1;
+    QTest::newRow("Down goes to the next row") << static_cast<int>(Qt::Key_Down) << 2;
+}
+
+void ListFormTest::keysMoveBetweenRowsAsInAList()
+{
+    QFETCH(int, key);
+    QFETCH(int, row);
+    ListFixture fixture(R"(<items>
+<item><id>1</id><name>One</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>1</number></item>
+<item><id>2</id><name>Two</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>2</number></item>
+<item><id>3</id><name>Three</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>3</number></item>
+<item><id>4</id><name>Four</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>4</number></item>
+</items>)");
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ChannelListView* list = List(form, 1); // with the number column before the caption
+    ClickRow(list, 1);
+    list->setFocus();
+    QTest::keyClick(list, static_cast<Qt::Key>(key));
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), row < 0 ? list->model()->rowCount() - 1 : row);
+
+    // Tab leaves the list for the next control, as it leaves any list.
+    QTest::keyClick(list, Qt::Key_Tab);
+    QVERIFY(!list->hasFocus());
 }
 
 void ListFormTest::searchNarrowsTheCurrentTab_data()
