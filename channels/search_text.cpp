@@ -22,11 +22,30 @@ bool IsAsciiText(std::string_view text)
 
 bool AsciiTextHoldsEveryWord(std::string_view asciiText, const std::vector<std::string>& words)
 {
-    return std::all_of(words.begin(), words.end(), [asciiText](const std::string& word) {
-        return std::search(asciiText.begin(), asciiText.end(), word.begin(), word.end(),
-                           [](char a, char b) { return AsciiLower(a) == b; })
-            != asciiText.end();
-    });
+    // A search over a million captions runs this a million times a key: the first letter of the
+    // word is looked for before the rest is compared.
+    const std::size_t size = asciiText.size();
+    const char* text = asciiText.data();
+    for (const std::string& word : words) {
+        const std::size_t length = word.size();
+        if (length == 0)
+            continue;
+        if (length > size)
+            return false;
+        const char first = word[0];
+        bool found = false;
+        for (std::size_t at = 0; at + length <= size && !found; ++at) {
+            if (AsciiLower(text[at]) != first)
+                continue;
+            std::size_t same = 1;
+            while (same < length && AsciiLower(text[at + same]) == word[same])
+                ++same;
+            found = same == length;
+        }
+        if (!found)
+            return false;
+    }
+    return true;
 }
 
 std::string FoldForSearch(std::string_view utf8)

@@ -5,6 +5,7 @@
 // radio stations get logos drawn here and served from the same server, as an imported list's
 // tvg-logo addresses would be.
 #include "channels/catalogue.h"
+#include "channels/ui/channel_list_view.h"
 #include "crypto/stream_passphrase.h"
 #include "crypto/string_cipher.h"
 #include "tests/player/ui/shell_fixture.h"
@@ -24,7 +25,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 
 #include <cstdio>
 #include <map>
@@ -175,14 +175,14 @@ int main(int argc, char** argv)
     } pages[] = {{0, "channel-list-tv"}, {1, "channel-list-radio"}, {3, "favourites"}};
     for (const auto& page : pages) {
         tabs->setCurrentIndex(page.tab);
-        if (auto* list = f.list->findChild<QTreeView*>(QStringLiteral("ListView%1").arg(page.tab + 1));
+        if (auto* list = f.list->findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(page.tab + 1));
             list && list->model() && list->model()->rowCount() > 2)
             list->setCurrentIndex(list->model()->index(2, 0));
         Save(QString::fromLatin1(page.file), *f.list);
     }
     // Channel logos, fetched from 127.0.0.1 for the rows on screen.
     tabs->setCurrentIndex(0);
-    if (auto* list = f.list->findChild<QTreeView*>(QStringLiteral("ListView1"))) {
+    if (auto* list = f.list->findChild<ChannelListView*>(QStringLiteral("ListView1"))) {
         list->clearSelection();
         list->scrollToTop();
     }

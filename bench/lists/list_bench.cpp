@@ -2,6 +2,7 @@
 // Run: build/bin/list_bench (QT_QPA_PLATFORM=offscreen is set when no display is given).
 #include "bench/core/catalogue_generator.h"
 #include "channels/app_context.h"
+#include "channels/ui/channel_list_view.h"
 #include "channels/ui/favourites_prompts.h"
 #include "channels/ui/list_form.h"
 
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 #include <map>
@@ -131,7 +131,7 @@ void ShowAndScrollTvList(benchmark::State& state, bool logos)
     SilentPrompts prompts;
     TListForm form(catalogue.context, prompts);
     form.LoadChannelLists();
-    auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    auto* list = form.findChild<ChannelListView*>(QStringLiteral("ListView1"));
     for (auto _ : state) {
         form.show();
         QApplication::processEvents();
@@ -180,7 +180,7 @@ void BM_SearchKeystroke(benchmark::State& state)
     SilentPrompts prompts;
     TListForm form(catalogue.context, prompts);
     form.LoadChannelLists();
-    auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    auto* list = form.findChild<ChannelListView*>(QStringLiteral("ListView1"));
     auto* search = form.findChild<QLineEdit*>(QStringLiteral("Edit_search"));
     form.show();
     QApplication::processEvents();

@@ -65,9 +65,9 @@ run_once() {
   start=$(date +%s.%N)
   ZENTAVO_REPORT_STARTUP=1 "$app/zentavo-player" >/dev/null 2>"$log" &
   pid=$!
-  for _ in $(seq 1 1200); do
+  for _ in $(seq 1 12000); do
     grep -q "start page loaded" "$log" && break
-    sleep 0.1
+    sleep 0.01
   done
   end=$(date +%s.%N)
   # The lists are read on a thread of their own after the window shows: the memory is read once it

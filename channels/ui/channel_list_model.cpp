@@ -6,6 +6,7 @@
 #include "channels/logos/logo_cache.h"
 
 #include <QString>
+#include <QThread>
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
@@ -14,9 +15,33 @@
 
 namespace zentavo {
 
+namespace {
+
+// The rows in that order (empty: as given) sorted stably by ListView1Compare on the column, as
+// indexes into rows.
+std::vector<int> SortedOrder(const std::vector<ListRow>& rows, std::vector<int> order, int sortColumn)
+{
+    if (order.empty()) {
+        order.resize(rows.size());
+        std::iota(order.begin(), order.end(), 0);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return ListView1Compare(rows[static_cast<std::size_t>(a)], rows[static_cast<std::size_t>(b)], sortColumn) < 0;
+    });
+    return order;
+}
+
+} // namespace
+
 ChannelListModel::ChannelListModel(QList<QIcon> rowIcons, QObject* parent)
-    : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons))
+    : QAbstractTableModel(parent), rowIcons_(std::move(rowIcons)), rows_(std::make_shared<const std::vector<ListRow>>())
 {}
+
+ChannelListModel::~ChannelListModel()
+{
+    if (sorter_)
+        sorter_->wait();
+}
 
 QModelIndex ChannelListModel::index(int row, int column, const QModelIndex& parent) const
 {
@@ -30,7 +55,7 @@ int ChannelListModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return static_cast<int>(filtered_ ? shown_.size() : rows_.size());
+    return static_cast<int>(filtered_ ? shown_.size() : rows_->size());
 }
 
 int ChannelListModel::columnCount(const QModelIndex& parent) const
@@ -193,7 +218,9 @@ ChannelListModel::HeldRows ChannelListModel::ReplaceRows(std::vector<ListRow> ro
         throw std::invalid_argument("one folded caption a row is needed");
     HeldRows held{std::move(rows_), std::move(foldedCaptions_)};
     beginResetModel();
-    rows_ = std::move(rows);
+    rows_ = std::make_shared<const std::vector<ListRow>>(std::move(rows));
+    ++rowsSerial_;
+    order_.clear(); // new rows show as given
     foldedCaptions_ = std::move(foldedCaptions);
     facts_ = std::move(facts);
     if (filtered_)
@@ -225,24 +252,38 @@ void ChannelListModel::ApplyFilter(bool narrowing)
         return;
     }
     std::vector<int> shown;
+    shown.reserve(narrowing ? shown_.size() : rows_->size());
+    const std::vector<ListRow>& rows = *rows_;
     const auto consider = [&](int index) {
         const auto at = static_cast<std::size_t>(index);
-        if (!groupUtf8_.empty() && rows_[at].group != groupUtf8_)
+        if (!groupUtf8_.empty() && rows[at].group != groupUtf8_)
             return;
+        // No fold kept: the caption is ASCII (FoldedCaptions), compared as it is.
         const std::string& folded = foldedCaptions_[at];
-        const std::string& caption = rows_[at].caption;
-        if ((folded.empty() && IsAsciiText(caption)) ? AsciiTextHoldsEveryWord(caption, words)
-                                                     : HoldsEveryWord(folded, words))
+        if (folded.empty() ? AsciiTextHoldsEveryWord(rows[at].caption, words) : HoldsEveryWord(folded, words))
             shown.push_back(index);
     };
     if (narrowing) {
         for (const int index : shown_)
             consider(index);
+    } else if (order_.empty()) {
+        for (int index = 0; index < static_cast<int>(rows.size()); ++index)
+            consider(index);
     } else {
-        for (int index = 0; index < static_cast<int>(rows_.size()); ++index)
+        for (const int index : order_)
             consider(index);
     }
     shown_ = std::move(shown);
+}
+
+int ChannelListModel::ShownRowAt(std::size_t allRowIndex) const
+{
+    const auto index = static_cast<int>(allRowIndex);
+    const std::vector<int>& positions = filtered_ ? shown_ : order_;
+    if (!filtered_ && order_.empty())
+        return allRowIndex < rows_->size() ? index : -1;
+    const auto found = std::find(positions.begin(), positions.end(), index);
+    return found == positions.end() ? -1 : static_cast<int>(found - positions.begin());
 }
 
 int ChannelListModel::ShownRowOf(const std::string& id) const
@@ -261,50 +302,82 @@ void ChannelListModel::Clear()
 
 void ChannelListModel::SortByColumn(int sortColumn)
 {
-    std::vector<int> order(rows_.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return ListView1Compare(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], sortColumn) < 0;
-    });
+    ApplyOrder(SortedOrder(*rows_, order_, sortColumn));
+}
 
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // Where each row shown now goes: its index among all rows, then its new shown position.
-    const QModelIndexList before = persistentIndexList();
-    std::vector<std::size_t> allIndexBefore;
-    allIndexBefore.reserve(static_cast<std::size_t>(before.size()));
-    for (const QModelIndex& index : before)
-        allIndexBefore.push_back(AllRowIndex(index.row()));
-
-    std::vector<ListRow> sorted;
-    std::vector<std::string> sortedCaptions;
-    sorted.reserve(rows_.size());
-    sortedCaptions.reserve(rows_.size());
-    std::vector<int> newIndexOf(rows_.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        const auto from = static_cast<size_t>(order[i]);
-        newIndexOf[from] = static_cast<int>(i);
-        sorted.push_back(std::move(rows_[from]));
-        sortedCaptions.push_back(std::move(foldedCaptions_[from]));
+void ChannelListModel::SortInBackground(int sortColumn)
+{
+    if (sorter_) {
+        waitingSorts_.push_back(sortColumn);
+        return;
     }
-    rows_ = std::move(sorted);
-    foldedCaptions_ = std::move(sortedCaptions);
+    StartSort(sortColumn);
+}
 
-    std::vector<int> shownRowOf; // new index among all rows -> new shown position
+void ChannelListModel::StartSort(int sortColumn)
+{
+    sorted_ = std::make_shared<std::vector<int>>();
+    sortedRowsSerial_ = rowsSerial_;
+    // The thread holds the rows while it sorts them; rows replaced meanwhile are freed there.
+    sorter_.reset(QThread::create([rows = rows_, order = order_, sorted = sorted_, sortColumn]() mutable {
+        *sorted = SortedOrder(*rows, std::move(order), sortColumn);
+        rows.reset();
+    }));
+    connect(sorter_.get(), &QThread::finished, this, &ChannelListModel::SortDone);
+    sorter_->start();
+}
+
+void ChannelListModel::SortDone()
+{
+    sorter_->wait();
+    sorter_.reset();
+    const std::shared_ptr<std::vector<int>> sorted = std::move(sorted_);
+    if (sortedRowsSerial_ == rowsSerial_ && sorted->size() == rows_->size()) {
+        ApplyOrder(std::move(*sorted));
+    } else {
+        waitingSorts_.clear(); // they were asked for the rows replaced
+    }
+    if (!waitingSorts_.empty()) {
+        const int next = waitingSorts_.front();
+        waitingSorts_.erase(waitingSorts_.begin());
+        StartSort(next);
+    }
+    emit Sorted();
+}
+
+void ChannelListModel::ApplyOrder(std::vector<int> order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // Each persistent index's row, by its index into rows_, then where that row is shown now.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> rowOf;
+    rowOf.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        rowOf.push_back(AllRowIndex(index.row()));
+
+    order_ = std::move(order);
+    std::vector<int> shownAt(rows_->size(), -1);
     if (filtered_) {
-        for (int& index : shown_)
-            index = newIndexOf[static_cast<size_t>(index)];
-        std::sort(shown_.begin(), shown_.end());
-        shownRowOf.assign(rows_.size(), -1);
-        for (size_t row = 0; row < shown_.size(); ++row)
-            shownRowOf[static_cast<size_t>(shown_[row])] = static_cast<int>(row);
+        std::vector<char> passes(rows_->size(), 0);
+        for (const int index : shown_)
+            passes[static_cast<std::size_t>(index)] = 1;
+        const std::size_t count = shown_.size();
+        shown_.clear();
+        shown_.reserve(count);
+        for (const int index : order_) {
+            if (passes[static_cast<std::size_t>(index)]) {
+                shownAt[static_cast<std::size_t>(index)] = static_cast<int>(shown_.size());
+                shown_.push_back(index);
+            }
+        }
+    } else {
+        for (std::size_t at = 0; at < order_.size(); ++at)
+            shownAt[static_cast<std::size_t>(order_[at])] = static_cast<int>(at);
     }
     QModelIndexList after;
     after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        const int newIndex = newIndexOf[allIndexBefore[static_cast<size_t>(i)]];
-        const int newRow = filtered_ ? shownRowOf[static_cast<size_t>(newIndex)] : newIndex;
-        after.append(this->index(newRow, before.at(i).column()));
-    }
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.append(index(shownAt[rowOf[static_cast<std::size_t>(i)]], before.at(i).column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

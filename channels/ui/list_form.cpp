@@ -36,7 +36,6 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QToolButton>
-#include <QTreeView>
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
@@ -148,7 +147,7 @@ void TListForm::Init()
     // Set here, after every control exists, on the tab bar itself: the order of the .ui file, given
     // on the tab widget, left Tab going from the tabs straight back to the search field.
     QList<QWidget*> order{ui->Edit_search, groupChoice_, ui->PageControl1->tabBar()};
-    for (QTreeView* list : lists_)
+    for (ChannelListView* list : lists_)
         order << list;
     order << ui->RadioButton1 << ui->RadioButton2 << ui->Button3 << channelsButton_ << ui->Edit_search;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -160,7 +159,7 @@ void TListForm::Init()
 
 void TListForm::SetUpList(int index)
 {
-    QTreeView* list = lists_[static_cast<size_t>(index)];
+    ChannelListView* list = lists_[static_cast<size_t>(index)];
     list->setModel(models_[static_cast<size_t>(index)]);
     list->setColumnWidth(0, kCaptionWidth);
     // The id column has no width: the id is never visible.
@@ -171,6 +170,8 @@ void TListForm::SetUpList(int index)
     list->setColumnWidth(ChannelListModel::GroupColumn, kGroupWidth);
     list->setColumnHidden(ChannelListModel::NumberColumn, true);
     list->setColumnHidden(ChannelListModel::GroupColumn, true);
+    // No header until the list has a column to sort by (UpdateColumns).
+    list->setHeaderHidden(true);
     connect(models_[static_cast<size_t>(index)], &ChannelListModel::RowsReplaced, this, [this, index] {
         UpdateColumns(index);
         if (ui->PageControl1->currentIndex() == index)
@@ -183,7 +184,7 @@ void TListForm::SetUpList(int index)
 
 void TListForm::ConnectHandlers()
 {
-    for (QTreeView* list : lists_) {
+    for (ChannelListView* list : lists_) {
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this, list](const QItemSelection&, const QItemSelection&) {
                     const QModelIndexList rows = list->selectionModel()->selectedRows();
@@ -192,7 +193,8 @@ void TListForm::ConnectHandlers()
                     else
                         ListView1SelectItem(list, rows.first().row(), true);
                 });
-        connect(list, &QTreeView::doubleClicked, this, [this, list](const QModelIndex&) { ListView1DblClick(list); });
+        connect(list, &QAbstractItemView::doubleClicked, this,
+                [this, list](const QModelIndex&) { ListView1DblClick(list); });
         connect(list->header(), &QHeaderView::sectionClicked, this,
                 [this, list](int column) { ListView1ColumnClick(list, column); });
         // Mouse requests are turned into releases by eventFilter; this one comes from the Menu key.
@@ -228,7 +230,7 @@ bool TListForm::eventFilter(QObject* watched, QEvent* event)
         const int key = keyEvent->key();
         if (watched == ui->Edit_search)
             return SearchFieldKey(keyEvent);
-        auto* keyList = qobject_cast<QTreeView*>(watched);
+        auto* keyList = qobject_cast<ChannelListView*>(watched);
         if (keyList && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             // Enter on a row plays it, as a double click does.
             ListView1DblClick(keyList);
@@ -241,8 +243,8 @@ bool TListForm::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    QTreeView* list = nullptr;
-    for (QTreeView* candidate : lists_) {
+    ChannelListView* list = nullptr;
+    for (ChannelListView* candidate : lists_) {
         if (candidate->viewport() == watched)
             list = candidate;
     }
@@ -277,7 +279,7 @@ bool TListForm::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TListForm::OpenPopup(QTreeView* list, const QPoint& globalPos)
+void TListForm::OpenPopup(ChannelListView* list, const QPoint& globalPos)
 {
     QMenu* menu = list == ui->ListView4 ? PopupMenu2 : PopupMenu1;
     menu->popup(globalPos);
@@ -301,7 +303,7 @@ void TListForm::AddChannelCommand(QAction* action)
     }
 }
 
-ChannelListModel* TListForm::ModelOf(const QTreeView* list) const
+ChannelListModel* TListForm::ModelOf(const ChannelListView* list) const
 {
     for (size_t i = 0; i < lists_.size(); ++i) {
         if (lists_[i] == list)
@@ -437,7 +439,7 @@ bool TListForm::IsTypedText(const QKeyEvent& event)
 
 bool TListForm::SearchFieldKey(QKeyEvent* event)
 {
-    QTreeView* list = lists_[static_cast<std::size_t>(ui->PageControl1->currentIndex())];
+    ChannelListView* list = lists_[static_cast<std::size_t>(ui->PageControl1->currentIndex())];
     switch (event->key()) {
     case Qt::Key_Escape:
         // Esc clears the search first; with nothing typed it closes the window as usual.
@@ -485,19 +487,22 @@ void TListForm::GroupFilterChange(int choice)
 
 void TListForm::KeepSelection(int tab, const std::function<void(ChannelListModel&)>& change)
 {
-    QTreeView* list = lists_[static_cast<std::size_t>(tab)];
+    ChannelListView* list = lists_[static_cast<std::size_t>(tab)];
     ChannelListModel* model = models_[static_cast<std::size_t>(tab)];
     const QModelIndexList selected = list->selectionModel()->selectedRows();
-    const std::string selectedId = selected.isEmpty() ? std::string() : model->Row(selected.first().row()).id;
+    // The change keeps the rows: the selected one is found again by its place among them, not by
+    // comparing the ids of up to a million rows.
+    const std::optional<std::size_t> selectedRow =
+        selected.isEmpty() ? std::nullopt : std::optional<std::size_t>(model->AllRowIndex(selected.first().row()));
     change(*model);
-    const int row = selectedId.empty() ? -1 : model->ShownRowOf(selectedId);
+    const int row = selectedRow ? model->ShownRowAt(*selectedRow) : -1;
     if (row >= 0)
         list->setCurrentIndex(model->index(row, 0));
 }
 
 void TListForm::UpdateColumns(int index)
 {
-    QTreeView* list = lists_[static_cast<std::size_t>(index)];
+    ChannelListView* list = lists_[static_cast<std::size_t>(index)];
     const ChannelListModel* model = models_[static_cast<std::size_t>(index)];
     const bool numbers = model->HasNumbers();
     const bool groups = model->HasGroups();
@@ -523,7 +528,7 @@ void TListForm::RefreshGroupChoice()
     ui->Edit_search->setGeometry(groups.isEmpty() ? kSearchAlone : kSearchBesideGroups);
 }
 
-void TListForm::ListView1SelectItem(QTreeView* list, int row, bool selected)
+void TListForm::ListView1SelectItem(ChannelListView* list, int row, bool selected)
 {
     if (selected) {
         const ListRow& selectedRow = ModelOf(list)->Row(row);
@@ -545,16 +550,17 @@ void TListForm::SetCommandsEnabled(bool enabled)
     ui->Button1->setEnabled(enabled);
 }
 
-void TListForm::ListView1DblClick(QTreeView* list)
+void TListForm::ListView1DblClick(ChannelListView* list)
 {
     if (list->selectionModel()->hasSelection())
         PlayAndClose();
 }
 
-void TListForm::ListView1ColumnClick(QTreeView* list, int column)
+void TListForm::ListView1ColumnClick(ChannelListView* list, int column)
 {
     sortColumn_ = column;
-    ModelOf(list)->SortByColumn(sortColumn_);
+    // A million rows take the sort half a second: it is made on a thread of its own.
+    ModelOf(list)->SortInBackground(sortColumn_);
 }
 
 void TListForm::PlayAndClose()

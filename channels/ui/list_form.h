@@ -2,6 +2,7 @@
 // The channel list window: TV, radio, webcam and favourites lists, the video size choice,
 // the play commands and the favourites commands.
 
+#include "channel_list_view.h"
 #include "channel_tab.h"
 
 #include "channels/list_row.h"
@@ -20,7 +21,6 @@ class QComboBox;
 class QKeyEvent;
 class QMenu;
 class QToolButton;
-class QTreeView;
 
 namespace Ui {
 class TListForm;
@@ -80,7 +80,7 @@ public:
 
     // For the parts that add to the lists (the programme guide): a tab's view and model, the
     // Channels menu, and commands added to the popup menus of the rows of every tab.
-    QTreeView* ListView(ChannelTab tab) const { return lists_.at(static_cast<std::size_t>(tab)); }
+    ChannelListView* ListView(ChannelTab tab) const { return lists_.at(static_cast<std::size_t>(tab)); }
     ChannelListModel* Model(ChannelTab tab) const { return models_.at(static_cast<std::size_t>(tab)); }
     QMenu* ChannelsMenu() const;
     void AddChannelCommand(QAction* action);
@@ -96,9 +96,9 @@ signals:
     void PlaylistChanged(const QString& key, bool added);
 
 private slots:
-    void ListView1SelectItem(QTreeView* list, int row, bool selected);
-    void ListView1DblClick(QTreeView* list);
-    void ListView1ColumnClick(QTreeView* list, int column);
+    void ListView1SelectItem(ChannelListView* list, int row, bool selected);
+    void ListView1DblClick(ChannelListView* list);
+    void ListView1ColumnClick(ChannelListView* list, int column);
     void Popup_PlayClick();
     void Popup_AddthischanneltomyfavoritesClick();
     void MenuItem1Click();
@@ -124,18 +124,18 @@ private:
     void KeepSelection(int tab, const std::function<void(ChannelListModel&)>& change);
     void ConnectHandlers();
     void SetCommandsEnabled(bool enabled);
-    void OpenPopup(QTreeView* list, const QPoint& globalPos);
+    void OpenPopup(ChannelListView* list, const QPoint& globalPos);
     void PlayAndClose();
     static bool IsTypedText(const QKeyEvent& event);
     bool SearchFieldKey(QKeyEvent* event);
     std::optional<QString> SelectedFavouriteId() const;
-    ChannelListModel* ModelOf(const QTreeView* list) const;
+    ChannelListModel* ModelOf(const ChannelListView* list) const;
 
     std::unique_ptr<Ui::TListForm> ui;
     AppContext& context_;
     std::unique_ptr<FavouritesPrompts> ownPrompts_;
     FavouritesPrompts* prompts_;
-    std::array<QTreeView*, 4> lists_{};
+    std::array<ChannelListView*, 4> lists_{};
     std::array<ChannelListModel*, 4> models_{};
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;

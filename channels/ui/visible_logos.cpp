@@ -4,13 +4,13 @@
 
 #include "channels/logos/logo_cache.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QScrollBar>
-#include <QTreeView>
 
 namespace zentavo {
 
-VisibleLogos::VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* logos)
+VisibleLogos::VisibleLogos(QAbstractItemView* view, ChannelListModel* model, LogoCache* logos)
     : QObject(view), view_(view), viewport_(view->viewport()), model_(model), logos_(logos)
 {
     settle_.setSingleShot(true);

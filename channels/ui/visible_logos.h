@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
-class QTreeView;
+class QAbstractItemView;
 
 namespace zentavo {
 
@@ -17,7 +17,7 @@ class VisibleLogos : public QObject {
     Q_OBJECT
 public:
     // Watches the view (its child from now on); model and cache must outlive it.
-    VisibleLogos(QTreeView* view, ChannelListModel* model, LogoCache* logos);
+    VisibleLogos(QAbstractItemView* view, ChannelListModel* model, LogoCache* logos);
 
     // Hands the cache the logo addresses of the rows on screen now.
     void RequestShown();
@@ -26,7 +26,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QTreeView* view_;
+    QAbstractItemView* view_;
     // Kept apart from the view: the viewport still sends events while the view is being destroyed,
     // when it can no longer be asked for its viewport.
     const QWidget* viewport_;

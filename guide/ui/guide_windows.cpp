@@ -15,13 +15,13 @@
 #include "guide/guide_error.h"
 #include "guide/guide_refresh.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QTimer>
-#include <QTreeView>
 
 namespace zentavo {
 
@@ -91,7 +91,7 @@ void GuideWindows::AttachLists(TListForm& lists)
         return;
     auto* delegate = new NowNextDelegate(&lists);
     for (int tab = 0; tab < 4; ++tab) {
-        QTreeView* view = lists.ListView(static_cast<ChannelTab>(tab));
+        auto* view = lists.ListView(static_cast<ChannelTab>(tab));
         ChannelListModel* model = lists.Model(static_cast<ChannelTab>(tab));
         columns_[static_cast<std::size_t>(tab)] = new NowNextColumn(view, model, *store_, clock_);
         view->setItemDelegateForColumn(model->ExtraColumnIndex(), delegate);
@@ -106,7 +106,7 @@ void GuideWindows::ShowColumns()
     // Without a guide the lists look as they always did.
     const bool shown = store_->HasGuide();
     for (int tab = 0; tab < 4; ++tab) {
-        QTreeView* view = lists_->ListView(static_cast<ChannelTab>(tab));
+        auto* view = lists_->ListView(static_cast<ChannelTab>(tab));
         const int column = lists_->Model(static_cast<ChannelTab>(tab))->ExtraColumnIndex();
         view->setColumnHidden(column, !shown);
         view->setColumnWidth(0, shown ? kCaptionWidthBesideGuide : kCaptionWidth);

@@ -5,7 +5,7 @@
 #include "channels/ui/channel_list_model.h"
 #include "guide/guide_store.h"
 
-#include <QTreeView>
+#include <QAbstractItemView>
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -19,7 +19,8 @@ constexpr std::size_t kMostKept = 4000;
 constexpr int kRowsAhead = 8;
 } // namespace
 
-NowNextColumn::NowNextColumn(QTreeView* view, ChannelListModel* model, const GuideStore& store, GuideClock clock)
+NowNextColumn::NowNextColumn(QAbstractItemView* view, ChannelListModel* model, const GuideStore& store,
+                             GuideClock clock)
     : QObject(view), view_(view), model_(model), store_(store), clock_(std::move(clock))
 {
     timer_.setSingleShot(true);

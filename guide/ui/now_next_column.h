@@ -16,7 +16,7 @@
 #include <string>
 #include <unordered_map>
 
-class QTreeView;
+class QAbstractItemView;
 
 namespace zentavo {
 
@@ -31,7 +31,7 @@ public:
 
     // Adds the column to the view's model (a ChannelListModel) and becomes the view's child. The
     // store must outlive it.
-    NowNextColumn(QTreeView* view, ChannelListModel* model, const GuideStore& store, GuideClock clock);
+    NowNextColumn(QAbstractItemView* view, ChannelListModel* model, const GuideStore& store, GuideClock clock);
     ~NowNextColumn() override;
 
     QVariant Data(const ListRow& row, int role) const override;
@@ -46,7 +46,7 @@ private:
     void Schedule() const;
     void Tick();
 
-    QTreeView* view_;
+    QAbstractItemView* view_;
     ChannelListModel* model_;
     const GuideStore& store_;
     GuideClock clock_;

@@ -1,5 +1,6 @@
 // Shows the channel list window on each tab and saves a picture of each: list-form-tab<N>.png in
 // the folder given as the first argument. Run under a display (xvfb-run); not a test.
+#include "channels/ui/channel_list_view.h"
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -13,7 +14,6 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
-#include <QTreeView>
 
 using namespace zentavo;
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     for (int tab = 0; tab < 4; ++tab) {
         tabs->setCurrentIndex(tab);
-        auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(tab + 1));
+        auto* list = form.findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(tab + 1));
         if (tab == 1)
             list->setCurrentIndex(list->model()->index(1, 0));
         QTest::qWait(300);

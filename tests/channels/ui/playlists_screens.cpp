@@ -2,6 +2,7 @@
 // Channels menu, the Add playlist dialog, the summary, the lists with own channels, and the
 // Manage playlists dialog; playlists-*.png in the folder given as the first argument. Run under a
 // display (xvfb-run); not a test.
+#include "channels/ui/channel_list_view.h"
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -21,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 #include <QTreeWidget>
 #include <functional>
 

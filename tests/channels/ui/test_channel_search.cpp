@@ -2,8 +2,10 @@
 // and the list model that shows only the rows found.
 #include "channels/search_text.h"
 #include "channels/ui/channel_list_model.h"
+#include "tests/support/waits.h"
 
 #include <QPersistentModelIndex>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace zentavo;
@@ -119,6 +121,50 @@ private slots:
         model.SetFilter(QString());
         QCOMPARE(model.rowCount(), 4);
         QCOMPARE(model.Row(0).id, std::string("2"));
+    }
+
+    // The sort made on a thread: the same order as the sort in place, sorts asked for meanwhile
+    // made in turn on the order before them, the search and the selection kept; rows replaced while
+    // it sorts show as given.
+    void sortingInTheBackgroundKeepsTheSearchAndTheSelection()
+    {
+        const std::vector<ListRow> rows{{"Zero - One", "1", 0, {}, "b"},
+                                        {"Alpha - Two", "2", 0, {}, "a"},
+                                        {"Beta - Three", "3", 0, {}, "b"},
+                                        {"Gamma - Tree", "4", 0, {}, "a"}};
+        const auto ids = [](const ChannelListModel& model) {
+            QStringList shown;
+            for (int row = 0; row < model.rowCount(); ++row)
+                shown << QString::fromStdString(model.Row(row).id);
+            return shown;
+        };
+        ChannelListModel inPlace({});
+        inPlace.SetRows(rows);
+        inPlace.SortByColumn(0);
+        inPlace.SortByColumn(ChannelListModel::GroupColumn);
+
+        ChannelListModel model({});
+        model.SetRows(rows);
+        model.SetFilter(QStringLiteral("t"));
+        const QPersistentModelIndex selected = model.index(1, 0); // Three
+        QSignalSpy sorted(&model, &ChannelListModel::Sorted);
+        model.SortInBackground(0);
+        model.SortInBackground(ChannelListModel::GroupColumn);
+        QVERIFY(model.Sorting());
+        QTRY_COMPARE_WITH_TIMEOUT(sorted.count(), 2, test::Limit(5000));
+        QVERIFY(!model.Sorting());
+        QCOMPARE(ids(model), (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("3")}));
+        QVERIFY(selected.isValid());
+        QCOMPARE(model.Row(selected.row()).id, std::string("3"));
+        model.SetFilter(QString());
+        QCOMPARE(ids(model), ids(inPlace));
+        // Rows in file order whatever the order shown.
+        QCOMPARE(model.Rows().front().id, std::string("1"));
+
+        model.SortInBackground(0);
+        model.SetRows({{"Second", "20", 0}, {"First", "10", 0}});
+        QTRY_COMPARE_WITH_TIMEOUT(sorted.count(), 3, test::Limit(5000));
+        QCOMPARE(ids(model), (QStringList{QStringLiteral("20"), QStringLiteral("10")}));
     }
 };
 

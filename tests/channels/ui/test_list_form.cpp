@@ -1,4 +1,6 @@
 // The channel list window: filling, selection, play commands, tabs, popups and favourites commands.
+#include "channels/ui/channel_list_model.h"
+#include "channels/ui/channel_list_view.h"
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -21,7 +23,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -30,12 +31,12 @@ using namespace zentavo;
 
 namespace {
 
-QTreeView* List(TListForm& form, int number)
+ChannelListView* List(TListForm& form, int number)
 {
-    return form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(number));
+    return form.findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(number));
 }
 
-QStringList Captions(QTreeView* list)
+QStringList Captions(ChannelListView* list)
 {
     QStringList captions;
     for (int row = 0; row < list->model()->rowCount(); ++row)
@@ -43,7 +44,7 @@ QStringList Captions(QTreeView* list)
     return captions;
 }
 
-QStringList Ids(QTreeView* list)
+QStringList Ids(ChannelListView* list)
 {
     QStringList ids;
     for (int row = 0; row < list->model()->rowCount(); ++row)
@@ -51,7 +52,15 @@ QStringList Ids(QTreeView* list)
     return ids;
 }
 
-void ClickRow(QTreeView* list, int row)
+// Clicks the header over a column and waits for the rows to be sorted, which is done on a thread.
+bool SortBy(ChannelListView* list, int column)
+{
+    emit list->header()->sectionClicked(column);
+    const auto* model = qobject_cast<const ChannelListModel*>(list->model());
+    return model && QTest::qWaitFor([model] { return !model->Sorting(); }, test::Limit(5000));
+}
+
+void ClickRow(ChannelListView* list, int row)
 {
     const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
@@ -96,6 +105,8 @@ private slots:
     void playCommandsRequestPlayThenClose();
     void doubleClickBelowRowsDoesNothing();
     void listTakesTheKeyboardWhenOpened();
+    void keysMoveBetweenRowsAsInAList_data();
+    void keysMoveBetweenRowsAsInAList();
     void searchNarrowsTheCurrentTab_data();
     void searchNarrowsTheCurrentTab();
     void typingInTheListSearchesAndEscClearsFirst();
@@ -143,7 +154,7 @@ void ListFormTest::listsShowCatalogueRowsInFileOrder()
 
     // The id column is there but never visible, and there are no headers: a catalogue without
     // groups and numbers shows no column for them either.
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     QCOMPARE(list->model()->columnCount(), 4);
     QVERIFY(list->isColumnHidden(1));
     QVERIFY(list->isColumnHidden(2));
@@ -163,7 +174,7 @@ void ListFormTest::rowIconsFollowImgindex()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
 
-    const auto iconOf = [](QTreeView* list, int row) {
+    const auto iconOf = [](ChannelListView* list, int row) {
         return list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
     };
     const QIcon windowsMedia = iconOf(List(form, 1), 0);
@@ -359,6 +370,45 @@ void ListFormTest::listTakesTheKeyboardWhenOpened()
     QVERIFY(form.isVisible());
 }
 
+void ListFormTest::keysMoveBetweenRowsAsInAList_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row"); // the row selected after the key, from the second of four; -1: the last
+    QTest::newRow("End goes to the last row") << static_cast<int>(Qt::Key_End) << -1;
+    QTest::newRow("Home goes to the first row") << static_cast<int>(Qt::Key_Home) << 0;
+    QTest::newRow("Right stays on the row") << static_cast<int>(Qt::Key_Right) << 1;
+    QTest::newRow("Left stays on the row") << static_cast<int>(Qt::Key_Left) << 1;
+    QTest::newRow("Down goes to the next row") << static_cast<int>(Qt::Key_Down) << 2;
+}
+
+void ListFormTest::keysMoveBetweenRowsAsInAList()
+{
+    QFETCH(int, key);
+    QFETCH(int, row);
+    ListFixture fixture(R"(<items>
+<item><id>1</id><name>One</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>1</number></item>
+<item><id>2</id><name>Two</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>2</number></item>
+<item><id>3</id><name>Three</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>3</number></item>
+<item><id>4</id><name>Four</name><country>A</country><type2>tv</type2><imgindex>0</imgindex><number>4</number></item>
+</items>)");
+    ScriptedPrompts prompts;
+    TListForm form(fixture.context, prompts);
+    form.LoadChannelLists();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ChannelListView* list = List(form, 1); // with the number column before the caption
+    ClickRow(list, 1);
+    list->setFocus();
+    QTest::keyClick(list, static_cast<Qt::Key>(key));
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), row < 0 ? list->model()->rowCount() - 1 : row);
+
+    // Tab leaves the list for the next control, as it leaves any list.
+    QTest::keyClick(list, Qt::Key_Tab);
+    QVERIFY(!list->hasFocus());
+}
+
 void ListFormTest::searchNarrowsTheCurrentTab_data()
 {
     QTest::addColumn<int>("tab");
@@ -500,19 +550,19 @@ void ListFormTest::columnClickSortsAscendingEveryTime()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
     form.show();
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     QCOMPARE(Ids(list), QStringList({QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("2")}));
     ClickRow(list, 0);
 
     for (int click = 0; click < 2; ++click) {
-        emit list->header()->sectionClicked(1);
+        QVERIFY(SortBy(list, 1));
         QCOMPARE(form.SortColumn(), 1);
         QCOMPARE(Ids(list), QStringList({QStringLiteral("10"), QStringLiteral("2"), QStringLiteral("9")}));
     }
     // The selection stays on its channel.
     QCOMPARE(list->selectionModel()->selectedRows().first().data().toString(), QStringLiteral(" B - beta"));
 
-    emit list->header()->sectionClicked(0);
+    QVERIFY(SortBy(list, 0));
     QCOMPARE(form.SortColumn(), 0);
     QCOMPARE(Ids(list).first(), QStringLiteral("2"));
 }
@@ -532,7 +582,7 @@ void ListFormTest::numbersSortAsNumbersAndGroupsFilterTheList()
     TListForm form(fixture.context, prompts);
     form.LoadChannelLists();
     form.show();
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     auto* groups = form.findChild<QComboBox*>(QStringLiteral("GroupFilter"));
 
     // A list with numbers and groups shows both columns, and the header to sort by them.
@@ -544,11 +594,11 @@ void ListFormTest::numbersSortAsNumbersAndGroupsFilterTheList()
     QCOMPARE(list->model()->index(4, 2).data().toString(), QString()); // "9x" is no number
 
     // Numbers sort as numbers, and the rows without one go last in their order.
-    emit list->header()->sectionClicked(2);
+    QVERIFY(SortBy(list, 2));
     QCOMPARE(Ids(list),
              QStringList({QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("3"),
                           QStringLiteral("5")}));
-    emit list->header()->sectionClicked(3);
+    QVERIFY(SortBy(list, 3));
     QCOMPARE(Ids(list),
              QStringList({QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("2"),
                           QStringLiteral("3")}));
@@ -605,7 +655,7 @@ void ListFormTest::popupOpensOnRightReleaseAndMenuKey()
 
     // The press alone opens nothing (the program drops right-button presses); the release does,
     // and leaves the selection as it was.
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     const QPoint onRow = list->visualRect(list->model()->index(0, 0)).center();
     QContextMenuEvent pressRequest(QContextMenuEvent::Mouse, onRow, list->viewport()->mapToGlobal(onRow));
     QApplication::sendEvent(list->viewport(), &pressRequest);

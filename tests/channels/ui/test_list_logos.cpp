@@ -1,6 +1,7 @@
 // Logos in the channel list window: a row shows its channel's logo once it is fetched, rows keep
 // their kind icon while a logo is missing or failed, and only the rows on screen are fetched, also
 // with 100,000 channels.
+#include "channels/ui/channel_list_view.h"
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -17,20 +18,19 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTreeView>
 
 using namespace zentavo;
 using zentavo::test::MediaServer;
 
 namespace {
 
-QTreeView* List(TListForm& form, int number)
+ChannelListView* List(TListForm& form, int number)
 {
-    return form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(number));
+    return form.findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(number));
 }
 
 // The colour in the middle of a row's picture, drawn at the list's icon size.
-QRgb Middle(QTreeView* list, int row)
+QRgb Middle(ChannelListView* list, int row)
 {
     const QIcon icon = list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
     const QImage image = icon.pixmap(QSize(16, 16), 1.0).toImage();
@@ -73,7 +73,7 @@ protected:
 };
 
 // Whether the list shows pure red at the left of a row, where its picture is drawn.
-bool PaintsRed(QTreeView* list, int row)
+bool PaintsRed(ChannelListView* list, int row)
 {
     const QRect rect = list->visualRect(list->model()->index(row, 0));
     const QImage image = list->viewport()->grab(QRect(rect.topLeft(), QSize(24, rect.height()))).toImage();
@@ -175,7 +175,7 @@ void ListLogosTest::onlyRowsOnScreenAreFetchedAmongAHundredThousand()
     form.LoadChannelLists();
     form.show();
     qInfo("100,000 rows with logos filled and shown in %lld ms", static_cast<long long>(clock.elapsed()));
-    QTreeView* list = List(form, 1);
+    ChannelListView* list = List(form, 1);
     QCOMPARE(list->model()->rowCount(), kRows);
 
     const int shown = list->indexAt(QPoint(1, list->viewport()->height() - 2)).row() + 1;

@@ -3,6 +3,7 @@
 // download, Cancel, Manage playlists (Refresh keeping ids and favourites, Remove), and the quiet
 // refresh of old address playlists; and text from outside (a server's reason phrase, a playlist's
 // name, a file's path) shown as written in the boxes and tooltips.
+#include "channels/ui/channel_list_view.h"
 #include "list_fixture.h"
 #include "scripted_prompts.h"
 
@@ -25,7 +26,6 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
-#include <QTreeView>
 #include <QTreeWidget>
 
 #include <functional>
@@ -128,7 +128,7 @@ QString ToolTipShows(const QString& tooltip)
 
 QStringList Captions(TListForm& form, int number)
 {
-    const auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(number));
+    const auto* list = form.findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(number));
     QStringList captions;
     for (int row = 0; row < list->model()->rowCount(); ++row)
         captions << list->model()->index(row, 0).data().toString();
@@ -137,7 +137,7 @@ QStringList Captions(TListForm& form, int number)
 
 QString IdOfRow(TListForm& form, int number, const QString& caption)
 {
-    const auto* list = form.findChild<QTreeView*>(QStringLiteral("ListView%1").arg(number));
+    const auto* list = form.findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(number));
     for (int row = 0; row < list->model()->rowCount(); ++row) {
         if (list->model()->index(row, 0).data().toString() == caption)
             return list->model()->index(row, 1).data().toString();
@@ -216,7 +216,7 @@ private slots:
         window.fixture.context.CurrentChannelId = IdOfRow(*window.form, 1, Own(" Germany - Erste"));
         window.prompts.commentAnswer = QStringLiteral("mine");
         window.form->EditFavourites(FavouritesCommand::Add);
-        auto* favourites = window.form->findChild<QTreeView*>(QStringLiteral("ListView4"));
+        auto* favourites = window.form->findChild<ChannelListView*>(QStringLiteral("ListView4"));
         favourites->setCurrentIndex(favourites->model()->index(0, 0));
         window.form->EditFavourites(FavouritesCommand::AddComment);
         QCOMPARE(Captions(*window.form, 4), (QStringList{QStringLiteral("Germany - Erste  [ mine ]")}));

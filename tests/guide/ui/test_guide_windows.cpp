@@ -317,7 +317,7 @@ void GuideWindowsTest::listWindowShowsTheColumnOnceThereIsAGuideAndOffersItsComm
                            folder.filePath(QStringLiteral("choices.sqlite")).toStdString()};
     GuideWindows guide(paths, [] { return kNoon; });
     guide.AttachLists(form);
-    QTreeView* tv = form.ListView(ChannelTab::Tv);
+    ChannelListView* tv = form.ListView(ChannelTab::Tv);
     ChannelListModel* model = form.Model(ChannelTab::Tv);
     const int now = model->ExtraColumnIndex();
     // Without a guide the lists look as they always did.

@@ -172,10 +172,10 @@ private slots:
         // Each name with the kind of control a screen reader announces.
         const QList<QPair<QString, QString>> expected{
             {QStringLiteral("Search channels"), QStringLiteral("text")},
-            {QStringLiteral("TV Stations"), QStringLiteral("tree")},
-            {QStringLiteral("Radio Stations"), QStringLiteral("tree")},
-            {QStringLiteral("Webcams"), QStringLiteral("tree")},
-            {QStringLiteral("My Favorites"), QStringLiteral("tree")},
+            {QStringLiteral("TV Stations"), QStringLiteral("table")},
+            {QStringLiteral("Radio Stations"), QStringLiteral("table")},
+            {QStringLiteral("Webcams"), QStringLiteral("table")},
+            {QStringLiteral("My Favorites"), QStringLiteral("table")},
             {QStringLiteral("Volume"), QStringLiteral("slider")},
             {QStringLiteral("Audio track"), QStringLiteral("button")},
             {QStringLiteral("Auto refresh interval in seconds"), QStringLiteral("spin button")},

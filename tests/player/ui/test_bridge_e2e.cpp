@@ -1,6 +1,7 @@
 // End to end through the real main window and channel list window: a channel is picked in the list
 // window and played; the toolbar and the snapshot bar then drive the page that the real web engine
 // shows, against media served on 127.0.0.1.
+#include "channels/ui/channel_list_view.h"
 #include "tests/channels/ui/scripted_prompts.h"
 #include "tests/support/media_server.h"
 #include "tests/support/page_script.h"
@@ -35,7 +36,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
@@ -196,7 +196,7 @@ void BridgeEndToEnd::cleanup()
 // Picks the row of that channel in list 1..4 of the list window and plays it with "Play seleted channel".
 void BridgeEndToEnd::PlayFromList(int list, const char* id)
 {
-    auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView%1").arg(list));
+    auto* view = listForm_->findChild<ChannelListView*>(QStringLiteral("ListView%1").arg(list));
     listForm_->show();
     // The lists are read on a thread of their own when the main window first shows.
     QTRY_VERIFY_WITH_TIMEOUT(view->model()->rowCount() > 0, test::Limit(10000));
@@ -402,7 +402,7 @@ void BridgeEndToEnd::rightClickInListOpensPopupWithoutSelecting()
     // filter and Qt's routing of the release to the widget that had the press both take part.
     listForm_->show();
     QVERIFY(QTest::qWaitForWindowExposed(listForm_.get()));
-    auto* view = listForm_->findChild<QTreeView*>(QStringLiteral("ListView1"));
+    auto* view = listForm_->findChild<ChannelListView*>(QStringLiteral("ListView1"));
     auto* popup = listForm_->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
     QTRY_VERIFY_WITH_TIMEOUT(view->model()->rowCount() >= 2, test::Limit(10000));
     const auto inWindow = [this, view](int row) {
@@ -451,7 +451,7 @@ void BridgeEndToEnd::addToFavouritesAddsChannelSelectedLastNotThePlayingOne()
     PlayFromList(1, "4");
     QCOMPARE(mainForm_->windowTitle(), QStringLiteral("Zentavo Player - [  Test - Channel 4  (300k) ]"));
     // Another channel is selected, and the list window closed without playing it.
-    auto* radio = listForm_->findChild<QTreeView*>(QStringLiteral("ListView2"));
+    auto* radio = listForm_->findChild<ChannelListView*>(QStringLiteral("ListView2"));
     listForm_->show();
     radio->setCurrentIndex(radio->model()->index(0, 0));
     listForm_->close();

@@ -1,6 +1,7 @@
 // The keyboard reaches every control: Tab pressed through the channel list window, the Preferences
 // dialog, the Add playlist and Manage playlists dialogs and the text dialogs goes round their controls in reading order,
 // and the keys people expect work there (Alt with a label's letter, Enter on a list row, Esc).
+#include "channels/ui/channel_list_view.h"
 #include "shell_fixture.h"
 
 #include "channels/ui/add_playlist_dialog.h"
@@ -16,7 +17,6 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include <memory>
 
@@ -80,7 +80,7 @@ private slots:
         // A row chosen with the keyboard: the play button can be reached.
         QTest::keyClick(search, Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        auto* tv = list.findChild<QTreeView*>(QStringLiteral("ListView1"));
+        auto* tv = list.findChild<ChannelListView*>(QStringLiteral("ListView1"));
         QTRY_VERIFY_WITH_TIMEOUT(tv->hasFocus(), test::Limit(2000));
         // The lists are read on a thread of their own when the window first shows.
         QTRY_VERIFY_WITH_TIMEOUT(tv->model()->rowCount() > 0, test::Limit(10000));

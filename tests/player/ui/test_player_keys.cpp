@@ -3,6 +3,7 @@
 // the open menu); channel up and down through the list a channel was played from, in its order and
 // search filter; back to the last channel; Help > Keyboard naming every key, none bound twice; and
 // what the window remembers across a restart (volume, mute, place, the last channel).
+#include "channels/ui/channel_list_view.h"
 #include "shell_fixture.h"
 
 #include "player/ui/player_keys.h"
@@ -25,7 +26,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 #include <QWebEngineView>
 #include <QWindow>
 #include <memory>
@@ -52,7 +52,7 @@ void PlayFromList(ShellFixture& f, const char* menuItem, const char* listName, c
 {
     QTimer picker;
     QObject::connect(&picker, &QTimer::timeout, f.list.get(), [&] {
-        auto* view = f.list->findChild<QTreeView*>(QLatin1String(listName));
+        auto* view = f.list->findChild<ChannelListView*>(QLatin1String(listName));
         // The lists are read on a thread of their own when the main window first shows.
         if (!f.list->isVisible() || view->model()->rowCount() == 0)
             return;
