@@ -4,6 +4,7 @@
 // The reading also tells where each child starts, so that ReadItemAt can read one child again
 // without the file before it.
 #include "catalogue.h"
+#include "xml_generic_errors.h"
 
 #include "files/file_descriptor.h"
 
@@ -151,8 +152,6 @@ void RecordError(void* data, xmlError* error)
     std::replace(reading->errorMessage.begin(), reading->errorMessage.end(), '\n', ' ');
 }
 
-void IgnoreGenericError(void*, const char*, ...) {}
-
 struct ParserContextDeleter {
     void operator()(xmlParserCtxt* context) const
     {
@@ -234,14 +233,7 @@ ReadingEnd ReadChildren(const std::filesystem::path& path, const FileDescriptor&
     sax.error = nullptr;
     sax.warning = nullptr;
 
-    const xmlGenericErrorFunc oldFunction = xmlGenericError;
-    void* const oldContext = xmlGenericErrorContext;
-    xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
-    struct Restore {
-        xmlGenericErrorFunc function;
-        void* context;
-        ~Restore() { xmlSetGenericErrorFunc(context, function); }
-    } restore{oldFunction, oldContext};
+    const XmlGenericErrorsSilenced silenced;
 
     Reading reading;
     reading.visit = &visit;

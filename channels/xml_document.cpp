@@ -1,5 +1,7 @@
 #include "xml_document.h"
 
+#include "xml_generic_errors.h"
+
 #include "files/file_descriptor.h"
 #include "files/file_error.h"
 #include "files/file_writer.h"
@@ -75,27 +77,6 @@ void CheckName(std::string_view name)
 
 void IgnoreXPathError(void*, xmlError*) {}
 
-void IgnoreGenericError(void*, const char*, ...) {}
-
-// Some faults (an unknown XPath function, bytes the declared encoding cannot decode or encode)
-// are reported through libxml2's generic error function rather than a context's handler; they
-// are silenced while a document is parsed, saved or queried, and come out as XmlError or a
-// failed result instead.
-class GenericErrorsSilenced {
-public:
-    GenericErrorsSilenced() : function_(xmlGenericError), context_(xmlGenericErrorContext)
-    {
-        xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
-    }
-    GenericErrorsSilenced(const GenericErrorsSilenced&) = delete;
-    GenericErrorsSilenced& operator=(const GenericErrorsSilenced&) = delete;
-    ~GenericErrorsSilenced() { xmlSetGenericErrorFunc(context_, function_); }
-
-private:
-    xmlGenericErrorFunc function_;
-    void* context_;
-};
-
 struct XPathContextDeleter {
     void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
 };
@@ -116,7 +97,7 @@ std::optional<XmlElement> SelectFirstElement(xmlDoc* doc, xmlNode* node, std::st
         throw XmlError("Cannot create an XPath context");
     context->node = node;
     context->error = IgnoreXPathError;
-    const GenericErrorsSilenced silenced;
+    const XmlGenericErrorsSilenced silenced;
     const std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
         xmlXPathEvalExpression(Xml(expression.c_str()), context.get()));
     if (!result || result->type != XPATH_NODESET || result->nodesetval == nullptr)
@@ -196,7 +177,7 @@ template <typename Read> xmlDoc* Parse(const std::string& sourceName, Read read)
     const std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context)
         throw XmlError("Cannot create an XML parser");
-    const GenericErrorsSilenced silenced;
+    const XmlGenericErrorsSilenced silenced;
     FirstParseError firstError;
     context->_private = &firstError;
     context->userData = context.get();
@@ -474,7 +455,7 @@ std::string XmlDocument::SaveToBytes() const
     // hold are written as character references by libxml2's output converter. An encoding that
     // libxml2 cannot write, or whose output it cannot read again (UTF-7 encodes '<' itself),
     // gives way to UTF-8, and the declaration says so: the characters are kept either way.
-    const GenericErrorsSilenced silenced;
+    const XmlGenericErrorsSilenced silenced;
     const char* encoding = doc_->encoding ? reinterpret_cast<const char*>(doc_->encoding) : "UTF-8";
     if (std::optional<std::string> bytes = DumpDocument(doc_.get(), encoding)) {
         if (RoundTripsSafely(encoding) || (bytes->size() <= static_cast<std::size_t>(INT_MAX) && Parses(*bytes)))

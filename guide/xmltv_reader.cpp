@@ -1,5 +1,7 @@
 #include "xmltv_reader.h"
 
+#include "channels/xml_generic_errors.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -323,8 +325,6 @@ void KeepFirstError(void* data, xmlErrorPtr error)
     reading.errorLine = error->line;
 }
 
-void IgnoreGenericError(void*, const char*, ...) {}
-
 struct ParserContextDeleter {
     void operator()(xmlParserCtxt* context) const
     {
@@ -414,14 +414,7 @@ void Parse(Reading& reading, xmlSAXHandler& sax)
 XmltvReadResult ReadXmltv(GuideInput& input, const XmltvHandlers& handlers)
 {
     // libxml2 reports some faults (an encoding it cannot convert) through its generic handler too.
-    const xmlGenericErrorFunc oldFunction = xmlGenericError;
-    void* const oldContext = xmlGenericErrorContext;
-    xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
-    struct Restore {
-        xmlGenericErrorFunc function;
-        void* context;
-        ~Restore() { xmlSetGenericErrorFunc(context, function); }
-    } restore{oldFunction, oldContext};
+    const XmlGenericErrorsSilenced silenced;
 
     Reading reading;
     reading.input = &input;
