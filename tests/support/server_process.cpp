@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QThread>
 
+#include <initializer_list>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -124,36 +125,38 @@ int ThreadsNamed(const QByteArray& name)
     return count;
 }
 
-bool ListeningOn(quint16 port)
+namespace {
+
+// Whether a row of the kernel's socket tables (/proc/net/tcp and the like) holds a socket on this
+// port (its local address's port, field 1) that `wanted` accepts, given the row's fields.
+template <typename Wanted> bool AnySocketOn(std::initializer_list<const char*> tables, quint16 port, Wanted wanted)
 {
-    for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    for (const char* table : tables) {
         QFile file{QString::fromLatin1(table)};
         if (!file.open(QIODevice::ReadOnly))
             continue;
         file.readLine();
         while (!file.atEnd()) {
             const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-            if (fields.size() > 3 && fields[3] == "0A" && fields[1].split(':').value(1).toUInt(nullptr, 16) == port)
+            if (fields.size() > 1 && fields[1].split(':').value(1).toUInt(nullptr, 16) == port && wanted(fields))
                 return true;
         }
     }
     return false;
 }
 
+} // namespace
+
+bool ListeningOn(quint16 port)
+{
+    // Field 3 is the state; 0A is LISTEN.
+    return AnySocketOn({"/proc/net/tcp", "/proc/net/tcp6"}, port,
+                       [](const QList<QByteArray>& fields) { return fields.size() > 3 && fields[3] == "0A"; });
+}
+
 bool UdpBound(quint16 port)
 {
-    for (const char* table : {"/proc/net/udp", "/proc/net/udp6"}) {
-        QFile file{QString::fromLatin1(table)};
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        file.readLine();
-        while (!file.atEnd()) {
-            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-            if (fields.size() > 1 && fields[1].split(':').value(1).toUInt(nullptr, 16) == port)
-                return true;
-        }
-    }
-    return false;
+    return AnySocketOn({"/proc/net/udp", "/proc/net/udp6"}, port, [](const QList<QByteArray>&) { return true; });
 }
 
 } // namespace zentavo::test
