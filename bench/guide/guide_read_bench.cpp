@@ -5,6 +5,7 @@
 // keyed N + 1. With DATABASE the guide database is written there and kept (the start-up benchmark
 // stores a guide so); otherwise it goes with a temporary folder.
 // usage: zentavo-bench-guide-read GUIDE [MATCHED] [DATABASE]
+#include "bench/guide/process_status.h"
 #include "guide/guide_reading.h"
 
 #include <QCoreApplication>
@@ -20,19 +21,6 @@
 using namespace zentavo;
 
 namespace {
-
-// A field of /proc/self/status in kB.
-long StatusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0)
-            return std::stol(line.substr(prefix.size()));
-    }
-    return 0;
-}
 
 double CpuSeconds(int who)
 {

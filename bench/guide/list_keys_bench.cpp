@@ -4,6 +4,7 @@
 // and walks the document. Prints the time and the peak of resident memory above the process's idle
 // state (VmHWM), so that each way runs in a process of its own.
 // usage: zentavo-bench-guide-list-keys stream|document [COUNT]
+#include "bench/guide/process_status.h"
 #include "channels/catalogue.h"
 #include "channels/playlists/playlist_store.h"
 #include "guide/guide_list_channels.h"
@@ -19,18 +20,6 @@
 using namespace zentavo;
 
 namespace {
-
-long StatusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0)
-            return std::stol(line.substr(prefix.size()));
-    }
-    return 0;
-}
 
 // Items as an imported playlist's catalogue has them, every one with its guide keys.
 void WriteCatalogue(const std::filesystem::path& path, long count)

@@ -12,6 +12,7 @@
 #include "channels/ui/list_form.h"
 #include "tests/support/media_server.h"
 #include "tests/support/waits.h"
+#include "tests/support/window_answer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -32,6 +33,7 @@
 #include <memory>
 
 using namespace zentavo;
+using test::Answer;
 
 namespace {
 
@@ -45,34 +47,6 @@ std::filesystem::path ToPath(const QString& path)
 {
     return std::filesystem::path(path.toStdString());
 }
-
-// Answers the next visible top-level window with that object name once, whenever it shows up
-// (a modal dialog runs its own event loop, so the answer comes from a timer).
-class Answer : public QObject {
-public:
-    Answer(QString objectName, std::function<void(QWidget*)> act) : name_(std::move(objectName)), act_(std::move(act))
-    {
-        timer_.setInterval(10);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->objectName() == name_ && widget->isVisible()) {
-                    timer_.stop();
-                    answered_ = true;
-                    act_(widget);
-                    return;
-                }
-            }
-        });
-        timer_.start();
-    }
-    bool Answered() const { return answered_; }
-
-private:
-    QString name_;
-    std::function<void(QWidget*)> act_;
-    QTimer timer_;
-    bool answered_ = false;
-};
 
 // list: the entry of "Channels go to" (0 as the playlist says, 1 TV, 2 radio, 3 webcams).
 std::unique_ptr<Answer> AnswerAddDialog(const QString& source, const QString& name = {}, int list = 0)

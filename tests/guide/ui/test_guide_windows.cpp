@@ -18,6 +18,7 @@
 #include "tests/channels/ui/list_fixture.h"
 #include "tests/support/media_server.h"
 #include "tests/support/waits.h"
+#include "tests/support/window_answer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +41,7 @@
 #include <functional>
 
 using namespace zentavo;
+using test::Answer;
 using test::GuideFixture;
 
 namespace {
@@ -483,34 +485,6 @@ void GuideWindowsTest::guideWindowNarrowsChannelsToAGroup()
 }
 
 namespace {
-
-// Answers the next visible top-level window with that object name once, whenever it shows up (a
-// modal dialog runs its own event loop, so the answer comes from a timer).
-class Answer : public QObject {
-public:
-    Answer(QString objectName, std::function<void(QWidget*)> act) : name_(std::move(objectName)), act_(std::move(act))
-    {
-        timer_.setInterval(10);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->objectName() == name_ && widget->isVisible()) {
-                    timer_.stop();
-                    answered_ = true;
-                    act_(widget);
-                    return;
-                }
-            }
-        });
-        timer_.start();
-    }
-    bool Answered() const { return answered_; }
-
-private:
-    QString name_;
-    std::function<void(QWidget*)> act_;
-    QTimer timer_;
-    bool answered_ = false;
-};
 
 // An environment variable set for the life of the object.
 class EnvironmentValue {
